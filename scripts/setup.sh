@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Shared by ./run and ./test: installs what is missing (Debian 12), then configures and builds.
+set -euo pipefail
+
+SEANCE_PACKAGES=(build-essential cmake pkg-config ninja-build
+  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 libuemf-dev libemf-dev libsndfile1-dev
+  fonts-liberation2 xvfb xauth libgl-dev)
+
+missing_packages() {
+  local p
+  for p in "${SEANCE_PACKAGES[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      printf '%s\n' "$p"
+    fi
+  done
+}
+
+install_packages() {
+  local missing
+  mapfile -t missing < <(missing_packages "$@")
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Séance 1 needs these Debian packages. Install them, then run this command again:" >&2
+    echo "  sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  if [ -z "$(ls -A /var/lib/apt/lists 2>/dev/null | grep -v -e '^lock$' -e '^partial$' -e '^auxfiles$')" ]; then
+    apt-get update
+  fi
+  if ! apt-get install -y --no-install-recommends "${missing[@]}"; then
+    apt-get update
+    apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build_project() {
+  local build_dir=$1; shift
+  cmake -S "$SEANCE_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$build_dir" --parallel "$(nproc)"
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Pictures as the course sees them: something with a natural size in twips that a picture box
+// can show. Raster pictures (JPEG, BMP, resource bitmaps) hold a decoded image; EMF slides hold
+// the parsed records and are drawn as vectors at the device's resolution.
+
+#include <QImage>
+#include <QPainter>
+#include <QSizeF>
+#include <QString>
+#include <memory>
+
+namespace platform {
+
+namespace emf { class EmfDocument; }
+
+class Picture {
+public:
+    Picture() = default;
+    static Picture FromImage(QImage image, double twipsPerPixelX, double twipsPerPixelY);
+    static Picture FromEmf(std::shared_ptr<const emf::EmfDocument> doc);
+
+    bool IsNull() const { return !image_ && !emf_; }
+    bool IsVector() const { return emf_ != nullptr; }
+    QSizeF SizeTwips() const { return sizeTwips_; }
+    // Draws the picture into target (logical coordinates of the painter).
+    void Draw(QPainter& painter, const QRectF& target) const;
+    const QImage* Image() const { return image_.get(); }
+    const emf::EmfDocument* Emf() const { return emf_.get(); }
+
+private:
+    std::shared_ptr<const QImage> image_;
+    std::shared_ptr<const emf::EmfDocument> emf_;
+    QSizeF sizeTwips_;
+};
+
+// Loads a picture file (EMF by content, JPEG, BMP, PNG); raises FileError naming the path and
+// the reason (not found, unreadable, not a picture, too large).
+Picture LoadPicture(const QString& path);
+// One of the program's own bitmap resources by number (111 to 122).
+Picture LoadResourcePicture(int id);
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+#include "platform/platform.h"
+
+#include <QLocale>
+
+namespace platform {
+
+namespace {
+Platform* current = nullptr;
+}
+
+FileError::FileError(QString p, QString r)
+    : std::runtime_error((p + QStringLiteral(" : ") + r).toStdString()), path(std::move(p)), reason(std::move(r)) {}
+
+QString FileError::message() const {
+    return QStringLiteral("Le fichier « %1 » ne peut pas être utilisé : %2.").arg(path, reason);
+}
+
+Platform::~Platform() = default;
+
+void Platform::Trace(const QString&) {}
+
+Platform& P() {
+    Q_ASSERT(current);
+    return *current;
+}
+
+void SetPlatform(Platform* platform) { current = platform; }
+
+void RunHandler(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const FileError& e) {
+        P().Fatal(e.message());
+    } catch (const std::bad_alloc&) {
+        P().Fatal(QStringLiteral("La mémoire de l'ordinateur ne suffit plus pour continuer la leçon."));
+    }
+}
+
+QString NumberText(double value) {
+    // General number: no decimals when whole, otherwise the shortest exact form.
+    return QLocale().toString(value, 'g', 15);
+}
+
+}  // namespace platform

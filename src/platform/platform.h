@@ -1,0 +1,76 @@
+#pragma once
+// The seam between the course and everything that depends on time or on the outside world.
+// The course reads like the classic event-driven program it is (handlers, page loops that poll
+// and yield); this interface is what it polls and yields to. Two implementations: RealPlatform
+// over Qt's event loop, and a virtual one for tests where time moves only inside Yield.
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace platform {
+
+class Timer;
+class SoundDevice;
+
+// Raised for a picture or file the course cannot use; names the file and the reason.
+struct FileError : std::runtime_error {
+    FileError(QString path, QString reason);
+    QString path;
+    QString reason;
+    QString message() const;  // the plain sentence shown to the learner
+};
+
+class Platform {
+public:
+    virtual ~Platform();
+
+    // Milliseconds since an arbitrary start, as a signed 32-bit counter that wraps.
+    virtual int32_t TickCount() = 0;
+    // The date and time to the whole second.
+    virtual QDateTime Now() = 0;
+    // Handle every pending event, each handler to its end; if nothing was pending, wait until
+    // something is or until wakeAt (a TickCount value) has passed. Handlers may yield in turn.
+    virtual void Yield(std::optional<int32_t> wakeAt = std::nullopt) = 0;
+
+    virtual void Beep() = 0;
+    virtual void Randomize() = 0;  // reseed from the clock
+    virtual double Rnd() = 0;      // uniform in [0, 1)
+
+    virtual QString CurrentDirectory() = 0;
+    virtual QSize ScreenSizePixels() = 0;  // logical pixels
+    virtual double TwipsPerPixelX() = 0;
+    virtual double TwipsPerPixelY() = 0;
+
+    // Opens the wave-audio device; never fails (a device that cannot play stays silent).
+    virtual std::unique_ptr<SoundDevice> OpenSoundDevice() = 0;
+
+    // Ends the program at once, whatever loop is running.
+    [[noreturn]] virtual void EndProgram(int status) = 0;
+    // Shows the learner why the program must stop, then ends it with a non-zero status.
+    [[noreturn]] virtual void Fatal(const QString& message) = 0;
+
+    // Timers register here so that their ticks come from the platform's own clock.
+    virtual void AddTimer(Timer* timer) = 0;
+    virtual void RemoveTimer(Timer* timer) = 0;
+    virtual void TimerChanged(Timer* timer) = 0;
+
+    // What the learner would see happen, for tests; the real platform ignores it.
+    virtual void Trace(const QString& event);
+};
+
+Platform& P();
+void SetPlatform(Platform* platform);  // not owned
+
+// Runs a handler called from the toolkit; an error escaping it is reported and ends the program.
+void RunHandler(const std::function<void()>& handler);
+
+// Number to text as a general number with the regional decimal separator ("2,5" in French).
+QString NumberText(double value);
+
+}  // namespace platform
