@@ -66,7 +66,7 @@ QImage DrawHandCursor() {
     p.setRenderHint(QPainter::Antialiasing);
 
     // The index finger points straight up; its tip is the hot spot.
-    const double tipX = resources::kHandHotspotX;
+    const double tipX = resources::kHandHotspotX + 0.5;
     const double tipY = resources::kHandHotspotY - 0.5;
     const double fingerWidth = 5.0;
     QPainterPath hand = Capsule({tipX, tipY + fingerWidth / 2}, {tipX, 17}, fingerWidth);
@@ -95,14 +95,10 @@ QImage DrawArrowButton(bool pointsLeft) {
     QImage image = NewCanvas(40, 30, Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    if (pointsLeft) {
-        p.translate(40, 0);
-        p.scale(-1, 1);
-    }
     const QPolygonF arrow({{6, 11}, {21, 11}, {21, 5}, {34.5, 15}, {21, 25}, {21, 19}, {6, 19}});
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 60, 50));
-    p.drawPolygon(arrow.translated(1, 1.5));
+    p.drawPolygon(arrow.translated(0, 1.5));  // straight down, so both arrows share the light
     QLinearGradient blue(0, 5, 0, 25);
     blue.setColorAt(0, QColor(110, 160, 255));
     blue.setColorAt(1, QColor(30, 70, 200));
@@ -110,7 +106,8 @@ QImage DrawArrowButton(bool pointsLeft) {
     p.setPen(QPen(QColor(18, 44, 130), 1.2, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
     p.drawPolygon(arrow);
     p.end();
-    return image;
+    // One drawing mirrored, so the two buttons match pixel for pixel.
+    return pointsLeft ? image.mirrored(true, false) : image;
 }
 
 QImage DrawKorvaneLogo() {
