@@ -1,6 +1,7 @@
 #include "course_window/cour1p.h"
 
 #include "platform/platform.h"
+#include "resources/media.h"
 #include "sound/m_orvalis2.h"
 
 #include <QCursor>
@@ -47,7 +48,7 @@ Cour1p::Cour1p()
     Form.SetBorderless();
     Form.SetCaption(QStringLiteral("Form1"));
     Form.SetBackColor(kFond);
-    Form.SetIcon(QPixmap(QStringLiteral(":/images/icon32.png")));
+    Form.SetIcon(QPixmap(QString::fromLatin1(resources::kIcon32)));
     Form.OnActivate = [this] { Form_Activate(); };
 
     Picture1.SetBackColor(kFondDiapo);
@@ -101,9 +102,9 @@ Cour1p::Cour1p()
     Image1.Move(0, 0);
     Image1.SetWidth(390);
     Image1.SetHeight(390);
-    Image1.SetPicture(QPixmap(QStringLiteral(":/images/logo26.png")));
-    // The pointing hand's hot spot is the tip of its finger.
-    Image1.SetCursor(QCursor(QPixmap(QStringLiteral(":/images/hand.png")), 9, 1));
+    Image1.SetPicture(QPixmap(QString::fromLatin1(resources::kLogo)));
+    Image1.SetCursor(QCursor(QPixmap(QString::fromLatin1(resources::kHandCursor)), resources::kHandHotspotX,
+                             resources::kHandHotspotY));
 
     Label9.SetVisible(false);
     Label9.SetFont(UiFont(9.75));
@@ -115,7 +116,7 @@ Cour1p::Cour1p()
     Picture6.SetBackColor(SystemWindow());
     Picture6.SetWidth(1700);
 
-    B_Pag_P.SetGraphical(QPixmap(QStringLiteral(":/images/arrow_left.png")), Qt::white);
+    B_Pag_P.SetGraphical(QPixmap(QString::fromLatin1(resources::kArrowLeft)), Qt::white);
     B_Pag_P.Move(0, -20);
     B_Pag_P.SetWidth(600);
     B_Pag_P.SetHeight(460);
@@ -129,7 +130,7 @@ Cour1p::Cour1p()
     Label1.SetWidth(420);
     Label1.SetHeight(435);
 
-    B_Pag_S.SetGraphical(QPixmap(QStringLiteral(":/images/arrow_right.png")), Qt::white);
+    B_Pag_S.SetGraphical(QPixmap(QString::fromLatin1(resources::kArrowRight)), Qt::white);
     B_Pag_S.Move(1100, -20);
     B_Pag_S.SetWidth(600);
     B_Pag_S.SetHeight(460);
