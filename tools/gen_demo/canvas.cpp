@@ -63,6 +63,7 @@ QRectF TextRun::Bounds() const {
 }
 
 void Line(Canvas& c, double x, double y, const QString& text, const TextStyle& style, Align align) {
+    if (text.isEmpty()) return;
     TextRun run;
     run.text = text;
     run.x = x;

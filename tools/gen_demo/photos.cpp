@@ -307,8 +307,8 @@ void Draw(int n, QPainter& p, QSize s) {
         p.drawRect(QRectF(w - 92, 25, 22, h - 80));
         p.setPen(QColor(30, 30, 30));
         p.setFont(Font(14, true));
-        p.drawText(QRectF(95, 50, 60, 20), Qt::AlignLeft, QStringLiteral("zinc"));
-        p.drawText(QRectF(w - 160, 50, 65, 20), Qt::AlignRight, QStringLiteral("cuivre"));
+        p.drawText(QRectF(96, 52, 80, 20), Qt::AlignLeft, QStringLiteral("zinc"));
+        p.drawText(QRectF(w - 176, 78, 80, 20), Qt::AlignRight, QStringLiteral("cuivre"));
         p.setFont(Font(13));
         p.drawText(QRectF(40, h - 62, w - 80, 20), Qt::AlignCenter, QString::fromUtf8("électrolyte"));
         Caption(p, s, QString::fromUtf8("Deux métaux dans un électrolyte"));
@@ -321,7 +321,7 @@ void Draw(int n, QPainter& p, QSize s) {
         break;
     case 14: {  // An ammeter in series in a circuit.
         Backdrop(p, s, QColor(245, 245, 245), QColor(215, 215, 220));
-        const QRectF loop(30, 40, w - 60, h - 90);
+        const QRectF loop(30, 40, w - 70, h - 90);
         Circuit(p, loop, true);
         DryCell(p, QRectF(loop.left() + 20, loop.bottom() - 26, 30, 40).translated(30, 0).adjusted(0, -10, 0, 0));
         p.setPen(Qt::NoPen);
