@@ -194,13 +194,37 @@ void KnifeSwitch(QPainter& p, QPointF left, double length, bool closed) {
 
 void Electron(QPainter& p, QPointF c, double r = 7) { Ball(p, c, r, kMinus, Minus()); }
 
-// A simple circuit in perspective: cell at the bottom, lamp at the top.
+// A dry cell lying on its side between two wire ends, its + cap on the right.
+void LyingCell(QPainter& p, QPointF c, double length) {
+    const double h = length * 0.42;
+    const QRectF body(c.x() - length / 2, c.y() - h / 2, length, h);
+    QLinearGradient g(0, body.top(), 0, body.bottom());
+    g.setColorAt(0, QColor(30, 60, 140));
+    g.setColorAt(0.4, QColor(90, 140, 230));
+    g.setColorAt(1, QColor(20, 40, 100));
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawRoundedRect(body, 3, 3);
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRect(QRectF(body.right(), c.y() - h * 0.18, 5, h * 0.36));
+    p.setPen(Qt::white);
+    p.setFont(Font(h * 0.55, true));
+    p.drawText(body, Qt::AlignCenter, QStringLiteral("1,5 V"));
+    p.setPen(QColor(30, 30, 30));
+    p.setFont(Font(13, true));
+    p.drawText(QRectF(body.right() - 4, body.bottom() + 1, 16, 16), Qt::AlignCenter, QStringLiteral("+"));
+    p.drawText(QRectF(body.left() - 12, body.bottom() + 1, 16, 16), Qt::AlignCenter, Minus());
+}
+
+// A simple circuit: a lamp at the top, a cell lying along the bottom wire.
 void Circuit(QPainter& p, const QRectF& loop, bool lit) {
-    Wire(p, QPolygonF({loop.bottomLeft() + QPointF(30, 0), loop.bottomLeft(), loop.topLeft(),
+    const double cell = 52;
+    Wire(p, QPolygonF({QPointF(loop.center().x() - cell / 2, loop.bottom()), loop.bottomLeft(), loop.topLeft(),
                        QPointF(loop.center().x() - 16, loop.top())}));
     Wire(p, QPolygonF({QPointF(loop.center().x() + 16, loop.top()), loop.topRight(), loop.bottomRight(),
-                       loop.bottomRight() - QPointF(30, 0)}));
+                       QPointF(loop.center().x() + cell / 2 + 5, loop.bottom())}));
     Bulb(p, QPointF(loop.center().x(), loop.top() - 4), 16, lit);
+    LyingCell(p, {loop.center().x(), loop.bottom()}, cell);
 }
 
 QImage NewImage(QSize size) {
@@ -299,16 +323,16 @@ void Draw(int n, QPainter& p, QSize s) {
         Backdrop(p, s, QColor(245, 245, 240), QColor(215, 215, 205));
         p.setPen(QPen(QColor(100, 100, 100), 2));
         p.setBrush(QColor(200, 230, 200));
-        p.drawRect(QRectF(40, 45, w - 80, h - 85));
+        p.drawRect(QRectF(40, 62, w - 80, h - 100));
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(110, 110, 120));
-        p.drawRect(QRectF(70, 25, 22, h - 80));
+        p.drawRect(QRectF(70, 42, 22, h - 122));
         p.setBrush(kCopper);
-        p.drawRect(QRectF(w - 92, 25, 22, h - 80));
+        p.drawRect(QRectF(w - 92, 42, 22, h - 122));
         p.setPen(QColor(30, 30, 30));
         p.setFont(Font(14, true));
-        p.drawText(QRectF(96, 52, 80, 20), Qt::AlignLeft, QStringLiteral("zinc"));
-        p.drawText(QRectF(w - 176, 78, 80, 20), Qt::AlignRight, QStringLiteral("cuivre"));
+        p.drawText(QRectF(41, 18, 80, 20), Qt::AlignCenter, QStringLiteral("zinc"));
+        p.drawText(QRectF(w - 121, 18, 80, 20), Qt::AlignCenter, QStringLiteral("cuivre"));
         p.setFont(Font(13));
         p.drawText(QRectF(40, h - 62, w - 80, 20), Qt::AlignCenter, QString::fromUtf8("électrolyte"));
         Caption(p, s, QString::fromUtf8("Deux métaux dans un électrolyte"));
@@ -323,7 +347,6 @@ void Draw(int n, QPainter& p, QSize s) {
         Backdrop(p, s, QColor(245, 245, 245), QColor(215, 215, 220));
         const QRectF loop(30, 40, w - 70, h - 90);
         Circuit(p, loop, true);
-        DryCell(p, QRectF(loop.left() + 20, loop.bottom() - 26, 30, 40).translated(30, 0).adjusted(0, -10, 0, 0));
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(245, 245, 245));
         p.drawRect(QRectF(loop.right() - 8, loop.center().y() - 30, 16, 60));
@@ -341,19 +364,19 @@ void Draw(int n, QPainter& p, QSize s) {
         p.drawLine(QPointF(40, 125), QPointF(w - 50, 125));
         p.setBrush(QColor(20, 50, 120));
         p.drawPolygon(QPolygonF({{w - 40, 125}, {w - 56, 117}, {w - 56, 133}}));
-        Caption(p, s, QString::fromUtf8("Le débit : tant par seconde"));
+        Caption(p, s, QString::fromUtf8("Comme un débit : tant par seconde"));
         break;
     }
     case 16: {  // A voltmeter across a lamp.
         Backdrop(p, s, QColor(245, 245, 245), QColor(215, 215, 220));
-        const QRectF loop(30, 60, w - 60, h - 110);
+        const QRectF loop(30, 88, w - 60, h - 128);
         Circuit(p, loop, true);
-        DryCell(p, QRectF(loop.center().x() - 14, loop.bottom() - 28, 28, 40));
-        Wire(p, QPolygonF({QPointF(loop.center().x() - 28, loop.top()), QPointF(loop.center().x() - 28, 26),
-                           QPointF(loop.center().x() - 22, 26)}), 2.5, QColor(200, 40, 40));
-        Wire(p, QPolygonF({QPointF(loop.center().x() + 28, loop.top()), QPointF(loop.center().x() + 28, 26),
-                           QPointF(loop.center().x() + 22, 26)}), 2.5, QColor(40, 40, 40));
-        Meter(p, {loop.center().x(), 26}, 14, QStringLiteral("V"), 0.6);
+        const double cx = loop.center().x(), my = 34;
+        Wire(p, QPolygonF({QPointF(cx - 34, loop.top()), QPointF(cx - 34, my), QPointF(cx - 20, my)}), 2.5,
+             QColor(200, 40, 40));
+        Wire(p, QPolygonF({QPointF(cx + 34, loop.top()), QPointF(cx + 34, my), QPointF(cx + 20, my)}), 2.5,
+             QColor(40, 40, 40));
+        Meter(p, {cx, my}, 18, QStringLiteral("V"), 0.6);
         Caption(p, s, QString::fromUtf8("Le voltmètre se branche en dérivation"));
         break;
     }
@@ -377,7 +400,6 @@ void Draw(int n, QPainter& p, QSize s) {
         Backdrop(p, s, QColor(250, 250, 250), QColor(220, 220, 225));
         const QRectF loop(40, 45, w - 80, h - 100);
         Circuit(p, loop, true);
-        DryCell(p, QRectF(loop.center().x() - 14, loop.bottom() - 28, 28, 40));
         p.setPen(QPen(kPlus, 3));
         p.setBrush(kPlus);
         const double y = loop.center().y();
