@@ -700,7 +700,7 @@ void Page18(Canvas& c) {
     Paragraph(c, 60, y + 52, 900,
               Fr("Page suivante : vingt questions sur cette séance. Pour chacune, cliquez sur la réponse "
                  "de votre choix puis sur « Valider ». Une bonne réponse rapporte 1 point ; une mauvaise "
-                 "en retire 0,5. Après la vingtième question, la note sur 20 s'affiche."), Body(19));
+                 "en retire 0,5, sans que la note descende sous zéro. Après la vingtième question, la note sur 20 s'affiche."), Body(19));
 }
 
 }  // namespace
