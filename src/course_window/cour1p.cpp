@@ -79,6 +79,7 @@ Cour1p::Cour1p()
         Option1(i).SetBackColor(kFondDiapo);
         Option1(i).SetFont(UiFont(12));
     }
+    Option1.OnClick = [this](int16_t index) { Option1_Click(index); };
 
     B_Valider.SetCaption(QStringLiteral("Valider"));
     B_Valider.SetVisible(false);
@@ -86,6 +87,7 @@ Cour1p::Cour1p()
     B_Valider.SetFont(UiFont(9.75, true));
     B_Valider.SetWidth(1000);
     B_Valider.SetHeight(375);
+    B_Valider.OnClick = [this] { B_Valider_Click(); };
 
     B_Fermer.SetCaption(QStringLiteral("Fermer"));
     B_Fermer.SetFont(UiFont(9.75));

@@ -59,9 +59,13 @@ public:
     void B_Pag_S_Click();
     void B_Fermer_Click();
     void Timer1_Timer();
+    void Option1_Click(int16_t Index);
+    void B_Valider_Click();
 
     // Public operations.
     void MisEnPage();
+    // Lays out and shows the current question with its answers in a random order; does not wait.
+    void Evaluation1();
     void FaireUnePause(int32_t& secondes);
     // Wait of d milliseconds on the millisecond counter, ended early by Interrompre.
     void PauseCourte(int32_t d);
@@ -84,6 +88,11 @@ private:
     void Page1();
     void Page2();
     void Page3();
+    void Page19();
+    void Page20();
 
     bool premierFocusFait_ = false;
+    // From the click on B_Valider until the next question is shown.
+    bool validationEnCours_ = false;
+    int16_t choixValide_ = 0;  // the answer chosen last before that click
 };

@@ -22,6 +22,8 @@ void Cour1p::AfficherPage() {
         case 1: Page1(); break;
         case 2: Page2(); break;
         case 3: Page3(); break;
+        case 19: Page19(); break;
+        case 20: Page20(); break;
         default: break;
     }
     (void)NbCycles;
