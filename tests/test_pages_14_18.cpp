@@ -224,6 +224,35 @@ private slots:
         QCOMPARE(w.NumPage, int16_t(17));
         QCOMPARE(w.NumQuestion, int16_t(1));
     }
+
+    void aLearnerGoesFromPageZeroToEighteenWithTheNextButton() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumQuestion = 7;
+        // One click every five seconds: most pages have ended by then, pages 13 and 14 never end alone.
+        for (int page = 1; page <= 18; ++page) l.ClickAt(500 + 5000 * (page - 1), w.B_Pag_S);
+        l.vp.StopAt(500 + 5000 * 18);
+        try {
+            while (true) l.vp.Yield({});
+        } catch (const RunStopped&) {
+        }
+        QCOMPARE(w.NumPage, int16_t(18));
+        QCOMPARE(w.NumQuestion, int16_t(1));
+        QStringList pages;
+        for (const QString& line : l.vp.TraceText({"Label1 caption"})) pages << line.section(' ', -1);
+        QCOMPARE(pages.join(','), QString("0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18"));
+        for (int page = 1; page <= 18; ++page) QCOMPARE(l.Loaded(QString("Diapo%1.emf").arg(page)), 1);
+        // Photographs and strips came up on their own pages only.
+        QCOMPARE(l.Loaded("Img19.jpg"), 0);
+        QCOMPARE(l.Loaded("Img20.jpg"), 1);
+        const qint64 page14 = 500 + 5000 * 13, page15 = page14 + 5000;
+        QVERIFY(l.Loaded("111") > 0);
+        QVERIFY(TracesFrom(l, page14, {"Picture2 picture"}).filter(QRegularExpression(" 11[1-5]$")).isEmpty());
+        QVERIFY(!StripFramesFrom(l, page14).isEmpty());
+        QVERIFY(StripFramesFrom(l, page15).isEmpty());
+        QVERIFY(!w.Label2.Visible() && !w.Label3.Visible());
+        QVERIFY(!w.Picture2.Visible() && !w.Picture3.Visible() && !w.Picture4.Visible());
+    }
 };
 
 QTEST_MAIN(Pages14To18Test)
