@@ -440,6 +440,11 @@ private slots:
         QCOMPARE(both[0], 0.25f);
         QCOMPARE(both[1], 0.25f);
 
+        OutputCaps surround;
+        surround.minimumChannels = 4;
+        pcm = ToPcm(stereo, surround);
+        QCOMPARE(Int16Samples(pcm), std::vector<qint16>({32767, -32767, 0, 0, 0, 16384, 0, 0}));
+
         // A rate the output refuses is resampled to its preferred one, keeping the duration.
         WaveSamples slow{1000, 1, {0.0f, 1.0f}};
         pcm = ToPcm(slow, OutputCaps{});

@@ -302,7 +302,7 @@ void Form::Show() {
                       area.top() + (area.height() - widget_->height()) / 2);
     }
     widget_->show();
-    widget_->raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) widget_->raise();
     widget_->activateWindow();
 }
 

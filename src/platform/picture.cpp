@@ -26,18 +26,43 @@ bool LooksLikeEmf(const QByteArray& data) {
     return qFromLittleEndian<quint32>(p) == 1 && qFromLittleEndian<quint32>(p + 40) == 0x464D4520;
 }
 
-// libjpeg reports a truncated file only as a warning and fills the rest with grey; the learner
-// would see a broken photograph, so such a warning during decoding refuses the picture.
-thread_local bool sawDecodeWarning = false;
-QtMessageHandler previousHandler = nullptr;
-
-void DecodeWarningHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg &&
-        (message.contains(QLatin1String("Premature end")) || message.contains(QLatin1String("Corrupt JPEG")))) {
-        sawDecodeWarning = true;
-        return;
+// Qt decodes a truncated JPEG without an error, filling what is missing with grey: the learner
+// would see a broken photograph. The marker structure tells whether the stream reaches its end.
+bool JpegReachesItsEnd(const QByteArray& data) {
+    const auto* d = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 2;  // after the start-of-image marker
+    while (i + 1 < n) {
+        if (d[i] != 0xFF) {
+            ++i;  // stray bytes between segments; libjpeg skips them too
+            continue;
+        }
+        const uchar marker = d[i + 1];
+        if (marker == 0xFF) {
+            ++i;  // fill byte
+            continue;
+        }
+        if (marker == 0xD9) return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00) {
+            i += 2;
+            continue;
+        }
+        if (i + 3 >= n) return false;
+        const qsizetype length = (d[i + 2] << 8) | d[i + 3];
+        i += 2 + length;
+        if (marker == 0xDA) {
+            // Entropy-coded data runs to the next marker that is neither a stuffed zero nor a restart.
+            while (i + 1 < n && !(d[i] == 0xFF && d[i + 1] != 0x00 && d[i + 1] != 0xFF &&
+                                  !(d[i + 1] >= 0xD0 && d[i + 1] <= 0xD7))) {
+                ++i;
+            }
+        }
     }
-    if (previousHandler) previousHandler(type, context, message);
+    return false;
+}
+
+bool IsJpeg(const QByteArray& data) {
+    return data.size() >= 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 && uchar(data[2]) == 0xFF;
 }
 
 QImage DecodeImage(const QString& path, const QByteArray& data) {
@@ -53,15 +78,12 @@ QImage DecodeImage(const QString& path, const QByteArray& data) {
                                   .arg(size.width())
                                   .arg(size.height()));
     }
-    reader.setAllocationLimit(static_cast<int>(kMaxPixels * 4 / (1024 * 1024)) + 1);
-    sawDecodeWarning = false;
-    previousHandler = qInstallMessageHandler(DecodeWarningHandler);
-    QImage image = reader.read();
-    qInstallMessageHandler(previousHandler);
-    if (image.isNull()) {
-        throw FileError(path, QStringLiteral("l'image ne peut pas être décodée (%1)").arg(reader.errorString()));
+    if (IsJpeg(data) && !JpegReachesItsEnd(data)) {
+        throw FileError(path, QStringLiteral("l'image est incomplète (le fichier est tronqué)"));
     }
-    if (sawDecodeWarning) throw FileError(path, QStringLiteral("l'image est incomplète ou abîmée"));
+    reader.setAllocationLimit(static_cast<int>(kMaxPixels * 4 / (1024 * 1024)) + 1);
+    QImage image = reader.read();
+    if (image.isNull()) throw FileError(path, QStringLiteral("l'image ne peut pas être décodée"));
     return image;
 }
 

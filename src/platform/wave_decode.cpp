@@ -135,6 +135,7 @@ PcmSound ToPcm(const WaveSamples& wave, const OutputCaps& caps) {
     auto sourceAt = [&](long long frame, int c) {
         const float* f = wave.samples.data() + frame * inCh;
         if (outCh == 1 && inCh == 2) return (f[0] + f[1]) * 0.5f;
+        if (c >= 2) return 0.0f;  // an output with more channels hears the sound on the front pair
         return f[c % inCh];
     };
     for (long long i = 0; i < outFrames; ++i) {

@@ -42,7 +42,8 @@ struct OutputCaps {
 };
 
 // Interleaved PCM for an output with these caps: sample rate kept when accepted, otherwise
-// resampled to the preferred rate; channels duplicated or folded to fit.
+// resampled to the preferred rate; channels duplicated or folded to fit (beyond the front pair,
+// silent).
 struct PcmSound {
     int sampleRate = 0;
     int channelCount = 0;

@@ -6,6 +6,7 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QMediaDevices>
 #include <QThreadPool>
@@ -26,7 +27,7 @@ bool IsAudioNoise(const QString& message) {
     static const char* const prefixes[] = {
         "PulseAudioService", "No audio device detected", "Got a buffer underflow", "Got a buffer overflow",
         "Invalid audio data size provided by pull source", "No more data available, source is done",
-        "QAudioSink", "QPulseAudioSink", "QAlsaAudioSink",
+        "QAudioSink", "QPulseAudioSink", "QAlsaAudioSink", "Stream error", "pa_stream",
     };
     for (const char* prefix : prefixes)
         if (message.startsWith(QLatin1String(prefix))) return true;
@@ -66,7 +67,7 @@ OutputCaps CapsOf(const QAudioDevice& device) {
     return caps;
 }
 
-// A sound that ran out of samples is released after this, once the output has played its tail.
+// A sink that ran out of samples is stopped after this, once the output has played its tail.
 constexpr int kReleaseAfterIdleMs = 1000;
 
 }  // namespace
@@ -87,7 +88,9 @@ WaveDevice::~WaveDevice() {
         std::lock_guard lock(mailbox_->mutex);
         mailbox_->device = nullptr;
     }
-    StopSound();
+    // A sink's destructor handles pending events: none may reach this half-destroyed device.
+    QCoreApplication::removePostedEvents(&context_);
+    DropSink();
 }
 
 void WaveDevice::Open() {
@@ -116,7 +119,7 @@ void WaveDevice::Sound(const QString& fileName) {
 
 void WaveDevice::Close() {
     ++mailbox_->latest;  // whatever is still being decoded will not play
-    StopSound();
+    DropSink();
 }
 
 void WaveDevice::Decoded(quint64 request, const std::optional<PcmSound>& pcm) {
@@ -135,31 +138,48 @@ void WaveDevice::Play(const PcmSound& pcm) {
     // The output may have changed since the request was decoded for it.
     if (!output.isFormatSupported(format)) return;
 
-    QAudioSink* sink = new QAudioSink(output, format, &context_);
-    sink_ = sink;
-    auto* source = new QBuffer(sink);
+    if (sink_ && (sink_->format() != format || sinkOutputId_ != output.id())) DropSink();
+    if (!sink_) {
+        sink_ = new QAudioSink(output, format, &context_);
+        sinkOutputId_ = output.id();
+        QObject::connect(sink_, &QAudioSink::stateChanged, &context_, [this](QAudio::State state) {
+            if (state == QAudio::StoppedState) {
+                playing_ = false;
+            } else if (state == QAudio::IdleState && playing_) {
+                QTimer::singleShot(kReleaseAfterIdleMs, &context_, [this, play = playCount_] {
+                    if (play == playCount_ && sink_ && sink_->state() == QAudio::IdleState) StopSound();
+                });
+            }
+        });
+    }
+    auto* source = new QBuffer(&context_);
     source->setData(pcm.data);
     source->open(QIODevice::ReadOnly);
-    QObject::connect(sink, &QAudioSink::stateChanged, &context_, [this, sink](QAudio::State state) {
-        if (sink_ != sink) return;
-        if (state == QAudio::StoppedState) {
-            StopSound();
-        } else if (state == QAudio::IdleState) {
-            QTimer::singleShot(kReleaseAfterIdleMs, &context_, [this, sink] {
-                if (sink_ == sink && sink->state() == QAudio::IdleState) StopSound();
-            });
-        }
-    });
-    sink->start(source);
-    if (sink_ == sink && sink->state() == QAudio::StoppedState) StopSound();
+    ++playCount_;
+    playing_ = true;
+    sink_->start(source);
+    if (sink_->state() == QAudio::StoppedState) playing_ = false;
+    // The previous source was let go by the sink when it started on the new one.
+    delete std::exchange(source_, source);
 }
 
 void WaveDevice::StopSound() {
-    QAudioSink* sink = std::exchange(sink_, nullptr);
-    if (!sink) return;
-    QObject::disconnect(sink, nullptr, &context_, nullptr);
-    sink->stop();
-    sink->deleteLater();
+    if (!sink_ || !playing_) return;
+    playing_ = false;
+    sink_->stop();
+}
+
+void WaveDevice::DropSink() {
+    StopSound();
+    if (sink_) {
+        QObject::disconnect(sink_, nullptr, &context_, nullptr);
+        sink_->deleteLater();
+        sink_ = nullptr;
+    }
+    if (source_) {
+        source_->deleteLater();
+        source_ = nullptr;
+    }
 }
 
 std::unique_ptr<SoundDevice> MakeWaveDevice() { return std::make_unique<WaveDevice>(); }

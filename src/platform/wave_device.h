@@ -5,6 +5,7 @@
 
 #include "platform/sound_device.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <memory>
 #include <optional>
@@ -29,7 +30,7 @@ public:
 
     // Requests still being decoded, and whether an output is playing now; for tests.
     int PendingRequests() const { return pending_; }
-    bool Playing() const { return sink_ != nullptr; }
+    bool Playing() const { return playing_; }
 
     struct Mailbox;
 
@@ -37,11 +38,18 @@ private:
     void Decoded(quint64 request, const std::optional<PcmSound>& pcm);
     void Play(const PcmSound& pcm);
     void StopSound();
+    void DropSink();
 
     QObject context_;  // results from the worker are delivered to it, and die with it
     std::shared_ptr<Mailbox> mailbox_;
     int pending_ = 0;
+    // Kept from one sound to the next while the format and the output stay the same: a sink
+    // stopped and started again needs no new stream object, and destroying one runs events.
     QAudioSink* sink_ = nullptr;
+    QByteArray sinkOutputId_;
+    QIODevice* source_ = nullptr;
+    bool playing_ = false;
+    quint64 playCount_ = 0;
 };
 
 std::unique_ptr<SoundDevice> MakeWaveDevice();
