@@ -88,6 +88,19 @@ private slots:
         QVERIFY(Apropos::Instance());
     }
 
+    void closingFromTheTitleBarUnloadsItAndLeavesTheProgramRunning() {
+        Lesson l;
+        CloseAbout closeAtEnd;
+        l.w->Image1.Click();
+        // The toolkit ends a running event loop when its last counted window closes.
+        QTimer::singleShot(0, [] { Apropos::Instance()->Form.Widget()->close(); });
+        QTimer::singleShot(200, [] { QCoreApplication::exit(7); });
+        QCOMPARE(QCoreApplication::exec(), 7);
+        QVERIFY(!Apropos::Instance());
+        l.w->Image1.Click();
+        QCOMPARE(OpenAboutWindows(), 1);
+    }
+
     void theLessonGoesOnBehindTheOpenWindow() {
         Lesson l;
         CloseAbout closeAtEnd;

@@ -290,6 +290,9 @@ void Form::SetFixedDialog() {
     fixed_ = true;
     widget_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                             Qt::MSWindowsFixedSizeDialogHint);
+    // The course window is a tool window, which the toolkit does not count: closing a dialog
+    // from its title bar would otherwise end the program.
+    widget_->setAttribute(Qt::WA_QuitOnClose, false);
     Resize();
 }
 
