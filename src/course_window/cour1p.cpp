@@ -1,5 +1,6 @@
 #include "course_window/cour1p.h"
 
+#include "about/apropos.h"
 #include "platform/platform.h"
 #include "resources/media.h"
 #include "sound/m_orvalis2.h"
@@ -107,6 +108,7 @@ Cour1p::Cour1p()
     Image1.SetPicture(QPixmap(QString::fromLatin1(resources::kLogo)));
     Image1.SetCursor(QCursor(QPixmap(QString::fromLatin1(resources::kHandCursor)), resources::kHandHotspotX,
                              resources::kHandHotspotY));
+    Image1.OnClick = [this] { Image1_Click(); };
 
     Label9.SetVisible(false);
     Label9.SetFont(UiFont(9.75));
@@ -209,6 +211,8 @@ void Cour1p::B_Pag_S_Click() {
         AfficherPage();
     }
 }
+
+void Cour1p::Image1_Click() { Apropos::Afficher(); }
 
 void Cour1p::B_Fermer_Click() {
     Form.Hide();

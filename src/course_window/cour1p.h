@@ -61,6 +61,7 @@ public:
     void Timer1_Timer();
     void Option1_Click(int16_t Index);
     void B_Valider_Click();
+    void Image1_Click();
 
     // Public operations.
     void MisEnPage();
@@ -69,6 +70,8 @@ public:
     void FaireUnePause(int32_t& secondes);
     // Wait of d milliseconds on the millisecond counter, ended early by Interrompre.
     void PauseCourte(int32_t d);
+    // The direct and alternating current strips of page 14; runs as long as page 14 is shown.
+    void AnimCourantAlternatif();
 
     // The whole screen, in twips.
     double LargeurEcran() const;
@@ -88,6 +91,28 @@ private:
     void Page1();
     void Page2();
     void Page3();
+    void Page4();
+    void Page5();
+    void Page6();
+    void Page7();
+    void Page8();
+    void Page9();
+    void Page10();
+    void Page11();
+    void Page12();
+    void Page13(int16_t& NbCycles);
+    void Page14();
+    void Page15();
+    void Page16();
+    void Page17();
+    void Page18();
+    // Page 11 and 12 share one loop; only their photographs differ.
+    void PagePhotos(int16_t page, const std::function<void(int16_t top)>& photo);
+    // Page 13's five frames, cycling until the page changes.
+    void AnimationCircuit(int16_t& NbCycles);
+    // Loads one of the program's own bitmaps into a box.
+    void EtapeImage(platform::PictureBox& box, int id);
+    void MiseEnPlaceBandes();
     void Page19();
     void Page20();
 

@@ -22,11 +22,25 @@ void Cour1p::AfficherPage() {
         case 1: Page1(); break;
         case 2: Page2(); break;
         case 3: Page3(); break;
+        case 4: Page4(); break;
+        case 5: Page5(); break;
+        case 6: Page6(); break;
+        case 7: Page7(); break;
+        case 8: Page8(); break;
+        case 9: Page9(); break;
+        case 10: Page10(); break;
+        case 11: Page11(); break;
+        case 12: Page12(); break;
+        case 13: Page13(NbCycles); break;
+        case 14: Page14(); break;
+        case 15: Page15(); break;
+        case 16: Page16(); break;
+        case 17: Page17(); break;
+        case 18: Page18(); break;
         case 19: Page19(); break;
         case 20: Page20(); break;
         default: break;
     }
-    (void)NbCycles;
 }
 
 void Cour1p::EtapeDiapo() {
@@ -55,4 +69,8 @@ void Cour1p::BouclePage(int16_t dernierTop, const std::function<void(int16_t)>& 
         if (top == dernierTop) return;
         agir(top);
     }
+}
+
+void Cour1p::EtapeImage(platform::PictureBox& box, int id) {
+    box.SetPicture(platform::LoadResourcePicture(id), QString::number(id));
 }

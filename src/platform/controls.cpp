@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -46,6 +47,10 @@ protected:
             RunHandler([&] { form_->OnKey(key); });
         }
         QWidget::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        if (form_->OnClose) RunHandler(form_->OnClose);
+        e->accept();
     }
 
 private:
@@ -258,8 +263,13 @@ void Form::SetHeight(double v) {
 }
 
 void Form::Resize() {
-    widget_->resize(std::max(1, ToPixels(width_, P().TwipsPerPixelX())),
-                    std::max(1, ToPixels(height_, P().TwipsPerPixelY())));
+    const QSize size(std::max(1, ToPixels(width_, P().TwipsPerPixelX())),
+                     std::max(1, ToPixels(height_, P().TwipsPerPixelY())));
+    if (fixed_) {
+        widget_->setFixedSize(size);
+    } else {
+        widget_->resize(size);
+    }
 }
 
 void Form::SetCaption(const QString& caption) { widget_->setWindowTitle(caption); }
@@ -276,9 +286,20 @@ void Form::SetBorderless() {
 
 void Form::SetIcon(const QPixmap& icon) { widget_->setWindowIcon(QIcon(icon)); }
 
+void Form::SetFixedDialog() {
+    fixed_ = true;
+    widget_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint);
+    // The course window is a tool window, which the toolkit does not count: closing a dialog
+    // from its title bar would otherwise end the program.
+    widget_->setAttribute(Qt::WA_QuitOnClose, false);
+    Resize();
+}
+
 void Form::Show() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen) {
+    // A window already on screen stays where the learner left it and only comes to the front.
+    if (screen && !widget_->isVisible()) {
         const QRect area = screen->geometry();
         widget_->move(area.left() + (area.width() - widget_->width()) / 2,
                       area.top() + (area.height() - widget_->height()) / 2);

@@ -110,6 +110,8 @@ public:
     // Borderless and kept out of the task bar.
     void SetBorderless();
     void SetIcon(const QPixmap& icon);
+    // A dialog frame: title bar and close box, no minimize or maximize, not resizable.
+    void SetFixedDialog();
 
     // Shows the window centred on the screen, not modal.
     void Show();
@@ -119,10 +121,13 @@ public:
     std::function<void()> OnActivate;
     // Runs when a key is pressed anywhere in the window and no control used it.
     std::function<void(int key)> OnKey;
+    // Runs when the learner closes the window from its title bar; the window is hidden afterwards.
+    std::function<void()> OnClose;
 
 private:
     void Resize();
     QString name_;
+    bool fixed_ = false;
     QPointer<QWidget> widget_;
     double width_ = 0, height_ = 0;
 };
