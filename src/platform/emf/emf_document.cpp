@@ -68,7 +68,10 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
     // Reference device resolution; micrometres are more precise when the header has them.
     const double devW = header.I32(72), devH = header.I32(76);
     double mmW = header.I32(80), mmH = header.I32(84);
-    if (headerSize >= 108 && header.I32(100) > 0 && header.I32(104) > 0) {
+    // The extension fields exist only when the description does not start where they would be.
+    const std::uint32_t nDesc = header.U32(60), offDesc = header.U32(64);
+    const std::uint32_t extEnd = nDesc && offDesc >= 88 ? std::min(headerSize, offDesc) : headerSize;
+    if (extEnd >= 108 && header.I32(100) > 0 && header.I32(104) > 0) {
         mmW = header.I32(100) / 1000.0;
         mmH = header.I32(104) / 1000.0;
     }

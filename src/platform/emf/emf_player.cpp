@@ -2,6 +2,7 @@
 
 #include <uemf.h>
 
+#include <QDebug>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainterPath>
@@ -380,6 +381,7 @@ private:
         }
         if (Nop()) return;
         UseLogical();
+        if (getenv("EMFDBG")) qDebug() << "draw" << shape.boundingRect() << p_.transform() << p_.clipBoundingRect() << QtPen() << QtBrush();
         SetRop2();
         if (fill) {
             QBrush b = QtBrush();
@@ -660,7 +662,7 @@ private:
             default: break;
         }
         double y0 = 0;  // baseline
-        if ((dc_.textAlign & U_TA_BASEBIT) == U_TA_BASELINE) y0 = 0;
+        if ((dc_.textAlign & U_TA_BASELINE) == U_TA_BASELINE) y0 = 0;
         else if (dc_.textAlign & U_TA_BOTTOM) y0 = -fm.descent() * k;
         else y0 = fm.ascent() * k;
 
