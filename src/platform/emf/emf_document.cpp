@@ -45,6 +45,25 @@ void DecodeRecordBitmap(ParsedMetafile& m, const RecordRef& r, std::uint32_t off
     }
 }
 
+// Whether an EMF+ comment holds a picture object that is an old-style (WMF) metafile, which only
+// the plain records draw.
+bool EmbedsWmf(const RecordView& v) {
+    const std::uint32_t cb = v.U32(8);
+    std::uint64_t at = 16;
+    const std::uint64_t end = std::min<std::uint64_t>(v.Size(), 12ull + cb);
+    while (at + 12 <= end) {
+        const std::uint16_t type = v.U16(at), flags = v.U16(at + 2);
+        const std::uint32_t size = v.U32(at + 4);
+        if (size < 12) break;
+        if (type == 0x4008 && ((flags >> 8) & 0x7f) == 5) {
+            const std::uint64_t obj = at + 12 + ((flags & 0x8000) ? 4 : 0);
+            if (v.U32(obj + 4) == 2 && (v.U32(obj + 8) == 1 || v.U32(obj + 8) == 2)) return true;
+        }
+        at += size;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
@@ -96,7 +115,10 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
             m.records.push_back(r);
             if (type == U_EMR_COMMENT) {
                 const RecordView v = m.View(r);
-                if (v.U32(12) == kEmfPlusTag) sawPlus = true;
+                if (v.U32(12) == kEmfPlusTag) {
+                    sawPlus = true;
+                    if (EmbedsWmf(v)) m.plusUnsupported = true;
+                }
             } else if (type != U_EMR_HEADER && type != U_EMR_EOF) {
                 sawDrawing = true;
             }

@@ -1,5 +1,7 @@
 #include "platform/emf/emf_player.h"
 
+#include "platform/emf/emf_plus.h"
+
 #include <uemf.h>
 
 #include <QDebug>
@@ -20,6 +22,9 @@ namespace {
 constexpr std::uint32_t kMaxPoints = 4 * 1024 * 1024;
 constexpr std::uint32_t kMaxHandles = 65536;
 constexpr int kMaxSaveDepth = 1024;
+// Files with both EMF+ and plain records are drawn from their EMF+ records: measured closer to
+// the reference renderings.
+constexpr bool kDualFromPlus = true;
 constexpr std::uint32_t kMwtSet = 4;  // ModifyWorldTransform's "set" mode, missing from the header
 
 QColor ColorRef(std::uint32_t c) { return QColor(int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff)); }
@@ -121,7 +126,9 @@ QChar SymbolChar(QChar c) {
 
 class Player {
 public:
-    Player(const ParsedMetafile& m, QPainter& p, const QRectF& target) : m_(m), p_(p) {
+    Player(const ParsedMetafile& m, QPainter& p, const QRectF& target)
+        : m_(m), p_(p), plus_(p, Base(m, p, target), FramePath(m), m.pxPerMmX * 25.4, m.pxPerMmY * 25.4) {
+        usePlus_ = m.plusOnly || (m.dual && kDualFromPlus && !m.plusUnsupported);
         objects_.resize(std::min<std::uint32_t>(std::max<std::uint32_t>(m.handles, 1), kMaxHandles));
         const QRectF frameDev(m.frame.left() * m.pxPerMmX / 100, m.frame.top() * m.pxPerMmY / 100,
                               m.frame.width() * m.pxPerMmX / 100, m.frame.height() * m.pxPerMmY / 100);
@@ -141,17 +148,60 @@ public:
         p_.setRenderHint(QPainter::SmoothPixmapTransform, true);
         p_.setRenderHint(QPainter::TextAntialiasing, true);
         ApplyClip();
-        if (m_.plusOnly) {
-            PlayEmfPlus(m_, p_, devBase_);
-        } else {
-            for (const RecordRef& r : m_.records) {
-                Record(r);
+        for (const RecordRef& r : m_.records) {
+            if (r.type == U_EMR_COMMENT && usePlus_) {
+                const RecordView v = m_.View(r);
+                const std::uint32_t cb = v.U32(8);
+                if (v.U32(12) == 0x2B464D45 && cb >= 4 && v.Has(16, cb - 4)) {
+                    plus_.Comment(v.Span(16, cb - 4), cb - 4);
+                    if (plus_.TakeClipDirty()) plusTouchedClip_ = true;
+                }
+                continue;
             }
+            if (usePlus_ && IsDrawing(r.type)) {
+                // With EMF+ present the plain records are a fallback copy, except right after GetDC.
+                if (!plus_.GdiEnabled()) continue;
+                if (plusTouchedClip_) ApplyClip(), plusTouchedClip_ = false;
+            }
+            Record(r);
         }
         p_.restore();
     }
 
 private:
+    static QRectF FrameDev(const ParsedMetafile& m) {
+        return QRectF(m.frame.left() * m.pxPerMmX / 100, m.frame.top() * m.pxPerMmY / 100,
+                      m.frame.width() * m.pxPerMmX / 100, m.frame.height() * m.pxPerMmY / 100);
+    }
+    static QTransform Base(const ParsedMetafile& m, QPainter& p, const QRectF& target) {
+        const QRectF f = FrameDev(m);
+        return QTransform::fromTranslate(-f.left(), -f.top()) *
+               QTransform::fromScale(target.width() / f.width(), target.height() / f.height()) *
+               QTransform::fromTranslate(target.left(), target.top()) * p.transform();
+    }
+    static QPainterPath FramePath(const ParsedMetafile& m) {
+        QPainterPath path;
+        path.addRect(FrameDev(m));
+        return path;
+    }
+    static bool IsDrawing(std::uint32_t t) {
+        switch (t) {
+            case U_EMR_POLYBEZIER: case U_EMR_POLYGON: case U_EMR_POLYLINE: case U_EMR_POLYBEZIERTO:
+            case U_EMR_POLYLINETO: case U_EMR_POLYPOLYLINE: case U_EMR_POLYPOLYGON: case U_EMR_SETPIXELV:
+            case U_EMR_ANGLEARC: case U_EMR_ELLIPSE: case U_EMR_RECTANGLE: case U_EMR_ROUNDRECT: case U_EMR_ARC:
+            case U_EMR_CHORD: case U_EMR_PIE: case U_EMR_EXTFLOODFILL: case U_EMR_LINETO: case U_EMR_ARCTO:
+            case U_EMR_POLYDRAW: case U_EMR_FILLPATH: case U_EMR_STROKEANDFILLPATH: case U_EMR_STROKEPATH:
+            case U_EMR_FILLRGN: case U_EMR_FRAMERGN: case U_EMR_INVERTRGN: case U_EMR_PAINTRGN: case U_EMR_BITBLT:
+            case U_EMR_STRETCHBLT: case U_EMR_MASKBLT: case U_EMR_PLGBLT: case U_EMR_SETDIBITSTODEVICE:
+            case U_EMR_STRETCHDIBITS: case U_EMR_EXTTEXTOUTA: case U_EMR_EXTTEXTOUTW: case U_EMR_POLYBEZIER16:
+            case U_EMR_POLYGON16: case U_EMR_POLYLINE16: case U_EMR_POLYBEZIERTO16: case U_EMR_POLYLINETO16:
+            case U_EMR_POLYPOLYLINE16: case U_EMR_POLYPOLYGON16: case U_EMR_POLYDRAW16: case U_EMR_POLYTEXTOUTA:
+            case U_EMR_POLYTEXTOUTW: case U_EMR_SMALLTEXTOUT: case U_EMR_ALPHABLEND: case U_EMR_TRANSPARENTBLT:
+            case U_EMR_GRADIENTFILL: return true;
+            default: return false;
+        }
+    }
+
     // ---- coordinate spaces -------------------------------------------------------------
     QTransform PageTransform() const {
         double sx = 1, sy = 1;
@@ -381,7 +431,6 @@ private:
         }
         if (Nop()) return;
         UseLogical();
-        if (getenv("EMFDBG")) qDebug() << "draw" << shape.boundingRect() << p_.transform() << p_.clipBoundingRect() << QtPen() << QtBrush();
         SetRop2();
         if (fill) {
             QBrush b = QtBrush();
@@ -1298,6 +1347,9 @@ private:
 
     const ParsedMetafile& m_;
     QPainter& p_;
+    PlusPlayer plus_;
+    bool usePlus_ = false;
+    bool plusTouchedClip_ = false;
     QRectF frameDev_;
     QTransform devToTarget_, base_, devBase_;
     QPainterPath targetClip_;

@@ -10,7 +10,4 @@ namespace platform::emf {
 // Plays the records onto the painter so that the frame fills target.
 void PlayMetafile(const ParsedMetafile& m, QPainter& painter, const QRectF& target);
 
-// Plays the EMF+ records held in comment records; returns false when nothing was drawn.
-bool PlayEmfPlus(const ParsedMetafile& m, QPainter& painter, const QTransform& deviceToTarget);
-
 }  // namespace platform::emf

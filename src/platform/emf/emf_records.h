@@ -66,6 +66,7 @@ struct ParsedMetafile {
     std::uint32_t handles = 1;
     bool plusOnly = false;  // drawing lives in EMF+ comments only
     bool dual = false;
+    bool plusUnsupported = false;  // EMF+ part relies on something only the plain records draw
     // Bitmaps of blit and brush records, keyed by record offset; a second key (offset + 1)
     // holds the alpha-keeping decode used by alpha blending.
     std::unordered_map<std::uint32_t, QImage> images;
