@@ -334,6 +334,7 @@ private:
         T();
         const double minWidth = 1.0 / scale_;
         double w = pn.cosmetic ? minWidth : std::max(pn.width, minWidth);
+        if (!Finite(w) || w > 1e7) return Qt::NoPen;
         QPen q(pn.color, w);
         switch (pn.style & U_PS_ENDCAP_MASK) {
             case U_PS_ENDCAP_SQUARE: q.setCapStyle(Qt::SquareCap); break;

@@ -443,7 +443,9 @@ QPen PlusPlayer::PenFor(std::uint32_t penId) {
     if (po.unit != 0 && po.unit != pageUnit_) width = po.width * UnitToPixels(po.unit, false) / std::max(scale, 1e-9);
     else if (po.unit == 0 && pageUnit_ != 0) width = po.width;
     const double minWidth = 1 / std::max(scale, 1e-9);
-    pen.setWidthF(std::max(width, minWidth));
+    width = std::max(width, minWidth);
+    if (!Ok(width) || width > 1e7) return QPen(Qt::NoPen);
+    pen.setWidthF(width);
     return pen;
 }
 
