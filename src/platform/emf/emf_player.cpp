@@ -41,6 +41,8 @@ struct Pen {
 };
 
 struct Brush {
+    Brush() = default;
+    Brush(int s, QColor c) : style(s), color(c) {}
     int style = 0;  // BS_*
     QColor color = Qt::white;
     int hatch = 0;
@@ -90,7 +92,7 @@ QString MapFace(const QString& face, bool* symbol) {
     const QString f = face.toLower();
     *symbol = f == "symbol";
     if (f.contains("courier") || f.contains("mono") || f.contains("consolas") || f.contains("lucida console")) return "Liberation Mono";
-    if (f.contains("times") || f.contains("roman") || f.contains("serif") && !f.contains("sans") || f.contains("georgia") ||
+    if (f.contains("times") || f.contains("roman") || (f.contains("serif") && !f.contains("sans")) || f.contains("georgia") ||
         f.contains("cambria") || f.contains("garamond") || f.contains("book") || f == "symbol")
         return "Liberation Serif";
     return "Liberation Sans";

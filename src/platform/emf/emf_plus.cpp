@@ -432,20 +432,24 @@ QBrush PlusPlayer::BrushFor(int flags, std::uint32_t brushId) {
 }
 
 QPen PlusPlayer::PenFor(std::uint32_t penId) {
+    penInDevice_ = false;
     auto it = objects_.find(int(penId & 0xff));
     if (it == objects_.end() || it->second.type != 2) return QPen(Qt::black, 0);
     const PenObj& po = it->second.pen;
     QPen pen = po.pen;
     // Width in world units; never thinner than one device pixel.
     const QTransform w2d = WorldToDevice();
-    const double scale = std::sqrt(std::abs(w2d.determinant()));
-    double width = po.width;
+    double scale = std::sqrt(std::abs(w2d.determinant()));
+    if (!Ok(scale) || scale <= 0) scale = 1;
+    double width = std::abs(po.width);
     if (po.unit != 0 && po.unit != pageUnit_) width = po.width * UnitToPixels(po.unit, false) / std::max(scale, 1e-9);
     else if (po.unit == 0 && pageUnit_ != 0) width = po.width;
     const double minWidth = 1 / std::max(scale, 1e-9);
     width = std::max(width, minWidth);
     if (!Ok(width) || width > 1e7) return QPen(Qt::NoPen);
-    pen.setWidthF(width);
+    // Qt caps pen widths below 32768; such pens stroke in device pixels instead.
+    penInDevice_ = width >= 30000;
+    pen.setWidthF(penInDevice_ ? std::min(width * scale, 30000.0) : width);
     return pen;
 }
 
@@ -455,6 +459,11 @@ void PlusPlayer::FillPath(const QPainterPath& path, const QBrush& brush) {
 }
 
 void PlusPlayer::StrokePath(const QPainterPath& path, const QPen& pen) {
+    if (penInDevice_) {
+        p_.setTransform(devBase_);
+        p_.strokePath(WorldToDevice().map(path), pen);
+        return;
+    }
     UseWorld();
     p_.strokePath(path, pen);
 }
@@ -765,7 +774,9 @@ void PlusPlayer::Record(int type, int flags, const RecordView& d) {
         case 0x402A:
         case 0x402C: {
             const QTransform m(d.F32(0), d.F32(4), d.F32(8), d.F32(12), d.F32(16), d.F32(20));
-            if (!Ok(m.m11()) || !Ok(m.m12()) || !Ok(m.m21()) || !Ok(m.m22()) || !Ok(m.dx()) || !Ok(m.dy())) break;
+            if (!Ok(m.m11()) || !Ok(m.m12()) || !Ok(m.m21()) || !Ok(m.m22()) || !Ok(m.dx()) || !Ok(m.dy()) ||
+                !Ok(m.determinant()))
+                break;
             if (type == 0x402A) s_.world = m;
             else s_.world = (flags & 0x2000) ? s_.world * m : m * s_.world;
             break;

@@ -93,6 +93,7 @@ private:
     double pageScale_ = 1;
     bool getDc_ = false;
     bool clipDirty_ = false;
+    bool penInDevice_ = false;  // the last pen's width is in device pixels
     // An object split over several records, reassembled before it is parsed.
     std::vector<std::uint8_t> pending_;
     std::uint32_t pendingTotal_ = 0;
