@@ -335,7 +335,9 @@ private:
         if (pn.null || style == U_PS_NULL) return Qt::NoPen;
         T();
         const double minWidth = 1.0 / scale_;
-        double w = pn.cosmetic ? minWidth : std::max(pn.width, minWidth);
+        // Zero-width and cosmetic pens are one device pixel; geometric pens keep their width even
+        // below a pixel, drawn faint by antialiasing as the reference renderer does.
+        double w = pn.cosmetic || pn.width <= 0 ? minWidth : pn.width;
         if (!Finite(w) || w > 1e7) return Qt::NoPen;
         QPen q(pn.color, w);
         switch (pn.style & U_PS_ENDCAP_MASK) {
