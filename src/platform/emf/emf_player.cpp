@@ -682,9 +682,10 @@ private:
         const QPointF diry(-dirx.y(), dirx.x());  // a quarter turn clockwise on screen
         QTransform frame(dirx.x() * sx, dirx.y() * sx, diry.x() * sy, diry.y() * sy, o.x(), o.y());
         const double esc = f.escapement / 10.0;
-        // Escapement turns counter-clockwise in logical space, so a flipped mapping turns it the
-        // other way on screen.
-        if (esc != 0) frame = QTransform().rotate(t.determinant() < 0 ? esc : -esc) * frame;
+        // Escapement turns counter-clockwise on the device, except that a window extent pointing up
+        // turns it the other way (as the reference renderer reads these files).
+        const bool windowUp = (dc_.mapMode == U_MM_ISOTROPIC || dc_.mapMode == U_MM_ANISOTROPIC) && dc_.winExt.height() < 0;
+        if (esc != 0) frame = QTransform().rotate(windowUp ? esc : -esc) * frame;
 
         double em = f.height < 0 ? -f.height : f.height > 0 ? f.height * f.cellToEm : 12 / sy * 1.0;
         if (em <= 0 || !Finite(em)) return;
