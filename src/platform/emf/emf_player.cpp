@@ -340,6 +340,13 @@ private:
         double w = pn.cosmetic || pn.width <= 0 ? minWidth : pn.width;
         if (!Finite(w) || w > 1e7) return Qt::NoPen;
         QPen q(pn.color, w);
+        const bool hairline = pn.cosmetic || pn.width <= 0;
+        if (hairline) {
+            // One pixel of the output whatever the scale, as the reference renderer draws
+            // hairlines; a high-density display gets as many pixels as its ratio.
+            q.setCosmetic(true);
+            q.setWidthF(p_.device() ? p_.device()->devicePixelRatioF() : 1.0);
+        }
         switch (pn.style & U_PS_ENDCAP_MASK) {
             case U_PS_ENDCAP_SQUARE: q.setCapStyle(Qt::SquareCap); break;
             case U_PS_ENDCAP_FLAT: q.setCapStyle(Qt::FlatCap); break;
@@ -351,7 +358,7 @@ private:
             default: q.setJoinStyle(Qt::RoundJoin);
         }
         // Dash lengths follow device pixels for thin pens, the pen width for wide ones.
-        const double unit = std::max(1.0, w * scale_);
+        const double unit = hairline ? 1.0 : std::max(1.0, w * scale_);
         auto dashes = [&](std::initializer_list<double> d) {
             QVector<qreal> v;
             for (double x : d) v.push_back(x / unit);
