@@ -456,6 +456,9 @@ private:
             QPen pen = QtPen();
             if (pen.style() != Qt::NoPen) {
                 pen.setColor(RopColor(pen.color()));
+                // Hairlines through pixel centres, as the reference renderer snaps them, so a
+                // line on whole coordinates is one crisp pixel rather than two grey ones.
+                if (pen.isCosmetic()) p_.setTransform(T() * devBase_ * QTransform::fromTranslate(0.5, 0.5));
                 p_.strokePath(shape, pen);
             }
         }
