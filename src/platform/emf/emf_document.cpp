@@ -14,8 +14,9 @@ namespace {
 
 constexpr std::uint32_t kSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kEmfPlusTag = 0x2B464D45;  // "EMF+"
-// A frame beyond 10 m on a side is no slide; refuse it before anything is sized from it.
-constexpr double kMaxFrame = 1000000;  // 0.01 mm
+// A frame beyond 100 m on a side is no picture; refuse it before anything is sized from it.
+// (Real exports reach 15 m when a writer confuses its units.)
+constexpr double kMaxFrame = 10000000;  // 0.01 mm
 
 class Document final : public EmfDocument {
 public:
