@@ -709,7 +709,7 @@ private:
 
         // Advances in logical units: the dx array when given, the font's own otherwise.
         QVector<QPointF> pos;
-        double width = 0;
+        double width = 0, rise = 0;
         const bool haveDx = !dx.empty();
         std::vector<int> starts;  // first code unit of each drawn character
         if (haveDx) {
@@ -719,6 +719,7 @@ private:
                 if (std::size_t(i) < dx.size()) x += dx[i], y -= dy[i];
             }
             width = x;
+            rise = y;
         } else {
             width = (glyphs.empty() ? fm.horizontalAdvance(text) : 0) * k;
         }
@@ -799,7 +800,12 @@ private:
             p_.drawText(QPointF(bx, by), text);
         }
         if (options & U_ETO_CLIPPED && !rcl.isEmpty()) p_.restore();
-        if (updateCp) dc_.cur = ref + QPointF(width, 0);
+        if (updateCp) {
+            // The current position moves to the end of the run, along the text's own axes.
+            bool ok = false;
+            const QTransform back = t.inverted(&ok);
+            if (ok) dc_.cur = back.map(frame.map(QPointF(width, rise)));
+        }
     }
 
     // ---- bitmaps ------------------------------------------------------------------------
