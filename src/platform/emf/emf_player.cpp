@@ -339,6 +339,8 @@ private:
         // below a pixel, drawn faint by antialiasing as the reference renderer does.
         double w = pn.cosmetic || pn.width <= 0 ? minWidth : pn.width;
         if (!Finite(w) || w > 1e7) return Qt::NoPen;
+        // Wider than the picture covers it all anyway; wider still only costs time.
+        w = std::min(w, 2 * std::hypot(frameDev_.width(), frameDev_.height()) / scale_ + 1);
         QPen q(pn.color, w);
         const bool hairline = pn.cosmetic || pn.width <= 0;
         if (hairline) {

@@ -437,6 +437,12 @@ QPen PlusPlayer::PenFor(std::uint32_t penId) {
     if (it == objects_.end() || it->second.type != 2) return QPen(Qt::black, 0);
     const PenObj& po = it->second.pen;
     QPen pen = po.pen;
+    if (po.width <= 0) {
+        // A zero width is a hairline: one output pixel whatever the scale.
+        pen.setCosmetic(true);
+        pen.setWidthF(p_.device() ? p_.device()->devicePixelRatioF() : 1.0);
+        return pen;
+    }
     // Width in world units; never thinner than one device pixel.
     const QTransform w2d = WorldToDevice();
     double scale = std::sqrt(std::abs(w2d.determinant()));
@@ -446,6 +452,9 @@ QPen PlusPlayer::PenFor(std::uint32_t penId) {
     else if (po.unit == 0 && pageUnit_ != 0) width = po.width;
     const double minWidth = 1 / std::max(scale, 1e-9);
     width = std::max(width, minWidth);
+    // Wider than the picture covers it all anyway; wider still only costs time.
+    const QRectF frame = frameClip_.boundingRect();
+    width = std::min(width, 2 * std::hypot(frame.width(), frame.height()) / scale + 1);
     if (!Ok(width) || width > 1e7) return QPen(Qt::NoPen);
     // Qt caps pen widths below 32768; such pens stroke in device pixels instead.
     penInDevice_ = width >= 30000;
@@ -465,6 +474,8 @@ void PlusPlayer::StrokePath(const QPainterPath& path, const QPen& pen) {
         return;
     }
     UseWorld();
+    // Hairlines through pixel centres, as on the plain-record side.
+    if (pen.isCosmetic()) p_.setTransform(WorldToDevice() * devBase_ * QTransform::fromTranslate(0.5, 0.5));
     p_.strokePath(path, pen);
 }
 
