@@ -9,8 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/emf/emf_dib.h"
 #include "platform/emf/emf_document.h"
 
+using platform::emf::DecodeDib;
 using platform::emf::EmfDocument;
 using platform::emf::EmfError;
 
@@ -252,6 +254,85 @@ private slots:
         };
         QVERIFY(greys(Render(data, 100, 1)) >= 1);
         QCOMPARE(greys(Render(data, 100, 2)), 0);
+    }
+
+    void worldTransformScalesAndClipExcludes() {
+        Writer w;
+        w.Add(U_EMRSETWORLDTRANSFORM_set(xform_set(0.5f, 0, 0, 0.5f, 0, 0)));
+        w.Add(U_EMREXCLUDECLIPRECT_set(rectl_set(point32_set(40, 40), point32_set(60, 60))));  // device 20..30
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Rect(0, 0, 100, 100);
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(10, 10), Qt::red));
+        QVERIFY(Near(img.pixel(25, 25), Qt::white));  // excluded
+        QVERIFY(Near(img.pixel(75, 75), Qt::white));  // beyond the halved rectangle
+    }
+
+    // A blit with no source bitmap paints the selected brush.
+    void patternBlitPaintsTheBrush() {
+        Writer w;
+        w.Brush(colorref3_set(0, 0, 255));
+        w.Add(U_EMRBITBLT_set(rectl_set(point32_set(0, 0), point32_set(49, 99)), point32_set(0, 0), point32_set(50, 100),
+                              point32_set(0, 0), xform_set(1, 0, 0, 1, 0, 0), colorref3_set(0, 0, 0), U_DIB_RGB_COLORS,
+                              U_PATCOPY, nullptr, 0, nullptr));
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(25, 50), Qt::blue));
+        QVERIFY(Near(img.pixel(75, 50), Qt::white));
+    }
+
+    // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
+    void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
+        Writer w;
+        QByteArray plus;
+        auto u16 = [&](std::uint16_t v) { plus.append(reinterpret_cast<const char*>(&v), 2); };
+        auto u32 = [&](std::uint32_t v) { plus.append(reinterpret_cast<const char*>(&v), 4); };
+        auto f32 = [&](float v) { plus.append(reinterpret_cast<const char*>(&v), 4); };
+        u32(0x2B464D45);                                                    // "EMF+"
+        u16(0x4001), u16(0), u32(28), u32(16), u32(0xDBC01002), u32(0), u32(96), u32(96);  // header
+        u16(0x4030), u16(2), u32(16), u32(4), f32(1);                      // page unit: pixels
+        u16(0x400A), u16(0x8000), u32(12 + 24), u32(24), u32(0xFF00FF00), u32(1);  // fill rects, colour
+        f32(50), f32(0), f32(50), f32(100);
+        u16(0x4002), u16(0), u32(12), u32(0);                               // end of file
+        w.Add(U_EMRCOMMENT_set(U_CBDATA(plus.size()), plus.constData()));
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(75, 50), Qt::green));
+        QVERIFY(Near(img.pixel(25, 50), Qt::white));
+    }
+
+    void bitmapFormatsDecode() {
+        // 8-bit with a palette, 1 x 2, bottom-up: index 1 (red) below index 0 (blue).
+        std::uint8_t bmi8[40 + 8] = {40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0};
+        bmi8[32] = 2;                                                  // two colours used
+        const std::uint8_t pal[] = {255, 0, 0, 0, 0, 0, 255, 0};      // blue, red (BGRX)
+        std::memcpy(bmi8 + 40, pal, 8);
+        const std::uint8_t bits8[] = {1, 0, 0, 0, 0, 0, 0, 0};
+        QImage img = DecodeDib(bmi8, sizeof bmi8, bits8, sizeof bits8);
+        QCOMPARE(img.size(), QSize(1, 2));
+        QVERIFY(Near(img.pixel(0, 0), Qt::blue) && Near(img.pixel(0, 1), Qt::red));
+
+        // The same as run-length encoded 8-bit: two rows of one pixel each, then end of bitmap.
+        bmi8[16] = 1;  // BI_RLE8
+        const std::uint8_t rle[] = {1, 1, 0, 0, 1, 0, 0, 1};
+        img = DecodeDib(bmi8, sizeof bmi8, rle, sizeof rle);
+        QVERIFY(Near(img.pixel(0, 0), Qt::blue) && Near(img.pixel(0, 1), Qt::red));
+
+        // 16-bit 5-6-5 bit fields, top-down (negative height).
+        std::uint8_t bmi16[40 + 12] = {40, 0, 0, 0, 1, 0, 0, 0, 0xff, 0xff, 0xff, 0xff, 1, 0, 16, 0, 3};
+        const std::uint32_t masks[] = {0xF800, 0x07E0, 0x001F};
+        std::memcpy(bmi16 + 40, masks, 12);
+        const std::uint8_t bits16[] = {0x00, 0xF8, 0, 0};  // pure red
+        img = DecodeDib(bmi16, sizeof bmi16, bits16, sizeof bits16);
+        QVERIFY(Near(img.pixel(0, 0), Qt::red));
+
+        // Bits shorter than the picture: what is missing stays white, nothing is read beyond.
+        bmi8[16] = 0;
+        img = DecodeDib(bmi8, sizeof bmi8, bits8, 4);
+        QVERIFY(Near(img.pixel(0, 1), Qt::red) && Near(img.pixel(0, 0), Qt::white));
+
+        // A header claiming a huge picture is refused without allocating it.
+        std::uint8_t huge[40] = {40, 0, 0, 0, 0xff, 0xff, 0, 0, 0xff, 0xff, 0, 0, 1, 0, 24, 0};
+        QVERIFY(DecodeDib(huge, sizeof huge, bits8, sizeof bits8).isNull());
     }
 
     void badFilesAreRefusedWithAReason() {
