@@ -148,9 +148,13 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
                 tp.fillRect(tile.rect(), QBrush(fore, styles[style]));
                 return QBrush(tile);
             }
-            // The many other hatches read, from afar, as a blend of their two colours.
-            return QBrush(QColor((fore.red() + back.red()) / 2, (fore.green() + back.green()) / 2,
-                                 (fore.blue() + back.blue()) / 2, (fore.alpha() + back.alpha()) / 2));
+            // The many other hatches read, from afar, as a blend of their two colours; the
+            // percentage styles say how much of the foreground.
+            static const int percent[] = {5, 10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90};
+            const double f = style >= 6 && style <= 17 ? percent[style - 6] / 100.0 : 0.5;
+            auto mix = [f](int a, int b) { return int(std::lround(a * f + b * (1 - f))); };
+            return QBrush(QColor(mix(fore.red(), back.red()), mix(fore.green(), back.green()),
+                                 mix(fore.blue(), back.blue()), mix(fore.alpha(), back.alpha())));
         }
         case 2: {
             const std::uint32_t bflags = d.U32(at + 8);
