@@ -1,0 +1,152 @@
+#include "platform/emf/emf_document.h"
+
+#include <uemf.h>
+#include <uemf_safe.h>
+
+#include <cmath>
+
+#include "platform/emf/emf_dib.h"
+#include "platform/emf/emf_player.h"
+#include "platform/emf/emf_records.h"
+
+namespace platform::emf {
+namespace {
+
+constexpr std::uint32_t kSignature = 0x464D4520;  // " EMF"
+constexpr std::uint32_t kEmfPlusTag = 0x2B464D45;  // "EMF+"
+// A frame beyond 100 m on a side is no picture; refuse it before anything is sized from it.
+// (Real exports reach 15 m when a writer confuses its units.)
+constexpr double kMaxFrame = 10000000;  // 0.01 mm
+
+class Document final : public EmfDocument {
+public:
+    explicit Document(ParsedMetafile m) : m_(std::move(m)) {}
+    QSizeF FrameSize() const override { return m_.frame.size(); }
+    void Render(QPainter& painter, const QRectF& target) const override { PlayMetafile(m_, painter, target); }
+    const ParsedMetafile& Parsed() const { return m_; }
+
+private:
+    ParsedMetafile m_;
+};
+
+// Decodes the bitmap a record carries at the given offset fields, if it has one.
+void DecodeRecordBitmap(ParsedMetafile& m, const RecordRef& r, std::uint32_t offBmiAt, bool alphaToo) {
+    const RecordView v = m.View(r);
+    const std::uint32_t offBmi = v.U32(offBmiAt), cbBmi = v.U32(offBmiAt + 4);
+    const std::uint32_t offBits = v.U32(offBmiAt + 8), cbBits = v.U32(offBmiAt + 12);
+    if (cbBmi == 0) return;
+    const std::uint8_t* bmi = v.Span(offBmi, cbBmi);
+    const std::uint8_t* bits = v.Span(offBits, cbBits);
+    if (!bmi || !bits) return;
+    QImage img = DecodeDib(bmi, cbBmi, bits, cbBits, false);
+    if (!img.isNull()) m.images.emplace(r.offset, std::move(img));
+    if (alphaToo) {
+        QImage a = DecodeDib(bmi, cbBmi, bits, cbBits, true);
+        if (!a.isNull()) m.images.emplace(r.offset + 1, std::move(a));
+    }
+}
+
+// Whether an EMF+ comment holds a picture object that is an old-style (WMF) metafile, which only
+// the plain records draw.
+bool EmbedsWmf(const RecordView& v) {
+    const std::uint32_t cb = v.U32(8);
+    std::uint64_t at = 16;
+    const std::uint64_t end = std::min<std::uint64_t>(v.Size(), 12ull + cb);
+    while (at + 12 <= end) {
+        const std::uint16_t type = v.U16(at), flags = v.U16(at + 2);
+        const std::uint32_t size = v.U32(at + 4);
+        if (size < 12) break;
+        if (type == 0x4008 && ((flags >> 8) & 0x7f) == 5) {
+            const std::uint64_t obj = at + 12 + ((flags & 0x8000) ? 4 : 0);
+            if (v.U32(obj + 4) == 2 && (v.U32(obj + 8) == 1 || v.U32(obj + 8) == 2)) return true;
+        }
+        at += size;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
+    const std::int64_t length = data.size();
+    if (length < 88) throw EmfError("ce n'est pas un fichier EMF valide");
+    ParsedMetafile m;
+    m.data = data;
+    const char* base = m.data.constData();
+    const RecordView header(base, std::uint32_t(std::min<std::int64_t>(length, 0xffffffff)));
+    if (header.U32(0) != U_EMR_HEADER || header.U32(40) != kSignature) throw EmfError("ce n'est pas un fichier EMF valide");
+    const std::uint32_t headerSize = header.U32(4);
+    if (headerSize < 88 || headerSize % 4 || headerSize > length) throw EmfError("le fichier est tronqué");
+
+    const double fl = header.I32(24), ft = header.I32(28), fr = header.I32(32), fb = header.I32(36);
+    m.frame = QRectF(std::min(fl, fr), std::min(ft, fb), std::abs(fr - fl), std::abs(fb - ft));
+    if (m.frame.width() > kMaxFrame || m.frame.height() > kMaxFrame) throw EmfError("l'image est trop grande");
+    if (m.frame.width() < 1 || m.frame.height() < 1) throw EmfError("l'image n'a pas de taille");
+    m.bounds = QRectF(QPointF(header.I32(8), header.I32(12)), QPointF(header.I32(16) + 1, header.I32(20) + 1));
+    m.handles = std::max<std::uint32_t>(1, header.U16(52));
+
+    // Reference device resolution; micrometres are more precise when the header has them.
+    const double devW = header.I32(72), devH = header.I32(76);
+    double mmW = header.I32(80), mmH = header.I32(84);
+    // The extension fields exist only when the description does not start where they would be.
+    const std::uint32_t nDesc = header.U32(60), offDesc = header.U32(64);
+    const std::uint32_t extEnd = nDesc && offDesc >= 88 ? std::min(headerSize, offDesc) : headerSize;
+    if (extEnd >= 108 && header.I32(100) > 0 && header.I32(104) > 0) {
+        mmW = header.I32(100) / 1000.0;
+        mmH = header.I32(104) / 1000.0;
+    }
+    if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0) {
+        const double px = devW / mmW, py = devH / mmH;
+        if (px > 0.01 && px < 1000 && py > 0.01 && py < 1000) m.pxPerMmX = px, m.pxPerMmY = py;
+    }
+
+    bool sawPlus = false, sawDrawing = false, sawEof = false;
+    std::int64_t offset = 0;
+    while (offset + 8 <= length) {
+        std::uint32_t type, size;
+        std::memcpy(&type, base + offset, 4);
+        std::memcpy(&size, base + offset + 4, 4);
+        if (size < 8 || size % 4) throw EmfError("le fichier est endommagé");
+        if (offset + size > length) throw EmfError("le fichier est tronqué");
+        if (offset == 0 && type != U_EMR_HEADER) throw EmfError("ce n'est pas un fichier EMF valide");
+        // libuemf's checks for the record's own size and its internal offsets; a record that
+        // fails them is dropped rather than trusted.
+        if (type >= U_EMR_MIN && type <= U_EMR_MAX && U_emf_record_safe(base + offset)) {
+            const RecordRef r{type, std::uint32_t(offset), size};
+            m.records.push_back(r);
+            if (type == U_EMR_COMMENT) {
+                const RecordView v = m.View(r);
+                if (v.U32(12) == kEmfPlusTag) {
+                    sawPlus = true;
+                    if (EmbedsWmf(v)) m.plusUnsupported = true;
+                }
+            } else if (type != U_EMR_HEADER && type != U_EMR_EOF) {
+                sawDrawing = true;
+            }
+            switch (type) {
+                case U_EMR_BITBLT:
+                case U_EMR_STRETCHBLT:
+                case U_EMR_MASKBLT:
+                case U_EMR_TRANSPARENTBLT: DecodeRecordBitmap(m, r, 84, false); break;
+                case U_EMR_ALPHABLEND: DecodeRecordBitmap(m, r, 84, true); break;
+                case U_EMR_SETDIBITSTODEVICE:
+                case U_EMR_STRETCHDIBITS: DecodeRecordBitmap(m, r, 48, false); break;
+                case U_EMR_CREATEMONOBRUSH:
+                case U_EMR_CREATEDIBPATTERNBRUSHPT: DecodeRecordBitmap(m, r, 16, false); break;
+                case U_EMR_EXTCREATEPEN: DecodeRecordBitmap(m, r, 12, false); break;
+                default: break;
+            }
+        }
+        offset += size;
+        if (type == U_EMR_EOF) {
+            sawEof = true;
+            break;
+        }
+    }
+    (void)sawEof;  // a missing end record is harmless: everything before it is whole
+    m.plusOnly = sawPlus && !sawDrawing;
+    m.dual = sawPlus && sawDrawing;
+    return std::make_shared<Document>(std::move(m));
+}
+
+}  // namespace platform::emf

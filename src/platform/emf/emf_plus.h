@@ -1,0 +1,103 @@
+#pragma once
+// EMF+ records, as carried in metafile comments, drawn with QPainter.
+
+#include <QBrush>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QTransform>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/emf/emf_records.h"
+
+namespace platform::emf {
+
+class EmfDocument;
+
+class PlusPlayer {
+public:
+    // devBase maps reference device pixels to the painter's device; dpi is the reference
+    // device's resolution used for physical page units.
+    PlusPlayer(QPainter& painter, const QTransform& devBase, const QPainterPath& frameClip, double dpiX, double dpiY);
+    ~PlusPlayer();
+
+    // Plays the EMF+ records of one comment record's payload (after the "EMF+" tag).
+    void Comment(const std::uint8_t* data, std::size_t size);
+    // Whether GDI records that follow are to be drawn (after a GetDC record).
+    bool GdiEnabled() const { return getDc_; }
+    // Whether this player changed the painter's clip since the caller last set its own.
+    bool TakeClipDirty() {
+        const bool d = clipDirty_;
+        clipDirty_ = false;
+        return d;
+    }
+
+private:
+    struct PenObj {
+        QPen pen;
+        double width = 1;
+        int unit = 0;
+    };
+    struct Object {
+        int type = 0;
+        QBrush brush;
+        PenObj pen;
+        QPainterPath path;
+        QImage image;
+        std::shared_ptr<const EmfDocument> metafile;
+        QFont font;
+        double emSize = 12;
+        int fontUnit = 3;
+        int alignH = 0, alignV = 0;
+        std::uint32_t formatFlags = 0;
+    };
+    struct State {
+        QTransform world;
+        bool hasClip = false;
+        QPainterPath clip;  // in device pixels
+    };
+
+    void Record(int type, int flags, const RecordView& d);
+    void ParseObject(int id, int type, const RecordView& d);
+    QBrush ReadBrush(const RecordView& d, std::uint64_t at);
+    QPainterPath ReadPath(const RecordView& d, std::uint64_t at, std::uint64_t* end = nullptr);
+    QPainterPath ReadRegion(const RecordView& d, std::uint64_t* at, int depth);
+    QImage ReadImage(const RecordView& d, std::uint64_t at, std::shared_ptr<const EmfDocument>* metafile);
+    QBrush BrushFor(int flags, std::uint32_t brushId);
+    QPen PenFor(std::uint32_t penId);
+    std::vector<QPointF> Points(const RecordView& d, std::uint64_t at, std::uint32_t count, int flags);
+    QRectF RectAt(const RecordView& d, std::uint64_t at, bool compressed);
+    double UnitToPixels(int unit, bool vertical) const;
+    QTransform WorldToDevice() const;
+    void UseWorld();
+    void SetClip(const QPainterPath& devicePath, int mode);
+    void ApplyClip();
+    void FillPath(const QPainterPath& path, const QBrush& brush);
+    void StrokePath(const QPainterPath& path, const QPen& pen);
+    void DrawImage(const Object& img, const QRectF& src, int srcUnit, const QPolygonF& dest);
+    void DrawString(const RecordView& d, int flags);
+    void DrawDriverString(const RecordView& d, int flags);
+
+    QPainter& p_;
+    QTransform devBase_;
+    QPainterPath frameClip_;
+    double dpiX_, dpiY_;
+    std::map<int, Object> objects_;
+    State s_;
+    std::map<std::uint32_t, State> saved_;
+    int pageUnit_ = 2;
+    double pageScale_ = 1;
+    bool getDc_ = false;
+    bool clipDirty_ = false;
+    bool penInDevice_ = false;  // the last pen's width is in device pixels
+    // An object split over several records, reassembled before it is parsed.
+    std::vector<std::uint8_t> pending_;
+    std::uint32_t pendingTotal_ = 0;
+    int pendingId_ = -1, pendingType_ = 0;
+};
+
+}  // namespace platform::emf

@@ -1,0 +1,370 @@
+// The renderer on small metafiles written here with libuemf: one feature of ordinary slides each.
+#include <uemf.h>
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+#include <vector>
+
+#include "platform/emf/emf_dib.h"
+#include "platform/emf/emf_document.h"
+
+using platform::emf::DecodeDib;
+using platform::emf::EmfDocument;
+using platform::emf::EmfError;
+
+namespace {
+
+// A metafile whose reference device is 100 x 100 pixels over 100 x 100 mm, with a 100 mm square
+// frame: one device pixel per millimetre, and a 100-pixel picture maps device pixels one to one.
+class Writer {
+public:
+    explicit Writer(U_RECTL frame = rectl_set(point32_set(0, 0), point32_set(10000, 10000)),
+                    U_RECTL bounds = rectl_set(point32_set(0, 0), point32_set(99, 99))) {
+        path_ = dir_.filePath("t.emf").toStdString();
+        emf_start(path_.c_str(), 4096, 4096, &et_);
+        emf_htable_create(32, 32, &eht_);
+        Add(U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, sizel_set(100, 100), sizel_set(100, 100), 0));
+    }
+    ~Writer() {
+        emf_free(&et_);
+        emf_htable_free(&eht_);
+    }
+    void Add(char* record) { emf_append(reinterpret_cast<U_ENHMETARECORD*>(record), et_, 1); }
+    EMFHANDLES* Handles() { return eht_; }
+
+    std::uint32_t Brush(U_COLORREF c) {
+        std::uint32_t ih = 0;
+        Add(createbrushindirect_set(&ih, eht_, logbrush_set(U_BS_SOLID, c, 0)));
+        Add(selectobject_set(ih, eht_));
+        return ih;
+    }
+    void NullPen() { Add(selectobject_set(U_NULL_PEN, eht_)); }
+    void Rect(int l, int t, int r, int b) { Add(U_EMRRECTANGLE_set(rectl_set(point32_set(l, t), point32_set(r, b)))); }
+    void Font(int height) {
+        std::uint16_t* face = U_Utf8ToUtf16le("Arial", 0, nullptr);
+        const U_LOGFONT lf = logfont_set(height, 0, 0, 0, U_FW_NORMAL, 0, 0, 0, U_ANSI_CHARSET, U_OUT_DEFAULT_PRECIS,
+                                         U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY, U_DEFAULT_PITCH, face);
+        free(face);
+        std::uint32_t ih = 0;
+        Add(extcreatefontindirectw_set(&ih, eht_, reinterpret_cast<const char*>(&lf), nullptr));
+        Add(selectobject_set(ih, eht_));
+    }
+    void Text(int x, int y, const char* utf8, std::vector<std::uint32_t> dx = {}) {
+        size_t len = 0;
+        std::uint16_t* s = U_Utf8ToUtf16le(utf8, 0, &len);
+        if (dx.empty()) dx.assign(len, 12);  // the writer always stores advances
+        char* text = emrtext_set(point32_set(x, y), U_NUM_STR(len), 2, s, U_ETO_NONE,
+                                 rectl_set(point32_set(0, 0), point32_set(-1, -1)), dx.data());
+        free(s);
+        Add(U_EMREXTTEXTOUTW_set(rectl_set(point32_set(0, 0), point32_set(-1, -1)), U_GM_COMPATIBLE, 1, 1,
+                                 reinterpret_cast<PU_EMRTEXT>(text)));
+        free(text);
+    }
+
+    QByteArray Finish() {
+        Add(U_EMREOF_set(0, nullptr, et_));
+        emf_finish(et_, eht_);
+        QFile f(QString::fromStdString(path_));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+
+private:
+    QTemporaryDir dir_;
+    std::string path_;
+    EMFTRACK* et_ = nullptr;
+    EMFHANDLES* eht_ = nullptr;
+};
+
+QImage Render(const QByteArray& data, int size = 100, qreal dpr = 1) {
+    auto doc = EmfDocument::Parse(data);
+    QImage img(int(size * dpr), int(size * dpr), QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    doc->Render(p, QRectF(0, 0, size, size));
+    return img;
+}
+
+bool Near(QRgb a, QColor b) {
+    return std::abs(qRed(a) - b.red()) < 8 && std::abs(qGreen(a) - b.green()) < 8 && std::abs(qBlue(a) - b.blue()) < 8;
+}
+
+// Columns holding any dark pixel, for locating text.
+std::pair<int, int> DarkColumns(const QImage& img, int fromY = 0, int toY = -1) {
+    if (toY < 0) toY = img.height() - 1;
+    int lo = img.width(), hi = -1;
+    for (int y = fromY; y <= toY; ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) lo = std::min(lo, x), hi = std::max(hi, x);
+    return {lo, hi};
+}
+std::pair<int, int> DarkRows(const QImage& img) {
+    int lo = img.height(), hi = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) lo = std::min(lo, y), hi = std::max(hi, y);
+    return {lo, hi};
+}
+
+}  // namespace
+
+class EmfRenderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowAndViewportMapLogicalUnits() {
+        Writer w;
+        w.Add(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+        w.Add(U_EMRSETWINDOWORGEX_set(point32_set(500, 500)));
+        w.Add(U_EMRSETWINDOWEXTEX_set(sizel_set(1000, 1000)));
+        w.Add(U_EMRSETVIEWPORTEXTEX_set(sizel_set(100, 100)));
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Rect(500, 500, 1000, 1000);  // device 0..50
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(25, 25), Qt::red));
+        QVERIFY(Near(img.pixel(75, 75), Qt::white));
+        QVERIFY(Near(img.pixel(60, 25), Qt::white));
+    }
+
+    void metricModeHasYUpward() {
+        Writer w;
+        w.Add(U_EMRSETMAPMODE_set(U_MM_LOMETRIC));  // 0.1 mm, one device pixel per 10 units, y up
+        w.NullPen();
+        w.Brush(colorref3_set(0, 0, 255));
+        w.Rect(500, -500, 1000, -1000);
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(75, 75), Qt::blue));
+        QVERIFY(Near(img.pixel(25, 25), Qt::white));
+    }
+
+    void polygonFillsItsInside() {
+        Writer w;
+        w.NullPen();
+        w.Brush(colorref3_set(0, 128, 0));
+        const U_POINT16 pts[] = {point16_set(10, 10), point16_set(90, 10), point16_set(10, 90)};
+        w.Add(U_EMRPOLYGON16_set(rectl_set(point32_set(10, 10), point32_set(90, 90)), 3, pts));
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(20, 20), QColor(0, 128, 0)));
+        QVERIFY(Near(img.pixel(80, 80), Qt::white));
+    }
+
+    void restoreBringsBackBrushAndClip() {
+        Writer w;
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Add(U_EMRSAVEDC_set());
+        w.Brush(colorref3_set(0, 255, 0));
+        w.Add(U_EMRINTERSECTCLIPRECT_set(rectl_set(point32_set(0, 0), point32_set(10, 10))));
+        w.Add(U_EMRRESTOREDC_set(-1));
+        w.Rect(0, 0, 100, 100);
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(50, 50), Qt::red));
+    }
+
+    void textSitsOnItsBaselineAndAlignment() {
+        Writer w;
+        w.Font(-20);
+        w.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE | U_TA_LEFT));
+        w.Add(U_EMRSETBKMODE_set(U_TRANSPARENT));
+        w.Text(10, 50, "Éte");
+        const QImage img = Render(w.Finish());
+        const auto [top, bottom] = DarkRows(img);
+        QVERIFY2(bottom <= 51 && bottom >= 47, qPrintable(QString::number(bottom)));
+        QVERIFY(top >= 50 - 21 && top <= 50 - 12);  // the accent rises above the capital
+        QVERIFY(DarkColumns(img).first >= 10 && DarkColumns(img).first <= 13);
+
+        Writer right;
+        right.Font(-20);
+        right.Add(U_EMRSETTEXTALIGN_set(U_TA_TOP | U_TA_RIGHT));
+        right.Text(90, 10, "Été");
+        const QImage r = Render(right.Finish());
+        QVERIFY(DarkColumns(r).second <= 90 && DarkColumns(r).second >= 84);
+        QVERIFY(DarkRows(r).first >= 10 && DarkRows(r).first <= 14);
+    }
+
+    void characterSpacingFollowsDx() {
+        Writer w;
+        w.Font(-20);
+        w.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+        w.Text(10, 50, "II", {60, 10});
+        const QImage img = Render(w.Finish());
+        QVERIFY(DarkColumns(img, 0, 99).first <= 14);
+        QVERIFY(DarkColumns(img, 0, 99).second >= 70 && DarkColumns(img, 0, 99).second <= 76);
+        QVERIFY(DarkColumns(img, 0, 99).first >= 10);
+        // Nothing between the two letters.
+        for (int x = 20; x < 65; ++x) QVERIFY(qGray(img.pixel(x, 45)) > 128);
+    }
+
+    void bottomUpDibStretchesOntoItsRectangle() {
+        Writer w;
+        // 2 x 2, 24-bit, bottom-up: first row in the data is the bottom of the picture.
+        const U_BITMAPINFOHEADER bih = bitmapinfoheader_set(2, 2, 1, 24, U_BI_RGB, 16, 0, 0, 0, 0);
+        PU_BITMAPINFO bmi = bitmapinfo_set(bih, nullptr);
+        char px[16] = {};
+        auto put = [&](int row, int col, int r, int g, int b) {
+            px[row * 8 + col * 3] = char(b), px[row * 8 + col * 3 + 1] = char(g), px[row * 8 + col * 3 + 2] = char(r);
+        };
+        put(0, 0, 255, 0, 0);      // bottom left red
+        put(0, 1, 0, 255, 0);      // bottom right green
+        put(1, 0, 0, 0, 255);      // top left blue
+        put(1, 1, 255, 255, 255);  // top right white
+        w.Add(U_EMRSTRETCHDIBITS_set(rectl_set(point32_set(0, 0), point32_set(99, 99)), point32_set(0, 0),
+                                     point32_set(100, 100), point32_set(0, 0), point32_set(2, 2), U_DIB_RGB_COLORS,
+                                     U_SRCCOPY, bmi, 16, px));
+        free(bmi);
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(10, 10), Qt::blue));
+        QVERIFY(Near(img.pixel(10, 90), Qt::red));
+        QVERIFY(Near(img.pixel(90, 90), Qt::green));
+    }
+
+    void naturalSizeIsTheFrameNotTheBounds() {
+        Writer w(rectl_set(point32_set(100, 200), point32_set(5100, 3200)),
+                 rectl_set(point32_set(0, 0), point32_set(999, 999)));
+        auto doc = EmfDocument::Parse(w.Finish());
+        QCOMPARE(doc->FrameSize(), QSizeF(5000, 3000));
+    }
+
+    // An edge half-way across a pixel: grey at ratio 1, crisp at ratio 2.
+    void deviceRatioTwoDrawsSharper() {
+        auto make = [] {
+            Writer w;
+            w.Add(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+            w.Add(U_EMRSETWINDOWEXTEX_set(sizel_set(200, 200)));
+            w.Add(U_EMRSETVIEWPORTEXTEX_set(sizel_set(100, 100)));
+            w.NullPen();
+            w.Brush(colorref3_set(0, 0, 0));
+            w.Rect(0, 0, 51, 200);  // right edge at device 25.5
+            return w.Finish();
+        };
+        const QByteArray data = make();
+        auto greys = [](const QImage& img) {
+            int n = 0;
+            for (int x = 0; x < img.width(); ++x) {
+                const int g = qGray(img.pixel(x, img.height() / 2));
+                if (g > 40 && g < 215) ++n;
+            }
+            return n;
+        };
+        QVERIFY(greys(Render(data, 100, 1)) >= 1);
+        QCOMPARE(greys(Render(data, 100, 2)), 0);
+    }
+
+    void worldTransformScalesAndClipExcludes() {
+        Writer w;
+        w.Add(U_EMRSETWORLDTRANSFORM_set(xform_set(0.5f, 0, 0, 0.5f, 0, 0)));
+        w.Add(U_EMREXCLUDECLIPRECT_set(rectl_set(point32_set(40, 40), point32_set(60, 60))));  // device 20..30
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Rect(0, 0, 100, 100);
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(10, 10), Qt::red));
+        QVERIFY(Near(img.pixel(25, 25), Qt::white));  // excluded
+        QVERIFY(Near(img.pixel(75, 75), Qt::white));  // beyond the halved rectangle
+    }
+
+    // A blit with no source bitmap paints the selected brush.
+    void patternBlitPaintsTheBrush() {
+        Writer w;
+        w.Brush(colorref3_set(0, 0, 255));
+        w.Add(U_EMRBITBLT_set(rectl_set(point32_set(0, 0), point32_set(49, 99)), point32_set(0, 0), point32_set(50, 100),
+                              point32_set(0, 0), xform_set(1, 0, 0, 1, 0, 0), colorref3_set(0, 0, 0), U_DIB_RGB_COLORS,
+                              U_PATCOPY, nullptr, 0, nullptr));
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(25, 50), Qt::blue));
+        QVERIFY(Near(img.pixel(75, 50), Qt::white));
+    }
+
+    // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
+    void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
+        Writer w;
+        QByteArray plus;
+        auto u16 = [&](std::uint16_t v) { plus.append(reinterpret_cast<const char*>(&v), 2); };
+        auto u32 = [&](std::uint32_t v) { plus.append(reinterpret_cast<const char*>(&v), 4); };
+        auto f32 = [&](float v) { plus.append(reinterpret_cast<const char*>(&v), 4); };
+        u32(0x2B464D45);                                                    // "EMF+"
+        u16(0x4001), u16(0), u32(28), u32(16), u32(0xDBC01002), u32(0), u32(96), u32(96);  // header
+        u16(0x4030), u16(2), u32(16), u32(4), f32(1);                      // page unit: pixels
+        u16(0x400A), u16(0x8000), u32(12 + 24), u32(24), u32(0xFF00FF00), u32(1);  // fill rects, colour
+        f32(50), f32(0), f32(50), f32(100);
+        u16(0x4002), u16(0), u32(12), u32(0);                               // end of file
+        w.Add(U_EMRCOMMENT_set(U_CBDATA(plus.size()), plus.constData()));
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(75, 50), Qt::green));
+        QVERIFY(Near(img.pixel(25, 50), Qt::white));
+    }
+
+    void bitmapFormatsDecode() {
+        // 8-bit with a palette, 1 x 2, bottom-up: index 1 (red) below index 0 (blue).
+        std::uint8_t bmi8[40 + 8] = {40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0};
+        bmi8[32] = 2;                                                  // two colours used
+        const std::uint8_t pal[] = {255, 0, 0, 0, 0, 0, 255, 0};      // blue, red (BGRX)
+        std::memcpy(bmi8 + 40, pal, 8);
+        const std::uint8_t bits8[] = {1, 0, 0, 0, 0, 0, 0, 0};
+        QImage img = DecodeDib(bmi8, sizeof bmi8, bits8, sizeof bits8);
+        QCOMPARE(img.size(), QSize(1, 2));
+        QVERIFY(Near(img.pixel(0, 0), Qt::blue) && Near(img.pixel(0, 1), Qt::red));
+
+        // The same as run-length encoded 8-bit: two rows of one pixel each, then end of bitmap.
+        bmi8[16] = 1;  // BI_RLE8
+        const std::uint8_t rle[] = {1, 1, 0, 0, 1, 0, 0, 1};
+        img = DecodeDib(bmi8, sizeof bmi8, rle, sizeof rle);
+        QVERIFY(Near(img.pixel(0, 0), Qt::blue) && Near(img.pixel(0, 1), Qt::red));
+
+        // 16-bit 5-6-5 bit fields, top-down (negative height).
+        std::uint8_t bmi16[40 + 12] = {40, 0, 0, 0, 1, 0, 0, 0, 0xff, 0xff, 0xff, 0xff, 1, 0, 16, 0, 3};
+        const std::uint32_t masks[] = {0xF800, 0x07E0, 0x001F};
+        std::memcpy(bmi16 + 40, masks, 12);
+        const std::uint8_t bits16[] = {0x00, 0xF8, 0, 0};  // pure red
+        img = DecodeDib(bmi16, sizeof bmi16, bits16, sizeof bits16);
+        QVERIFY(Near(img.pixel(0, 0), Qt::red));
+
+        // Bits shorter than the picture: what is missing stays white, nothing is read beyond.
+        bmi8[16] = 0;
+        img = DecodeDib(bmi8, sizeof bmi8, bits8, 4);
+        QVERIFY(Near(img.pixel(0, 1), Qt::red) && Near(img.pixel(0, 0), Qt::white));
+
+        // A header claiming a huge picture is refused without allocating it.
+        std::uint8_t huge[40] = {40, 0, 0, 0, 0xff, 0xff, 0, 0, 0xff, 0xff, 0, 0, 1, 0, 24, 0};
+        QVERIFY(DecodeDib(huge, sizeof huge, bits8, sizeof bits8).isNull());
+    }
+
+    void badFilesAreRefusedWithAReason() {
+        try {
+            EmfDocument::Parse(QByteArray("GIF89a not a metafile at all, just some bytes to be long enough to read "
+                                          "a header from, more than eighty-eight of them."));
+            QFAIL("accepted a non-metafile");
+        } catch (const EmfError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), QString("ce n'est pas un fichier EMF valide"));
+        }
+        Writer w;
+        w.Rect(0, 0, 10, 10);
+        const QByteArray whole = w.Finish();
+        try {
+            EmfDocument::Parse(whole.left(whole.size() - 30));
+            QFAIL("accepted a truncated file");
+        } catch (const EmfError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), QString("le fichier est tronqué"));
+        }
+        // A polygon claiming far more points than its record holds draws nothing and survives.
+        QByteArray lying = whole;
+        const int at = lying.indexOf(QByteArray::fromHex("2b000000"));  // the rectangle record
+        QVERIFY(at > 0);
+        QByteArray poly(28, 0);
+        const std::uint32_t fields[] = {U_EMR_POLYGON16, 28, 0, 0, 10, 10, 0x7fffffff};
+        std::memcpy(poly.data(), fields, 28);
+        lying.insert(at, poly);
+        std::uint32_t total = std::uint32_t(lying.size());
+        std::memcpy(lying.data() + 48, &total, 4);
+        Render(lying);
+    }
+};
+
+QTEST_MAIN(EmfRenderTest)
+#include "test_emf_render.moc"

@@ -1,0 +1,62 @@
+// Renders a metafile to PNG with the lesson's own renderer, at its frame size and 96 dpi times
+// an optional scale, on white. Course authors preview slides with it.
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/emf/emf_document.h"
+
+int main(int argc, char** argv) {
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: emf2png IN.emf OUT.png [SCALE]\n");
+        return 2;
+    }
+    // Fonts need a GUI application; no window is ever shown.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    double scale = 1;
+    if (argc == 4) {
+        bool ok = false;
+        scale = QString::fromLocal8Bit(argv[3]).toDouble(&ok);
+        if (!ok || !(scale > 0) || scale > 100) {
+            std::fprintf(stderr, "emf2png: invalid scale: %s\n", argv[3]);
+            return 2;
+        }
+    }
+    QFile in(QString::fromLocal8Bit(argv[1]));
+    if (!in.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "emf2png: cannot read %s: %s\n", argv[1], qPrintable(in.errorString()));
+        return 1;
+    }
+    try {
+        auto doc = platform::emf::EmfDocument::Parse(in.readAll());
+        const QSizeF frame = doc->FrameSize();  // 0.01 mm
+        const int w = std::max(1, int(std::lround(frame.width() / 2540.0 * 96 * scale)));
+        const int h = std::max(1, int(std::lround(frame.height() / 2540.0 * 96 * scale)));
+        if (double(w) * h > 400e6) {
+            std::fprintf(stderr, "emf2png: %s: picture too large at this scale (%d x %d)\n", argv[1], w, h);
+            return 1;
+        }
+        QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+        if (img.isNull()) {
+            std::fprintf(stderr, "emf2png: out of memory for %d x %d\n", w, h);
+            return 1;
+        }
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            doc->Render(p, QRectF(0, 0, w, h));
+        }
+        if (!img.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+            std::fprintf(stderr, "emf2png: cannot write %s\n", argv[2]);
+            return 1;
+        }
+    } catch (const platform::emf::EmfError& e) {
+        std::fprintf(stderr, "emf2png: %s: %s\n", argv[1], e.what());
+        return 1;
+    }
+    return 0;
+}
