@@ -197,19 +197,25 @@ void Cour1p::MisEnPage() {
 }
 
 void Cour1p::B_Pag_P_Click() {
-    if (NumPage > 0) {
-        Interrompre = Vrai;
-        NumPage = static_cast<int16_t>(NumPage - 1);
-        AfficherPage();
-    }
+    if (NumPage > 0) ChangerPage(static_cast<int16_t>(NumPage - 1));
 }
 
 void Cour1p::B_Pag_S_Click() {
-    if (NumPage < 19) {
-        Interrompre = Vrai;
-        NumPage = static_cast<int16_t>(NumPage + 1);
-        AfficherPage();
+    if (NumPage < 19) ChangerPage(static_cast<int16_t>(NumPage + 1));
+}
+
+void Cour1p::ChangerPage(int16_t page) {
+    Interrompre = Vrai;
+    NumPage = page;
+    // Deviation: each click runs the new page nested inside the running one, so a learner who keeps
+    // clicking stacks page runs until the program runs out of stack. Beyond kProfondeurMax nested
+    // runs a click only records the page: the raised Interrompre unwinds every loop on the stack,
+    // and the outermost AfficherPage then shows the newest page once, with nothing nested.
+    if (pageEnAttente_ || profondeur_ >= kProfondeurMax) {
+        pageEnAttente_ = true;
+        return;
     }
+    AfficherPage();
 }
 
 void Cour1p::Image1_Click() { Apropos::Afficher(); }

@@ -77,8 +77,15 @@ public:
     double LargeurEcran() const;
     double HauteurEcran() const;
 
+    // Page runs nested deeper than this are not started: see B_Pag_S_Click.
+    static constexpr int kProfondeurMax = 64;
+
 private:
     void AfficherPage();
+    // AfficherPage's own work: the entry work and the page branch.
+    void ExecuterPage();
+    // Moves to a page from a page button: nested as always, or, in a click storm, left to the top.
+    void ChangerPage(int16_t page);
     // The steps shared by all page branches.
     void EtapeDiapo();
     void EtapePhoto(platform::PictureBox& box, const QString& fichier, const std::function<double()>& left,
@@ -117,6 +124,8 @@ private:
     void Page20();
 
     bool premierFocusFait_ = false;
+    int profondeur_ = 0;          // AfficherPage runs on the stack
+    bool pageEnAttente_ = false;  // NumPage is to be shown once the stack has unwound
     // From the click on B_Valider until the next question is shown.
     bool validationEnCours_ = false;
     int16_t choixValide_ = 0;  // the answer chosen last before that click

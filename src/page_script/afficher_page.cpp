@@ -9,6 +9,19 @@ using namespace M_Orvalis2;
 using platform::P;
 
 void Cour1p::AfficherPage() {
+    struct Profondeur {
+        int& n;
+        ~Profondeur() { --n; }
+    } profondeur{++profondeur_};
+    ExecuterPage();
+    // The outermost run shows the page that a click storm left waiting, from the top of the stack.
+    while (profondeur_ == 1 && pageEnAttente_) {
+        pageEnAttente_ = false;
+        ExecuterPage();
+    }
+}
+
+void Cour1p::ExecuterPage() {
     int16_t NbCycles = 0;
     NumPageTexte = QString::number(NumPage);
     NomDiapo = QStringLiteral("Diapo") + NumPageTexte + QStringLiteral(".emf");

@@ -87,18 +87,6 @@ QImage DecodeImage(const QString& path, const QByteArray& data) {
     return image;
 }
 
-Picture Decode(const QString& path, const QByteArray& data) {
-    if (data.isEmpty()) throw FileError(path, QStringLiteral("le fichier est vide"));
-    if (LooksLikeEmf(data)) {
-        try {
-            return Picture::FromEmf(emf::EmfDocument::Parse(data));
-        } catch (const emf::EmfError& e) {
-            throw FileError(path, QString::fromUtf8(e.what()));
-        }
-    }
-    return Picture::FromImage(DecodeImage(path, data), P().TwipsPerPixelX(), P().TwipsPerPixelY());
-}
-
 struct CacheEntry {
     qint64 size = 0;
     QDateTime modified;
@@ -140,6 +128,18 @@ void Picture::Draw(QPainter& painter, const QRectF& target) const {
     }
 }
 
+Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twipsPerPixelY, const QString& path) {
+    if (data.isEmpty()) throw FileError(path, QStringLiteral("le fichier est vide"));
+    if (LooksLikeEmf(data)) {
+        try {
+            return Picture::FromEmf(emf::EmfDocument::Parse(data));
+        } catch (const emf::EmfError& e) {
+            throw FileError(path, QString::fromUtf8(e.what()));
+        }
+    }
+    return Picture::FromImage(DecodeImage(path, data), twipsPerPixelX, twipsPerPixelY);
+}
+
 Picture LoadPicture(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -170,7 +170,7 @@ Picture LoadPicture(const QString& path) {
     if (file.error() != QFileDevice::NoError) throw FileError(path, QStringLiteral("le fichier ne peut pas être lu"));
     if (data.size() > kMaxFileBytes) throw FileError(path, QStringLiteral("le fichier est trop gros"));
 
-    Picture picture = Decode(path, data);
+    Picture picture = DecodePicture(data, tx, ty, path);
     if (cache.size() >= kCacheEntries) cache.clear();
     cache.insert(path, CacheEntry{info.size(), info.lastModified(), tx, ty, picture});
     return picture;

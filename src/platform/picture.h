@@ -38,6 +38,9 @@ private:
 // Loads a picture file (EMF by content, JPEG, BMP, PNG); raises FileError naming the path and
 // the reason (not found, unreadable, not a picture, too large).
 Picture LoadPicture(const QString& path);
+// The decoding behind LoadPicture, on bytes already read; errors name path. Fed any bytes by the fuzzer.
+Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twipsPerPixelY,
+                      const QString& path = QStringLiteral("(données)"));
 // One of the program's own bitmap resources by number (111 to 122).
 Picture LoadResourcePicture(int id);
 

@@ -156,7 +156,9 @@ void VirtualPlatform::TimerChanged(platform::Timer* timer) {
     }
 }
 
-void VirtualPlatform::Trace(const QString& event) { traces_.push_back({now_, event}); }
+void VirtualPlatform::Trace(const QString& event) {
+    if (recordTraces) traces_.push_back({now_, event});
+}
 
 bool SameRun(const QStringList& actual, const QStringList& expected) {
     qsizetype a = 0;

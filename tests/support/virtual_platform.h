@@ -42,6 +42,8 @@ public:
     QString currentDirectory;
     int32_t tickAtStart = 1000000;
     QDateTime timeAtStart{QDate(2026, 12, 7), QTime(10, 0, 0)};
+    // Off for runs of hours, whose trace would only grow.
+    bool recordTraces = true;
     // Rnd() returns these in turn (then 0.5) so that tests choose the random draws.
     std::vector<double> randomValues;
 
