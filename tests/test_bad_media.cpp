@@ -10,6 +10,7 @@
 #include "support/lesson.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtEndian>
@@ -293,6 +294,54 @@ private slots:
         rusage self{};
         getrusage(RUSAGE_SELF, &self);
         if (!kSanitized) QVERIFY2(self.ru_maxrss < kMaxPeakKb, qPrintable(QString::number(self.ru_maxrss)));
+    }
+
+    // Every real-world picture, as page 1's slide and as its first photograph: shown and drawn,
+    // or refused with the sentence naming it.
+    void everyCorpusPictureAsSlideAndAsPhotograph() {
+        QStringList files;
+        for (const char* sub : {"/emf", "/jpeg"}) {
+            QDirIterator it(QStringLiteral(SEANCE_CORPUS_DIR) + sub, {"*.emf", "*.jpg", "*.jpeg"}, QDir::Files,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) files << it.next();
+        }
+        if (files.isEmpty()) QSKIP("corpus not present");
+        files.sort();
+        Lesson l;
+        Cour1p& w = *l.w;
+        const QString course = w.Repertoire;
+        int shown = 0, refused = 0;
+        QElapsedTimer slowest;
+        qint64 slowestMs = 0;
+        QString slowestFile;
+        for (int i = 0; i < files.size(); ++i) {
+            for (const char* as : {"Diapo1.emf", "Img1.jpg"}) {
+                const QString folder = l.folder.path() + QStringLiteral("/corpus%1-%2/").arg(i).arg(as[0]);
+                QDir().mkpath(folder);
+                for (const char* own : {"Diapo1.emf", "Img1.jpg", "Img2.jpg", "Img3.jpg"}) {
+                    QFile::copy(QString(own) == as ? files[i] : course + own, folder + own);
+                }
+                w.Repertoire = folder;
+                w.NumPage = 0;
+                slowest.start();
+                try {
+                    l.Click(w.B_Pag_S);
+                    QCOMPARE(w.NumPage, int16_t(1));
+                    (void)w.Picture1.Widget()->grab();
+                    (void)w.Picture2.Widget()->grab();
+                    ++shown;
+                } catch (const ProgramEnded& e) {
+                    QCOMPARE(e.status, 1);
+                    QVERIFY2(e.message.contains("« " + folder + as + " »"), qPrintable(e.message));
+                    ++refused;
+                }
+                if (slowest.elapsed() > slowestMs) slowestMs = slowest.elapsed(), slowestFile = files[i];
+                QDir(folder).removeRecursively();
+            }
+        }
+        qInfo("corpus pictures in the lesson: %d shown, %d refused; slowest %lld ms (%s)", shown, refused, slowestMs,
+              qPrintable(slowestFile));
+        QVERIFY(shown > refused);
     }
 
     // The feedback sounds, through the real wave device, during three answers of the evaluation.
