@@ -83,7 +83,7 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
     if (m.frame.width() > kMaxFrame || m.frame.height() > kMaxFrame) throw EmfError("l'image est trop grande");
     if (m.frame.width() < 1 || m.frame.height() < 1) throw EmfError("l'image n'a pas de taille");
     m.bounds = QRectF(QPointF(header.I32(8), header.I32(12)), QPointF(header.I32(16) + 1, header.I32(20) + 1));
-    m.handles = std::max<std::uint32_t>(1, header.U16(52));
+    m.handles = std::max<std::uint32_t>(1, header.U16(56));  // nHandles; 52 holds nRecords
 
     // Reference device resolution; micrometres are more precise when the header has them.
     const double devW = header.I32(72), devH = header.I32(76);
