@@ -330,6 +330,10 @@ private slots:
         img = DecodeDib(bmi8, sizeof bmi8, bits8, 4);
         QVERIFY(Near(img.pixel(0, 1), Qt::red) && Near(img.pixel(0, 0), Qt::white));
 
+        // A bit count of zero (or any other unknown one) is refused, not divided by.
+        std::uint8_t zero[40] = {40, 0, 0, 0, 10, 0, 0, 0, 10, 0, 0, 0, 1, 0, 0, 0};
+        QVERIFY(DecodeDib(zero, sizeof zero, bits8, sizeof bits8).isNull());
+
         // A header claiming a huge picture is refused without allocating it.
         std::uint8_t huge[40] = {40, 0, 0, 0, 0xff, 0xff, 0, 0, 0xff, 0xff, 0, 0, 1, 0, 24, 0};
         QVERIFY(DecodeDib(huge, sizeof huge, bits8, sizeof bits8).isNull());

@@ -102,6 +102,8 @@ QImage DecodeDib(const std::uint8_t* bmi, std::size_t bmiSize, const std::uint8_
         return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
 
+    if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return {};
+
     // Colour table and masks follow the header.
     std::size_t tableOffset = headerSize;
     Field red(0x7c00), green(0x3e0), blue(0x1f), alpha;
@@ -146,7 +148,6 @@ QImage DecodeDib(const std::uint8_t* bmi, std::size_t bmiSize, const std::uint8_
         return img;
     }
     if (compression != 0 && compression != 3 && compression != 6) return {};
-    if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return {};
 
     const std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;
     img.fill(Qt::white);
