@@ -1,6 +1,25 @@
+#include "course_window/cour1p.h"
+#include "platform/real_platform.h"
+
 #include <QApplication>
+#include <QFont>
+#include <QStyleFactory>
+#include <exception>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Séance 1"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(platform::UiFont(9.75));
+
+    platform::RealPlatform realPlatform;
+    platform::SetPlatform(&realPlatform);
+    try {
+        Cour1p cour;
+        platform::RunHandler([&] { cour.Form_Load(); });
+        cour.Form.Show();
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        realPlatform.Fatal(QStringLiteral("La leçon s'est arrêtée sur une erreur imprévue : %1.").arg(QString::fromUtf8(e.what())));
+    }
 }

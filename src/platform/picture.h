@@ -26,6 +26,8 @@ public:
     void Draw(QPainter& painter, const QRectF& target) const;
     const QImage* Image() const { return image_.get(); }
     const emf::EmfDocument* Emf() const { return emf_.get(); }
+    // The same decoded picture (not merely equal pixels).
+    bool SameAs(const Picture& other) const { return image_ == other.image_ && emf_ == other.emf_; }
 
 private:
     std::shared_ptr<const QImage> image_;

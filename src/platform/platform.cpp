@@ -33,6 +33,9 @@ void RunHandler(const std::function<void()>& handler) {
         P().Fatal(e.message());
     } catch (const std::bad_alloc&) {
         P().Fatal(QStringLiteral("La mémoire de l'ordinateur ne suffit plus pour continuer la leçon."));
+    } catch (const std::exception& e) {
+        // Nothing may escape into the toolkit's event loop.
+        P().Fatal(QStringLiteral("La leçon s'est arrêtée sur une erreur imprévue : %1.").arg(QString::fromUtf8(e.what())));
     }
 }
 

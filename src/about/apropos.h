@@ -1,0 +1,42 @@
+#pragma once
+// The About window: the course, its version and its publisher. Modeless and single: a click on
+// the course's logo loads it if needed and brings it to the front; OK, Enter or Escape unload it.
+
+#include "platform/controls.h"
+
+#include <QString>
+
+class Apropos {
+public:
+    // Loads the window if it is not loaded, then shows it, not modal and without an owner.
+    static void Afficher();
+    // The loaded window, or null.
+    static Apropos* Instance();
+
+    // The publisher's web address, also given to the learner at the end of the lesson.
+    static const QString kSiteWeb;
+
+    platform::Form Form;
+    platform::PictureBox picIcon;
+    platform::Label Label1;
+    platform::Label Label2;
+    platform::Label Label3;
+    platform::Label Label4;
+    platform::Label Label5;
+    platform::Label Label6;
+    platform::Label Label7;
+    platform::Label lblTitle;
+    platform::Label lblVersion;
+    platform::Label lblDescription;
+    platform::Label lblDisclaimer;
+    platform::CommandButton cmdOK;
+
+    void Form_Load();
+    void cmdOK_Click();
+
+private:
+    Apropos();
+    ~Apropos();
+    // Hides the window and forgets it; the widgets go once the current event is done with them.
+    void Decharger();
+};

@@ -1,0 +1,47 @@
+// The two electron strips of page 14: the upper one drifts one way for ever (direct current),
+// the lower one, shown from the fifth cycle, drifts seven steps forward and seven back
+// (alternating current).
+
+#include "course_window/cour1p.h"
+#include "platform/platform.h"
+
+#include <array>
+
+namespace {
+
+struct Pas {
+    int haut;  // frame of Picture2
+    int bas;   // frame of Picture3
+};
+
+constexpr std::array<Pas, 14> kCycle{{
+    {116, 117}, {117, 118}, {118, 119}, {119, 120}, {120, 121}, {121, 122}, {122, 116},
+    {116, 122}, {117, 121}, {118, 120}, {119, 119}, {120, 118}, {121, 117}, {122, 116},
+}};
+
+constexpr int32_t kAttente = 230;
+
+}  // namespace
+
+void Cour1p::AnimCourantAlternatif() {
+    int16_t cycles = 0;
+    for (;;) {
+        if (NumPage != 14) return;
+        if (cycles < 4) {
+            ++cycles;
+        } else if (cycles < 5) {
+            ++cycles;
+            Picture3.SetVisible(true);
+            Label3.SetVisible(true);
+        }
+        PauseCourte(kAttente);
+        for (size_t i = 0; i < kCycle.size(); ++i) {
+            // No yield between this check and the frames, so nothing is drawn over another page.
+            if (NumPage != 14) return;
+            EtapeImage(Picture2, kCycle[i].haut);
+            EtapeImage(Picture3, kCycle[i].bas);
+            // The last pair is held by the wait that starts the next cycle.
+            if (i + 1 < kCycle.size()) PauseCourte(kAttente);
+        }
+    }
+}

@@ -1,0 +1,248 @@
+#include "course_window/cour1p.h"
+
+#include "about/apropos.h"
+#include "platform/platform.h"
+#include "resources/media.h"
+#include "sound/m_orvalis2.h"
+
+#include <QCursor>
+#include <QPalette>
+#include <QPixmap>
+
+using namespace M_Orvalis2;
+using platform::P;
+using platform::UiFont;
+
+namespace {
+const QColor kFond(128, 128, 255);
+const QColor kFondDiapo(227, 228, 234);
+const QColor kRougeFonce(192, 0, 0);
+// The system's window colours: a white background with dark text.
+QColor SystemWindow() { return QPalette().color(QPalette::Base); }
+QColor SystemWindowText() { return QPalette().color(QPalette::Text); }
+
+// A short line with the year, small enough for the notice label's 735 × 255 twips.
+const QString kMention = QStringLiteral("© 2026");
+}  // namespace
+
+Cour1p::Cour1p()
+    : Form(QStringLiteral("Cour1p")),
+      Picture1(&Form, QStringLiteral("Picture1")),
+      Label2(&Picture1, QStringLiteral("Label2")),
+      Label3(&Picture1, QStringLiteral("Label3")),
+      Label4(&Picture1, QStringLiteral("Label4")),
+      Label6(&Picture1, QStringLiteral("Label6")),
+      Option1(&Picture1, QStringLiteral("Option1"), 4),
+      B_Valider(&Picture1, QStringLiteral("B_Valider")),
+      B_Fermer(&Form, QStringLiteral("B_Fermer")),
+      Picture2(&Form, QStringLiteral("Picture2")),
+      Picture3(&Form, QStringLiteral("Picture3")),
+      Picture4(&Form, QStringLiteral("Picture4")),
+      Picture5(&Form, QStringLiteral("Picture5")),
+      Image1(&Picture5, QStringLiteral("Image1")),
+      Label9(&Picture5, QStringLiteral("Label9")),
+      Picture6(&Form, QStringLiteral("Picture6")),
+      B_Pag_P(&Picture6, QStringLiteral("B_Pag_P")),
+      Label1(&Picture6, QStringLiteral("Label1")),
+      B_Pag_S(&Picture6, QStringLiteral("B_Pag_S")),
+      Timer1(QStringLiteral("Timer1")) {
+    Form.SetBorderless();
+    Form.SetCaption(QStringLiteral("Form1"));
+    Form.SetBackColor(kFond);
+    Form.SetIcon(QPixmap(QString::fromLatin1(resources::kIcon32)));
+    Form.OnActivate = [this] { Form_Activate(); };
+
+    Picture1.SetBackColor(kFondDiapo);
+    Picture1.SetAutoSize(true);
+
+    Label2.SetVisible(false);
+    Label2.SetForeColor(kRougeFonce);
+    Label2.SetFont(UiFont(13.5, true));
+    Label2.SetAutoSize(true);
+
+    Label3.SetVisible(false);
+    Label3.SetForeColor(kRougeFonce);
+    Label3.SetFont(UiFont(13.5, true));
+    Label3.SetWordWrap(true);
+    Label3.SetAutoSize(true);
+
+    Label4.SetFont(UiFont(9.75));
+    Label4.Move(0, 0);
+    Label4.SetWidth(735);
+    Label4.SetHeight(255);
+
+    Label6.SetVisible(false);
+    Label6.SetFont(UiFont(12, true));
+    Label6.SetAutoSize(true);
+
+    for (int i = 0; i < Option1.Count(); ++i) {
+        Option1(i).SetVisible(false);
+        Option1(i).SetBackColor(kFondDiapo);
+        Option1(i).SetFont(UiFont(12));
+    }
+    Option1.OnClick = [this](int16_t index) { Option1_Click(index); };
+
+    B_Valider.SetCaption(QStringLiteral("Valider"));
+    B_Valider.SetVisible(false);
+    B_Valider.SetEnabled(false);
+    B_Valider.SetFont(UiFont(9.75, true));
+    B_Valider.SetWidth(1000);
+    B_Valider.SetHeight(375);
+    B_Valider.OnClick = [this] { B_Valider_Click(); };
+
+    B_Fermer.SetCaption(QStringLiteral("Fermer"));
+    B_Fermer.SetFont(UiFont(9.75));
+    B_Fermer.SetWidth(735);
+    B_Fermer.SetHeight(420);
+    B_Fermer.OnClick = [this] { B_Fermer_Click(); };
+
+    for (platform::PictureBox* box : {&Picture2, &Picture3, &Picture4}) {
+        box->SetVisible(false);
+        box->SetAutoSize(false);
+    }
+
+    Picture5.SetBackColor(Qt::white);
+    Image1.Move(0, 0);
+    Image1.SetWidth(390);
+    Image1.SetHeight(390);
+    Image1.SetPicture(QPixmap(QString::fromLatin1(resources::kLogo)));
+    Image1.SetCursor(QCursor(QPixmap(QString::fromLatin1(resources::kHandCursor)), resources::kHandHotspotX,
+                             resources::kHandHotspotY));
+    Image1.OnClick = [this] { Image1_Click(); };
+
+    Label9.SetVisible(false);
+    Label9.SetFont(UiFont(9.75));
+    Label9.SetOpaque(SystemWindow());
+    Label9.SetForeColor(SystemWindowText());
+    Label9.SetTop(50);
+    Label9.SetAutoSize(true);
+
+    Picture6.SetBackColor(SystemWindow());
+    Picture6.SetWidth(1700);
+
+    B_Pag_P.SetGraphical(QPixmap(QString::fromLatin1(resources::kArrowLeft)), Qt::white);
+    B_Pag_P.Move(0, -20);
+    B_Pag_P.SetWidth(600);
+    B_Pag_P.SetHeight(460);
+    B_Pag_P.OnClick = [this] { B_Pag_P_Click(); };
+
+    Label1.SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1.SetFont(UiFont(18, true));
+    Label1.SetOpaque(SystemWindow());
+    Label1.SetForeColor(SystemWindowText());
+    Label1.Move(620, -20);
+    Label1.SetWidth(420);
+    Label1.SetHeight(435);
+
+    B_Pag_S.SetGraphical(QPixmap(QString::fromLatin1(resources::kArrowRight)), Qt::white);
+    B_Pag_S.Move(1100, -20);
+    B_Pag_S.SetWidth(600);
+    B_Pag_S.SetHeight(460);
+    B_Pag_S.OnClick = [this] { B_Pag_S_Click(); };
+
+    Timer1.OnTick = [this] { Timer1_Timer(); };
+    Timer1.SetInterval(100);
+    Timer1.SetEnabled(true);
+}
+
+Cour1p::~Cour1p() = default;
+
+double Cour1p::LargeurEcran() const { return P().ScreenSizePixels().width() * P().TwipsPerPixelX(); }
+double Cour1p::HauteurEcran() const { return P().ScreenSizePixels().height() * P().TwipsPerPixelY(); }
+
+void Cour1p::Centrer(platform::Control& box) {
+    box.Move((LargeurEcran() - box.Width()) / 2, (HauteurEcran() - box.Height()) / 2);
+}
+
+void Cour1p::Form_Load() {
+    EchelleX = static_cast<float>(P().TwipsPerPixelX());
+    EchelleY = static_cast<float>(P().TwipsPerPixelY());
+    Form.SetWidth(LargeurEcran());
+    Form.SetHeight(HauteurEcran());
+    Picture1.SetHeight(Form.Height() - 55 * EchelleY);
+    Picture1.SetWidth(Picture1.Height() * 4 / 3);
+    Centrer(Picture1);
+    NumPage = 0;
+}
+
+void Cour1p::Form_Activate() {
+    if (premierFocusFait_) return;
+    premierFocusFait_ = true;
+
+    Repertoire = P().CurrentDirectory() + QStringLiteral("/Seance1/");
+    NomDiapo = QStringLiteral("Diapo0.emf");
+    Picture1.SetPicture(platform::LoadPicture(Repertoire + NomDiapo), NomDiapo);
+    Centrer(Picture1);
+
+    Label4.SetCaption(kMention);
+    Label4.SetLeft((Picture1.Width() - Label4.Width()) / 2);
+    // Deviation: the label lies inside the slide, so its top is measured from the slide's own top;
+    // adding the slide's screen offset would push it below the slide on any tall screen.
+    Label4.SetTop(Picture1.Height() - Label4.Height() - 101 * EchelleY);
+
+    Note = 0;
+    NumQuestion = 1;
+    MisEnPage();
+}
+
+void Cour1p::MisEnPage() {
+    B_Fermer.Move(3 * EchelleX, 3 * EchelleY);
+    Picture6.SetHeight(B_Fermer.Height());
+    Picture6.Move((LargeurEcran() - Picture6.Width()) - 3 * EchelleX, B_Fermer.Top());
+    Label1.SetCaption(QString::number(NumPage));
+    Picture5.SetLeft(B_Fermer.Left() + B_Fermer.Width());
+    Picture5.SetTop(B_Fermer.Top());
+    Picture5.SetHeight(B_Fermer.Height());
+    Picture5.SetWidth(Image1.Width());
+}
+
+void Cour1p::B_Pag_P_Click() {
+    if (NumPage > 0) {
+        Interrompre = Vrai;
+        NumPage = static_cast<int16_t>(NumPage - 1);
+        AfficherPage();
+    }
+}
+
+void Cour1p::B_Pag_S_Click() {
+    if (NumPage < 19) {
+        Interrompre = Vrai;
+        NumPage = static_cast<int16_t>(NumPage + 1);
+        AfficherPage();
+    }
+}
+
+void Cour1p::Image1_Click() { Apropos::Afficher(); }
+
+void Cour1p::B_Fermer_Click() {
+    Form.Hide();
+    P().EndProgram(0);
+}
+
+void Cour1p::Timer1_Timer() {
+    // The counter stops at its top value instead of overflowing; no page waits for a tick that high.
+    if (Compteur < INT16_MAX) Compteur = static_cast<int16_t>(Compteur + 1);
+}
+
+void Cour1p::FaireUnePause(int32_t& secondes) {
+    const QDateTime debut = P().Now();
+    for (;;) {
+        const QDateTime maintenant = P().Now();
+        if (debut.secsTo(maintenant) > secondes) return;
+        P().Yield();
+        if (Interrompre) return;
+    }
+}
+
+void Cour1p::PauseCourte(int32_t d) {
+    TopDepart = P().TickCount();
+    for (;;) {
+        const int32_t maintenant = P().TickCount();
+        // Deviation: the time elapsed since TopDepart is compared, in wrapping arithmetic, rather than
+        // the sum TopDepart + d, which overflows near the counter's top and never ends after its wrap.
+        const auto ecoule = static_cast<int32_t>(static_cast<uint32_t>(maintenant) - static_cast<uint32_t>(TopDepart));
+        if (ecoule >= d || ecoule < 0) return;
+        if (Interrompre) return;
+        P().Yield(static_cast<int32_t>(static_cast<uint32_t>(TopDepart) + static_cast<uint32_t>(d)));
+    }
+}

@@ -1,0 +1,123 @@
+#pragma once
+// The course window: the one window the learner works in, its controls and the state that every
+// page shares. The page routine AfficherPage and its branches live in page_script/, the quiz in
+// evaluation/, the strips of page 14 in animation/.
+
+#include "platform/controls.h"
+#include "platform/timer.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class Cour1p {
+public:
+    Cour1p();
+    ~Cour1p();
+
+    // The window and its controls, in construction order (which is also their stacking order, back
+    // to front, within each container).
+    platform::Form Form;
+    platform::PictureBox Picture1;
+    platform::Label Label2;
+    platform::Label Label3;
+    platform::Label Label4;
+    platform::Label Label6;
+    platform::OptionButtonArray Option1;
+    platform::CommandButton B_Valider;
+    platform::CommandButton B_Fermer;
+    platform::PictureBox Picture2;
+    platform::PictureBox Picture3;
+    platform::PictureBox Picture4;
+    platform::PictureBox Picture5;
+    platform::Image Image1;
+    platform::Label Label9;
+    platform::PictureBox Picture6;
+    platform::CommandButton B_Pag_P;
+    platform::Label Label1;
+    platform::CommandButton B_Pag_S;
+    platform::Timer Timer1;
+
+    // Shared state of the course.
+    int16_t NumPage = 0;
+    QString NumPageTexte;
+    QString Repertoire;
+    QString NomDiapo;
+    float EchelleX = 15;
+    float EchelleY = 15;
+    int16_t Compteur = 0;
+    int16_t NumQuestion = 0;
+    double Note = 0;
+    QString Question;
+    QString Reponse1, Reponse2, Reponse3, Reponse4;
+    int16_t ReponseJuste = 0;
+
+    // Events.
+    void Form_Load();
+    void Form_Activate();
+    void B_Pag_P_Click();
+    void B_Pag_S_Click();
+    void B_Fermer_Click();
+    void Timer1_Timer();
+    void Option1_Click(int16_t Index);
+    void B_Valider_Click();
+    void Image1_Click();
+
+    // Public operations.
+    void MisEnPage();
+    // Lays out and shows the current question with its answers in a random order; does not wait.
+    void Evaluation1();
+    void FaireUnePause(int32_t& secondes);
+    // Wait of d milliseconds on the millisecond counter, ended early by Interrompre.
+    void PauseCourte(int32_t d);
+    // The direct and alternating current strips of page 14; runs as long as page 14 is shown.
+    void AnimCourantAlternatif();
+
+    // The whole screen, in twips.
+    double LargeurEcran() const;
+    double HauteurEcran() const;
+
+private:
+    void AfficherPage();
+    // The steps shared by all page branches.
+    void EtapeDiapo();
+    void EtapePhoto(platform::PictureBox& box, const QString& fichier, const std::function<double()>& left,
+                    const std::function<double()>& top);
+    void Centrer(platform::Control& box);
+    // Page loop: reset, then pass after pass test Interrompre, yield, act on Compteur, until lastTick.
+    void BouclePage(int16_t dernierTop, const std::function<void(int16_t top)>& agir);
+
+    void Page0();
+    void Page1();
+    void Page2();
+    void Page3();
+    void Page4();
+    void Page5();
+    void Page6();
+    void Page7();
+    void Page8();
+    void Page9();
+    void Page10();
+    void Page11();
+    void Page12();
+    void Page13(int16_t& NbCycles);
+    void Page14();
+    void Page15();
+    void Page16();
+    void Page17();
+    void Page18();
+    // Page 11 and 12 share one loop; only their photographs differ.
+    void PagePhotos(int16_t page, const std::function<void(int16_t top)>& photo);
+    // Page 13's five frames, cycling until the page changes.
+    void AnimationCircuit(int16_t& NbCycles);
+    // Loads one of the program's own bitmaps into a box.
+    void EtapeImage(platform::PictureBox& box, int id);
+    void MiseEnPlaceBandes();
+    void Page19();
+    void Page20();
+
+    bool premierFocusFait_ = false;
+    // From the click on B_Valider until the next question is shown.
+    bool validationEnCours_ = false;
+    int16_t choixValide_ = 0;  // the answer chosen last before that click
+};

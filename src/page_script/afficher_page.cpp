@@ -1,0 +1,76 @@
+// The page routine: the entry work and dispatch common to every page, and the steps and loop that
+// the page branches are written with.
+
+#include "course_window/cour1p.h"
+#include "platform/platform.h"
+#include "sound/m_orvalis2.h"
+
+using namespace M_Orvalis2;
+using platform::P;
+
+void Cour1p::AfficherPage() {
+    int16_t NbCycles = 0;
+    NumPageTexte = QString::number(NumPage);
+    NomDiapo = QStringLiteral("Diapo") + NumPageTexte + QStringLiteral(".emf");
+    Picture2.SetVisible(false);
+    Picture3.SetVisible(false);
+    Picture4.SetVisible(false);
+    Label1.SetCaption(QString::number(NumPage));
+
+    switch (NumPage) {
+        case 0: Page0(); break;
+        case 1: Page1(); break;
+        case 2: Page2(); break;
+        case 3: Page3(); break;
+        case 4: Page4(); break;
+        case 5: Page5(); break;
+        case 6: Page6(); break;
+        case 7: Page7(); break;
+        case 8: Page8(); break;
+        case 9: Page9(); break;
+        case 10: Page10(); break;
+        case 11: Page11(); break;
+        case 12: Page12(); break;
+        case 13: Page13(NbCycles); break;
+        case 14: Page14(); break;
+        case 15: Page15(); break;
+        case 16: Page16(); break;
+        case 17: Page17(); break;
+        case 18: Page18(); break;
+        case 19: Page19(); break;
+        case 20: Page20(); break;
+        default: break;
+    }
+}
+
+void Cour1p::EtapeDiapo() {
+    Picture1.SetPicture(platform::LoadPicture(Repertoire + NomDiapo), NomDiapo);
+    Centrer(Picture1);
+}
+
+void Cour1p::EtapePhoto(platform::PictureBox& box, const QString& fichier, const std::function<double()>& left,
+                        const std::function<double()>& top) {
+    box.SetAutoSize(true);
+    box.SetPicture(platform::LoadPicture(Repertoire + fichier), fichier);
+    // The formulas read the box's size after the load: the photograph's own.
+    const double l = left();
+    const double t = top();
+    box.Move(l, t);
+    box.SetVisible(true);
+}
+
+void Cour1p::BouclePage(int16_t dernierTop, const std::function<void(int16_t)>& agir) {
+    Compteur = 0;
+    Interrompre = Faux;
+    for (;;) {
+        if (Interrompre) return;
+        P().Yield();
+        const int16_t top = Compteur;
+        if (top == dernierTop) return;
+        agir(top);
+    }
+}
+
+void Cour1p::EtapeImage(platform::PictureBox& box, int id) {
+    box.SetPicture(platform::LoadResourcePicture(id), QString::number(id));
+}

@@ -1,0 +1,24 @@
+// Page 20: the closing page, reached from the last validation. No slide, no loop.
+
+#include "about/apropos.h"
+#include "course_window/cour1p.h"
+
+void Cour1p::Page20() {
+    B_Valider.SetVisible(false);
+    for (int i = 0; i < 4; ++i) Option1(i).SetVisible(false);
+    Label3.SetVisible(false);
+
+    Label2.SetAutoSize(true);
+    Label2.SetWordWrap(true);
+    Label2.SetWidth(550 * EchelleX);
+    Label2.SetCaption(QStringLiteral(
+        "Et voilà, vous venez de terminer cette séance. Si votre performance est supérieure à 15/20 vous pouvez "
+        "passer à la suivante. Si ce n'est pas le cas, il vous serait profitable de reprendre cette séance depuis "
+        "son début."));
+    Label2.Move((Picture1.Width() - Label2.Width()) / 2, 140 * EchelleY);
+    Label2.SetVisible(true);
+
+    Label6.SetCaption(Apropos::kSiteWeb);  // the publisher's web address, as in the About window
+    Label6.Move((Picture1.Width() - Label6.Width()) / 2, Label2.Top() + Label2.Height() + 40 * EchelleY);
+    Label6.SetVisible(true);
+}

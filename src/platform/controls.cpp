@@ -1,0 +1,547 @@
+#include "platform/controls.h"
+
+#include "platform/platform.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// Twips are stored as given; only the widget's geometry is rounded. Values far outside any screen
+// are clamped so that a runaway layout can never overflow the toolkit's integers.
+int ToPixels(double twips, double twipsPerPixel) {
+    const double px = twips / twipsPerPixel;
+    return static_cast<int>(std::lround(std::clamp(px, -1.0e6, 1.0e6)));
+}
+
+QString TwipsText(double v) { return QString::number(v, 'f', 1); }
+
+class FormWidget : public QWidget {
+public:
+    explicit FormWidget(Form* form) : form_(form) {}
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::WindowActivate && form_->OnActivate) RunHandler(form_->OnActivate);
+        return QWidget::event(e);
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (form_->OnKey) {
+            const int key = e->key();
+            RunHandler([&] { form_->OnKey(key); });
+        }
+        QWidget::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        if (form_->OnClose) RunHandler(form_->OnClose);
+        e->accept();
+    }
+
+private:
+    Form* form_;
+};
+
+class PictureWidget : public QWidget {
+public:
+    explicit PictureWidget(PictureBox* box) : box_(box) { setAttribute(Qt::WA_OpaquePaintEvent); }
+    QColor back{255, 255, 255};
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), back);
+        const Picture& picture = box_->GetPicture();
+        if (picture.IsNull()) return;
+        const QSizeF size(picture.SizeTwips().width() / P().TwipsPerPixelX(),
+                          picture.SizeTwips().height() / P().TwipsPerPixelY());
+        if (!picture.IsVector()) {
+            picture.Draw(painter, QRectF(QPointF(0, 0), size));
+            return;
+        }
+        // Vector slides are drawn once per size and device pixel ratio, then repainted from that.
+        const qreal dpr = devicePixelRatioF();
+        if (cacheKey_ != picture.Emf() || cacheSize_ != size || cache_.devicePixelRatioF() != dpr) {
+            const QSize devicePx(std::max(1, static_cast<int>(std::ceil(size.width() * dpr))),
+                                 std::max(1, static_cast<int>(std::ceil(size.height() * dpr))));
+            cache_ = QPixmap(devicePx);
+            cache_.setDevicePixelRatio(dpr);
+            cache_.fill(back);
+            QPainter p(&cache_);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            picture.Draw(p, QRectF(QPointF(0, 0), size));
+            cacheKey_ = picture.Emf();
+            cacheSize_ = size;
+        }
+        painter.drawPixmap(QPointF(0, 0), cache_);
+    }
+
+private:
+    PictureBox* box_;
+    QPixmap cache_;
+    const void* cacheKey_ = nullptr;
+    QSizeF cacheSize_;
+};
+
+// An option button whose caption wraps within the button.
+class WrapOption : public QAbstractButton {
+public:
+    explicit WrapOption(QWidget* parent) : QAbstractButton(parent) {
+        setCheckable(true);
+        setAutoExclusive(true);
+        setAutoFillBackground(true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QStyleOptionButton opt;
+        opt.initFrom(this);
+        opt.state |= isChecked() ? QStyle::State_On : QStyle::State_Off;
+        if (isDown()) opt.state |= QStyle::State_Sunken;
+        const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, &opt, this);
+        const int indicatorH = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, &opt, this);
+        opt.rect = QRect(2, (height() - indicatorH) / 2, indicator, indicatorH);
+        style()->drawPrimitive(QStyle::PE_IndicatorRadioButton, &opt, &painter, this);
+        const QRect textRect(indicator + 8, 0, width() - indicator - 10, height());
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, text());
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = painter.boundingRect(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, text())
+                             .adjusted(-2, -1, 2, 1);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+    QSize sizeHint() const override { return {200, 24}; }
+};
+
+class ClickImage : public QLabel {
+public:
+    explicit ClickImage(QWidget* parent, Image* image) : QLabel(parent), image_(image) {}
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) image_->Click();
+    }
+
+private:
+    Image* image_;
+};
+
+}  // namespace
+
+QFont UiFont(double points, bool bold) {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Control
+
+Control::Control(Container* parent, QString name) : parent_(parent), name_(std::move(name)) {
+    if (parent_) parent_->AddChild(this);
+}
+
+Control::~Control() {
+    if (parent_) parent_->RemoveChild(this);
+    delete widget_.data();
+}
+
+void Control::Attach(QWidget* widget) {
+    widget_ = widget;
+    widget->setObjectName(name_);
+    Place();
+    widget->show();
+}
+
+void Control::Trace(const QString& what) const { P().Trace(name_ + QLatin1Char(' ') + what); }
+
+void Control::SetGeometry(double left, double top, double width, double height) {
+    const bool moved = left != left_ || top != top_;
+    const bool resized = width != width_ || height != height_;
+    if (!moved && !resized) return;
+    left_ = left;
+    top_ = top;
+    width_ = std::max(0.0, width);
+    height_ = std::max(0.0, height);
+    Place();
+    if (moved) Trace(QStringLiteral("move %1,%2").arg(TwipsText(left_), TwipsText(top_)));
+    if (resized) {
+        Trace(QStringLiteral("size %1x%2").arg(TwipsText(width_), TwipsText(height_)));
+        SizeChanged();
+    }
+}
+
+void Control::SetLeft(double v) { SetGeometry(v, top_, width_, height_); }
+void Control::SetTop(double v) { SetGeometry(left_, v, width_, height_); }
+void Control::SetWidth(double v) { SetGeometry(left_, top_, v, height_); }
+void Control::SetHeight(double v) { SetGeometry(left_, top_, width_, v); }
+void Control::Move(double left, double top) { SetGeometry(left, top, width_, height_); }
+void Control::Resize(double width, double height) { SetGeometry(left_, top_, width, height); }
+
+void Control::Place() {
+    if (!widget_) return;
+    const double tx = P().TwipsPerPixelX();
+    const double ty = P().TwipsPerPixelY();
+    const double sl = parent_ ? parent_->ScaleLeft() : 0;
+    const double st = parent_ ? parent_->ScaleTop() : 0;
+    // Both edges are rounded, so that boxes laid edge to edge in twips touch on the screen too.
+    const int x0 = ToPixels(left_ - sl, tx), x1 = ToPixels(left_ + width_ - sl, tx);
+    const int y0 = ToPixels(top_ - st, ty), y1 = ToPixels(top_ + height_ - st, ty);
+    widget_->setGeometry(x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0));
+}
+
+void Control::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    if (widget_) widget_->setVisible(visible);
+    Trace(visible ? QStringLiteral("show") : QStringLiteral("hide"));
+}
+
+void Control::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    if (widget_) widget_->setEnabled(enabled);
+    Trace(enabled ? QStringLiteral("enable") : QStringLiteral("disable"));
+}
+
+bool Control::Reachable() const {
+    if (!enabled_ || !visible_ || !widget_) return false;
+    // The window itself may not be on a screen (tests); what counts is the chain of containers.
+    for (const QWidget* w = widget_; w && !w->isWindow(); w = w->parentWidget()) {
+        if (w->isHidden() || !w->isEnabled()) return false;
+    }
+    return true;
+}
+
+void Container::RemoveChild(Control* child) {
+    children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Form
+
+Form::Form(QString name) : name_(std::move(name)) {
+    auto* w = new FormWidget(this);
+    w->setObjectName(name_);
+    w->setAutoFillBackground(true);
+    widget_ = w;
+}
+
+Form::~Form() { delete widget_.data(); }
+
+void Form::SetWidth(double v) {
+    width_ = v;
+    Resize();
+}
+
+void Form::SetHeight(double v) {
+    height_ = v;
+    Resize();
+}
+
+void Form::Resize() {
+    const QSize size(std::max(1, ToPixels(width_, P().TwipsPerPixelX())),
+                     std::max(1, ToPixels(height_, P().TwipsPerPixelY())));
+    if (fixed_) {
+        widget_->setFixedSize(size);
+    } else {
+        widget_->resize(size);
+    }
+}
+
+void Form::SetCaption(const QString& caption) { widget_->setWindowTitle(caption); }
+
+void Form::SetBackColor(const QColor& color) {
+    QPalette pal = widget_->palette();
+    pal.setColor(QPalette::Window, color);
+    widget_->setPalette(pal);
+}
+
+void Form::SetBorderless() {
+    widget_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::Tool);
+}
+
+void Form::SetIcon(const QPixmap& icon) { widget_->setWindowIcon(QIcon(icon)); }
+
+void Form::SetFixedDialog() {
+    fixed_ = true;
+    widget_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint);
+    // The course window is a tool window, which the toolkit does not count: closing a dialog
+    // from its title bar would otherwise end the program.
+    widget_->setAttribute(Qt::WA_QuitOnClose, false);
+    Resize();
+}
+
+void Form::Show() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    // A window already on screen stays where the learner left it and only comes to the front.
+    if (screen && !widget_->isVisible()) {
+        const QRect area = screen->geometry();
+        widget_->move(area.left() + (area.width() - widget_->width()) / 2,
+                      area.top() + (area.height() - widget_->height()) / 2);
+    }
+    widget_->show();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) widget_->raise();
+    widget_->activateWindow();
+}
+
+void Form::Hide() { widget_->hide(); }
+
+// ---------------------------------------------------------------------------------------------
+// PictureBox
+
+PictureBox::PictureBox(Container* parent, QString name) : Control(parent, std::move(name)) {
+    auto* w = new PictureWidget(this);
+    w->setParent(parent->ChildHost());
+    Attach(w);
+}
+
+void PictureBox::SetAutoSize(bool on) {
+    autoSize_ = on;
+    ApplyAutoSize();
+}
+
+void PictureBox::SetBackColor(const QColor& color) {
+    static_cast<PictureWidget*>(Widget())->back = color;
+    Widget()->update();
+}
+
+void PictureBox::SetPicture(const Picture& picture, const QString& sourceName) {
+    // The page loops set the same picture again on every pass of a tick: that must cost nothing,
+    // neither a repaint nor a trace line.
+    if (picture.SameAs(picture_)) {
+        ApplyAutoSize();
+        return;
+    }
+    picture_ = picture;
+    Trace(QStringLiteral("picture ") + (picture.IsNull() ? QStringLiteral("(none)") : sourceName));
+    ApplyAutoSize();
+    Widget()->update();
+}
+
+void PictureBox::ApplyAutoSize() {
+    if (!autoSize_ || picture_.IsNull()) return;
+    Resize(picture_.SizeTwips().width(), picture_.SizeTwips().height());
+}
+
+void PictureBox::SetScaleLeft(double v) {
+    scaleLeft_ = v;
+    for (Control* c : Children()) c->Place();
+}
+
+void PictureBox::SetScaleTop(double v) {
+    scaleTop_ = v;
+    for (Control* c : Children()) c->Place();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Label
+
+Label::Label(Container* parent, QString name) : Control(parent, std::move(name)) {
+    label_ = new QLabel(parent->ChildHost());
+    label_->setAutoFillBackground(false);
+    label_->setTextFormat(Qt::PlainText);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Attach(label_);
+}
+
+void Label::SetCaption(const QString& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    label_->setText(caption);
+    Trace(QStringLiteral("caption ") + caption);
+    Fit();
+}
+
+void Label::SetAutoSize(bool on) {
+    autoSize_ = on;
+    Fit();
+}
+
+void Label::SetWordWrap(bool on) {
+    wordWrap_ = on;
+    label_->setWordWrap(on);
+    Fit();
+}
+
+void Label::SetFont(const QFont& font) {
+    label_->setFont(font);
+    Fit();
+}
+
+void Label::SetForeColor(const QColor& color) {
+    QPalette pal = label_->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label_->setPalette(pal);
+}
+
+void Label::SetOpaque(const QColor& background) {
+    QPalette pal = label_->palette();
+    pal.setColor(QPalette::Window, background);
+    label_->setPalette(pal);
+    label_->setAutoFillBackground(true);
+}
+
+void Label::SetAlignment(Qt::Alignment alignment) { label_->setAlignment(alignment); }
+
+void Label::SizeChanged() { Fit(); }
+
+void Label::Fit() {
+    if (!autoSize_ || fitting_) return;
+    fitting_ = true;
+    const double tx = P().TwipsPerPixelX(), ty = P().TwipsPerPixelY();
+    if (wordWrap_) {
+        // Keeps its width and grows downwards.
+        const int widthPx = std::max(1, ToPixels(Width(), tx));
+        const int h = caption_.isEmpty() ? label_->fontMetrics().height() : label_->heightForWidth(widthPx);
+        SetHeight(std::max(h, label_->fontMetrics().height()) * ty);
+    } else {
+        const QSize hint = label_->sizeHint();
+        SetWidth(hint.width() * tx);
+        SetHeight(hint.height() * ty);
+    }
+    fitting_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CommandButton
+
+CommandButton::CommandButton(Container* parent, QString name) : Control(parent, std::move(name)) {
+    button_ = new QPushButton(parent->ChildHost());
+    QObject::connect(button_, &QPushButton::clicked, button_, [this] { Click(); });
+    Attach(button_);
+}
+
+void CommandButton::SetCaption(const QString& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    button_->setText(caption);
+    Trace(QStringLiteral("caption ") + caption);
+}
+
+void CommandButton::SetFont(const QFont& font) { button_->setFont(font); }
+
+void CommandButton::SetGraphical(const QPixmap& icon, const QColor& background) {
+    button_->setIcon(QIcon(icon));
+    button_->setFlat(true);
+    button_->setAutoFillBackground(true);
+    QPalette pal = button_->palette();
+    pal.setColor(QPalette::Button, background);
+    pal.setColor(QPalette::Window, background);
+    button_->setPalette(pal);
+    SizeChanged();
+}
+
+void CommandButton::SizeChanged() {
+    if (button_ && !button_->icon().isNull()) {
+        const QSize avail = button_->size() - QSize(8, 8);
+        button_->setIconSize(button_->icon().actualSize(avail.expandedTo(QSize(1, 1))));
+    }
+}
+
+void CommandButton::Click() {
+    if (!Enabled() || !OnClick) return;
+    Trace(QStringLiteral("click"));
+    RunHandler(OnClick);
+}
+
+// ---------------------------------------------------------------------------------------------
+// OptionButton
+
+OptionButton::OptionButton(Container* parent, QString name, OptionButtonArray* array, int16_t index)
+    : Control(parent, std::move(name)), array_(array), index_(index) {
+    button_ = new WrapOption(parent->ChildHost());
+    QObject::connect(button_, &QAbstractButton::clicked, button_, [this] {
+        if (array_->OnClick) {
+            Trace(QStringLiteral("click"));
+            RunHandler([this] { array_->OnClick(index_); });
+        }
+    });
+    Attach(button_);
+}
+
+void OptionButton::SetCaption(const QString& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    button_->setText(caption);
+    button_->update();
+    Trace(QStringLiteral("caption ") + caption);
+}
+
+bool OptionButton::Value() const { return button_->isChecked(); }
+
+void OptionButton::SetValue(bool on) {
+    if (on == button_->isChecked()) return;
+    // An exclusive button cannot be cleared directly; lift the exclusivity for that moment.
+    button_->setAutoExclusive(on);
+    button_->setChecked(on);
+    button_->setAutoExclusive(true);
+}
+
+void OptionButton::SetFont(const QFont& font) { button_->setFont(font); }
+
+void OptionButton::SetBackColor(const QColor& color) {
+    QPalette pal = button_->palette();
+    pal.setColor(QPalette::Window, color);
+    pal.setColor(QPalette::Button, color);
+    button_->setPalette(pal);
+}
+
+void OptionButton::Click() {
+    if (!Enabled()) return;
+    // The same path as a real click: check, then the clicked signal runs the group's handler.
+    button_->click();
+}
+
+OptionButtonArray::OptionButtonArray(Container* parent, QString name, int count) : name_(std::move(name)) {
+    for (int i = 0; i < count; ++i) {
+        members_.push_back(std::make_unique<OptionButton>(
+            parent, QStringLiteral("%1(%2)").arg(name_).arg(i), this, static_cast<int16_t>(i)));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Image
+
+Image::Image(Container* parent, QString name) : Control(parent, std::move(name)) {
+    auto* label = new ClickImage(parent->ChildHost(), this);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Attach(label);
+}
+
+void Image::SetPicture(const QPixmap& pixmap) { static_cast<QLabel*>(Widget())->setPixmap(pixmap); }
+
+void Image::SetCursor(const QCursor& cursor) { Widget()->setCursor(cursor); }
+
+void Image::Click() {
+    if (!Enabled() || !OnClick) return;
+    Trace(QStringLiteral("click"));
+    RunHandler(OnClick);
+}
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#include "platform/multimedia_control.h"
+
+#include "platform/platform.h"
+#include "platform/sound_device.h"
+
+namespace platform {
+
+MultimediaControl::MultimediaControl() = default;
+MultimediaControl::~MultimediaControl() = default;
+
+MultimediaControl::CommandProperty& MultimediaControl::CommandProperty::operator=(const QString& command) {
+    control_.Execute(command);
+    return *this;
+}
+
+SoundDevice& MultimediaControl::Device() {
+    if (!device_) device_ = P().OpenSoundDevice();
+    return *device_;
+}
+
+void MultimediaControl::Execute(const QString& command) {
+    const QString verb = command.trimmed().toLower();
+    if (verb == QLatin1String("open")) {
+        P().Trace(QStringLiteral("sound open"));
+        Device().Open();
+    } else if (verb == QLatin1String("sound")) {
+        P().Trace(QStringLiteral("sound sound ") + FileName);
+        Device().Sound(FileName);
+    } else if (verb == QLatin1String("close")) {
+        P().Trace(QStringLiteral("sound close"));
+        // Closing a device never opened has nothing to do.
+        if (device_) device_->Close();
+    }
+}
+
+}  // namespace platform

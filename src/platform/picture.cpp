@@ -1,0 +1,193 @@
+#include "platform/picture.h"
+
+#include "platform/emf/emf_document.h"
+#include "platform/platform.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QImageReader>
+#include <QtEndian>
+
+namespace platform {
+
+namespace {
+
+// Limits that keep one bad file from exhausting the learner's computer.
+constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
+constexpr qint64 kMaxPixels = 40LL * 1000 * 1000;
+constexpr int kCacheEntries = 48;
+
+bool LooksLikeEmf(const QByteArray& data) {
+    if (data.size() < 44) return false;
+    const auto* p = reinterpret_cast<const uchar*>(data.constData());
+    return qFromLittleEndian<quint32>(p) == 1 && qFromLittleEndian<quint32>(p + 40) == 0x464D4520;
+}
+
+// Qt decodes a truncated JPEG without an error, filling what is missing with grey: the learner
+// would see a broken photograph. The marker structure tells whether the stream reaches its end.
+bool JpegReachesItsEnd(const QByteArray& data) {
+    const auto* d = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 2;  // after the start-of-image marker
+    while (i + 1 < n) {
+        if (d[i] != 0xFF) {
+            ++i;  // stray bytes between segments; libjpeg skips them too
+            continue;
+        }
+        const uchar marker = d[i + 1];
+        if (marker == 0xFF) {
+            ++i;  // fill byte
+            continue;
+        }
+        if (marker == 0xD9) return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00) {
+            i += 2;
+            continue;
+        }
+        if (i + 3 >= n) return false;
+        const qsizetype length = (d[i + 2] << 8) | d[i + 3];
+        i += 2 + length;
+        if (marker == 0xDA) {
+            // Entropy-coded data runs to the next marker that is neither a stuffed zero nor a restart.
+            while (i + 1 < n && !(d[i] == 0xFF && d[i + 1] != 0x00 && d[i + 1] != 0xFF &&
+                                  !(d[i + 1] >= 0xD0 && d[i + 1] <= 0xD7))) {
+                ++i;
+            }
+        }
+    }
+    return false;
+}
+
+bool IsJpeg(const QByteArray& data) {
+    return data.size() >= 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 && uchar(data[2]) == 0xFF;
+}
+
+QImage DecodeImage(const QString& path, const QByteArray& data) {
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    if (!reader.canRead()) throw FileError(path, QStringLiteral("ce n'est pas une image reconnue"));
+    const QSize size = reader.size();
+    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMaxPixels) {
+        throw FileError(path, QStringLiteral("l'image est trop grande (%1 × %2 points)")
+                                  .arg(size.width())
+                                  .arg(size.height()));
+    }
+    if (IsJpeg(data) && !JpegReachesItsEnd(data)) {
+        throw FileError(path, QStringLiteral("l'image est incomplète (le fichier est tronqué)"));
+    }
+    reader.setAllocationLimit(static_cast<int>(kMaxPixels * 4 / (1024 * 1024)) + 1);
+    QImage image = reader.read();
+    if (image.isNull()) throw FileError(path, QStringLiteral("l'image ne peut pas être décodée"));
+    return image;
+}
+
+Picture Decode(const QString& path, const QByteArray& data) {
+    if (data.isEmpty()) throw FileError(path, QStringLiteral("le fichier est vide"));
+    if (LooksLikeEmf(data)) {
+        try {
+            return Picture::FromEmf(emf::EmfDocument::Parse(data));
+        } catch (const emf::EmfError& e) {
+            throw FileError(path, QString::fromUtf8(e.what()));
+        }
+    }
+    return Picture::FromImage(DecodeImage(path, data), P().TwipsPerPixelX(), P().TwipsPerPixelY());
+}
+
+struct CacheEntry {
+    qint64 size = 0;
+    QDateTime modified;
+    double twipsX = 0, twipsY = 0;
+    Picture picture;
+};
+
+QHash<QString, CacheEntry>& Cache() {
+    static QHash<QString, CacheEntry> cache;
+    return cache;
+}
+
+}  // namespace
+
+Picture Picture::FromImage(QImage image, double twipsPerPixelX, double twipsPerPixelY) {
+    Picture p;
+    p.sizeTwips_ = QSizeF(image.width() * twipsPerPixelX, image.height() * twipsPerPixelY);
+    p.image_ = std::make_shared<const QImage>(std::move(image));
+    return p;
+}
+
+Picture Picture::FromEmf(std::shared_ptr<const emf::EmfDocument> doc) {
+    Picture p;
+    const QSizeF frame = doc->FrameSize();
+    // The header's frame is in hundredths of a millimetre.
+    p.sizeTwips_ = QSizeF(frame.width() * 1440.0 / 2540.0, frame.height() * 1440.0 / 2540.0);
+    p.emf_ = std::move(doc);
+    return p;
+}
+
+void Picture::Draw(QPainter& painter, const QRectF& target) const {
+    if (image_) {
+        painter.drawImage(target, *image_);
+    } else if (emf_) {
+        painter.save();
+        painter.setClipRect(target, Qt::IntersectClip);
+        emf_->Render(painter, target);
+        painter.restore();
+    }
+}
+
+Picture LoadPicture(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        const QFileInfo folder(info.absolutePath());
+        throw FileError(path, folder.isDir() ? QStringLiteral("le fichier est introuvable")
+                                             : QStringLiteral("le dossier « %1 » est introuvable")
+                                                   .arg(info.absolutePath()));
+    }
+    if (info.isDir()) throw FileError(path, QStringLiteral("c'est un dossier, pas un fichier"));
+    if (info.size() > kMaxFileBytes) throw FileError(path, QStringLiteral("le fichier est trop gros"));
+
+    // What is shown must be what the file holds now: the cache is keyed by size and modification time
+    // as well as the path, and by the screen's resolution that the natural size depends on.
+    const double tx = P().TwipsPerPixelX(), ty = P().TwipsPerPixelY();
+    auto& cache = Cache();
+    const auto hit = cache.constFind(path);
+    if (hit != cache.constEnd() && hit->size == info.size() && hit->modified == info.lastModified() &&
+        hit->twipsX == tx && hit->twipsY == ty) {
+        return hit->picture;
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw FileError(path, info.isReadable() ? QStringLiteral("le fichier ne peut pas être lu")
+                                                : QStringLiteral("la lecture du fichier n'est pas permise"));
+    }
+    const QByteArray data = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) throw FileError(path, QStringLiteral("le fichier ne peut pas être lu"));
+    if (data.size() > kMaxFileBytes) throw FileError(path, QStringLiteral("le fichier est trop gros"));
+
+    Picture picture = Decode(path, data);
+    if (cache.size() >= kCacheEntries) cache.clear();
+    cache.insert(path, CacheEntry{info.size(), info.lastModified(), tx, ty, picture});
+    return picture;
+}
+
+Picture LoadResourcePicture(int id) {
+    const QString path = QStringLiteral(":/frames/%1.bmp").arg(id);
+    auto& cache = Cache();
+    const auto hit = cache.constFind(path);
+    if (hit != cache.constEnd() && hit->twipsX == P().TwipsPerPixelX() && hit->twipsY == P().TwipsPerPixelY()) {
+        return hit->picture;
+    }
+    QImage image(path);
+    if (image.isNull()) throw FileError(QStringLiteral("ressource %1").arg(id), QStringLiteral("elle manque au programme"));
+    Picture picture = Picture::FromImage(std::move(image), P().TwipsPerPixelX(), P().TwipsPerPixelY());
+    cache.insert(path, CacheEntry{0, {}, P().TwipsPerPixelX(), P().TwipsPerPixelY(), picture});
+    return picture;
+}
+
+}  // namespace platform

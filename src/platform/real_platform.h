@@ -1,0 +1,42 @@
+#pragma once
+// The platform over Qt's event loop and the system clock. It never spins: a yield with nothing
+// pending sleeps in the event loop until an event comes or the wake-up time passes.
+
+#include "platform/platform.h"
+
+#include <QHash>
+#include <QTimer>
+#include <memory>
+#include <random>
+
+namespace platform {
+
+class RealPlatform : public Platform {
+public:
+    RealPlatform();
+    ~RealPlatform() override;
+
+    int32_t TickCount() override;
+    QDateTime Now() override;
+    void Yield(std::optional<int32_t> wakeAt) override;
+    void Beep() override;
+    void Randomize() override;
+    double Rnd() override;
+    QString CurrentDirectory() override;
+    QSize ScreenSizePixels() override;
+    double TwipsPerPixelX() override;
+    double TwipsPerPixelY() override;
+    std::unique_ptr<SoundDevice> OpenSoundDevice() override;
+    [[noreturn]] void EndProgram(int status) override;
+    [[noreturn]] void Fatal(const QString& message) override;
+    void AddTimer(Timer* timer) override;
+    void RemoveTimer(Timer* timer) override;
+    void TimerChanged(Timer* timer) override;
+
+private:
+    QHash<Timer*, QTimer*> timers_;
+    QTimer wake_;
+    std::mt19937 random_{5489u};
+};
+
+}  // namespace platform

@@ -1,0 +1,55 @@
+#pragma once
+// Wave files to samples ready for an audio output. Decoding goes through libsndfile, so every
+// flavour it knows is accepted (PCM 8 to 64 bits, float, µ-law, A-law, extensible, RF64, ...).
+// Nothing here touches the audio system, so it runs on any thread and can be fed any bytes.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+class QIODevice;
+
+namespace platform {
+
+// Longest stretch of a file that is decoded; the rest is ignored. Feedback sounds last a second
+// or two, so this only bounds the memory a strange file can claim.
+inline constexpr int kMaxWaveSeconds = 60;
+inline constexpr long long kMaxWaveFrames = 1LL << 22;
+
+// Decoded samples in [-1, 1], interleaved, already folded down to one or two channels.
+struct WaveSamples {
+    int sampleRate = 0;
+    int channelCount = 0;
+    std::vector<float> samples;
+    long long FrameCount() const { return channelCount ? static_cast<long long>(samples.size()) / channelCount : 0; }
+};
+
+// Nothing when the data is not a sound libsndfile can read, or holds no sample at all.
+std::optional<WaveSamples> DecodeWave(QIODevice& input);
+std::optional<WaveSamples> DecodeWave(const QByteArray& bytes);
+// Regular files only: a pipe or a device under that name is not opened (it could block).
+std::optional<WaveSamples> DecodeWaveFile(const QString& path);
+
+// What an audio output accepts, as read from it beforehand.
+struct OutputCaps {
+    int minimumRate = 8000;
+    int maximumRate = 192000;
+    int preferredRate = 48000;
+    int minimumChannels = 1;
+    int maximumChannels = 2;
+    bool int16 = true;  // otherwise 32-bit float
+};
+
+// Interleaved PCM for an output with these caps: sample rate kept when accepted, otherwise
+// resampled to the preferred rate; channels duplicated or folded to fit (beyond the front pair,
+// silent).
+struct PcmSound {
+    int sampleRate = 0;
+    int channelCount = 0;
+    bool int16 = true;
+    QByteArray data;
+};
+PcmSound ToPcm(const WaveSamples& wave, const OutputCaps& caps);
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#include "support/lesson.h"
+
+namespace testsupport {
+
+Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp) {
+    WriteCourse(folder.path());
+    vp.currentDirectory = folder.path();
+    if (setUp) setUp(vp);
+    w = std::make_unique<Cour1p>();
+    vp.ClearTraces();  // what construction sets up is the design state, not something that happened
+    if (start) {
+        // As the toolkit runs them: an error is reported, and ends the run with ProgramEnded.
+        platform::RunHandler([this] { w->Form_Load(); });
+        platform::RunHandler([this] { w->Form_Activate(); });
+    }
+}
+
+int Lesson::Loaded(const QString& file) const {
+    int n = 0;
+    for (const TraceLine& line : vp.Traces()) {
+        if (line.event.endsWith(QStringLiteral(" picture ") + file)) ++n;
+    }
+    return n;
+}
+
+void Lesson::Click(platform::CommandButton& button) {
+    if (button.Reachable()) button.Click();
+}
+
+void Lesson::ClickAt(qint64 ms, platform::CommandButton& button) {
+    vp.At(ms, [&button] {
+        if (button.Reachable()) button.Click();
+    });
+}
+
+}  // namespace testsupport

@@ -1,0 +1,30 @@
+#pragma once
+// A course window on the virtual platform, started as the program starts it, with a test course
+// in a temporary folder.
+
+#include "course_window/cour1p.h"
+#include "support/media.h"
+#include "support/virtual_platform.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace testsupport {
+
+struct Lesson {
+    // Starts the window (load, then first focus) unless told not to.
+    explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {});
+
+    QTemporaryDir folder;
+    VirtualPlatform vp;
+    std::unique_ptr<Cour1p> w;
+
+    // Pictures of a given file name loaded so far, e.g. Loaded("Img2.jpg").
+    int Loaded(const QString& file) const;
+    // Runs a learner's click on a button now (outside any page loop); returns when its handler returns.
+    void Click(platform::CommandButton& button);
+    // Schedules a click at virtual time ms; it is ignored if the button cannot be clicked then.
+    void ClickAt(qint64 ms, platform::CommandButton& button);
+};
+
+}  // namespace testsupport

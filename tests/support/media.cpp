@@ -1,0 +1,52 @@
+#include "support/media.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+namespace testsupport {
+
+void WriteEmf(const QString& path, int frameW, int frameH) {
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const qint32 headerSize = 108, eofSize = 20;
+    const int pxW = qRound(frameW * 96.0 / 2540.0), pxH = qRound(frameH * 96.0 / 2540.0);
+    out << qint32(1) << headerSize;
+    out << qint32(0) << qint32(0) << qint32(pxW - 1) << qint32(pxH - 1);  // bounds
+    out << qint32(0) << qint32(0) << qint32(frameW) << qint32(frameH);    // frame
+    out << quint32(0x464D4520) << quint32(0x00010000);
+    out << quint32(headerSize + eofSize) << quint32(2) << quint16(1) << quint16(0);
+    out << quint32(0) << quint32(0) << quint32(0);                     // description, palette
+    out << qint32(1024) << qint32(768) << qint32(271) << qint32(203);  // device px and mm
+    out << quint32(0) << quint32(0) << quint32(0);                     // pixel format, OpenGL
+    out << qint32(271000) << qint32(203000);                           // device µm
+    out << qint32(14) << eofSize << quint32(0) << quint32(16) << quint32(eofSize);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    f.write(data);
+}
+
+void WriteJpeg(const QString& path, int w, int h, const QColor& color) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(color);
+    if (!image.save(path, "JPG", 90)) qFatal("cannot write %s", qPrintable(path));
+}
+
+int PhotoWidth(int n) { return 100 + 10 * n; }
+int PhotoHeight(int n) { return 60 + 5 * n; }
+
+void WriteCourse(const QString& folder) {
+    const QString media = folder + QStringLiteral("/Seance1");
+    QDir().mkpath(media);
+    for (int page = 0; page <= 18; ++page) {
+        WriteEmf(QStringLiteral("%1/Diapo%2.emf").arg(media).arg(page), kSlideFrameW, kSlideFrameH);
+    }
+    for (int n = 1; n <= 20; ++n) {
+        if (n == 4 || n == 5) continue;
+        WriteJpeg(QStringLiteral("%1/Img%2.jpg").arg(media).arg(n), PhotoWidth(n), PhotoHeight(n));
+    }
+}
+
+}  // namespace testsupport

@@ -1,0 +1,108 @@
+#pragma once
+// The platform on a virtual clock. Time stands still until the course yields; a yield then jumps
+// to the next thing due (a timer tick, a scripted action of the learner, the wake-up time) and
+// delivers it. Minutes of lesson run in milliseconds, the same way every time.
+
+#include "platform/platform.h"
+#include "platform/sound_device.h"
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace testsupport {
+
+// Thrown (not derived from std::exception, so nothing in the course catches it) to end a run.
+struct ProgramEnded {
+    int status;
+    QString message;
+};
+struct RunStopped {
+    qint64 at;
+};
+
+struct TraceLine {
+    qint64 ms;
+    QString event;
+};
+
+class VirtualPlatform : public platform::Platform {
+public:
+    VirtualPlatform();
+    ~VirtualPlatform() override;
+
+    // --- set-up
+    QSize screen{1920, 1080};
+    double twipsPerPixel = 15;
+    QString currentDirectory;
+    int32_t tickAtStart = 1000000;
+    QDateTime timeAtStart{QDate(2026, 12, 7), QTime(10, 0, 0)};
+    // Rnd() returns these in turn (then 0.5) so that tests choose the random draws.
+    std::vector<double> randomValues;
+
+    // --- the learner's script
+    // Runs action inside the yield that reaches virtual time ms.
+    void At(qint64 ms, std::function<void()> action);
+    // Runs action once, inside the first yield at which condition holds.
+    void When(std::function<bool()> condition, std::function<void()> action);
+    // Ends the run (throws RunStopped) at the first yield that reaches ms.
+    void StopAt(qint64 ms) { stopAt_ = ms; }
+
+    // --- what happened
+    qint64 Elapsed() const { return now_; }
+    const std::vector<TraceLine>& Traces() const { return traces_; }
+    // Trace lines whose event starts with one of the prefixes, as "ms event".
+    QStringList TraceText(const QStringList& prefixes = {}) const;
+    void ClearTraces() { traces_.clear(); }
+    int Beeps() const { return beeps_; }
+    int Yields() const { return yields_; }
+    int Randomizes() const { return randomizes_; }
+    QStringList SoundCommands() const { return soundCommands_; }
+
+    // --- Platform
+    int32_t TickCount() override;
+    QDateTime Now() override;
+    void Yield(std::optional<int32_t> wakeAt) override;
+    void Beep() override;
+    void Randomize() override;
+    double Rnd() override;
+    QString CurrentDirectory() override { return currentDirectory; }
+    QSize ScreenSizePixels() override { return screen; }
+    double TwipsPerPixelX() override { return twipsPerPixel; }
+    double TwipsPerPixelY() override { return twipsPerPixel; }
+    std::unique_ptr<platform::SoundDevice> OpenSoundDevice() override;
+    [[noreturn]] void EndProgram(int status) override;
+    [[noreturn]] void Fatal(const QString& message) override;
+    void AddTimer(platform::Timer* timer) override;
+    void RemoveTimer(platform::Timer* timer) override;
+    void TimerChanged(platform::Timer* timer) override;
+    void Trace(const QString& event) override;
+
+private:
+    bool DeliverDue();
+    void CountClockRead();
+
+    qint64 now_ = 0;
+    std::optional<qint64> stopAt_;
+    std::multimap<qint64, std::function<void()>> actions_;
+    std::vector<std::pair<std::function<bool()>, std::function<void()>>> conditions_;
+    std::map<platform::Timer*, qint64> timers_;  // next due time; absent when disabled
+    std::vector<TraceLine> traces_;
+    QStringList soundCommands_;
+    int beeps_ = 0;
+    int yields_ = 0;
+    int randomizes_ = 0;
+    size_t nextRandom_ = 0;
+    int clockReadsSinceYield_ = 0;
+};
+
+// Compares two runs line by line; on a mismatch prints both whole and returns false.
+// An expected line starting with "?" may be missing from the actual run.
+bool SameRun(const QStringList& actual, const QStringList& expected);
+
+}  // namespace testsupport

@@ -1,0 +1,366 @@
+// The demo course: generated the same on every run, complete, well-formed, laid out so that no
+// photograph leaves its slide or covers another; and the content checker tells a good folder
+// from a broken one.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sndfile.h>
+#include <uemf.h>
+#include <uemf_safe.h>
+
+#include <functional>
+
+namespace {
+
+const QString kDemo = QStringLiteral(SEANCE_DEMO_DIR);
+const QString kGenerator = QStringLiteral(SEANCE_BIN_DIR "/tools/gen_demo/gen_demo");
+const QString kChecker = QStringLiteral(SEANCE_BIN_DIR "/tools/check_content/check_content");
+
+const QList<int> kPhotos = {1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+
+// Runs a program; returns its exit status (-1 when it did not end normally) and its output.
+int Run(const QString& program, const QStringList& args, QString* output = nullptr) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) return -1;
+    if (output) *output = QString::fromUtf8(p.readAll());
+    return p.exitCode();
+}
+
+QMap<QString, QByteArray> ReadTree(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.endsWith(QStringLiteral(".generated"))) continue;  // the build's stamp
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly)) files.insert(QDir(root).relativeFilePath(path), f.readAll());
+    }
+    return files;
+}
+
+struct EmfSummary {
+    QString error;  // empty when every record is well-formed
+    QRect frame;
+    QString text;   // all text records, joined by newlines
+    QStringList fonts;
+    int bitmaps = 0;
+    QList<QRectF> textBoxes;  // where each text record draws, in device pixels
+};
+
+// Walks the records with libuemf's own bounds checks, as the lesson's renderer does.
+EmfSummary ReadEmf(const QByteArray& data) {
+    EmfSummary s;
+    const char* base = data.constData();
+    qsizetype off = 0;
+    bool sawEof = false;
+    // Logical to device scale, and the state the text records depend on.
+    QSizeF window(1, 1), viewport(1, 1);
+    QPointF windowOrg;
+    uint32_t align = 0;
+    QHash<uint32_t, double> fontHeights;
+    double fontHeight = 0;
+    while (off + 8 <= data.size() && !sawEof) {
+        const auto* rec = reinterpret_cast<const U_EMR*>(base + off);
+        if (rec->nSize < 8 || rec->nSize % 4 || off + rec->nSize > data.size()) {
+            s.error = QStringLiteral("record at %1 has a bad size").arg(off);
+            return s;
+        }
+        if (!U_emf_record_safe(base + off)) {
+            s.error = QStringLiteral("record of type %1 at %2 fails libuemf's checks").arg(rec->iType).arg(off);
+            return s;
+        }
+        switch (rec->iType) {
+        case U_EMR_HEADER: {
+            const auto* h = reinterpret_cast<const U_EMRHEADER*>(rec);
+            s.frame = QRect(QPoint(h->rclFrame.left, h->rclFrame.top), QPoint(h->rclFrame.right, h->rclFrame.bottom));
+            if (h->nBytes != static_cast<uint32_t>(data.size())) s.error = QStringLiteral("header gives a wrong length");
+            break;
+        }
+        case U_EMR_SETWINDOWEXTEX: {
+            const auto* r = reinterpret_cast<const U_EMRSETWINDOWEXTEX*>(rec);
+            window = QSizeF(r->szlExtent.cx, r->szlExtent.cy);
+            break;
+        }
+        case U_EMR_SETVIEWPORTEXTEX: {
+            const auto* r = reinterpret_cast<const U_EMRSETVIEWPORTEXTEX*>(rec);
+            viewport = QSizeF(r->szlExtent.cx, r->szlExtent.cy);
+            break;
+        }
+        case U_EMR_SETWINDOWORGEX: {
+            const auto* r = reinterpret_cast<const U_EMRSETWINDOWORGEX*>(rec);
+            windowOrg = QPointF(r->ptlOrigin.x, r->ptlOrigin.y);
+            break;
+        }
+        case U_EMR_SETTEXTALIGN:
+            align = reinterpret_cast<const U_EMRSETTEXTALIGN*>(rec)->iMode;
+            break;
+        case U_EMR_SELECTOBJECT: {
+            const uint32_t ih = reinterpret_cast<const U_EMRSELECTOBJECT*>(rec)->ihObject;
+            if (fontHeights.contains(ih)) fontHeight = fontHeights.value(ih);
+            break;
+        }
+        case U_EMR_EXTTEXTOUTW: {
+            const auto* t = reinterpret_cast<const U_EMREXTTEXTOUTW*>(rec);
+            const auto* chars = reinterpret_cast<const char16_t*>(base + off + t->emrtext.offString);
+            s.text += QString::fromUtf16(chars, t->emrtext.nChars) + QLatin1Char('\n');
+            // offDx follows the text header and, unless ETO_NO_RECT, its rectangle.
+            const size_t offDxAt =
+                sizeof(U_EMREXTTEXTOUTW) + ((t->emrtext.fOptions & U_ETO_NO_RECT) ? 0 : sizeof(U_RECTL));
+            const auto* dx = reinterpret_cast<const uint32_t*>(
+                base + off + *reinterpret_cast<const uint32_t*>(base + off + offDxAt));
+            double width = 0;
+            for (uint32_t i = 0; i < t->emrtext.nChars; ++i) width += dx[i];
+            double left = t->emrtext.ptlReference.x - windowOrg.x();
+            if ((align & U_TA_CENTER) == U_TA_CENTER) left -= width / 2;
+            const double sx = viewport.width() / window.width(), sy = viewport.height() / window.height();
+            // A line of text takes about 1.2 em from its top.
+            s.textBoxes << QRectF(left * sx, (t->emrtext.ptlReference.y - windowOrg.y()) * sy, width * sx,
+                                  fontHeight * 1.2 * sy);
+            break;
+        }
+        case U_EMR_EXTCREATEFONTINDIRECTW: {
+            const auto* f = reinterpret_cast<const U_EMREXTCREATEFONTINDIRECTW*>(rec);
+            s.fonts << QString::fromUtf16(reinterpret_cast<const char16_t*>(f->elfw.elfLogFont.lfFaceName));
+            fontHeights.insert(f->ihFont, std::abs(f->elfw.elfLogFont.lfHeight));
+            break;
+        }
+        case U_EMR_STRETCHDIBITS:
+            ++s.bitmaps;
+            break;
+        case U_EMR_EOF:
+            sawEof = true;
+            break;
+        }
+        off += rec->nSize;
+    }
+    if (!sawEof && s.error.isEmpty()) s.error = QStringLiteral("no end-of-file record");
+    return s;
+}
+
+QSize PhotoPixels(int n) {
+    return QImageReader(kDemo + QStringLiteral("/Seance1/Img%1.jpg").arg(n)).size();
+}
+
+// What each page puts over its slide, by the page's own formulas (twips) for a slide centred on
+// a 1920 x 1080 screen at 15 twips a pixel; photographs' sizes are read from the files. Slide
+// pixels. Page 0: the notice line; page 13: the animation frames; page 14: the two strips and
+// their captions (13.5-point bold, under 24 pixels high).
+QMap<int, QList<QRectF>> Landings() {
+    const double E = 15, W = 27093.0 * 1440 / 2540, H = 20320.0 * 1440 / 2540;
+    auto box = [&](int n) {
+        const QSize px = PhotoPixels(n);
+        return QRectF(0, 0, px.width() * E, px.height() * E);
+    };
+    auto at = [](QRectF r, double left, double top) { r.moveTo(left, top); return r; };
+    QMap<int, QList<QRectF>> pages;
+    pages[0] = {QRectF((W - 735) / 2, H - 255 - 101 * E, 735, 255)};
+    {
+        QRectF p2 = box(1), p3 = box(2), p4 = box(3);
+        p2 = at(p2, W - p2.width() - 100, 100);
+        p3 = at(p3, W - p3.width() - 300, p2.bottom() + 300);
+        p4 = at(p4, W - p3.width() - p4.width() - 600, H - p4.height() - 120);
+        pages[1] = {p2, p3, p4};
+    }
+    {
+        QRectF p2 = box(6), p3 = box(7), p4 = box(8);
+        p2 = at(p2, W - p2.width() - 300, 300);
+        p3 = at(p3, W - p3.width() - 2700, p2.bottom() + 1000);
+        p4 = at(p4, W - p3.width() - p4.width() - 900, H - p4.height() - 500);
+        pages[2] = {p2, p3, p4};
+    }
+    {
+        QRectF p2 = box(9), p3 = box(10);
+        p2 = at(p2, W - p2.width() - 150, 150);
+        p3 = at(p3, W - p3.width() - 400, p2.bottom() + 200);
+        pages[3] = {p2, p3};
+    }
+    {
+        QRectF p2 = box(11), p3 = box(12);
+        p2 = at(p2, W - p2.width() - 300, p2.height() - 1000);
+        p3 = at(p3, W - p3.width() - 274 * E, H - p3.height() - 2 * E);
+        pages[9] = {p2, p3};
+    }
+    {
+        QRectF p2 = box(13), p3 = box(14), p4 = box(15);
+        p2 = at(p2, W - p2.width() - 9 * E, 10 * E);
+        p3 = at(p3, W - p3.width() - 9 * E, p2.bottom() + 12 * E);
+        p4 = at(p4, W - p3.width() - p4.width() - 18 * E, H - p4.height() - 20 * E);
+        pages[11] = {p2, p3, p4};
+    }
+    {
+        QRectF p2 = box(17), p3 = box(16), p4 = box(18);
+        p2 = at(p2, W - p2.width() - 9 * E, 10 * E);
+        p3 = at(p3, W - p3.width() - 40 * E, p2.bottom() + 30 * E);
+        p4 = at(p4, p3.left() - p4.width() - 80 * E, H - p4.height() - 21 * E);
+        pages[12] = {p2, p3, p4};
+    }
+    {
+        const QRectF frames(W - 300 * E - 30 * E, 10 * E, 300 * E, 374 * E);
+        QRectF p3 = box(19);
+        p3 = at(p3, W - p3.width() - 80 * E, frames.bottom() + 13 * E);
+        pages[13] = {frames, p3};
+    }
+    {
+        const QRectF upper(W - 268 * E - 52 * E, 120 * E, 268 * E, 54 * E);
+        const double caption = 24 * E;
+        const QRectF lower(upper.left(), upper.bottom() + 2 * E + caption + 150 * E, 268 * E, 54 * E);
+        pages[14] = {upper.adjusted(0, 0, 0, 2 * E + caption), lower.adjusted(0, 0, 0, 2 * E + caption)};
+    }
+    {
+        QRectF p2 = box(20);
+        pages[16] = {at(p2, W - p2.width() - 165 * E, 46 * E)};
+    }
+    for (QList<QRectF>& boxes : pages)
+        for (QRectF& b : boxes) b = QRectF(b.x() / E, b.y() / E, b.width() / E, b.height() / E);
+    return pages;
+}
+
+}  // namespace
+
+class TestDemoContent : public QObject {
+    Q_OBJECT
+
+private slots:
+    void generatorWritesTheSameBytesEveryRun() {
+        QTemporaryDir a, b;
+        QVERIFY(a.isValid() && b.isValid());
+        QCOMPARE(Run(kGenerator, {a.path()}), 0);
+        QCOMPARE(Run(kGenerator, {b.path()}), 0);
+        const auto first = ReadTree(a.path());
+        const auto second = ReadTree(b.path());
+        QCOMPARE(first.size(), 19 + 18 + 2);
+        QCOMPARE(first.keys(), second.keys());
+        for (auto it = first.constBegin(); it != first.constEnd(); ++it)
+            QVERIFY2(it.value() == second.value(it.key()), qPrintable(it.key() + QStringLiteral(" differs")));
+        // The build's own copy is the same course.
+        QCOMPARE(ReadTree(kDemo).keys(), first.keys());
+    }
+
+    void slidesAreWellFormedMetafilesWithFrenchText() {
+        int bitmaps = 0;
+        for (int page = 0; page <= 18; ++page) {
+            QFile f(kDemo + QStringLiteral("/Seance1/Diapo%1.emf").arg(page));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
+            const EmfSummary emf = ReadEmf(f.readAll());
+            QVERIFY2(emf.error.isEmpty(), qPrintable(f.fileName() + QStringLiteral(": ") + emf.error));
+            // 1024 x 768 pixels at 96 dpi, in hundredths of a millimetre.
+            QCOMPARE(emf.frame, QRect(QPoint(0, 0), QPoint(27093, 20320)));
+            QVERIFY(!emf.fonts.isEmpty());
+            for (const QString& font : emf.fonts) QCOMPARE(font, QStringLiteral("Liberation Sans"));
+            QVERIFY2(emf.text.contains(QChar(0x00E9)) || emf.text.contains(QChar(0x00E8)),
+                     qPrintable(QStringLiteral("no accented text on slide %1").arg(page)));
+            bitmaps += emf.bitmaps;
+        }
+        QVERIFY(bitmaps >= 1);
+        for (int n : kPhotos) QVERIFY2(PhotoPixels(n).isValid(), qPrintable(QStringLiteral("Img%1.jpg").arg(n)));
+
+        QFile title(kDemo + QStringLiteral("/Seance1/Diapo0.emf"));
+        QVERIFY(title.open(QIODevice::ReadOnly));
+        const QString text = ReadEmf(title.readAll()).text;
+        QVERIFY(text.contains(QString::fromUtf8("Cours d'électricité")));
+        QVERIFY(text.contains(QString::fromUtf8("Séance 1")));
+    }
+
+    void photographsStayOnTheirSlideWithoutCoveringEachOther() {
+        const QRectF slide(0, 0, 1024, 768);
+        const QMap<int, QList<QRectF>> pages = Landings();
+        for (auto it = pages.constBegin(); it != pages.constEnd(); ++it) {
+            const QList<QRectF>& boxes = it.value();
+            for (int i = 0; i < boxes.size(); ++i) {
+                QVERIFY2(slide.contains(boxes[i]), qPrintable(QStringLiteral("page %1, box %2 leaves the slide").arg(it.key()).arg(i)));
+                for (int j = i + 1; j < boxes.size(); ++j)
+                    QVERIFY2(!boxes[i].intersects(boxes[j]),
+                             qPrintable(QStringLiteral("page %1, boxes %2 and %3 overlap").arg(it.key()).arg(i).arg(j)));
+            }
+        }
+    }
+
+    // Read back from the metafiles themselves: no line of text is cut by the slide's edge or
+    // hidden by what the page brings in over the slide.
+    void slideTextIsNeitherCutOffNorCovered() {
+        const QRectF slide(0, 0, 1024, 768);
+        const QMap<int, QList<QRectF>> pages = Landings();
+        for (int page = 0; page <= 18; ++page) {
+            QFile f(kDemo + QStringLiteral("/Seance1/Diapo%1.emf").arg(page));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const EmfSummary emf = ReadEmf(f.readAll());
+            QVERIFY(!emf.textBoxes.isEmpty());
+            for (const QRectF& text : emf.textBoxes) {
+                const QString where = QStringLiteral("page %1, text at %2,%3").arg(page).arg(text.x()).arg(text.y());
+                QVERIFY2(slide.contains(text), qPrintable(where + QStringLiteral(" is cut off")));
+                for (const QRectF& box : pages.value(page))
+                    QVERIFY2(!text.intersects(box), qPrintable(where + QStringLiteral(" is covered")));
+            }
+        }
+    }
+
+    void soundsArePcmWaveFiles() {
+        for (const char* name : {"Bravo.wav", "SonMCM.wav"}) {
+            SF_INFO info{};
+            SNDFILE* f = sf_open(QFile::encodeName(kDemo + QLatin1Char('/') + QLatin1String(name)).constData(), SFM_READ, &info);
+            QVERIFY2(f, name);
+            sf_close(f);
+            QCOMPARE(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+            const double seconds = static_cast<double>(info.frames) / info.samplerate;
+            QVERIFY2(seconds > 0.2 && seconds < 2.0, name);
+        }
+    }
+
+    void checkerPassesTheDemoAndNamesEveryBrokenFile() {
+        if (!QFile::exists(kChecker)) QSKIP("check_content is not built in this tree");
+        QString out;
+        QCOMPARE(Run(kChecker, {kDemo}, &out), 0);
+
+        QTemporaryDir copy;
+        QVERIFY(copy.isValid());
+        const auto files = ReadTree(kDemo);
+        for (auto it = files.constBegin(); it != files.constEnd(); ++it) {
+            QDir(copy.path()).mkpath(QFileInfo(it.key()).path());
+            QFile f(copy.filePath(it.key()));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(it.value());
+        }
+        QVERIFY(QFile::remove(copy.filePath(QStringLiteral("Seance1/Diapo5.emf"))));
+        const QByteArray photo = files.value(QStringLiteral("Seance1/Img7.jpg"));
+        QFile truncated(copy.filePath(QStringLiteral("Seance1/Img7.jpg")));
+        QVERIFY(truncated.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        truncated.write(photo.left(photo.size() / 2));
+        truncated.close();
+
+        QCOMPARE(Run(kChecker, {copy.path()}, &out), 1);
+        QVERIFY2(out.contains(QStringLiteral("Diapo5.emf")), qPrintable(out));
+        QVERIFY2(out.contains(QStringLiteral("Img7.jpg")), qPrintable(out));
+        QVERIFY2(!out.contains(QStringLiteral("Diapo4.emf")), qPrintable(out));
+
+        // A picture that is something else, and a missing sound: the lesson runs without the
+        // sound, so only the picture fails the check; both are named.
+        QVERIFY(QFile::copy(kDemo + QStringLiteral("/Seance1/Diapo5.emf"), copy.filePath(QStringLiteral("Seance1/Diapo5.emf"))));
+        QFile::remove(copy.filePath(QStringLiteral("Seance1/Img7.jpg")));
+        QVERIFY(QFile::copy(kDemo + QStringLiteral("/Bravo.wav"), copy.filePath(QStringLiteral("Seance1/Img7.jpg"))));
+        QVERIFY(QFile::remove(copy.filePath(QStringLiteral("SonMCM.wav"))));
+        QCOMPARE(Run(kChecker, {copy.path()}, &out), 1);
+        QVERIFY2(out.contains(QStringLiteral("Img7.jpg")) && out.contains(QStringLiteral("SonMCM.wav")), qPrintable(out));
+        QVERIFY(QFile::remove(copy.filePath(QStringLiteral("Seance1/Img7.jpg"))));
+        QVERIFY(QFile::copy(kDemo + QStringLiteral("/Seance1/Img7.jpg"), copy.filePath(QStringLiteral("Seance1/Img7.jpg"))));
+        QCOMPARE(Run(kChecker, {copy.path()}, &out), 0);
+        QVERIFY2(out.contains(QStringLiteral("SonMCM.wav")), qPrintable(out));
+
+        // Without an argument it checks the current directory.
+        QProcess p;
+        p.setWorkingDirectory(kDemo);
+        p.start(kChecker, {});
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemoContent)
+#include "test_demo_content.moc"

@@ -1,0 +1,387 @@
+// The evaluation as the learner goes through it: question layout, choosing and validating,
+// the score, the sounds, and the closing page.
+
+#include "sound/m_orvalis2.h"
+#include "sound/sl_mm.h"
+#include "support/lesson.h"
+
+#include <QLocale>
+#include <QStyle>
+#include <QtTest>
+#include <algorithm>
+#include <array>
+
+using namespace testsupport;
+
+namespace {
+
+// What the learner reads for each question, and the answer that scores.
+struct Attendu {
+    const char* question;
+    const char* juste;
+};
+const Attendu kAttendu[20] = {
+    {"La plus petite particule physique qu'on puisse obtenir en divisant un élément est...", "un atome"},
+    {"La combinaison de deux atomes ou plus est...", "une molécule"},
+    {"La partie lourde inerte et électriquement positive d'un atome est...", "le noyau"},
+    {"La particule minuscule et électriquement négative qui n'a pratiquement pas de masse et qui tourne autour du "
+     "noyau est...", "l'électron"},
+    {"Quand les électrons libres se déplacent, ils donnent naissance à...", "de l'électricité"},
+    {"Un excès d'électrons dans une matière est appelé ...", "charge négative"},
+    {"Deux charges de même signe que l'on approche ...", "se repoussent"},
+    {"Le courant qui se dirige de la charge négative vers la charge positive est le courant...", "électronique"},
+    {"Quelle est l'unité employée pour mesurer l'intensité d'un courant ?", "L'ampère"},
+    {"L'appareil qui sert à mesurer l'intensité d'un courant s'appelle :", "ampèremètre"},
+    {"La différence de potentiel entre deux charges porte encore le nom de...", "tension aux bornes"},
+    {"Avec quel appareil mesure-t-on la tension entre les bornes d'un récepteur ?", "Un voltmètre"},
+    {"Le dispositif qui sert à ouvrir et à fermer à volonté un circuit électrique est", "Un interrupteur"},
+    {"Que désigne la lettre U dans la représentation des circuits ?", "La tension"},
+    {"Que désigne la lettre I dans la représentation des circuits ? Avec quelles unités ?",
+     "L'intensité en ampères"},
+    {"Qu'est-ce qu'une pile ?",
+     "Une pile transforme l'énergie chimique en énergie électrique (deux métaux différents dans un électrolyte)"},
+    {"Sens du courant électrique ?",
+     "Le courant conventionnel va de la borne + à la borne - ; le courant électronique de la borne - à la borne +"},
+    {"Qu'est-ce que le coulomb ?",
+     "Le coulomb représente un certain nombre d'électrons en repos ou en mouvement."},
+    {"Qu'est-ce que l'ampère ?",
+     "C'est l'unité servant à mesurer l'intensité d'un courant. 1 coulomb par seconde = 1 ampère."},
+    {"Qu'est-ce que le volt ?",
+     "Le volt est l'unité servant à mesurer la tension ou différence de potentiel aux bornes d'un générateur."},
+};
+
+const QString kFin = QStringLiteral(
+    "Et voilà, vous venez de terminer cette séance. Si votre performance est supérieure à 15/20 vous pouvez passer "
+    "à la suivante. Si ce n'est pas le cas, il vous serait profitable de reprendre cette séance depuis son début.");
+
+// Next from page 18, once its wait has set the first question.
+void DebutEvaluation(Lesson& l, int16_t numQuestion = 1) {
+    l.w->NumPage = 18;
+    l.w->NumQuestion = numQuestion;
+    l.Click(l.w->B_Pag_S);
+}
+
+// The answer buttons from top to bottom, as member indexes.
+QList<int> Ordre(Lesson& l) {
+    QList<int> ordre{0, 1, 2, 3};
+    std::sort(ordre.begin(), ordre.end(), [&](int a, int b) { return l.w->Option1(a).Top() < l.w->Option1(b).Top(); });
+    return ordre;
+}
+
+// Clicks the answer button that shows this text; returns false if none does.
+bool Choisir(Lesson& l, const QString& texte) {
+    for (int i = 0; i < 4; ++i) {
+        if (l.w->Option1(i).Caption() == texte && l.w->Option1(i).Reachable()) {
+            l.w->Option1(i).Click();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Chooses member i and validates; returns when the next question (or page 20) is shown.
+void Repondre(Lesson& l, int i) {
+    l.w->Option1(i).Click();
+    l.Click(l.w->B_Valider);
+}
+
+QStringList Sons(Lesson& l) { return l.vp.SoundCommands(); }
+
+}  // namespace
+
+class EvaluationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        SL_MM::Forget();
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    }
+    void cleanup() {
+        SL_MM::Forget();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void firstQuestionStandsOnThePlainSlideAreaWithTheButtonsLocked() {
+        Lesson l;
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        const double px = 15;
+
+        QVERIFY(w.Picture1.GetPicture().IsNull());
+        QVERIFY(!w.B_Pag_P.Enabled() && !w.B_Pag_S.Enabled());
+        QVERIFY(!w.Label4.Visible());
+        QCOMPARE(w.Label2.Caption(), QString("EVALUATION"));
+        QVERIFY(w.Label2.Visible());
+        QCOMPARE(w.Label2.Top(), 20 * px);
+        QCOMPARE(w.Label2.Left(), (w.Picture1.Width() - w.Label2.Width()) / 2);
+        QCOMPARE(w.Label6.Caption(), QString("1"));
+        QCOMPARE(w.Label6.Top(), w.Label2.Top() + w.Label2.Height() + 20 * px);
+        QCOMPARE(w.Label3.Caption(), QString::fromUtf8(kAttendu[0].question));
+        QCOMPARE(w.Label3.Width(), 0.9 * w.Picture1.Width());
+        QVERIFY(!w.Label3.Widget()->font().bold());
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(w.Option1(i).Reachable());
+            QVERIFY(!w.Option1(i).Value());
+            QCOMPARE(w.Option1(i).Width(), 700 * px);
+            QCOMPARE(w.Option1(i).Height(), 50 * px);
+        }
+        QVERIFY(w.B_Valider.Visible() && !w.B_Valider.Enabled());
+        QCOMPARE(w.Label9.Caption(), QString("Performance : 0/20"));
+        QVERIFY(w.Label9.Visible());
+        QCOMPARE(w.Picture5.Width(), w.Label9.Width() + w.Image1.Width() + 25 * px);
+        QCOMPARE(l.vp.Beeps(), 1);
+        QCOMPARE(l.vp.Randomizes(), 1);
+        QVERIFY(Sons(l).isEmpty());
+
+        // Validating needs a choice first.
+        l.Click(w.B_Valider);
+        QCOMPARE(w.NumQuestion, int16_t(1));
+    }
+
+    void wholeEvaluationScoresSoundsAndClosesTheLesson() {
+        // Right answers at these questions, wrong ones elsewhere: 0 0 1 0.5 0 0 1..10 9.5 10.5 11.5 11 12.
+        const QList<int> justes{2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 20};
+        Lesson l(true, [](VirtualPlatform& vp) {
+            for (int q = 0; q < 20; ++q) vp.randomValues.push_back((q % 4) / 4.0 + 0.1);
+        });
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        QStringList sonsAttendus{"open"};
+        qint64 debut = l.vp.Elapsed();
+        for (int q = 1; q <= 20; ++q) {
+            const Attendu& a = kAttendu[q - 1];
+            QCOMPARE(w.NumPage, int16_t(19));
+            QCOMPARE(w.Label6.Caption(), QString::number(q));
+            QCOMPARE(w.Label3.Caption(), QString::fromUtf8(a.question));
+            QVERIFY(w.Picture1.GetPicture().IsNull());
+            if (justes.contains(q)) {
+                QVERIFY2(Choisir(l, QString::fromUtf8(a.juste)), a.juste);
+                sonsAttendus << "sound Bravo.wav";
+            } else {
+                // The top answer on the screen, or the next one when the top one is right.
+                const int autre = Ordre(l).at(0) != 0 ? Ordre(l).at(0) : Ordre(l).at(1);
+                w.Option1(autre).Click();
+                sonsAttendus << "sound SonMCM.wav";
+            }
+            l.Click(w.B_Valider);
+            // The two-second pause counts whole seconds of the clock.
+            QVERIFY(l.vp.Elapsed() - debut >= 2000 && l.vp.Elapsed() - debut <= 3000);
+            debut = l.vp.Elapsed();
+        }
+        QCOMPARE(w.Note, 12.0);
+        QCOMPARE(Sons(l), sonsAttendus);
+        QCOMPARE(l.vp.Beeps(), 20 + int(justes.size()));
+        QCOMPARE(l.vp.Randomizes(), 20);
+
+        // Page 20.
+        QCOMPARE(w.NumPage, int16_t(20));
+        QCOMPARE(w.NumQuestion, int16_t(20));
+        QCOMPARE(w.Label1.Caption(), QString("20"));
+        QCOMPARE(w.Label9.Caption(), QString("Performance : 12/20"));
+        QVERIFY(!w.B_Pag_P.Enabled() && !w.B_Pag_S.Enabled());
+        QVERIFY(!w.B_Valider.Visible() && !w.Label3.Visible());
+        for (int i = 0; i < 4; ++i) QVERIFY(!w.Option1(i).Visible());
+        QVERIFY(w.Picture1.GetPicture().IsNull());
+        QCOMPARE(w.Label2.Caption(), kFin);
+        QCOMPARE(w.Label2.Width(), 550 * 15.0);
+        QVERIFY(w.Label2.Height() > 3 * w.Label2.Widget()->fontMetrics().height() * 15.0);
+        QCOMPARE(w.Label2.Left(), (w.Picture1.Width() - w.Label2.Width()) / 2);
+        QCOMPARE(w.Label2.Top(), 140 * 15.0);
+        QVERIFY(w.Label6.Visible() && !w.Label6.Caption().isEmpty());
+        QCOMPARE(w.Label6.Left(), (w.Picture1.Width() - w.Label6.Width()) / 2);
+        QCOMPARE(w.Label6.Top(), w.Label2.Top() + w.Label2.Height() + 40 * 15.0);
+        // A single line.
+        QCOMPARE(w.Label6.Height(), w.Label6.Widget()->sizeHint().height() * 15.0);
+
+        // The page buttons stay dead; only Fermer ends it, and the sound device is not closed first.
+        l.Click(w.B_Pag_P);
+        l.Click(w.B_Pag_S);
+        QCOMPARE(w.NumPage, int16_t(20));
+        try {
+            l.Click(w.B_Fermer);
+            QFAIL("Fermer did not end the program");
+        } catch (const ProgramEnded& e) {
+            QCOMPARE(e.status, 0);
+        }
+        QCOMPARE(Sons(l), sonsAttendus);
+    }
+
+    void theScoreNeverGoesBelowZeroAndHalvesUseTheRegionalSeparator() {
+        Lesson l;
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        Repondre(l, 2);
+        QCOMPARE(w.Note, 0.0);
+        QCOMPARE(Sons(l).last(), QString("sound SonMCM.wav"));
+        QCOMPARE(w.Label9.Caption(), QString("Performance : 0/20"));
+
+        w.Note = 0.5;
+        Repondre(l, 1);
+        QCOMPARE(w.Note, 0.0);
+
+        w.Note = 3;
+        Repondre(l, 3);
+        QCOMPARE(w.Note, 2.5);
+        QCOMPARE(w.Label9.Caption(), QString("Performance : 2,5/20"));
+        QCOMPARE(w.Picture5.Width(), w.Label9.Width() + w.Image1.Width() + 25 * 15.0);
+
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Repondre(l, 0);
+        QCOMPARE(w.Note, 3.5);
+        QCOMPARE(w.Label9.Caption(), QString("Performance : 3.5/20"));
+        QCOMPARE(w.NumQuestion, int16_t(5));
+        QCOMPARE(Sons(l), QStringList({"open", "sound SonMCM.wav", "sound SonMCM.wav", "sound SonMCM.wav",
+                                       "sound Bravo.wav"}));
+    }
+
+    void onlyTheLastChoiceBeforeValidatingCounts() {
+        Lesson l;
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        w.Option1(3).Click();
+        QVERIFY(w.B_Valider.Enabled());
+        w.Option1(0).Click();
+        QVERIFY(w.Option1(0).Value() && !w.Option1(3).Value());
+        QCOMPARE(w.ReponseJuste, M_Orvalis2::Vrai);
+        l.Click(w.B_Valider);
+        QCOMPARE(w.Note, 1.0);
+        QCOMPARE(w.ReponseJuste, M_Orvalis2::Faux);
+        QVERIFY(!w.B_Valider.Enabled());
+        QCOMPARE(l.vp.Beeps(), 3);  // question 1, the right answer, question 2
+
+        w.Option1(0).Click();
+        w.Option1(2).Click();
+        l.Click(w.B_Valider);
+        QCOMPARE(w.Note, 0.5);
+        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav", "sound SonMCM.wav"}));
+        QCOMPARE(l.vp.Beeps(), 4);
+    }
+
+    void eachDrawRotatesTheAnswersAndValiderFollowsTheBottomOne() {
+        const QList<QList<int>> ordres{{0, 1, 2, 3}, {1, 2, 3, 0}, {2, 3, 0, 1}, {3, 0, 1, 2}};
+        for (int k = 1; k <= 4; ++k) {
+            // The edges of each quarter of [0, 1).
+            for (double r : {(k - 1) / 4.0, k / 4.0 - 1e-9}) {
+                Lesson l(true, [r](VirtualPlatform& vp) { vp.randomValues = {r}; });
+                DebutEvaluation(l);
+                Cour1p& w = *l.w;
+                QCOMPARE(Ordre(l), ordres[k - 1]);
+                const double premier = w.Label3.Top() + w.Label3.Height() + 40 * 15.0;
+                for (int s = 0; s < 4; ++s) {
+                    const platform::OptionButton& b = w.Option1(ordres[k - 1][s]);
+                    QCOMPARE(b.Left(), w.Label3.Left());
+                    QCOMPARE(b.Top(), premier + s * 70 * 15.0);
+                }
+                const platform::OptionButton& bas = w.Option1(ordres[k - 1][3]);
+                QCOMPARE(w.B_Valider.Left(), bas.Left() + w.B_Valider.Width());
+                QCOMPARE(w.B_Valider.Top(), bas.Top() + bas.Height() + 30 * 15.0);
+                QCOMPARE(w.B_Valider.Width(), 1000.0);
+                QCOMPARE(w.B_Valider.Height(), 375.0);
+                // The texts keep their cyclic order.
+                QCOMPARE(w.Option1(ordres[k - 1][0]).Caption(), QString::fromUtf8(
+                    std::array{"un atome", "un noyau", "un neutron", "une molécule"}[static_cast<size_t>(k - 1)]));
+            }
+        }
+    }
+
+    void aLongQuestionPushesTheAnswersDown() {
+        Lesson l(true, [](VirtualPlatform& vp) { vp.randomValues = {0, 0}; });
+        DebutEvaluation(l, 3);
+        Cour1p& w = *l.w;
+        const double hauteurCourte = w.Label3.Height();
+        const double haut = w.Option1(0).Top(), valider = w.B_Valider.Top();
+        Repondre(l, 0);
+        QCOMPARE(w.Label3.Caption(), QString::fromUtf8(kAttendu[3].question));
+        const double plus = w.Label3.Height() - hauteurCourte;
+        QVERIFY2(plus > 0, "question 4 wraps onto a second line");
+        QCOMPARE(w.Option1(0).Top(), haut + plus);
+        QCOMPARE(w.B_Valider.Top(), valider + plus);
+        // The whole text is on the screen.
+        QVERIFY(w.Label3.Height() >= w.Label3.Widget()->heightForWidth(w.Label3.Widget()->width()) * 15.0);
+    }
+
+    void clicksDuringThePauseChangeNothing() {
+        Lesson l;
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        const qint64 t = l.vp.Elapsed();
+        bool vu = false;
+        l.vp.At(t + 500, [&] {
+            w.Option1(2).Click();
+            QVERIFY(w.Option1(0).Value() && !w.Option1(2).Value());
+            QVERIFY(!w.B_Valider.Enabled());
+            l.Click(w.B_Valider);
+            vu = true;
+        });
+        l.vp.At(t + 1500, [&] { w.Option1(1).Click(); });
+        w.Option1(0).Click();
+        l.Click(w.B_Valider);
+        QVERIFY(vu);
+        QCOMPARE(w.NumQuestion, int16_t(2));
+        QCOMPARE(w.Note, 1.0);
+        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav"}));
+        // The next question starts afresh and takes answers again.
+        for (int i = 0; i < 4; ++i) QVERIFY(!w.Option1(i).Value());
+        QVERIFY(!w.B_Valider.Enabled());
+        Repondre(l, 1);
+        QCOMPARE(w.NumQuestion, int16_t(3));
+        QCOMPARE(w.Note, 0.5);
+    }
+
+    void fermerEndsTheLessonDuringThePause() {
+        Lesson l;
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        const qint64 t = l.vp.Elapsed();
+        l.ClickAt(t + 1000, w.B_Fermer);
+        w.Option1(0).Click();
+        try {
+            l.Click(w.B_Valider);
+            QFAIL("the pause ran on after Fermer");
+        } catch (const ProgramEnded& e) {
+            QCOMPARE(e.status, 0);
+        }
+        QCOMPARE(l.vp.Elapsed(), t + 1000);
+        QCOMPARE(w.NumQuestion, int16_t(1));
+        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav"}));
+    }
+
+    void theAnswersAreShownExactlyAsStored() {
+        Lesson l(true, [](VirtualPlatform& vp) { vp.randomValues = std::vector<double>(20, 0); });
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        QStringList vus;
+        for (int q = 1; q <= 20; ++q) {
+            for (int i = 0; i < 4; ++i) vus << w.Option1(i).Caption();
+            Repondre(l, 0);
+        }
+        QCOMPARE(w.Note, 20.0);
+        QCOMPARE(w.Label9.Caption(), QString("Performance : 20/20"));
+        QVERIFY(vus.contains(QString::fromUtf8("Le volt est l'unité  qui sert à mesurer l'intensité d'un courant.")));
+        QVERIFY(vus.contains(QString::fromUtf8("n'ont aucune action l'une sur l'autre")));
+        const auto longest = std::max_element(vus.begin(), vus.end(),
+                                              [](const QString& a, const QString& b) { return a.size() < b.size(); });
+        QCOMPARE(longest->size(), 121);
+        QVERIFY(longest->startsWith(QString::fromUtf8("Le courant conventionnel va de la borne négative")));
+        for (const QString& v : vus) QVERIFY2(!v.isEmpty() && v.trimmed() == v, qPrintable(v));
+    }
+
+    void longestAnswerFitsItsButton() {
+        Lesson l;
+        DebutEvaluation(l, 17);
+        Cour1p& w = *l.w;
+        for (int i = 0; i < 4; ++i) {
+            const QWidget* b = w.Option1(i).Widget();
+            // The text area beside the round indicator, as the button paints it.
+            const int indicator = b->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, b);
+            const QRect zone(indicator + 8, 0, b->width() - indicator - 10, b->height());
+            const QRect texte = b->fontMetrics().boundingRect(zone, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap,
+                                                              w.Option1(i).Caption());
+            QVERIFY2(zone.contains(texte), qPrintable(w.Option1(i).Caption()));
+        }
+    }
+};
+
+QTEST_MAIN(EvaluationTest)
+#include "test_evaluation.moc"

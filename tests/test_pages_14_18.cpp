@@ -1,0 +1,259 @@
+// Pages 14 to 18: the two electron strips of page 14 and their fourteen-step cycle, the captions
+// and their positions, leaving page 14 at any moment, and the slide pages 15 to 18.
+
+#include "platform/picture.h"
+#include "sound/m_orvalis2.h"
+#include "support/lesson.h"
+
+#include <QtTest>
+#include <array>
+
+using namespace testsupport;
+
+namespace {
+double PW(int n) { return PhotoWidth(n) * 15.0; }
+const double kSlideW = FrameTwips(kSlideFrameW);
+const double kSlideL = (28800 - kSlideW) / 2, kSlideT = (16200 - FrameTwips(kSlideFrameH)) / 2;
+const double kRight = kSlideL + kSlideW;
+
+// Virtual time of the animation's pair k (1-based over all cycles) on a page 14 entered at 0:
+// the set-up runs at tick 11 and every pair follows one wait of 230 ms.
+qint64 Pair(int k) { return 1100 + 230 * k; }
+
+// The strip frame a box shows, 0 if none.
+int FrameOf(const platform::PictureBox& box) {
+    for (int id = 116; id <= 122; ++id)
+        if (box.GetPicture().SameAs(platform::LoadResourcePicture(id))) return id;
+    return 0;
+}
+
+QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes) {
+    QStringList out;
+    for (const TraceLine& t : l.vp.Traces()) {
+        if (t.ms < ms) continue;
+        for (const QString& p : prefixes)
+            if (t.event.startsWith(p)) {
+                out << QString("%1 %2").arg(t.ms).arg(t.event);
+                break;
+            }
+    }
+    return out;
+}
+
+// Strip frames set into either box from ms on.
+QStringList StripFramesFrom(const Lesson& l, qint64 ms) {
+    return TracesFrom(l, ms, {"Picture2 picture", "Picture3 picture"})
+        .filter(QRegularExpression(" (11[6-9]|12[0-2])$"));
+}
+
+bool StoppedInside(Lesson& l, platform::CommandButton& button) {
+    try {
+        l.Click(button);
+    } catch (const RunStopped&) {
+        return true;
+    }
+    return false;
+}
+}  // namespace
+
+class Pages14To18Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pageFourteenRunsTheFourteenStepsAndShowsTheLowerStripAtTheFifthCycle() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 13;
+        // upper, lower
+        const std::array<std::pair<int, int>, 14> table{{{116, 117}, {117, 118}, {118, 119}, {119, 120},
+                                                         {120, 121}, {121, 122}, {122, 116}, {116, 122},
+                                                         {117, 121}, {118, 120}, {119, 119}, {120, 118},
+                                                         {121, 117}, {122, 116}}};
+        std::vector<std::pair<int, int>> seen;
+        std::vector<bool> lowerShown;
+        // Before the first pair both strips hold 116 for one wait.
+        l.vp.At(Pair(1) - 10, [&] { seen.emplace_back(FrameOf(w.Picture2), FrameOf(w.Picture3)); });
+        for (int k = 1; k <= 60; ++k) {
+            l.vp.At(Pair(k) + 10, [&] {
+                seen.emplace_back(FrameOf(w.Picture2), FrameOf(w.Picture3));
+                lowerShown.push_back(w.Picture3.Visible() && w.Label3.Visible());
+            });
+        }
+        bool beforeFifth = true;
+        l.vp.At(Pair(56) - 10, [&] { beforeFifth = w.Picture3.Visible() || w.Label3.Visible(); });
+        // Back to page 13 once both strips run.
+        const qint64 leave = Pair(60) + 50;
+        l.ClickAt(leave, w.B_Pag_P);
+        l.vp.StopAt(leave + 2000);
+        QVERIFY(StoppedInside(l, w.B_Pag_S));
+
+        QCOMPARE(seen.size(), size_t(61));
+        QCOMPARE(seen[0], std::make_pair(116, 116));
+        for (int k = 1; k <= 60; ++k) QCOMPARE(seen[size_t(k)], table[size_t((k - 1) % 14)]);
+        QVERIFY(!beforeFifth);
+        // Four cycles of the upper strip alone; the fifth starts with the wait that holds pair 56.
+        for (int k = 1; k <= 60; ++k) QCOMPARE(bool(lowerShown[size_t(k - 1)]), k >= 56);
+        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture3 show", "Label3 show", "Label2 show", "Label2 caption",
+                                          "Label3 caption"}),
+                        {"1100 Label2 caption Courant continu", "1100 Label2 show", "1100 Label3 caption Courant alternatif",
+                         QString("%1 Picture3 show").arg(Pair(56)), QString("%1 Label3 show").arg(Pair(56))}));
+        // Page 13 hid the captions, and page 14 set no frame after the learner left.
+        QVERIFY(!w.Label2.Visible() && !w.Label3.Visible());
+        QVERIFY(StripFramesFrom(l, leave).isEmpty());
+        QCOMPARE(l.Loaded("111"), 1);
+        QCOMPARE(w.NumPage, int16_t(13));
+    }
+
+    void theStripsAndCaptionsStandAgainstEachOtherOnTheScreen() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 13;
+        l.vp.StopAt(Pair(57));
+        QVERIFY(StoppedInside(l, w.B_Pag_S));
+        QCOMPARE(w.Picture2.Width(), 268 * 15.0);
+        QCOMPARE(w.Picture2.Height(), 54 * 15.0);
+        QCOMPARE(w.Picture2.Left(), kRight - 268 * 15 - 52 * 15);
+        QCOMPARE(w.Picture2.Top(), kSlideT + 120 * 15);
+        QCOMPARE(w.Label2.Caption(), QString("Courant continu"));
+        QCOMPARE(w.Label2.Left(), w.Picture2.Left() + 45 * 15);
+        QCOMPARE(w.Label2.Top(), w.Picture2.Top() + w.Picture2.Height() + 2 * 15);
+        QCOMPARE(w.Picture3.Left(), w.Picture2.Left());
+        QCOMPARE(w.Picture3.Top(), w.Label2.Top() + w.Label2.Height() + 150 * 15);
+        QCOMPARE(w.Label3.Caption(), QString("Courant alternatif"));
+        QCOMPARE(w.Label3.Left(), w.Label2.Left());
+        QCOMPARE(w.Label3.Top(), w.Picture3.Top() + w.Picture3.Height() + 2 * 15);
+        // The captions live in the slide, the strips on the window: on the screen they line up.
+        QWidget* form = w.Form.Widget();
+        const QPoint strip = w.Picture2.Widget()->mapTo(form, QPoint(0, 0));
+        const QPoint caption = w.Label2.Widget()->mapTo(form, QPoint(0, 0));
+        QVERIFY(qAbs(caption.x() - (strip.x() + 45)) <= 1);
+        QVERIFY(qAbs(caption.y() - (strip.y() + 54 + 2)) <= 1);
+        const QPoint lower = w.Picture3.Widget()->mapTo(form, QPoint(0, 0));
+        const QPoint caption3 = w.Label3.Widget()->mapTo(form, QPoint(0, 0));
+        QVERIFY(qAbs(caption3.x() - caption.x()) <= 1);
+        QVERIFY(qAbs(caption3.y() - (lower.y() + 54 + 2)) <= 1);
+        QVERIFY(w.Label3.Width() > w.Label2.Width());  // one line, not wrapped
+    }
+
+    void pageFourteenLeftBeforeTickElevenShowsNoStrip() {
+        Lesson l;
+        l.w->NumPage = 13;
+        l.ClickAt(550, l.w->B_Pag_S);
+        l.Click(l.w->B_Pag_S);
+        // Page 15 ran to its tick 20; page 14 came back on page 15 and ended.
+        QCOMPARE(l.vp.Elapsed(), 600 + 1900);
+        QCOMPARE(l.Loaded("116"), 0);
+        QVERIFY(TracesFrom(l, 0, {"Label2 show", "Label3 show"}).isEmpty());
+    }
+
+    void pageFourteenLeftInTheFirstCyclesKeepsItsLastPairAndRestartsAlone() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 13;
+        // Leave while step 7 of the second cycle is on screen.
+        const qint64 leave = Pair(21) + 50;
+        l.ClickAt(leave, w.B_Pag_S);
+        l.Click(w.B_Pag_S);
+        QCOMPARE(w.NumPage, int16_t(15));
+        QCOMPARE(l.vp.Elapsed(), (leave / 100 + 1) * 100 + 1900);
+        QCOMPARE(FrameOf(w.Picture2), 122);
+        QCOMPARE(FrameOf(w.Picture3), 116);
+        QVERIFY(StripFramesFrom(l, leave).isEmpty());
+        QVERIFY(TracesFrom(l, 0, {"Picture3 show", "Label3 show"}).isEmpty());
+        QVERIFY(!w.Label2.Visible());
+
+        // Shown again: set up again from tick 11, four cycles of the upper strip alone.
+        const qint64 again = l.vp.Elapsed();
+        bool early = true;
+        l.vp.At(again + Pair(56) - 10, [&] { early = w.Picture3.Visible() || w.Label3.Visible(); });
+        l.vp.StopAt(again + Pair(56) + 10);
+        QVERIFY(StoppedInside(l, w.B_Pag_P));
+        QVERIFY(!early);
+        QVERIFY(w.Picture3.Visible() && w.Label3.Visible() && w.Label2.Visible());
+        QCOMPARE(TracesFrom(l, again, {"Label2 show"}), QStringList{QString("%1 Label2 show").arg(again + 1100)});
+    }
+
+    void theAnimationCalledOffPageFourteenDoesNothing() {
+        Lesson l;
+        l.w->NumPage = 3;
+        const auto traces = l.vp.Traces().size();
+        l.w->AnimCourantAlternatif();
+        QCOMPARE(l.vp.Traces().size(), traces);
+        QCOMPARE(l.vp.Elapsed(), 0);
+    }
+
+    void pagesFifteenToEighteenRunTheirSlidesForTheirTicks() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 16;
+        w.Label2.SetVisible(true);
+        w.Label3.SetVisible(true);
+        w.NumQuestion = 7;
+        // Page 15 hides page 14's captions even when reached from page 16.
+        l.Click(w.B_Pag_P);
+        QCOMPARE(l.vp.Elapsed(), 2000);
+        QVERIFY(!w.Label2.Visible() && !w.Label3.Visible());
+        const std::map<int, qint64> lengths{{16, 2000}, {17, 1000}, {18, 1000}};
+        for (const auto& [page, length] : lengths) {
+            const qint64 start = l.vp.Elapsed();
+            l.Click(w.B_Pag_S);
+            QCOMPARE(w.NumPage, int16_t(page));
+            QCOMPARE(l.vp.Elapsed() - start, length);
+            QCOMPARE(TracesFrom(l, start, {"Picture1 picture"}),
+                     QStringList{QString("%1 Picture1 picture Diapo%2.emf").arg(start + 100).arg(page)});
+            if (page == 16) {
+                QCOMPARE(TracesFrom(l, start, {"Picture2 picture", "Picture2 show"}),
+                         (QStringList{QString("%1 Picture2 picture Img20.jpg").arg(start + 700),
+                                      QString("%1 Picture2 show").arg(start + 700)}));
+                QCOMPARE(w.Picture2.Left(), kRight - PW(20) - 165 * 15);
+                QCOMPARE(w.Picture2.Top(), kSlideT + 46 * 15);
+            }
+        }
+        QCOMPARE(w.NumQuestion, int16_t(1));
+    }
+
+    void pageEighteenLeftEarlyStillSetsTheFirstQuestion() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 17;
+        w.NumQuestion = 7;
+        l.ClickAt(550, w.B_Pag_P);
+        l.Click(w.B_Pag_S);
+        // Page 17 ran to its tick 10; page 18 came back on that tick, its own last, and ended.
+        QCOMPARE(l.vp.Elapsed(), 600 + 900);
+        QCOMPARE(w.NumPage, int16_t(17));
+        QCOMPARE(w.NumQuestion, int16_t(1));
+    }
+
+    void aLearnerGoesFromPageZeroToEighteenWithTheNextButton() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumQuestion = 7;
+        // One click every five seconds: most pages have ended by then, pages 13 and 14 never end alone.
+        for (int page = 1; page <= 18; ++page) l.ClickAt(500 + 5000 * (page - 1), w.B_Pag_S);
+        l.vp.StopAt(500 + 5000 * 18);
+        try {
+            while (true) l.vp.Yield({});
+        } catch (const RunStopped&) {
+        }
+        QCOMPARE(w.NumPage, int16_t(18));
+        QCOMPARE(w.NumQuestion, int16_t(1));
+        QStringList pages;
+        for (const QString& line : l.vp.TraceText({"Label1 caption"})) pages << line.section(' ', -1);
+        QCOMPARE(pages.join(','), QString("0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18"));
+        for (int page = 1; page <= 18; ++page) QCOMPARE(l.Loaded(QString("Diapo%1.emf").arg(page)), 1);
+        // Photographs and strips came up on their own pages only.
+        QCOMPARE(l.Loaded("Img19.jpg"), 0);
+        QCOMPARE(l.Loaded("Img20.jpg"), 1);
+        const qint64 page14 = 500 + 5000 * 13, page15 = page14 + 5000;
+        QVERIFY(l.Loaded("111") > 0);
+        QVERIFY(TracesFrom(l, page14, {"Picture2 picture"}).filter(QRegularExpression(" 11[1-5]$")).isEmpty());
+        QVERIFY(!StripFramesFrom(l, page14).isEmpty());
+        QVERIFY(StripFramesFrom(l, page15).isEmpty());
+        QVERIFY(!w.Label2.Visible() && !w.Label3.Visible());
+        QVERIFY(!w.Picture2.Visible() && !w.Picture3.Visible() && !w.Picture4.Visible());
+    }
+};
+
+QTEST_MAIN(Pages14To18Test)
+#include "test_pages_14_18.moc"

@@ -1,0 +1,221 @@
+// Pages 4 to 13: slide pages and their last ticks, page 9's photographs and its tick-10 page test,
+// the photographs of pages 11 and 12, and page 13's looping circuit animation.
+
+#include "platform/picture.h"
+#include "sound/m_orvalis2.h"
+#include "support/lesson.h"
+
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+double PW(int n) { return PhotoWidth(n) * 15.0; }
+double PH(int n) { return PhotoHeight(n) * 15.0; }
+const double kSlideW = FrameTwips(kSlideFrameW), kSlideH = FrameTwips(kSlideFrameH);
+const double kSlideL = (28800 - kSlideW) / 2, kSlideT = (16200 - kSlideH) / 2;
+const double kRight = kSlideL + kSlideW;
+
+// Trace lines at or after ms, restricted to the given prefixes.
+QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes) {
+    QStringList out;
+    for (const TraceLine& t : l.vp.Traces()) {
+        if (t.ms < ms) continue;
+        for (const QString& p : prefixes)
+            if (t.event.startsWith(p)) {
+                out << QString("%1 %2").arg(t.ms - ms).arg(t.event);
+                break;
+            }
+    }
+    return out;
+}
+
+// Runs the learner's click, expecting the run to be stopped by StopAt while the page still runs.
+bool StoppedInside(Lesson& l, platform::CommandButton& button) {
+    try {
+        l.Click(button);
+    } catch (const RunStopped&) {
+        return true;
+    }
+    return false;
+}
+}  // namespace
+
+class Pages4To13Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void eachPageShowsItsSlideOneTickInAndEndsAtItsLastTick() {
+        Lesson l;
+        l.w->NumPage = 3;
+        l.vp.ClearTraces();
+        const std::map<int, qint64> lengths{{4, 4000}, {5, 4000}, {6, 4000}, {7, 4000},
+                                            {8, 1000}, {9, 3000}, {10, 1000}};
+        for (const auto& [page, length] : lengths) {
+            const qint64 start = l.vp.Elapsed();
+            l.Click(l.w->B_Pag_S);
+            QCOMPARE(l.w->NumPage, int16_t(page));
+            QCOMPARE(l.vp.Elapsed() - start, length);
+            QCOMPARE(l.w->Label1.Caption(), QString::number(page));
+            const QString slide = QString("Diapo%1.emf").arg(page);
+            QCOMPARE(TracesFrom(l, start, {"Picture1 picture"}),
+                     QStringList{QString("100 Picture1 picture %1").arg(slide)});
+            if (page != 9) {
+                QVERIFY(!l.w->Picture2.Visible() && !l.w->Picture3.Visible() && !l.w->Picture4.Visible());
+            }
+        }
+    }
+
+    void pageNineBringsItsTwoPhotographsBesideTheSlide() {
+        Lesson l;
+        l.w->NumPage = 8;
+        l.Click(l.w->B_Pag_S);
+        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture2 show", "Picture3 picture", "Picture3 show"}),
+                        {"1000 Picture2 picture Img11.jpg", "1000 Picture2 show", "2000 Picture3 picture Img12.jpg",
+                         "2000 Picture3 show"}));
+        QCOMPARE(l.w->Picture2.Left(), kRight - PW(11) - 300);
+        // The first photograph's top hangs on its own height: 1000 twips high would sit on the slide's top.
+        QCOMPARE(l.w->Picture2.Top(), kSlideT + PH(11) - 1000);
+        QCOMPARE(l.w->Picture3.Left(), kRight - PW(12) - 274 * 15);
+        QCOMPARE(l.w->Picture3.Top(), kSlideT + kSlideH - PH(12) - 2 * 15);
+        // The page re-applied the corner layout first.
+        QCOMPARE(l.w->Picture6.Left(), 28800 - 1700 - 45.0);
+    }
+
+    void nextOnPageEightAtTickFiveLeavesPageEightPollingAfterPageNine() {
+        Lesson l;
+        l.w->NumPage = 7;
+        l.ClickAt(550, l.w->B_Pag_S);
+        l.vp.StopAt(20000);
+        QVERIFY(StoppedInside(l, l.w->B_Pag_S));
+        // Page 9 ran in full inside page 8, which then found its tick 10 long gone.
+        QCOMPARE(l.w->NumPage, int16_t(9));
+        QCOMPARE(l.Loaded("Img11.jpg"), 1);
+        QCOMPARE(l.Loaded("Img12.jpg"), 1);
+        QVERIFY(l.w->Compteur > 150);
+    }
+
+    void previousOnPageNineAtTickFifteenNeverPlacesImg11Again() {
+        Lesson l;
+        l.w->NumPage = 8;
+        l.ClickAt(1550, l.w->B_Pag_P);
+        l.Click(l.w->B_Pag_S);
+        // Page 8 ran to its tick 10; page 9 resumed at tick 10, saw page 8 and ended there.
+        QCOMPARE(l.vp.Elapsed(), 1600 + 900);
+        QCOMPARE(l.w->NumPage, int16_t(8));
+        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2", "Picture3 picture"}),
+                        {"1000 Picture2 picture Img11.jpg", "1000 Picture2 size 3150.0x1725.0",
+                         QString("1000 Picture2 move %1,%2").arg(kRight - PW(11) - 300, 0, 'f', 1)
+                             .arg(kSlideT + PH(11) - 1000, 0, 'f', 1),
+                         "1000 Picture2 show", "1550 Picture2 hide"}));
+        QVERIFY(!l.w->Picture2.Visible());
+    }
+
+    void pagesElevenAndTwelvePlaceThreePhotographsEachAgainstTheSecond() {
+        Lesson l;
+        l.w->NumPage = 10;
+        l.Click(l.w->B_Pag_S);
+        QCOMPARE(l.vp.Elapsed(), 4000);
+        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}),
+                        {"1000 Picture2 picture Img13.jpg", "2000 Picture3 picture Img14.jpg",
+                         "3000 Picture4 picture Img15.jpg"}));
+        Cour1p& w = *l.w;
+        QCOMPARE(w.Picture2.Left(), kRight - PW(13) - 9 * 15);
+        QCOMPARE(w.Picture2.Top(), kSlideT + 10 * 15);
+        QCOMPARE(w.Picture3.Left(), kRight - PW(14) - 9 * 15);
+        QCOMPARE(w.Picture3.Top(), kSlideT + 10 * 15 + PH(13) + 12 * 15);
+        // The third stands 9 pixels left of the second one's column, whatever its own width.
+        QCOMPARE(w.Picture4.Left() + w.Picture4.Width(), w.Picture3.Left() - 9 * 15);
+        QCOMPARE(w.Picture4.Top(), kSlideT + kSlideH - PH(15) - 20 * 15);
+
+        l.Click(l.w->B_Pag_S);
+        QCOMPARE(l.vp.Elapsed(), 8000);
+        QVERIFY(SameRun(TracesFrom(l, 4000, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}),
+                        {"1000 Picture2 picture Img17.jpg", "2000 Picture3 picture Img16.jpg",
+                         "3000 Picture4 picture Img18.jpg"}));
+        QCOMPARE(w.Picture2.Left(), kRight - PW(17) - 9 * 15);
+        QCOMPARE(w.Picture3.Left(), kRight - PW(16) - 40 * 15);
+        QCOMPARE(w.Picture3.Top(), kSlideT + 10 * 15 + PH(17) + 30 * 15);
+        QCOMPARE(w.Picture4.Left(), kRight - PW(16) - 40 * 15 - PW(18) - 80 * 15);
+        QCOMPARE(w.Picture4.Top(), kSlideT + kSlideH - PH(18) - 21 * 15);
+    }
+
+    void aPageElevenLoopResumedOnAnotherPageEndsAtOnce() {
+        Lesson l;
+        l.w->NumPage = 10;
+        l.ClickAt(2550, l.w->B_Pag_S);
+        l.Click(l.w->B_Pag_S);
+        // Page 12 ran to its tick 40; page 11 came back, saw page 12 and ended without its third photograph.
+        QCOMPARE(l.vp.Elapsed(), 2600 + 3900);
+        QCOMPARE(l.Loaded("Img15.jpg"), 0);
+        QCOMPARE(l.Loaded("Img18.jpg"), 1);
+        QVERIFY(l.w->Picture4.Visible());
+        QCOMPARE(l.w->Picture4.Top(), kSlideT + kSlideH - PH(18) - 21 * 15);
+    }
+
+    void pageThirteenCyclesItsFiveFramesAndAddsImg19AfterTenPasses() {
+        Lesson l;
+        l.w->NumPage = 12;
+        l.w->Label2.SetVisible(true);
+        l.w->Label3.SetVisible(true);
+        l.vp.StopAt(30000);
+        QVERIFY(StoppedInside(l, l.w->B_Pag_S));
+        QVERIFY(!l.w->Label2.Visible() && !l.w->Label3.Visible());
+        const QStringList frames = TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture"});
+        // 111 is in place at tick 10 and shown again by the first wait's frame: it stays 500 ms once.
+        QStringList expected{"1000 Picture2 picture 111"};
+        qint64 t = 1000;
+        for (int pass = 1; pass <= 23; ++pass) {
+            for (int n = 111; n <= 115; ++n) {
+                t += 250;
+                if (t >= 30000) break;
+                if (!(pass == 1 && n == 111)) expected << QString("%1 Picture2 picture %2").arg(t).arg(n);
+            }
+            if (pass == 10) expected << "13500 Picture3 picture Img19.jpg";
+        }
+        QVERIFY(SameRun(frames, expected));
+        Cour1p& w = *l.w;
+        QCOMPARE(w.Picture2.Width(), 300 * 15.0);
+        QCOMPARE(w.Picture2.Left(), kRight - 300 * 15 - 30 * 15);
+        QCOMPARE(w.Picture2.Top(), kSlideT + 10 * 15);
+        QVERIFY(w.Picture3.Visible());
+        QCOMPARE(w.Picture3.Left(), kRight - PW(19) - 80 * 15);
+        QCOMPARE(w.Picture3.Top(), kSlideT + 10 * 15 + 374 * 15 + 13 * 15);
+    }
+
+    void leavingPageThirteenAndComingBackStartsTheAnimationAfresh() {
+        Lesson l;
+        l.w->NumPage = 12;
+        // Leave in the middle of the eleventh pass, long after Img19 came, then come back.
+        l.ClickAt(14120, l.w->B_Pag_P);
+        l.Click(l.w->B_Pag_S);
+        QCOMPARE(l.w->NumPage, int16_t(12));
+        QCOMPARE(l.Loaded("Img19.jpg"), 1);
+        const qint64 back = l.vp.Elapsed();
+        // Page 12 ended at its tick 40; page 13's wait then ended and its next check ended the page.
+        QCOMPARE(back, 14100 + 4000);
+        QVERIFY(TracesFrom(l, 14121, {"Picture2 picture 11", "Picture3 picture Img19"}).isEmpty());
+
+        l.vp.StopAt(back + 14000);
+        QVERIFY(StoppedInside(l, l.w->B_Pag_S));
+        QVERIFY(SameRun(TracesFrom(l, back, {"Picture2 picture 111", "Picture3 picture Img19"}),
+                        {"1000 Picture2 picture 111", "2500 Picture2 picture 111", "3750 Picture2 picture 111",
+                         "5000 Picture2 picture 111", "6250 Picture2 picture 111", "7500 Picture2 picture 111",
+                         "8750 Picture2 picture 111", "10000 Picture2 picture 111", "11250 Picture2 picture 111",
+                         "12500 Picture2 picture 111", "13500 Picture3 picture Img19.jpg",
+                         "13750 Picture2 picture 111"}));
+    }
+
+    void leavingPageThirteenBeforeTickTenNeverStartsTheAnimation() {
+        Lesson l;
+        l.w->NumPage = 12;
+        l.ClickAt(550, l.w->B_Pag_P);
+        l.Click(l.w->B_Pag_S);
+        QCOMPARE(l.w->NumPage, int16_t(12));
+        QCOMPARE(l.vp.Elapsed(), 600 + 3900);
+        QCOMPARE(l.Loaded("111"), 0);
+    }
+};
+
+QTEST_MAIN(Pages4To13Test)
+#include "test_pages_4_13.moc"

@@ -1,0 +1,465 @@
+// The sound player: the real wave device against real-world files, the decoding it relies on, and
+// the order of the commands the course gives through SL_MM and its control.
+
+#include "platform/multimedia_control.h"
+#include "platform/platform.h"
+#include "platform/sound_device.h"
+#include "platform/wave_decode.h"
+#include "platform/wave_device.h"
+#include "sound/m_orvalis2.h"
+#include "sound/sl_mm.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+
+using namespace platform;
+
+namespace {
+
+// Every console line that reaches the application's message handler.
+QStringList consoleMessages;
+QtMessageHandler testHandler = nullptr;
+
+void CaptureMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    consoleMessages << message;
+    if (testHandler) testHandler(type, context, message);
+}
+
+// What reaches file descriptor 2 while it lives, bypassing Qt (libraries writing straight to it).
+class StderrCapture {
+public:
+    StderrCapture() {
+        std::fflush(stderr);
+        saved_ = dup(2);
+        file_ = std::tmpfile();
+        dup2(fileno(file_), 2);
+    }
+    ~StderrCapture() { Restore(); }
+    QByteArray Restore() {
+        if (saved_ < 0) return {};
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        saved_ = -1;
+        std::rewind(file_);
+        QByteArray text;
+        char buffer[512];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) text.append(buffer, static_cast<qsizetype>(n));
+        std::fclose(file_);
+        return text;
+    }
+
+private:
+    int saved_ = -1;
+    FILE* file_ = nullptr;
+};
+
+QStringList CorpusWaves() {
+    QStringList files;
+    QDirIterator it(QStringLiteral(SEANCE_CORPUS_DIR "/wav"), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) files << it.next();
+    files.sort();
+    return files;
+}
+
+// Writes a float wave file whose channel c holds level[c] throughout.
+void WriteWave(const QString& path, int rate, const std::vector<float>& levels, long long frames, int format) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = static_cast<int>(levels.size());
+    info.format = format;
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    QVERIFY2(f, sf_strerror(nullptr));
+    std::vector<float> block;
+    for (int i = 0; i < 4096; ++i) block.insert(block.end(), levels.begin(), levels.end());
+    for (long long done = 0; done < frames;) {
+        const sf_count_t n = std::min<long long>(4096, frames - done);
+        sf_writef_float(f, block.data(), n);
+        done += n;
+    }
+    sf_close(f);
+}
+
+// Lets the worker's results arrive; false when they are still missing after ten seconds.
+bool Settled(const WaveDevice& device) {
+    QDeadlineTimer deadline(10000);
+    QTimer wake;
+    wake.start(100);  // so that waiting for an event never outlives the deadline
+    while (device.PendingRequests() > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return device.PendingRequests() == 0;
+}
+
+std::vector<qint16> Int16Samples(const PcmSound& pcm) {
+    std::vector<qint16> out(static_cast<size_t>(pcm.data.size()) / sizeof(qint16));
+    std::memcpy(out.data(), pcm.data.constData(), out.size() * sizeof(qint16));
+    return out;
+}
+
+// A wave device that only writes down what it is asked.
+class RecordingDevice final : public SoundDevice {
+public:
+    explicit RecordingDevice(QStringList& log) : log_(log) {}
+    void Open() override { log_ << QStringLiteral("open"); }
+    void Sound(const QString& fileName) override { log_ << QStringLiteral("sound ") + fileName; }
+    void Close() override { log_ << QStringLiteral("close"); }
+
+private:
+    QStringList& log_;
+};
+
+// Just enough platform for the sound commands: traces and the device are recorded.
+class SoundTestPlatform final : public Platform {
+public:
+    QStringList traces;
+    QStringList deviceLog;
+    int devicesOpened = 0;
+
+    int32_t TickCount() override { return 0; }
+    QDateTime Now() override { return QDateTime(QDate(2026, 1, 1), QTime(0, 0)); }
+    void Yield(std::optional<int32_t>) override {}
+    void Beep() override {}
+    void Randomize() override {}
+    double Rnd() override { return 0; }
+    QString CurrentDirectory() override { return QDir::currentPath(); }
+    QSize ScreenSizePixels() override { return {1920, 1080}; }
+    double TwipsPerPixelX() override { return 15; }
+    double TwipsPerPixelY() override { return 15; }
+    std::unique_ptr<SoundDevice> OpenSoundDevice() override {
+        ++devicesOpened;
+        return std::make_unique<RecordingDevice>(deviceLog);
+    }
+    [[noreturn]] void EndProgram(int) override { qFatal("the sound player ended the program"); }
+    [[noreturn]] void Fatal(const QString& message) override { qFatal("%s", qPrintable(message)); }
+    void AddTimer(Timer*) override {}
+    void RemoveTimer(Timer*) override {}
+    void TimerChanged(Timer*) override {}
+    void Trace(const QString& event) override { traces << event; }
+};
+
+}  // namespace
+
+class TestSound : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // Before any device exists, so that its own filter sits above this capture.
+        testHandler = qInstallMessageHandler(CaptureMessages);
+    }
+    void cleanupTestCase() { qInstallMessageHandler(testHandler); }
+
+    void init() {
+        platform_.traces.clear();
+        platform_.deviceLog.clear();
+        platform_.devicesOpened = 0;
+        SetPlatform(&platform_);
+        SL_MM::Forget();
+    }
+    void cleanup() {
+        SL_MM::Forget();
+        SetPlatform(nullptr);
+    }
+
+    void jouerSonOpensOnceThenPlaysEachRequest() {
+        QVERIFY(!SL_MM::Loaded());
+        M_Orvalis2::FichierSon = QStringLiteral("Bravo.wav");
+        M_Orvalis2::JouerSon();
+        M_Orvalis2::FichierSon = QStringLiteral("SonMCM.wav");
+        M_Orvalis2::JouerSon();
+        M_Orvalis2::FichierSon = QStringLiteral("Bravo.wav");
+        M_Orvalis2::JouerSon();
+
+        QCOMPARE(platform_.traces, QStringList({"sound open", "sound sound Bravo.wav", "sound sound SonMCM.wav",
+                                                "sound sound Bravo.wav"}));
+        QCOMPARE(platform_.deviceLog, QStringList({"open", "sound Bravo.wav", "sound SonMCM.wav", "sound Bravo.wav"}));
+        QCOMPARE(platform_.devicesOpened, 1);
+
+        // The device was opened by its type alone, with notification, waiting and sharing off.
+        const MultimediaControl& mmc = SL_MM::Instance().MMC1;
+        QCOMPARE(mmc.DeviceType, QStringLiteral("WaveAudio"));
+        QVERIFY(!mmc.Notify && !mmc.Wait && !mmc.Shareable);
+        QCOMPARE(platform_.devicesOpened, 1);
+    }
+
+    void unloadClosesButTheEndOfTheProcessDoesNot() {
+        M_Orvalis2::FichierSon = QStringLiteral("Bravo.wav");
+        M_Orvalis2::JouerSon();
+        SL_MM::Forget();
+        QVERIFY(!platform_.traces.contains(QStringLiteral("sound close")));
+
+        platform_.traces.clear();
+        M_Orvalis2::JouerSon();  // a new window opens the device again
+        SL_MM::Unload();
+        QCOMPARE(platform_.traces, QStringList({"sound open", "sound sound Bravo.wav", "sound close"}));
+        QVERIFY(!SL_MM::Loaded());
+    }
+
+    void theNameIsHandedOverAsStored() {
+        for (const QString& name : {QString(), QStringLiteral("  Son MCM.WAV "), QStringLiteral("../x/Bravo.wav")}) {
+            platform_.deviceLog.clear();
+            M_Orvalis2::FichierSon = name;
+            M_Orvalis2::JouerSon();
+            QCOMPARE(platform_.deviceLog.last(), QStringLiteral("sound ") + name);
+        }
+    }
+
+    void commandsAreCaseInsensitiveAndUnknownOnesDoNothing() {
+        MultimediaControl mmc;
+        mmc.Command = QStringLiteral("CLOSE");  // nothing open: nothing to close
+        mmc.Command = QStringLiteral("play");
+        mmc.Command = QString();
+        QCOMPARE(platform_.devicesOpened, 0);
+        QCOMPARE(platform_.traces, QStringList({"sound close"}));
+
+        mmc.FileName = QStringLiteral("Bravo.wav");
+        mmc.Command = QStringLiteral("Sound");  // the device is opened when first needed
+        mmc.Command = QStringLiteral(" OPEN ");
+        mmc.Command = QStringLiteral("Close");
+        QCOMPARE(platform_.deviceLog, QStringList({"sound Bravo.wav", "open", "close"}));
+        QCOMPARE(platform_.devicesOpened, 1);
+    }
+
+    // Every real-world file, under the name the course plays, through the real device.
+    void realDeviceStaysQuietOnEveryCorpusFile() {
+        const QStringList files = CorpusWaves();
+        if (files.isEmpty()) QSKIP("no wave corpus");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString home = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QString target = dir.filePath(QStringLiteral("Bravo.wav"));
+
+        consoleMessages.clear();
+        StderrCapture err;
+        {
+            WaveDevice device;
+            device.Open();
+            for (const QString& file : files) {
+                QFile::remove(target);
+                QVERIFY(QFile::copy(file, target));
+                device.Sound(QStringLiteral("Bravo.wav"));
+                QVERIFY(Settled(device));
+            }
+            // Requests overtaking each other all complete; only the last may play.
+            for (int i = 0; i < 5; ++i) device.Sound(QStringLiteral("Bravo.wav"));
+            QVERIFY(Settled(device));
+            device.Close();
+            QVERIFY(!device.Playing());
+        }
+        const QByteArray printed = err.Restore();
+        QDir::setCurrent(home);
+        QVERIFY2(printed.isEmpty(), printed.constData());
+        QVERIFY2(consoleMessages.isEmpty(), qPrintable(consoleMessages.join('\n')));
+    }
+
+    void realDeviceIsSilentWithoutAPlayableFile() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString home = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        consoleMessages.clear();
+        StderrCapture err;
+        {
+            WaveDevice device;
+            device.Open();
+            auto silent = [&](const char* what) {
+                device.Sound(QStringLiteral("Bravo.wav"));
+                QVERIFY(Settled(device));
+                QVERIFY2(!device.Playing(), what);
+            };
+            silent("missing");
+            QFile empty(QStringLiteral("Bravo.wav"));
+            QVERIFY(empty.open(QIODevice::WriteOnly));
+            empty.close();
+            silent("empty");
+            QVERIFY(empty.open(QIODevice::WriteOnly));
+            empty.write("RIFF\x10\0\0\0WAVEthis is not a sound at all");
+            empty.close();
+            silent("not a wave");
+            QFile::remove(QStringLiteral("Bravo.wav"));
+            QVERIFY(QDir().mkdir(QStringLiteral("Bravo.wav")));
+            silent("a folder");
+            QDir().rmdir(QStringLiteral("Bravo.wav"));
+            // Opening a pipe would wait for a writer that never comes.
+            QCOMPARE(mkfifo("Bravo.wav", 0600), 0);
+            silent("a pipe");
+            device.Sound(QString());
+            QVERIFY(Settled(device));
+        }
+        const QByteArray printed = err.Restore();
+        QDir::setCurrent(home);
+        QVERIFY2(printed.isEmpty(), printed.constData());
+        QVERIFY2(consoleMessages.isEmpty(), qPrintable(consoleMessages.join('\n')));
+    }
+
+    // Where an output exists, a plain file is really heard; without one (as in CI), nothing is.
+    void realDevicePlaysWhenThereIsAnOutput() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString home = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        WriteWave(dir.filePath(QStringLiteral("Bravo.wav")), 22050, {0.25f}, 22050, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        WaveDevice device;
+        device.Open();
+        device.Sound(QStringLiteral("Bravo.wav"));
+        QVERIFY(Settled(device));
+        QCOMPARE(device.Playing(), !QMediaDevices::defaultAudioOutput().isNull());
+        device.Close();
+        QVERIFY(!device.Playing());
+        QDir::setCurrent(home);
+    }
+
+    void decodesTheFlavoursOfTheCorpus_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<long long>("frames");
+        QTest::newRow("8-bit") << "go-audio-wav/8bit.wav" << 44100 << 1 << 88200LL;
+        QTest::newRow("32-bit") << "go-audio-wav/32bit.wav" << 44100 << 1 << 88200LL;
+        QTest::newRow("odd chunk, stereo") << "go-audio-wav/misaligned-chunk.wav" << 44100 << 2 << 564480LL;
+        QTest::newRow("broadcast") << "go-audio-wav/bwf.wav" << 44100 << 1 << 7287LL;
+        QTest::newRow("float big-endian") << "scipy/test-44100Hz-2ch-32bit-float-be.wav" << 44100 << 2 << 441LL;
+        QTest::newRow("double extensible") << "scipy/test-48000Hz-2ch-64bit-float-le-wavex.wav" << 48000 << 2 << 480LL;
+        QTest::newRow("rf64") << "scipy/test-44100Hz-le-1ch-4bytes-rf64.wav" << 44100 << 1 << 4410LL;
+        QTest::newRow("mu-law") << "scipy/test-8000Hz-le-1ch-1byte-ulaw.wav" << 8000 << 1 << 9LL;
+        QTest::newRow("five channels fold to two") << "scipy/test-8000Hz-le-5ch-9S-5bit.wav" << 8000 << 2 << 9LL;
+        QTest::newRow("extensible float") << "hound/waveformatextensible-ieeefloat-44100Hz-mono.wav" << 44100 << 1 << 4LL;
+        QTest::newRow("early end") << "scipy/test-44100Hz-le-1ch-4bytes-early-eof.wav" << 44100 << 1 << 236LL;
+    }
+    void decodesTheFlavoursOfTheCorpus() {
+        QFETCH(QString, file);
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(long long, frames);
+        const QString path = QStringLiteral(SEANCE_CORPUS_DIR "/wav/") + file;
+        if (!QFile::exists(path)) QSKIP("no wave corpus");
+        const auto wave = DecodeWaveFile(path);
+        QVERIFY(wave);
+        QCOMPARE(wave->sampleRate, rate);
+        QCOMPARE(wave->channelCount, channels);
+        QCOMPARE(wave->FrameCount(), frames);
+        float peak = 0;
+        for (float s : wave->samples) peak = std::max(peak, std::abs(s));
+        QVERIFY(peak > 0.0f && peak <= 1.0f);
+    }
+
+    // Damaged data of every kind: cut anywhere, bytes flipped. Whatever comes out is playable.
+    void damagedDataNeverBreaksDecoding() {
+        const QStringList files = CorpusWaves();
+        if (files.isEmpty()) QSKIP("no wave corpus");
+        QRandomGenerator random(20261207);
+        for (const QString& file : files) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.read(4096);
+            std::vector<QByteArray> variants;
+            for (qsizetype cut = 0; cut < std::min<qsizetype>(bytes.size(), 160); ++cut) variants.push_back(bytes.left(cut));
+            for (int i = 0; i < 60; ++i) {
+                QByteArray mutated = bytes;
+                for (int k = 0; k < 1 + i % 4; ++k)
+                    if (!mutated.isEmpty())
+                        mutated[random.bounded(static_cast<int>(std::min<qsizetype>(mutated.size(), 128)))] =
+                            static_cast<char>(random.bounded(256));
+                variants.push_back(mutated);
+            }
+            for (const QByteArray& data : variants) {
+                const auto wave = DecodeWave(data);
+                if (!wave) continue;
+                QVERIFY(wave->channelCount == 1 || wave->channelCount == 2);
+                QVERIFY(wave->FrameCount() <= std::min<long long>(kMaxWaveSeconds * wave->sampleRate, kMaxWaveFrames));
+                for (float s : wave->samples) QVERIFY(std::isfinite(s) && std::abs(s) <= 1.0f);
+                const PcmSound pcm = ToPcm(*wave, OutputCaps{});
+                QVERIFY(!pcm.data.isEmpty());
+            }
+        }
+    }
+
+    void longFilesAreCutAndChannelsFolded() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString longFile = dir.filePath(QStringLiteral("long.wav"));
+        WriteWave(longFile, 8000, {0.5f}, 75LL * 8000, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
+        auto wave = DecodeWaveFile(longFile);
+        QVERIFY(wave);
+        QCOMPARE(wave->FrameCount(), 60LL * 8000);
+
+        const QString threeChannels = dir.filePath(QStringLiteral("three.wav"));
+        WriteWave(threeChannels, 16000, {0.5f, -0.25f, 0.125f}, 100, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+        wave = DecodeWaveFile(threeChannels);
+        QVERIFY(wave);
+        QCOMPARE(wave->channelCount, 2);
+        QCOMPARE(wave->samples[0], 0.3125f);  // first and third together on the left
+        QCOMPARE(wave->samples[1], -0.25f);
+
+        // Too loud or not a number in a float file: held within full scale.
+        const QString wild = dir.filePath(QStringLiteral("wild.wav"));
+        WriteWave(wild, 16000, {4.0f, NAN}, 10, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+        wave = DecodeWaveFile(wild);
+        QVERIFY(wave);
+        QCOMPARE(wave->samples[0], 1.0f);
+        QCOMPARE(wave->samples[1], 0.0f);
+    }
+
+    void pcmFitsWhatTheOutputAccepts() {
+        WaveSamples stereo{8000, 2, {1.0f, -1.0f, 0.0f, 0.5f}};
+        PcmSound pcm = ToPcm(stereo, OutputCaps{});
+        QCOMPARE(pcm.sampleRate, 8000);
+        QCOMPARE(pcm.channelCount, 2);
+        QCOMPARE(Int16Samples(pcm), std::vector<qint16>({32767, -32767, 0, 16384}));
+
+        OutputCaps monoOnly;
+        monoOnly.maximumChannels = 1;
+        pcm = ToPcm(stereo, monoOnly);
+        QCOMPARE(pcm.channelCount, 1);
+        QCOMPARE(Int16Samples(pcm), std::vector<qint16>({0, 8192}));
+
+        OutputCaps stereoOnly;
+        stereoOnly.minimumChannels = 2;
+        stereoOnly.int16 = false;
+        pcm = ToPcm(WaveSamples{8000, 1, {0.25f}}, stereoOnly);
+        QCOMPARE(pcm.channelCount, 2);
+        QCOMPARE(pcm.data.size(), qsizetype(2 * sizeof(float)));
+        float both[2];
+        std::memcpy(both, pcm.data.constData(), sizeof both);
+        QCOMPARE(both[0], 0.25f);
+        QCOMPARE(both[1], 0.25f);
+
+        OutputCaps surround;
+        surround.minimumChannels = 4;
+        pcm = ToPcm(stereo, surround);
+        QCOMPARE(Int16Samples(pcm), std::vector<qint16>({32767, -32767, 0, 0, 0, 16384, 0, 0}));
+
+        // A rate the output refuses is resampled to its preferred one, keeping the duration.
+        WaveSamples slow{1000, 1, {0.0f, 1.0f}};
+        pcm = ToPcm(slow, OutputCaps{});
+        QCOMPARE(pcm.sampleRate, 48000);
+        const auto samples = Int16Samples(pcm);
+        QCOMPARE(samples.size(), size_t(96));
+        QCOMPARE(samples[0], qint16(0));
+        QCOMPARE(samples[24], qint16(16384));  // halfway between the two source samples
+        QCOMPARE(samples[48], qint16(32767));
+        QCOMPARE(samples[95], qint16(32767));
+    }
+
+private:
+    SoundTestPlatform platform_;
+};
+
+QTEST_MAIN(TestSound)
+#include "test_sound.moc"

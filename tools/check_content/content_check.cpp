@@ -1,0 +1,86 @@
+#include "content_check.h"
+
+#include "platform/picture.h"
+#include "platform/platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sndfile.h>
+
+namespace check {
+
+QStringList Slides() {
+    QStringList out;
+    for (int n = 0; n <= 18; ++n) out << QStringLiteral("Seance1/Diapo%1.emf").arg(n);
+    return out;
+}
+
+QStringList Photographs() {
+    QStringList out;
+    for (int n : {1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20})
+        out << QStringLiteral("Seance1/Img%1.jpg").arg(n);
+    return out;
+}
+
+QStringList Sounds() { return {QStringLiteral("Bravo.wav"), QStringLiteral("SonMCM.wav")}; }
+
+namespace {
+
+// Loads a picture exactly as the lesson does; returns the reason it cannot be shown, or nothing.
+QString PictureProblem(const QString& path) {
+    try {
+        const platform::Picture picture = platform::LoadPicture(path);
+        const QSizeF size = picture.SizeTwips();
+        if (picture.IsNull() || size.width() < 1 || size.height() < 1)
+            return platform::FileError(path, QStringLiteral("l'image n'a aucune taille")).message();
+        return {};
+    } catch (const platform::FileError& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return platform::FileError(path, QString::fromLocal8Bit(e.what())).message();
+    }
+}
+
+// The lesson decodes its sounds with libsndfile; a file it cannot read is never heard.
+QString SoundProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("Le son « %1 » est introuvable : la leçon se déroulera sans lui.").arg(path);
+    SF_INFO sfinfo{};
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &sfinfo);
+    if (!f)
+        return QStringLiteral("Le son « %1 » ne peut pas être lu (%2) : la leçon se déroulera sans lui.")
+            .arg(path, QString::fromLocal8Bit(sf_strerror(nullptr)));
+    sf_close(f);
+    if (sfinfo.frames <= 0)
+        return QStringLiteral("Le son « %1 » est vide : la leçon se déroulera sans lui.").arg(path);
+    return {};
+}
+
+}  // namespace
+
+Report CheckFolder(const QString& folder) {
+    Report report;
+    const QDir root(folder);
+    const QString media = root.filePath(QStringLiteral("Seance1"));
+    if (!QFileInfo(media).isDir()) {
+        report.problems << QStringLiteral("Le dossier « %1 » est introuvable : il doit contenir les diapositives "
+                                          "et les photographies de la leçon.")
+                               .arg(QDir::toNativeSeparators(media));
+    } else {
+        for (const QString& name : Slides() + Photographs()) {
+            ++report.checked;
+            const QString problem = PictureProblem(QDir::toNativeSeparators(root.filePath(name)));
+            if (!problem.isEmpty()) report.problems << problem;
+        }
+    }
+    for (const QString& name : Sounds()) {
+        ++report.checked;
+        const QString problem = SoundProblem(QDir::toNativeSeparators(root.filePath(name)));
+        if (!problem.isEmpty()) report.warnings << problem;
+    }
+    return report;
+}
+
+}  // namespace check

@@ -1,0 +1,25 @@
+#pragma once
+// What the lesson reads from its folder, and whether each file will do.
+
+#include <QString>
+#include <QStringList>
+
+namespace check {
+
+// The files the lesson reads, relative to its folder: the nineteen slides and the photographs
+// in Seance1/, then the two wave files beside it.
+QStringList Slides();
+QStringList Photographs();
+QStringList Sounds();
+
+struct Report {
+    QStringList problems;  // one plain French line per missing or broken picture
+    QStringList warnings;  // sounds: the lesson goes on without them, silently
+    int checked = 0;
+    bool CourseWillRun() const { return problems.isEmpty(); }
+};
+
+// Checks every file under folder (the folder that holds Seance1/).
+Report CheckFolder(const QString& folder);
+
+}  // namespace check
