@@ -19,7 +19,7 @@ install(FILES ${CMAKE_BINARY_DIR}/resources/images/icon32.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME seance1.png)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/seance1/demo
   PATTERN ".generated" EXCLUDE)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/seance1)
 
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "seance1")
@@ -30,6 +30,7 @@ set(CPACK_PACKAGE_DESCRIPTION "Leçon plein écran en français : diapositives, 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "education")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
 # Loaded at run time, so not found by the library scan: the X11 platform plugin and the font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
 include(CPack)
