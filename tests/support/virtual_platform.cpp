@@ -67,7 +67,19 @@ QDateTime VirtualPlatform::Now() {
 
 bool VirtualPlatform::DeliverDue() {
     bool delivered = false;
-    // Scripted actions first, in time order; each may yield in turn, which nests.
+    // A tick due now comes before a click scripted for the same instant, so that a click at a
+    // whole tenth of a second starts its page before the next tick, as a test author expects.
+    // At most one tick per yield, as on the real event loop.
+    for (auto& [timer, due] : timers_) {
+        if (due <= now_) {
+            due += timer->Interval();
+            if (due <= now_) due = now_ + timer->Interval();
+            delivered = true;
+            timer->Fire();
+            break;
+        }
+    }
+    // Then the scripted actions, in time order; each may yield in turn, which nests.
     while (!actions_.empty() && actions_.begin()->first <= now_) {
         auto action = std::move(actions_.begin()->second);
         actions_.erase(actions_.begin());
@@ -80,16 +92,6 @@ bool VirtualPlatform::DeliverDue() {
             conditions_.erase(conditions_.begin() + static_cast<std::ptrdiff_t>(i));
             delivered = true;
             action();
-            break;
-        }
-    }
-    // At most one tick per yield, as on the real event loop.
-    for (auto& [timer, due] : timers_) {
-        if (due <= now_) {
-            due += timer->Interval();
-            if (due <= now_) due = now_ + timer->Interval();
-            delivered = true;
-            timer->Fire();
             break;
         }
     }
