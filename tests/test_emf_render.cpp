@@ -20,6 +20,33 @@ namespace {
 
 // A metafile whose reference device is 100 x 100 pixels over 100 x 100 mm, with a 100 mm square
 // frame: one device pixel per millimetre, and a 100-pixel picture maps device pixels one to one.
+// EMF+ records for a comment: each is type, flags, then its data.
+class PlusComment {
+public:
+    PlusComment() { U32(0x2B464D45); }
+    PlusComment& Record(std::uint16_t type, std::uint16_t flags, const QByteArray& data = {}) {
+        U16(type), U16(flags), U32(12 + data.size()), U32(data.size());
+        bytes_ += data;
+        return *this;
+    }
+    char* Make() const { return U_EMRCOMMENT_set(U_CBDATA(bytes_.size()), bytes_.constData()); }
+    static QByteArray Data(std::initializer_list<std::uint32_t> words) {
+        QByteArray b;
+        for (std::uint32_t w : words) b.append(reinterpret_cast<const char*>(&w), 4);
+        return b;
+    }
+    static std::uint32_t F(float f) {
+        std::uint32_t u;
+        std::memcpy(&u, &f, 4);
+        return u;
+    }
+
+private:
+    void U16(std::uint16_t v) { bytes_.append(reinterpret_cast<const char*>(&v), 2); }
+    void U32(std::uint32_t v) { bytes_.append(reinterpret_cast<const char*>(&v), 4); }
+    QByteArray bytes_;
+};
+
 class Writer {
 public:
     explicit Writer(U_RECTL frame = rectl_set(point32_set(0, 0), point32_set(10000, 10000)),
@@ -44,9 +71,9 @@ public:
     }
     void NullPen() { Add(selectobject_set(U_NULL_PEN, eht_)); }
     void Rect(int l, int t, int r, int b) { Add(U_EMRRECTANGLE_set(rectl_set(point32_set(l, t), point32_set(r, b)))); }
-    void Font(int height) {
+    void Font(int height, int escapement = 0) {
         std::uint16_t* face = U_Utf8ToUtf16le("Arial", 0, nullptr);
-        const U_LOGFONT lf = logfont_set(height, 0, 0, 0, U_FW_NORMAL, 0, 0, 0, U_ANSI_CHARSET, U_OUT_DEFAULT_PRECIS,
+        const U_LOGFONT lf = logfont_set(height, 0, escapement, escapement, U_FW_NORMAL, 0, 0, 0, U_ANSI_CHARSET, U_OUT_DEFAULT_PRECIS,
                                          U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY, U_DEFAULT_PITCH, face);
         free(face);
         std::uint32_t ih = 0;
@@ -281,6 +308,41 @@ private slots:
         QVERIFY(Near(img.pixel(75, 50), Qt::white));
     }
 
+    // Both kinds of records: the plain copy is skipped, except what follows a GetDC record.
+    void dualFileDrawsPlusAndPlainAfterGetDc() {
+        Writer w;
+        using P = PlusComment;
+        w.Add(P().Record(0x4001, 1, P::Data({0xDBC01002, 1, 96, 96}))
+                  .Record(0x4030, 2, P::Data({P::F(1)}))
+                  .Record(0x400A, 0x8000, P::Data({0xFF00FF00, 1, P::F(0), P::F(0), P::F(50), P::F(50)}))
+                  .Make());
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Rect(50, 0, 100, 50);  // the fallback copy: not drawn
+        w.Add(P().Record(0x4004, 0).Make());
+        w.Brush(colorref3_set(0, 0, 255));
+        w.Rect(0, 50, 100, 100);  // drawn through GetDC
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(25, 25), Qt::green));
+        QVERIFY(Near(img.pixel(75, 25), Qt::white));
+        QVERIFY(Near(img.pixel(50, 75), Qt::blue));
+    }
+
+    // Escapement turns the baseline: at 90 degrees the text runs up the page.
+    void escapementTurnsText() {
+        Writer w;
+        w.Font(-16, 900);
+        w.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+        w.Add(U_EMRSETBKMODE_set(U_TRANSPARENT));
+        w.Text(50, 90, "HHHH", {12, 12, 12, 12});
+        const QImage img = Render(w.Finish());
+        const auto [left, right] = DarkColumns(img);
+        const auto [top, bottom] = DarkRows(img);
+        QVERIFY(bottom - top > 2 * (right - left));
+        QVERIFY(right <= 51 && left >= 35);  // the glyphs stand left of the baseline
+        QVERIFY(bottom <= 91 && top >= 35);
+    }
+
     // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
     void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
         Writer w;
@@ -329,6 +391,10 @@ private slots:
         bmi8[16] = 0;
         img = DecodeDib(bmi8, sizeof bmi8, bits8, 4);
         QVERIFY(Near(img.pixel(0, 1), Qt::red) && Near(img.pixel(0, 0), Qt::white));
+
+        // A bit count of zero (or any other unknown one) is refused, not divided by.
+        std::uint8_t zero[40] = {40, 0, 0, 0, 10, 0, 0, 0, 10, 0, 0, 0, 1, 0, 0, 0};
+        QVERIFY(DecodeDib(zero, sizeof zero, bits8, sizeof bits8).isNull());
 
         // A header claiming a huge picture is refused without allocating it.
         std::uint8_t huge[40] = {40, 0, 0, 0, 0xff, 0xff, 0, 0, 0xff, 0xff, 0, 0, 1, 0, 24, 0};

@@ -102,6 +102,8 @@ QImage DecodeDib(const std::uint8_t* bmi, std::size_t bmiSize, const std::uint8_
         return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
 
+    if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return {};
+
     // Colour table and masks follow the header.
     std::size_t tableOffset = headerSize;
     Field red(0x7c00), green(0x3e0), blue(0x1f), alpha;
@@ -133,6 +135,13 @@ QImage DecodeDib(const std::uint8_t* bmi, std::size_t bmiSize, const std::uint8_
     auto paletteColor = [&](int i) { return i < palette.size() ? palette[i] : qRgb(0, 0, 0); };
 
     if (!bits) return {};
+    // The picture is sized from its header, so the header must be backed by data: a few bytes
+    // claiming millions of pixels are refused instead of allocated. Uncompressed bits may fall a
+    // little short (the missing rows stay white); run-length bits expand at most ~255 times.
+    const std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;
+    const bool rle = compression == 1 || compression == 2;
+    if (rle ? double(w) * h > 512.0 * std::max<std::size_t>(bitsSize, 64) : bitsSize * 2 < stride * std::size_t(h))
+        return {};
     QImage img(w, h, withAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (img.isNull()) return {};
 
@@ -146,9 +155,7 @@ QImage DecodeDib(const std::uint8_t* bmi, std::size_t bmiSize, const std::uint8_
         return img;
     }
     if (compression != 0 && compression != 3 && compression != 6) return {};
-    if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return {};
 
-    const std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;
     img.fill(Qt::white);
     for (int y = 0; y < h; ++y) {
         const std::size_t rowStart = stride * std::size_t(y);

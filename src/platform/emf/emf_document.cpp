@@ -46,6 +46,33 @@ void DecodeRecordBitmap(ParsedMetafile& m, const RecordRef& r, std::uint32_t off
     }
 }
 
+// The record types the player draws or keeps state from; others are skipped unread (and so
+// are never handed to libuemf's checks, which only know some of them).
+bool Played(std::uint32_t type) {
+    static const std::uint32_t kPlayed[] = {
+    U_EMR_ABORTPATH, U_EMR_ALPHABLEND, U_EMR_ANGLEARC, U_EMR_ARC, U_EMR_ARCTO, U_EMR_BEGINPATH, U_EMR_BITBLT,
+    U_EMR_CHORD, U_EMR_CLOSEFIGURE, U_EMR_CREATEBRUSHINDIRECT, U_EMR_CREATEDIBPATTERNBRUSHPT,
+    U_EMR_CREATEMONOBRUSH, U_EMR_CREATEPALETTE, U_EMR_CREATEPEN, U_EMR_DELETEOBJECT, U_EMR_ELLIPSE,
+    U_EMR_ENDPATH, U_EMR_EXCLUDECLIPRECT, U_EMR_EXTCREATEFONTINDIRECTW, U_EMR_EXTCREATEPEN,
+    U_EMR_EXTSELECTCLIPRGN, U_EMR_EXTTEXTOUTA, U_EMR_EXTTEXTOUTW, U_EMR_FILLPATH, U_EMR_FILLRGN,
+    U_EMR_FLATTENPATH, U_EMR_FRAMERGN, U_EMR_GRADIENTFILL, U_EMR_INTERSECTCLIPRECT, U_EMR_INVERTRGN,
+    U_EMR_LINETO, U_EMR_MASKBLT, U_EMR_MODIFYWORLDTRANSFORM, U_EMR_MOVETOEX, U_EMR_OFFSETCLIPRGN,
+    U_EMR_PAINTRGN, U_EMR_PIE, U_EMR_POLYBEZIER, U_EMR_POLYBEZIER16, U_EMR_POLYBEZIERTO, U_EMR_POLYBEZIERTO16,
+    U_EMR_POLYDRAW, U_EMR_POLYDRAW16, U_EMR_POLYGON, U_EMR_POLYGON16, U_EMR_POLYLINE, U_EMR_POLYLINE16,
+    U_EMR_POLYLINETO, U_EMR_POLYLINETO16, U_EMR_POLYPOLYGON, U_EMR_POLYPOLYGON16, U_EMR_POLYPOLYLINE,
+    U_EMR_POLYPOLYLINE16, U_EMR_POLYTEXTOUTA, U_EMR_POLYTEXTOUTW, U_EMR_RECTANGLE, U_EMR_RESTOREDC,
+    U_EMR_ROUNDRECT, U_EMR_SAVEDC, U_EMR_SCALEVIEWPORTEXTEX, U_EMR_SCALEWINDOWEXTEX, U_EMR_SELECTCLIPPATH,
+    U_EMR_SELECTOBJECT, U_EMR_SETARCDIRECTION, U_EMR_SETBKCOLOR, U_EMR_SETBKMODE, U_EMR_SETDIBITSTODEVICE,
+    U_EMR_SETMAPMODE, U_EMR_SETMITERLIMIT, U_EMR_SETPIXELV, U_EMR_SETPOLYFILLMODE, U_EMR_SETROP2,
+    U_EMR_SETTEXTALIGN, U_EMR_SETTEXTCOLOR, U_EMR_SETVIEWPORTEXTEX, U_EMR_SETVIEWPORTORGEX,
+    U_EMR_SETWINDOWEXTEX, U_EMR_SETWINDOWORGEX, U_EMR_SETWORLDTRANSFORM, U_EMR_SMALLTEXTOUT, U_EMR_STRETCHBLT,
+    U_EMR_STRETCHDIBITS, U_EMR_STROKEANDFILLPATH, U_EMR_STROKEPATH, U_EMR_TRANSPARENTBLT, U_EMR_WIDENPATH,
+    U_EMR_COMMENT, U_EMR_HEADER, U_EMR_EOF};
+    for (std::uint32_t t : kPlayed)
+        if (t == type) return true;
+    return false;
+}
+
 // Whether an EMF+ comment holds a picture object that is an old-style (WMF) metafile, which only
 // the plain records draw.
 bool EmbedsWmf(const RecordView& v) {
@@ -111,7 +138,7 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
         if (offset == 0 && type != U_EMR_HEADER) throw EmfError("ce n'est pas un fichier EMF valide");
         // libuemf's checks for the record's own size and its internal offsets; a record that
         // fails them is dropped rather than trusted.
-        if (type >= U_EMR_MIN && type <= U_EMR_MAX && U_emf_record_safe(base + offset)) {
+        if (Played(type) && U_emf_record_safe(base + offset)) {
             const RecordRef r{type, std::uint32_t(offset), size};
             m.records.push_back(r);
             if (type == U_EMR_COMMENT) {

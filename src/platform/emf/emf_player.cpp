@@ -444,6 +444,36 @@ private:
             return;
         }
         if (Nop()) return;
+        // Geometry reaching far beyond the picture (absurd extents, damaged files) is cut to a
+        // margin around it first: the rasteriser's time grows with the shape, not with what shows.
+        const QRectF reach = T().mapRect(shape.controlPointRect());
+        const QRectF margin = frameDev_.adjusted(-frameDev_.width(), -frameDev_.height(), frameDev_.width(), frameDev_.height());
+        if (!margin.contains(reach) && (reach.width() > 8 * margin.width() || reach.height() > 8 * margin.height())) {
+            bool ok = false;
+            const QTransform back = T().inverted(&ok);
+            if (!ok) return;
+            QPainterPath window;
+            window.addRect(margin);
+            if (stroke) {
+                QPen pen = QtPen();
+                if (pen.style() != Qt::NoPen) {
+                    QPainterPathStroker stroker(pen);
+                    if (pen.isCosmetic()) stroker.setWidth(1.0 / scale_);
+                    const QPainterPath outline = back.map(T().map(stroker.createStroke(shape)).intersected(window));
+                    Brush saved = dc_.brush;
+                    dc_.brush = Brush(U_BS_SOLID, pen.color());
+                    const bool wasFill = fill;
+                    if (wasFill) Draw(back.map(T().map(shape).intersected(window)), true, false);
+                    Draw(outline, true, false);
+                    dc_.brush = saved;
+                    return;
+                }
+            }
+            QPainterPath cut = back.map(T().map(shape).intersected(window));
+            cut.setFillRule(shape.fillRule());
+            Draw(cut, fill, false);
+            return;
+        }
         UseLogical();
         SetRop2();
         if (fill) {
