@@ -1,5 +1,5 @@
 // The real platform's yield on Qt's event loop: it wakes at its deadline, and a timer that fell
-// behind delivers one tick per yield instead of a burst.
+// behind delivers one tick per yield instead of a burst, making up what it missed.
 
 #include "platform/real_platform.h"
 #include "platform/timer.h"
@@ -40,6 +40,38 @@ private slots:
             QVERIFY(ticks - before <= 1);
         }
         QVERIFY(ticks >= 1);
+    }
+
+    void ticksMissedInABusyMomentAreMadeUpOnePerYield() {
+        platform::Timer timer(QStringLiteral("T"));
+        int ticks = 0;
+        timer.OnTick = [&] { ++ticks; };
+        QElapsedTimer clock;
+        clock.start();
+        timer.SetInterval(20);
+        timer.SetEnabled(true);
+        QThread::msleep(200);  // ten ticks fall due without a yield
+        while (clock.elapsed() < 300) {
+            const int before = ticks;
+            real.Yield(real.TickCount() + 5);
+            QVERIFY(ticks - before <= 1);
+        }
+        // Fifteen ticks are due by now; a timer that drops what it missed has about six.
+        QVERIFY2(ticks >= 12, qPrintable(QString::number(ticks)));
+    }
+
+    void aLongStallIsNotMadeUpAsABurst() {
+        platform::Timer timer(QStringLiteral("T"));
+        int ticks = 0;
+        timer.OnTick = [&] { ++ticks; };
+        timer.SetInterval(10);
+        timer.SetEnabled(true);
+        QThread::msleep(1500);  // as a computer put to sleep would
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 100) real.Yield(real.TickCount() + 5);
+        // About ten ticks in those 100 ms, not the 150 of the stall.
+        QVERIFY2(ticks <= 40, qPrintable(QString::number(ticks)));
     }
 
     void tickCountIsAWrappingMillisecondCounter() {

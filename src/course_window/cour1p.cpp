@@ -143,6 +143,9 @@ Cour1p::Cour1p()
     Timer1.OnTick = [this] { Timer1_Timer(); };
     Timer1.SetInterval(100);
     Timer1.SetEnabled(true);
+
+    PreparerClavier();
+    PreparerLecteurEcran();
 }
 
 Cour1p::~Cour1p() = default;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class Cour1p {
 public:
@@ -62,6 +63,13 @@ public:
     void Option1_Click(int16_t Index);
     void B_Valider_Click();
     void Image1_Click();
+    // Keys of the whole window, looked at before any control: the page buttons, the answers and
+    // Valider from the keyboard, through the same handlers as clicks.
+    bool Form_KeyPreview(int key);
+    void Label1_Change();
+    void Label3_Change();
+    void Label6_Change();
+    void Label9_Change();
 
     // Public operations.
     void MisEnPage();
@@ -122,6 +130,10 @@ private:
     void MiseEnPlaceBandes();
     void Page19();
     void Page20();
+    void PreparerClavier();
+    void PreparerLecteurEcran();
+    // The answers a learner can choose now, top to bottom as on the screen.
+    std::vector<platform::OptionButton*> ReponsesAffichees();
 
     bool premierFocusFait_ = false;
     int profondeur_ = 0;          // AfficherPage runs on the stack

@@ -34,12 +34,47 @@ QString TwipsText(double v) { return QString::number(v, 'f', 1); }
 
 class FormWidget : public QWidget {
 public:
-    explicit FormWidget(Form* form) : form_(form) {}
+    explicit FormWidget(Form* form) : form_(form) {
+        // Keys are looked at before the focused control sees them, as arrows would otherwise only
+        // move the focus between buttons.
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress || !form_->OnKeyPreview || !watched->isWidgetType()) return false;
+        auto* target = static_cast<QWidget*>(watched);
+        if (target->window() != this) return false;
+        // A key goes first to the focused control, then up through its parents: look at it once.
+        if (target != this && target != focusWidget()) return false;
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        bool used = false;
+        RunHandler([&] { used = form_->OnKeyPreview(key->key()); });
+        if (used) setAttribute(Qt::WA_KeyboardFocusChange);
+        return used;
+    }
 
 protected:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::WindowActivate && form_->OnActivate) RunHandler(form_->OnActivate);
+        if (e->type() == QEvent::WindowActivate) {
+            if (form_->OnActivate) RunHandler(form_->OnActivate);
+            // The first control of the course's Tab order, rather than the first one built.
+            if (form_->TabOrder && !focusWidget()) focusNextPrevChild(true);
+        }
         return QWidget::event(e);
+    }
+    bool focusNextPrevChild(bool next) override {
+        if (!form_->TabOrder) return QWidget::focusNextPrevChild(next);
+        std::vector<QWidget*> chain;
+        for (Control* c : form_->TabOrder()) {
+            if (c && c->Reachable() && (c->Widget()->focusPolicy() & Qt::TabFocus)) chain.push_back(c->Widget());
+        }
+        if (chain.empty()) return false;
+        const auto at = std::find(chain.begin(), chain.end(), focusWidget());
+        const auto n = static_cast<std::ptrdiff_t>(chain.size());
+        std::ptrdiff_t i = at == chain.end() ? (next ? 0 : n - 1) : (at - chain.begin() + (next ? 1 : n - 1)) % n;
+        chain[static_cast<size_t>(i)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
     }
     void keyPressEvent(QKeyEvent* e) override {
         if (form_->OnKey) {
@@ -136,11 +171,38 @@ protected:
 
 class ClickImage : public QLabel {
 public:
-    explicit ClickImage(QWidget* parent, Image* image) : QLabel(parent), image_(image) {}
+    explicit ClickImage(QWidget* parent, Image* image) : QLabel(parent), image_(image) {
+        setFocusPolicy(Qt::TabFocus);
+    }
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) image_->Click();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        const int k = e->key();
+        if ((k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter) && !e->isAutoRepeat()) {
+            image_->Click();
+            return;
+        }
+        QLabel::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override {
+        QLabel::focusInEvent(e);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        QLabel::focusOutEvent(e);
+        update();
+    }
+    void paintEvent(QPaintEvent* e) override {
+        QLabel::paintEvent(e);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
 
 private:
@@ -236,6 +298,23 @@ bool Control::Reachable() const {
     return true;
 }
 
+void Control::SetAccessibleName(const QString& name) {
+    if (!widget_ || widget_->accessibleName() == name) return;
+    widget_->setAccessibleName(name);
+}
+
+void Control::SetAccessibleDescription(const QString& description) {
+    if (!widget_ || widget_->accessibleDescription() == description) return;
+    widget_->setAccessibleDescription(description);
+}
+
+void Control::SetFocus() {
+    if (widget_) widget_->setFocus(Qt::TabFocusReason);
+}
+
+// The window's focus, whether or not the window is the active one.
+bool Control::HasFocus() const { return widget_ && widget_->window()->focusWidget() == widget_; }
+
 void Container::RemoveChild(Control* child) {
     children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
 }
@@ -273,6 +352,8 @@ void Form::Resize() {
 }
 
 void Form::SetCaption(const QString& caption) { widget_->setWindowTitle(caption); }
+
+void Form::SetAccessibleName(const QString& name) { widget_->setAccessibleName(name); }
 
 void Form::SetBackColor(const QColor& color) {
     QPalette pal = widget_->palette();
@@ -376,6 +457,7 @@ void Label::SetCaption(const QString& caption) {
     label_->setText(caption);
     Trace(QStringLiteral("caption ") + caption);
     Fit();
+    if (OnChange) OnChange();
 }
 
 void Label::SetAutoSize(bool on) {

@@ -60,6 +60,13 @@ public:
     // Re-applies the twips geometry to the widget (after the container's scale origin changed).
     void Place();
 
+    // What screen readers say for the control; a change is announced to them.
+    void SetAccessibleName(const QString& name);
+    void SetAccessibleDescription(const QString& description);
+    // Takes the keyboard focus, as Tab would.
+    void SetFocus();
+    bool HasFocus() const;
+
 protected:
     Control(Container* parent, QString name);
     void Attach(QWidget* widget);
@@ -106,6 +113,8 @@ public:
     void SetWidth(double v);
     void SetHeight(double v);
     void SetCaption(const QString& caption);
+    // What screen readers call the window, whatever its caption.
+    void SetAccessibleName(const QString& name);
     void SetBackColor(const QColor& color);
     // Borderless and kept out of the task bar.
     void SetBorderless();
@@ -121,6 +130,12 @@ public:
     std::function<void()> OnActivate;
     // Runs when a key is pressed anywhere in the window and no control used it.
     std::function<void(int key)> OnKey;
+    // Runs first, before the control with the focus sees the key; returns true when it used the key.
+    // Keys with Ctrl, Alt or Meta never come here.
+    std::function<bool(int key)> OnKeyPreview;
+    // The controls Tab goes through, in order; those that cannot be reached now are skipped. Without
+    // it the toolkit's own order applies.
+    std::function<std::vector<Control*>()> TabOrder;
     // Runs when the learner closes the window from its title bar; the window is hidden afterwards.
     std::function<void()> OnClose;
 
@@ -170,6 +185,8 @@ public:
     // An opaque label paints its own background; a transparent one shows what lies under it.
     void SetOpaque(const QColor& background);
     void SetAlignment(Qt::Alignment alignment);
+    // Runs after the caption changed.
+    std::function<void()> OnChange;
 
 protected:
     void SizeChanged() override;
@@ -245,7 +262,8 @@ private:
     std::vector<std::unique_ptr<OptionButton>> members_;
 };
 
-// A picture shown at its natural size, with its own mouse pointer, that reacts to clicks.
+// A picture shown at its natural size, with its own mouse pointer, that reacts to clicks, and to
+// Space or Enter when it has the focus.
 class Image : public Control {
 public:
     Image(Container* parent, QString name);

@@ -11,12 +11,16 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 namespace platform {
 
 namespace {
+constexpr qint64 kNsPerMs = 1000 * 1000;
+constexpr qint64 kMaxBacklogNs = 1000 * kNsPerMs;
+
 QScreen* Screen() { return QGuiApplication::primaryScreen(); }
 
 // Without a display there is nobody to read a dialog, and it would wait for ever.
@@ -27,6 +31,7 @@ bool HasDisplay() {
 }  // namespace
 
 RealPlatform::RealPlatform() {
+    clock_.start();
     wake_.setSingleShot(true);
     wake_.setTimerType(Qt::PreciseTimer);
 }
@@ -109,22 +114,47 @@ void RealPlatform::Fatal(const QString& message) {
 void RealPlatform::AddTimer(Timer* timer) {
     auto* t = new QTimer;
     t->setTimerType(Qt::PreciseTimer);
-    QObject::connect(t, &QTimer::timeout, t, [timer] { timer->Fire(); });
+    t->setSingleShot(true);
+    QObject::connect(t, &QTimer::timeout, t, [this, timer] { TimerDue(timer); });
     timers_.insert(timer, t);
     TimerChanged(timer);
 }
 
-void RealPlatform::RemoveTimer(Timer* timer) { delete timers_.take(timer); }
+void RealPlatform::RemoveTimer(Timer* timer) {
+    delete timers_.take(timer);
+    due_.remove(timer);
+}
 
 void RealPlatform::TimerChanged(Timer* timer) {
     QTimer* t = timers_.value(timer);
     if (!t) return;
     if (timer->Enabled() && timer->Interval() > 0) {
-        // A repeating precise timer keeps its phase and never delivers two ticks in one pass.
-        t->start(timer->Interval());
+        due_.insert(timer, clock_.nsecsElapsed() + timer->Interval() * kNsPerMs);
+        Arm(timer);
     } else {
         t->stop();
+        due_.remove(timer);
     }
+}
+
+void RealPlatform::Arm(Timer* timer) {
+    // Never before the tick is due, and never within the pass that delivered the previous one:
+    // a timer that fell behind catches up one tick per yield.
+    const qint64 ahead = due_.value(timer) - clock_.nsecsElapsed();
+    timers_.value(timer)->start(static_cast<int>(std::max<qint64>(1, (ahead + kNsPerMs - 1) / kNsPerMs)));
+}
+
+void RealPlatform::TimerDue(Timer* timer) {
+    const qint64 interval = timer->Interval() * kNsPerMs;
+    qint64 due = due_.value(timer) + interval;
+    const qint64 now = clock_.nsecsElapsed();
+    // Ticks missed in a busy moment are made up; after a long stall they are dropped instead of
+    // arriving as a burst, and the timer starts a fresh phase.
+    if (now - due > kMaxBacklogNs) due = now + interval;
+    due_.insert(timer, due);
+    // Armed before the handler runs: a handler that waits in a nested loop still gets its ticks.
+    Arm(timer);
+    timer->Fire();
 }
 
 }  // namespace platform

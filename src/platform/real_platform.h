@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QTimer>
 #include <memory>
@@ -34,7 +35,13 @@ public:
     void TimerChanged(Timer* timer) override;
 
 private:
+    void TimerDue(Timer* timer);
+    // Each timer's next tick keeps to its phase on the monotonic clock, so late ticks do not
+    // shift the ones after them.
+    void Arm(Timer* timer);
     QHash<Timer*, QTimer*> timers_;
+    QHash<Timer*, qint64> due_;  // nanoseconds of clock_
+    QElapsedTimer clock_;
     QTimer wake_;
     std::mt19937 random_{5489u};
 };

@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
             return;
         }
         if (s.page > 0) {
+            // A learner who reaches a later page has gone through page 1, which hides the notice line.
+            if (s.page > 1) w.Label4.SetVisible(false);
             w.NumPage = static_cast<int16_t>(s.page - 1);
             QTimer::singleShot(s.delayMs, [&, s] { save(s.page); next(); });
             w.B_Pag_S.Click();

@@ -1,0 +1,36 @@
+# Installation and the Debian package: the program and its demo launcher in bin/, a desktop
+# entry and an icon where desktops look for them, and the demo course in share/seance1/demo.
+include(GNUInstallDirs)
+
+set(SEANCE_DEMO_RELATIVE "../${CMAKE_INSTALL_DATADIR}/seance1/demo")
+if(NOT CPACK_PACKAGING_INSTALL_PREFIX)
+  set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+endif()
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/seance1.desktop.in ${CMAKE_BINARY_DIR}/packaging/seance1.desktop @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/seance1-demo.in ${CMAKE_BINARY_DIR}/packaging/seance1-demo @ONLY)
+
+install(TARGETS seance1 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/seance1-demo DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/packaging/seance1.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_BINARY_DIR}/resources/images/icon256.png
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps RENAME seance1.png)
+install(FILES ${CMAKE_BINARY_DIR}/resources/images/icon32.png
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME seance1.png)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/seance1/demo
+  PATTERN ".generated" EXCLUDE)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/seance1)
+
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "seance1")
+set(CPACK_PACKAGE_VENDOR "Séance 1")
+set(CPACK_PACKAGE_CONTACT "Séance 1 <seance1@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Leçon interactive d'électricité (Séance 1)")
+set(CPACK_PACKAGE_DESCRIPTION "Leçon plein écran en français : diapositives, photographies, deux animations\nde charges en mouvement et une évaluation de vingt questions. Fournie avec un cours de démonstration.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "education")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+# Loaded at run time, so not found by the library scan: the X11 platform plugin and the font.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+include(CPack)
