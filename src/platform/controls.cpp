@@ -109,23 +109,29 @@ protected:
             picture.Draw(painter, QRectF(QPointF(0, 0), size));
             return;
         }
-        // Vector slides are drawn once per size and device pixel ratio, then repainted from that.
+        // Vector slides are drawn once per size, visible part and device pixel ratio, then repainted
+        // from that. Only the part inside the window is drawn: a slide far larger than the screen
+        // must not cost a picture of its whole size.
         const qreal dpr = devicePixelRatioF();
-        if (cacheKey_ != picture.Emf() || cacheSize_ != size || cache_.devicePixelRatioF() != dpr) {
-            const QSize devicePx(std::max(1, static_cast<int>(std::ceil(size.width() * dpr))),
-                                 std::max(1, static_cast<int>(std::ceil(size.height() * dpr))));
-            cache_ = QPixmap(devicePx);
+        const QRect visible = rect().intersected(QRect(mapFrom(window(), QPoint(0, 0)), window()->size()));
+        if (visible.isEmpty()) return;
+        if (cacheKey_ != picture.Emf() || cacheSize_ != size || cacheRect_ != visible ||
+            cache_.devicePixelRatioF() != dpr) {
+            cache_ = QPixmap(visible.size() * dpr);
             cache_.setDevicePixelRatio(dpr);
             cache_.fill(back);
             QPainter p(&cache_);
             p.setRenderHint(QPainter::Antialiasing);
             p.setRenderHint(QPainter::TextAntialiasing);
             p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.translate(-visible.topLeft());
+            p.setClipRect(visible);
             picture.Draw(p, QRectF(QPointF(0, 0), size));
             cacheKey_ = picture.Emf();
             cacheSize_ = size;
+            cacheRect_ = visible;
         }
-        painter.drawPixmap(QPointF(0, 0), cache_);
+        painter.drawPixmap(visible.topLeft(), cache_);
     }
 
 private:
@@ -133,6 +139,7 @@ private:
     QPixmap cache_;
     const void* cacheKey_ = nullptr;
     QSizeF cacheSize_;
+    QRect cacheRect_;
 };
 
 // An option button whose caption wraps within the button.
