@@ -54,7 +54,7 @@ private slots:
     }
 
     void aShortBurstStillNestsEachPage() {
-        // Up to the depth limit, each click runs its page inside the running one, as specified.
+        // Up to the depth limit, each click runs its page inside the running one, as always.
         Lesson l;
         Storm(l, Cour1p::kProfondeurMax / 2);
         QCOMPARE(l.w->NumPage, int16_t(6));
