@@ -25,21 +25,12 @@
 #include <chrono>
 #include <thread>
 
+#include "support/sanitized.h"
+
 using namespace testsupport;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 constexpr long kMaxPeakKb = 300 * 1024;
 

@@ -8,23 +8,14 @@
 #include <QtTest>
 #include <sys/resource.h>
 
+#include "support/sanitized.h"
+
 using namespace testsupport;
 
 namespace {
 
 constexpr qint64 kHour = 3600 * 1000;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 long PeakKb() {
     rusage self{};

@@ -27,18 +27,6 @@ int FrameOf(const platform::PictureBox& box) {
     return 0;
 }
 
-QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes) {
-    QStringList out;
-    for (const TraceLine& t : l.vp.Traces()) {
-        if (t.ms < ms) continue;
-        for (const QString& p : prefixes)
-            if (t.event.startsWith(p)) {
-                out << QString("%1 %2").arg(t.ms).arg(t.event);
-                break;
-            }
-    }
-    return out;
-}
 
 // Strip frames set into either box from ms on.
 QStringList StripFramesFrom(const Lesson& l, qint64 ms) {
@@ -46,14 +34,6 @@ QStringList StripFramesFrom(const Lesson& l, qint64 ms) {
         .filter(QRegularExpression(" (11[6-9]|12[0-2])$"));
 }
 
-bool StoppedInside(Lesson& l, platform::CommandButton& button) {
-    try {
-        l.Click(button);
-    } catch (const RunStopped&) {
-        return true;
-    }
-    return false;
-}
 }  // namespace
 
 class Pages14To18Test : public QObject {

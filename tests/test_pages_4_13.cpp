@@ -16,29 +16,7 @@ const double kSlideW = FrameTwips(kSlideFrameW), kSlideH = FrameTwips(kSlideFram
 const double kSlideL = (28800 - kSlideW) / 2, kSlideT = (16200 - kSlideH) / 2;
 const double kRight = kSlideL + kSlideW;
 
-// Trace lines at or after ms, restricted to the given prefixes.
-QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes) {
-    QStringList out;
-    for (const TraceLine& t : l.vp.Traces()) {
-        if (t.ms < ms) continue;
-        for (const QString& p : prefixes)
-            if (t.event.startsWith(p)) {
-                out << QString("%1 %2").arg(t.ms - ms).arg(t.event);
-                break;
-            }
-    }
-    return out;
-}
 
-// Runs the learner's click, expecting the run to be stopped by StopAt while the page still runs.
-bool StoppedInside(Lesson& l, platform::CommandButton& button) {
-    try {
-        l.Click(button);
-    } catch (const RunStopped&) {
-        return true;
-    }
-    return false;
-}
 }  // namespace
 
 class Pages4To13Test : public QObject {
@@ -58,7 +36,7 @@ private slots:
             QCOMPARE(l.vp.Elapsed() - start, length);
             QCOMPARE(l.w->Label1.Caption(), QString::number(page));
             const QString slide = QString("Diapo%1.emf").arg(page);
-            QCOMPARE(TracesFrom(l, start, {"Picture1 picture"}),
+            QCOMPARE(TracesFrom(l, start, {"Picture1 picture"}, start),
                      QStringList{QString("100 Picture1 picture %1").arg(slide)});
             if (page != 9) {
                 QVERIFY(!l.w->Picture2.Visible() && !l.w->Picture3.Visible() && !l.w->Picture4.Visible());
@@ -70,7 +48,7 @@ private slots:
         Lesson l;
         l.w->NumPage = 8;
         l.Click(l.w->B_Pag_S);
-        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture2 show", "Picture3 picture", "Picture3 show"}),
+        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture2 show", "Picture3 picture", "Picture3 show"}, 0),
                         {"1000 Picture2 picture Img11.jpg", "1000 Picture2 show", "2000 Picture3 picture Img12.jpg",
                          "2000 Picture3 show"}));
         QCOMPARE(l.w->Picture2.Left(), kRight - PW(11) - 300);
@@ -103,7 +81,7 @@ private slots:
         // Page 8 ran to its tick 10; page 9 resumed at tick 10, saw page 8 and ended there.
         QCOMPARE(l.vp.Elapsed(), 1600 + 900);
         QCOMPARE(l.w->NumPage, int16_t(8));
-        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2", "Picture3 picture"}),
+        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2", "Picture3 picture"}, 0),
                         {"1000 Picture2 picture Img11.jpg", "1000 Picture2 size 3150.0x1725.0",
                          QString("1000 Picture2 move %1,%2").arg(kRight - PW(11) - 300, 0, 'f', 1)
                              .arg(kSlideT + PH(11) - 1000, 0, 'f', 1),
@@ -116,7 +94,7 @@ private slots:
         l.w->NumPage = 10;
         l.Click(l.w->B_Pag_S);
         QCOMPARE(l.vp.Elapsed(), 4000);
-        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}),
+        QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}, 0),
                         {"1000 Picture2 picture Img13.jpg", "2000 Picture3 picture Img14.jpg",
                          "3000 Picture4 picture Img15.jpg"}));
         Cour1p& w = *l.w;
@@ -130,7 +108,7 @@ private slots:
 
         l.Click(l.w->B_Pag_S);
         QCOMPARE(l.vp.Elapsed(), 8000);
-        QVERIFY(SameRun(TracesFrom(l, 4000, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}),
+        QVERIFY(SameRun(TracesFrom(l, 4000, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}, 4000),
                         {"1000 Picture2 picture Img17.jpg", "2000 Picture3 picture Img16.jpg",
                          "3000 Picture4 picture Img18.jpg"}));
         QCOMPARE(w.Picture2.Left(), kRight - PW(17) - 9 * 15);
@@ -161,7 +139,7 @@ private slots:
         l.vp.StopAt(30000);
         QVERIFY(StoppedInside(l, l.w->B_Pag_S));
         QVERIFY(!l.w->Label2.Visible() && !l.w->Label3.Visible());
-        const QStringList frames = TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture"});
+        const QStringList frames = TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture"}, 0);
         // 111 is in place at tick 10 and shown again by the first wait's frame: it stays 500 ms once.
         QStringList expected{"1000 Picture2 picture 111"};
         qint64 t = 1000;
@@ -194,11 +172,11 @@ private slots:
         const qint64 back = l.vp.Elapsed();
         // Page 12 ended at its tick 40; page 13's wait then ended and its next check ended the page.
         QCOMPARE(back, 14100 + 4000);
-        QVERIFY(TracesFrom(l, 14121, {"Picture2 picture 11", "Picture3 picture Img19"}).isEmpty());
+        QVERIFY(TracesFrom(l, 14121, {"Picture2 picture 11", "Picture3 picture Img19"}, 14121).isEmpty());
 
         l.vp.StopAt(back + 14000);
         QVERIFY(StoppedInside(l, l.w->B_Pag_S));
-        QVERIFY(SameRun(TracesFrom(l, back, {"Picture2 picture 111", "Picture3 picture Img19"}),
+        QVERIFY(SameRun(TracesFrom(l, back, {"Picture2 picture 111", "Picture3 picture Img19"}, back),
                         {"1000 Picture2 picture 111", "2500 Picture2 picture 111", "3750 Picture2 picture 111",
                          "5000 Picture2 picture 111", "6250 Picture2 picture 111", "7500 Picture2 picture 111",
                          "8750 Picture2 picture 111", "10000 Picture2 picture 111", "11250 Picture2 picture 111",

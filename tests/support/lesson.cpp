@@ -33,4 +33,27 @@ void Lesson::ClickAt(qint64 ms, platform::CommandButton& button) {
     });
 }
 
+QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, qint64 origin) {
+    QStringList out;
+    for (const TraceLine& t : l.vp.Traces()) {
+        if (t.ms < ms) continue;
+        for (const QString& p : prefixes) {
+            if (t.event.startsWith(p)) {
+                out << QStringLiteral("%1 %2").arg(t.ms - origin).arg(t.event);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+bool StoppedInside(Lesson& l, platform::CommandButton& button) {
+    try {
+        l.Click(button);
+    } catch (const RunStopped&) {
+        return true;
+    }
+    return false;
+}
+
 }  // namespace testsupport

@@ -27,4 +27,10 @@ struct Lesson {
     void ClickAt(qint64 ms, platform::CommandButton& button);
 };
 
+// Trace lines at or after ms whose event starts with one of the prefixes, as "t event" where t is
+// the line's time minus origin.
+QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, qint64 origin = 0);
+// Runs the learner's click, expecting the run to be stopped by StopAt while the page still runs.
+bool StoppedInside(Lesson& l, platform::CommandButton& button);
+
 }  // namespace testsupport
