@@ -118,8 +118,10 @@ private slots:
     void fidelity() {
         const QString emfDir = CorpusDir() + "/emf", refDir = CorpusDir() + "/emf-ref";
         if (!QDir(emfDir).exists() || !QDir(refDir).exists()) QSKIP("corpus folder absent");
-        // SEANCE_EMF_DUMP=folder keeps each rendering beside its name, for contact sheets.
+        // SEANCE_EMF_DUMP=folder keeps each rendering beside its name, for contact sheets;
+        // SEANCE_EMF_ALL=1 prints every file's r, to compare two builds file by file.
         const QString dump = qEnvironmentVariable("SEANCE_EMF_DUMP");
+        const bool printAll = qEnvironmentVariableIsSet("SEANCE_EMF_ALL");
         std::vector<double> scores;
         int blanks = 0;
         for (const QString& path : EmfFiles(emfDir)) {
@@ -145,7 +147,7 @@ private slots:
                 ++blanks;
             }
             scores.push_back(r);
-            if (r < 0.9) qInfo("%-55s r %.3f %s", qPrintable(rel), r, qPrintable(note));
+            if (r < 0.9 || printAll) qInfo("%-55s r %.3f %s", qPrintable(rel), r, qPrintable(note));
         }
         QVERIFY(!scores.empty());
         std::vector<double> sorted = scores;
