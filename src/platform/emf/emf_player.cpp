@@ -420,15 +420,29 @@ private:
         }
     }
     bool Nop() const { return dc_.rop2 == U_R2_NOP; }
-    // Binary raster operations that real files use, on the colours GDI would draw.
-    void SetRop2() {
+    // Mixes that read the destination. Qt applies them to every pixel a shape touches whatever its
+    // coverage, so they are drawn without antialiasing, as GDI draws every line anyway.
+    bool RopReadsDest() const {
         switch (dc_.rop2) {
-            case U_R2_XORPEN: p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-            case U_R2_MASKPEN: p_.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
-            case U_R2_MERGEPEN: p_.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
-            case U_R2_NOT: p_.setCompositionMode(QPainter::RasterOp_NotDestination); break;
-            default: p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            case U_R2_NOT: case U_R2_XORPEN: case U_R2_MASKPEN: case U_R2_MERGEPEN: return true;
+            default: return false;
         }
+    }
+    void SetRop2() {
+        QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+        switch (dc_.rop2) {
+            case U_R2_NOT: mode = QPainter::RasterOp_NotDestination; break;
+            case U_R2_XORPEN: mode = QPainter::RasterOp_SourceXorDestination; break;
+            case U_R2_MASKPEN: mode = QPainter::RasterOp_SourceAndDestination; break;
+            case U_R2_MERGEPEN: mode = QPainter::RasterOp_SourceOrDestination; break;
+            default: break;
+        }
+        p_.setCompositionMode(mode);
+        p_.setRenderHint(QPainter::Antialiasing, !RopReadsDest());
+    }
+    void ResetRop2() {
+        p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p_.setRenderHint(QPainter::Antialiasing, true);
     }
     QColor RopColor(QColor c) const {
         if (dc_.rop2 == U_R2_BLACK) return Qt::black;
@@ -488,13 +502,19 @@ private:
             QPen pen = QtPen();
             if (pen.style() != Qt::NoPen) {
                 pen.setColor(RopColor(pen.color()));
+                // Without antialiasing a line thinner than a pixel would lose pixels; GDI
+                // draws it one pixel wide.
+                if (RopReadsDest() && !pen.isCosmetic() && pen.widthF() * scale_ < 1) {
+                    pen.setCosmetic(true);
+                    pen.setWidthF(p_.device() ? p_.device()->devicePixelRatioF() : 1.0);
+                }
                 // Hairlines through pixel centres, as the reference renderer snaps them, so a
                 // line on whole coordinates is one crisp pixel rather than two grey ones.
                 if (pen.isCosmetic()) p_.setTransform(T() * devBase_ * QTransform::fromTranslate(0.5, 0.5));
                 p_.strokePath(shape, pen);
             }
         }
-        p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        ResetRop2();
     }
     Qt::FillRule FillRule() const { return dc_.fillMode == U_WINDING ? Qt::WindingFill : Qt::OddEvenFill; }
 
