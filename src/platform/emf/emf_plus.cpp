@@ -360,8 +360,9 @@ void PlusPlayer::ParseObject(int id, int type, const RecordView& d) {
             if (pflags & 0x08) join = d.I32(at), at += 4;
             if (pflags & 0x10) miter = d.F32(at), at += 4;
             if (pflags & 0x20) style = d.I32(at), at += 4;
+            double dashOffset = 0;
             if (pflags & 0x40) at += 4;
-            if (pflags & 0x80) at += 4;
+            if (pflags & 0x80) dashOffset = d.F32(at), at += 4;
             if (pflags & 0x100) {
                 const std::uint32_t n = d.U32(at);
                 if (n < 256)
@@ -380,6 +381,9 @@ void PlusPlayer::ParseObject(int id, int type, const RecordView& d) {
             pen.setCapStyle(endCap == 1 ? Qt::SquareCap : endCap == 2 ? Qt::RoundCap : Qt::FlatCap);
             pen.setJoinStyle(join == 1 ? Qt::BevelJoin : join == 2 ? Qt::RoundJoin : Qt::MiterJoin);
             if (Ok(miter) && miter >= 1) pen.setMiterLimit(miter);
+            // A dash array written without a line style is the pen's pattern: setting one makes
+            // the style custom.
+            if (!(pflags & 0x20) && dashes.size() >= 2) style = 5;
             switch (style) {
                 case 1: pen.setStyle(Qt::DashLine); break;
                 case 2: pen.setStyle(Qt::DotLine); break;
@@ -393,6 +397,7 @@ void PlusPlayer::ParseObject(int id, int type, const RecordView& d) {
                     break;
                 default: break;
             }
+            if (style != 0 && Ok(dashOffset) && std::abs(dashOffset) < 1e6) pen.setDashOffset(dashOffset);
             o.pen.pen = pen;
             break;
         }
