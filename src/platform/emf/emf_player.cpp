@@ -359,20 +359,25 @@ private:
             case U_PS_JOIN_MITER: q.setJoinStyle(Qt::MiterJoin), q.setMiterLimit(dc_.miter); break;
             default: q.setJoinStyle(Qt::RoundJoin);
         }
-        // Dash lengths follow device pixels for thin pens, the pen width for wide ones.
-        const double unit = hairline ? 1.0 : std::max(1.0, w * scale_);
-        auto dashes = [&](std::initializer_list<double> d) {
+        // Thin pens dash in fixed device pixels; a pen wider than a pixel dashes in multiples of
+        // its width.
+        const bool wide = !hairline && w * scale_ > 1;
+        auto dashes = [&](std::initializer_list<double> thin, std::initializer_list<double> inWidths) {
             QVector<qreal> v;
-            for (double x : d) v.push_back(x / unit);
+            if (wide) {
+                for (double x : inWidths) v.push_back(x);
+            } else {
+                for (double x : thin) v.push_back(x / (hairline ? 1.0 : std::max(1e-9, w * scale_)));
+            }
             q.setDashPattern(v);
             q.setCapStyle(Qt::FlatCap);
         };
         switch (style) {
-            case U_PS_DASH: dashes({18, 6}); break;
-            case U_PS_DOT: dashes({3, 3}); break;
-            case U_PS_DASHDOT: dashes({9, 6, 3, 6}); break;
-            case U_PS_DASHDOTDOT: dashes({9, 3, 3, 3, 3, 3}); break;
-            case U_PS_ALTERNATE: dashes({1, 1}); break;
+            case U_PS_DASH: dashes({18, 6}, {3, 1}); break;
+            case U_PS_DOT: dashes({3, 3}, {1, 1}); break;
+            case U_PS_DASHDOT: dashes({9, 6, 3, 6}, {3, 1, 1, 1}); break;
+            case U_PS_DASHDOTDOT: dashes({9, 3, 3, 3, 3, 3}, {3, 1, 1, 1, 1, 1}); break;
+            case U_PS_ALTERNATE: dashes({1, 1}, {1, 1}); break;
             case U_PS_USERSTYLE:
                 if (!pn.dashes.isEmpty()) {
                     QVector<qreal> v;
