@@ -1245,6 +1245,10 @@ private:
                 o->pen.style = int(v.U32(12));
                 o->pen.width = std::abs(v.I32(16));
                 o->pen.cosmetic = o->pen.width <= 1 && (o->pen.style & U_PS_TYPE_MASK) == 0 ? o->pen.width == 0 : false;
+                // Only pens up to one unit wide can be styled here; wider ones draw solid.
+                if (o->pen.width > 1 && (o->pen.style & U_PS_STYLE_MASK) >= U_PS_DASH &&
+                    (o->pen.style & U_PS_STYLE_MASK) <= U_PS_DASHDOTDOT)
+                    o->pen.style = (o->pen.style & ~U_PS_STYLE_MASK) | U_PS_SOLID;
                 o->pen.color = ColorRef(v.U32(24));
                 break;
             }
