@@ -148,10 +148,17 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
                 tp.fillRect(tile.rect(), QBrush(fore, styles[style]));
                 return QBrush(tile);
             }
-            // The many other hatches read, from afar, as a blend of their two colours; the
-            // percentage styles say how much of the foreground.
-            static const int percent[] = {5, 10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90};
-            const double f = style >= 6 && style <= 17 ? percent[style - 6] / 100.0 : 0.5;
+            // The many other hatches read, from afar, as a blend of their two colours, weighted by
+            // the share of foreground pixels in their 8 × 8 cell (the percentage styles say it in
+            // their name; the others are counted from their drawing: thin lines, confetti, bricks).
+            static const int percent[] = {
+                5,  10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90,  // 05Percent … 90Percent
+                25, 25, 50, 50, 38, 38,                          // light, dark, wide diagonals
+                25, 25, 50, 50, 50, 50,                          // light, narrow, dark vertical/horizontal
+                13, 13, 13, 13,                                  // dashed diagonals, horizontal, vertical
+                13, 25, 25, 19, 22, 31, 38, 50, 13,              // confetti, zigzag, wave, bricks, weave, plaid, divot
+                13, 13, 25, 50, 50, 44, 50, 50, 22, 50};         // dotted grid/diamond … solid diamond
+            const double f = style >= 6 && style < 6 + int(std::size(percent)) ? percent[style - 6] / 100.0 : 0.5;
             auto mix = [f](int a, int b) { return int(std::lround(a * f + b * (1 - f))); };
             return QBrush(QColor(mix(fore.red(), back.red()), mix(fore.green(), back.green()),
                                  mix(fore.blue(), back.blue()), mix(fore.alpha(), back.alpha())));
