@@ -447,6 +447,28 @@ private slots:
         QVERIFY(Near(img.pixel(25, 50), Qt::white));
     }
 
+    void arialGlyphIndicesDrawTheLettersTheyStandFor() {
+        // Office charts store right-to-left text as Arial glyph numbers in visual order; the stand-in
+        // face numbers its Hebrew letters elsewhere, its Latin ones the same.
+        const auto draw = [](const std::vector<std::uint16_t>& units, std::uint32_t options) {
+            Writer w;
+            w.Font(-30);
+            w.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+            std::vector<std::uint16_t> s = units;
+            std::vector<std::uint32_t> dx(s.size(), 25);
+            char* text = emrtext_set(point32_set(10, 60), U_NUM_STR(s.size()), 2, s.data(), options,
+                                     rectl_set(point32_set(0, 0), point32_set(-1, -1)), dx.data());
+            w.Add(U_EMREXTTEXTOUTW_set(rectl_set(point32_set(0, 0), point32_set(-1, -1)), U_GM_COMPATIBLE, 1, 1,
+                                       reinterpret_cast<PU_EMRTEXT>(text)));
+            free(text);
+            return Render(w.Finish());
+        };
+        const QImage hebrew = draw({0x05E9, 0x05DC, 0x05D0}, U_ETO_NONE);
+        QVERIFY(DarkRows(hebrew).second > 0);
+        QCOMPARE(draw({0x2B9, 0x2AC, 0x2A0}, U_ETO_GLYPH_INDEX), hebrew);
+        QCOMPARE(draw({36, 68}, U_ETO_GLYPH_INDEX), draw({'A', 'a'}, U_ETO_NONE));
+    }
+
     void bitmapFormatsDecode() {
         // 8-bit with a palette, 1 x 2, bottom-up: index 1 (red) below index 0 (blue).
         std::uint8_t bmi8[40 + 8] = {40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0};

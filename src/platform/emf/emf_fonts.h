@@ -16,6 +16,10 @@ struct FaceMapping {
 // The writer's face name (Arial, Times New Roman, Symbol, Wingdings…) as we can draw it here.
 FaceMapping MapFace(const QString& face);
 
+// The character a glyph index of the writer's face stands for, where that face's glyph order is
+// known to differ from its stand-in's; 0 where the index can be passed on as it is.
+char32_t WriterGlyphChar(const QString& face, quint32 glyph);
+
 // Text written in a picture font, as the Unicode characters its slots show; other text as is.
 QString SymbolText(SymbolSet set, const QString& text);
 

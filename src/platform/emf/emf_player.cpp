@@ -773,6 +773,12 @@ private:
             // for the common glyphs.
             QRawFont raw = QRawFont::fromFont(font);
             QVector<quint32> ids(glyphs.begin(), glyphs.end());
+            for (quint32& id : ids) {
+                const char32_t c = WriterGlyphChar(f.face, id);
+                if (c == 0) continue;
+                const QVector<quint32> mine = raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+                if (!mine.isEmpty() && mine[0] != 0) id = mine[0];
+            }
             QVector<QPointF> gp;
             if (haveDx) {
                 for (const QPointF& q : pos) gp.push_back(QPointF(bx + q.x() / k, by + q.y() / k));
