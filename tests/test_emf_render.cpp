@@ -258,6 +258,24 @@ private slots:
         QCOMPARE(doc->FrameSize(), QSizeF(5000, 3000));
     }
 
+    // Writers fill the micrometre extension of the header with figures a few per cent off the
+    // whole millimetres; device units relate to the frame through the millimetres.
+    void deviceUnitsFollowTheHeaderMillimetres() {
+        Writer w;
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Rect(0, 0, 50, 50);
+        QByteArray data = w.Finish();
+        std::uint32_t headerSize = 0;
+        std::memcpy(&headerSize, data.constData() + 4, 4);
+        QVERIFY(headerSize >= 108);
+        const std::int32_t um[2] = {80000, 80000};  // would make a device pixel 1.25 mm
+        std::memcpy(data.data() + 100, um, 8);
+        const QImage img = Render(data);
+        QVERIFY(Near(img.pixel(47, 47), Qt::red));
+        QVERIFY(Near(img.pixel(53, 53), Qt::white));
+    }
+
     // An edge half-way across a pixel: grey at ratio 1, crisp at ratio 2.
     void deviceRatioTwoDrawsSharper() {
         auto make = [] {
