@@ -11,6 +11,7 @@
 
 #include "platform/emf/emf_dib.h"
 #include "platform/emf/emf_document.h"
+#include "platform/emf/emf_fonts.h"
 
 using platform::emf::DecodeDib;
 using platform::emf::EmfDocument;
@@ -361,6 +362,90 @@ private slots:
         QVERIFY(bottom <= 91 && top >= 35);
     }
 
+    // An XOR pen thinner than a pixel (one unit at a third of a pixel per unit) marks exactly one
+    // row in the inverted colour, and drawing it again gives the white back.
+    void xorPenInvertsOneCrispRowAndUndoesItself() {
+        Writer w;
+        w.Add(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+        w.Add(U_EMRSETWINDOWEXTEX_set(sizel_set(300, 300)));
+        w.Add(U_EMRSETVIEWPORTEXTEX_set(sizel_set(100, 100)));
+        std::uint32_t ih = 0;
+        w.Add(createpen_set(&ih, w.Handles(), logpen_set(U_PS_SOLID, point32_set(1, 1), colorref3_set(255, 0, 0))));
+        w.Add(selectobject_set(ih, w.Handles()));
+        w.Add(U_EMRSETROP2_set(U_R2_XORPEN));
+        auto line = [&](int y) {
+            w.Add(U_EMRMOVETOEX_set(point32_set(30, y)));
+            w.Add(U_EMRLINETO_set(point32_set(270, y)));
+        };
+        line(90);
+        line(210);
+        line(210);
+        const QImage img = Render(w.Finish());
+        int marked = 0;
+        for (int y = 20; y < 40; ++y)
+            if (img.pixel(50, y) != qRgb(255, 255, 255)) {
+                ++marked;
+                QVERIFY(Near(img.pixel(50, y), Qt::cyan));
+            }
+        QCOMPARE(marked, 1);
+        for (int y = 60; y < 80; ++y) QCOMPARE(img.pixel(50, y), qRgb(255, 255, 255));
+    }
+
+    // Dash styles: a pen made by CREATEPEN wider than one unit is solid whatever its style, while an
+    // extended geometric pen dots in squares as long as it is wide.
+    void wideStyledPensDrawSolidOrDashByTheirWidth() {
+        Writer w;
+        std::uint32_t ih = 0;
+        w.Add(createpen_set(&ih, w.Handles(), logpen_set(U_PS_DASH, point32_set(3, 3), colorref3_set(0, 0, 0))));
+        w.Add(selectobject_set(ih, w.Handles()));
+        w.Add(U_EMRMOVETOEX_set(point32_set(10, 30)));
+        w.Add(U_EMRLINETO_set(point32_set(90, 30)));
+        PU_EXTLOGPEN elp = extlogpen_set(U_PS_GEOMETRIC | U_PS_DOT | U_PS_ENDCAP_FLAT, 6, U_BS_SOLID, colorref3_set(0, 0, 0), 0, 0,
+                                         nullptr);
+        std::uint32_t ih2 = 0;
+        w.Add(extcreatepen_set(&ih2, w.Handles(), nullptr, 0, nullptr, elp));
+        free(elp);
+        w.Add(selectobject_set(ih2, w.Handles()));
+        w.Add(U_EMRMOVETOEX_set(point32_set(10, 70)));
+        w.Add(U_EMRLINETO_set(point32_set(90, 70)));
+        const QImage img = Render(w.Finish());
+        for (int x = 12; x < 88; ++x) QVERIFY2(qGray(img.pixel(x, 30)) < 100, qPrintable(QString::number(x)));
+        // Runs of ink and of paper along the dotted line: each about six pixels.
+        QVector<int> runs;
+        bool ink = qGray(img.pixel(10, 70)) < 128;
+        int len = 0;
+        for (int x = 10; x < 90; ++x) {
+            const bool now = qGray(img.pixel(x, 70)) < 128;
+            if (now == ink) {
+                ++len;
+                continue;
+            }
+            runs.push_back(len);
+            ink = now, len = 1;
+        }
+        QVERIFY(runs.size() >= 8);
+        for (int i = 1; i < runs.size(); ++i) QVERIFY2(runs[i] >= 5 && runs[i] <= 7, qPrintable(QString::number(runs[i])));
+    }
+
+    // An EMF+ pen that carries a dash array but no line style is dashed by that array.
+    void emfPlusDashArrayAloneMakesADashedPen() {
+        Writer w;
+        using P = PlusComment;
+        // Pen: version, type, flags (dash array), unit world, width 4; dashes 3 and 1; solid black.
+        const QByteArray pen = P::Data({0xDBC01002, 0, 0x100, 0, P::F(4), 2, P::F(3), P::F(1), 0xDBC01002, 0, 0xFF000000});
+        w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
+                  .Record(0x4030, 2, P::Data({P::F(1)}))
+                  .Record(0x4008, 0x0200, pen)
+                  .Record(0x400D, 0, P::Data({2, P::F(2), P::F(50), P::F(98), P::F(50)}))
+                  .Record(0x4002, 0)
+                  .Make());
+        const QImage img = Render(w.Finish());
+        int gaps = 0;
+        for (int x = 4; x < 96; ++x)
+            if (qGray(img.pixel(x, 50)) > 200 && qGray(img.pixel(x - 1, 50)) < 100) ++gaps;
+        QVERIFY2(gaps >= 5, qPrintable(QString::number(gaps)));
+    }
+
     // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
     void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
         Writer w;
@@ -417,6 +502,26 @@ private slots:
         // A header claiming a huge picture is refused without allocating it.
         std::uint8_t huge[40] = {40, 0, 0, 0, 0xff, 0xff, 0, 0, 0xff, 0xff, 0, 0, 1, 0, 24, 0};
         QVERIFY(DecodeDib(huge, sizeof huge, bits8, sizeof bits8).isNull());
+    }
+
+    void pictureFontsShowTheirSymbols() {
+        using platform::emf::MapFace;
+        using platform::emf::SymbolText;
+        // Slides on circuits write ohms and micro in the Symbol font, as W and m.
+        const auto symbol = MapFace("Symbol");
+        QCOMPARE(SymbolText(symbol.symbols, "10 kW, 5 mA"), QString::fromUtf8("10 κΩ, 5 μΑ"));
+        QCOMPARE(SymbolText(symbol.symbols, QString(QChar(0xF057))), QString::fromUtf8("Ω"));  // the private-area form
+        // Face names match whatever their case; bullets, ticks and circled digits of Wingdings.
+        const auto wingdings = MapFace("WingDings");
+        QCOMPARE(SymbolText(wingdings.symbols, QString::fromLatin1("\x6c\xfc\xfb\x81")), QString::fromUtf8("●✔✗①"));
+        const auto wingdings2 = MapFace("Wingdings 2");
+        QCOMPARE(SymbolText(wingdings2.symbols, "P"), QString::fromUtf8("✓"));
+        // A slot with no known picture is an empty box, never the letter it is stored as.
+        QCOMPARE(SymbolText(wingdings2.symbols, "!"), QString::fromUtf8("▯"));
+        // Ordinary faces keep their text.
+        const auto arial = MapFace("Arial");
+        QCOMPARE(arial.family, QString("Liberation Sans"));
+        QCOMPARE(SymbolText(arial.symbols, "kW"), QString("kW"));
     }
 
     void badFilesAreRefusedWithAReason() {

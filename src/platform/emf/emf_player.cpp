@@ -1,5 +1,6 @@
 #include "platform/emf/emf_player.h"
 
+#include "platform/emf/emf_fonts.h"
 #include "platform/emf/emf_plus.h"
 
 #include <uemf.h>
@@ -58,7 +59,7 @@ struct Font {
     QFont qfont;
     double cellToEm = 1;     // em size per unit of cell height
     double avgCharEm = 0.5;  // average character width per em
-    bool symbol = false;
+    SymbolSet symbols = SymbolSet::None;
 };
 
 struct Object {
@@ -87,44 +88,6 @@ struct DcState {
     bool hasClip = false;
     QPainterPath clip;  // reference device pixels
 };
-
-QString MapFace(const QString& face, bool* symbol) {
-    const QString f = face.toLower();
-    *symbol = f == "symbol";
-    if (f.contains("courier") || f.contains("mono") || f.contains("consolas") || f.contains("lucida console")) return "Liberation Mono";
-    if (f.contains("times") || f.contains("roman") || (f.contains("serif") && !f.contains("sans")) || f.contains("georgia") ||
-        f.contains("cambria") || f.contains("garamond") || f.contains("book") || f == "symbol")
-        return "Liberation Serif";
-    return "Liberation Sans";
-}
-
-// Letters of the Symbol font's private code page as the Greek letters and signs they show.
-QChar SymbolChar(QChar c) {
-    ushort u = c.unicode();
-    if (u >= 0xF020 && u <= 0xF0FF) u -= 0xF000;
-    static const char16_t upper[] = u"ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ";
-    static const char16_t lower[] = u"αβχδεφγηιϕκλμνοπθρστυϖωξψζ";
-    if (u >= 'A' && u <= 'Z') return QChar(upper[u - 'A']);
-    if (u >= 'a' && u <= 'z') return QChar(lower[u - 'a']);
-    switch (u) {
-        case 0xB4: return QChar(0xD7);
-        case 0xB1: return QChar(0xB1);
-        case 0xAE: return QChar(0x2192);
-        case 0xAC: return QChar(0x2190);
-        case 0xB0: return QChar(0xB0);
-        case 0xA5: return QChar(0x221E);
-        case 0xB3: return QChar(0x2265);
-        case 0xA3: return QChar(0x2264);
-        case 0xB9: return QChar(0x2260);
-        case 0xBB: return QChar(0x2248);
-        case 0xD6: return QChar(0x221A);
-        case 0xE5: return QChar(0x2211);
-        case 0xB7: return QChar(0x2022);
-        case 0xD7: return QChar(0x22C5);
-        case 0xA2: return QChar(0x2032);
-        default: return u < 0x100 ? QChar(u) : c;
-    }
-}
 
 class Player {
 public:
@@ -278,8 +241,9 @@ private:
     }
     void FinishFont(Font& f) {
         f.face = f.face.trimmed();
-        const QString family = MapFace(f.face, &f.symbol);
-        f.qfont = QFont(family);
+        const FaceMapping mapped = MapFace(f.face);
+        f.symbols = mapped.symbols;
+        f.qfont = QFont(mapped.family);
         f.qfont.setPixelSize(100);
         f.qfont.setWeight(QFont::Weight(std::clamp(f.weight == 0 ? 400 : f.weight, 100, 900)));
         f.qfont.setItalic(f.italic);
@@ -359,20 +323,25 @@ private:
             case U_PS_JOIN_MITER: q.setJoinStyle(Qt::MiterJoin), q.setMiterLimit(dc_.miter); break;
             default: q.setJoinStyle(Qt::RoundJoin);
         }
-        // Dash lengths follow device pixels for thin pens, the pen width for wide ones.
-        const double unit = hairline ? 1.0 : std::max(1.0, w * scale_);
-        auto dashes = [&](std::initializer_list<double> d) {
+        // Thin pens dash in fixed device pixels; a pen wider than a pixel dashes in multiples of
+        // its width.
+        const bool wide = !hairline && w * scale_ > 1;
+        auto dashes = [&](std::initializer_list<double> thin, std::initializer_list<double> inWidths) {
             QVector<qreal> v;
-            for (double x : d) v.push_back(x / unit);
+            if (wide) {
+                for (double x : inWidths) v.push_back(x);
+            } else {
+                for (double x : thin) v.push_back(x / (hairline ? 1.0 : std::max(1e-9, w * scale_)));
+            }
             q.setDashPattern(v);
             q.setCapStyle(Qt::FlatCap);
         };
         switch (style) {
-            case U_PS_DASH: dashes({18, 6}); break;
-            case U_PS_DOT: dashes({3, 3}); break;
-            case U_PS_DASHDOT: dashes({9, 6, 3, 6}); break;
-            case U_PS_DASHDOTDOT: dashes({9, 3, 3, 3, 3, 3}); break;
-            case U_PS_ALTERNATE: dashes({1, 1}); break;
+            case U_PS_DASH: dashes({18, 6}, {3, 1}); break;
+            case U_PS_DOT: dashes({3, 3}, {1, 1}); break;
+            case U_PS_DASHDOT: dashes({9, 6, 3, 6}, {3, 1, 1, 1}); break;
+            case U_PS_DASHDOTDOT: dashes({9, 3, 3, 3, 3, 3}, {3, 1, 1, 1, 1, 1}); break;
+            case U_PS_ALTERNATE: dashes({1, 1}, {1, 1}); break;
             case U_PS_USERSTYLE:
                 if (!pn.dashes.isEmpty()) {
                     QVector<qreal> v;
@@ -420,15 +389,29 @@ private:
         }
     }
     bool Nop() const { return dc_.rop2 == U_R2_NOP; }
-    // Binary raster operations that real files use, on the colours GDI would draw.
-    void SetRop2() {
+    // Mixes that read the destination. Qt applies them to every pixel a shape touches whatever its
+    // coverage, so they are drawn without antialiasing, as GDI draws every line anyway.
+    bool RopReadsDest() const {
         switch (dc_.rop2) {
-            case U_R2_XORPEN: p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-            case U_R2_MASKPEN: p_.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
-            case U_R2_MERGEPEN: p_.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
-            case U_R2_NOT: p_.setCompositionMode(QPainter::RasterOp_NotDestination); break;
-            default: p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            case U_R2_NOT: case U_R2_XORPEN: case U_R2_MASKPEN: case U_R2_MERGEPEN: return true;
+            default: return false;
         }
+    }
+    void SetRop2() {
+        QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+        switch (dc_.rop2) {
+            case U_R2_NOT: mode = QPainter::RasterOp_NotDestination; break;
+            case U_R2_XORPEN: mode = QPainter::RasterOp_SourceXorDestination; break;
+            case U_R2_MASKPEN: mode = QPainter::RasterOp_SourceAndDestination; break;
+            case U_R2_MERGEPEN: mode = QPainter::RasterOp_SourceOrDestination; break;
+            default: break;
+        }
+        p_.setCompositionMode(mode);
+        p_.setRenderHint(QPainter::Antialiasing, !RopReadsDest());
+    }
+    void ResetRop2() {
+        p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p_.setRenderHint(QPainter::Antialiasing, true);
     }
     QColor RopColor(QColor c) const {
         if (dc_.rop2 == U_R2_BLACK) return Qt::black;
@@ -488,13 +471,19 @@ private:
             QPen pen = QtPen();
             if (pen.style() != Qt::NoPen) {
                 pen.setColor(RopColor(pen.color()));
+                // Without antialiasing a line thinner than a pixel would lose pixels; GDI
+                // draws it one pixel wide.
+                if (RopReadsDest() && !pen.isCosmetic() && pen.widthF() * scale_ < 1) {
+                    pen.setCosmetic(true);
+                    pen.setWidthF(p_.device() ? p_.device()->devicePixelRatioF() : 1.0);
+                }
                 // Hairlines through pixel centres, as the reference renderer snaps them, so a
                 // line on whole coordinates is one crisp pixel rather than two grey ones.
                 if (pen.isCosmetic()) p_.setTransform(T() * devBase_ * QTransform::fromTranslate(0.5, 0.5));
                 p_.strokePath(shape, pen);
             }
         }
-        p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        ResetRop2();
     }
     Qt::FillRule FillRule() const { return dc_.fillMode == U_WINDING ? Qt::WindingFill : Qt::OddEvenFill; }
 
@@ -709,8 +698,7 @@ private:
             p_.fillRect(rcl, dc_.bkColor);
         }
         if (text.isEmpty()) return;
-        if (f.symbol)
-            for (QChar& c : text) c = SymbolChar(c);
+        text = SymbolText(f.symbols, text);
         const bool updateCp = dc_.textAlign & U_TA_UPDATECP;
         if (updateCp) ref = dc_.cur;
 
@@ -1220,6 +1208,10 @@ private:
                 o->pen.style = int(v.U32(12));
                 o->pen.width = std::abs(v.I32(16));
                 o->pen.cosmetic = o->pen.width <= 1 && (o->pen.style & U_PS_TYPE_MASK) == 0 ? o->pen.width == 0 : false;
+                // Only pens up to one unit wide can be styled here; wider ones draw solid.
+                if (o->pen.width > 1 && (o->pen.style & U_PS_STYLE_MASK) >= U_PS_DASH &&
+                    (o->pen.style & U_PS_STYLE_MASK) <= U_PS_DASHDOTDOT)
+                    o->pen.style = (o->pen.style & ~U_PS_STYLE_MASK) | U_PS_SOLID;
                 o->pen.color = ColorRef(v.U32(24));
                 break;
             }
