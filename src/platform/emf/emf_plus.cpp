@@ -188,7 +188,12 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
                 o += 24;
             }
             QLinearGradient g(r.left(), r.top(), r.right(), r.top());
-            g.setSpread(QGradient::RepeatSpread);
+            // Tiles flipped along the gradient's own axis mirror it; other wrap modes repeat it.
+            const std::uint32_t wrap = d.U32(at + 12);
+            g.setSpread(wrap == 1 || wrap == 3 ? QGradient::ReflectSpread : QGradient::RepeatSpread);
+            // Colours blend channel by channel, alpha included, before any compositing: a
+            // half-transparent end stays its own hue instead of fading through black.
+            g.setInterpolationMode(QGradient::ComponentInterpolation);
             bool stops = false;
             if (bflags & 0x04) {
                 const std::uint32_t n = d.U32(o);
