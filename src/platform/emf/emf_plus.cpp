@@ -152,9 +152,13 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
             // percentage styles say how much of the foreground.
             static const int percent[] = {5, 10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90};
             const double f = style >= 6 && style <= 17 ? percent[style - 6] / 100.0 : 0.5;
-            auto mix = [f](int a, int b) { return int(std::lround(a * f + b * (1 - f))); };
+            // Averaged as the pixels would be, weighted by their opacity: a pattern over a
+            // transparent background keeps its colour and only thins out.
+            const double af = fore.alphaF() * f, ab = back.alphaF() * (1 - f), a = af + ab;
+            if (a <= 0) return QBrush(Qt::NoBrush);
+            auto mix = [&](double x, double y) { return int(std::lround((x * af + y * ab) / a)); };
             return QBrush(QColor(mix(fore.red(), back.red()), mix(fore.green(), back.green()),
-                                 mix(fore.blue(), back.blue()), mix(fore.alpha(), back.alpha())));
+                                 mix(fore.blue(), back.blue()), int(std::lround(a * 255))));
         }
         case 2: {
             const std::uint32_t bflags = d.U32(at + 8);
