@@ -11,6 +11,7 @@
 
 #include "platform/emf/emf_dib.h"
 #include "platform/emf/emf_document.h"
+#include "platform/emf/emf_fonts.h"
 
 using platform::emf::DecodeDib;
 using platform::emf::EmfDocument;
@@ -428,6 +429,26 @@ private slots:
         // A header claiming a huge picture is refused without allocating it.
         std::uint8_t huge[40] = {40, 0, 0, 0, 0xff, 0xff, 0, 0, 0xff, 0xff, 0, 0, 1, 0, 24, 0};
         QVERIFY(DecodeDib(huge, sizeof huge, bits8, sizeof bits8).isNull());
+    }
+
+    void pictureFontsShowTheirSymbols() {
+        using platform::emf::MapFace;
+        using platform::emf::SymbolText;
+        // Slides on circuits write ohms and micro in the Symbol font, as W and m.
+        const auto symbol = MapFace("Symbol");
+        QCOMPARE(SymbolText(symbol.symbols, "10 kW, 5 mA"), QString::fromUtf8("10 κΩ, 5 μΑ"));
+        QCOMPARE(SymbolText(symbol.symbols, QString(QChar(0xF057))), QString::fromUtf8("Ω"));  // the private-area form
+        // Face names match whatever their case; bullets, ticks and circled digits of Wingdings.
+        const auto wingdings = MapFace("WingDings");
+        QCOMPARE(SymbolText(wingdings.symbols, QString::fromLatin1("\x6c\xfc\xfb\x81")), QString::fromUtf8("●✔✗①"));
+        const auto wingdings2 = MapFace("Wingdings 2");
+        QCOMPARE(SymbolText(wingdings2.symbols, "P"), QString::fromUtf8("✓"));
+        // A slot with no known picture is an empty box, never the letter it is stored as.
+        QCOMPARE(SymbolText(wingdings2.symbols, "!"), QString::fromUtf8("▯"));
+        // Ordinary faces keep their text.
+        const auto arial = MapFace("Arial");
+        QCOMPARE(arial.family, QString("Liberation Sans"));
+        QCOMPARE(SymbolText(arial.symbols, "kW"), QString("kW"));
     }
 
     void badFilesAreRefusedWithAReason() {

@@ -1,5 +1,6 @@
 #include "platform/emf/emf_player.h"
 
+#include "platform/emf/emf_fonts.h"
 #include "platform/emf/emf_plus.h"
 
 #include <uemf.h>
@@ -58,7 +59,7 @@ struct Font {
     QFont qfont;
     double cellToEm = 1;     // em size per unit of cell height
     double avgCharEm = 0.5;  // average character width per em
-    bool symbol = false;
+    SymbolSet symbols = SymbolSet::None;
 };
 
 struct Object {
@@ -87,44 +88,6 @@ struct DcState {
     bool hasClip = false;
     QPainterPath clip;  // reference device pixels
 };
-
-QString MapFace(const QString& face, bool* symbol) {
-    const QString f = face.toLower();
-    *symbol = f == "symbol";
-    if (f.contains("courier") || f.contains("mono") || f.contains("consolas") || f.contains("lucida console")) return "Liberation Mono";
-    if (f.contains("times") || f.contains("roman") || (f.contains("serif") && !f.contains("sans")) || f.contains("georgia") ||
-        f.contains("cambria") || f.contains("garamond") || f.contains("book") || f == "symbol")
-        return "Liberation Serif";
-    return "Liberation Sans";
-}
-
-// Letters of the Symbol font's private code page as the Greek letters and signs they show.
-QChar SymbolChar(QChar c) {
-    ushort u = c.unicode();
-    if (u >= 0xF020 && u <= 0xF0FF) u -= 0xF000;
-    static const char16_t upper[] = u"ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ";
-    static const char16_t lower[] = u"αβχδεφγηιϕκλμνοπθρστυϖωξψζ";
-    if (u >= 'A' && u <= 'Z') return QChar(upper[u - 'A']);
-    if (u >= 'a' && u <= 'z') return QChar(lower[u - 'a']);
-    switch (u) {
-        case 0xB4: return QChar(0xD7);
-        case 0xB1: return QChar(0xB1);
-        case 0xAE: return QChar(0x2192);
-        case 0xAC: return QChar(0x2190);
-        case 0xB0: return QChar(0xB0);
-        case 0xA5: return QChar(0x221E);
-        case 0xB3: return QChar(0x2265);
-        case 0xA3: return QChar(0x2264);
-        case 0xB9: return QChar(0x2260);
-        case 0xBB: return QChar(0x2248);
-        case 0xD6: return QChar(0x221A);
-        case 0xE5: return QChar(0x2211);
-        case 0xB7: return QChar(0x2022);
-        case 0xD7: return QChar(0x22C5);
-        case 0xA2: return QChar(0x2032);
-        default: return u < 0x100 ? QChar(u) : c;
-    }
-}
 
 class Player {
 public:
@@ -278,8 +241,9 @@ private:
     }
     void FinishFont(Font& f) {
         f.face = f.face.trimmed();
-        const QString family = MapFace(f.face, &f.symbol);
-        f.qfont = QFont(family);
+        const FaceMapping mapped = MapFace(f.face);
+        f.symbols = mapped.symbols;
+        f.qfont = QFont(mapped.family);
         f.qfont.setPixelSize(100);
         f.qfont.setWeight(QFont::Weight(std::clamp(f.weight == 0 ? 400 : f.weight, 100, 900)));
         f.qfont.setItalic(f.italic);
@@ -709,8 +673,7 @@ private:
             p_.fillRect(rcl, dc_.bkColor);
         }
         if (text.isEmpty()) return;
-        if (f.symbol)
-            for (QChar& c : text) c = SymbolChar(c);
+        text = SymbolText(f.symbols, text);
         const bool updateCp = dc_.textAlign & U_TA_UPDATECP;
         if (updateCp) ref = dc_.cur;
 

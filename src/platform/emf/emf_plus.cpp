@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/emf/emf_document.h"
+#include "platform/emf/emf_fonts.h"
 
 namespace platform::emf {
 namespace {
@@ -17,15 +18,6 @@ constexpr std::uint32_t kMaxObjectBytes = 64u * 1024 * 1024;
 
 QColor Argb(std::uint32_t v) { return QColor::fromRgba(v); }
 bool Ok(double v) { return std::isfinite(v) && std::abs(v) < 1e9; }
-
-QString MapFamily(const QString& family) {
-    const QString f = family.toLower();
-    if (f.contains("courier") || f.contains("mono") || f.contains("consolas")) return "Liberation Mono";
-    if (f.contains("times") || f.contains("roman") || f.contains("georgia") || f.contains("cambria") ||
-        (f.contains("serif") && !f.contains("sans")))
-        return "Liberation Serif";
-    return "Liberation Sans";
-}
 
 // Catmull-Rom style cardinal spline through the points, as Bézier segments.
 QPainterPath Cardinal(const std::vector<QPointF>& pts, double tension, bool closed) {
@@ -148,10 +140,17 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
                 tp.fillRect(tile.rect(), QBrush(fore, styles[style]));
                 return QBrush(tile);
             }
-            // The many other hatches read, from afar, as a blend of their two colours; the
-            // percentage styles say how much of the foreground.
-            static const int percent[] = {5, 10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90};
-            const double f = style >= 6 && style <= 17 ? percent[style - 6] / 100.0 : 0.5;
+            // The many other hatches read, from afar, as a blend of their two colours, weighted by
+            // the share of foreground pixels in their 8 × 8 cell (the percentage styles say it in
+            // their name; the others are counted from their drawing: thin lines, confetti, bricks).
+            static const int percent[] = {
+                5,  10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90,  // 05Percent … 90Percent
+                25, 25, 50, 50, 38, 38,                          // light, dark, wide diagonals
+                25, 25, 50, 50, 50, 50,                          // light, narrow, dark vertical/horizontal
+                13, 13, 13, 13,                                  // dashed diagonals, horizontal, vertical
+                13, 25, 25, 19, 22, 31, 38, 50, 13,              // confetti, zigzag, wave, bricks, weave, plaid, divot
+                13, 13, 25, 50, 50, 44, 50, 50, 22, 50};         // dotted grid/diamond … solid diamond
+            const double f = style >= 6 && style < 6 + int(std::size(percent)) ? percent[style - 6] / 100.0 : 0.5;
             // Averaged as the pixels would be, weighted by their opacity: a pattern over a
             // transparent background keeps its colour and only thins out.
             const double af = fore.alphaF() * f, ab = back.alphaF() * (1 - f), a = af + ab;
@@ -494,7 +493,9 @@ void PlusPlayer::ParseObject(int id, int type, const RecordView& d) {
             const std::uint32_t style = d.U32(12), len = std::min<std::uint32_t>(d.U32(20), 64);
             QString family;
             for (std::uint32_t i = 0; i < len; ++i) family.append(QChar(d.U16(24 + 2ull * i)));
-            o.font = QFont(MapFamily(family));
+            const FaceMapping mapped = MapFace(family);
+            o.font = QFont(mapped.family);
+            o.symbols = mapped.symbols;
             o.font.setBold(style & 1);
             o.font.setItalic(style & 2);
             o.font.setUnderline(style & 4);
@@ -601,6 +602,7 @@ void PlusPlayer::DrawString(const RecordView& d, int flags) {
     if (len > 100000 || !d.Has(28, 2ull * len)) return;
     QString text;
     for (std::uint32_t i = 0; i < len; ++i) text.append(QChar(d.U16(28 + 2ull * i)));
+    text = SymbolText(font.symbols, text);
     int alignH = 0, alignV = 0;
     std::uint32_t fflags = 0;
     if (auto sf = objects_.find(int(formatId & 0xff)); sf != objects_.end() && sf->second.type == 7)
@@ -663,7 +665,13 @@ void PlusPlayer::DrawDriverString(const RecordView& d, int flags) {
     QVector<quint32> ids;
     QString text;
     for (std::uint32_t i = 0; i < count; ++i) text.append(QChar(d.U16(16 + 2ull * i)));
-    if (options & 1) ids = raw.glyphIndexesForString(text);
+    if (options & 1 && font.symbols != SymbolSet::None) {
+        // One glyph per slot, even where the slot's picture lies outside the basic plane.
+        for (QChar c : text) {
+            const QVector<quint32> g = raw.glyphIndexesForString(SymbolText(font.symbols, QString(c)));
+            ids.push_back(g.isEmpty() ? 0 : g.front());
+        }
+    } else if (options & 1) ids = raw.glyphIndexesForString(text);
     else
         for (std::uint32_t i = 0; i < count; ++i) ids.push_back(d.U16(16 + 2ull * i));
     QVector<QPointF> pos;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/emf/emf_fonts.h"
 #include "platform/emf/emf_records.h"
 
 namespace platform::emf {
@@ -50,6 +51,7 @@ private:
         QImage image;
         std::shared_ptr<const EmfDocument> metafile;
         QFont font;
+        SymbolSet symbols = SymbolSet::None;
         double emSize = 12;
         int fontUnit = 3;
         int alignH = 0, alignV = 0;
