@@ -532,6 +532,7 @@ private slots:
         // Ordinary faces keep their text.
         const auto arial = MapFace("Arial");
         QCOMPARE(arial.family, QString("Liberation Sans"));
+        QCOMPARE(MapFace("Calibri Light").family, QString("Carlito"));
         QCOMPARE(SymbolText(arial.symbols, "kW"), QString("kW"));
     }
 
