@@ -259,6 +259,24 @@ private slots:
         QCOMPARE(doc->FrameSize(), QSizeF(5000, 3000));
     }
 
+    // Writers fill the micrometre extension of the header with figures a few per cent off the
+    // whole millimetres; device units relate to the frame through the millimetres.
+    void deviceUnitsFollowTheHeaderMillimetres() {
+        Writer w;
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Rect(0, 0, 50, 50);
+        QByteArray data = w.Finish();
+        std::uint32_t headerSize = 0;
+        std::memcpy(&headerSize, data.constData() + 4, 4);
+        QVERIFY(headerSize >= 108);
+        const std::int32_t um[2] = {80000, 80000};  // would make a device pixel 1.25 mm
+        std::memcpy(data.data() + 100, um, 8);
+        const QImage img = Render(data);
+        QVERIFY(Near(img.pixel(47, 47), Qt::red));
+        QVERIFY(Near(img.pixel(53, 53), Qt::white));
+    }
+
     // An edge half-way across a pixel: grey at ratio 1, crisp at ratio 2.
     void deviceRatioTwoDrawsSharper() {
         auto make = [] {
@@ -428,6 +446,35 @@ private slots:
         QVERIFY2(gaps >= 5, qPrintable(QString::number(gaps)));
     }
 
+    // EMF+ gradients blend colour and opacity channel by channel (a half-transparent red end stays
+    // red, it does not darken towards black), and a path gradient runs from its centre colour out
+    // to the colours of the boundary's points.
+    void plusGradientsBlendLikeTheirWriter() {
+        Writer w;
+        using P = PlusComment;
+        const std::uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF, yellow = 0xFFFFFF00;
+        w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
+                  .Record(0x4030, 2, P::Data({P::F(1)}))
+                  .Record(0x4008, 0x0100, P::Data({0xDBC01002, 4, 0, 0, P::F(0), P::F(0), P::F(100), P::F(100),
+                                                   0x80FF0000, blue, 0, 0}))
+                  .Record(0x400A, 0, P::Data({0, 1, P::F(0), P::F(0), P::F(100), P::F(50)}))
+                  .Record(0x4008, 0x0101, P::Data({0xDBC01002, 3, 0, 0, 0xFF000000, P::F(50), P::F(75), 4, red, green,
+                                                   blue, yellow, 4, P::F(0), P::F(50), P::F(100), P::F(50),
+                                                   P::F(100), P::F(100), P::F(0), P::F(100)}))
+                  .Record(0x400A, 0, P::Data({1, 1, P::F(0), P::F(50), P::F(100), P::F(50)}))
+                  .Record(0x4002, 0)
+                  .Make());
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(50, 25), QColor(158, 63, 160)));
+        QVERIFY(qGray(img.pixel(50, 75)) < 30);
+        // Near the middle of the first edge, halfway between its red and green ends.
+        const QRgb edge = img.pixel(50, 52);
+        QVERIFY(qRed(edge) > 90 && qGreen(edge) > 90 && qBlue(edge) < 40);
+        // Near the right edge, between green and blue.
+        const QRgb side = img.pixel(97, 75);
+        QVERIFY(qRed(side) < 40 && qGreen(side) > 90 && qBlue(side) > 90);
+    }
+
     // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
     void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
         Writer w;
@@ -525,6 +572,7 @@ private slots:
         // Ordinary faces keep their text.
         const auto arial = MapFace("Arial");
         QCOMPARE(arial.family, QString("Liberation Sans"));
+        QCOMPARE(MapFace("Calibri Light").family, QString("Carlito"));
         QCOMPARE(SymbolText(arial.symbols, "kW"), QString("kW"));
     }
 

@@ -112,13 +112,16 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
     m.bounds = QRectF(QPointF(header.I32(8), header.I32(12)), QPointF(header.I32(16) + 1, header.I32(20) + 1));
     m.handles = std::max<std::uint32_t>(1, header.U16(56));  // nHandles; 52 holds nRecords
 
-    // Reference device resolution; micrometres are more precise when the header has them.
+    // Reference device resolution. Playback relates the frame to device units through the whole
+    // millimetres of the header, not the finer micrometre extension: writers that fill both
+    // disagree by a few per cent, and the pictures line up with the former. The micrometres
+    // serve only when the millimetres are missing.
     const double devW = header.I32(72), devH = header.I32(76);
     double mmW = header.I32(80), mmH = header.I32(84);
     // The extension fields exist only when the description does not start where they would be.
     const std::uint32_t nDesc = header.U32(60), offDesc = header.U32(64);
     const std::uint32_t extEnd = nDesc && offDesc >= 88 ? std::min(headerSize, offDesc) : headerSize;
-    if (extEnd >= 108 && header.I32(100) > 0 && header.I32(104) > 0) {
+    if ((mmW <= 0 || mmH <= 0) && extEnd >= 108 && header.I32(100) > 0 && header.I32(104) > 0) {
         mmW = header.I32(100) / 1000.0;
         mmH = header.I32(104) / 1000.0;
     }

@@ -76,6 +76,9 @@ FaceMapping MapFace(const QString& face) {
     // The dingbats, circled digits and arrows these fonts hold are all in DejaVu Sans.
     if (f == "wingdings") return {"DejaVu Sans", SymbolSet::Wingdings};
     if (f == "wingdings 2") return {"DejaVu Sans", SymbolSet::Wingdings2};
+    // Office's default faces have metric-compatible free twins: the text keeps its width and breaks.
+    if (f.startsWith("calibri")) return {"Carlito"};
+    if (f.startsWith("cambria") && !f.contains("math")) return {"Caladea"};
     if (f.contains("courier") || f.contains("mono") || f.contains("consolas") || f.contains("lucida console"))
         return {"Liberation Mono"};
     if (f.contains("times") || f.contains("roman") || (f.contains("serif") && !f.contains("sans")) ||

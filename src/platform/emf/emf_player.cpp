@@ -306,7 +306,10 @@ private:
         // Wider than the picture covers it all anyway; wider still only costs time.
         w = std::min(w, 2 * std::hypot(frameDev_.width(), frameDev_.height()) / scale_ + 1);
         QPen q(pn.color, w);
-        const bool hairline = pn.cosmetic || pn.width <= 0;
+        // A pen that comes out about one pixel wide is the one-pixel line it rounds to on the
+        // device's grid, not a slightly thinner band smeared over two rows.
+        const double outWidth = pn.width * scale_ * std::sqrt(std::abs(devBase_.determinant()));
+        const bool hairline = pn.cosmetic || pn.width <= 0 || (outWidth > 0.7 && outWidth <= 1.1);
         if (hairline) {
             // One pixel of the output whatever the scale, as the reference renderer draws
             // hairlines; a high-density display gets as many pixels as its ratio.

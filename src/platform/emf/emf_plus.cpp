@@ -151,9 +151,13 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
                 13, 25, 25, 19, 22, 31, 38, 50, 13,              // confetti, zigzag, wave, bricks, weave, plaid, divot
                 13, 13, 25, 50, 50, 44, 50, 50, 22, 50};         // dotted grid/diamond … solid diamond
             const double f = style >= 6 && style < 6 + int(std::size(percent)) ? percent[style - 6] / 100.0 : 0.5;
-            auto mix = [f](int a, int b) { return int(std::lround(a * f + b * (1 - f))); };
+            // Averaged as the pixels would be, weighted by their opacity: a pattern over a
+            // transparent background keeps its colour and only thins out.
+            const double af = fore.alphaF() * f, ab = back.alphaF() * (1 - f), a = af + ab;
+            if (a <= 0) return QBrush(Qt::NoBrush);
+            auto mix = [&](double x, double y) { return int(std::lround((x * af + y * ab) / a)); };
             return QBrush(QColor(mix(fore.red(), back.red()), mix(fore.green(), back.green()),
-                                 mix(fore.blue(), back.blue()), mix(fore.alpha(), back.alpha())));
+                                 mix(fore.blue(), back.blue()), int(std::lround(a * 255))));
         }
         case 2: {
             const std::uint32_t bflags = d.U32(at + 8);
@@ -173,6 +177,7 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
             const QColor center = Argb(d.U32(at + 16));
             const std::uint32_t n = d.U32(at + 28);
             QColor surround = n ? Argb(d.U32(at + 32)) : center;
+            if (QBrush b = PathGradient(d, at); b.style() != Qt::NoBrush) return b;
             return QBrush(QColor((center.red() + surround.red()) / 2, (center.green() + surround.green()) / 2,
                                  (center.blue() + surround.blue()) / 2, (center.alpha() + surround.alpha()) / 2));
         }
@@ -187,7 +192,12 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
                 o += 24;
             }
             QLinearGradient g(r.left(), r.top(), r.right(), r.top());
-            g.setSpread(QGradient::RepeatSpread);
+            // Tiles flipped along the gradient's own axis mirror it; other wrap modes repeat it.
+            const std::uint32_t wrap = d.U32(at + 12);
+            g.setSpread(wrap == 1 || wrap == 3 ? QGradient::ReflectSpread : QGradient::RepeatSpread);
+            // Colours blend channel by channel, alpha included, before any compositing: a
+            // half-transparent end stays its own hue instead of fading through black.
+            g.setInterpolationMode(QGradient::ComponentInterpolation);
             bool stops = false;
             if (bflags & 0x04) {
                 const std::uint32_t n = d.U32(o);
@@ -215,6 +225,80 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
         }
         default: return QBrush(Qt::gray);
     }
+}
+
+// A path gradient runs from the centre colour to the boundary's colours along every ray from
+// the centre. Seen from the centre, each boundary edge bounds a triangle in which the colour
+// depends only on the distance to that edge's line: a linear gradient across the triangle.
+// The triangles are painted once into a texture in world units.
+QBrush PlusPlayer::PathGradient(const RecordView& d, std::uint64_t at) {
+    const std::uint32_t bflags = d.U32(at + 8), n = d.U32(at + 28);
+    if (n == 0 || n > 4096 || !d.Has(at + 32, 4ull * n)) return QBrush(Qt::NoBrush);
+    const QColor centerColor = Argb(d.U32(at + 16));
+    const QPointF c(d.F32(at + 20), d.F32(at + 24));
+    std::vector<QColor> colors;
+    for (std::uint32_t i = 0; i < n; ++i) colors.push_back(Argb(d.U32(at + 32 + 4ull * i)));
+    std::uint64_t o = at + 32 + 4ull * n;
+    QPolygonF boundary;
+    if (bflags & 0x01) {
+        const QPainterPath path = ReadPath(d, o + 4);
+        for (const QPolygonF& poly : path.toSubpathPolygons())
+            if (poly.size() > boundary.size()) boundary = poly;
+        o += 4ull + d.U32(o);
+    } else {
+        const std::uint32_t count = d.U32(o);
+        if (count > kMaxCount || !d.Has(o + 4, 8ull * count)) return QBrush(Qt::NoBrush);
+        for (std::uint32_t i = 0; i < count; ++i) boundary << QPointF(d.F32(o + 4 + 8ull * i), d.F32(o + 8 + 8ull * i));
+        o += 4ull + 8ull * count;
+    }
+    if (boundary.size() > 1 && boundary.first() == boundary.last()) boundary.removeLast();
+    if (boundary.size() < 3 || !Ok(c.x()) || !Ok(c.y())) return QBrush(Qt::NoBrush);
+    for (const QPointF& pt : boundary)
+        if (!Ok(pt.x()) || !Ok(pt.y())) return QBrush(Qt::NoBrush);
+    QTransform xf;
+    if ((bflags & 0x02) && d.Has(o, 24)) xf = QTransform(d.F32(o), d.F32(o + 4), d.F32(o + 8), d.F32(o + 12), d.F32(o + 16), d.F32(o + 20));
+
+    QRectF box = boundary.boundingRect().united(QRectF(c, QSizeF(0, 0)));
+    if (box.width() <= 0 || box.height() <= 0) return QBrush(Qt::NoBrush);
+    // The colours change smoothly, so a modest texture stretched over the shape is enough.
+    const double k = 256 / std::max(box.width(), box.height());
+    QImage tex(std::max(1, int(std::ceil(box.width() * k))), std::max(1, int(std::ceil(box.height() * k))),
+               QImage::Format_ARGB32_Premultiplied);
+    tex.fill(Qt::transparent);
+    QPainter tp(&tex);
+    tp.setPen(Qt::NoPen);
+    tp.setTransform(QTransform::fromTranslate(-box.left(), -box.top()) * QTransform::fromScale(k, k));
+    // With fewer colours than points, the last colour goes on to the end.
+    auto colorAt = [&](int i) { return colors[std::min<std::size_t>(std::size_t(i), colors.size() - 1)]; };
+    const int m = int(boundary.size());
+    for (int i = 0; i < m; ++i) {
+        const QPointF a = boundary[i], b = boundary[(i + 1) % m], e = b - a;
+        const double len2 = QPointF::dotProduct(e, e);
+        if (len2 <= 0) continue;
+        const QPointF foot = a + e * (QPointF::dotProduct(c - a, e) / len2);
+        if (QLineF(c, foot).length() * k < 1e-3) continue;
+        // Along the edge the colour moves from one point's colour to the next: a few slices
+        // of the triangle, each with its own edge colour, follow it closely enough.
+        const QColor ca = colorAt(i), cb = colorAt((i + 1) % m);
+        const int slices = ca == cb ? 1 : 8;
+        for (int j = 0; j < slices; ++j) {
+            const double t = (j + 0.5) / slices;
+            auto lerp = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
+            QLinearGradient g(c, foot);
+            g.setInterpolationMode(QGradient::ComponentInterpolation);
+            g.setColorAt(0, centerColor);
+            g.setColorAt(1, QColor(lerp(ca.red(), cb.red()), lerp(ca.green(), cb.green()), lerp(ca.blue(), cb.blue()),
+                                   lerp(ca.alpha(), cb.alpha())));
+            tp.setBrush(g);
+            tp.drawPolygon(QPolygonF({c, a + e * (double(j) / slices), a + e * (double(j + 1) / slices)}));
+        }
+    }
+    tp.end();
+    QBrush brush(tex);
+    QTransform toWorld = QTransform::fromScale(1 / k, 1 / k) * QTransform::fromTranslate(box.left(), box.top());
+    if (xf.isInvertible()) toWorld *= xf;
+    brush.setTransform(toWorld);
+    return brush;
 }
 
 QPainterPath PlusPlayer::ReadPath(const RecordView& d, std::uint64_t at, std::uint64_t* end) {

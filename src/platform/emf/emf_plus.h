@@ -66,6 +66,7 @@ private:
     void Record(int type, int flags, const RecordView& d);
     void ParseObject(int id, int type, const RecordView& d);
     QBrush ReadBrush(const RecordView& d, std::uint64_t at);
+    QBrush PathGradient(const RecordView& d, std::uint64_t at);
     QPainterPath ReadPath(const RecordView& d, std::uint64_t at, std::uint64_t* end = nullptr);
     QPainterPath ReadRegion(const RecordView& d, std::uint64_t* at, int depth);
     QImage ReadImage(const RecordView& d, std::uint64_t at, std::shared_ptr<const EmfDocument>* metafile);
