@@ -158,8 +158,9 @@ private slots:
         const double good = double(std::count_if(scores.begin(), scores.end(), [](double r) { return r >= 0.9; })) / scores.size();
         qInfo("emf corpus: files %zu  median r %.3f  mean r %.3f  r>=0.9: %.0f%%  blank: %d", scores.size(),
               sorted[sorted.size() / 2], mean, 100 * good, blanks);
-        // Floors just under what the renderer reaches today (85 %, 0.938, no blank); the goal is
-        // 90 % of files at r >= 0.9.
+        // Floors just under what the renderer reaches today (225 of 256 files, 88 %; mean 0.949; no
+        // blank). The goal is 90 %; most files still under 0.9 are ones whose reference picture is
+        // wrong (docs/emf-references).
         QVERIFY2(good >= kMinShareGood, "too few files close to their reference");
         QVERIFY2(mean >= kMinMean, "mean correlation below its floor");
         QVERIFY2(blanks <= kMaxBlanks, "blank renderings where the reference is not");
@@ -196,8 +197,8 @@ private slots:
     }
 
 private:
-    static constexpr double kMinShareGood = 0.83;
-    static constexpr double kMinMean = 0.93;
+    static constexpr double kMinShareGood = 0.87;
+    static constexpr double kMinMean = 0.94;
     static constexpr int kMaxBlanks = 0;
 };
 
