@@ -72,8 +72,8 @@ public:
     }
     void NullPen() { Add(selectobject_set(U_NULL_PEN, eht_)); }
     void Rect(int l, int t, int r, int b) { Add(U_EMRRECTANGLE_set(rectl_set(point32_set(l, t), point32_set(r, b)))); }
-    void Font(int height, int escapement = 0) {
-        std::uint16_t* face = U_Utf8ToUtf16le("Arial", 0, nullptr);
+    void Font(int height, int escapement = 0, const char* faceName = "Arial") {
+        std::uint16_t* face = U_Utf8ToUtf16le(faceName, 0, nullptr);
         const U_LOGFONT lf = logfont_set(height, 0, escapement, escapement, U_FW_NORMAL, 0, 0, 0, U_ANSI_CHARSET, U_OUT_DEFAULT_PRECIS,
                                          U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY, U_DEFAULT_PITCH, face);
         free(face);
@@ -566,9 +566,22 @@ private slots:
         const auto wingdings = MapFace("WingDings");
         QCOMPARE(SymbolText(wingdings.symbols, QString::fromLatin1("\x6c\xfc\xfb\x81")), QString::fromUtf8("●✔✗①"));
         const auto wingdings2 = MapFace("Wingdings 2");
-        QCOMPARE(SymbolText(wingdings2.symbols, "P"), QString::fromUtf8("✓"));
+        QCOMPARE(SymbolText(wingdings2.symbols, "P P"), QString::fromUtf8("✓ ✓"));
         // A slot with no known picture is an empty box, never the letter it is stored as.
         QCOMPARE(SymbolText(wingdings2.symbols, "!"), QString::fromUtf8("▯"));
+        // A slot drawn outside the basic plane (the glasses, 0x24) takes no second advance: the
+        // bullet after it sits where the writer's spacing puts it.
+        Writer w;
+        w.Font(-20, 0, "Wingdings");
+        w.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+        w.Add(U_EMRSETBKMODE_set(U_TRANSPARENT));
+        w.Text(10, 50, "$l", {50, 12});
+        const QImage img = Render(w.Finish());
+        int first = -1;
+        for (int x = 40; x < 100 && first < 0; ++x)
+            for (int y = 0; y < 100 && first < 0; ++y)
+                if (qGray(img.pixel(x, y)) < 128) first = x;
+        QVERIFY2(first >= 59 && first <= 64, qPrintable(QString::number(first)));
         // Ordinary faces keep their text.
         const auto arial = MapFace("Arial");
         QCOMPARE(arial.family, QString("Liberation Sans"));

@@ -47,7 +47,7 @@ const char32_t kWingdings[224] = {
     0x2B02, 0x25AD, 0x25AB, 0x2717, 0x2714, 0x2612, 0x2611, 0x229E,
 };
 const char32_t kWingdings2[224] = {
-    0x0000, 0x0000, 0x0000, 0x0000, 0x270E, 0x2702, 0x2701, 0x0000, 0x260E, 0x0000, 0x0000, 0x0000,
+    0x0020, 0x0000, 0x0000, 0x0000, 0x270E, 0x2702, 0x2701, 0x0000, 0x260E, 0x0000, 0x0000, 0x0000,
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x261C, 0x261E, 0x261A, 0x261B, 0x261C, 0x261E,
     0x261A, 0x261B, 0x261D, 0x261F, 0x261D, 0x261F, 0x261D, 0x261F, 0x261D, 0x261F, 0x0000, 0x2717,
@@ -82,7 +82,7 @@ FaceMapping MapFace(const QString& face) {
     if (f.contains("courier") || f.contains("mono") || f.contains("consolas") || f.contains("lucida console"))
         return {"Liberation Mono"};
     if (f.contains("times") || f.contains("roman") || (f.contains("serif") && !f.contains("sans")) ||
-        f.contains("georgia") || f.contains("cambria") || f.contains("garamond") || f.contains("book"))
+        f.contains("georgia") || f.contains("cambria") || f.contains("garamond") || f.startsWith("book antiqua") || f.startsWith("bookman"))
         return {"Liberation Serif"};
     return {"Liberation Sans"};
 }
@@ -110,8 +110,8 @@ QString SymbolText(SymbolSet set, const QString& text) {
         }
         char32_t v = table[u - 0x20];
         // A picture slot with no Unicode twin shows as an empty box rather than as a letter that
-        // would say something else; the Symbol font's few empty slots keep their character.
-        if (v == 0) v = set == SymbolSet::Symbol ? char32_t(u) : U'\u25AF';
+        // would say something else.
+        if (v == 0) v = U'\u25AF';
         out.append(QString::fromUcs4(&v, 1));
     }
     return out;

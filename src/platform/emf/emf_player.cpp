@@ -691,8 +691,8 @@ private:
         DrawText(ref, text, glyphs, dx, dy, options, rcl);
     }
 
-    void DrawText(QPointF ref, QString text, const std::vector<quint32>& glyphs, const std::vector<double>& dx,
-                  const std::vector<double>& dy, std::uint32_t options, const QRectF& rcl) {
+    void DrawText(QPointF ref, QString text, const std::vector<quint32>& glyphs, std::vector<double> dx,
+                  std::vector<double> dy, std::uint32_t options, const QRectF& rcl) {
         if (inPath_ || Nop()) return;
         const Font& f = *dc_.font;
         const QTransform& t = T();
@@ -701,7 +701,23 @@ private:
             p_.fillRect(rcl, dc_.bkColor);
         }
         if (text.isEmpty()) return;
-        text = SymbolText(f.symbols, text);
+        if (f.symbols != SymbolSet::None && glyphs.empty()) {
+            // A slot whose picture lies outside the basic plane takes two code units; the second
+            // one advances nothing, so the spacing of the following slots stays theirs.
+            QString mapped;
+            std::vector<double> mdx, mdy;
+            for (int i = 0; i < text.size(); ++i) {
+                const QString one = SymbolText(f.symbols, QString(text[i]));
+                mapped += one;
+                for (int k = 0; k < one.size(); ++k) {
+                    if (std::size_t(i) < dx.size()) mdx.push_back(k == 0 ? dx[i] : 0);
+                    if (std::size_t(i) < dy.size()) mdy.push_back(k == 0 ? dy[i] : 0);
+                }
+            }
+            text = mapped;
+            if (!dx.empty()) dx = std::move(mdx);
+            if (!dy.empty()) dy = std::move(mdy);
+        }
         const bool updateCp = dc_.textAlign & U_TA_UPDATECP;
         if (updateCp) ref = dc_.cur;
 

@@ -19,6 +19,14 @@ constexpr std::uint32_t kMaxObjectBytes = 64u * 1024 * 1024;
 QColor Argb(std::uint32_t v) { return QColor::fromRgba(v); }
 bool Ok(double v) { return std::isfinite(v) && std::abs(v) < 1e9; }
 
+// A matrix stored in a record; one holding a value out of range reads as the identity.
+QTransform MatrixAt(const RecordView& d, std::uint64_t at) {
+    double v[6];
+    for (int i = 0; i < 6; ++i)
+        if (!Ok(v[i] = d.F32(at + 4ull * i))) return {};
+    return QTransform(v[0], v[1], v[2], v[3], v[4], v[5]);
+}
+
 // Catmull-Rom style cardinal spline through the points, as Bézier segments.
 QPainterPath Cardinal(const std::vector<QPointF>& pts, double tension, bool closed) {
     QPainterPath path;
@@ -164,7 +172,7 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
             std::uint64_t o = at + 16;
             QTransform xf;
             if (bflags & 0x02) {
-                xf = QTransform(d.F32(o), d.F32(o + 4), d.F32(o + 8), d.F32(o + 12), d.F32(o + 16), d.F32(o + 20));
+                xf = MatrixAt(d, o);
                 o += 24;
             }
             QImage img = ReadImage(d, o, nullptr);
@@ -188,7 +196,7 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
             std::uint64_t o = at + 48;
             QTransform xf;
             if (bflags & 0x02) {
-                xf = QTransform(d.F32(o), d.F32(o + 4), d.F32(o + 8), d.F32(o + 12), d.F32(o + 16), d.F32(o + 20));
+                xf = MatrixAt(d, o);
                 o += 24;
             }
             QLinearGradient g(r.left(), r.top(), r.right(), r.top());
@@ -255,8 +263,17 @@ QBrush PlusPlayer::PathGradient(const RecordView& d, std::uint64_t at) {
     if (boundary.size() < 3 || !Ok(c.x()) || !Ok(c.y())) return QBrush(Qt::NoBrush);
     for (const QPointF& pt : boundary)
         if (!Ok(pt.x()) || !Ok(pt.y())) return QBrush(Qt::NoBrush);
+    if (boundary.size() > 4096) {
+        // Painting one triangle per edge of so long a boundary would cost seconds; from afar the
+        // brush reads as the blend of its centre and edge colours.
+        double sum[4] = {0, 0, 0, 0};
+        for (const QColor& col : colors) sum[0] += col.red(), sum[1] += col.green(), sum[2] += col.blue(), sum[3] += col.alpha();
+        auto half = [&](int centre, double edges) { return int(std::lround((centre + edges / colors.size()) / 2)); };
+        return QBrush(QColor(half(centerColor.red(), sum[0]), half(centerColor.green(), sum[1]),
+                             half(centerColor.blue(), sum[2]), half(centerColor.alpha(), sum[3])));
+    }
     QTransform xf;
-    if ((bflags & 0x02) && d.Has(o, 24)) xf = QTransform(d.F32(o), d.F32(o + 4), d.F32(o + 8), d.F32(o + 12), d.F32(o + 16), d.F32(o + 20));
+    if ((bflags & 0x02) && d.Has(o, 24)) xf = MatrixAt(d, o);
 
     QRectF box = boundary.boundingRect().united(QRectF(c, QSizeF(0, 0)));
     if (box.width() <= 0 || box.height() <= 0) return QBrush(Qt::NoBrush);
@@ -654,7 +671,7 @@ void PlusPlayer::DrawDriverString(const RecordView& d, int flags) {
     QTransform local;
     if (hasMatrix && d.Has(posAt + 8ull * count, 24)) {
         const std::uint64_t m = posAt + 8ull * count;
-        local = QTransform(d.F32(m), d.F32(m + 4), d.F32(m + 8), d.F32(m + 12), d.F32(m + 16), d.F32(m + 20));
+        local = MatrixAt(d, m);
         if (!local.isInvertible()) local = QTransform();
     }
     const QTransform w2d = WorldToDevice();
