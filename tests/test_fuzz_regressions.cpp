@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
+#include <sys/resource.h>
 
 namespace {
 
@@ -45,6 +46,11 @@ private slots:
                 canvas.fill(Qt::white);
                 QPainter painter(&canvas);
                 picture.Draw(painter, QRectF(0, 0, 96, 72));
+                // Some inputs once made the painter allocate gigabytes (glyph images under a
+                // stretched transform): the whole replay must stay small.
+                rusage usage{};
+                getrusage(RUSAGE_SELF, &usage);
+                QVERIFY2(usage.ru_maxrss < 512 * 1024, qPrintable(f));  // kilobytes
             } catch (const platform::FileError& e) {
                 QVERIFY2(!e.reason.isEmpty(), qPrintable(f));
             }

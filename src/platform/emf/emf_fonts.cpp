@@ -1,5 +1,11 @@
 #include "platform/emf/emf_fonts.h"
 
+#include <QGlyphRun>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
+#include <cmath>
+
 namespace platform::emf {
 namespace {
 
@@ -115,6 +121,40 @@ QString SymbolText(SymbolSet set, const QString& text) {
         out.append(QString::fromUcs4(&v, 1));
     }
     return out;
+}
+
+bool GlyphsTooLargeForCache(const QPainter& p) {
+    const QTransform t = p.combinedTransform();
+    const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const double axis = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    const double size = axis * std::max(1, p.font().pixelSize()) * dpr;
+    return !std::isfinite(size) || size > 256;
+}
+
+void DrawGlyphs(QPainter& p, const QGlyphRun& run) {
+    const QRawFont raw = run.rawFont();
+    const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const QTransform t = p.combinedTransform();
+    const double axis = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22())) * raw.pixelSize() * dpr;
+    if (std::isfinite(axis) && axis <= 256) {
+        p.drawGlyphRun(QPointF(0, 0), run);
+        return;
+    }
+    const QVector<quint32> ids = run.glyphIndexes();
+    const QVector<QPointF> pos = run.positions();
+    QPainterPath path;
+    for (int i = 0; i < ids.size() && i < pos.size(); ++i) path.addPath(raw.pathForGlyph(ids[i]).translated(pos[i]));
+    p.fillPath(path, p.pen().brush());
+}
+
+void DrawTextAt(QPainter& p, const QPointF& at, const QString& text) {
+    if (!GlyphsTooLargeForCache(p)) {
+        p.drawText(at, text);
+        return;
+    }
+    QPainterPath path;
+    path.addText(at, p.font(), text);
+    p.fillPath(path, p.pen().brush());
 }
 
 }  // namespace platform::emf

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+class QGlyphRun;
+class QPainter;
+class QPointF;
+
 namespace platform::emf {
 
 // Picture fonts put their symbols in the letter slots; their text is only right once each
@@ -22,5 +26,12 @@ char32_t WriterGlyphChar(const QString& face, quint32 glyph);
 
 // Text written in a picture font, as the Unicode characters its slots show; other text as is.
 QString SymbolText(SymbolSet set, const QString& text);
+
+// Text through the painter, except that glyphs which would come out hundreds of pixels along
+// either side are filled as outlines: the painter's glyph cache sizes its image by the glyph's
+// area, which a stretched transform keeps small while one side grows immense.
+void DrawGlyphs(QPainter& p, const QGlyphRun& run);
+void DrawTextAt(QPainter& p, const QPointF& at, const QString& text);
+bool GlyphsTooLargeForCache(const QPainter& p);
 
 }  // namespace platform::emf

@@ -816,7 +816,7 @@ private:
             run.setPositions(gp);
             run.setUnderline(f.underline);
             run.setStrikeOut(f.strike);
-            p_.drawGlyphRun(QPointF(0, 0), run);
+            DrawGlyphs(p_, run);
         } else if (haveDx) {
             // One character (or surrogate pair) at a time at its given place; the raw font path is
             // faster when the face has every glyph.
@@ -831,18 +831,18 @@ private:
                 run.setRawFont(raw);
                 run.setGlyphIndexes(ids);
                 run.setPositions(gp);
-                p_.drawGlyphRun(QPointF(0, 0), run);
+                DrawGlyphs(p_, run);
             } else {
                 for (int i = 0; i < text.size(); ++i) {
                     int n = 1;
                     if (text[i].isHighSurrogate() && i + 1 < text.size()) n = 2;
                     const QString s = text.mid(i, n);
-                    if (s != " ") p_.drawText(QPointF(bx + pos[i].x() / k, by + pos[i].y() / k), s);
+                    if (s != " ") DrawTextAt(p_, QPointF(bx + pos[i].x() / k, by + pos[i].y() / k), s);
                     i += n - 1;
                 }
             }
         } else {
-            p_.drawText(QPointF(bx, by), text);
+            DrawTextAt(p_, QPointF(bx, by), text);
         }
         if (options & U_ETO_CLIPPED && !rcl.isEmpty()) p_.restore();
         if (updateCp) {

@@ -657,6 +657,11 @@ void PlusPlayer::DrawString(const RecordView& d, int flags) {
     // A small lead as the writer adds on each side of the string.
     if (alignH == 0 && r.width() > 0) r.adjust(px / 6.0, 0, 0, 0);
     else if (alignH == 0) r.translate(px / 6.0, 0);
+    if (GlyphsTooLargeForCache(p_)) {
+        // Immense or stretched text: one line of outlines from the layout's corner.
+        DrawTextAt(p_, r.topLeft() + QPointF(0, QFontMetricsF(f).ascent()), text);
+        return;
+    }
     p_.drawText(r, qflags, text);
 }
 
@@ -711,7 +716,7 @@ void PlusPlayer::DrawDriverString(const RecordView& d, int flags) {
     run.setPositions(pos);
     p_.setTransform(QTransform::fromScale(k, k) * full);
     p_.setPen(QPen(brush, 0));
-    p_.drawGlyphRun(QPointF(0, 0), run);
+    DrawGlyphs(p_, run);
 }
 
 void PlusPlayer::Record(int type, int flags, const RecordView& d) {
