@@ -123,20 +123,31 @@ QString SymbolText(SymbolSet set, const QString& text) {
     return out;
 }
 
-bool GlyphsTooLargeForCache(const QPainter& p) {
+quint32 FirstGlyph(const QRawFont& raw, const QString& text) {
+    const QVector<quint32> ids = raw.glyphIndexesForString(text);
+    return ids.isEmpty() ? 0 : ids.front();
+}
+
+double DevicePixelRatio(const QPainter& p) { return p.device() ? p.device()->devicePixelRatioF() : 1.0; }
+
+namespace {
+
+// Whether glyphs of that size, under the painter's transform, span more than a few hundred
+// output pixels along either side.
+bool TooLargeForCache(const QPainter& p, double pixelSize) {
     const QTransform t = p.combinedTransform();
-    const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     const double axis = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
-    const double size = axis * std::max(1, p.font().pixelSize()) * dpr;
+    const double size = axis * std::max(1.0, pixelSize) * DevicePixelRatio(p);
     return !std::isfinite(size) || size > 256;
 }
 
+}  // namespace
+
+bool GlyphsTooLargeForCache(const QPainter& p) { return TooLargeForCache(p, p.font().pixelSize()); }
+
 void DrawGlyphs(QPainter& p, const QGlyphRun& run) {
     const QRawFont raw = run.rawFont();
-    const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    const QTransform t = p.combinedTransform();
-    const double axis = std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22())) * raw.pixelSize() * dpr;
-    if (std::isfinite(axis) && axis <= 256) {
+    if (!TooLargeForCache(p, raw.pixelSize())) {
         p.drawGlyphRun(QPointF(0, 0), run);
         return;
     }

@@ -4,6 +4,7 @@
 
 class QGlyphRun;
 class QPainter;
+class QRawFont;
 class QPointF;
 
 namespace platform::emf {
@@ -27,11 +28,18 @@ char32_t WriterGlyphChar(const QString& face, quint32 glyph);
 // Text written in a picture font, as the Unicode characters its slots show; other text as is.
 QString SymbolText(SymbolSet set, const QString& text);
 
+// The face's glyph for the first character of the text; 0 when it has none.
+quint32 FirstGlyph(const QRawFont& raw, const QString& text);
+
 // Text through the painter, except that glyphs which would come out hundreds of pixels along
 // either side are filled as outlines: the painter's glyph cache sizes its image by the glyph's
 // area, which a stretched transform keeps small while one side grows immense.
 void DrawGlyphs(QPainter& p, const QGlyphRun& run);
 void DrawTextAt(QPainter& p, const QPointF& at, const QString& text);
 bool GlyphsTooLargeForCache(const QPainter& p);
+
+// Output pixels per painter pixel: a one-pixel line or glyph threshold on a high-density display
+// counts in the display's own pixels.
+double DevicePixelRatio(const QPainter& p);
 
 }  // namespace platform::emf

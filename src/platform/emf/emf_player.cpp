@@ -314,7 +314,7 @@ private:
             // One pixel of the output whatever the scale, as the reference renderer draws
             // hairlines; a high-density display gets as many pixels as its ratio.
             q.setCosmetic(true);
-            q.setWidthF(p_.device() ? p_.device()->devicePixelRatioF() : 1.0);
+            q.setWidthF(DevicePixelRatio(p_));
         }
         switch (pn.style & U_PS_ENDCAP_MASK) {
             case U_PS_ENDCAP_SQUARE: q.setCapStyle(Qt::SquareCap); break;
@@ -478,7 +478,7 @@ private:
                 // draws it one pixel wide.
                 if (RopReadsDest() && !pen.isCosmetic() && pen.widthF() * scale_ < 1) {
                     pen.setCosmetic(true);
-                    pen.setWidthF(p_.device() ? p_.device()->devicePixelRatioF() : 1.0);
+                    pen.setWidthF(DevicePixelRatio(p_));
                 }
                 // Hairlines through pixel centres, as the reference renderer snaps them, so a
                 // line on whole coordinates is one crisp pixel rather than two grey ones.
@@ -795,8 +795,7 @@ private:
             for (quint32& id : ids) {
                 const char32_t c = WriterGlyphChar(f.face, id);
                 if (c == 0) continue;
-                const QVector<quint32> mine = raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
-                if (!mine.isEmpty() && mine[0] != 0) id = mine[0];
+                if (const quint32 mine = FirstGlyph(raw, QString::fromUcs4(&c, 1))) id = mine;
             }
             QVector<QPointF> gp;
             if (haveDx) {

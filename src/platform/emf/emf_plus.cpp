@@ -551,7 +551,7 @@ QPen PlusPlayer::PenFor(std::uint32_t penId) {
     if (po.width <= 0) {
         // A zero width is a hairline: one output pixel whatever the scale.
         pen.setCosmetic(true);
-        pen.setWidthF(p_.device() ? p_.device()->devicePixelRatioF() : 1.0);
+        pen.setWidthF(DevicePixelRatio(p_));
         return pen;
     }
     // Width in world units; never thinner than one device pixel.
@@ -694,10 +694,7 @@ void PlusPlayer::DrawDriverString(const RecordView& d, int flags) {
     for (std::uint32_t i = 0; i < count; ++i) text.append(QChar(d.U16(16 + 2ull * i)));
     if (options & 1 && font.symbols != SymbolSet::None) {
         // One glyph per slot, even where the slot's picture lies outside the basic plane.
-        for (QChar c : text) {
-            const QVector<quint32> g = raw.glyphIndexesForString(SymbolText(font.symbols, QString(c)));
-            ids.push_back(g.isEmpty() ? 0 : g.front());
-        }
+        for (QChar c : text) ids.push_back(FirstGlyph(raw, SymbolText(font.symbols, QString(c))));
     } else if (options & 1) ids = raw.glyphIndexesForString(text);
     else
         for (std::uint32_t i = 0; i < count; ++i) ids.push_back(d.U16(16 + 2ull * i));
