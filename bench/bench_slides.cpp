@@ -45,9 +45,6 @@ QImage Render(const platform::Picture& picture, QSizeF logical, qreal dpr, QColo
     img.setDevicePixelRatio(dpr);
     img.fill(back);
     QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
     picture.Draw(p, QRectF(QPointF(0, 0), logical));
     return img;
 }

@@ -120,10 +120,7 @@ protected:
             cache_ = QPixmap(visible.size() * dpr);
             cache_.setDevicePixelRatio(dpr);
             cache_.fill(back);
-            QPainter p(&cache_);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setRenderHint(QPainter::TextAntialiasing);
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            QPainter p(&cache_);  // the slide sets its own render hints
             p.translate(-visible.topLeft());
             p.setClipRect(visible);
             picture.Draw(p, QRectF(QPointF(0, 0), size));
