@@ -475,6 +475,28 @@ private slots:
         QVERIFY(qRed(side) < 40 && qGreen(side) > 90 && qBlue(side) > 90);
     }
 
+    // An EMF+ string starts its format's lead after the layout point: a sixth of an em by default,
+    // nothing for a typographic format.
+    void plusStringStartsAfterItsFormatsLead() {
+        const auto firstInk = [](float lead) {
+            Writer w;
+            using P = PlusComment;
+            const QByteArray font = P::Data({0xDBC01002, P::F(30), 2, 0, 0, 5, 0x00720041, 0x00610069, 0x006C});  // "Arial"
+            const QByteArray format = P::Data({0xDBC01002, 0, 0, 0, 0, 0, 0, 0, 0, P::F(lead), P::F(0), P::F(1), 0, 0, 0});
+            w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
+                      .Record(0x4030, 2, P::Data({P::F(1)}))
+                      .Record(0x4008, 0x0600, font)
+                      .Record(0x4008, 0x0701, format)
+                      .Record(0x401C, 0x8000, P::Data({0xFF000000, 1, 1, P::F(20), P::F(30), P::F(0), P::F(0), 0x0049}))  // "I"
+                      .Record(0x4002, 0)
+                      .Make());
+            return DarkColumns(Render(w.Finish())).first;
+        };
+        const int typographic = firstInk(0), generic = firstInk(1.0f / 6);
+        QVERIFY2(typographic >= 20 && typographic <= 24, qPrintable(QString::number(typographic)));
+        QVERIFY2(generic - typographic >= 4 && generic - typographic <= 6, qPrintable(QString::number(generic - typographic)));
+    }
+
     // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
     void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
         Writer w;

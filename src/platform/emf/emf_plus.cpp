@@ -529,6 +529,8 @@ void PlusPlayer::ParseObject(int id, int type, const RecordView& d) {
             o.formatFlags = d.U32(4);
             o.alignH = int(d.U32(12));
             o.alignV = int(d.U32(16));
+            // Typographic formats carry no lead; a value beyond reason is read as the default.
+            if (const double lead = d.F32(36); d.Has(36, 4) && Ok(lead) && lead >= 0 && lead <= 10) o.leading = lead;
             break;
         default: break;
     }
@@ -627,8 +629,10 @@ void PlusPlayer::DrawString(const RecordView& d, int flags) {
     text = SymbolText(font.symbols, text);
     int alignH = 0, alignV = 0;
     std::uint32_t fflags = 0;
+    double leading = Object().leading;
     if (auto sf = objects_.find(int(formatId & 0xff)); sf != objects_.end() && sf->second.type == 7)
-        alignH = sf->second.alignH, alignV = sf->second.alignV, fflags = sf->second.formatFlags;
+        alignH = sf->second.alignH, alignV = sf->second.alignV, fflags = sf->second.formatFlags,
+        leading = sf->second.leading;
 
     const QTransform w2d = WorldToDevice();
     const double scale = std::sqrt(std::abs(w2d.determinant()));
@@ -654,9 +658,9 @@ void PlusPlayer::DrawString(const RecordView& d, int flags) {
     } else if (!noWrap) {
         qflags |= Qt::TextWordWrap;
     }
-    // A small lead as the writer adds on each side of the string.
-    if (alignH == 0 && r.width() > 0) r.adjust(px / 6.0, 0, 0, 0);
-    else if (alignH == 0) r.translate(px / 6.0, 0);
+    // The format's lead before a left-aligned string.
+    if (alignH == 0 && r.width() > 0) r.adjust(px * leading, 0, 0, 0);
+    else if (alignH == 0) r.translate(px * leading, 0);
     if (GlyphsTooLargeForCache(p_)) {
         // Immense or stretched text: one line of outlines from the layout's corner.
         DrawTextAt(p_, r.topLeft() + QPointF(0, QFontMetricsF(f).ascent()), text);

@@ -56,6 +56,7 @@ private:
         int fontUnit = 3;
         int alignH = 0, alignV = 0;
         std::uint32_t formatFlags = 0;
+        double leading = 1.0 / 6;  // in ems; a string drawn without a format gets the default lead
     };
     struct State {
         QTransform world;
