@@ -13,6 +13,7 @@
 #include <QtMath>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform::emf {
@@ -394,22 +395,27 @@ private:
     bool Nop() const { return dc_.rop2 == U_R2_NOP; }
     // Mixes that read the destination. Qt applies them to every pixel a shape touches whatever its
     // coverage, so they are drawn without antialiasing, as GDI draws every line anyway.
-    bool RopReadsDest() const {
+    // The binary mixes of pen or brush (P) with the destination (D); black, white, the inverted pen
+    // and the pen itself need no destination and are drawn as plain colours.
+    std::optional<QPainter::CompositionMode> RopMode() const {
         switch (dc_.rop2) {
-            case U_R2_NOT: case U_R2_XORPEN: case U_R2_MASKPEN: case U_R2_MERGEPEN: return true;
-            default: return false;
+            case U_R2_NOTMERGEPEN: return QPainter::RasterOp_NotSourceAndNotDestination;  // ~(D | P)
+            case U_R2_MASKNOTPEN: return QPainter::RasterOp_NotSourceAndDestination;      // D & ~P
+            case U_R2_MASKPENNOT: return QPainter::RasterOp_SourceAndNotDestination;      // P & ~D
+            case U_R2_NOT: return QPainter::RasterOp_NotDestination;
+            case U_R2_XORPEN: return QPainter::RasterOp_SourceXorDestination;
+            case U_R2_NOTMASKPEN: return QPainter::RasterOp_NotSourceOrNotDestination;    // ~(D & P)
+            case U_R2_MASKPEN: return QPainter::RasterOp_SourceAndDestination;
+            case U_R2_NOTXORPEN: return QPainter::RasterOp_NotSourceXorDestination;       // ~(D ^ P)
+            case U_R2_MERGENOTPEN: return QPainter::RasterOp_NotSourceOrDestination;      // D | ~P
+            case U_R2_MERGEPENNOT: return QPainter::RasterOp_SourceOrNotDestination;      // P | ~D
+            case U_R2_MERGEPEN: return QPainter::RasterOp_SourceOrDestination;
+            default: return std::nullopt;
         }
     }
+    bool RopReadsDest() const { return RopMode().has_value(); }
     void SetRop2() {
-        QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-        switch (dc_.rop2) {
-            case U_R2_NOT: mode = QPainter::RasterOp_NotDestination; break;
-            case U_R2_XORPEN: mode = QPainter::RasterOp_SourceXorDestination; break;
-            case U_R2_MASKPEN: mode = QPainter::RasterOp_SourceAndDestination; break;
-            case U_R2_MERGEPEN: mode = QPainter::RasterOp_SourceOrDestination; break;
-            default: break;
-        }
-        p_.setCompositionMode(mode);
+        p_.setCompositionMode(RopMode().value_or(QPainter::CompositionMode_SourceOver));
         p_.setRenderHint(QPainter::Antialiasing, !RopReadsDest());
     }
     void ResetRop2() {
