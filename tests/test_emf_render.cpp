@@ -516,6 +516,23 @@ private slots:
         QVERIFY(Near(img.pixel(25, 50), Qt::white));
     }
 
+    // Opaque text boxes cover whole pixels: two that meet between pixels leave no lighter seam.
+    void opaqueTextBoxesMeetWithoutSeam() {
+        Writer w;
+        w.Font(-10);
+        w.Add(U_EMRSETBKCOLOR_set(colorref_set(0, 0, 0)));
+        for (int left : {0, 50}) {
+            std::uint16_t space = ' ';
+            std::uint32_t dx = 5;
+            const U_RECTL box = rectl_set(point32_set(left, 0), point32_set(left + 50, 100));
+            char* text = emrtext_set(point32_set(left, 0), 1, 2, &space, U_ETO_OPAQUE, box, &dx);
+            w.Add(U_EMREXTTEXTOUTW_set(box, U_GM_COMPATIBLE, 1, 1, reinterpret_cast<PU_EMRTEXT>(text)));
+            free(text);
+        }
+        const QImage img = Render(w.Finish(), 73);  // the boxes meet at x = 36.5
+        for (int x = 30; x < 43; ++x) QVERIFY2(qGray(img.pixel(x, 40)) < 8, qPrintable(QString::number(x)));
+    }
+
     void arialGlyphIndicesDrawTheLettersTheyStandFor() {
         // Office charts store right-to-left text as Arial glyph numbers in visual order; the stand-in
         // face numbers its Hebrew letters elsewhere, its Latin ones the same.

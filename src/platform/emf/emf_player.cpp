@@ -704,7 +704,21 @@ private:
         const QTransform& t = T();
         if (options & U_ETO_OPAQUE && !rcl.isEmpty()) {
             UseLogical();
-            p_.fillRect(rcl, dc_.bkColor);
+            const QTransform m = p_.transform();
+            if (m.type() <= QTransform::TxScale) {
+                // The box covers whole pixels, so the boxes of neighbouring cells meet without a seam.
+                const double r = DevicePixelRatio(p_);
+                const QRectF box = m.mapRect(rcl);
+                auto snap = [r](double v) { return std::round(v * r) / r; };
+                p_.save();
+                p_.resetTransform();
+                p_.setRenderHint(QPainter::Antialiasing, false);
+                p_.fillRect(QRectF(QPointF(snap(box.left()), snap(box.top())), QPointF(snap(box.right()), snap(box.bottom()))),
+                            dc_.bkColor);
+                p_.restore();
+            } else {
+                p_.fillRect(rcl, dc_.bkColor);
+            }
         }
         if (text.isEmpty()) return;
         if (f.symbols != SymbolSet::None && glyphs.empty()) {
