@@ -554,6 +554,25 @@ private slots:
         QVERIFY(DarkRows(hebrew).second > 0);
         QCOMPARE(draw({0x2B9, 0x2AC, 0x2A0}, U_ETO_GLYPH_INDEX), hebrew);
         QCOMPARE(draw({36, 68}, U_ETO_GLYPH_INDEX), draw({'A', 'a'}, U_ETO_NONE));
+
+        // The same numbers in an EMF+ driver string.
+        const auto drawPlus = [](const std::vector<std::uint16_t>& units, std::uint32_t options) {
+            Writer w;
+            using P = PlusComment;
+            QByteArray rec = P::Data({0xFF000000, options, 0, std::uint32_t(units.size())});
+            for (std::uint16_t u : units) rec.append(reinterpret_cast<const char*>(&u), 2);
+            for (std::size_t i = 0; i < units.size(); ++i) rec += P::Data({P::F(10 + 25.0f * i), P::F(60)});
+            w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
+                      .Record(0x4030, 2, P::Data({P::F(1)}))
+                      .Record(0x4008, 0x0600, P::Data({0xDBC01002, P::F(30), 2, 0, 0, 5, 0x00720041, 0x00610069, 0x006C}))
+                      .Record(0x4036, 0x8000, rec)
+                      .Record(0x4002, 0)
+                      .Make());
+            return Render(w.Finish());
+        };
+        const QImage plusHebrew = drawPlus({0x05E9, 0x05DC, 0x05D0}, 1);
+        QVERIFY(DarkRows(plusHebrew).second > 0);
+        QCOMPARE(drawPlus({0x2B9, 0x2AC, 0x2A0}, 0), plusHebrew);
     }
 
     void bitmapFormatsDecode() {

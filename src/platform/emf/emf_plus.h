@@ -51,6 +51,7 @@ private:
         QImage image;
         std::shared_ptr<const EmfDocument> metafile;
         QFont font;
+        QString face;  // as the writer named it, for its glyph numbers
         SymbolSet symbols = SymbolSet::None;
         double emSize = 12;
         int fontUnit = 3;
