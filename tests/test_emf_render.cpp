@@ -446,6 +446,24 @@ private slots:
         QVERIFY2(gaps >= 5, qPrintable(QString::number(gaps)));
     }
 
+    // An EMF+ open curve draws only the segments its offset and count pick out of its points.
+    void emfPlusCurveDrawsOnlyItsChosenSegments() {
+        Writer w;
+        using P = PlusComment;
+        const QByteArray pen = P::Data({0xDBC01002, 0, 0, 0, P::F(4), 0xDBC01002, 0, 0xFF000000});
+        // Tension 0, from point 1, one segment, of three points on a row.
+        w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
+                  .Record(0x4030, 2, P::Data({P::F(1)}))
+                  .Record(0x4008, 0x0200, pen)
+                  .Record(0x4018, 0, P::Data({P::F(0), 1, 1, 3, P::F(10), P::F(50), P::F(50), P::F(50), P::F(90),
+                                              P::F(50)}))
+                  .Record(0x4002, 0)
+                  .Make());
+        const QImage img = Render(w.Finish());
+        QVERIFY(Near(img.pixel(30, 50), Qt::white));
+        QVERIFY(Near(img.pixel(70, 50), Qt::black));
+    }
+
     // EMF+ gradients blend colour and opacity channel by channel (a half-transparent red end stays
     // red, it does not darken towards black), and a path gradient runs from its centre colour out
     // to the colours of the boundary's points.

@@ -27,8 +27,10 @@ QTransform MatrixAt(const RecordView& d, std::uint64_t at) {
     return QTransform(v[0], v[1], v[2], v[3], v[4], v[5]);
 }
 
-// Catmull-Rom style cardinal spline through the points, as Bézier segments.
-QPainterPath Cardinal(const std::vector<QPointF>& pts, double tension, bool closed) {
+// Catmull-Rom style cardinal spline through the points, as Bézier segments. An open curve may
+// draw only `segments` segments from point `first`; the points around them still bend its ends.
+QPainterPath Cardinal(const std::vector<QPointF>& pts, double tension, bool closed, int first = 0,
+                      int segments = -1) {
     QPainterPath path;
     const int n = int(pts.size());
     if (n < 2) return path;
@@ -37,9 +39,10 @@ QPainterPath Cardinal(const std::vector<QPointF>& pts, double tension, bool clos
         return pts[std::clamp(i, 0, n - 1)];
     };
     const double t = tension / 3;
-    path.moveTo(pts[0]);
-    const int segments = closed ? n : n - 1;
-    for (int i = 0; i < segments; ++i) {
+    if (closed || segments < 0) first = 0, segments = closed ? n : n - 1;
+    if (first < 0 || segments < 1 || first + segments > n - 1 + (closed ? 1 : 0)) return path;
+    path.moveTo(pts[first]);
+    for (int i = first; i < first + segments; ++i) {
         const QPointF p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
         path.cubicTo(p1 + (p2 - p0) * t, p2 - (p3 - p1) * t, p2);
     }
@@ -858,8 +861,11 @@ void PlusPlayer::Record(int type, int flags, const RecordView& d) {
         }
         case 0x4018: {
             const double tension = d.F32(0);
+            // Offset and segment count pick the part drawn, as GDI+ does; out of range draws nothing.
             const std::vector<QPointF> pts = Points(d, 16, d.U32(12), flags);
-            StrokePath(Cardinal(pts, Ok(tension) ? tension : 0.5, false), PenFor(id));
+            const std::uint32_t first = d.U32(4), segments = d.U32(8);
+            if (first >= pts.size() || segments >= pts.size()) break;
+            StrokePath(Cardinal(pts, Ok(tension) ? tension : 0.5, false, int(first), int(segments)), PenFor(id));
             break;
         }
         case 0x4019: {
