@@ -302,17 +302,22 @@ private slots:
         QCOMPARE(greys(Render(data, 100, 2)), 0);
     }
 
-    void worldTransformScalesAndClipExcludes() {
+    void worldTransformScalesShapesClipsAndRegions() {
         Writer w;
         w.Add(U_EMRSETWORLDTRANSFORM_set(xform_set(0.5f, 0, 0, 0.5f, 0, 0)));
         w.Add(U_EMREXCLUDECLIPRECT_set(rectl_set(point32_set(40, 40), point32_set(60, 60))));  // device 20..30
         w.NullPen();
         w.Brush(colorref3_set(255, 0, 0));
         w.Rect(0, 0, 100, 100);
+        U_RECTL box = rectl_set(point32_set(140, 20), point32_set(180, 60));
+        PU_RGNDATA region = rgndata_set(rgndataheader_set(1, box), &box);
+        w.Add(U_EMRFILLRGN_set(box, w.Brush(colorref3_set(0, 0, 255)), region));
+        free(region);
         const QImage img = Render(w.Finish());
         QVERIFY(Near(img.pixel(10, 10), Qt::red));
         QVERIFY(Near(img.pixel(25, 25), Qt::white));  // excluded
         QVERIFY(Near(img.pixel(75, 75), Qt::white));  // beyond the halved rectangle
+        QVERIFY(Near(img.pixel(80, 20), Qt::blue));   // a painted region is logical, halved too
     }
 
     // A blit with no source bitmap paints the selected brush.

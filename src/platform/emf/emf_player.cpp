@@ -1216,7 +1216,8 @@ private:
                     if (ih & U_STOCK_OBJECT) SelectStock(ih);
                     else if (Object* o = Slot(ih); o && o->kind == Object::kBrush) dc_.brush = o->brush;
                 }
-                UseDevice();
+                // Unlike a clip region, a painted region is given in logical units.
+                UseLogical();
                 p_.fillPath(region, QtBrush());
                 dc_.brush = saved;
                 break;
@@ -1227,7 +1228,7 @@ private:
                 const std::uint32_t ih = v.U32(28);
                 if (ih & U_STOCK_OBJECT) SelectStock(ih);
                 else if (Object* o = Slot(ih); o && o->kind == Object::kBrush) dc_.brush = o->brush;
-                UseDevice();
+                UseLogical();
                 const double w = std::max(1, v.I32(32));
                 QPainterPathStroker st;
                 st.setWidth(2 * w);
@@ -1237,7 +1238,7 @@ private:
             }
             case U_EMR_INVERTRGN: {
                 const QPainterPath region = RegionPath(v, 28, v.U32(24));
-                UseDevice();
+                UseLogical();
                 p_.setCompositionMode(QPainter::RasterOp_NotDestination);
                 p_.fillPath(region, Qt::white);
                 p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
