@@ -539,6 +539,23 @@ private slots:
         QVERIFY(Near(img.pixel(25, 50), Qt::white));
     }
 
+    // A one-pixel line drawn as short segments, as writers draw dotted grids, stays dotted and one
+    // pixel tall when the picture is scaled by an uneven factor.
+    void hairlineSegmentsStayDotsOnTheirPixels() {
+        Writer w;
+        for (int x = 0; x < 96; x += 6) {
+            w.Add(U_EMRMOVETOEX_set(point32_set(x, 50)));
+            w.Add(U_EMRLINETO_set(point32_set(x + 3, 50)));
+        }
+        const QImage img = Render(w.Finish(), 73);
+        const auto [top, bottom] = DarkRows(img);
+        QCOMPARE(top, bottom);
+        int gaps = 0;
+        for (int x = 1; x < 70; ++x)
+            if (qGray(img.pixel(x, top)) > 240 && qGray(img.pixel(x - 1, top)) < 80) ++gaps;
+        QVERIFY2(gaps >= 12, qPrintable(QString::number(gaps)));
+    }
+
     // Opaque text boxes cover whole pixels: two that meet between pixels leave no lighter seam.
     void opaqueTextBoxesMeetWithoutSeam() {
         Writer w;

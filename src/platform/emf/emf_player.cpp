@@ -488,8 +488,32 @@ private:
                 }
                 // Hairlines through pixel centres, as the reference renderer snaps them, so a
                 // line on whole coordinates is one crisp pixel rather than two grey ones.
-                if (pen.isCosmetic()) p_.setTransform(T() * devBase_ * QTransform::fromTranslate(0.5, 0.5));
-                p_.strokePath(shape, pen);
+                if (pen.isCosmetic()) {
+                    // GDI rounds each point to a whole pixel of the device it draws on; short
+                    // segments that stand for dots stay dots instead of blurring into a line.
+                    const QTransform full = T() * devBase_;
+                    QPainterPath snapped = full.map(shape);
+                    bool square = true;  // only level and upright lines
+                    for (int i = 0; i < snapped.elementCount(); ++i) {
+                        const QPainterPath::Element e = snapped.elementAt(i);
+                        snapped.setElementPositionAt(i, std::round(e.x), std::round(e.y));
+                        if (e.isCurveTo()) square = false;
+                        if (i > 0 && e.isLineTo()) {
+                            const QPainterPath::Element a = snapped.elementAt(i - 1), b = snapped.elementAt(i);
+                            if (a.x != b.x && a.y != b.y) square = false;
+                        }
+                    }
+                    // A one-pixel line has no caps and leaves out its last pixel, as a line to a
+                    // point does, so the dots of a line drawn as short segments stay apart. Level
+                    // and upright lines lose nothing without antialiasing, and their ends stay sharp.
+                    pen.setCapStyle(Qt::FlatCap);
+                    p_.setTransform(QTransform::fromTranslate(0.5, 0.5));
+                    if (square) p_.setRenderHint(QPainter::Antialiasing, false);
+                    p_.strokePath(snapped, pen);
+                    p_.setRenderHint(QPainter::Antialiasing, !RopReadsDest());
+                } else {
+                    p_.strokePath(shape, pen);
+                }
             }
         }
         ResetRop2();
