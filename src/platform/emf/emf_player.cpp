@@ -486,11 +486,9 @@ private:
                     pen.setCosmetic(true);
                     pen.setWidthF(DevicePixelRatio(p_));
                 }
-                // Hairlines through pixel centres, as the reference renderer snaps them, so a
-                // line on whole coordinates is one crisp pixel rather than two grey ones.
                 if (pen.isCosmetic()) {
-                    // GDI rounds each point to a whole pixel of the device it draws on; short
-                    // segments that stand for dots stay dots instead of blurring into a line.
+                    // Hairlines through pixel centres, each point rounded to a whole pixel of the
+                    // output as GDI rounds them: one crisp pixel rather than two grey ones.
                     const QTransform full = T() * devBase_;
                     QPainterPath snapped = full.map(shape);
                     bool square = true;  // only level and upright lines
