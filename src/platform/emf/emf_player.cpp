@@ -489,32 +489,52 @@ private:
                 if (pen.isCosmetic()) {
                     // Hairlines through pixel centres, each point rounded to a whole pixel of the
                     // output as GDI rounds them: one crisp pixel rather than two grey ones.
-                    const QTransform full = T() * devBase_;
-                    QPainterPath snapped = full.map(shape);
-                    bool square = true;  // only level and upright lines
+                    QPainterPath snapped = (T() * devBase_).map(shape);
+                    bool square = pen.style() == Qt::SolidLine;  // only level and upright lines
                     for (int i = 0; i < snapped.elementCount(); ++i) {
                         const QPainterPath::Element e = snapped.elementAt(i);
                         snapped.setElementPositionAt(i, std::round(e.x), std::round(e.y));
-                        if (e.isCurveTo()) square = false;
+                        if (!e.isMoveTo() && !e.isLineTo()) square = false;
                         if (i > 0 && e.isLineTo()) {
                             const QPainterPath::Element a = snapped.elementAt(i - 1), b = snapped.elementAt(i);
                             if (a.x != b.x && a.y != b.y) square = false;
                         }
                     }
                     // A one-pixel line has no caps and leaves out its last pixel, as a line to a
-                    // point does, so the dots of a line drawn as short segments stay apart. Level
-                    // and upright lines lose nothing without antialiasing, and their ends stay sharp.
+                    // point does, so the dots of a line drawn as short segments stay apart.
                     pen.setCapStyle(Qt::FlatCap);
-                    p_.setTransform(QTransform::fromTranslate(0.5, 0.5));
-                    if (square) p_.setRenderHint(QPainter::Antialiasing, false);
-                    p_.strokePath(snapped, pen);
-                    p_.setRenderHint(QPainter::Antialiasing, !RopReadsDest());
+                    if (square) {
+                        // Level and upright lines as the exact run of pixels GDI sets: every
+                        // pixel whole, ends sharp, still drawn through the smoothing painter.
+                        p_.setTransform(QTransform());
+                        p_.strokePath(PixelRuns(snapped), pen);
+                    } else {
+                        p_.setTransform(QTransform::fromTranslate(0.5, 0.5));
+                        p_.strokePath(snapped, pen);
+                    }
                 } else {
                     p_.strokePath(shape, pen);
                 }
             }
         }
         ResetRop2();
+    }
+    // Each level or upright segment of a path on whole pixels as the pixels a line to its end
+    // sets: from its start up to, not including, its end, whichever way it runs.
+    static QPainterPath PixelRuns(const QPainterPath& path) {
+        QPainterPath runs;
+        for (int i = 1; i < path.elementCount(); ++i) {
+            const QPainterPath::Element a = path.elementAt(i - 1), b = path.elementAt(i);
+            if (!b.isLineTo() || (a.x == b.x && a.y == b.y)) continue;
+            if (a.y == b.y) {
+                const double from = b.x > a.x ? a.x : b.x + 1, to = b.x > a.x ? b.x : a.x + 1;
+                runs.moveTo(from, a.y + 0.5), runs.lineTo(to, a.y + 0.5);
+            } else {
+                const double from = b.y > a.y ? a.y : b.y + 1, to = b.y > a.y ? b.y : a.y + 1;
+                runs.moveTo(a.x + 0.5, from), runs.lineTo(a.x + 0.5, to);
+            }
+        }
+        return runs;
     }
     Qt::FillRule FillRule() const { return dc_.fillMode == U_WINDING ? Qt::WindingFill : Qt::OddEvenFill; }
 
