@@ -520,6 +520,27 @@ private slots:
         QVERIFY2(generic - typographic >= 4 && generic - typographic <= 6, qPrintable(QString::number(generic - typographic)));
     }
 
+    // EMF+ hatches are cells of 8 output pixels whatever the scale of the shape they fill; the
+    // percentage styles are patterns too, not a flat blend.
+    void plusHatchesRepeatEveryEightPixels() {
+        const auto fill = [](std::uint32_t style) {
+            Writer w;
+            using P = PlusComment;
+            w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
+                      .Record(0x4030, 2, P::Data({P::F(10)}))  // ten pixels per unit
+                      .Record(0x4008, 0x0100, P::Data({0xDBC01002, 1, style, 0xFF000000, 0xFFFFFFFF}))
+                      .Record(0x400A, 0, P::Data({0, 1, P::F(0), P::F(0), P::F(10), P::F(10)}))
+                      .Record(0x4002, 0)
+                      .Make());
+            return Render(w.Finish());
+        };
+        const QImage vertical = fill(1);
+        for (int x = 0; x < 100; ++x)
+            QVERIFY2((qGray(vertical.pixel(x, 50)) < 64) == (x % 8 == 0), qPrintable(QString::number(x)));
+        const QImage half = fill(12);
+        for (int x = 40; x < 48; ++x) QVERIFY(qGray(half.pixel(x, 50)) != qGray(half.pixel(x + 1, 50)));
+    }
+
     // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
     void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
         Writer w;

@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QRawFont>
 #include <QtMath>
+#include <array>
 #include <cmath>
 
 #include "platform/emf/emf_document.h"
@@ -127,6 +128,84 @@ std::vector<QPointF> PlusPlayer::Points(const RecordView& d, std::uint64_t at, s
     return pts;
 }
 
+namespace {
+
+// The 8 × 8 cell of each hatch style, one byte per row, leftmost pixel in the high bit: lines,
+// grids and checks as their names say; the percentage styles spread their share of pixels evenly.
+std::array<std::uint8_t, 8> HatchRows(int style) {
+    std::array<std::uint8_t, 8> r{};
+    auto set = [&](auto on) {
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                if (on(x, y)) r[y] |= std::uint8_t(0x80 >> x);
+    };
+    auto mod = [](int v, int m) { return ((v % m) + m) % m; };
+    static const int percent[] = {5, 10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90};
+    if (style >= 6 && style < 18) {
+        // An ordered dither: the pixels whose rank is under the share are on.
+        static const int bayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},   {48, 16, 56, 24, 50, 18, 58, 26},
+                                        {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
+                                        {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
+                                        {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21}};
+        const int share = percent[style - 6] * 64 / 100;
+        set([&](int x, int y) { return bayer[y][x] < std::max(1, share); });
+        return r;
+    }
+    static const std::uint8_t fixed[][8] = {
+        {0x80, 0x10, 0x02, 0x20, 0x01, 0x08, 0x40, 0x04},  // 34 small confetti
+        {0xB1, 0x30, 0x03, 0x1B, 0xD8, 0xC0, 0x0C, 0x8D},  // 35 large confetti
+        {0x81, 0x42, 0x24, 0x18, 0x81, 0x42, 0x24, 0x18},  // 36 zigzag
+        {0x00, 0x18, 0xA4, 0x03, 0x00, 0x18, 0xA4, 0x03},  // 37 wave
+        {0x01, 0x02, 0x04, 0x08, 0x18, 0x24, 0x42, 0x81},  // 38 diagonal brick
+        {0xFF, 0x80, 0x80, 0x80, 0xFF, 0x08, 0x08, 0x08},  // 39 horizontal brick
+        {0x88, 0x54, 0x22, 0x45, 0x88, 0x14, 0x22, 0x51},  // 40 weave
+        {0xAA, 0x55, 0xAA, 0x55, 0xF0, 0xF0, 0xF0, 0xF0},  // 41 plaid
+        {0x00, 0x10, 0x08, 0x10, 0x00, 0x01, 0x80, 0x01},  // 42 divot
+        {0xAA, 0x00, 0x80, 0x00, 0x80, 0x00, 0x80, 0x00},  // 43 dotted grid
+        {0x80, 0x00, 0x22, 0x00, 0x08, 0x00, 0x22, 0x00},  // 44 dotted diamond
+        {0x03, 0x84, 0x48, 0x30, 0x0C, 0x02, 0x01, 0x01},  // 45 shingle
+        {0xFF, 0x66, 0xFF, 0x99, 0xFF, 0x66, 0xFF, 0x99},  // 46 trellis
+        {0x77, 0x89, 0x8F, 0x8F, 0x77, 0x98, 0xF8, 0xF8},  // 47 sphere
+        {0xFF, 0x88, 0x88, 0x88, 0xFF, 0x88, 0x88, 0x88},  // 48 small grid
+        {0x99, 0x66, 0x66, 0x99, 0x99, 0x66, 0x66, 0x99},  // 49 small checker board
+        {0xF0, 0xF0, 0xF0, 0xF0, 0x0F, 0x0F, 0x0F, 0x0F},  // 50 large checker board
+        {0x82, 0x44, 0x28, 0x10, 0x28, 0x44, 0x82, 0x01},  // 51 outlined diamond
+        {0x10, 0x38, 0x7C, 0xFE, 0x7C, 0x38, 0x10, 0x00},  // 52 solid diamond
+    };
+    if (style >= 34 && style <= 52) {
+        std::copy(std::begin(fixed[style - 34]), std::end(fixed[style - 34]), r.begin());
+        return r;
+    }
+    switch (style) {
+        case 0: set([](int, int y) { return y == 0; }); break;                                 // horizontal
+        case 1: set([](int x, int) { return x == 0; }); break;                                 // vertical
+        case 2: set([](int x, int y) { return x == y; }); break;                               // forward diagonal
+        case 3: set([](int x, int y) { return x + y == 7; }); break;                           // backward diagonal
+        case 4: set([](int x, int y) { return x == 0 || y == 0; }); break;                     // cross
+        case 5: set([](int x, int y) { return x == y || x + y == 7; }); break;                 // diagonal cross
+        case 18: set([&](int x, int y) { return mod(x - y, 4) == 0; }); break;                 // light downward diagonal
+        case 19: set([&](int x, int y) { return mod(x + y, 4) == 3; }); break;                 // light upward diagonal
+        case 20: set([&](int x, int y) { return mod(x - y, 4) < 2; }); break;                  // dark downward diagonal
+        case 21: set([&](int x, int y) { return mod(x + y, 4) >= 2; }); break;                 // dark upward diagonal
+        case 22: set([&](int x, int y) { return mod(x - y, 8) < 3; }); break;                  // wide downward diagonal
+        case 23: set([&](int x, int y) { return mod(x + y, 8) >= 5; }); break;                 // wide upward diagonal
+        case 24: set([](int x, int) { return x % 4 == 0; }); break;                            // light vertical
+        case 25: set([](int, int y) { return y % 4 == 0; }); break;                            // light horizontal
+        case 26: set([](int x, int) { return x % 2 == 0; }); break;                            // narrow vertical
+        case 27: set([](int, int y) { return y % 2 == 0; }); break;                            // narrow horizontal
+        case 28: set([](int x, int) { return x % 4 < 2; }); break;                             // dark vertical
+        case 29: set([](int, int y) { return y % 4 < 2; }); break;                             // dark horizontal
+        case 30: set([&](int x, int y) { return mod(x - y, 4) == 0 && y < 4; }); break;       // dashed downward diagonal
+        case 31: set([&](int x, int y) { return mod(x + y, 4) == 3 && y < 4; }); break;       // dashed upward diagonal
+        case 32: set([](int x, int y) { return (y == 0 && x < 4) || (y == 4 && x >= 4); }); break;  // dashed horizontal
+        case 33: set([](int x, int y) { return (x == 0 && y < 4) || (x == 4 && y >= 4); }); break;  // dashed vertical
+        default: set([](int x, int y) { return (x + y) % 2 == 0; }); break;                   // unknown: half and half
+    }
+    return r;
+}
+
+}  // namespace
+
 QRectF PlusPlayer::RectAt(const RecordView& d, std::uint64_t at, bool compressed) {
     if (compressed) return QRectF(d.I16(at), d.I16(at + 2), d.I16(at + 4), d.I16(at + 6));
     const double x = d.F32(at), y = d.F32(at + 4), w = d.F32(at + 8), h = d.F32(at + 12);
@@ -141,34 +220,15 @@ QBrush PlusPlayer::ReadBrush(const RecordView& d, std::uint64_t at) {
         case 1: {
             const int style = int(d.U32(at + 8));
             const QColor fore = Argb(d.U32(at + 12)), back = Argb(d.U32(at + 16));
-            static const Qt::BrushStyle styles[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
-                                                    Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
-            if (style >= 0 && style < 6) {
-                // Hatch lines over the background colour, as one textured brush.
-                QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
-                tile.fill(back);
-                QPainter tp(&tile);
-                tp.fillRect(tile.rect(), QBrush(fore, styles[style]));
-                return QBrush(tile);
-            }
-            // The many other hatches read, from afar, as a blend of their two colours, weighted by
-            // the share of foreground pixels in their 8 × 8 cell (the percentage styles say it in
-            // their name; the others are counted from their drawing: thin lines, confetti, bricks).
-            static const int percent[] = {
-                5,  10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90,  // 05Percent … 90Percent
-                25, 25, 50, 50, 38, 38,                          // light, dark, wide diagonals
-                25, 25, 50, 50, 50, 50,                          // light, narrow, dark vertical/horizontal
-                13, 13, 13, 13,                                  // dashed diagonals, horizontal, vertical
-                13, 25, 25, 19, 22, 31, 38, 50, 13,              // confetti, zigzag, wave, bricks, weave, plaid, divot
-                13, 13, 25, 50, 50, 44, 50, 50, 22, 50};         // dotted grid/diamond … solid diamond
-            const double f = style >= 6 && style < 6 + int(std::size(percent)) ? percent[style - 6] / 100.0 : 0.5;
-            // Averaged as the pixels would be, weighted by their opacity: a pattern over a
-            // transparent background keeps its colour and only thins out.
-            const double af = fore.alphaF() * f, ab = back.alphaF() * (1 - f), a = af + ab;
-            if (a <= 0) return QBrush(Qt::NoBrush);
-            auto mix = [&](double x, double y) { return int(std::lround((x * af + y * ab) / a)); };
-            return QBrush(QColor(mix(fore.red(), back.red()), mix(fore.green(), back.green()),
-                                 mix(fore.blue(), back.blue()), int(std::lround(a * 255))));
+            QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
+            tile.fill(back);
+            const std::array<std::uint8_t, 8> rows = HatchRows(style);
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    if (rows[y] & (0x80 >> x)) tile.setPixelColor(x, y, fore);
+            QBrush b(tile);
+            hatchTiles_.insert(b.textureImage().cacheKey());
+            return b;
         }
         case 2: {
             const std::uint32_t bflags = d.U32(at + 8);
@@ -581,6 +641,15 @@ QPen PlusPlayer::PenFor(std::uint32_t penId) {
 
 void PlusPlayer::FillPath(const QPainterPath& path, const QBrush& brush) {
     UseWorld();
+    if (brush.style() == Qt::TexturePattern && hatchTiles_.count(brush.textureImage().cacheKey())) {
+        // A hatch is laid out in pixels of the output, whatever the transform of the shape.
+        bool invertible = false;
+        const QTransform back = p_.transform().inverted(&invertible);
+        QBrush inPixels = brush;
+        if (invertible) inPixels.setTransform(back);
+        p_.fillPath(path, inPixels);
+        return;
+    }
     p_.fillPath(path, brush);
 }
 

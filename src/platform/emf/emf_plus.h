@@ -10,6 +10,7 @@
 #include <QTransform>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/emf/emf_fonts.h"
@@ -99,6 +100,7 @@ private:
     bool getDc_ = false;
     bool clipDirty_ = false;
     bool penInDevice_ = false;  // the last pen's width is in device pixels
+    std::set<qint64> hatchTiles_;  // brush images laid out in output pixels
     // An object split over several records, reassembled before it is parsed.
     std::vector<std::uint8_t> pending_;
     std::uint32_t pendingTotal_ = 0;
