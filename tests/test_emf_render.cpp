@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
@@ -706,6 +707,34 @@ private slots:
         QCOMPARE(arial.family, QString("Liberation Sans"));
         QCOMPARE(MapFace("Calibri Light").family, QString("Carlito"));
         QCOMPARE(SymbolText(arial.symbols, "kW"), QString("kW"));
+    }
+
+    // The preview tool: a picture at its frame size, or a plain reason and a failure status; a
+    // picture too large to draw is met with a scale that would do.
+    void emf2pngDrawsOrSaysWhy() {
+        QTemporaryDir dir;
+        const auto run = [&](const QByteArray& data, QStringList extra = {}) {
+            QFile f(dir.filePath("in.emf"));
+            f.open(QIODevice::WriteOnly);
+            f.write(data);
+            f.close();
+            QProcess p;
+            p.start(QStringLiteral(SEANCE_BIN_DIR "/tools/emf2png/emf2png"), QStringList{f.fileName(), dir.filePath("out.png")} + extra);
+            p.waitForFinished(60000);
+            return std::make_pair(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError()));
+        };
+        Writer small;
+        small.Rect(10, 10, 90, 90);
+        const auto [ok, quiet] = run(small.Finish(), {"2"});
+        QCOMPARE(ok, 0);
+        QCOMPARE(QImage(dir.filePath("out.png")).size(), QSize(756, 756));  // 100 mm at 96 dpi, twice
+        Writer huge(rectl_set(point32_set(0, 0), point32_set(10000000, 10000000)));  // 100 m square
+        const auto [tooLarge, advice] = run(huge.Finish());
+        QVERIFY(tooLarge != 0);
+        QVERIFY2(advice.contains("too large") && advice.contains("try a SCALE of 0.005"), qPrintable(advice));
+        const auto [bad, reason] = run("not a picture at all");
+        QVERIFY(bad != 0);
+        QVERIFY2(reason.contains("emf2png: ") && reason.contains("in.emf: "), qPrintable(reason));
     }
 
     void badFilesAreRefusedWithAReason() {

@@ -37,7 +37,13 @@ int main(int argc, char** argv) {
         const int w = std::max(1, int(std::lround(frame.width() / 2540.0 * 96 * scale)));
         const int h = std::max(1, int(std::lround(frame.height() / 2540.0 * 96 * scale)));
         if (double(w) * h > 400e6) {
-            std::fprintf(stderr, "emf2png: %s: picture too large at this scale (%d x %d)\n", argv[1], w, h);
+            // Say which scale would fit, so the author can preview the slide at once.
+            const double fits = scale * 2000.0 / std::max(w, h);  // a preview about 2000 pixels across
+            double round = std::pow(10, std::floor(std::log10(fits)));  // the largest of 5, 2, 1 × 10^n under it
+            if (5 * round <= fits) round *= 5;
+            else if (2 * round <= fits) round *= 2;
+            std::fprintf(stderr, "emf2png: %s: picture too large at this scale (%d x %d); try a SCALE of %g\n", argv[1], w,
+                         h, round);
             return 1;
         }
         QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
