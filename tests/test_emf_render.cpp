@@ -26,6 +26,12 @@ namespace {
 class PlusComment {
 public:
     PlusComment() { U32(0x2B464D45); }
+    // The header (96 dpi, dual when the plain records copy the drawing) and a page unit of pixels.
+    static PlusComment InPixels(float scale = 1, bool dual = false) {
+        PlusComment c;
+        c.Record(0x4001, dual, Data({0xDBC01002, dual, 96, 96})).Record(0x4030, 2, Data({F(scale)}));
+        return c;
+    }
     PlusComment& Record(std::uint16_t type, std::uint16_t flags, const QByteArray& data = {}) {
         U16(type), U16(flags), U32(12 + data.size()), U32(data.size());
         bytes_ += data;
@@ -337,8 +343,7 @@ private slots:
     void dualFileDrawsPlusAndPlainAfterGetDc() {
         Writer w;
         using P = PlusComment;
-        w.Add(P().Record(0x4001, 1, P::Data({0xDBC01002, 1, 96, 96}))
-                  .Record(0x4030, 2, P::Data({P::F(1)}))
+        w.Add(P::InPixels(1, true)
                   .Record(0x400A, 0x8000, P::Data({0xFF00FF00, 1, P::F(0), P::F(0), P::F(50), P::F(50)}))
                   .Make());
         w.NullPen();
@@ -439,8 +444,7 @@ private slots:
         using P = PlusComment;
         // Pen: version, type, flags (dash array), unit world, width 4; dashes 3 and 1; solid black.
         const QByteArray pen = P::Data({0xDBC01002, 0, 0x100, 0, P::F(4), 2, P::F(3), P::F(1), 0xDBC01002, 0, 0xFF000000});
-        w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
-                  .Record(0x4030, 2, P::Data({P::F(1)}))
+        w.Add(P::InPixels()
                   .Record(0x4008, 0x0200, pen)
                   .Record(0x400D, 0, P::Data({2, P::F(2), P::F(50), P::F(98), P::F(50)}))
                   .Record(0x4002, 0)
@@ -458,8 +462,7 @@ private slots:
         using P = PlusComment;
         const QByteArray pen = P::Data({0xDBC01002, 0, 0, 0, P::F(4), 0xDBC01002, 0, 0xFF000000});
         // Tension 0, from point 1, one segment, of three points on a row.
-        w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
-                  .Record(0x4030, 2, P::Data({P::F(1)}))
+        w.Add(P::InPixels()
                   .Record(0x4008, 0x0200, pen)
                   .Record(0x4018, 0, P::Data({P::F(0), 1, 1, 3, P::F(10), P::F(50), P::F(50), P::F(50), P::F(90),
                                               P::F(50)}))
@@ -477,8 +480,7 @@ private slots:
         Writer w;
         using P = PlusComment;
         const std::uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF, yellow = 0xFFFFFF00;
-        w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
-                  .Record(0x4030, 2, P::Data({P::F(1)}))
+        w.Add(P::InPixels()
                   .Record(0x4008, 0x0100, P::Data({0xDBC01002, 4, 0, 0, P::F(0), P::F(0), P::F(100), P::F(100),
                                                    0x80FF0000, blue, 0, 0}))
                   .Record(0x400A, 0, P::Data({0, 1, P::F(0), P::F(0), P::F(100), P::F(50)}))
@@ -507,8 +509,7 @@ private slots:
             using P = PlusComment;
             const QByteArray font = P::Data({0xDBC01002, P::F(30), 2, 0, 0, 5, 0x00720041, 0x00610069, 0x006C});  // "Arial"
             const QByteArray format = P::Data({0xDBC01002, 0, 0, 0, 0, 0, 0, 0, 0, P::F(lead), P::F(0), P::F(1), 0, 0, 0});
-            w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
-                      .Record(0x4030, 2, P::Data({P::F(1)}))
+            w.Add(P::InPixels()
                       .Record(0x4008, 0x0600, font)
                       .Record(0x4008, 0x0701, format)
                       .Record(0x401C, 0x8000, P::Data({0xFF000000, 1, 1, P::F(20), P::F(30), P::F(0), P::F(0), 0x0049}))  // "I"
@@ -527,8 +528,7 @@ private slots:
         const auto fill = [](std::uint32_t style) {
             Writer w;
             using P = PlusComment;
-            w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
-                      .Record(0x4030, 2, P::Data({P::F(10)}))  // ten pixels per unit
+            w.Add(P::InPixels(10)  // ten pixels per unit
                       .Record(0x4008, 0x0100, P::Data({0xDBC01002, 1, style, 0xFF000000, 0xFFFFFFFF}))
                       .Record(0x400A, 0, P::Data({0, 1, P::F(0), P::F(0), P::F(10), P::F(10)}))
                       .Record(0x4002, 0)
@@ -545,17 +545,11 @@ private slots:
     // A file whose drawing is only in EMF+ comments: one filled rectangle in an ARGB colour.
     void emfPlusOnlyFileIsDrawnFromItsPlusRecords() {
         Writer w;
-        QByteArray plus;
-        auto u16 = [&](std::uint16_t v) { plus.append(reinterpret_cast<const char*>(&v), 2); };
-        auto u32 = [&](std::uint32_t v) { plus.append(reinterpret_cast<const char*>(&v), 4); };
-        auto f32 = [&](float v) { plus.append(reinterpret_cast<const char*>(&v), 4); };
-        u32(0x2B464D45);                                                    // "EMF+"
-        u16(0x4001), u16(0), u32(28), u32(16), u32(0xDBC01002), u32(0), u32(96), u32(96);  // header
-        u16(0x4030), u16(2), u32(16), u32(4), f32(1);                      // page unit: pixels
-        u16(0x400A), u16(0x8000), u32(12 + 24), u32(24), u32(0xFF00FF00), u32(1);  // fill rects, colour
-        f32(50), f32(0), f32(50), f32(100);
-        u16(0x4002), u16(0), u32(12), u32(0);                               // end of file
-        w.Add(U_EMRCOMMENT_set(U_CBDATA(plus.size()), plus.constData()));
+        using P = PlusComment;
+        w.Add(P::InPixels()
+                  .Record(0x400A, 0x8000, P::Data({0xFF00FF00, 1, P::F(50), P::F(0), P::F(50), P::F(100)}))
+                  .Record(0x4002, 0)
+                  .Make());
         const QImage img = Render(w.Finish());
         QVERIFY(Near(img.pixel(75, 50), Qt::green));
         QVERIFY(Near(img.pixel(25, 50), Qt::white));
@@ -623,8 +617,7 @@ private slots:
             QByteArray rec = P::Data({0xFF000000, options, 0, std::uint32_t(units.size())});
             for (std::uint16_t u : units) rec.append(reinterpret_cast<const char*>(&u), 2);
             for (std::size_t i = 0; i < units.size(); ++i) rec += P::Data({P::F(10 + 25.0f * i), P::F(60)});
-            w.Add(P().Record(0x4001, 0, P::Data({0xDBC01002, 0, 96, 96}))
-                      .Record(0x4030, 2, P::Data({P::F(1)}))
+            w.Add(P::InPixels()
                       .Record(0x4008, 0x0600, P::Data({0xDBC01002, P::F(30), 2, 0, 0, 5, 0x00720041, 0x00610069, 0x006C}))
                       .Record(0x4036, 0x8000, rec)
                       .Record(0x4002, 0)
