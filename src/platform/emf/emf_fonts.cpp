@@ -93,12 +93,14 @@ FaceMapping MapFace(const QString& face) {
     return {"Liberation Sans"};
 }
 
-char32_t WriterGlyphChar(const QString& face, quint32 glyph) {
+quint32 StandInGlyph(const QRawFont& raw, const QString& face, quint32 glyph) {
     // Both Arial and its stand-in start with the same 258 standard glyphs; past those their orders
     // part. Arial keeps the Hebrew letters alef to tav together from glyph 0x2A0.
-    if (glyph >= 0x2A0 && glyph <= 0x2BA && face.trimmed().compare(QLatin1String("arial"), Qt::CaseInsensitive) == 0)
-        return U'\u05D0' + (glyph - 0x2A0);
-    return 0;
+    if (glyph >= 0x2A0 && glyph <= 0x2BA && face.trimmed().compare(QLatin1String("arial"), Qt::CaseInsensitive) == 0) {
+        const char32_t letter = U'\u05D0' + (glyph - 0x2A0);
+        if (const quint32 mine = FirstGlyph(raw, QString::fromUcs4(&letter, 1))) return mine;
+    }
+    return glyph;
 }
 
 QString SymbolText(SymbolSet set, const QString& text) {

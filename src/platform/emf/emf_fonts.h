@@ -21,9 +21,9 @@ struct FaceMapping {
 // The writer's face name (Arial, Times New Roman, Symbol, Wingdings…) as we can draw it here.
 FaceMapping MapFace(const QString& face);
 
-// The character a glyph index of the writer's face stands for, where that face's glyph order is
-// known to differ from its stand-in's; 0 where the index can be passed on as it is.
-char32_t WriterGlyphChar(const QString& face, quint32 glyph);
+// The stand-in's glyph for a glyph number of the writer's face: the same number, except where
+// that face's glyph order is known to differ from the stand-in's.
+quint32 StandInGlyph(const QRawFont& raw, const QString& face, quint32 glyph);
 
 // Text written in a picture font, as the Unicode characters its slots show; other text as is.
 QString SymbolText(SymbolSet set, const QString& text);

@@ -854,11 +854,7 @@ private:
             // for the common glyphs.
             QRawFont raw = QRawFont::fromFont(font);
             QVector<quint32> ids(glyphs.begin(), glyphs.end());
-            for (quint32& id : ids) {
-                const char32_t c = WriterGlyphChar(f.face, id);
-                if (c == 0) continue;
-                if (const quint32 mine = FirstGlyph(raw, QString::fromUcs4(&c, 1))) id = mine;
-            }
+            for (quint32& id : ids) id = StandInGlyph(raw, f.face, id);
             QVector<QPointF> gp;
             if (haveDx) {
                 for (const QPointF& q : pos) gp.push_back(QPointF(bx + q.x() / k, by + q.y() / k));

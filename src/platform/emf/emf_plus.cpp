@@ -773,15 +773,8 @@ void PlusPlayer::DrawDriverString(const RecordView& d, int flags) {
         // One glyph per slot, even where the slot's picture lies outside the basic plane.
         for (QChar c : text) ids.push_back(FirstGlyph(raw, SymbolText(font.symbols, QString(c))));
     } else if (options & 1) ids = raw.glyphIndexesForString(text);
-    else {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            quint32 id = d.U16(16 + 2ull * i);
-            // The writer's glyph numbers, where its face orders them unlike the stand-in.
-            if (const char32_t c = WriterGlyphChar(font.face, id))
-                if (const quint32 mine = FirstGlyph(raw, QString::fromUcs4(&c, 1))) id = mine;
-            ids.push_back(id);
-        }
-    }
+    else
+        for (std::uint32_t i = 0; i < count; ++i) ids.push_back(StandInGlyph(raw, font.face, d.U16(16 + 2ull * i)));
     QVector<QPointF> pos;
     if (options & 4) {
         QPointF at(d.F32(posAt) / k, d.F32(posAt + 4) / k);
