@@ -26,7 +26,7 @@ constexpr int32_t kAttente = 230;
 void Cour1p::AnimCourantAlternatif() {
     int16_t cycles = 0;
     for (;;) {
-        if (NumPage != 14) return;
+        if (!PageCourante(14)) return;
         if (cycles < 4) {
             ++cycles;
         } else if (cycles < 5) {
@@ -37,7 +37,7 @@ void Cour1p::AnimCourantAlternatif() {
         PauseCourte(kAttente);
         for (size_t i = 0; i < kCycle.size(); ++i) {
             // No yield between this check and the frames, so nothing is drawn over another page.
-            if (NumPage != 14) return;
+            if (!PageCourante(14)) return;
             EtapeImage(Picture2, kCycle[i].haut);
             EtapeImage(Picture3, kCycle[i].bas);
             // The last pair is held by the wait that starts the next cycle.

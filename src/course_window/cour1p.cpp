@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QPalette>
 #include <QPixmap>
+#include <algorithm>
 
 using namespace M_Orvalis2;
 using platform::P;
@@ -208,18 +209,26 @@ void Cour1p::B_Pag_S_Click() {
 }
 
 void Cour1p::ChangerPage(int16_t page) {
+    // Deviation: each click runs the new page nested inside the running one, so a learner who keeps
+    // clicking would stack page runs until the program runs out of stack. Beyond kProfondeurMax
+    // nested runs a click does not nest: it records its page and raises Interrompre; every loop and
+    // wait on the stack then leaves at its next test, as if its page had been left, and the
+    // outermost run replays the recorded pages in order (each one's entry work and set-up, its
+    // loop cut before its first yield, as a click in the same instant would cut it) and shows the
+    // newest one in full. Once page 19 is recorded the page buttons count as disabled, as they
+    // would be the moment it showed.
+    const bool rafale = !pagesEnAttente_.empty() || profondeur_ >= kProfondeurMax;
+    if (rafale && !pagesEnAttente_.empty() && pagesEnAttente_.back() == 19) return;
     Interrompre = Vrai;
     NumPage = page;
-    // Deviation: each click runs the new page nested inside the running one, so a learner who keeps
-    // clicking stacks page runs until the program runs out of stack. Beyond kProfondeurMax nested
-    // runs a click only records the page: the raised Interrompre unwinds every loop on the stack,
-    // and the outermost AfficherPage then shows the newest page once, with nothing nested.
-    if (pageEnAttente_ || profondeur_ >= kProfondeurMax) {
-        pageEnAttente_ = true;
+    if (rafale) {
+        pagesEnAttente_.push_back(page);
         return;
     }
     AfficherPage();
 }
+
+bool Cour1p::PageCourante(int16_t page) const { return NumPage == page && pagesEnAttente_.empty(); }
 
 void Cour1p::Image1_Click() { Apropos::Afficher(); }
 
@@ -233,25 +242,41 @@ void Cour1p::Timer1_Timer() {
     if (Compteur < INT16_MAX) Compteur = static_cast<int16_t>(Compteur + 1);
 }
 
+void Cour1p::Ceder(std::optional<int32_t> wakeAt) {
+    ++cessions_;
+    P().Yield(wakeAt);
+}
+
 void Cour1p::FaireUnePause(int32_t& secondes) {
     const QDateTime debut = P().Now();
+    // The first whole second at which the wait is over: woken then, not at the next tick after it.
+    const QDateTime fin = debut.addSecs(qint64(secondes) + 1);
     for (;;) {
         const QDateTime maintenant = P().Now();
         if (debut.secsTo(maintenant) > secondes) return;
-        P().Yield();
+        // A clock set back meanwhile is looked at again every second.
+        const qint64 reste = std::clamp<qint64>(P().MsecsUntil(fin), 1, 1000);
+        Ceder(static_cast<int32_t>(static_cast<uint32_t>(P().TickCount()) + static_cast<uint32_t>(reste)));
         if (Interrompre) return;
     }
 }
 
 void Cour1p::PauseCourte(int32_t d) {
+    const uint64_t cessionsAvant = cessions_;
     TopDepart = P().TickCount();
     for (;;) {
         const int32_t maintenant = P().TickCount();
         // Deviation: the time elapsed since TopDepart is compared, in wrapping arithmetic, rather than
         // the sum TopDepart + d, which overflows near the counter's top and never ends after its wrap.
         const auto ecoule = static_cast<int32_t>(static_cast<uint32_t>(maintenant) - static_cast<uint32_t>(TopDepart));
-        if (ecoule >= d || ecoule < 0) return;
-        if (Interrompre) return;
-        P().Yield(static_cast<int32_t>(static_cast<uint32_t>(TopDepart) + static_cast<uint32_t>(d)));
+        if (ecoule >= d || ecoule < 0) break;
+        if (Interrompre) break;
+        Ceder(static_cast<int32_t>(static_cast<uint32_t>(TopDepart) + static_cast<uint32_t>(d)));
     }
+    if (cessions_ != cessionsAvant) return;
+    // Deviation: a wait that ends without yielding, right after another that did the same with no
+    // yield between them, yields once. Whatever flag a caller's loop fails to test, a loop built on
+    // these waits can never spin without handling events, the click on Fermer among them.
+    if (attenteSecheA_ == cessions_) Ceder();
+    attenteSecheA_ = cessions_;
 }

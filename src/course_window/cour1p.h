@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Cour1p {
@@ -85,8 +86,10 @@ public:
     double LargeurEcran() const;
     double HauteurEcran() const;
 
-    // Page runs nested deeper than this are not started: see B_Pag_S_Click.
+    // Page runs nested deeper than this are not started: see ChangerPage.
     static constexpr int kProfondeurMax = 64;
+    // AfficherPage runs on the stack now.
+    int Profondeur() const { return profondeur_; }
 
 private:
     void AfficherPage();
@@ -94,6 +97,13 @@ private:
     void ExecuterPage();
     // Moves to a page from a page button: nested as always, or, in a click storm, left to the top.
     void ChangerPage(int16_t page);
+    // True while page is the current page and no click storm is waiting to unwind the stack: what
+    // a loop that runs until its page is left tests.
+    bool PageCourante(int16_t page) const;
+    // Every page loop starts so: Compteur back to 0, Interrompre cleared.
+    void DebutBoucle();
+    // Yields to the message queue; every wait of the course yields through here.
+    void Ceder(std::optional<int32_t> wakeAt = std::nullopt);
     // The steps shared by all page branches.
     void EtapeDiapo();
     void EtapePhoto(platform::PictureBox& box, const QString& fichier, const std::function<double()>& left,
@@ -136,8 +146,13 @@ private:
     std::vector<platform::OptionButton*> ReponsesAffichees();
 
     bool premierFocusFait_ = false;
-    int profondeur_ = 0;          // AfficherPage runs on the stack
-    bool pageEnAttente_ = false;  // NumPage is to be shown once the stack has unwound
+    int profondeur_ = 0;  // AfficherPage runs on the stack
+    // Pages asked for in a click storm, oldest first, to be shown once the stack has unwound.
+    std::vector<int16_t> pagesEnAttente_;
+    // While the pages of a storm are replayed: every page loop ends before its first yield.
+    bool rattrapage_ = false;
+    uint64_t cessions_ = 0;                      // yields so far
+    uint64_t attenteSecheA_ = UINT64_MAX;        // yields counted when a wait last ended without one
     // From the click on B_Valider until the next question is shown.
     bool validationEnCours_ = false;
     int16_t choixValide_ = 0;  // the answer chosen last before that click

@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "sound/m_orvalis2.h"
 
+#include <vector>
+
 using namespace M_Orvalis2;
 using platform::P;
 
@@ -14,11 +16,24 @@ void Cour1p::AfficherPage() {
         ~Profondeur() { --n; }
     } profondeur{++profondeur_};
     ExecuterPage();
-    // The outermost run shows the page that a click storm left waiting, from the top of the stack.
-    while (profondeur_ == 1 && pageEnAttente_) {
-        pageEnAttente_ = false;
+    // The outermost run replays the pages a click storm left waiting, from the top of the stack.
+    while (profondeur_ == 1 && !pagesEnAttente_.empty()) {
+        const std::vector<int16_t> pages = std::move(pagesEnAttente_);
+        pagesEnAttente_.clear();
+        rattrapage_ = true;
+        for (size_t i = 0; i + 1 < pages.size(); ++i) {
+            NumPage = pages[i];
+            ExecuterPage();
+        }
+        rattrapage_ = false;
+        NumPage = pages.back();
         ExecuterPage();
     }
+}
+
+void Cour1p::DebutBoucle() {
+    Compteur = 0;
+    Interrompre = rattrapage_ ? Vrai : Faux;
 }
 
 void Cour1p::ExecuterPage() {
@@ -73,14 +88,16 @@ void Cour1p::EtapePhoto(platform::PictureBox& box, const QString& fichier, const
 }
 
 void Cour1p::BouclePage(int16_t dernierTop, const std::function<void(int16_t)>& agir) {
-    Compteur = 0;
-    Interrompre = Faux;
+    const int16_t page = NumPage;
+    DebutBoucle();
     for (;;) {
         if (Interrompre) return;
-        P().Yield();
+        Ceder();
         const int16_t top = Compteur;
         if (top == dernierTop) return;
-        agir(top);
+        // Deviation: the pass that follows a navigation acts on Compteur only while the page is still
+        // the current one, so that a page left for page 0 does not bring its photograph back over it.
+        if (NumPage == page) agir(top);
     }
 }
 

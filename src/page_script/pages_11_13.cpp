@@ -10,12 +10,11 @@ using namespace M_Orvalis2;
 using platform::P;
 
 void Cour1p::PagePhotos(int16_t page, const std::function<void(int16_t top)>& photo) {
-    Interrompre = Faux;
-    Compteur = 0;
+    DebutBoucle();
     for (;;) {
         if (Interrompre) return;
         if (NumPage != page) return;
-        P().Yield();
+        Ceder();
         switch (Compteur) {
             case 1: EtapeDiapo(); break;
             case 10:
@@ -80,12 +79,11 @@ void Cour1p::Page12() {
 void Cour1p::Page13(int16_t& NbCycles) {
     Label2.SetVisible(false);
     Label3.SetVisible(false);
-    Interrompre = Faux;
-    Compteur = 0;
+    DebutBoucle();
     for (;;) {
         if (Interrompre) return;
         if (NumPage != 13) return;
-        P().Yield();
+        Ceder();
         switch (Compteur) {
             case 1: EtapeDiapo(); break;
             case 10:
@@ -105,10 +103,10 @@ void Cour1p::AnimationCircuit(int16_t& NbCycles) {
     Picture2.Move(Picture1.Left() + Picture1.Width() - Picture2.Width() - 30 * EchelleX, Picture1.Top() + 10 * EchelleY);
     Picture2.SetVisible(true);
     for (;;) {
-        if (NumPage != 13) return;
+        if (!PageCourante(13)) return;
         for (int n = 111; n <= 115; ++n) {
             PauseCourte(250);
-            if (NumPage != 13) return;
+            if (!PageCourante(13)) return;
             EtapeImage(Picture2, n);
         }
         if (NbCycles < 9) {
@@ -116,7 +114,7 @@ void Cour1p::AnimationCircuit(int16_t& NbCycles) {
         } else if (NbCycles < 10) {
             ++NbCycles;
             Picture3.SetAutoSize(true);
-            if (NumPage != 13) return;
+            if (!PageCourante(13)) return;
             Picture3.SetPicture(platform::LoadPicture(Repertoire + QStringLiteral("Img19.jpg")),
                                 QStringLiteral("Img19.jpg"));
             Picture3.Move(Picture1.Left() + Picture1.Width() - Picture3.Width() - 80 * EchelleX,

@@ -8,11 +8,10 @@ using namespace M_Orvalis2;
 using platform::P;
 
 void Cour1p::Page14() {
-    Interrompre = Faux;
-    Compteur = 0;
+    DebutBoucle();
     for (;;) {
         if (Interrompre || NumPage != 14) return;
-        P().Yield();
+        Ceder();
         switch (Compteur) {
             case 1: EtapeDiapo(); break;
             case 11:
@@ -61,11 +60,10 @@ void Cour1p::Page15() {
 }
 
 void Cour1p::Page16() {
-    Interrompre = Faux;
-    Compteur = 0;
+    DebutBoucle();
     for (;;) {
         if (Interrompre) return;
-        P().Yield();
+        Ceder();
         switch (Compteur) {
             case 1: EtapeDiapo(); break;
             case 7:

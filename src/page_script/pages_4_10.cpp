@@ -40,8 +40,7 @@ void Cour1p::Page8() {
 
 void Cour1p::Page9() {
     MisEnPage();
-    Interrompre = Faux;
-    Compteur = 0;
+    DebutBoucle();
     for (;;) {
         if (Interrompre) return;
         switch (Compteur) {
@@ -61,23 +60,22 @@ void Cour1p::Page9() {
             case 30: return;
             default: break;
         }
-        P().Yield();
+        Ceder();
     }
 }
 
 void Cour1p::Page10() {
     MisEnPage();
-    Interrompre = Faux;
-    Compteur = 0;
+    DebutBoucle();
     for (;;) {
         if (Interrompre) return;
         if (Compteur == 1) {
             EtapeDiapo();
-            P().Yield();
+            Ceder();
         } else if (Compteur == 10) {
             return;
         } else {
-            P().Yield();
+            Ceder();
         }
     }
 }

@@ -434,13 +434,13 @@ void PictureBox::ApplyAutoSize() {
 }
 
 void PictureBox::SetScaleLeft(double v) {
+    for (Control* c : Children()) c->left_ += v - scaleLeft_;
     scaleLeft_ = v;
-    for (Control* c : Children()) c->Place();
 }
 
 void PictureBox::SetScaleTop(double v) {
+    for (Control* c : Children()) c->top_ += v - scaleTop_;
     scaleTop_ = v;
-    for (Control* c : Children()) c->Place();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -57,7 +57,7 @@ public:
     QWidget* Widget() const { return widget_; }
     Container* Parent() const { return parent_; }
 
-    // Re-applies the twips geometry to the widget (after the container's scale origin changed).
+    // Applies the twips geometry to the widget.
     void Place();
 
     // What screen readers say for the control; a change is announced to them.
@@ -74,6 +74,7 @@ protected:
     virtual void SizeChanged() {}
 
 private:
+    friend class PictureBox;
     void SetGeometry(double left, double top, double width, double height);
 
     Container* parent_;
@@ -162,6 +163,8 @@ public:
 
     double ScaleLeft() const override { return scaleLeft_; }
     double ScaleTop() const override { return scaleTop_; }
+    // Moves the origin of the coordinates its children are read and set in. Children already placed
+    // stay where they are on the screen; their Left and Top now read in the new coordinates.
     void SetScaleLeft(double v);
     void SetScaleTop(double v);
 

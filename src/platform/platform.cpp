@@ -19,6 +19,8 @@ Platform::~Platform() = default;
 
 void Platform::Trace(const QString&) {}
 
+qint64 Platform::MsecsUntil(const QDateTime& t) { return Now().msecsTo(t); }
+
 Platform& P() {
     Q_ASSERT(current);
     return *current;

@@ -34,6 +34,9 @@ public:
     virtual int32_t TickCount() = 0;
     // The date and time to the whole second.
     virtual QDateTime Now() = 0;
+    // Milliseconds until the wall clock shows t (negative once past), as precisely as the clock
+    // allows: a wait on Now() wakes at the second it waits for instead of at the next tick after it.
+    virtual qint64 MsecsUntil(const QDateTime& t);
     // Handle every pending event, each handler to its end; if nothing was pending, wait until
     // something is or until wakeAt (a TickCount value) has passed. Handlers may yield in turn.
     virtual void Yield(std::optional<int32_t> wakeAt = std::nullopt) = 0;

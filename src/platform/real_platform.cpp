@@ -52,6 +52,8 @@ QDateTime RealPlatform::Now() {
     return now;
 }
 
+qint64 RealPlatform::MsecsUntil(const QDateTime& t) { return QDateTime::currentDateTime().msecsTo(t); }
+
 void RealPlatform::Yield(std::optional<int32_t> wakeAt) {
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher) return;

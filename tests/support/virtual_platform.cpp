@@ -65,6 +65,8 @@ QDateTime VirtualPlatform::Now() {
     return QDateTime(t.date(), QTime(t.time().hour(), t.time().minute(), t.time().second()));
 }
 
+qint64 VirtualPlatform::MsecsUntil(const QDateTime& t) { return timeAtStart.addMSecs(now_).msecsTo(t); }
+
 bool VirtualPlatform::DeliverDue() {
     bool delivered = false;
     // A tick due now comes before a click scripted for the same instant, so that a click at a

@@ -69,6 +69,7 @@ public:
     // --- Platform
     int32_t TickCount() override;
     QDateTime Now() override;
+    qint64 MsecsUntil(const QDateTime& t) override;
     void Yield(std::optional<int32_t> wakeAt) override;
     void Beep() override;
     void Randomize() override;
