@@ -47,6 +47,26 @@ QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, 
     return out;
 }
 
+namespace {
+void ScreenOf(const platform::Container& container, QStringList& out) {
+    for (const platform::Control* c : container.Children()) {
+        const QWidget* widget = c->Widget();
+        if (!widget || !widget->isVisibleTo(widget->window())) continue;
+        const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
+        QString line = QStringLiteral("%1 %2,%3 %4x%5").arg(c->Name()).arg(at.x()).arg(at.y()).arg(widget->width()).arg(widget->height());
+        if (const auto* label = dynamic_cast<const platform::Label*>(c)) line += QStringLiteral(" \"") + label->Caption() + QLatin1Char('"');
+        out << line;
+        if (const auto* inner = dynamic_cast<const platform::Container*>(c)) ScreenOf(*inner, out);
+    }
+}
+}  // namespace
+
+QStringList Screen(const Cour1p& w) {
+    QStringList out;
+    ScreenOf(w.Form, out);
+    return out;
+}
+
 bool StoppedInside(Lesson& l, platform::CommandButton& button) {
     try {
         l.Click(button);

@@ -30,6 +30,10 @@ struct Lesson {
 // Trace lines at or after ms whose event starts with one of the prefixes, as "t event" where t is
 // the line's time minus origin.
 QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, qint64 origin = 0);
+// What the learner sees of the course window: one line per control shown, with its place and size
+// in screen pixels within the window, and its caption.
+QStringList Screen(const Cour1p& w);
+
 // Runs the learner's click, expecting the run to be stopped by StopAt while the page still runs.
 bool StoppedInside(Lesson& l, platform::CommandButton& button);
 
