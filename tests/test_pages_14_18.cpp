@@ -7,6 +7,7 @@
 
 #include <QtTest>
 #include <array>
+#include <map>
 
 using namespace testsupport;
 
@@ -113,6 +114,60 @@ private slots:
         QVERIFY(qAbs(caption3.x() - caption.x()) <= 1);
         QVERIFY(qAbs(caption3.y() - (lower.y() + 54 + 2)) <= 1);
         QVERIFY(w.Label3.Width() > w.Label2.Width());  // one line, not wrapped
+    }
+
+    void everyPageAfterPageFourteenLooksAsOnItsFirstVisit() {
+        // Up from page 0 to 14, then back down to 0, 1.5 s on each page: page 14 moved the slide's
+        // origin, yet nothing already placed moves on the screen and every page looks the same.
+        Lesson l;
+        Cour1p& w = *l.w;
+        std::map<int, QStringList> up, down;
+        up[0] = Screen(w);
+        // Page 1 from the click that starts the run, at 0; page p at 1.5 s × (p − 1).
+        for (int p = 1; p <= 14; ++p) {
+            if (p > 1) l.ClickAt(1500 * (p - 1), w.B_Pag_S);
+            l.vp.At(1500 * (p - 1) + 1400, [&, p] { up[p] = Screen(w); });
+        }
+        const qint64 back = 1500 * 13 + 3000;
+        for (int p = 13; p >= 0; --p) {
+            const qint64 at = back + 1500 * (13 - p);
+            l.ClickAt(at, w.B_Pag_P);
+            l.vp.At(at + 1400, [&, p] { down[p] = Screen(w); });
+        }
+        l.vp.StopAt(back + 1500 * 14 + 1000);
+        QVERIFY(RunFrom(l, w.B_Pag_S));
+        QVERIFY(up[14].filter("Label2 ").size() == 1);
+        for (int p = 0; p <= 13; ++p) QVERIFY2(SameRun(down[p], up[p]), qPrintable(QString("page %1").arg(p)));
+    }
+
+    void theEvaluationAndTheClosingPageLookTheSameWithOrWithoutPageFourteen() {
+        // Through page 14 (its strips set up), or straight from page 18.
+        auto evaluation = [](bool throughFourteen) {
+            Lesson l;
+            Cour1p& w = *l.w;
+            w.NumPage = throughFourteen ? 13 : 18;
+            // The click that starts the run leads to page 14 or 19; then on through 15 to 19.
+            const int clicks = throughFourteen ? 5 : 0;
+            for (int i = 0; i < clicks; ++i) l.ClickAt(3000 + 1500 * i, w.B_Pag_S);
+            const qint64 at19 = throughFourteen ? 3000 + 1500 * (clicks - 1) : 0;
+            QStringList question, closing;
+            l.vp.At(at19 + 100, [&] {
+                question = Screen(w);
+                w.NumQuestion = 20;
+                w.Option1(0).Click();
+                w.B_Valider.Click();
+            });
+            l.vp.At(at19 + 4000, [&] { closing = Screen(w); });
+            l.vp.StopAt(at19 + 4100);
+            RunFrom(l, w.B_Pag_S);
+            return std::make_pair(question, closing);
+        };
+        const auto direct = evaluation(false);
+        const auto through = evaluation(true);
+        QVERIFY(direct.first.filter("Option1").size() == 4);
+        QVERIFY(direct.second.filter("Label6").size() == 1);
+        QVERIFY(SameRun(through.first, direct.first));
+        QVERIFY(SameRun(through.second, direct.second));
     }
 
     void pageFourteenLeftBeforeTickElevenShowsNoStrip() {

@@ -67,6 +67,17 @@ QStringList Screen(const Cour1p& w) {
     return out;
 }
 
+bool RunFrom(Lesson& l, platform::CommandButton& button) {
+    try {
+        l.Click(button);
+        for (;;) l.vp.Yield(std::nullopt);
+    } catch (const RunStopped&) {
+        return true;
+    } catch (const ProgramEnded&) {
+    }
+    return false;
+}
+
 bool StoppedInside(Lesson& l, platform::CommandButton& button) {
     try {
         l.Click(button);

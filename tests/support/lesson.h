@@ -34,6 +34,10 @@ QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, 
 // in screen pixels within the window, and its caption.
 QStringList Screen(const Cour1p& w);
 
+// Runs the learner's click, then the toolkit's own event loop once no page loop runs, until the
+// time StopAt set; false if the program ended before.
+bool RunFrom(Lesson& l, platform::CommandButton& button);
+
 // Runs the learner's click, expecting the run to be stopped by StopAt while the page still runs.
 bool StoppedInside(Lesson& l, platform::CommandButton& button);
 
