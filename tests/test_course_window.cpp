@@ -182,6 +182,11 @@ private slots:
             while (returned < 0 && l.vp.Elapsed() < 10000) l.vp.Yield({});
             QCOMPARE(returned, 3000);
         }
+        // With the clock's seconds between two ticks, it ends at the second, not at the next tick.
+        Lesson l(true, [](VirtualPlatform& vp) { vp.timeAtStart = vp.timeAtStart.addMSecs(50); });
+        int32_t n = 2;
+        l.w->FaireUnePause(n);
+        QCOMPARE(l.vp.Elapsed(), 2950);
     }
 
     void pauseEndsEarlyWhenAPageButtonIsPressed() {
