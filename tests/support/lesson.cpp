@@ -2,9 +2,9 @@
 
 namespace testsupport {
 
-Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp) {
-    WriteCourse(folder.path());
-    vp.currentDirectory = folder.path();
+Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course) {
+    if (course.isEmpty()) WriteCourse(folder.path());
+    vp.currentDirectory = course.isEmpty() ? folder.path() : course;
     if (setUp) setUp(vp);
     w = std::make_unique<Cour1p>();
     vp.ClearTraces();  // what construction sets up is the design state, not something that happened

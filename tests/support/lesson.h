@@ -12,8 +12,9 @@
 namespace testsupport {
 
 struct Lesson {
-    // Starts the window (load, then first focus) unless told not to.
-    explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {});
+    // Starts the window (load, then first focus) unless told not to. The course is written into a
+    // folder of its own, or read from course when given (one WriteCourse shared by many lessons).
+    explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {}, const QString& course = {});
 
     QTemporaryDir folder;
     VirtualPlatform vp;

@@ -3,15 +3,13 @@
 #include "platform/timer.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
 namespace testsupport {
 
 namespace {
-
-// A loop that reads the clock this often without yielding would freeze the real window.
-constexpr int kClockReadsWithoutYield = 100000;
 
 class RecordingSoundDevice : public platform::SoundDevice {
 public:
@@ -47,8 +45,10 @@ QStringList VirtualPlatform::TraceText(const QStringList& prefixes) const {
 }
 
 void VirtualPlatform::CountClockRead() {
-    if (++clockReadsSinceYield_ > kClockReadsWithoutYield) {
+    mostClockReads_ = std::max(mostClockReads_, ++clockReadsSinceYield_);
+    if (clockReadsSinceYield_ > clockReadsWithoutYield) {
         clockReadsSinceYield_ = 0;
+        if (onFailure) onFailure(QStringLiteral("the course read the clock %1 times without yielding").arg(clockReadsWithoutYield + 1));
         QTest::qFail("the course read the clock many thousands of times without yielding", __FILE__, __LINE__);
         throw RunStopped{now_};
     }
@@ -77,7 +77,9 @@ bool VirtualPlatform::DeliverDue() {
             due += timer->Interval();
             if (due <= now_) due = now_ + timer->Interval();
             delivered = true;
+            ++ticks_;
             timer->Fire();
+            if (afterDelivery) afterDelivery();
             break;
         }
     }
@@ -87,6 +89,7 @@ bool VirtualPlatform::DeliverDue() {
         actions_.erase(actions_.begin());
         delivered = true;
         action();
+        if (afterDelivery) afterDelivery();
     }
     for (size_t i = 0; i < conditions_.size(); ++i) {
         if (conditions_[i].first()) {
@@ -94,6 +97,7 @@ bool VirtualPlatform::DeliverDue() {
             conditions_.erase(conditions_.begin() + static_cast<std::ptrdiff_t>(i));
             delivered = true;
             action();
+            if (afterDelivery) afterDelivery();
             break;
         }
     }
@@ -117,6 +121,7 @@ void VirtualPlatform::Yield(std::optional<int32_t> wakeAt) {
     }
     if (stopAt_) next = std::min(next, *stopAt_);
     if (next == std::numeric_limits<qint64>::max()) {
+        if (onFailure) onFailure(QStringLiteral("the course waits for something that will never come"));
         QTest::qFail("the course waits for something that will never come", __FILE__, __LINE__);
         throw RunStopped{now_};
     }
@@ -140,11 +145,13 @@ std::unique_ptr<platform::SoundDevice> VirtualPlatform::OpenSoundDevice() {
 
 void VirtualPlatform::EndProgram(int status) {
     Trace(QStringLiteral("end %1").arg(status));
+    if (onEnd) onEnd(status, {});
     throw ProgramEnded{status, {}};
 }
 
 void VirtualPlatform::Fatal(const QString& message) {
     Trace(QStringLiteral("fatal ") + message);
+    if (onEnd) onEnd(1, message);
     throw ProgramEnded{1, message};
 }
 
@@ -161,6 +168,7 @@ void VirtualPlatform::TimerChanged(platform::Timer* timer) {
 }
 
 void VirtualPlatform::Trace(const QString& event) {
+    if (onTrace) onTrace(event);
     if (recordTraces) traces_.push_back({now_, event});
 }
 

@@ -46,6 +46,20 @@ public:
     bool recordTraces = true;
     // Rnd() returns these in turn (then 0.5) so that tests choose the random draws.
     std::vector<double> randomValues;
+    // A loop that reads the clock this often without yielding would freeze the real window.
+    int clockReadsWithoutYield = 100000;
+
+    // --- watching the run (the explorer's invariants)
+    // After every tick and every scripted action delivered.
+    std::function<void()> afterDelivery;
+    // Every trace line as it happens, whether or not traces are recorded.
+    std::function<void(const QString& event)> onTrace;
+    // Instead of failing the test and stopping the run: what to do on a loop that does not yield.
+    std::function<void(const QString& why)> onFailure;
+    // Runs when the program ends (EndProgram or Fatal), before the run is stopped.
+    std::function<void(int status, const QString& message)> onEnd;
+    // Clock reads since the last yield, the most seen since the start.
+    int MostClockReadsWithoutYield() const { return mostClockReads_; }
 
     // --- the learner's script
     // Runs action inside the yield that reaches virtual time ms.
@@ -63,6 +77,7 @@ public:
     void ClearTraces() { traces_.clear(); }
     int Beeps() const { return beeps_; }
     int Yields() const { return yields_; }
+    int Ticks() const { return ticks_; }  // timer ticks delivered
     int Randomizes() const { return randomizes_; }
     QStringList SoundCommands() const { return soundCommands_; }
 
@@ -99,9 +114,11 @@ private:
     QStringList soundCommands_;
     int beeps_ = 0;
     int yields_ = 0;
+    int ticks_ = 0;
     int randomizes_ = 0;
     size_t nextRandom_ = 0;
     int clockReadsSinceYield_ = 0;
+    int mostClockReads_ = 0;
 };
 
 // Compares two runs line by line; on a mismatch prints both whole and returns false.

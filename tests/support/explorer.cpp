@@ -1,0 +1,630 @@
+#include "support/explorer.h"
+
+#include "about/apropos.h"
+#include "platform/platform.h"
+#include "sound/m_orvalis2.h"
+#include "support/lesson.h"
+
+#include <QKeySequence>
+#include <QRegularExpression>
+#include <QtTest>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testsupport::explorer {
+
+namespace {
+
+// --- drawing -----------------------------------------------------------------------------------
+
+// splitmix64: the same numbers from a seed on every machine and library version.
+struct Rng {
+    uint64_t s;
+    uint64_t Next() {
+        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int Below(int n) { return static_cast<int>(Next() % static_cast<uint64_t>(n)); }
+    bool Chance(int percent) { return Below(100) < percent; }
+};
+
+const std::vector<int> kMainKeys{Qt::Key_Right, Qt::Key_Left, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Up,
+                                 Qt::Key_Down,  Qt::Key_Space, Qt::Key_Return,  Qt::Key_Tab,    Qt::Key_Escape,
+                                 Qt::Key_1,     Qt::Key_2,     Qt::Key_3,       Qt::Key_4};
+
+struct Names {
+    Gesture gesture;
+    const char* name;
+};
+const Names kNames[] = {{Gesture::Previous, "previous"}, {Gesture::Next, "next"},         {Gesture::Key, "key"},
+                        {Gesture::Logo, "logo"},         {Gesture::AboutOk, "about-ok"},  {Gesture::AboutKey, "about-key"},
+                        {Gesture::AboutClose, "about-close"}, {Gesture::Answer, "answer"}, {Gesture::Validate, "validate"},
+                        {Gesture::Settle, "settle"},     {Gesture::Fermer, "fermer"}};
+
+bool HasKey(Gesture g) { return g == Gesture::Key || g == Gesture::AboutKey; }
+
+QString KeyName(int key) { return QKeySequence(key).toString(QKeySequence::PortableText); }
+
+// The instant of the next event after t: often the same one or a tick's, otherwise anywhere
+// from a few milliseconds to the seconds that let animations and pauses run their course.
+qint64 Gap(Rng& r, qint64 t) {
+    const int kind = r.Below(100);
+    if (kind < 20) return t;
+    if (kind < 45) return (t / 100 + 1 + r.Below(3)) * 100;
+    if (kind < 80) return t + 1 + r.Below(600);
+    if (kind < 92) return t + 600 + r.Below(2400);
+    return t + 3000 + r.Below(13000);
+}
+
+// --- the child ---------------------------------------------------------------------------------
+
+std::map<int, QStringList> g_direct;
+
+// Pictures a page may put into the photograph boxes.
+bool BelongsTo(int page, const QString& picture) {
+    static const std::map<int, QStringList> kPhotos{
+        {1, {"Img1.jpg", "Img2.jpg", "Img3.jpg"}}, {2, {"Img6.jpg", "Img7.jpg", "Img8.jpg"}},
+        {3, {"Img9.jpg", "Img10.jpg"}},           {9, {"Img11.jpg", "Img12.jpg"}},
+        {11, {"Img13.jpg", "Img14.jpg", "Img15.jpg"}}, {12, {"Img17.jpg", "Img16.jpg", "Img18.jpg"}},
+        {13, {"111", "112", "113", "114", "115", "Img19.jpg"}},
+        {14, {"116", "117", "118", "119", "120", "121", "122"}}, {16, {"Img20.jpg"}}};
+    const auto it = kPhotos.find(page);
+    return it != kPhotos.end() && it->second.contains(picture);
+}
+
+// How long a page's loop runs from its entry, with a tick to spare; pages 13 and 14 never end.
+qint64 RunLength(int page) {
+    switch (page) {
+        case 0: return 0;
+        case 8: case 10: case 17: case 18: return 1200;
+        case 9: return 3200;
+        case 15: case 16: return 2200;
+        default: return 4200;
+    }
+}
+
+// A learner who goes from page 0 to target with the next button, letting each page run to its
+// end, except the two animated pages, left after 1.5 s. Returns the time target is entered.
+qint64 ScheduleWalk(Lesson& l, int target) {
+    qint64 t = 0;
+    for (int p = 1; p <= target; ++p) {
+        l.ClickAt(t, l.w->B_Pag_S);
+        if (p < target) t += (p == 13 || p == 14) ? 1500 : RunLength(p);
+    }
+    return t;
+}
+
+// The toolkit's own event loop until ms.
+void RunUntil(Lesson& l, qint64 ms) {
+    bool done = false;
+    l.vp.At(ms, [&] { done = true; });
+    while (!done) l.vp.Yield(std::nullopt);
+}
+
+QString SlideOf(int page) { return page <= 18 ? QStringLiteral("Diapo%1.emf").arg(page) : QStringLiteral("(none)"); }
+
+qint64 ResidentKb() {
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    long size = 0, resident = 0;
+    if (f) {
+        if (std::fscanf(f, "%ld %ld", &size, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+class Child {
+public:
+    Child(const Sequence& s, const Options& o, int fd) : s_(s), o_(o), fd_(fd) {}
+
+    [[noreturn]] void Run() {
+        Lesson l(true, [](VirtualPlatform& vp) {
+            // The answers' order is drawn from these: the same for a sequence and its shrunk forms.
+            Rng r{20261207};
+            for (int i = 0; i < 400; ++i) vp.randomValues.push_back(double(r.Below(1000)) / 1000.0);
+        }, o_.course);
+        l_ = &l;
+        w_ = l.w.get();
+        VirtualPlatform& vp = l.vp;
+        if (s_.start > 0) RunUntil(l, ScheduleWalk(l, s_.start) + RunLength(s_.start));
+        t0_ = vp.Elapsed();
+        for (const TraceLine& line : vp.Traces()) Watch(line.event);
+        vp.ClearTraces();
+        vp.recordTraces = o_.wantTrace;
+        rssAtStart_ = ResidentKb();
+        char base = 0;
+        stackBase_ = &base;
+        page_ = w_->NumPage;
+        note_ = w_->Note;
+
+        vp.clockReadsWithoutYield = kClockReadsWithoutYield;
+        vp.onFailure = [this](const QString& why) { Fail(QStringLiteral("yield: ") + why); };
+        vp.onTrace = [this](const QString& event) { Watch(event); };
+        vp.afterDelivery = [this] { Check(); };
+        vp.onEnd = [this](int status, const QString& message) { Ended(status, message); };
+
+        qint64 fermer = -1;
+        for (size_t i = 0; i < s_.events.size(); ++i) {
+            const Event& e = s_.events[i];
+            vp.At(t0_ + e.at, [this, i] { Deliver(i); });
+            if (e.gesture == Gesture::Fermer && fermer < 0) fermer = e.at;
+        }
+        if (fermer < 0) Fail(QStringLiteral("sequence: it has no Fermer"));
+        vp.At(t0_ + fermer + 1, [this] { Fail(QStringLiteral("fermer: the program did not end on Fermer")); });
+        // The toolkit's own event loop, whenever no page loop runs.
+        for (;;) vp.Yield(std::nullopt);
+    }
+
+private:
+    void Deliver(size_t i) {
+        const Event& e = s_.events[i];
+        const int outer = current_;
+        current_ = static_cast<int>(i);
+        Cour1p& w = *w_;
+        const bool validating = w.B_Valider.Reachable() && (e.gesture == Gesture::Validate || e.gesture == Gesture::Key);
+        if (validating && validations_++ == 0) scored_ = 0;
+        switch (e.gesture) {
+            case Gesture::Previous: Press(w.B_Pag_P); break;
+            case Gesture::Next: Press(w.B_Pag_S); break;
+            case Gesture::Key: {
+                QWidget* form = w.Form.Widget();
+                QWidget* target = form->focusWidget() ? form->focusWidget() : form;
+                closingKey_ = w.B_Fermer.HasFocus() &&
+                              (e.arg == Qt::Key_Return || e.arg == Qt::Key_Enter || e.arg == Qt::Key_Space);
+                QTest::keyClick(target, static_cast<Qt::Key>(e.arg));
+                closingKey_ = false;
+                break;
+            }
+            case Gesture::Logo:
+                if (w.Image1.Reachable()) w.Image1.Click();
+                break;
+            case Gesture::AboutOk:
+                if (Apropos::Instance()) Press(Apropos::Instance()->cmdOK);
+                break;
+            case Gesture::AboutKey:
+                if (Apropos::Instance()) QTest::keyClick(Apropos::Instance()->Form.Widget(), static_cast<Qt::Key>(e.arg));
+                break;
+            case Gesture::AboutClose:
+                if (Apropos::Instance()) Apropos::Instance()->Form.Widget()->close();
+                break;
+            case Gesture::Answer: {
+                std::vector<platform::OptionButton*> shown;
+                for (int k = 0; k < w.Option1.Count(); ++k)
+                    if (w.Option1(k).Reachable()) shown.push_back(&w.Option1(k));
+                std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->Top() < b->Top(); });
+                if (e.arg < static_cast<int>(shown.size())) shown[static_cast<size_t>(e.arg)]->Click();
+                break;
+            }
+            case Gesture::Validate: Press(w.B_Valider); break;
+            case Gesture::Settle: {
+                const qint64 at = std::max(l_->vp.Elapsed(), pageChangedAt_ + kSettleMs);
+                l_->vp.At(at, [this] { CompareWithDirectVisit(); });
+                break;
+            }
+            case Gesture::Fermer:
+                if (!w.B_Fermer.Reachable()) Fail(QStringLiteral("fermer: the button cannot be clicked"));
+                w.B_Fermer.Click();
+                break;
+        }
+        if (validating) --validations_;
+        current_ = outer;
+    }
+
+    static void Press(platform::CommandButton& b) {
+        if (b.Reachable()) b.Click();
+    }
+
+    // Every trace line: once the page has settled, what is drawn and shown must belong to it.
+    void Watch(const QString& event) {
+        NotePageChange();
+        // "PictureN picture NAME" and "NAME show" are the lines that matter here.
+        QString box, what;
+        if (event.startsWith(QLatin1String("Picture")) && event.mid(8, 9) == QLatin1String(" picture ")) {
+            box = event.left(8);
+            what = event.mid(17);
+            pictures_[box] = what;
+        }
+        if (!Settled()) return;
+        const int p = w_->NumPage;
+        if (box == QLatin1String("Picture1") && what != SlideOf(p))
+            Fail(QStringLiteral("page: slide %1 drawn on page %2").arg(what).arg(p));
+        if (!box.isEmpty() && box != QLatin1String("Picture1") && !BelongsTo(p, what))
+            Fail(QStringLiteral("page: %1 drawn on page %2").arg(what).arg(p));
+        if (event.endsWith(QLatin1String(" show")) && !MayShow(event.chopped(5), p))
+            Fail(QStringLiteral("page: %1 shown on page %2").arg(event.chopped(5)).arg(p));
+    }
+
+    // Controls that only some pages show.
+    static bool MayShow(const QString& name, int p) {
+        if (name == QLatin1String("Label2")) return p == 14 || p >= 19;
+        if (name == QLatin1String("Label3")) return p == 14 || p == 19;
+        if (name == QLatin1String("Label4")) return p == 0;
+        if (name == QLatin1String("Label6") || name == QLatin1String("Label9")) return p >= 19;
+        if (name.startsWith(QLatin1String("Option1")) || name == QLatin1String("B_Valider")) return p == 19;
+        return true;
+    }
+
+    // The last page asked for has had its first tick: its slide step is done.
+    bool Settled() const { return w_ && l_->vp.Ticks() - ticksAtChange_ >= 2; }
+
+    void NotePageChange() {
+        if (!w_ || w_->NumPage == page_) return;
+        page_ = w_->NumPage;
+        pagesSeen_.insert(page_);
+        ticksAtChange_ = l_->vp.Ticks();
+        pageChangedAt_ = l_->vp.Elapsed();
+    }
+
+    // After every tick and every event.
+    void Check() {
+        Cour1p& w = *w_;
+        NotePageChange();
+        deepest_ = std::max(deepest_, w.Profondeur());
+        if (w.Profondeur() > Cour1p::kProfondeurMax) Fail(QStringLiteral("depth: %1 page runs nested").arg(w.Profondeur()));
+        char here = 0;
+        stackBytes_ = std::max<qint64>(stackBytes_, stackBase_ - &here);
+        if (stackBytes_ > kStackBytes) Fail(QStringLiteral("depth: %1 bytes of stack").arg(stackBytes_));
+        const int p = w.NumPage;
+        if (p < 0 || p > 20) Fail(QStringLiteral("page: NumPage %1").arg(p));
+        if (Settled()) {
+            for (platform::PictureBox* box : {&w.Picture2, &w.Picture3, &w.Picture4}) {
+                const QString& shown = pictures_[box->Name()];
+                if (box->Visible() && !BelongsTo(p, shown))
+                    Fail(QStringLiteral("page: %1 with %2 on page %3").arg(box->Name(), shown).arg(p));
+            }
+            for (const platform::Control* c : std::initializer_list<const platform::Control*>{
+                     &w.Label2, &w.Label3, &w.Label4, &w.Label6, &w.Label9, &w.B_Valider, &w.Option1(0), &w.Option1(1),
+                     &w.Option1(2), &w.Option1(3)}) {
+                if (c->Visible() && !MayShow(c->Name(), p)) Fail(QStringLiteral("page: %1 on page %2").arg(c->Name()).arg(p));
+            }
+            if (w.Label1.Caption() != QString::number(p))
+                Fail(QStringLiteral("page: Label1 reads %1 on page %2").arg(w.Label1.Caption()).arg(p));
+            if (pictures_[QStringLiteral("Picture1")] != SlideOf(p))
+                Fail(QStringLiteral("page: slide %1 shown on page %2").arg(pictures_[QStringLiteral("Picture1")]).arg(p));
+        }
+        CheckEvaluation();
+    }
+
+    void CheckEvaluation() {
+        Cour1p& w = *w_;
+        const int p = w.NumPage;
+        if (w.Note != note_) {
+            const double d = w.Note - note_;
+            if (validations_ == 0) Fail(QStringLiteral("score: %1 to %2 without a validation").arg(note_).arg(w.Note));
+            if (d != 1 && d != -0.5) Fail(QStringLiteral("score: %1 to %2").arg(note_).arg(w.Note));
+            if (++scored_ > 1) Fail(QStringLiteral("score: one validation scored twice"));
+            note_ = w.Note;
+        }
+        if (w.Note < 0 || w.Note > 20) Fail(QStringLiteral("score: %1").arg(w.Note));
+        if (p == 19 && !w.B_Pag_S.Enabled()) evaluation_ = true;
+        if (p == 20) closingPage_ = true;
+        if (!evaluation_) return;
+        if (p < 19) Fail(QStringLiteral("evaluation: back to page %1").arg(p));
+        if (w.B_Pag_P.Enabled() || w.B_Pag_S.Enabled()) Fail(QStringLiteral("evaluation: a page button enabled"));
+        if (p == 19) {
+            if (w.NumQuestion < 1 || w.NumQuestion > 20) Fail(QStringLiteral("evaluation: question %1").arg(w.NumQuestion));
+            if (w.Label6.Caption() != QString::number(w.NumQuestion))
+                Fail(QStringLiteral("evaluation: question %1 numbered %2").arg(w.NumQuestion).arg(w.Label6.Caption()));
+        }
+        const QString score = QStringLiteral("Performance : ") + platform::NumberText(w.Note) + QStringLiteral("/20");
+        if (w.Label9.Caption() != score) Fail(QStringLiteral("score: %1 shown for %2").arg(w.Label9.Caption(), score));
+    }
+
+    void CompareWithDirectVisit() {
+        Cour1p& w = *w_;
+        const int p = w.NumPage;
+        if (p <= 18) {
+            const QStringList now = Screen(w);
+            if (now != g_direct[p])
+                Fail(QStringLiteral("screen: page %1 differs from a direct visit:\n  %2\nexpected:\n  %3")
+                         .arg(p)
+                         .arg(now.join(QStringLiteral("\n  ")), g_direct[p].join(QStringLiteral("\n  "))));
+            return;
+        }
+        // The evaluation depends on the answers; its layout must still hold together.
+        if (p == 19) {
+            std::vector<const platform::OptionButton*> answers;
+            for (int k = 0; k < 4; ++k)
+                if (w.Option1(k).Visible()) answers.push_back(&w.Option1(k));
+            std::sort(answers.begin(), answers.end(), [](auto* a, auto* b) { return a->Top() < b->Top(); });
+            if (answers.size() != 4 || !w.B_Valider.Visible() || !w.Label3.Visible())
+                Fail(QStringLiteral("screen: a question without its four answers"));
+            for (size_t k = 1; k < answers.size(); ++k)
+                if (answers[k]->Top() < answers[k - 1]->Top() + answers[k - 1]->Height())
+                    Fail(QStringLiteral("screen: answers overlap"));
+        }
+        if (p == 20 && (!w.Label2.Visible() || !w.Label6.Visible() || w.B_Valider.Visible()))
+            Fail(QStringLiteral("screen: the closing page incomplete"));
+    }
+
+    void Ended(int status, const QString& message) {
+        const int i = current_;
+        const bool fermer = i >= 0 && s_.events[static_cast<size_t>(i)].gesture == Gesture::Fermer;
+        if (status != 0) Fail(QStringLiteral("fermer: the program ended with status %1 %2").arg(status).arg(message));
+        if (!fermer && !closingKey_) Fail(QStringLiteral("fermer: the program ended on event %1").arg(i));
+        if (fermer && l_->vp.Elapsed() != t0_ + s_.events[static_cast<size_t>(i)].at)
+            Fail(QStringLiteral("fermer: handled late"));
+        if (ResidentKb() - rssAtStart_ > kRssGrowthKb) Fail(QStringLiteral("memory: %1 KiB gained").arg(ResidentKb() - rssAtStart_));
+        Report(true, {});
+        _exit(0);
+    }
+
+    [[noreturn]] void Fail(const QString& why) {
+        Report(false, QStringLiteral("%1 (at %2 ms, event %3)").arg(why).arg(l_ ? l_->vp.Elapsed() - t0_ : 0).arg(current_));
+        _exit(3);
+    }
+
+    void Report(bool ok, const QString& failure) {
+        QString out;
+        out += QStringLiteral("ok %1\n").arg(ok ? 1 : 0);
+        if (!ok) out += QStringLiteral("failure %1\n").arg(QString(failure).replace(QLatin1Char('\n'), QStringLiteral("\\n")));
+        out += QStringLiteral("deepest %1\nstack %2\nclock %3\nrss %4\npages %5\neval %6\nclosing %7\nstorm %8\n")
+                   .arg(deepest_)
+                   .arg(stackBytes_)
+                   .arg(l_ ? l_->vp.MostClockReadsWithoutYield() : 0)
+                   .arg(ResidentKb() - rssAtStart_)
+                   .arg(pagesSeen_.size())
+                   .arg(evaluation_ ? 1 : 0)
+                   .arg(closingPage_ ? 1 : 0)
+                   .arg(deepest_ >= Cour1p::kProfondeurMax ? 1 : 0);
+        if (o_.wantTrace && l_) {
+            for (const TraceLine& line : l_->vp.Traces()) {
+                static const QRegularExpression seen(QStringLiteral(" (picture|show|hide|caption|enable|disable)( |$)|^beep$|^end "));
+                if (seen.match(line.event).hasMatch())
+                    out += QStringLiteral("trace %1 %2\n").arg(line.ms - t0_).arg(line.event);
+            }
+        }
+        const QByteArray bytes = out.toUtf8();
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = write(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+            if (n <= 0) break;
+            done += n;
+        }
+    }
+
+    const Sequence& s_;
+    const Options& o_;
+    int fd_;
+    Lesson* l_ = nullptr;
+    Cour1p* w_ = nullptr;
+    qint64 t0_ = 0;
+    int current_ = -1;
+    bool closingKey_ = false;
+    int validations_ = 0;
+    int scored_ = 0;
+    double note_ = 0;
+    int page_ = 0;
+    int ticksAtChange_ = -2;
+    qint64 pageChangedAt_ = 0;
+    std::set<int> pagesSeen_;
+    std::map<QString, QString> pictures_;
+    bool evaluation_ = false, closingPage_ = false;
+    int deepest_ = 0;
+    qint64 stackBytes_ = 0;
+    const char* stackBase_ = nullptr;
+    qint64 rssAtStart_ = 0;
+};
+
+QString Kind(const QString& failure) { return failure.section(QLatin1Char(':'), 0, 0); }
+
+}  // namespace
+
+QString Text(const Sequence& s) {
+    QStringList lines{QStringLiteral("start %1").arg(s.start)};
+    for (const Event& e : s.events) {
+        QString name;
+        for (const Names& n : kNames)
+            if (n.gesture == e.gesture) name = QString::fromLatin1(n.name);
+        QString line = QStringLiteral("%1 %2").arg(e.at).arg(name);
+        if (HasKey(e.gesture)) line += QLatin1Char(' ') + KeyName(e.arg);
+        if (e.gesture == Gesture::Answer) line += QStringLiteral(" %1").arg(e.arg + 1);
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+Sequence Parse(const QString& text, QString* error) {
+    Sequence s;
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return Sequence{};
+    };
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        line = line.section(QLatin1Char('#'), 0, 0).trimmed();
+        if (line.isEmpty()) continue;
+        const QStringList w = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (w[0] == QLatin1String("start") && w.size() == 2) {
+            s.start = w[1].toInt();
+            continue;
+        }
+        if (w.size() < 2) return fail(QStringLiteral("not an event: ") + line);
+        Event e;
+        bool ok = false;
+        e.at = w[0].toLongLong(&ok);
+        const Names* found = nullptr;
+        for (const Names& n : kNames)
+            if (w[1] == QLatin1String(n.name)) found = &n;
+        if (!ok || !found) return fail(QStringLiteral("not an event: ") + line);
+        e.gesture = found->gesture;
+        if (HasKey(e.gesture)) {
+            if (w.size() < 3) return fail(QStringLiteral("a key without its name: ") + line);
+            e.arg = QKeySequence::fromString(w[2], QKeySequence::PortableText)[0].key();
+        }
+        if (e.gesture == Gesture::Answer) e.arg = w.value(2).toInt() - 1;
+        s.events.push_back(e);
+    }
+    return s;
+}
+
+Sequence Draw(uint64_t seed, int maxEvents) {
+    Rng r{seed};
+    Sequence s;
+    const int start = r.Below(10);
+    s.start = start < 4 ? 0 : start < 7 ? 12 : 17;
+    // Each sequence has a mood: most wander, some drift forward, a few hammer the page buttons as
+    // fast as the hand goes, and some sit the evaluation.
+    const int mood = r.Below(100);
+    const bool storm = mood < 15, quiz = mood >= 15 && mood < 35;
+    if (quiz) s.start = 17;
+    const int next = storm ? 40 : 8 + r.Below(24), previous = storm ? 30 : 4 + r.Below(12);
+    const std::vector<std::pair<Gesture, int>> weights{
+        {Gesture::Next, next},
+        {Gesture::Previous, quiz ? 1 : previous},
+        {Gesture::Key, storm ? 20 : 30},
+        {Gesture::Logo, storm ? 0 : 3},
+        {Gesture::AboutOk, storm ? 0 : 2},
+        {Gesture::AboutKey, storm ? 0 : 2},
+        {Gesture::AboutClose, storm ? 0 : 1},
+        {Gesture::Answer, storm ? 0 : quiz ? 40 : 10},
+        {Gesture::Validate, storm ? 0 : quiz ? 30 : 8}};
+    int total = 0;
+    for (const auto& [g, wgt] : weights) total += wgt;
+    const int n = 1 + r.Below(maxEvents);
+    qint64 t = 0;
+    for (int i = 0; i < n; ++i) {
+        t = storm && r.Chance(90) ? t + r.Below(60) : Gap(r, t);
+        int pick = r.Below(total);
+        Event e{t, Gesture::Next, 0};
+        for (const auto& [g, wgt] : weights) {
+            if (pick < wgt) {
+                e.gesture = g;
+                break;
+            }
+            pick -= wgt;
+        }
+        if (e.gesture == Gesture::Key) e.arg = kMainKeys[static_cast<size_t>(r.Below(static_cast<int>(kMainKeys.size())))];
+        if (e.gesture == Gesture::AboutKey) e.arg = r.Chance(50) ? Qt::Key_Return : Qt::Key_Escape;
+        if (e.gesture == Gesture::Answer) e.arg = r.Below(4);
+        s.events.push_back(e);
+    }
+    // Fermer at a random moment among the events, or after them, once the last page has settled.
+    if (r.Chance(50)) {
+        const size_t k = static_cast<size_t>(r.Below(n));
+        s.events.resize(k + 1);
+        s.events.push_back({Gap(r, s.events.back().at), Gesture::Fermer, 0});
+    } else if (r.Chance(60)) {
+        const qint64 settle = Gap(r, t);
+        s.events.push_back({settle, Gesture::Settle, 0});
+        s.events.push_back({settle + kSettleMs + 1 + r.Below(2000), Gesture::Fermer, 0});
+    } else {
+        s.events.push_back({Gap(r, t), Gesture::Fermer, 0});
+    }
+    return s;
+}
+
+void PrepareDirectVisits(const QString& course) {
+    g_direct.clear();
+    for (int p = 0; p <= 18; ++p) {
+        Lesson l(true, {}, course);
+        const qint64 at = ScheduleWalk(l, p) + kSettleMs;
+        l.vp.At(at, [&] { g_direct[p] = Screen(*l.w); });
+        l.vp.StopAt(at + 1);
+        try {
+            for (;;) l.vp.Yield(std::nullopt);
+        } catch (const RunStopped&) {
+        }
+    }
+}
+
+Outcome Play(const Sequence& s, const Options& options) {
+    Outcome out;
+    int fds[2];
+    if (pipe(fds) != 0) {
+        out.failure = QStringLiteral("explorer: no pipe");
+        return out;
+    }
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        Child(s, options, fds[1]).Run();
+    }
+    close(fds[1]);
+    QByteArray text;
+    bool frozen = false;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        pollfd p{fds[0], POLLIN, 0};
+        const int left = options.timeoutMs - static_cast<int>(clock.elapsed());
+        if (left <= 0 || poll(&p, 1, left) == 0) {
+            frozen = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        char buf[65536];
+        const ssize_t n = read(fds[0], buf, sizeof buf);
+        if (n <= 0) break;
+        text.append(buf, n);
+    }
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    for (const QString& line : QString::fromUtf8(text).split(QLatin1Char('\n'))) {
+        const QString key = line.section(QLatin1Char(' '), 0, 0), value = line.section(QLatin1Char(' '), 1);
+        if (key == QLatin1String("ok")) out.ok = value == QLatin1String("1");
+        else if (key == QLatin1String("failure")) out.failure = QString(value).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+        else if (key == QLatin1String("deepest")) out.deepest = value.toInt();
+        else if (key == QLatin1String("stack")) out.stackBytes = value.toLongLong();
+        else if (key == QLatin1String("clock")) out.clockReads = value.toInt();
+        else if (key == QLatin1String("rss")) out.rssGrowthKb = value.toLongLong();
+        else if (key == QLatin1String("pages")) out.pagesSeen = value.toInt();
+        else if (key == QLatin1String("eval")) out.evaluation = value == QLatin1String("1");
+        else if (key == QLatin1String("closing")) out.closingPage = value == QLatin1String("1");
+        else if (key == QLatin1String("storm")) out.storm = value == QLatin1String("1");
+        else if (key == QLatin1String("trace")) out.trace << value;
+    }
+    if (frozen) {
+        out.ok = false;
+        out.failure = QStringLiteral("froze: no end after %1 ms of real time").arg(options.timeoutMs);
+    } else if (out.ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+        out.ok = false;
+        out.failure = QStringLiteral("fermer: the program ended with %1 %2")
+                          .arg(WIFEXITED(status) ? QStringLiteral("status") : QStringLiteral("signal"))
+                          .arg(WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
+    } else if (!out.ok && out.failure.isEmpty()) {
+        out.failure = QStringLiteral("crash: the program ended with %1 %2 and said nothing")
+                          .arg(WIFEXITED(status) ? QStringLiteral("status") : QStringLiteral("signal"))
+                          .arg(WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
+    }
+    return out;
+}
+
+Sequence Shrink(const Sequence& s, const Options& options, int maxTries) {
+    const QString kind = Kind(Play(s, options).failure);
+    Sequence best = s;
+    int tries = 0;
+    // Events before the final Fermer may go; Fermer stays.
+    for (size_t chunk = std::max<size_t>(1, best.events.size() / 2); chunk >= 1 && tries < maxTries;) {
+        bool removed = false;
+        for (size_t i = 0; i + 1 < best.events.size() && tries < maxTries;) {
+            Sequence candidate = best;
+            const size_t end = std::min(i + chunk, candidate.events.size() - 1);
+            candidate.events.erase(candidate.events.begin() + static_cast<std::ptrdiff_t>(i),
+                                   candidate.events.begin() + static_cast<std::ptrdiff_t>(end));
+            ++tries;
+            const Outcome o = Play(candidate, options);
+            if (!o.ok && Kind(o.failure) == kind) {
+                best = candidate;
+                removed = true;
+            } else {
+                i += chunk;
+            }
+        }
+        if (!removed) {
+            if (chunk == 1) break;
+            chunk /= 2;
+        }
+    }
+    return best;
+}
+
+}  // namespace testsupport::explorer

@@ -1,0 +1,149 @@
+// The explorer on the real course: thousands of random sequences of clicks and keys at random
+// instants, each checked against the lesson's invariants after every event; the faults it found,
+// kept as the short sequences that show them; and a few seeded sequences whose whole run is kept,
+// where the outcome depends on the path taken.
+//   SEANCE_EXPLORER_SEQUENCES (default 2000), SEANCE_EXPLORER_SEED, SEANCE_EXPLORER_SECONDS (a time
+//   budget instead of a count, for the longer run of CI's fuzzing step), SEANCE_EXPLORER_REGOLD=1.
+
+#include "support/explorer.h"
+#include "support/media.h"
+#include "support/virtual_platform.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdio>
+
+using namespace testsupport;
+using namespace testsupport::explorer;
+
+namespace {
+
+QString ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+qint64 EnvNumber(const char* name, qint64 fallback) {
+    bool ok = false;
+    const qint64 v = qEnvironmentVariable(name).toLongLong(&ok);
+    return ok ? v : fallback;
+}
+
+const QString kExplorerDir = QStringLiteral(SEANCE_SOURCE_DIR "/tests/explorer");
+
+}  // namespace
+
+class ExplorerTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir course_;
+    Options options_;
+
+private slots:
+    void initTestCase() {
+        // Each sequence runs in a forked child, which is safe only while no other thread of this
+        // process could hold a lock the child needs: the test library's watchdog alone is allowed.
+        for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QString name = ReadFile(QStringLiteral("/proc/self/task/%1/comm").arg(task)).trimmed();
+            QVERIFY2(name == QLatin1String("test_explorer") || name == QLatin1String("QtTest Watchdog"), qPrintable(name));
+        }
+        WriteCourse(course_.path());
+        options_.course = course_.path();
+        PrepareDirectVisits(course_.path());
+    }
+
+    void sequencesReadBackAsWritten() {
+        for (uint64_t seed : {1u, 2u, 3u}) {
+            const Sequence s = Draw(seed, 300);
+            QString error;
+            const Sequence back = Parse(Text(s), &error);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            QCOMPARE(Text(back), Text(s));
+        }
+    }
+
+    void theFaultsFoundStayFixed() {
+        const QStringList files = QDir(kExplorerDir + QStringLiteral("/regressions")).entryList({"*.txt"}, QDir::Files, QDir::Name);
+        QVERIFY(!files.isEmpty());
+        for (const QString& name : files) {
+            QString error;
+            const Sequence s = Parse(ReadFile(kExplorerDir + QStringLiteral("/regressions/") + name), &error);
+            QVERIFY2(error.isEmpty(), qPrintable(name + ": " + error));
+            const Outcome o = Play(s, options_);
+            QVERIFY2(o.ok, qPrintable(name + ": " + o.failure));
+        }
+    }
+
+    void seededSequencesKeepTheirRuns() {
+        // Nested runs that carry on make these outcomes depend on the path: their whole runs are kept.
+        const QString dir = kExplorerDir + QStringLiteral("/golden");
+        const bool regold = qEnvironmentVariableIntValue("SEANCE_EXPLORER_REGOLD") == 1;
+        Options traced = options_;
+        traced.wantTrace = true;
+        for (const QString& name : QDir(dir).entryList({"*.txt"}, QDir::Files, QDir::Name)) {
+            const QString text = ReadFile(dir + QLatin1Char('/') + name);
+            const QString sequence = text.section(QStringLiteral("---\n"), 0, 0);
+            const QStringList expected = text.section(QStringLiteral("---\n"), 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            const Outcome o = Play(Parse(sequence), traced);
+            QVERIFY2(o.ok, qPrintable(name + ": " + o.failure));
+            if (regold) {
+                QFile f(dir + QLatin1Char('/') + name);
+                QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                f.write((sequence + QStringLiteral("---\n") + o.trace.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+                continue;
+            }
+            QVERIFY2(SameRun(o.trace, expected), qPrintable(name));
+        }
+    }
+
+    void randomSequencesKeepEveryInvariant() {
+        const qint64 count = EnvNumber("SEANCE_EXPLORER_SEQUENCES", 2000);
+        const qint64 budget = EnvNumber("SEANCE_EXPLORER_SECONDS", 0);
+        const uint64_t seed = static_cast<uint64_t>(EnvNumber("SEANCE_EXPLORER_SEED", 20261207));
+        std::printf("explorer seed: %llu\n", static_cast<unsigned long long>(seed));
+        QElapsedTimer clock;
+        clock.start();
+        qint64 played = 0, events = 0, evaluations = 0, closings = 0, storms = 0, settled = 0;
+        int deepest = 0, clockReads = 0;
+        qint64 stack = 0, rss = 0;
+        for (uint64_t i = 0; budget > 0 ? clock.elapsed() < budget * 1000 : played < count; ++i, ++played) {
+            const Sequence s = Draw(seed * 1000003u + i, 300);
+            const Outcome o = Play(s, options_);
+            if (!o.ok) {
+                const Sequence shortest = Shrink(s, options_);
+                const QString text = QStringLiteral("# found by the explorer, seed %1, sequence %2: %3\n")
+                                         .arg(seed).arg(i).arg(o.failure.section(QLatin1Char('\n'), 0, 0)) +
+                                     Text(shortest);
+                const QString file = QStringLiteral("%1/regressions/found-%2-%3.txt").arg(kExplorerDir).arg(seed).arg(i);
+                QFile f(file);
+                if (f.open(QIODevice::WriteOnly)) f.write(text.toUtf8());
+                std::fprintf(stderr, "%s\n--- shortest sequence, saved as %s:\n%s", qPrintable(o.failure), qPrintable(file),
+                             qPrintable(text));
+                QFAIL(qPrintable(o.failure));
+            }
+            events += static_cast<qint64>(s.events.size());
+            evaluations += o.evaluation;
+            closings += o.closingPage;
+            storms += o.storm;
+            settled += s.events.size() >= 2 && s.events[s.events.size() - 2].gesture == Gesture::Settle;
+            deepest = std::max(deepest, o.deepest);
+            clockReads = std::max(clockReads, o.clockReads);
+            stack = std::max(stack, o.stackBytes);
+            rss = std::max(rss, o.rssGrowthKb);
+        }
+        const double seconds = double(clock.elapsed()) / 1000.0;
+        std::printf("explorer: %lld sequences, %lld events in %.1f s (%.0f sequences/s); %lld reached the evaluation, "
+                    "%lld the closing page, %lld the depth limit, %lld compared with a direct visit\n",
+                    played, events, seconds, double(played) / seconds, evaluations, closings, storms, settled);
+        std::printf("explorer bounds: depth %d (at most %d), stack %lld KiB (at most %lld), clock reads without a yield %d "
+                    "(at most %d), memory gained %lld KiB (at most %lld)\n",
+                    deepest, 64, stack / 1024, kStackBytes / 1024, clockReads, kClockReadsWithoutYield, rss, kRssGrowthKb);
+        QVERIFY(played >= 1);
+    }
+};
+
+QTEST_MAIN(ExplorerTest)
+#include "test_explorer.moc"
