@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QLoggingCategory>
 #include <cmath>
 #include <cstdio>
 
@@ -30,11 +31,19 @@ using namespace platform;
 
 namespace {
 
-// Every console line that reaches the application's message handler.
+// Every console line that reaches the application's message handler, but the toolkit's own
+// informational ones: a multimedia backend that announces itself at start-up ("Using Qt multimedia
+// with FFmpeg version …") is neither a message of ours nor a warning.
 QStringList consoleMessages;
 QtMessageHandler testHandler = nullptr;
 
+bool ToolkitInformation(QtMsgType type, const QMessageLogContext& context) {
+    return (type == QtInfoMsg || type == QtDebugMsg) && context.category &&
+           QByteArray(context.category).startsWith("qt.");
+}
+
 void CaptureMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (ToolkitInformation(type, context)) return;
     consoleMessages << message;
     if (testHandler) testHandler(type, context, message);
 }
@@ -163,6 +172,19 @@ private slots:
         testHandler = qInstallMessageHandler(CaptureMessages);
     }
     void cleanupTestCase() { qInstallMessageHandler(testHandler); }
+
+    void onlyTheToolkitsInformationIsLeftOut() {
+        consoleMessages.clear();
+        const QLoggingCategory backend("qt.multimedia.ffmpeg");
+        qCInfo(backend) << "Using Qt multimedia with FFmpeg version 7.1";
+        QCOMPARE(consoleMessages.size(), qsizetype(0));
+        qCWarning(backend) << "the audio device went away";
+        QCOMPARE(consoleMessages.size(), qsizetype(1));
+        const QLoggingCategory ours("seance.sound");
+        qCInfo(ours) << "a line of our own";
+        QCOMPARE(consoleMessages.size(), qsizetype(2));
+        consoleMessages.clear();
+    }
 
     void init() {
         platform_.traces.clear();
