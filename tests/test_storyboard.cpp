@@ -196,6 +196,7 @@ private slots:
         const Run r = Storyboard(kDemo, out.filePath(QStringLiteral("pas/de/dossier/deroule.pdf")));
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(QStringLiteral("deroule.pdf")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("n'existe pas")), qPrintable(r.err));
         QCOMPARE(Exec(kProgram, {"--storyboard"}, kDemo).status, 2);
     }
 };

@@ -4,11 +4,11 @@
 #include "content/lesson_content.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
+#include "storyboard/dated_output.h"
 #include "storyboard/director.h"
 #include "storyboard/offline_platform.h"
 #include "storyboard/sheets.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QHashFunctions>
@@ -54,22 +54,6 @@ QByteArray Metadata(const QString& title, const QDateTime& date) {
                              "<?xpacket end='w'?>");
 }
 
-// The PDF writer stamps the time of writing; it is replaced by the course's date, in place and at
-// the same length so that the cross-reference offsets stay right.
-void MakeReproducible(QByteArray& pdf, const QDateTime& date) {
-    const QByteArray creation("/CreationDate (D:");
-    const qsizetype c = pdf.indexOf(creation);
-    const qsizetype end = c < 0 ? -1 : pdf.indexOf(')', c);
-    if (c >= 0 && end - (c + creation.size()) >= 14) {
-        const qsizetype at = c + creation.size();
-        const QByteArray stamp = date.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
-        std::memcpy(pdf.data() + at, stamp.constData(), 14);
-        const qsizetype zoneLength = end - (at + 14);
-        const QByteArray zone = zoneLength == 7 ? QByteArrayLiteral("+00'00'") : QByteArrayLiteral("Z");
-        if (zone.size() == zoneLength) std::memcpy(pdf.data() + at + 14, zone.constData(), zone.size());
-    }
-}
-
 QStringList TitleLines(const QString& folder, const QDateTime& date) {
     const QLocale fr(QLocale::French, QLocale::France);
     return {
@@ -106,11 +90,22 @@ Outcome Write(const QString& folder, const QString& pdfPath) {
 
     const QDateTime date = CourseDate(folder);
     platform.timeAtStart = date;
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
+    // Written beside the target under another name, renamed once whole: never a half-written PDF,
+    // and an earlier file of that name stays as it was until then.
+    QSaveFile file(pdfPath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QDir where = QFileInfo(pdfPath).absoluteDir();
+        outcome.message = Failure(pdfPath, where.exists() ? QStringLiteral("le fichier ne peut pas y être créé")
+                                                          : QStringLiteral("le dossier « %1 » n'existe pas")
+                                                                .arg(QDir::toNativeSeparators(where.path())));
+        return outcome;
+    }
+    // The PDF writer stamps the time of writing; the course's date goes in its place.
+    DatedOutput output(&file, date.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1());
+    output.open(QIODevice::WriteOnly);
     try {
         const QString title = Apropos::kTitre + QStringLiteral(" — déroulé de la leçon");
-        Sheets sheets(&buffer, title, kProgramme, Metadata(title, date));
+        Sheets sheets(&output, title, kProgramme, Metadata(title, date));
         sheets.TitlePage(Apropos::kTitre, TitleLines(folder, date));
         Cour1p course;
         Director(course, platform, sheets).Run();
@@ -126,13 +121,9 @@ Outcome Write(const QString& folder, const QString& pdfPath) {
         outcome.message = e.message() + QLatin1Char('\n') + Failure(pdfPath, QStringLiteral("la leçon s'est arrêtée"));
         return outcome;
     }
-
-    QByteArray pdf = buffer.data();
-    MakeReproducible(pdf, date);
-    // Written beside the target under another name, then renamed: never a half-written PDF.
-    QSaveFile file(pdfPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
-        outcome.message = Failure(pdfPath, file.errorString());
+    output.close();
+    if (!file.commit()) {
+        outcome.message = Failure(pdfPath, QStringLiteral("l'écriture a échoué (disque plein ?)"));
         return outcome;
     }
     outcome.ok = true;
