@@ -2,6 +2,13 @@
 // the lesson as it builds up, searchable text, photographs at their own size, the answer key, the
 // same bytes for the same course; and a broken course folder leaves no PDF behind.
 
+#include "content/lesson_content.h"
+#include "course_window/cour1p.h"
+#include "storyboard/director.h"
+#include "storyboard/offline_platform.h"
+#include "storyboard/sheets.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -191,6 +198,24 @@ private slots:
         QCOMPARE(left, QStringList({"Bravo.wav", "SonMCM.wav", "ancien.pdf"}));
     }
 
+    // The content checker checks exactly the pictures that the lesson's page scripts show.
+    void checkerListsWhatTheLessonShows() {
+        storyboard::OfflinePlatform platform;
+        platform.currentDirectory = kDemo;
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        storyboard::Sheets sheets(&pdf, QStringLiteral("essai"), QStringLiteral("essai"), {});
+        Cour1p course;
+        storyboard::Director director(course, platform, sheets);
+        director.Run();
+        QVERIFY(sheets.Finish());
+
+        std::set<QString> listed;
+        for (const QString& path : content::Slides() + content::Photographs()) listed.insert(QFileInfo(path).fileName());
+        const QStringList shown(director.FilesShown().begin(), director.FilesShown().end());
+        QCOMPARE(shown, QStringList(listed.begin(), listed.end()));
+    }
+
     void outputThatCannotBeWrittenOrNoFileGiven() {
         QTemporaryDir out;
         const Run r = Storyboard(kDemo, out.filePath(QStringLiteral("pas/de/dossier/deroule.pdf")));
@@ -201,5 +226,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStoryboard)
+QTEST_MAIN(TestStoryboard)
 #include "test_storyboard.moc"

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "storyboard/offline_platform.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -71,8 +72,10 @@ void Director::OnTrace(const QString& event) {
             // One of the program's own bitmaps: a frame of an animation.
             animated_.insert(name);
             frameChanged_ = true;
-        } else if (shown_[name] != source) {
-            arrived_ = true;
+        } else {
+            // The About window's logo is the program's own, not a file of the course.
+            if (QFileInfo::exists(w_.Repertoire + source)) files_.insert(source);
+            if (shown_[name] != source) arrived_ = true;
         }
         shown_[name] = source;
     }

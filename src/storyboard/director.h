@@ -26,6 +26,8 @@ public:
     Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets);
     // Runs the lesson from its start to the About window; LessonEnded escapes on an error.
     void Run();
+    // The files of every slide and photograph the lesson showed, by name.
+    const std::set<QString>& FilesShown() const { return files_; }
 
 private:
     enum class Phase { Pages, Evaluation, Finished };
@@ -52,6 +54,7 @@ private:
     bool arrived_ = false;
     bool frameChanged_ = false;
     std::map<QString, QString> shown_;  // box name -> what it was last given
+    std::set<QString> files_;
     std::set<QString> animated_;        // boxes given resource frames on this page
     std::set<QString> seen_;            // frame combinations already on the strip
     std::vector<Frame> strip_;
