@@ -132,7 +132,7 @@ private slots:
         QVERIFY(answers.indexOf(QStringLiteral("L'ampère")) < answers.indexOf(QStringLiteral("Le watt")));
         QVERIFY(answers.indexOf(QStringLiteral("Le coulomb")) < answers.indexOf(QStringLiteral("Le volt")));
         QVERIFY(sheets[expected.size() - 2].contains(QStringLiteral("Et voilà, vous venez de terminer")));
-        QVERIFY(sheets.last().contains(QStringLiteral("KORVANE")));
+        QVERIFY(sheets.last().contains(QStringLiteral("« À propos de KORVANE »")));
         QVERIFY(sheets.last().contains(QStringLiteral("Version 0.1.5")));
 
         // The photographs go in at their own pixel size (the demo's are 240 × 180 and such), not

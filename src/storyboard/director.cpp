@@ -7,6 +7,7 @@
 #include "storyboard/offline_platform.h"
 
 #include <QFileInfo>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 
@@ -162,7 +163,10 @@ void Director::Close() {
     sheets_.Shot(QStringLiteral("page 20"), {}, w_.Form.Widget());
     w_.Image1.Click();
     if (Apropos* about = Apropos::Instance()) {
-        sheets_.Shot(QStringLiteral("La fenêtre « À propos », ouverte d'un clic sur le logo"), {}, about->Form.Widget());
+        // The title bar belongs to the window system, not to the window: its text goes in the note.
+        sheets_.Shot(QStringLiteral("La fenêtre « À propos », ouverte d'un clic sur le logo"),
+                     QStringLiteral("Titre de la fenêtre : « %1 »").arg(about->Form.Widget()->windowTitle()),
+                     about->Form.Widget());
         about->cmdOK_Click();
     }
     phase_ = Phase::Finished;
