@@ -1,5 +1,6 @@
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
+#include "storyboard/storyboard.h"
 
 #include <QApplication>
 #include <QFont>
@@ -7,10 +8,12 @@
 #include <exception>
 
 int main(int argc, char** argv) {
+    const bool storyboard = storyboard::Requested(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Séance 1"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(platform::UiFont(9.75));
+    if (storyboard) return storyboard::Main(QApplication::arguments());
 
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);

@@ -32,6 +32,7 @@ void Ligne(platform::Label& label, const Position& p, const QString& texte, bool
 
 }  // namespace
 
+const QString Apropos::kTitre = QStringLiteral("Électricité - Séance 1");
 const QString Apropos::kSiteWeb = QStringLiteral("www.korvane.fr");
 
 Apropos::Apropos()
@@ -71,7 +72,7 @@ Apropos::Apropos()
 
     lblTitle.SetFont(UiFont(12, true));
     Placer(lblTitle, {3195, 240, 2565, 300});
-    lblTitle.SetCaption(QStringLiteral("Électricité - Séance 1"));
+    lblTitle.SetCaption(kTitre);
     lblTitle.SetAutoSize(true);
 
     Ligne(lblVersion, {3195, 540, 690, 240}, QString());

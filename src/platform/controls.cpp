@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -105,7 +106,9 @@ protected:
         if (picture.IsNull()) return;
         const QSizeF size(picture.SizeTwips().width() / P().TwipsPerPixelX(),
                           picture.SizeTwips().height() / P().TwipsPerPixelY());
-        if (!picture.IsVector()) {
+        // On a printer or a PDF the slide goes as the vectors and text it is made of.
+        const bool onPixels = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+        if (!picture.IsVector() || !onPixels) {
             picture.Draw(painter, QRectF(QPointF(0, 0), size));
             return;
         }

@@ -5,7 +5,7 @@
 // wave files Bravo.wav and SonMCM.wav. Each picture is loaded with the lesson's own loader. Prints
 // one line per missing or broken file and a summary; exits 0 when the lesson will run, 1 otherwise.
 
-#include "content_check.h"
+#include "content/lesson_content.h"
 
 #include "platform/real_platform.h"
 
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
 
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
-    const check::Report report = check::CheckFolder(folder);
+    const content::Report report = content::CheckFolder(folder);
     platform::SetPlatform(nullptr);
 
     QTextStream out(stdout);

@@ -1,4 +1,4 @@
-#include "content_check.h"
+#include "content/lesson_content.h"
 
 #include "platform/picture.h"
 #include "platform/platform.h"
@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <sndfile.h>
 
-namespace check {
+namespace content {
 
 QStringList Slides() {
     QStringList out;
@@ -83,4 +83,4 @@ Report CheckFolder(const QString& folder) {
     return report;
 }
 
-}  // namespace check
+}  // namespace content

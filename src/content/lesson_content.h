@@ -1,10 +1,11 @@
 #pragma once
-// What the lesson reads from its folder, and whether each file will do.
+// What the lesson reads from its folder, and whether each file will do. The content checker and
+// the storyboard both start from these lists and load each picture with the lesson's own loader.
 
 #include <QString>
 #include <QStringList>
 
-namespace check {
+namespace content {
 
 // The files the lesson reads, relative to its folder: the nineteen slides and the photographs
 // in Seance1/, then the two wave files beside it.
@@ -22,4 +23,4 @@ struct Report {
 // Checks every file under folder (the folder that holds Seance1/).
 Report CheckFolder(const QString& folder);
 
-}  // namespace check
+}  // namespace content

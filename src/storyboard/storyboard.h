@@ -1,0 +1,27 @@
+#pragma once
+// seance1 --storyboard FILE.pdf: the whole lesson on paper for a teacher or an author, written
+// from the course folder it is run in by running the course itself on the offline platform.
+
+#include <QString>
+#include <QStringList>
+
+namespace storyboard {
+
+struct Outcome {
+    bool ok = false;
+    QString message;  // plain French: what was written, or why nothing was
+    int sheets = 0;
+};
+
+// Writes the storyboard of the course in folder (the one holding Seance1/) to pdfPath. The file
+// appears whole or not at all, and an earlier file of that name stays as it was on failure.
+// Same course files, same PDF. Needs a QApplication.
+Outcome Write(const QString& folder, const QString& pdfPath);
+
+// True when the command line asks for a storyboard; then sets what must be set before the
+// application object exists (no screen is needed).
+bool Requested(int argc, char** argv);
+// Runs the command: arguments as the application has them. Returns the exit status.
+int Main(const QStringList& arguments);
+
+}  // namespace storyboard
