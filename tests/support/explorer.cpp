@@ -469,28 +469,39 @@ Sequence Draw(uint64_t seed, int maxEvents) {
     Sequence s;
     const int start = r.Below(10);
     s.start = start < 4 ? 0 : start < 7 ? 12 : 17;
-    // Each sequence has a mood: most wander, some drift forward, a few hammer the page buttons as
-    // fast as the hand goes, and some sit the evaluation.
-    const int mood = r.Below(100);
-    const bool storm = mood < 15, quiz = mood >= 15 && mood < 35;
-    if (quiz) s.start = 17;
-    const int next = storm ? 40 : 8 + r.Below(24), previous = storm ? 30 : 4 + r.Below(12);
+    // Each sequence has a mood: most wander, some drift forward or back, some flip between two
+    // pages at a steady pace (the animated pages above all), a few hammer the page buttons as fast
+    // as the hand goes, and some sit the evaluation.
+    enum Mood { Wander, Storm, Flip, Retreat, Quiz };
+    const int m = r.Below(100);
+    const Mood mood = m < 12 ? Storm : m < 27 ? Flip : m < 37 ? Retreat : m < 55 ? Quiz : Wander;
+    if (mood == Quiz || mood == Retreat) s.start = 17;
+    if (mood == Flip) s.start = 12;
+    const bool buttons = mood == Storm || mood == Flip;
+    int next = 8 + r.Below(24), previous = 4 + r.Below(12);
+    if (buttons) next = previous = 30;
+    if (mood == Retreat) std::swap(next, previous);
     const std::vector<std::pair<Gesture, int>> weights{
         {Gesture::Next, next},
-        {Gesture::Previous, quiz ? 1 : previous},
-        {Gesture::Key, storm ? 20 : 30},
-        {Gesture::Logo, storm ? 0 : 3},
-        {Gesture::AboutOk, storm ? 0 : 2},
-        {Gesture::AboutKey, storm ? 0 : 2},
-        {Gesture::AboutClose, storm ? 0 : 1},
-        {Gesture::Answer, storm ? 0 : quiz ? 40 : 10},
-        {Gesture::Validate, storm ? 0 : quiz ? 30 : 8}};
+        {Gesture::Previous, mood == Quiz ? 1 : previous},
+        {Gesture::Key, buttons ? 10 : 30},
+        {Gesture::Logo, buttons ? 0 : 3},
+        {Gesture::AboutOk, buttons ? 0 : 2},
+        {Gesture::AboutKey, buttons ? 0 : 2},
+        {Gesture::AboutClose, buttons ? 0 : 1},
+        {Gesture::Answer, buttons ? 0 : mood == Quiz ? 40 : 10},
+        {Gesture::Validate, buttons ? 0 : mood == Quiz ? 30 : 8}};
+    auto gap = [&](qint64 t) -> qint64 {
+        if (mood == Storm && r.Chance(85)) return t + r.Below(60);
+        if (mood == Flip && r.Chance(85)) return t + 150 + r.Below(450);
+        return Gap(r, t);
+    };
     int total = 0;
     for (const auto& [g, wgt] : weights) total += wgt;
     const int n = 1 + r.Below(maxEvents);
     qint64 t = 0;
     for (int i = 0; i < n; ++i) {
-        t = storm && r.Chance(90) ? t + r.Below(60) : Gap(r, t);
+        t = gap(t);
         int pick = r.Below(total);
         Event e{t, Gesture::Next, 0};
         for (const auto& [g, wgt] : weights) {
