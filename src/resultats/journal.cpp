@@ -1,0 +1,167 @@
+#include "resultats/journal.h"
+
+#include "resultats/avertir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSet>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace resultats {
+
+namespace {
+
+QString Raison(int erreur) { return QString::fromLocal8Bit(std::strerror(erreur)); }
+
+bool ToutEcrire(int fd, const char* data, size_t taille) {
+    while (taille > 0) {
+        const ssize_t n = ::write(fd, data, taille);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        taille -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A new file's name must survive a power cut too.
+void SynchroniserDossier(const QString& dossier) {
+    const int fd = ::open(QFile::encodeName(dossier).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+QString AjouterLigne(const QString& chemin, const QByteArray& ligne) {
+    const QString dossier = QFileInfo(chemin).path();
+    if (!QDir().mkpath(dossier)) return QStringLiteral("le dossier %1 ne peut pas être créé").arg(dossier);
+    const bool nouveau = !QFileInfo::exists(chemin);
+    const QByteArray nom = QFile::encodeName(chemin);
+    int fd = ::open(nom.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == EACCES) fd = ::open(nom.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) return Raison(errno);
+
+    struct stat etat {};
+    const off_t avant = ::fstat(fd, &etat) == 0 && S_ISREG(etat.st_mode) ? etat.st_size : -1;
+    char dernier = '\n';
+    if (avant > 0 && ::pread(fd, &dernier, 1, avant - 1) != 1) dernier = '\n';
+
+    QByteArray tout;
+    tout.reserve(ligne.size() + 2);
+    if (dernier != '\n') tout += '\n';  // closes off a line cut short by a kill, which stays skipped
+    tout += ligne;
+    tout += '\n';
+
+    QString erreur;
+    if (!ToutEcrire(fd, tout.constData(), static_cast<size_t>(tout.size()))) {
+        erreur = Raison(errno);
+        // Half a line would read as a damaged one: take it back when the file allows it.
+        if (avant >= 0) (void)!::ftruncate(fd, avant);
+    } else if (::fdatasync(fd) != 0 && errno != EINVAL) {
+        erreur = Raison(errno);
+    }
+    ::close(fd);
+    if (erreur.isEmpty() && nouveau) SynchroniserDossier(dossier);
+    return erreur;
+}
+
+}  // namespace resultats
+
+namespace resultats {
+
+QString NomFichier(const Identite& identite) {
+    QString nom = identite.compte + QLatin1Char('@') + identite.machine;
+    for (QChar& c : nom)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20) c = QLatin1Char('_');
+    if (nom.startsWith(QLatin1Char('.'))) nom[0] = QLatin1Char('_');
+    return nom + QStringLiteral(".jsonl");
+}
+
+Journal::Journal(QString dossier, const Identite& identite)
+    : chemin_(dossier.isEmpty() ? QString() : QDir(dossier).filePath(NomFichier(identite))) {}
+
+bool Journal::Ajouter(const QJsonObject& declaration) {
+    attente_.push_back(QJsonDocument(declaration).toJson(QJsonDocument::Compact));
+    return Vider();
+}
+
+bool Journal::Vider() {
+    while (!attente_.empty()) {
+        const QString erreur = chemin_.isEmpty() ? QStringLiteral("aucun dossier de résultats (pas de dossier personnel)")
+                                                 : AjouterLigne(chemin_, attente_.front());
+        if (!erreur.isEmpty()) {
+            Avertir(QStringLiteral("résultat non enregistré dans %1 : %2 ; %3 en attente, nouvel essai au prochain.")
+                        .arg(chemin_.isEmpty() ? QStringLiteral("le journal") : chemin_, erreur)
+                        .arg(attente_.size()));
+            return false;
+        }
+        attente_.pop_front();
+    }
+    return true;
+}
+
+bool LireJournal(const QString& chemin, Lecture& lecture) {
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly)) {
+        lecture.ignorees.push_back({chemin, 0, QStringLiteral("illisible : ") + f.errorString()});
+        return false;
+    }
+    const QByteArray tout = f.readAll();
+    qsizetype debut = 0;
+    for (int numero = 1; debut < tout.size(); ++numero) {
+        qsizetype fin = tout.indexOf('\n', debut);
+        const bool coupee = fin < 0;
+        if (coupee) fin = tout.size();
+        qsizetype taille = fin - debut;
+        if (taille > 0 && tout.at(fin - 1) == '\r') --taille;
+        const QByteArray ligne = QByteArray::fromRawData(tout.constData() + debut, taille);
+        debut = fin + 1;
+        if (ligne.trimmed().isEmpty()) continue;
+
+        QJsonParseError erreur{};
+        const QJsonDocument doc = QJsonDocument::fromJson(ligne, &erreur);
+        QString raison;
+        if (erreur.error != QJsonParseError::NoError)
+            raison = coupee ? QStringLiteral("ligne coupée (écriture interrompue)")
+                            : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString());
+        else if (!doc.isObject() || !doc.object().value(QLatin1String("id")).isString() ||
+                 !doc.object().value(QLatin1String("verb")).isObject())
+            raison = QStringLiteral("pas une déclaration xAPI");
+        if (!raison.isEmpty()) {
+            lecture.ignorees.push_back({chemin, numero, raison});
+            continue;
+        }
+        QJsonObject declaration = doc.object();
+        const QString id = declaration.value(QLatin1String("id")).toString();
+        if (lecture.ids.contains(id)) continue;
+        lecture.ids.insert(id);
+        lecture.declarations.push_back(std::move(declaration));
+    }
+    return true;
+}
+
+bool LireDossier(const QString& dossier, Lecture& lecture) {
+    const QDir d(dossier);
+    if (!d.exists() || !d.isReadable()) {
+        lecture.ignorees.push_back({dossier, 0, QStringLiteral("dossier introuvable ou illisible")});
+        return false;
+    }
+    bool tout = true;
+    for (const QString& nom : d.entryList({QStringLiteral("*.jsonl")}, QDir::Files | QDir::Hidden, QDir::Name))
+        tout = LireJournal(d.filePath(nom), lecture) && tout;
+    return tout;
+}
+
+}  // namespace resultats
