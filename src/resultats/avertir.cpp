@@ -1,6 +1,7 @@
 #include "resultats/avertir.h"
 
 #include <cstdio>
+#include <mutex>
 
 namespace resultats {
 
@@ -12,6 +13,9 @@ std::function<void(const QString&)>& Destination() {
 }  // namespace
 
 void Avertir(const QString& message) {
+    // The journal warns from its own thread.
+    static std::mutex verrou;
+    std::lock_guard<std::mutex> garde(verrou);
     if (Destination()) {
         Destination()(message);
         return;

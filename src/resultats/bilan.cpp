@@ -51,51 +51,58 @@ void Ecrire(FILE* f, const QByteArray& octets) {
 
 }  // namespace
 
-std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations) {
-    std::vector<BilanSeance> bilans;
-    QHash<QString, size_t> index;
-    QHash<QString, QSet<QString>> repondues;
-    QHash<QString, double> compte;
-    const QString lecon = IriLecon();
-    for (const QJsonObject& d : declarations) {
-        const QJsonObject contexte = Objet(d, "context");
-        const QString registration = Chaine(contexte, "registration");
-        const QString objet = Chaine(Objet(d, "object"), "id");
-        if (registration.isEmpty() || (objet != lecon && !objet.startsWith(lecon + QLatin1Char('/')))) continue;
+void Comptage::Ajouter(const QJsonObject& d) {
+    static const QString lecon = IriLecon();
+    const QJsonObject contexte = Objet(d, "context");
+    const QString registration = Chaine(contexte, "registration");
+    const QString objet = Chaine(Objet(d, "object"), "id");
+    if (registration.isEmpty() || !objet.startsWith(lecon) || (objet.size() > lecon.size() && objet[lecon.size()] != QLatin1Char('/')))
+        return;
 
-        auto it = index.find(registration);
-        if (it == index.end()) {
-            const QJsonObject acteur = Objet(d, "actor");
-            const QJsonObject account = Objet(acteur, "account");
-            BilanSeance b;
-            b.registration = registration;
-            b.compte = Chaine(account, "name");
-            const QString hote = QUrl(Chaine(account, "homePage")).host();
-            if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
-            b.apprenant = Chaine(acteur, "name").isEmpty() ? Chaine(account, "name") : Chaine(acteur, "name");
-            b.debut = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
-            it = index.insert(registration, bilans.size());
-            bilans.push_back(b);
-        }
-        BilanSeance& b = bilans[*it];
-        const QString verbe = Chaine(Objet(d, "verb"), "id");
-        const QJsonObject resultat = Objet(d, "result");
-        const qint64 duree = DureeMs(Chaine(resultat, "duration"));
-        if (verbe == QLatin1String(kVerbeRepondu)) {
-            if (!repondues[registration].contains(objet)) {
-                repondues[registration].insert(objet);
-                compte[registration] = Compter(compte.value(registration), resultat.value(QLatin1String("success")).toBool());
-            }
-            b.questions = static_cast<int>(repondues[registration].size());
-            if (!b.terminee) b.note = compte.value(registration);
-        } else if (verbe == QLatin1String(kVerbeComplete)) {
-            b.terminee = true;
-            b.note = Objet(resultat, "score").value(QLatin1String("raw")).toDouble();
-        }
-        if (duree > b.dureeMs) b.dureeMs = duree;
+    auto it = index_.find(registration);
+    if (it == index_.end()) {
+        const QJsonObject acteur = Objet(d, "actor");
+        const QJsonObject account = Objet(acteur, "account");
+        BilanSeance b;
+        b.registration = registration;
+        b.compte = Chaine(account, "name");
+        const QString hote = QUrl(Chaine(account, "homePage")).host();
+        if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
+        b.apprenant = Chaine(acteur, "name").isEmpty() ? Chaine(account, "name") : Chaine(acteur, "name");
+        b.debut = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
+        it = index_.insert(registration, seances_.size());
+        seances_.push_back({b, {}, 0});
     }
+    EnCours& s = seances_[*it];
+    const QString verbe = Chaine(Objet(d, "verb"), "id");
+    const QJsonObject resultat = Objet(d, "result");
+    if (verbe == QLatin1String(kVerbeRepondu)) {
+        if (!s.repondues.contains(objet)) {
+            s.repondues.insert(objet);
+            s.compte = Compter(s.compte, resultat.value(QLatin1String("success")).toBool());
+        }
+        s.bilan.questions = static_cast<int>(s.repondues.size());
+        if (!s.bilan.terminee) s.bilan.note = s.compte;
+    } else if (verbe == QLatin1String(kVerbeComplete)) {
+        s.bilan.terminee = true;
+        s.bilan.note = Objet(resultat, "score").value(QLatin1String("raw")).toDouble();
+    }
+    if (resultat.contains(QLatin1String("duration")))
+        s.bilan.dureeMs = std::max(s.bilan.dureeMs, DureeMs(Chaine(resultat, "duration")));
+}
+
+std::vector<BilanSeance> Comptage::Bilans() const {
+    std::vector<BilanSeance> bilans;
+    bilans.reserve(seances_.size());
+    for (const EnCours& s : seances_) bilans.push_back(s.bilan);
     std::stable_sort(bilans.begin(), bilans.end(), [](const BilanSeance& a, const BilanSeance& b) { return a.debut < b.debut; });
     return bilans;
+}
+
+std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations) {
+    Comptage c;
+    for (const QJsonObject& d : declarations) c.Ajouter(d);
+    return c.Bilans();
 }
 
 QString TexteBilans(const std::vector<BilanSeance>& bilans) {
@@ -154,9 +161,11 @@ int CommandeResultats(int argc, char** argv) {
         return 1;
     }
 
+    Comptage comptage;
     Lecture lecture;
+    lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
     LireDossier(dossier, lecture);
-    const std::vector<BilanSeance> bilans = Bilans(lecture.declarations);
+    const std::vector<BilanSeance> bilans = comptage.Bilans();
     Ecrire(stdout, csv ? CsvBilans(bilans) : TexteBilans(bilans).toUtf8());
     if (!csv && bilans.empty()) Ecrire(stdout, QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(dossier).toUtf8());
     std::fflush(stdout);

@@ -5,6 +5,8 @@
 #include "resultats/journal.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -21,7 +23,23 @@ struct BilanSeance {
     bool terminee = false;  // all twenty answered ("completed")
 };
 
-// Sessions of the statements, oldest first.
+// Gathers statements, in journal order, into sessions.
+class Comptage {
+public:
+    void Ajouter(const QJsonObject& declaration);
+    // The sessions, oldest first.
+    std::vector<BilanSeance> Bilans() const;
+
+private:
+    struct EnCours {
+        BilanSeance bilan;
+        QSet<QString> repondues;
+        double compte = 0;
+    };
+    std::vector<EnCours> seances_;
+    QHash<QString, size_t> index_;
+};
+
 std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations);
 
 QString TexteBilans(const std::vector<BilanSeance>& bilans);

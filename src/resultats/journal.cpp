@@ -9,6 +9,10 @@
 #include <QSet>
 #include <cerrno>
 #include <cstring>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -112,6 +116,102 @@ bool Journal::Vider() {
     return true;
 }
 
+namespace {
+
+// One line's outcome: a statement, or the reason it was skipped (line numbers from the range's start).
+struct LigneLue {
+    int ligne;
+    QJsonObject declaration;
+    QString raison;
+};
+
+// Parses the lines of [debut, fin); returns them and, in lignes, how many lines the range holds.
+std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qsizetype fin, int& lignes) {
+    std::vector<LigneLue> lues;
+    lignes = 0;
+    while (debut < fin) {
+        ++lignes;
+        qsizetype finLigne = tout.indexOf('\n', debut);
+        const bool coupee = finLigne < 0 || finLigne >= fin;
+        if (coupee) finLigne = fin;
+        qsizetype taille = finLigne - debut;
+        if (taille > 0 && tout.at(finLigne - 1) == '\r') --taille;
+        const QByteArray ligne = QByteArray::fromRawData(tout.constData() + debut, taille);
+        debut = finLigne + 1;
+        if (ligne.trimmed().isEmpty()) continue;
+
+        QJsonParseError erreur{};
+        const QJsonDocument doc = QJsonDocument::fromJson(ligne, &erreur);
+        QJsonObject declaration = doc.object();
+        if (erreur.error != QJsonParseError::NoError)
+            lues.push_back({lignes, {}, coupee ? QStringLiteral("ligne coupée (écriture interrompue)")
+                                               : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString())});
+        else if (!doc.isObject() || !declaration.value(QLatin1String("id")).isString() ||
+                 !declaration.value(QLatin1String("verb")).isObject())
+            lues.push_back({lignes, {}, QStringLiteral("pas une déclaration xAPI")});
+        else
+            lues.push_back({lignes, std::move(declaration), {}});
+    }
+    return lues;
+}
+
+// The start of the line after position, or end.
+qsizetype LigneSuivante(const QByteArray& tout, qsizetype position, qsizetype fin) {
+    const qsizetype n = tout.indexOf('\n', position);
+    return n < 0 || n >= fin ? fin : n + 1;
+}
+
+}  // namespace
+
+struct JournalEnFond::Etat {
+    explicit Etat(Journal j) : journal(std::move(j)) {}
+    Journal journal;
+    std::mutex verrou;
+    std::condition_variable signal;
+    std::deque<QJsonObject> file;
+    bool occupe = false;
+    bool fin = false;
+};
+
+JournalEnFond::JournalEnFond(QString dossier, const Identite& identite)
+    : etat_(std::make_shared<Etat>(Journal(std::move(dossier), identite))) {
+    chemin_ = etat_->journal.Chemin();
+    std::thread([etat = etat_] {
+        std::unique_lock<std::mutex> verrou(etat->verrou);
+        for (;;) {
+            etat->signal.wait(verrou, [&] { return etat->fin || !etat->file.empty(); });
+            if (etat->file.empty()) return;
+            std::deque<QJsonObject> lot;
+            lot.swap(etat->file);
+            etat->occupe = true;
+            verrou.unlock();
+            for (const QJsonObject& d : lot) etat->journal.Ajouter(d);
+            verrou.lock();
+            etat->occupe = false;
+            etat->signal.notify_all();
+        }
+    }).detach();
+}
+
+JournalEnFond::~JournalEnFond() {
+    Attendre(2000);
+    std::lock_guard<std::mutex> verrou(etat_->verrou);
+    etat_->fin = true;
+    etat_->signal.notify_all();
+}
+
+void JournalEnFond::Ajouter(const QJsonObject& declaration) {
+    std::lock_guard<std::mutex> verrou(etat_->verrou);
+    etat_->file.push_back(declaration);
+    etat_->signal.notify_all();
+}
+
+bool JournalEnFond::Attendre(int ms) {
+    std::unique_lock<std::mutex> verrou(etat_->verrou);
+    return etat_->signal.wait_for(verrou, std::chrono::milliseconds(ms),
+                                  [&] { return etat_->file.empty() && !etat_->occupe; });
+}
+
 bool LireJournal(const QString& chemin, Lecture& lecture) {
     QFile f(chemin);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -119,35 +219,36 @@ bool LireJournal(const QString& chemin, Lecture& lecture) {
         return false;
     }
     const QByteArray tout = f.readAll();
-    qsizetype debut = 0;
-    for (int numero = 1; debut < tout.size(); ++numero) {
-        qsizetype fin = tout.indexOf('\n', debut);
-        const bool coupee = fin < 0;
-        if (coupee) fin = tout.size();
-        qsizetype taille = fin - debut;
-        if (taille > 0 && tout.at(fin - 1) == '\r') --taille;
-        const QByteArray ligne = QByteArray::fromRawData(tout.constData() + debut, taille);
-        debut = fin + 1;
-        if (ligne.trimmed().isEmpty()) continue;
-
-        QJsonParseError erreur{};
-        const QJsonDocument doc = QJsonDocument::fromJson(ligne, &erreur);
-        QString raison;
-        if (erreur.error != QJsonParseError::NoError)
-            raison = coupee ? QStringLiteral("ligne coupée (écriture interrompue)")
-                            : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString());
-        else if (!doc.isObject() || !doc.object().value(QLatin1String("id")).isString() ||
-                 !doc.object().value(QLatin1String("verb")).isObject())
-            raison = QStringLiteral("pas une déclaration xAPI");
-        if (!raison.isEmpty()) {
-            lecture.ignorees.push_back({chemin, numero, raison});
-            continue;
+    // Parsing is most of the reading: a class's journals are parsed on two threads, a few megabytes
+    // at a time so that a large journal is never all in memory as statements.
+    constexpr qsizetype kMorceau = 4 << 20;
+    int base = 0;
+    for (qsizetype debut = 0; debut < tout.size();) {
+        const qsizetype fin = LigneSuivante(tout, std::min(tout.size(), debut + kMorceau) - 1, tout.size());
+        const qsizetype milieu = LigneSuivante(tout, debut + (fin - debut) / 2, fin);
+        int lignesSecondes = 0, lignesPremieres = 0;
+        std::vector<LigneLue> secondes;
+        std::thread fil([&] { secondes = AnalyserLignes(tout, milieu, fin, lignesSecondes); });
+        std::vector<LigneLue> premieres = AnalyserLignes(tout, debut, milieu, lignesPremieres);
+        fil.join();
+        for (std::vector<LigneLue>* lues : {&premieres, &secondes}) {
+            const int decalage = base + (lues == &secondes ? lignesPremieres : 0);
+            for (LigneLue& l : *lues) {
+                if (!l.raison.isEmpty()) {
+                    lecture.ignorees.push_back({chemin, decalage + l.ligne, l.raison});
+                    continue;
+                }
+                const QString id = l.declaration.value(QLatin1String("id")).toString();
+                if (lecture.ids.contains(id)) continue;
+                lecture.ids.insert(id);
+                if (lecture.recevoir)
+                    lecture.recevoir(l.declaration);
+                else
+                    lecture.declarations.push_back(std::move(l.declaration));
+            }
         }
-        QJsonObject declaration = doc.object();
-        const QString id = declaration.value(QLatin1String("id")).toString();
-        if (lecture.ids.contains(id)) continue;
-        lecture.ids.insert(id);
-        lecture.declarations.push_back(std::move(declaration));
+        base += lignesPremieres + lignesSecondes;
+        debut = fin;
     }
     return true;
 }

@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QString>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace resultats {
@@ -40,6 +42,26 @@ private:
     std::deque<QByteArray> attente_;
 };
 
+// A journal written on its own thread, so that a slow or hung folder (a class's network share) never
+// holds up the lesson: appending only queues. What is queued is written in order, normally long
+// before the next question shows.
+class JournalEnFond {
+public:
+    JournalEnFond(QString dossier, const Identite& identite);
+    // Waits a moment for what is queued; a thread stuck on a hung folder is left behind.
+    ~JournalEnFond();
+
+    void Ajouter(const QJsonObject& declaration);
+    // Waits until everything queued has been written or has failed; false if still at it after ms.
+    bool Attendre(int ms);
+    QString Chemin() const { return chemin_; }
+
+private:
+    struct Etat;
+    QString chemin_;
+    std::shared_ptr<Etat> etat_;  // shared with the thread, which may outlive this object
+};
+
 // The journal's file name for an account on a machine: each writes its own file in a shared folder.
 QString NomFichier(const Identite& identite);
 
@@ -50,7 +72,9 @@ struct LigneIgnoree {
 };
 
 struct Lecture {
-    std::vector<QJsonObject> declarations;  // in file order, each id once
+    // In file order, each id once; or, when recevoir is set, handed to it one by one instead of kept.
+    std::vector<QJsonObject> declarations;
+    std::function<void(const QJsonObject&)> recevoir;
     std::vector<LigneIgnoree> ignorees;
     QSet<QString> ids;  // a statement written again after a failed flush is read once
 };

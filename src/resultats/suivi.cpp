@@ -43,7 +43,10 @@ void Suivi::Reponse(int numero, int choix, bool juste, double note) {
     }
 }
 
-void Suivi::Fin() { Enregistrer(Termine(seance_, DureeMs(), platform::P().Now())); }
+void Suivi::Fin() {
+    Enregistrer(Termine(seance_, DureeMs(), platform::P().Now()));
+    journal_.Attendre(2000);
+}
 
 void Installer(Suivi* suivi) { g_suivi = suivi; }
 

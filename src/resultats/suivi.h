@@ -24,9 +24,11 @@ public:
     ~Suivi();
 
     void Reponse(int numero, int choix, bool juste, double note);
+    // The session's last statement; waits (two seconds at most) for the journal to hold it, since
+    // the program ends right after.
     void Fin();
 
-    Journal& JournalDeLaSeance() { return journal_; }
+    JournalEnFond& JournalDeLaSeance() { return journal_; }
     EnvoiLrs* Envoi() { return envoi_.get(); }
     const Seance& SeanceEnCours() const { return seance_; }
 
@@ -36,7 +38,7 @@ private:
 
     Seance seance_;
     int32_t tickDebut_;
-    Journal journal_;
+    JournalEnFond journal_;
     std::unique_ptr<EnvoiLrs> envoi_;
     bool completeEcrit_ = false;
 };
