@@ -81,12 +81,22 @@ int main(int argc, char** argv) {
         resultats::Comptage comptage;
         resultats::Lecture lecture;
         lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
+        lecture.essentiel = true;
         resultats::LireDossier(classe.path(), lecture);
         seances = comptage.Bilans().size();
         lectures.push_back(Ms(t));
         processeur.push_back((bench::CpuSeconds() - cpu) * 1000);
     }
     std::printf("read_100000_statements: %.0f ms\n", bench::Median(lectures));
+    {
+        QElapsedTimer t;
+        t.start();
+        resultats::Lecture lecture;
+        lecture.recevoir = [](const QJsonObject&) {};
+        lecture.essentiel = true;
+        resultats::LireDossier(classe.path(), lecture);
+        std::printf("read_100000_parse_only: %.0f ms\n", Ms(t));
+    }
     std::printf("read_100000_statements_cpu: %.0f ms\n", bench::Median(processeur));
     std::printf("read_100000_sessions_found: %zu sessions\n", seances);
     std::printf("read_100000_peak_rss: %.0f MB\n", bench::PeakRssMb());

@@ -164,6 +164,7 @@ int CommandeResultats(int argc, char** argv) {
     Comptage comptage;
     Lecture lecture;
     lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
+    lecture.essentiel = true;
     LireDossier(dossier, lecture);
     const std::vector<BilanSeance> bilans = comptage.Bilans();
     Ecrire(stdout, csv ? CsvBilans(bilans) : TexteBilans(bilans).toUtf8());

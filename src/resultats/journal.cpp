@@ -1,12 +1,14 @@
 #include "resultats/journal.h"
 
 #include "resultats/avertir.h"
+#include "resultats/projection.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -126,7 +128,7 @@ struct LigneLue {
 };
 
 // Parses the lines of [debut, fin); returns them and, in lignes, how many lines the range holds.
-std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qsizetype fin, int& lignes) {
+std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qsizetype fin, bool essentiel, int& lignes) {
     std::vector<LigneLue> lues;
     lignes = 0;
     while (debut < fin) {
@@ -138,14 +140,24 @@ std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qs
         if (taille > 0 && tout.at(finLigne - 1) == '\r') --taille;
         const QByteArray ligne = QByteArray::fromRawData(tout.constData() + debut, taille);
         debut = finLigne + 1;
-        if (ligne.trimmed().isEmpty()) continue;
+        if (std::all_of(ligne.cbegin(), ligne.cend(), [](char c) { return c == ' ' || c == '\t' || c == '\r'; })) continue;
 
+        const QString coupure = QStringLiteral("ligne coupée (écriture interrompue)");
+        if (essentiel) {
+            Projection p = Projeter(ligne.constData(), ligne.constData() + ligne.size());
+            if (!p.json)
+                lues.push_back({lignes, {}, coupee ? coupure : QStringLiteral("pas du JSON")});
+            else if (!p.objet || !p.declaration.value(QLatin1String("id")).isString() || !p.verbeObjet)
+                lues.push_back({lignes, {}, QStringLiteral("pas une déclaration xAPI")});
+            else
+                lues.push_back({lignes, std::move(p.declaration), {}});
+            continue;
+        }
         QJsonParseError erreur{};
         const QJsonDocument doc = QJsonDocument::fromJson(ligne, &erreur);
         QJsonObject declaration = doc.object();
         if (erreur.error != QJsonParseError::NoError)
-            lues.push_back({lignes, {}, coupee ? QStringLiteral("ligne coupée (écriture interrompue)")
-                                               : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString())});
+            lues.push_back({lignes, {}, coupee ? coupure : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString())});
         else if (!doc.isObject() || !declaration.value(QLatin1String("id")).isString() ||
                  !declaration.value(QLatin1String("verb")).isObject())
             lues.push_back({lignes, {}, QStringLiteral("pas une déclaration xAPI")});
@@ -228,8 +240,8 @@ bool LireJournal(const QString& chemin, Lecture& lecture) {
         const qsizetype milieu = LigneSuivante(tout, debut + (fin - debut) / 2, fin);
         int lignesSecondes = 0, lignesPremieres = 0;
         std::vector<LigneLue> secondes;
-        std::thread fil([&] { secondes = AnalyserLignes(tout, milieu, fin, lignesSecondes); });
-        std::vector<LigneLue> premieres = AnalyserLignes(tout, debut, milieu, lignesPremieres);
+        std::thread fil([&] { secondes = AnalyserLignes(tout, milieu, fin, lecture.essentiel, lignesSecondes); });
+        std::vector<LigneLue> premieres = AnalyserLignes(tout, debut, milieu, lecture.essentiel, lignesPremieres);
         fil.join();
         for (std::vector<LigneLue>* lues : {&premieres, &secondes}) {
             const int decalage = base + (lues == &secondes ? lignesPremieres : 0);

@@ -75,6 +75,8 @@ struct Lecture {
     // In file order, each id once; or, when recevoir is set, handed to it one by one instead of kept.
     std::vector<QJsonObject> declarations;
     std::function<void(const QJsonObject&)> recevoir;
+    // Only the fields a session's summary needs (see projection.h), read much faster.
+    bool essentiel = false;
     std::vector<LigneIgnoree> ignorees;
     QSet<QString> ids;  // a statement written again after a failed flush is read once
 };
