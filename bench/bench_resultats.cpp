@@ -72,6 +72,9 @@ int main(int argc, char** argv) {
                         '\n');
         }
     }
+    qint64 octets = 0;
+    for (const QFileInfo& f : QDir(classe.path()).entryInfoList(QDir::Files)) octets += f.size();
+    std::printf("read_100000_journal_size: %.0f MB\n", octets / 1e6);
     std::vector<double> lectures, processeur;
     size_t seances = 0;
     for (int run = 0; run < 3; ++run) {
