@@ -232,6 +232,12 @@ private slots:
         QCOMPARE(vite[0].compte, bilans[0].compte);
         QCOMPARE(vite[0].apprenant, bilans[0].apprenant);
         QCOMPARE(vite[0].debut, bilans[0].debut);
+        // And the teacher's command line lists that score.
+        QProcess commande;
+        commande.start(SEANCE_BIN_DIR "/src/seance1", {"--results", classe.path(), "--csv"});
+        QVERIFY(commande.waitForFinished(30000));
+        QVERIFY2(QString::fromUtf8(commande.readAllStandardOutput()).contains(";jdupont@salle-b-07;" + platform::NumberText(affichee) + ";"),
+                 qPrintable(platform::NumberText(affichee)));
         std::vector<QJsonObject> sansFin(lecture.declarations.begin(), lecture.declarations.begin() + 20);
         QCOMPARE(Bilans(sansFin)[0].note, affichee);
         QVERIFY(!Bilans(sansFin)[0].terminee);

@@ -5,6 +5,8 @@
 #include "resultats/declarations.h"
 #include "resultats/envoi_lrs.h"
 #include "resultats/journal.h"
+#include "resultats/suivi.h"
+#include "support/virtual_platform.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -257,6 +259,36 @@ private slots:
         suite.Reprendre();
         QTRY_COMPARE(suite.Acceptees(), 1);
         QCOMPARE(lrs.stockees.value(a["id"].toString()), 1);
+    }
+
+    void theLessonSendsEachStatementAsItIsJournaled() {
+        testsupport::VirtualPlatform vp;
+        platform::SetPlatform(&vp);
+        PetitLrs lrs;
+        QTemporaryDir classe;
+        Reglages r;
+        r.dossier = classe.path();
+        r.identite = {"eleve", QString(), "poste", "https://ecole.example.fr/"};
+        r.lrs = Config(lrs.Adresse());
+        {
+            Suivi suivi(r);
+            suivi.Reponse(1, 0, true, 1);
+            suivi.Reponse(2, 2, false, 0.5);
+            QTRY_COMPARE(suivi.Envoi()->Acceptees(), 2);
+            lrs.code = 503;  // and then fails: the program ends with the last statement unsent
+            suivi.Fin();
+        }
+        lrs.code = 200;
+        QCOMPARE(lrs.stockees.size(), 2);
+        // The next start sends the last one, from the journal.
+        Suivi suivant(r);
+        QTRY_COMPARE(suivant.Envoi()->Acceptees(), 1);
+        QCOMPARE(lrs.stockees.size(), 3);
+        Lecture journal;
+        QVERIFY(LireDossier(classe.path(), journal));
+        for (const QJsonObject& d : journal.declarations) QCOMPARE(lrs.stockees.value(d["id"].toString()), 1);
+        QVERIFY(!QFile(suivant.Envoi()->CheminEtat()).readAll().contains("s3cr3t"));
+        platform::SetPlatform(nullptr);
     }
 };
 
