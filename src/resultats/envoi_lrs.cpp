@@ -27,7 +27,7 @@ bool RefusDAcces(int code) { return code == 401 || code == 403 || code == 404 ||
 }  // namespace
 
 EnvoiLrs::EnvoiLrs(ConfigLrs config, const QString& cheminJournal, QObject* parent)
-    : QObject(parent), config_(std::move(config)), delai_(config_.premiereRelanceMs) {
+    : QObject(parent), config_(std::move(config)), cheminJournal_(cheminJournal), delai_(config_.premiereRelanceMs) {
     QUrl adresse = config_.adresse;
     QString cle = config_.cle, secret = config_.secret;
     if (cle.isEmpty() && !adresse.userName().isEmpty()) {
@@ -59,8 +59,7 @@ void EnvoiLrs::Reprendre() {
         }
     }
     Lecture lecture;
-    if (QFile::exists(cheminEtat_.chopped(4) + QStringLiteral(".jsonl")))
-        LireJournal(cheminEtat_.chopped(4) + QStringLiteral(".jsonl"), lecture);
+    if (QFile::exists(cheminJournal_)) LireJournal(cheminJournal_, lecture);
     for (const QJsonObject& d : lecture.declarations) Envoyer(d);
 }
 

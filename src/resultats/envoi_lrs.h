@@ -47,6 +47,7 @@ private:
     ConfigLrs config_;
     QUrl url_;  // …/statements, without user info
     QByteArray autorisation_;
+    QString cheminJournal_;
     QString cheminEtat_;
     QNetworkAccessManager reseau_;
     std::deque<QJsonObject> file_;

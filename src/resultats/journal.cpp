@@ -56,7 +56,11 @@ QString AjouterLigne(const QString& chemin, const QByteArray& ligne) {
     const bool nouveau = !QFileInfo::exists(chemin);
     const QByteArray nom = QFile::encodeName(chemin);
     int fd = ::open(nom.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0 && errno == EACCES) fd = ::open(nom.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) {
+        // A file one may append to but not read: its last line cannot be checked, the rest holds.
+        fd = ::open(nom.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) return Raison(EACCES);
+    }
     if (fd < 0) return Raison(errno);
 
     struct stat etat {};
