@@ -159,15 +159,17 @@ private slots:
         QCOMPARE(r.entetes.value("authorization"), "Basic " + QByteArray("classe-4b:s3cr3t-du-lrs").toBase64());
         QVERIFY(r.entetes.value("content-type").startsWith("application/json"));
 
-        // The next start sends only what the LRS has not accepted yet.
+        // The next start sends only what the LRS has not accepted yet; a damaged line is skipped, and said.
         const QJsonObject nouvelle = Declaration();
+        QVERIFY(AjouterLigne(journal_, "{\"id\": \"coup").isEmpty());
         QVERIFY(AjouterLigne(journal_, QJsonDocument(nouvelle).toJson(QJsonDocument::Compact)).isEmpty());
         EnvoiLrs suite(Config(lrs.Adresse()), journal_);
         suite.Reprendre();
         QTRY_COMPARE(suite.Acceptees(), 1);
         QCOMPARE(lrs.stockees.size(), 4);
         for (int n : lrs.stockees) QCOMPARE(n, 1);
-        QVERIFY(avertissements_.isEmpty());
+        QCOMPARE(avertissements_.size(), 1);
+        QVERIFY2(avertissements_[0].contains("ligne 4 ignorée : pas du JSON"), qPrintable(avertissements_[0]));
     }
 
     void aFailingOrSlowLrsGetsTheStatementsLaterOrAtTheNextStart() {

@@ -60,6 +60,8 @@ void EnvoiLrs::Reprendre() {
     }
     Lecture lecture;
     if (QFile::exists(cheminJournal_)) LireJournal(cheminJournal_, lecture);
+    for (const LigneIgnoree& l : lecture.ignorees)
+        Avertir(QStringLiteral("%1, ligne %2 ignorée : %3").arg(l.fichier).arg(l.ligne).arg(l.raison));
     for (const QJsonObject& d : lecture.declarations) Envoyer(d);
 }
 
