@@ -68,10 +68,11 @@ private:
     }
 
     const char* Voulu() const {
+        static const std::vector<std::string_view> voulus(std::begin(kVoulus), std::end(kVoulus));
         if (chemin_.size() > 24) return nullptr;
         const std::string_view ici(chemin_.constData(), static_cast<size_t>(chemin_.size()));
-        for (const char* v : kVoulus)
-            if (ici == v) return v;
+        for (size_t i = 0; i < voulus.size(); ++i)
+            if (ici == voulus[i]) return kVoulus[i];
         return nullptr;
     }
 
