@@ -1,6 +1,8 @@
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
 #include "storyboard/storyboard.h"
+#include "resultats/bilan.h"
+#include "resultats/suivi.h"
 
 #include <QApplication>
 #include <QFont>
@@ -8,6 +10,8 @@
 #include <exception>
 
 int main(int argc, char** argv) {
+    if (resultats::EstCommandeResultats(argc, argv)) return resultats::CommandeResultats(argc, argv);
+
     const bool storyboard = storyboard::Requested(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Séance 1"));
@@ -17,6 +21,8 @@ int main(int argc, char** argv) {
 
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
+    resultats::Suivi suivi(resultats::Reglages::Lire());
+    resultats::Installer(&suivi);
     try {
         Cour1p cour;
         platform::RunHandler([&] { cour.Form_Load(); });

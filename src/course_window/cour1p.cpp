@@ -3,6 +3,7 @@
 #include "about/apropos.h"
 #include "platform/platform.h"
 #include "resources/media.h"
+#include "resultats/suivi.h"
 #include "sound/m_orvalis2.h"
 
 #include <QCursor>
@@ -234,6 +235,7 @@ void Cour1p::Image1_Click() { Apropos::Afficher(); }
 
 void Cour1p::B_Fermer_Click() {
     Form.Hide();
+    resultats::LeconFermee();  // before the end: nothing runs after it
     P().EndProgram(0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
+#include "resultats/suivi.h"
 #include "sound/m_orvalis2.h"
 
 using namespace M_Orvalis2;
@@ -84,6 +85,7 @@ void Cour1p::Option1_Click(int16_t Index) {
 void Cour1p::B_Valider_Click() {
     if (validationEnCours_) return;
     validationEnCours_ = true;
+    const bool juste = ReponseJuste != Faux;
 
     if (ReponseJuste) {
         ReponseJuste = Faux;
@@ -97,6 +99,7 @@ void Cour1p::B_Valider_Click() {
     JouerSon();
     Label9.SetCaption(TexteNote(Note));
     B_Valider.SetEnabled(false);
+    resultats::ReponseValidee(NumQuestion, choixValide_, juste, Note);
 
     int32_t secondes = 2;
     FaireUnePause(secondes);

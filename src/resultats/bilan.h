@@ -1,0 +1,54 @@
+#pragma once
+// The teacher's view of a results folder: one line per learner session, as text or as CSV for a
+// spreadsheet, and the command line "seance1 --results [FOLDER] [--csv]".
+
+#include "resultats/journal.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <vector>
+
+namespace resultats {
+
+struct BilanSeance {
+    QString registration;
+    QString apprenant;  // full name, else the account
+    QString compte;     // account@home page host
+    QDateTime debut;    // first statement
+    double note = 0;    // as shown on screen: from "completed", else counted from the answers so far
+    qint64 dureeMs = -1;  // time spent, -1 when unknown
+    int questions = 0;    // distinct questions answered
+    bool terminee = false;  // all twenty answered ("completed")
+};
+
+// Gathers statements, in journal order, into sessions.
+class Comptage {
+public:
+    void Ajouter(const QJsonObject& declaration);
+    // The sessions, oldest first.
+    std::vector<BilanSeance> Bilans() const;
+
+private:
+    struct EnCours {
+        BilanSeance bilan;
+        QSet<QString> repondues;
+        double compte = 0;
+    };
+    std::vector<EnCours> seances_;
+    QHash<QString, size_t> index_;
+};
+
+std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations);
+
+QString TexteBilans(const std::vector<BilanSeance>& bilans);
+// UTF-8 with its byte-order mark, ";" between fields, decimal comma.
+QByteArray CsvBilans(const std::vector<BilanSeance>& bilans);
+
+// True when the arguments ask for the results rather than the lesson.
+bool EstCommandeResultats(int argc, char** argv);
+// Runs it; returns the exit status. Needs no display.
+int CommandeResultats(int argc, char** argv);
+
+}  // namespace resultats

@@ -1,0 +1,284 @@
+#include "resultats/journal.h"
+
+#include "resultats/avertir.h"
+#include "resultats/projection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSet>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace resultats {
+
+namespace {
+
+QString Raison(int erreur) { return QString::fromLocal8Bit(std::strerror(erreur)); }
+
+bool ToutEcrire(int fd, const char* data, size_t taille) {
+    while (taille > 0) {
+        const ssize_t n = ::write(fd, data, taille);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        taille -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A new file's name must survive a power cut too.
+void SynchroniserDossier(const QString& dossier) {
+    const int fd = ::open(QFile::encodeName(dossier).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+QString AjouterLigne(const QString& chemin, const QByteArray& ligne) {
+    const QString dossier = QFileInfo(chemin).path();
+    if (!QDir().mkpath(dossier)) return QStringLiteral("le dossier %1 ne peut pas être créé").arg(dossier);
+    const bool nouveau = !QFileInfo::exists(chemin);
+    const QByteArray nom = QFile::encodeName(chemin);
+    int fd = ::open(nom.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == EACCES) {
+        // A file one may append to but not read: its last line cannot be checked, the rest holds.
+        fd = ::open(nom.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) return Raison(EACCES);
+    }
+    if (fd < 0) return Raison(errno);
+
+    struct stat etat {};
+    const off_t avant = ::fstat(fd, &etat) == 0 && S_ISREG(etat.st_mode) ? etat.st_size : -1;
+    char dernier = '\n';
+    if (avant > 0 && ::pread(fd, &dernier, 1, avant - 1) != 1) dernier = '\n';
+
+    QByteArray tout;
+    tout.reserve(ligne.size() + 2);
+    if (dernier != '\n') tout += '\n';  // closes off a line cut short by a kill, which stays skipped
+    tout += ligne;
+    tout += '\n';
+
+    QString erreur;
+    if (!ToutEcrire(fd, tout.constData(), static_cast<size_t>(tout.size()))) {
+        erreur = Raison(errno);
+        // Half a line would read as a damaged one: take it back when the file allows it.
+        if (avant >= 0) (void)!::ftruncate(fd, avant);
+    } else if (::fdatasync(fd) != 0 && errno != EINVAL) {
+        erreur = Raison(errno);
+    }
+    ::close(fd);
+    if (erreur.isEmpty() && nouveau) SynchroniserDossier(dossier);
+    return erreur;
+}
+
+}  // namespace resultats
+
+namespace resultats {
+
+QString NomFichier(const Identite& identite) {
+    QString nom = identite.compte + QLatin1Char('@') + identite.machine;
+    for (QChar& c : nom)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20) c = QLatin1Char('_');
+    if (nom.startsWith(QLatin1Char('.'))) nom[0] = QLatin1Char('_');
+    return nom + QStringLiteral(".jsonl");
+}
+
+Journal::Journal(QString dossier, const Identite& identite)
+    : chemin_(dossier.isEmpty() ? QString() : QDir(dossier).filePath(NomFichier(identite))) {}
+
+bool Journal::Ajouter(const QJsonObject& declaration) {
+    attente_.push_back(QJsonDocument(declaration).toJson(QJsonDocument::Compact));
+    return Vider();
+}
+
+bool Journal::Vider() {
+    while (!attente_.empty()) {
+        const QString erreur = chemin_.isEmpty() ? QStringLiteral("aucun dossier de résultats (pas de dossier personnel)")
+                                                 : AjouterLigne(chemin_, attente_.front());
+        if (!erreur.isEmpty()) {
+            Avertir(QStringLiteral("résultat non enregistré dans %1 : %2 ; %3 en attente, nouvel essai au prochain.")
+                        .arg(chemin_.isEmpty() ? QStringLiteral("le journal") : chemin_, erreur)
+                        .arg(attente_.size()));
+            return false;
+        }
+        attente_.pop_front();
+    }
+    return true;
+}
+
+namespace {
+
+// One line's outcome: a statement, or the reason it was skipped (line numbers from the range's start).
+struct LigneLue {
+    int ligne;
+    QJsonObject declaration;
+    QString raison;
+};
+
+// Parses the lines of [debut, fin); returns them and, in lignes, how many lines the range holds.
+std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qsizetype fin, bool essentiel, int& lignes) {
+    std::vector<LigneLue> lues;
+    lignes = 0;
+    while (debut < fin) {
+        ++lignes;
+        qsizetype finLigne = tout.indexOf('\n', debut);
+        const bool coupee = finLigne < 0 || finLigne >= fin;
+        if (coupee) finLigne = fin;
+        qsizetype taille = finLigne - debut;
+        if (taille > 0 && tout.at(finLigne - 1) == '\r') --taille;
+        const QByteArray ligne = QByteArray::fromRawData(tout.constData() + debut, taille);
+        debut = finLigne + 1;
+        if (std::all_of(ligne.cbegin(), ligne.cend(), [](char c) { return c == ' ' || c == '\t' || c == '\r'; })) continue;
+
+        const QString coupure = QStringLiteral("ligne coupée (écriture interrompue)");
+        if (essentiel) {
+            Projection p = Projeter(ligne.constData(), ligne.constData() + ligne.size());
+            if (!p.json)
+                lues.push_back({lignes, {}, coupee ? coupure : QStringLiteral("pas du JSON")});
+            else if (!p.objet || !p.declaration.value(QLatin1String("id")).isString() || !p.verbeObjet)
+                lues.push_back({lignes, {}, QStringLiteral("pas une déclaration xAPI")});
+            else
+                lues.push_back({lignes, std::move(p.declaration), {}});
+            continue;
+        }
+        QJsonParseError erreur{};
+        const QJsonDocument doc = QJsonDocument::fromJson(ligne, &erreur);
+        QJsonObject declaration = doc.object();
+        if (erreur.error != QJsonParseError::NoError)
+            lues.push_back({lignes, {}, coupee ? coupure : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString())});
+        else if (!doc.isObject() || !declaration.value(QLatin1String("id")).isString() ||
+                 !declaration.value(QLatin1String("verb")).isObject())
+            lues.push_back({lignes, {}, QStringLiteral("pas une déclaration xAPI")});
+        else
+            lues.push_back({lignes, std::move(declaration), {}});
+    }
+    return lues;
+}
+
+// The start of the line after position, or end.
+qsizetype LigneSuivante(const QByteArray& tout, qsizetype position, qsizetype fin) {
+    const qsizetype n = tout.indexOf('\n', position);
+    return n < 0 || n >= fin ? fin : n + 1;
+}
+
+}  // namespace
+
+struct JournalEnFond::Etat {
+    explicit Etat(Journal j) : journal(std::move(j)) {}
+    Journal journal;
+    std::mutex verrou;
+    std::condition_variable signal;
+    std::deque<QJsonObject> file;
+    bool occupe = false;
+    bool fin = false;
+};
+
+JournalEnFond::JournalEnFond(QString dossier, const Identite& identite)
+    : etat_(std::make_shared<Etat>(Journal(std::move(dossier), identite))) {
+    chemin_ = etat_->journal.Chemin();
+    std::thread([etat = etat_] {
+        std::unique_lock<std::mutex> verrou(etat->verrou);
+        for (;;) {
+            etat->signal.wait(verrou, [&] { return etat->fin || !etat->file.empty(); });
+            if (etat->file.empty()) return;
+            std::deque<QJsonObject> lot;
+            lot.swap(etat->file);
+            etat->occupe = true;
+            verrou.unlock();
+            for (const QJsonObject& d : lot) etat->journal.Ajouter(d);
+            verrou.lock();
+            etat->occupe = false;
+            etat->signal.notify_all();
+        }
+    }).detach();
+}
+
+JournalEnFond::~JournalEnFond() {
+    Attendre(2000);
+    std::lock_guard<std::mutex> verrou(etat_->verrou);
+    etat_->fin = true;
+    etat_->signal.notify_all();
+}
+
+void JournalEnFond::Ajouter(const QJsonObject& declaration) {
+    std::lock_guard<std::mutex> verrou(etat_->verrou);
+    etat_->file.push_back(declaration);
+    etat_->signal.notify_all();
+}
+
+bool JournalEnFond::Attendre(int ms) {
+    std::unique_lock<std::mutex> verrou(etat_->verrou);
+    return etat_->signal.wait_for(verrou, std::chrono::milliseconds(ms),
+                                  [&] { return etat_->file.empty() && !etat_->occupe; });
+}
+
+bool LireJournal(const QString& chemin, Lecture& lecture) {
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly)) {
+        lecture.ignorees.push_back({chemin, 0, QStringLiteral("illisible : ") + f.errorString()});
+        return false;
+    }
+    const QByteArray tout = f.readAll();
+    // Parsing is most of the reading: a class's journals are parsed on two threads, a few megabytes
+    // at a time so that a large journal is never all in memory as statements.
+    constexpr qsizetype kMorceau = 4 << 20;
+    int base = 0;
+    for (qsizetype debut = 0; debut < tout.size();) {
+        const qsizetype fin = LigneSuivante(tout, std::min(tout.size(), debut + kMorceau) - 1, tout.size());
+        const qsizetype milieu = LigneSuivante(tout, debut + (fin - debut) / 2, fin);
+        int lignesSecondes = 0, lignesPremieres = 0;
+        std::vector<LigneLue> secondes;
+        std::thread fil([&] { secondes = AnalyserLignes(tout, milieu, fin, lecture.essentiel, lignesSecondes); });
+        std::vector<LigneLue> premieres = AnalyserLignes(tout, debut, milieu, lecture.essentiel, lignesPremieres);
+        fil.join();
+        for (std::vector<LigneLue>* lues : {&premieres, &secondes}) {
+            const int decalage = base + (lues == &secondes ? lignesPremieres : 0);
+            for (LigneLue& l : *lues) {
+                if (!l.raison.isEmpty()) {
+                    lecture.ignorees.push_back({chemin, decalage + l.ligne, l.raison});
+                    continue;
+                }
+                const QString id = l.declaration.value(QLatin1String("id")).toString();
+                if (lecture.ids.contains(id)) continue;
+                lecture.ids.insert(id);
+                if (lecture.recevoir)
+                    lecture.recevoir(l.declaration);
+                else
+                    lecture.declarations.push_back(std::move(l.declaration));
+            }
+        }
+        base += lignesPremieres + lignesSecondes;
+        debut = fin;
+    }
+    return true;
+}
+
+bool LireDossier(const QString& dossier, Lecture& lecture) {
+    const QDir d(dossier);
+    if (!d.exists() || !d.isReadable()) {
+        lecture.ignorees.push_back({dossier, 0, QStringLiteral("dossier introuvable ou illisible")});
+        return false;
+    }
+    bool tout = true;
+    for (const QString& nom : d.entryList({QStringLiteral("*.jsonl")}, QDir::Files | QDir::Hidden, QDir::Name))
+        tout = LireJournal(d.filePath(nom), lecture) && tout;
+    return tout;
+}
+
+}  // namespace resultats

@@ -1,0 +1,298 @@
+// Sending to a Learning Record Store, against a small xAPI endpoint run inside the test: a real HTTP
+// server on the loopback that accepts, refuses, fails or answers slowly.
+
+#include "resultats/avertir.h"
+#include "resultats/declarations.h"
+#include "resultats/envoi_lrs.h"
+#include "resultats/journal.h"
+#include "resultats/suivi.h"
+#include "support/virtual_platform.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace resultats;
+
+namespace {
+
+struct Requete {
+    QByteArray methode, chemin, corps;
+    QMap<QByteArray, QByteArray> entetes;  // names in lower case
+};
+
+// Just enough of an xAPI endpoint: POST …/statements with one statement or an array of them.
+class PetitLrs : public QObject {
+public:
+    int code = 200;           // the answer to give; 200 stores the statements
+    int lenteurMs = 0;        // wait before answering
+    QSet<QString> invalides;  // a request holding one of these ids gets 400
+    std::vector<Requete> requetes;
+    QMap<QString, int> stockees;  // id -> times stored
+
+    PetitLrs() {
+        QVERIFY(serveur_.listen(QHostAddress::LocalHost));
+        connect(&serveur_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = serveur_.nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { Lire(s); });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+    QUrl Adresse(const QString& chemin = "/xapi") const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serveur_.serverPort()).arg(chemin));
+    }
+
+private:
+    void Lire(QTcpSocket* s) {
+        QByteArray& tampon = tampons_[s];
+        tampon += s->readAll();
+        for (;;) {
+            const qsizetype finEntetes = tampon.indexOf("\r\n\r\n");
+            if (finEntetes < 0) return;
+            Requete r;
+            const QList<QByteArray> lignes = tampon.left(finEntetes).split('\n');
+            const QList<QByteArray> premiere = lignes[0].trimmed().split(' ');
+            r.methode = premiere.value(0);
+            r.chemin = premiere.value(1);
+            for (qsizetype i = 1; i < lignes.size(); ++i) {
+                const qsizetype deux = lignes[i].indexOf(':');
+                if (deux > 0) r.entetes[lignes[i].left(deux).trimmed().toLower()] = lignes[i].mid(deux + 1).trimmed();
+            }
+            const qsizetype longueur = r.entetes.value("content-length").toLongLong();
+            if (tampon.size() < finEntetes + 4 + longueur) return;
+            r.corps = tampon.mid(finEntetes + 4, longueur);
+            tampon.remove(0, finEntetes + 4 + longueur);
+            requetes.push_back(r);
+            QTimer::singleShot(lenteurMs, s, [this, s, r] { Repondre(s, r); });
+        }
+    }
+
+    void Repondre(QTcpSocket* s, const Requete& r) {
+        const QJsonDocument doc = QJsonDocument::fromJson(r.corps);
+        const QJsonArray lot = doc.isArray() ? doc.array() : QJsonArray{doc.object()};
+        int reponse = code;
+        QByteArray corps;
+        for (const QJsonValue& d : lot)
+            if (invalides.contains(d["id"].toString())) reponse = 400;
+        if (reponse == 200) {
+            QJsonArray ids;
+            for (const QJsonValue& d : lot) {
+                ++stockees[d["id"].toString()];
+                ids.append(d["id"]);
+            }
+            corps = QJsonDocument(ids).toJson(QJsonDocument::Compact);
+        } else {
+            corps = "{\"message\":\"statement rejected by test LRS\"}";
+        }
+        s->write("HTTP/1.1 " + QByteArray::number(reponse) + " X\r\nContent-Type: application/json\r\nContent-Length: " +
+                 QByteArray::number(corps.size()) + "\r\n\r\n" + corps);
+    }
+
+    QTcpServer serveur_;
+    QHash<QTcpSocket*, QByteArray> tampons_;
+};
+
+QJsonObject Declaration(const QString& id = NouvelId()) {
+    const Seance s{NouvelId(), {"eleve", QString(), "poste", "https://ecole.example.fr/"}};
+    QJsonObject d = Termine(s, 1000, QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC));
+    d["id"] = id;
+    return d;
+}
+
+ConfigLrs Config(const QUrl& adresse) {
+    ConfigLrs c;
+    c.adresse = adresse;
+    c.cle = "classe-4b";
+    c.secret = "s3cr3t-du-lrs";
+    c.delaiMaxMs = 2000;
+    c.premiereRelanceMs = 100;
+    return c;
+}
+
+}  // namespace
+
+class ResultatsLrsTest : public QObject {
+    Q_OBJECT
+    QStringList avertissements_;
+    QTemporaryDir dossier_;
+    QString journal_;
+
+private slots:
+    void init() {
+        avertissements_.clear();
+        RedirigerAvertissements([this](const QString& m) { avertissements_ << m; });
+        journal_ = dossier_.filePath(NouvelId() + ".jsonl");
+    }
+    void cleanup() {
+        // Whatever happened, the credentials were never printed.
+        const QString tout = avertissements_.join('\n');
+        QVERIFY2(!tout.contains("s3cr3t") && !tout.contains("motdepasse") && !tout.contains("Basic"), qPrintable(tout));
+        RedirigerAvertissements({});
+    }
+
+    void acceptedStatementsAreSentOnceWithXapiHeadersAndNeverAgain() {
+        PetitLrs lrs;
+        QStringList ids;
+        {
+            EnvoiLrs envoi(Config(lrs.Adresse()), journal_);
+            for (int i = 0; i < 3; ++i) {
+                const QJsonObject d = Declaration();
+                ids << d["id"].toString();
+                QVERIFY(AjouterLigne(journal_, QJsonDocument(d).toJson(QJsonDocument::Compact)).isEmpty());
+                envoi.Envoyer(d);
+                envoi.Envoyer(d);  // the same statement again is not sent twice
+            }
+            QTRY_COMPARE(envoi.Acceptees(), 3);
+            QCOMPARE(envoi.EnAttente(), size_t(0));
+        }
+        QCOMPARE(lrs.stockees.size(), 3);
+        for (const QString& id : ids) QCOMPARE(lrs.stockees.value(id), 1);
+        const Requete& r = lrs.requetes.front();
+        QCOMPARE(r.methode, QByteArray("POST"));
+        QCOMPARE(r.chemin, QByteArray("/xapi/statements"));
+        QCOMPARE(r.entetes.value("x-experience-api-version"), QByteArray("1.0.3"));
+        QCOMPARE(r.entetes.value("authorization"), "Basic " + QByteArray("classe-4b:s3cr3t-du-lrs").toBase64());
+        QVERIFY(r.entetes.value("content-type").startsWith("application/json"));
+
+        // The next start sends only what the LRS has not accepted yet; a damaged line is skipped, and said.
+        const QJsonObject nouvelle = Declaration();
+        QVERIFY(AjouterLigne(journal_, "{\"id\": \"coup").isEmpty());
+        QVERIFY(AjouterLigne(journal_, QJsonDocument(nouvelle).toJson(QJsonDocument::Compact)).isEmpty());
+        EnvoiLrs suite(Config(lrs.Adresse()), journal_);
+        suite.Reprendre();
+        QTRY_COMPARE(suite.Acceptees(), 1);
+        QCOMPARE(lrs.stockees.size(), 4);
+        for (int n : lrs.stockees) QCOMPARE(n, 1);
+        QCOMPARE(avertissements_.size(), 1);
+        QVERIFY2(avertissements_[0].contains("ligne 4 ignorée : pas du JSON"), qPrintable(avertissements_[0]));
+    }
+
+    void aFailingOrSlowLrsGetsTheStatementsLaterOrAtTheNextStart() {
+        PetitLrs lrs;
+        lrs.code = 503;
+        EnvoiLrs envoi(Config(lrs.Adresse()), journal_);
+        const QJsonObject a = Declaration(), b = Declaration();
+        envoi.Envoyer(a);
+        envoi.Envoyer(b);
+        QTRY_VERIFY(!avertissements_.isEmpty());
+        QVERIFY2(avertissements_[0].contains("ne répond pas") && avertissements_[0].contains("503"), qPrintable(avertissements_[0]));
+        QCOMPARE(envoi.EnAttente(), size_t(2));
+        QCOMPARE(envoi.Acceptees(), 0);
+
+        // Slower than the limit: a failure too; then an answer in time.
+        lrs.code = 200;
+        lrs.lenteurMs = 3000;
+        QTRY_VERIFY_WITH_TIMEOUT(lrs.requetes.size() >= 2, 5000);
+        QCOMPARE(envoi.Acceptees(), 0);
+        lrs.lenteurMs = 50;
+        QTRY_COMPARE_WITH_TIMEOUT(envoi.Acceptees(), 2, 15000);
+        QCOMPARE(lrs.stockees.value(a["id"].toString()), 1);
+        QCOMPARE(int(avertissements_.size()), 1);  // one warning for the whole outage
+
+        // The program ends while the LRS cannot be reached: the next start sends the rest from the journal.
+        const QJsonObject c = Declaration();
+        QVERIFY(AjouterLigne(journal_, QJsonDocument(c).toJson(QJsonDocument::Compact)).isEmpty());
+        {
+            EnvoiLrs hors(Config(QUrl("http://127.0.0.1:9/xapi/")), journal_);
+            hors.Envoyer(c);
+            QTRY_VERIFY(avertissements_.size() >= 2);
+        }
+        EnvoiLrs suite(Config(lrs.Adresse()), journal_);
+        suite.Reprendre();
+        QTRY_COMPARE(suite.Acceptees(), 1);
+        QCOMPARE(lrs.stockees.value(c["id"].toString()), 1);
+    }
+
+    void aRefusedStatementIsLoggedWithTheAnswerAndNotRetriedForEver() {
+        PetitLrs lrs;
+        const QJsonObject premiere = Declaration(), mauvaise = Declaration(), bonne = Declaration();
+        lrs.invalides.insert(mauvaise["id"].toString());
+        for (const QJsonObject& d : {premiere, mauvaise, bonne})
+            QVERIFY(AjouterLigne(journal_, QJsonDocument(d).toJson(QJsonDocument::Compact)).isEmpty());
+        {
+            EnvoiLrs envoi(Config(lrs.Adresse()), journal_);
+            envoi.Reprendre();
+            // The two behind the first go together; the refusal of one does not hold back the other.
+            QTRY_COMPARE(envoi.Acceptees() + envoi.Refusees(), 3);
+            QCOMPARE(envoi.Refusees(), 1);
+        }
+        QCOMPARE(lrs.stockees.value(bonne["id"].toString()), 1);
+        QCOMPARE(int(avertissements_.size()), 1);
+        QVERIFY2(avertissements_[0].contains("400") && avertissements_[0].contains("statement rejected by test LRS") &&
+                     avertissements_[0].contains(mauvaise["id"].toString()),
+                 qPrintable(avertissements_[0]));
+
+        // Nothing is left to send at the next start.
+        const size_t avant = lrs.requetes.size();
+        EnvoiLrs suite(Config(lrs.Adresse()), journal_);
+        suite.Reprendre();
+        QCOMPARE(suite.EnAttente(), size_t(0));
+        QTest::qWait(200);
+        QCOMPARE(lrs.requetes.size(), avant);
+    }
+
+    void wrongCredentialsStopTheSendingUntilTheNextStart() {
+        PetitLrs lrs;
+        lrs.code = 401;
+        ConfigLrs config = Config(lrs.Adresse("/xapi/"));
+        config.cle.clear();
+        config.adresse.setUserInfo("u:motdepasse");  // credentials in the address are used, never shown
+        const QJsonObject a = Declaration();
+        QVERIFY(AjouterLigne(journal_, QJsonDocument(a).toJson(QJsonDocument::Compact)).isEmpty());
+        {
+            EnvoiLrs envoi(config, journal_);
+            envoi.Reprendre();
+            QTRY_COMPARE(int(avertissements_.size()), 1);
+            QVERIFY2(avertissements_[0].contains("401") && avertissements_[0].contains("prochain démarrage"),
+                     qPrintable(avertissements_[0]));
+            QCOMPARE(lrs.requetes.back().entetes.value("authorization"), "Basic " + QByteArray("u:motdepasse").toBase64());
+            envoi.Envoyer(Declaration());
+            QTest::qWait(300);
+            QCOMPARE(lrs.requetes.size(), size_t(1));
+            QCOMPARE(envoi.EnAttente(), size_t(2));
+        }
+        lrs.code = 200;
+        EnvoiLrs suite(config, journal_);
+        suite.Reprendre();
+        QTRY_COMPARE(suite.Acceptees(), 1);
+        QCOMPARE(lrs.stockees.value(a["id"].toString()), 1);
+    }
+
+    void theLessonSendsEachStatementAsItIsJournaled() {
+        testsupport::VirtualPlatform vp;
+        platform::SetPlatform(&vp);
+        PetitLrs lrs;
+        QTemporaryDir classe;
+        Reglages r;
+        r.dossier = classe.path();
+        r.identite = {"eleve", QString(), "poste", "https://ecole.example.fr/"};
+        r.lrs = Config(lrs.Adresse());
+        {
+            Suivi suivi(r);
+            suivi.Reponse(1, 0, true, 1);
+            suivi.Reponse(2, 2, false, 0.5);
+            QTRY_COMPARE(suivi.Envoi()->Acceptees(), 2);
+            lrs.code = 503;  // and then fails: the program ends with the last statement unsent
+            suivi.Fin();
+        }
+        lrs.code = 200;
+        QCOMPARE(lrs.stockees.size(), 2);
+        // The next start sends the last one, from the journal.
+        Suivi suivant(r);
+        QTRY_COMPARE(suivant.Envoi()->Acceptees(), 1);
+        QCOMPARE(lrs.stockees.size(), 3);
+        Lecture journal;
+        QVERIFY(LireDossier(classe.path(), journal));
+        for (const QJsonObject& d : journal.declarations) QCOMPARE(lrs.stockees.value(d["id"].toString()), 1);
+        QVERIFY(!QFile(suivant.Envoi()->CheminEtat()).readAll().contains("s3cr3t"));
+        platform::SetPlatform(nullptr);
+    }
+};
+
+QTEST_GUILESS_MAIN(ResultatsLrsTest)
+#include "test_resultats_lrs.moc"
