@@ -95,8 +95,10 @@ void Cour1p::BouclePage(int16_t dernierTop, const std::function<void(int16_t)>& 
         Ceder();
         const int16_t top = Compteur;
         if (top == dernierTop) return;
-        // Deviation: the pass that follows a navigation acts on Compteur only while the page is still
-        // the current one, so that a page left for page 0 does not bring its photograph back over it.
+        // Deviation: a pass acts on Compteur only while its page is still the current one. A loop that
+        // goes on after the learner left (for page 0, or for page 19 within its first tick) would
+        // otherwise bring its photograph back over the new page, or load a slide named after a page
+        // that has none ("Diapo19.emf") and end the lesson on a missing file.
         if (NumPage == page) agir(top);
     }
 }
