@@ -151,8 +151,8 @@ private:
     std::vector<int16_t> pagesEnAttente_;
     // While the pages of a storm are replayed: every page loop ends before its first yield.
     bool rattrapage_ = false;
-    uint64_t cessions_ = 0;                      // yields so far
-    uint64_t attenteSecheA_ = UINT64_MAX;        // yields counted when a wait last ended without one
+    uint64_t cessions_ = 0;                // yields so far
+    uint64_t attenteSecheA_ = UINT64_MAX;  // yields counted when a wait last ended without one
     // From the click on B_Valider until the next question is shown.
     bool validationEnCours_ = false;
     int16_t choixValide_ = 0;  // the answer chosen last before that click
