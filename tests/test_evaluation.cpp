@@ -406,8 +406,9 @@ private slots:
             const Attendu& a = kAttendu[q - 1];
             QCOMPARE(w.Option1(0).Caption(), QString::fromUtf8(a.juste));
             for (int i = 1; i < 4; ++i) {
-                QVERIFY2(w.Option1(i).Caption() == QString::fromUtf8(a.faux[static_cast<size_t>(i - 1)]),
-                         qPrintable(QString("question %1, answer %2: %3").arg(q).arg(i + 1).arg(w.Option1(i).Caption())));
+                const QString texte = w.Option1(i).Caption();
+                QVERIFY2(texte == QString::fromUtf8(a.faux[static_cast<size_t>(i - 1)]),
+                         qPrintable(QString("question %1, answer %2: %3").arg(q).arg(i + 1).arg(texte)));
             }
             for (int i = 0; i < 4; ++i) vus << w.Option1(i).Caption();
             Repondre(l, 0);

@@ -102,21 +102,39 @@ private slots:
     }
 
     void leavingPageNineBeforeTickTenAndComingBackRunsTheWholePageAgain() {
-        Lesson l;
-        l.w->NumPage = 8;
-        l.ClickAt(550, l.w->B_Pag_P);
-        l.Click(l.w->B_Pag_S);
-        // Page 8 ran to its tick 10; page 9 resumed on that tick, saw page 8 and ended.
-        QCOMPARE(l.vp.Elapsed(), 600 + 900);
-        QCOMPARE(l.Loaded("Img11.jpg"), 0);
-        const qint64 back = l.vp.Elapsed();
-        l.Click(l.w->B_Pag_S);
-        QCOMPARE(l.vp.Elapsed() - back, 3000);
-        QVERIFY(SameRun(TracesFrom(l, back, {"Picture1 picture", "Picture2 picture", "Picture2 show", "Picture3 picture",
-                                             "Picture3 show"}, back),
-                        {"100 Picture1 picture Diapo9.emf", "1000 Picture2 picture Img11.jpg", "1000 Picture2 show",
-                         "2000 Picture3 picture Img12.jpg", "2000 Picture3 show"}));
-        QCOMPARE(l.w->Picture2.Top(), kSlideT + PH(11) - 1000);
+        {
+            Lesson l;
+            l.w->NumPage = 8;
+            l.ClickAt(550, l.w->B_Pag_P);
+            l.Click(l.w->B_Pag_S);
+            // Page 8 ran to its tick 10; page 9 resumed on that tick, saw page 8 and ended.
+            QCOMPARE(l.vp.Elapsed(), 600 + 900);
+            QCOMPARE(l.Loaded("Img11.jpg"), 0);
+            const qint64 back = l.vp.Elapsed();
+            l.Click(l.w->B_Pag_S);
+            QCOMPARE(l.vp.Elapsed() - back, 3000);
+            QVERIFY(SameRun(TracesFrom(l, back, {"Picture1 picture", "Picture2 picture", "Picture2 show",
+                                                 "Picture3 picture", "Picture3 show"}, back),
+                            {"100 Picture1 picture Diapo9.emf", "1000 Picture2 picture Img11.jpg",
+                             "1000 Picture2 show", "2000 Picture3 picture Img12.jpg", "2000 Picture3 show"}));
+            QCOMPARE(l.w->Picture2.Top(), kSlideT + PH(11) - 1000);
+        }
+        // Coming back while page 8 still runs: page 9 runs whole inside it; page 8 then finds its
+        // tick 10 gone and keeps polling, and nothing of page 9 is drawn again.
+        {
+            Lesson l;
+            l.w->NumPage = 8;
+            l.ClickAt(550, l.w->B_Pag_P);
+            l.ClickAt(1050, l.w->B_Pag_S);
+            l.vp.StopAt(8000);
+            QVERIFY(StoppedInside(l, l.w->B_Pag_S));
+            QVERIFY(SameRun(TracesFrom(l, 1, {"Picture1 picture", "Picture2 picture", "Picture3 picture"}),
+                            {"100 Picture1 picture Diapo9.emf", "600 Picture1 picture Diapo8.emf",
+                             "1100 Picture1 picture Diapo9.emf", "2000 Picture2 picture Img11.jpg",
+                             "3000 Picture3 picture Img12.jpg"}));
+            QCOMPARE(l.w->NumPage, int16_t(9));
+            QVERIFY(l.w->Picture2.Visible() && l.w->Picture3.Visible());
+        }
     }
 
     void pagesElevenAndTwelvePlaceThreePhotographsEachAgainstTheSecond() {
