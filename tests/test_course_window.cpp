@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QtTest>
 #include <map>
+#include <vector>
 
 using namespace testsupport;
 
