@@ -2,10 +2,13 @@
 // closed by OK, Enter or Escape while the lesson goes on behind it.
 
 #include "about/apropos.h"
+#include "sound/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QApplication>
 #include <QtTest>
+#include <tuple>
+#include <vector>
 
 using namespace testsupport;
 
@@ -56,6 +59,61 @@ private slots:
         l.w->Image1.Click();
         QCOMPARE(Apropos::Instance(), a);
         QCOMPARE(OpenAboutWindows(), 1);
+    }
+
+    void itsControlsStandWhereTheDialogPlacesThemInItsFonts() {
+        Lesson l;
+        CloseAbout closeAtEnd;
+        l.w->Image1.Click();
+        Apropos& a = *Apropos::Instance();
+        // Pixels of a 96-dpi screen, 15 twips each.
+        const std::vector<std::pair<const platform::Control*, QRect>> boxes{
+            {&a.picIcon, QRect(8, 8, 182, 48)}, {&a.cmdOK, QRect(299, 151, 84, 23)}};
+        for (const auto& [c, rect] : boxes) QCOMPARE(c->Widget()->geometry(), rect);
+        // The labels size themselves to their text from their top-left corners.
+        const std::vector<std::pair<const platform::Label*, QPoint>> corners{
+            {&a.Label1, {8, 64}},       {&a.Label2, {8, 80}},          {&a.Label3, {8, 96}},
+            {&a.Label4, {8, 112}},      {&a.Label5, {8, 128}},         {&a.Label6, {8, 144}},
+            {&a.Label7, {8, 160}},      {&a.lblTitle, {213, 16}},      {&a.lblVersion, {213, 36}},
+            {&a.lblDescription, {213, 67}}, {&a.lblDisclaimer, {213, 127}}};
+        for (const auto& [label, corner] : corners) {
+            QVERIFY2(label->Widget()->pos() == corner, qPrintable(label->Name()));
+            QVERIFY2(label->Widget()->isVisible() && !label->Caption().isEmpty(), qPrintable(label->Name()));
+            const QFont font = label->Widget()->font();
+            const bool title = label == &a.lblTitle;
+            QVERIFY2(font.pointSizeF() == (title ? 12.0 : 9.75), qPrintable(label->Name()));
+            QVERIFY2(font.bold() == (title || label == &a.Label1), qPrintable(label->Name()));
+            // Each line reads whole on the dialog, right column included.
+            QVERIFY2(label->Widget()->geometry().right() < 402, qPrintable(label->Name()));
+        }
+        QCOMPARE(a.lblDescription.Widget()->width(), 177);
+    }
+
+    void theLogoDuringThePauseAfterAnAnswerLeavesTheEvaluationOnItsCourse() {
+        // The same answer validated with and without a look at the About window in the two-second pause.
+        const auto run = [](bool logo) {
+            SL_MM::Forget();
+            Lesson l;
+            CloseAbout closeAtEnd;
+            Cour1p& w = *l.w;
+            w.NumPage = 18;
+            l.Click(w.B_Pag_S);
+            const qint64 t = l.vp.Elapsed();
+            if (logo) l.vp.At(t + 700, [&] { w.Image1.Click(); });
+            w.Option1(0).Click();
+            l.Click(w.B_Valider);
+            const auto seen = std::make_tuple(l.vp.Elapsed() - t, w.NumQuestion, w.Note, Screen(w),
+                                              Apropos::Instance() != nullptr);
+            SL_MM::Forget();
+            return seen;
+        };
+        const auto without = run(false);
+        const auto with = run(true);
+        QVERIFY(std::get<4>(with));
+        QCOMPARE(std::get<0>(with), std::get<0>(without));
+        QCOMPARE(std::get<1>(with), int16_t(2));
+        QCOMPARE(std::get<2>(with), 1.0);
+        QVERIFY(SameRun(std::get<3>(with), std::get<3>(without)));
     }
 
     void okUnloadsAndTheNextClickLoadsItAgain() {

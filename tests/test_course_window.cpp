@@ -7,8 +7,35 @@
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
+#include <map>
+#include <vector>
 
 using namespace testsupport;
+
+namespace {
+// What a learner's pointer meets at a point of host, front to back: the control hit is named, then
+// taken off the screen so that the one under it shows. Labels let clicks through and are never hit.
+QStringList PeelAt(QWidget* host, QPoint at) {
+    QStringList hit;
+    std::vector<QWidget*> hidden;
+    while (QWidget* w = host->childAt(at)) {
+        while (w->parentWidget() != host) w = w->parentWidget();
+        hit << w->objectName();
+        w->hide();
+        hidden.push_back(w);
+    }
+    for (QWidget* w : hidden) w->show();
+    return hit;
+}
+
+// The controls of a container front to back, as the toolkit paints them (the last child on top).
+QStringList PaintedFrontToBack(QWidget* host) {
+    QStringList order;
+    for (QObject* o : host->children())
+        if (o->isWidgetType() && !o->objectName().isEmpty()) order.prepend(o->objectName());
+    return order;
+}
+}  // namespace
 
 class CourseWindowTest : public QObject {
     Q_OBJECT
@@ -108,15 +135,55 @@ private slots:
         QCOMPARE(l.vp.TraceText(shown), before);
     }
 
-    void closingEndsTheProgramFromInsideAPageLoop() {
+    void framesPanelsAndButtonsStandInFrontOfWhatTheyOverlap() {
         Lesson l;
-        l.ClickAt(1550, l.w->B_Fermer);
-        try {
-            l.Click(l.w->B_Pag_S);
-            QFAIL("the page ran on after Fermer");
-        } catch (const ProgramEnded& e) {
-            QCOMPARE(e.status, 0);
-            QCOMPARE(l.vp.Elapsed(), 1550);
+        Cour1p& w = *l.w;
+        // Everything of the window over one corner of the screen, everything of the slide over one
+        // corner of the slide.
+        for (platform::Control* c : std::initializer_list<platform::Control*>{
+                 &w.Picture1, &w.Picture2, &w.Picture3, &w.Picture4, &w.Picture5, &w.Picture6, &w.B_Fermer}) {
+            c->Move(0, 0);
+            c->SetVisible(true);
+        }
+        w.Picture5.Resize(1500, 1500);
+        w.Picture2.Resize(1500, 1500);
+        w.Picture3.Resize(1500, 1500);
+        w.Picture4.Resize(1500, 1500);
+        QCOMPARE(PeelAt(w.Form.Widget(), QPoint(20, 20)),
+                 QStringList({"Picture6", "Picture5", "Picture4", "Picture3", "Picture2", "B_Fermer", "Picture1"}));
+
+        for (platform::Control* c : std::initializer_list<platform::Control*>{
+                 &w.B_Valider, &w.Option1(0), &w.Option1(1), &w.Option1(2), &w.Option1(3), &w.Label2, &w.Label3,
+                 &w.Label4, &w.Label6}) {
+            c->Move(0, 0);
+            c->SetVisible(true);
+        }
+        for (int i = 0; i < 4; ++i) w.Option1(i).Resize(1500, 750);
+        QCOMPARE(PeelAt(w.Picture1.Widget(), QPoint(10, 10)),
+                 QStringList({"B_Valider", "Option1(3)", "Option1(2)", "Option1(1)", "Option1(0)"}));
+        // The labels are drawn on the slide's surface, under every button.
+        QCOMPARE(PaintedFrontToBack(w.Picture1.Widget()),
+                 QStringList({"B_Valider", "Option1(3)", "Option1(2)", "Option1(1)", "Option1(0)", "Label6", "Label4",
+                              "Label3", "Label2"}));
+    }
+
+    void closingEndsTheProgramFromInsideAPageLoopOrAShortPause() {
+        // Page 1's loop; page 13's 250 ms wait and page 14's 230 ms wait, each well into its animation.
+        const std::map<int16_t, std::pair<qint64, QString>> cases{
+            {0, {1550, ""}}, {12, {3130, "113"}}, {13, {5020, "118"}}};
+        for (const auto& [from, when] : cases) {
+            const auto& [at, frameShown] = when;
+            Lesson l;
+            l.w->NumPage = from;
+            l.ClickAt(at, l.w->B_Fermer);
+            try {
+                l.Click(l.w->B_Pag_S);
+                QFAIL("the page ran on after Fermer");
+            } catch (const ProgramEnded& e) {
+                QCOMPARE(e.status, 0);
+                QCOMPARE(l.vp.Elapsed(), at);
+            }
+            if (!frameShown.isEmpty()) QVERIFY2(l.Loaded(frameShown) > 0, qPrintable(frameShown));
         }
     }
 

@@ -15,39 +15,87 @@ using namespace testsupport;
 
 namespace {
 
-// What the learner reads for each question, and the answer that scores.
+// What the learner reads for each question: the question, the answer that scores, and the three
+// wrong answers in their stored order.
 struct Attendu {
     const char* question;
     const char* juste;
+    std::array<const char*, 3> faux;
 };
 const Attendu kAttendu[20] = {
-    {"La plus petite particule physique qu'on puisse obtenir en divisant un élément est...", "un atome"},
-    {"La combinaison de deux atomes ou plus est...", "une molécule"},
-    {"La partie lourde inerte et électriquement positive d'un atome est...", "le noyau"},
+    {"La plus petite particule physique qu'on puisse obtenir en divisant un élément est...",
+     "un atome",
+     {{"un noyau", "un neutron", "une molécule"}}},
+    {"La combinaison de deux atomes ou plus est...",
+     "une molécule",
+     {{"un électron", "une masse atomique", "un noyau atomique"}}},
+    {"La partie lourde inerte et électriquement positive d'un atome est...",
+     "le noyau",
+     {{"le proton", "le neutron", "l'électron"}}},
     {"La particule minuscule et électriquement négative qui n'a pratiquement pas de masse et qui tourne autour du "
-     "noyau est...", "l'électron"},
-    {"Quand les électrons libres se déplacent, ils donnent naissance à...", "de l'électricité"},
-    {"Un excès d'électrons dans une matière est appelé ...", "charge négative"},
-    {"Deux charges de même signe que l'on approche ...", "se repoussent"},
-    {"Le courant qui se dirige de la charge négative vers la charge positive est le courant...", "électronique"},
-    {"Quelle est l'unité employée pour mesurer l'intensité d'un courant ?", "L'ampère"},
-    {"L'appareil qui sert à mesurer l'intensité d'un courant s'appelle :", "ampèremètre"},
-    {"La différence de potentiel entre deux charges porte encore le nom de...", "tension aux bornes"},
-    {"Avec quel appareil mesure-t-on la tension entre les bornes d'un récepteur ?", "Un voltmètre"},
-    {"Le dispositif qui sert à ouvrir et à fermer à volonté un circuit électrique est", "Un interrupteur"},
-    {"Que désigne la lettre U dans la représentation des circuits ?", "La tension"},
+     "noyau est...",
+     "l'électron",
+     {{"le proton", "le neutron", "l'atome"}}},
+    {"Quand les électrons libres se déplacent, ils donnent naissance à...",
+     "de l'électricité",
+     {{"de l'hydrogène", "de l'oxygène", "de la chaleur"}}},
+    {"Un excès d'électrons dans une matière est appelé ...",
+     "charge négative",
+     {{"charge positive", "intensité", "charge neutre"}}},
+    {"Deux charges de même signe que l'on approche ...",
+     "se repoussent",
+     {{"n'ont aucune action l'une sur l'autre", "s'attirent", "ajoutent leurs effets"}}},
+    {"Le courant qui se dirige de la charge négative vers la charge positive est le courant...",
+     "électronique",
+     {{"magnétique", "alternatif", "conventionnel"}}},
+    {"Quelle est l'unité employée pour mesurer l'intensité d'un courant ?",
+     "L'ampère",
+     {{"Le watt", "Le coulomb", "Le volt"}}},
+    {"L'appareil qui sert à mesurer l'intensité d'un courant s'appelle :",
+     "ampèremètre",
+     {{"générateur", "intensimètre", "voltmètre"}}},
+    {"La différence de potentiel entre deux charges porte encore le nom de...",
+     "tension aux bornes",
+     {{"différence de niveau", "résistance", "quantité d'électricité"}}},
+    {"Avec quel appareil mesure-t-on la tension entre les bornes d'un récepteur ?",
+     "Un voltmètre",
+     {{"Un ohmmètre", "Un ampèremètre", "Un voltamètre"}}},
+    {"Le dispositif qui sert à ouvrir et à fermer à volonté un circuit électrique est",
+     "Un interrupteur",
+     {{"Un fusible", "Un potentiomètre", "Un court-circuit"}}},
+    {"Que désigne la lettre U dans la représentation des circuits ?",
+     "La tension",
+     {{"L'intensité", "La résistance", "La capacité"}}},
     {"Que désigne la lettre I dans la représentation des circuits ? Avec quelles unités ?",
-     "L'intensité en ampères"},
+     "L'intensité en ampères",
+     {{"La résistance en ohms", "La tension en volts", "L'induction en coulombs"}}},
     {"Qu'est-ce qu'une pile ?",
-     "Une pile transforme l'énergie chimique en énergie électrique (deux métaux différents dans un électrolyte)"},
+     "Une pile transforme l'énergie chimique en énergie électrique (deux métaux différents dans un électrolyte)",
+     {{"Une pile est un appareil qui sert à produire de l'électricité pour les lampes de poche",
+       "Une pile est un petit accumulateur de poche",
+       "Une pile c'est une boîte métallique avec une borne positive et une borne négative"}}},
     {"Sens du courant électrique ?",
-     "Le courant conventionnel va de la borne + à la borne - ; le courant électronique de la borne - à la borne +"},
+     "Le courant conventionnel va de la borne + à la borne - ; le courant électronique de la borne - à la borne +",
+     {{"Le courant conventionnel va de la borne + à la borne - ; de même pour le courant électronique",
+       "Le courant conventionnel va de la borne négative à la borne + ; alors que le courant électronique va dans le "
+       "sens inverse",
+       "Le sens du courant conventionnel est basé sur la théorie des électrons et celui du courant électronique ne "
+       "l'est pas."}}},
     {"Qu'est-ce que le coulomb ?",
-     "Le coulomb représente un certain nombre d'électrons en repos ou en mouvement."},
+     "Le coulomb représente un certain nombre d'électrons en repos ou en mouvement.",
+     {{"C'est l'unité servant à mesurer le courant électrique.",
+       "Le coulomb sert à mesurer la différence de potentiel.",
+       "1 ampère par seconde = 1 coulomb"}}},
     {"Qu'est-ce que l'ampère ?",
-     "C'est l'unité servant à mesurer l'intensité d'un courant. 1 coulomb par seconde = 1 ampère."},
+     "C'est l'unité servant à mesurer l'intensité d'un courant. 1 coulomb par seconde = 1 ampère.",
+     {{"C'est l'unité servant à mesurer la quantité d'électricité qui passe dans un conducteur.",
+       "L'ampère sert à indiquer la puissance dans un compteur.",
+       "C'est l'unité qui sert à graduer les ampèremètres."}}},
     {"Qu'est-ce que le volt ?",
-     "Le volt est l'unité servant à mesurer la tension ou différence de potentiel aux bornes d'un générateur."},
+     "Le volt est l'unité servant à mesurer la tension ou différence de potentiel aux bornes d'un générateur.",
+     {{"Le volt est utilisé dans un voltamètre à eau acidulé pour mesurer le dégagement d'hydrogène.",
+       "Le volt est l'unité  qui sert à mesurer l'intensité d'un courant.",
+       "Le volt est l'unité qui sert à graduer les voltamètres. Il a des multiples et des sous-multiples."}}},
 };
 
 const QString kFin = QStringLiteral(
@@ -353,13 +401,20 @@ private slots:
         Cour1p& w = *l.w;
         QStringList vus;
         for (int q = 1; q <= 20; ++q) {
+            // Every draw is k = 1: the buttons stand top to bottom in the stored order.
+            QCOMPARE(Ordre(l), QList<int>({0, 1, 2, 3}));
+            const Attendu& a = kAttendu[q - 1];
+            QCOMPARE(w.Option1(0).Caption(), QString::fromUtf8(a.juste));
+            for (int i = 1; i < 4; ++i) {
+                const QString texte = w.Option1(i).Caption();
+                QVERIFY2(texte == QString::fromUtf8(a.faux[static_cast<size_t>(i - 1)]),
+                         qPrintable(QString("question %1, answer %2: %3").arg(q).arg(i + 1).arg(texte)));
+            }
             for (int i = 0; i < 4; ++i) vus << w.Option1(i).Caption();
             Repondre(l, 0);
         }
         QCOMPARE(w.Note, 20.0);
         QCOMPARE(w.Label9.Caption(), QString("Performance : 20/20"));
-        QVERIFY(vus.contains(QString::fromUtf8("Le volt est l'unité  qui sert à mesurer l'intensité d'un courant.")));
-        QVERIFY(vus.contains(QString::fromUtf8("n'ont aucune action l'une sur l'autre")));
         const auto longest = std::max_element(vus.begin(), vus.end(),
                                               [](const QString& a, const QString& b) { return a.size() < b.size(); });
         QCOMPARE(longest->size(), 121);

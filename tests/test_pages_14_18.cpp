@@ -208,6 +208,25 @@ private slots:
         QCOMPARE(TracesFrom(l, again, {"Label2 show"}), QStringList{QString("%1 Label2 show").arg(again + 1100)});
     }
 
+    void pageFourteenLeftInTheWaitAfterAFourteenthStepKeepsThatPair() {
+        // The first cycle's last pair, and the fourth cycle's, after which the lower strip came up.
+        for (const int k : {14, 56}) {
+            Lesson l;
+            Cour1p& w = *l.w;
+            w.NumPage = 13;
+            const qint64 leave = Pair(k) + 50;
+            l.ClickAt(leave, w.B_Pag_S);
+            l.Click(w.B_Pag_S);
+            QCOMPARE(w.NumPage, int16_t(15));
+            QCOMPARE(l.vp.Elapsed(), (leave / 100 + 1) * 100 + 1900);
+            QCOMPARE(FrameOf(w.Picture2), 122);
+            QCOMPARE(FrameOf(w.Picture3), 116);
+            QVERIFY(StripFramesFrom(l, leave).isEmpty());
+            QCOMPARE(TracesFrom(l, 0, {"Picture3 show", "Label3 show"}).size(), k == 56 ? 2 : 0);
+            QVERIFY(!w.Picture2.Visible() && !w.Picture3.Visible() && !w.Label2.Visible() && !w.Label3.Visible());
+        }
+    }
+
     void theAnimationCalledOffPageFourteenDoesNothing() {
         Lesson l;
         l.w->NumPage = 3;
@@ -258,6 +277,46 @@ private slots:
         QCOMPARE(l.vp.Elapsed(), 600 + 900);
         QCOMPARE(w.NumPage, int16_t(17));
         QCOMPARE(w.NumQuestion, int16_t(1));
+    }
+
+    void pageEighteenLeftForTheEvaluationReachesItsTenthTickUnderIt() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 17;
+        l.ClickAt(550, w.B_Pag_S);
+        // A question number moved on while page 18's loop still runs below the evaluation.
+        l.vp.At(750, [&] { w.NumQuestion = 7; });
+        l.Click(w.B_Pag_S);
+        // The evaluation cleared Interrompre; page 18's loop then counted on to its tick 10 and set
+        // the first question again.
+        QCOMPARE(l.vp.Elapsed(), 1000);
+        QCOMPARE(w.NumPage, int16_t(19));
+        QCOMPARE(w.NumQuestion, int16_t(1));
+        QCOMPARE(M_Orvalis2::Interrompre, M_Orvalis2::Faux);
+        QCOMPARE(w.Label6.Caption(), QString("1"));
+        QVERIFY(!w.B_Pag_P.Enabled() && !w.B_Pag_S.Enabled());
+        // Page 18's slide came at its tick 1 and nothing of it came back over the questions.
+        QVERIFY(SameRun(TracesFrom(l, 1, {"Picture1 picture"}),
+                        {"100 Picture1 picture Diapo18.emf", "550 Picture1 picture (none)"}));
+    }
+
+    void nextTwiceWithinOneTickFromPageSeventeenLoadsNoSlideForTheEvaluation() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 16;
+        // Page 19 runs inside page 18's very first yield, before its tick 1.
+        l.ClickAt(450, w.B_Pag_S);
+        l.ClickAt(460, w.B_Pag_S);
+        l.Click(w.B_Pag_S);
+        // Page 18 counted on to its tick 10 without acting, then page 17 found its own tick 10.
+        QCOMPARE(l.vp.Elapsed(), 1400);
+        QCOMPARE(w.NumPage, int16_t(19));
+        QCOMPARE(l.Loaded("Diapo18.emf"), 0);
+        QCOMPARE(l.Loaded("Diapo19.emf"), 0);
+        QVERIFY(w.Picture1.GetPicture().IsNull());
+        QCOMPARE(w.Label6.Caption(), QString("1"));
+        QCOMPARE(w.NumQuestion, int16_t(1));
+        QVERIFY(w.Option1(0).Visible() && w.B_Valider.Visible());
     }
 
     void aLearnerGoesFromPageZeroToEighteenWithTheNextButton() {

@@ -89,6 +89,54 @@ private slots:
         QVERIFY(!l.w->Picture2.Visible());
     }
 
+    void pageSevenLeftForPageEightCountsOnToItsOwnLastTick() {
+        Lesson l;
+        l.w->NumPage = 6;
+        l.ClickAt(1550, l.w->B_Pag_S);
+        l.Click(l.w->B_Pag_S);
+        // Page 8 ended at its tick 10, long before page 7's 40: page 7 counted on from 10 and ended.
+        QCOMPARE(l.vp.Elapsed(), 1600 + 900 + 3000);
+        QCOMPARE(l.w->NumPage, int16_t(8));
+        QCOMPARE(TracesFrom(l, 1550, {"Picture1 picture", "Label1 caption"}),
+                 QStringList({"1550 Label1 caption 8", "1600 Picture1 picture Diapo8.emf"}));
+    }
+
+    void leavingPageNineBeforeTickTenAndComingBackRunsTheWholePageAgain() {
+        {
+            Lesson l;
+            l.w->NumPage = 8;
+            l.ClickAt(550, l.w->B_Pag_P);
+            l.Click(l.w->B_Pag_S);
+            // Page 8 ran to its tick 10; page 9 resumed on that tick, saw page 8 and ended.
+            QCOMPARE(l.vp.Elapsed(), 600 + 900);
+            QCOMPARE(l.Loaded("Img11.jpg"), 0);
+            const qint64 back = l.vp.Elapsed();
+            l.Click(l.w->B_Pag_S);
+            QCOMPARE(l.vp.Elapsed() - back, 3000);
+            QVERIFY(SameRun(TracesFrom(l, back, {"Picture1 picture", "Picture2 picture", "Picture2 show",
+                                                 "Picture3 picture", "Picture3 show"}, back),
+                            {"100 Picture1 picture Diapo9.emf", "1000 Picture2 picture Img11.jpg",
+                             "1000 Picture2 show", "2000 Picture3 picture Img12.jpg", "2000 Picture3 show"}));
+            QCOMPARE(l.w->Picture2.Top(), kSlideT + PH(11) - 1000);
+        }
+        // Coming back while page 8 still runs: page 9 runs whole inside it; page 8 then finds its
+        // tick 10 gone and keeps polling, and nothing of page 9 is drawn again.
+        {
+            Lesson l;
+            l.w->NumPage = 8;
+            l.ClickAt(550, l.w->B_Pag_P);
+            l.ClickAt(1050, l.w->B_Pag_S);
+            l.vp.StopAt(8000);
+            QVERIFY(StoppedInside(l, l.w->B_Pag_S));
+            QVERIFY(SameRun(TracesFrom(l, 1, {"Picture1 picture", "Picture2 picture", "Picture3 picture"}),
+                            {"100 Picture1 picture Diapo9.emf", "600 Picture1 picture Diapo8.emf",
+                             "1100 Picture1 picture Diapo9.emf", "2000 Picture2 picture Img11.jpg",
+                             "3000 Picture3 picture Img12.jpg"}));
+            QCOMPARE(l.w->NumPage, int16_t(9));
+            QVERIFY(l.w->Picture2.Visible() && l.w->Picture3.Visible());
+        }
+    }
+
     void pagesElevenAndTwelvePlaceThreePhotographsEachAgainstTheSecond() {
         Lesson l;
         l.w->NumPage = 10;
@@ -129,6 +177,54 @@ private slots:
         QCOMPARE(l.Loaded("Img18.jpg"), 1);
         QVERIFY(l.w->Picture4.Visible());
         QCOMPARE(l.w->Picture4.Top(), kSlideT + kSlideH - PH(18) - 21 * 15);
+    }
+
+    void pageTwelveInterruptedNeverDrawsItsPhotographsOverAnotherPage() {
+        // Back to page 11 while page 12 runs: page 11 runs whole, then page 12 sees it and ends.
+        {
+            Lesson l;
+            l.w->NumPage = 11;
+            l.ClickAt(1550, l.w->B_Pag_P);
+            l.Click(l.w->B_Pag_S);
+            QCOMPARE(l.vp.Elapsed(), 1600 + 3900);
+            QCOMPARE(l.w->NumPage, int16_t(11));
+            QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}),
+                            {"1000 Picture2 picture Img17.jpg", "2500 Picture2 picture Img13.jpg",
+                             "3500 Picture3 picture Img14.jpg", "4500 Picture4 picture Img15.jpg"}));
+        }
+        // Back twice, to page 10, which ends at its tick 10: pages 11 and 12 resume on their
+        // photograph tick, find another page current and end without drawing.
+        {
+            Lesson l;
+            l.w->NumPage = 11;
+            l.ClickAt(1550, l.w->B_Pag_P);
+            l.ClickAt(2050, l.w->B_Pag_P);
+            l.Click(l.w->B_Pag_S);
+            QCOMPARE(l.vp.Elapsed(), 2100 + 900);
+            QCOMPARE(l.w->NumPage, int16_t(10));
+            QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture", "Picture3 picture", "Picture4 picture"}),
+                            {"1000 Picture2 picture Img17.jpg"}));
+            QVERIFY(!l.w->Picture2.Visible());
+        }
+        // On to page 13, and back to page 12 during the animation: the nested page 12 runs whole,
+        // page 13 and the first page 12 then end without drawing anything more.
+        {
+            Lesson l;
+            l.w->NumPage = 11;
+            l.ClickAt(1550, l.w->B_Pag_S);
+            l.ClickAt(4120, l.w->B_Pag_P);
+            l.vp.StopAt(30000);
+            l.Click(l.w->B_Pag_S);
+            QCOMPARE(l.vp.Elapsed(), 4200 + 3900);
+            QCOMPARE(l.w->NumPage, int16_t(12));
+            QVERIFY(SameRun(TracesFrom(l, 0, {"Picture2 picture Img", "Picture3 picture", "Picture4 picture"}),
+                            {"1000 Picture2 picture Img17.jpg", "5100 Picture2 picture Img17.jpg",
+                             "6100 Picture3 picture Img16.jpg", "7100 Picture4 picture Img18.jpg"}));
+            QVERIFY(l.Loaded("113") > 0);
+            QVERIFY(TracesFrom(l, 4120, {"Picture2 picture 11"}).isEmpty());
+            QVERIFY(l.w->Picture2.Visible() && l.w->Picture3.Visible() && l.w->Picture4.Visible());
+            QCOMPARE(l.w->Picture4.Top(), kSlideT + kSlideH - PH(18) - 21 * 15);
+        }
     }
 
     void pageThirteenCyclesItsFiveFramesAndAddsImg19AfterTenPasses() {
