@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QUuid>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -32,6 +33,11 @@ QString Seconds(qint64 ms) {
 Sheets::Sheets(QIODevice* device, const QString& documentTitle, const QString& creator, const QByteArray& xmp)
     : writer_(device), footer_(documentTitle) {
     writer_.setDocumentXmpMetadata(xmp);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // From Qt 6.8 the file's identifier is drawn at random unless given: the same course must give
+    // the same file, so it is named after what the file describes.
+    writer_.setDocumentId(QUuid::createUuidV5(QUuid(), xmp));
+#endif
     writer_.setResolution(kResolution);
     writer_.setTitle(documentTitle);
     writer_.setCreator(creator);
