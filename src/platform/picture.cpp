@@ -1,6 +1,5 @@
 #include "platform/picture.h"
 
-#include "platform/emf/emf_document.h"
 #include "platform/platform.h"
 
 #include <QBuffer>
@@ -9,7 +8,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
-#include <QtEndian>
 
 namespace platform {
 
@@ -19,12 +17,6 @@ namespace {
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr qint64 kMaxPixels = 40LL * 1000 * 1000;
 constexpr int kCacheEntries = 48;
-
-bool LooksLikeEmf(const QByteArray& data) {
-    if (data.size() < 44) return false;
-    const auto* p = reinterpret_cast<const uchar*>(data.constData());
-    return qFromLittleEndian<quint32>(p) == 1 && qFromLittleEndian<quint32>(p + 40) == 0x464D4520;
-}
 
 // Qt decodes a truncated JPEG without an error, filling what is missing with grey: the learner
 // would see a broken photograph. The marker structure tells whether the stream reaches its end.
@@ -108,12 +100,12 @@ Picture Picture::FromImage(QImage image, double twipsPerPixelX, double twipsPerP
     return p;
 }
 
-Picture Picture::FromEmf(std::shared_ptr<const emf::EmfDocument> doc) {
+Picture Picture::FromEmf(emf::Picture emf) {
     Picture p;
-    const QSizeF frame = doc->FrameSize();
+    const QSizeF frame = emf.FrameSize();
     // The header's frame is in hundredths of a millimetre.
     p.sizeTwips_ = QSizeF(frame.width() * 1440.0 / 2540.0, frame.height() * 1440.0 / 2540.0);
-    p.emf_ = std::move(doc);
+    p.emf_ = std::make_shared<const emf::Picture>(std::move(emf));
     return p;
 }
 
@@ -123,19 +115,17 @@ void Picture::Draw(QPainter& painter, const QRectF& target) const {
     } else if (emf_) {
         painter.save();
         painter.setClipRect(target, Qt::IntersectClip);
-        emf_->Render(painter, target);
+        emf_->Draw(painter, target);
         painter.restore();
     }
 }
 
 Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twipsPerPixelY, const QString& path) {
     if (data.isEmpty()) throw FileError(path, QStringLiteral("le fichier est vide"));
-    if (LooksLikeEmf(data)) {
-        try {
-            return Picture::FromEmf(emf::EmfDocument::Parse(data));
-        } catch (const emf::EmfError& e) {
-            throw FileError(path, QString::fromUtf8(e.what()));
-        }
+    if (emf::Picture::LooksLikeEmf(data)) {
+        emf::Picture emf = emf::Picture::FromData(data);
+        if (emf.IsNull()) throw FileError(path, emf.Error());
+        return Picture::FromEmf(std::move(emf));
     }
     return Picture::FromImage(DecodeImage(path, data), twipsPerPixelX, twipsPerPixelY);
 }

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/emf/emf_document.h"
+#include "emf/emf.h"
 
 int main(int argc, char** argv) {
     if (argc < 3 || argc > 4) {
@@ -31,9 +31,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "emf2png: cannot read %s: %s\n", argv[1], qPrintable(in.errorString()));
         return 1;
     }
-    try {
-        auto doc = platform::emf::EmfDocument::Parse(in.readAll());
-        const QSizeF frame = doc->FrameSize();  // 0.01 mm
+    {
+        const emf::Picture picture = emf::Picture::FromData(in.readAll());
+        if (picture.IsNull()) {
+            std::fprintf(stderr, "emf2png: %s: %s\n", argv[1], qPrintable(picture.Error()));
+            return 1;
+        }
+        const QSizeF frame = picture.FrameSize();  // 0.01 mm
         const int w = std::max(1, int(std::lround(frame.width() / 2540.0 * 96 * scale)));
         const int h = std::max(1, int(std::lround(frame.height() / 2540.0 * 96 * scale)));
         if (double(w) * h > 400e6) {
@@ -54,15 +58,12 @@ int main(int argc, char** argv) {
         img.fill(Qt::white);
         {
             QPainter p(&img);
-            doc->Render(p, QRectF(0, 0, w, h));
+            picture.Draw(p, QRectF(0, 0, w, h));
         }
         if (!img.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
             std::fprintf(stderr, "emf2png: cannot write %s\n", argv[2]);
             return 1;
         }
-    } catch (const platform::emf::EmfError& e) {
-        std::fprintf(stderr, "emf2png: %s: %s\n", argv[1], e.what());
-        return 1;
     }
     return 0;
 }

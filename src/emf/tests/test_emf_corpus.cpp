@@ -12,10 +12,10 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "platform/emf/emf_document.h"
+#include "emf/document.h"
 
-using platform::emf::EmfDocument;
-using platform::emf::EmfError;
+using emf::detail::EmfDocument;
+using emf::detail::EmfError;
 
 namespace {
 

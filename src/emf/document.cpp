@@ -1,15 +1,15 @@
-#include "platform/emf/emf_document.h"
+#include "emf/document.h"
 
 #include <uemf.h>
 #include <uemf_safe.h>
 
 #include <cmath>
 
-#include "platform/emf/emf_dib.h"
-#include "platform/emf/emf_player.h"
-#include "platform/emf/emf_records.h"
+#include "emf/dib.h"
+#include "emf/player.h"
+#include "emf/records.h"
 
-namespace platform::emf {
+namespace emf::detail {
 namespace {
 
 constexpr std::uint32_t kSignature = 0x464D4520;  // " EMF"
@@ -179,4 +179,4 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
     return std::make_shared<Document>(std::move(m));
 }
 
-}  // namespace platform::emf
+}  // namespace emf::detail

@@ -1,11 +1,11 @@
-#include "platform/emf/emf_dib.h"
+#include "emf/dib.h"
 
 #include <QVector>
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-namespace platform::emf {
+namespace emf::detail {
 namespace {
 
 std::uint32_t U32(const std::uint8_t* p) {
@@ -192,4 +192,4 @@ QImage DecodeDib(const std::uint8_t* bmi, std::size_t bmiSize, const std::uint8_
     return img;
 }
 
-}  // namespace platform::emf
+}  // namespace emf::detail

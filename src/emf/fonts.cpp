@@ -1,4 +1,4 @@
-#include "platform/emf/emf_fonts.h"
+#include "emf/fonts.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <QRawFont>
 #include <cmath>
 
-namespace platform::emf {
+namespace emf::detail {
 namespace {
 
 // Unicode characters of the slots 0x20–0xFF; 0 where the slot shows nothing we can name.
@@ -170,4 +170,4 @@ void DrawTextAt(QPainter& p, const QPointF& at, const QString& text) {
     p.fillPath(path, p.pen().brush());
 }
 
-}  // namespace platform::emf
+}  // namespace emf::detail

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace platform::emf {
+namespace emf::detail {
 
 struct RecordRef {
     std::uint32_t type;
@@ -74,4 +74,4 @@ struct ParsedMetafile {
     RecordView View(const RecordRef& r) const { return RecordView(data.constData() + r.offset, r.size); }
 };
 
-}  // namespace platform::emf
+}  // namespace emf::detail

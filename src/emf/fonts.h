@@ -7,7 +7,7 @@ class QPainter;
 class QRawFont;
 class QPointF;
 
-namespace platform::emf {
+namespace emf::detail {
 
 // Picture fonts put their symbols in the letter slots; their text is only right once each
 // slot is turned into the Unicode character it shows.
@@ -42,4 +42,4 @@ bool GlyphsTooLargeForCache(const QPainter& p);
 // counts in the display's own pixels.
 double DevicePixelRatio(const QPainter& p);
 
-}  // namespace platform::emf
+}  // namespace emf::detail

@@ -9,7 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
-namespace platform::emf {
+namespace emf::detail {
 
 // Raised when a file cannot be used as a metafile; what() is a short French reason for the
 // learner, e.g. "ce n'est pas un fichier EMF valide".
@@ -29,4 +29,4 @@ public:
     virtual void Render(QPainter& painter, const QRectF& target) const = 0;
 };
 
-}  // namespace platform::emf
+}  // namespace emf::detail

@@ -8,17 +8,33 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QTransform>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <set>
 #include <vector>
 
-#include "platform/emf/emf_fonts.h"
-#include "platform/emf/emf_records.h"
+#include "emf/fonts.h"
+#include "emf/records.h"
 
-namespace platform::emf {
+namespace emf::detail {
 
 class EmfDocument;
+
+// Counts and sizes beyond these are a damaged or hostile file, not a picture.
+inline constexpr std::uint32_t kMaxCount = 1024 * 1024;
+inline constexpr std::uint32_t kMaxObjectBytes = 64u * 1024 * 1024;
+
+inline QColor Argb(std::uint32_t v) { return QColor::fromRgba(v); }
+inline bool Ok(double v) { return std::isfinite(v) && std::abs(v) < 1e9; }
+
+// A matrix stored in a record; one holding a value out of range reads as the identity.
+inline QTransform MatrixAt(const RecordView& d, std::uint64_t at) {
+    double v[6];
+    for (int i = 0; i < 6; ++i)
+        if (!Ok(v[i] = d.F32(at + 4ull * i))) return {};
+    return QTransform(v[0], v[1], v[2], v[3], v[4], v[5]);
+}
 
 class PlusPlayer {
 public:
@@ -66,7 +82,11 @@ private:
         QPainterPath clip;  // in device pixels
     };
 
+    // plus_player.cpp: state, transforms, clip and objects; plus_drawing.cpp: the records that draw
+    // (DrawRecord, false for any other); plus_objects.cpp: brushes, pens, paths, regions, images,
+    // fonts; plus_text.cpp: strings.
     void Record(int type, int flags, const RecordView& d);
+    bool DrawRecord(int type, int flags, const RecordView& d);
     void ParseObject(int id, int type, const RecordView& d);
     QBrush ReadBrush(const RecordView& d, std::uint64_t at);
     QBrush PathGradient(const RecordView& d, std::uint64_t at);
@@ -107,4 +127,4 @@ private:
     int pendingId_ = -1, pendingType_ = 0;
 };
 
-}  // namespace platform::emf
+}  // namespace emf::detail

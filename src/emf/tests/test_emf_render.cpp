@@ -10,13 +10,13 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/emf/emf_dib.h"
-#include "platform/emf/emf_document.h"
-#include "platform/emf/emf_fonts.h"
+#include "emf/dib.h"
+#include "emf/document.h"
+#include "emf/fonts.h"
 
-using platform::emf::DecodeDib;
-using platform::emf::EmfDocument;
-using platform::emf::EmfError;
+using emf::detail::DecodeDib;
+using emf::detail::EmfDocument;
+using emf::detail::EmfError;
 
 namespace {
 
@@ -669,8 +669,8 @@ private slots:
     }
 
     void pictureFontsShowTheirSymbols() {
-        using platform::emf::MapFace;
-        using platform::emf::SymbolText;
+        using emf::detail::MapFace;
+        using emf::detail::SymbolText;
         // Slides on circuits write ohms and micro in the Symbol font, as W and m.
         const auto symbol = MapFace("Symbol");
         QCOMPARE(SymbolText(symbol.symbols, "10 kW, 5 mA"), QString::fromUtf8("10 κΩ, 5 μΑ"));

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace platform::emf {
+namespace emf::detail {
 
 // Largest bitmap we agree to decode, in pixels; larger ones are skipped rather than allocated.
 inline constexpr std::int64_t kMaxDibPixels = 64ll * 1024 * 1024;
@@ -18,4 +18,4 @@ inline constexpr std::int64_t kMaxDibPixels = 64ll * 1024 * 1024;
 QImage DecodeDib(const std::uint8_t* bmi, std::size_t bmiSize, const std::uint8_t* bits,
                  std::size_t bitsSize, bool withAlpha = false);
 
-}  // namespace platform::emf
+}  // namespace emf::detail
