@@ -19,7 +19,15 @@ using emf::detail::EmfError;
 
 namespace {
 
-QString CorpusDir() { return QStringLiteral(SEANCE_CORPUS_DIR); }
+// The shared corpus when it is beside the project; otherwise the small subset that travels with
+// the sources (tests/corpus), measured against floors of its own. SEANCE_EMF_CORPUS names
+// another folder of the same layout.
+QString CorpusDir() {
+    if (qEnvironmentVariableIsSet("SEANCE_EMF_CORPUS")) return qEnvironmentVariable("SEANCE_EMF_CORPUS");
+    if (QDir(QStringLiteral(SEANCE_CORPUS_DIR "/emf-ref")).exists()) return QStringLiteral(SEANCE_CORPUS_DIR);
+    return QStringLiteral(SEANCE_EMF_SUBSET_DIR);
+}
+bool FullCorpus() { return QDir(CorpusDir()) != QDir(QStringLiteral(SEANCE_EMF_SUBSET_DIR)); }
 
 // The corpus measure: flattened on white, 160 x 120, Gaussian blur sigma 0.7, grey, 8 bits.
 std::vector<double> Signature(const QImage& in) {
@@ -137,7 +145,7 @@ class EmfCorpusTest : public QObject {
 private slots:
     void fidelity() {
         const QString emfDir = CorpusDir() + "/emf", refDir = CorpusDir() + "/emf-ref";
-        if (!QDir(emfDir).exists() || !QDir(refDir).exists()) QSKIP("corpus folder absent");
+        QVERIFY2(QDir(emfDir).exists() && QDir(refDir).exists(), qPrintable("no metafiles in " + CorpusDir()));
         // SEANCE_EMF_DUMP=folder keeps each rendering beside its name, for contact sheets;
         // SEANCE_EMF_ALL=1 prints every file's r, to compare two builds file by file.
         const QString dump = qEnvironmentVariable("SEANCE_EMF_DUMP");
@@ -184,16 +192,18 @@ private slots:
               100 * trustedShare);
         // Over all files, floors just under what the renderer reaches today (224 of 256, 88 %; mean
         // 0.951; no blank); over the files whose reference can be trusted, the 90 % goal itself.
-        QVERIFY2(good >= kMinShareGood, "too few files close to their reference");
-        QVERIFY2(trustedShare >= kGoalShareGood, "too few files close to a trustworthy reference");
-        QVERIFY2(mean >= kMinMean, "mean correlation below its floor");
+        const bool full = FullCorpus();
+        QVERIFY2(good >= (full ? kMinShareGood : kSubsetMinShareGood), "too few files close to their reference");
+        QVERIFY2(trustedShare >= (full ? kGoalShareGood : kSubsetGoalShareGood),
+                 "too few files close to a trustworthy reference");
+        QVERIFY2(mean >= (full ? kMinMean : kSubsetMinMean), "mean correlation below its floor");
         QVERIFY2(blanks <= kMaxBlanks, "blank renderings where the reference is not");
     }
 
     // Every file, the damaged ones included, draws or is refused with a reason; never a crash.
     void robustness() {
         const QString emfDir = CorpusDir() + "/emf";
-        if (!QDir(emfDir).exists()) QSKIP("corpus folder absent");
+        QVERIFY(QDir(emfDir).exists());
         int drawn = 0, refused = 0, slow = 0;
         for (const QString& path : EmfFiles(emfDir)) {
             QFile f(path);
@@ -225,6 +235,11 @@ private:
     static constexpr double kGoalShareGood = 0.90;
     static constexpr double kMinMean = 0.94;
     static constexpr int kMaxBlanks = 0;
+    // The subset alone holds many of the files whose reference is wrong (21 of 35 files, 60 %;
+    // mean 0.825): floors just under that, and the same 90 % goal on the trusted ones (21 of 22).
+    static constexpr double kSubsetMinShareGood = 0.57;
+    static constexpr double kSubsetGoalShareGood = 0.90;
+    static constexpr double kSubsetMinMean = 0.80;
 };
 
 QTEST_MAIN(EmfCorpusTest)
