@@ -8,6 +8,9 @@
 #include "emf/dib.h"
 #include "emf/player.h"
 #include "emf/records.h"
+#include "emf/text.h"
+
+#include <mutex>
 
 namespace emf::detail {
 namespace {
@@ -24,9 +27,23 @@ public:
     QSizeF FrameSize() const override { return m_.frame.size(); }
     void Render(QPainter& painter, const QRectF& target) const override { PlayMetafile(m_, painter, target); }
     const ParsedMetafile& Parsed() const { return m_; }
+    QString Text() const override {
+        std::call_once(textOnce_, [this] {
+            // Played at the natural size onto a single pixel: positions are what matter, not pixels.
+            QImage canvas(1, 1, QImage::Format_ARGB32_Premultiplied);
+            QPainter painter(&canvas);
+            std::vector<TextRun> runs;
+            const QSizeF f = m_.frame.size();
+            PlayMetafile(m_, painter, QRectF(0, 0, f.width() / 2540 * 96, f.height() / 2540 * 96), &runs);
+            text_ = ReadingOrder(std::move(runs));
+        });
+        return text_;
+    }
 
 private:
     ParsedMetafile m_;
+    mutable std::once_flag textOnce_;
+    mutable QString text_;
 };
 
 // Decodes the bitmap a record carries at the given offset fields, if it has one.

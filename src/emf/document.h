@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 #include <memory>
 #include <stdexcept>
 
@@ -27,6 +28,8 @@ public:
     virtual QSizeF FrameSize() const = 0;
     // Draws the picture so that its frame fills target, in the painter's current coordinates.
     virtual void Render(QPainter& painter, const QRectF& target) const = 0;
+    // The text the picture shows, in reading order; worked out once, on first asking.
+    virtual QString Text() const = 0;
 };
 
 }  // namespace emf::detail

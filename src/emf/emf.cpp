@@ -58,6 +58,8 @@ QSize Picture::PixelSize(double dpi) const {
     return QSize(std::max(1, int(std::lround(std::min(w, 2e9)))), std::max(1, int(std::lround(std::min(h, 2e9)))));
 }
 
+QString Picture::Text() const { return doc_ ? doc_->Text() : QString(); }
+
 void Picture::Draw(QPainter& painter, const QRectF& target) const {
     if (doc_) doc_->Render(painter, target);
 }

@@ -46,6 +46,11 @@ public:
     // state is the same afterwards. Where the file draws nothing, the target is left untouched.
     void Draw(QPainter& painter, const QRectF& target) const;
 
+    // The text the picture shows, in reading order: plain and EMF+ strings, glyph numbers turned
+    // back into characters where the font's character map tells, lines rebuilt from positions
+    // (a line break between lines, an empty line between paragraphs). Worked out once per file.
+    QString Text() const;
+
     // Identity of the parsed file, shared by copies of this picture: a cache key.
     const void* Key() const { return doc_.get(); }
 

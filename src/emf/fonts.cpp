@@ -1,5 +1,7 @@
 #include "emf/fonts.h"
 
+#include <unordered_map>
+
 #include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
@@ -168,6 +170,26 @@ void DrawTextAt(QPainter& p, const QPointF& at, const QString& text) {
     QPainterPath path;
     path.addText(at, p.font(), text);
     p.fillPath(path, p.pen().brush());
+}
+
+QString GlyphText(const QRawFont& raw, const QString& face, const std::vector<quint32>& glyphs) {
+    // The characters a slide is written in: Latin, Greek, Cyrillic, punctuation, currency, arrows, maths.
+    static const std::pair<char16_t, char16_t> kRanges[] = {
+        {0x20, 0x24F}, {0x370, 0x3FF}, {0x400, 0x4FF}, {0x2000, 0x20BF}, {0x2100, 0x22FF}};
+    std::unordered_map<quint32, QChar> back;
+    for (const auto& [from, to] : kRanges) {
+        QString chars;
+        for (char16_t c = from; c <= to; ++c) chars.append(QChar(c));
+        const QVector<quint32> ids = raw.glyphIndexesForString(chars);
+        for (int i = 0; i < ids.size() && i < chars.size(); ++i)
+            if (ids[i] != 0) back.emplace(ids[i], chars[i]);  // the first character wins: the plain letter before its variants
+    }
+    QString text;
+    for (quint32 g : glyphs) {
+        const auto it = back.find(StandInGlyph(raw, face, g));
+        if (it != back.end()) text.append(it->second);
+    }
+    return text;
 }
 
 }  // namespace emf::detail

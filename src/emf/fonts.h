@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 class QGlyphRun;
 class QPainter;
@@ -24,6 +25,10 @@ FaceMapping MapFace(const QString& face);
 // The stand-in's glyph for a glyph number of the writer's face: the same number, except where
 // that face's glyph order is known to differ from the stand-in's.
 quint32 StandInGlyph(const QRawFont& raw, const QString& face, quint32 glyph);
+
+// Glyph numbers of the writer's face as the characters they show, where the stand-in's character
+// map tells; a glyph it cannot tell is left out.
+QString GlyphText(const QRawFont& raw, const QString& face, const std::vector<quint32>& glyphs);
 
 // Text written in a picture font, as the Unicode characters its slots show; other text as is.
 QString SymbolText(SymbolSet set, const QString& text);

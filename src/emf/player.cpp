@@ -9,8 +9,8 @@
 
 namespace emf::detail {
 
-Player::Player(const ParsedMetafile& m, QPainter& p, const QRectF& target)
-    : m_(m), p_(p), plus_(p, Base(m, p, target), FramePath(m), m.pxPerMmX * 25.4, m.pxPerMmY * 25.4) {
+Player::Player(const ParsedMetafile& m, QPainter& p, const QRectF& target, std::vector<TextRun>* textSink)
+    : m_(m), p_(p), textSink_(textSink), plus_(p, Base(m, p, target), FramePath(m), m.pxPerMmX * 25.4, m.pxPerMmY * 25.4) {
     usePlus_ = m.plusOnly || (m.dual && kDualFromPlus && !m.plusUnsupported);
     objects_.resize(std::min<std::uint32_t>(std::max<std::uint32_t>(m.handles, 1), kMaxHandles));
     const QRectF frameDev(m.frame.left() * m.pxPerMmX / 100, m.frame.top() * m.pxPerMmY / 100,
@@ -23,6 +23,7 @@ Player::Player(const ParsedMetafile& m, QPainter& p, const QRectF& target)
     devBase_ = devToTarget_ * base_;
     targetClip_.addRect(frameDev);
     dc_.font = DefaultFont();
+    plus_.SetTextSink(textSink);
 }
 
 void Player::Play() {
@@ -130,9 +131,9 @@ void Player::Record(const RecordRef& r) {
     if (StateRecord(r, v) || ShapeRecord(r, v) || TextRecord(r, v)) return;
     BitmapRecord(r, v);
 }
-void PlayMetafile(const ParsedMetafile& m, QPainter& painter, const QRectF& target) {
+void PlayMetafile(const ParsedMetafile& m, QPainter& painter, const QRectF& target, std::vector<TextRun>* textSink) {
     if (target.isEmpty() || m.frame.isEmpty()) return;
-    Player player(m, painter, target);
+    Player player(m, painter, target, textSink);
     player.Play();
 }
 

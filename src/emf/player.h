@@ -92,7 +92,8 @@ struct DcState {
 };
 class Player {
 public:
-    Player(const ParsedMetafile& m, QPainter& p, const QRectF& target);
+    // textSink, when given, receives every run of text drawn.
+    Player(const ParsedMetafile& m, QPainter& p, const QRectF& target, std::vector<TextRun>* textSink = nullptr);
 
     void Play();
 
@@ -171,6 +172,7 @@ private:
 
     const ParsedMetafile& m_;
     QPainter& p_;
+    std::vector<TextRun>* textSink_;
     PlusPlayer plus_;
     bool usePlus_ = false;
     bool plusTouchedClip_ = false;
@@ -188,6 +190,8 @@ private:
 };
 
 // Plays the records onto the painter so that the frame fills target.
-void PlayMetafile(const ParsedMetafile& m, QPainter& painter, const QRectF& target);
+// textSink, when given, receives every run of text drawn.
+void PlayMetafile(const ParsedMetafile& m, QPainter& painter, const QRectF& target,
+                  std::vector<TextRun>* textSink = nullptr);
 
 }  // namespace emf::detail

@@ -137,6 +137,10 @@ void Player::DrawText(QPointF ref, QString text, const std::vector<quint32>& gly
     else if (dc_.textAlign & U_TA_BOTTOM) y0 = -fm.descent() * k;
     else y0 = fm.ascent() * k;
 
+    if (textSink_) {
+        const QString said = glyphs.empty() ? text : GlyphText(QRawFont::fromFont(font), f.face, glyphs);
+        textSink_->push_back({said, full.map(QPointF(x0, y0)), full.map(QPointF(x0 + width, y0)), em * devScale});
+    }
     p_.setTransform(full);
     if (options & U_ETO_CLIPPED && !rcl.isEmpty()) {
         p_.save();

@@ -47,6 +47,8 @@ public:
     void Comment(const std::uint8_t* data, std::size_t size);
     // Whether GDI records that follow are to be drawn (after a GetDC record).
     bool GdiEnabled() const { return getDc_; }
+    // Text drawn from now on is also recorded there (null: not recorded).
+    void SetTextSink(std::vector<TextRun>* sink) { textSink_ = sink; }
     // Whether this player changed the painter's clip since the caller last set its own.
     bool TakeClipDirty() {
         const bool d = clipDirty_;
@@ -119,6 +121,7 @@ private:
     double pageScale_ = 1;
     bool getDc_ = false;
     bool clipDirty_ = false;
+    std::vector<TextRun>* textSink_ = nullptr;
     bool penInDevice_ = false;  // the last pen's width is in device pixels
     std::set<qint64> hatchTiles_;  // brush images laid out in output pixels
     // An object split over several records, reassembled before it is parsed.

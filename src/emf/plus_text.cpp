@@ -58,6 +58,11 @@ void PlusPlayer::DrawString(const RecordView& d, int flags) {
     // The format's lead before a left-aligned string.
     if (alignH == 0 && r.width() > 0) r.adjust(px * leading, 0, 0, 0);
     else if (alignH == 0) r.translate(px * leading, 0);
+    if (textSink_) {
+        const double baseline = layout.y() + em;
+        textSink_->push_back({text, full.map(QPointF(layout.x(), baseline)),
+                              full.map(QPointF(layout.x() + std::max(0.0, layout.width()), baseline)), em * devScale});
+    }
     if (GlyphsTooLargeForCache(p_)) {
         // Immense or stretched text: one line of outlines from the layout's corner.
         DrawTextAt(p_, r.topLeft() + QPointF(0, QFontMetricsF(f).ascent()), text);
@@ -108,6 +113,14 @@ void PlusPlayer::DrawDriverString(const RecordView& d, int flags) {
         for (std::uint32_t i = 0; i < count; ++i) pos.push_back(QPointF(d.F32(posAt + 8ull * i) / k, d.F32(posAt + 8ull * i + 4) / k));
     }
     if (ids.size() != pos.size()) return;
+    if (textSink_ && !pos.isEmpty()) {
+        const QTransform toDevice = QTransform::fromScale(k, k) * full;
+        std::vector<quint32> writerGlyphs;
+        for (std::uint32_t i = 0; i < count; ++i) writerGlyphs.push_back(d.U16(16 + 2ull * i));
+        const QString said = options & 1 ? SymbolText(font.symbols, text) : GlyphText(raw, font.face, writerGlyphs);
+        const QPointF last = pos.back() + QPointF(raw.advancesForGlyphIndexes({ids.back()}).value(0).x(), 0);
+        textSink_->push_back({said, toDevice.map(pos.front()), toDevice.map(last), em * std::sqrt(std::abs(full.determinant()))});
+    }
     QGlyphRun run;
     run.setRawFont(raw);
     run.setGlyphIndexes(ids);

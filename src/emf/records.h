@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPointF>
+#include <QString>
 #include <QRectF>
 #include <QSizeF>
 #include <cstdint>
@@ -55,6 +57,14 @@ public:
 private:
     const char* data_;
     std::uint32_t size_;
+};
+
+// A run of text as the players draw it, in the painter's device coordinates: the start and end
+// of its baseline and its em size. The picture's text is rebuilt from these in reading order.
+struct TextRun {
+    QString text;
+    QPointF start, end;
+    double size = 0;
 };
 
 struct ParsedMetafile {

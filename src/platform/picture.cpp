@@ -109,6 +109,8 @@ Picture Picture::FromEmf(emf::Picture emf) {
     return p;
 }
 
+QString Picture::Text() const { return emf_ ? emf_->Text() : QString(); }
+
 void Picture::Draw(QPainter& painter, const QRectF& target) const {
     if (image_) {
         painter.drawImage(target, *image_);

@@ -26,6 +26,8 @@ public:
     // Draws the picture into target (logical coordinates of the painter).
     void Draw(QPainter& painter, const QRectF& target) const;
     const QImage* Image() const { return image_.get(); }
+    // The words the picture shows, in reading order (a slide's text); empty for photographs.
+    QString Text() const;
     const emf::Picture* Emf() const { return emf_.get(); }
     // The same decoded picture (not merely equal pixels).
     bool SameAs(const Picture& other) const { return image_ == other.image_ && emf_ == other.emf_; }

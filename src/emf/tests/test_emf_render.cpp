@@ -629,6 +629,39 @@ private slots:
         QCOMPARE(drawPlus({0x2B9, 0x2AC, 0x2A0}, 0), plusHebrew);
     }
 
+    // A slide's words for a screen reader: lines top to bottom whatever order the runs were
+    // written in, a space between runs that stand apart, glyph numbers read back as letters, an
+    // empty line before a paragraph; and the strings of an EMF+ file.
+    void textComesBackInReadingOrder() {
+        Writer w;
+        w.Font(-10);
+        w.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+        w.Text(44, 20, "monde", std::vector<std::uint32_t>(5, 5));
+        w.Text(5, 20, "Bonjour", std::vector<std::uint32_t>(7, 5));
+        w.Text(5, 32, "ligne deux", std::vector<std::uint32_t>(10, 5));
+        w.Text(5, 80, "Fin", std::vector<std::uint32_t>(3, 5));
+        std::vector<std::uint16_t> glyphs = {36, 68};  // Arial's "A" and "a"
+        std::vector<std::uint32_t> dx(2, 6);
+        char* text = emrtext_set(point32_set(5, 50), U_NUM_STR(glyphs.size()), 2, glyphs.data(), U_ETO_GLYPH_INDEX,
+                                 rectl_set(point32_set(0, 0), point32_set(-1, -1)), dx.data());
+        w.Add(U_EMREXTTEXTOUTW_set(rectl_set(point32_set(0, 0), point32_set(-1, -1)), U_GM_COMPATIBLE, 1, 1,
+                                   reinterpret_cast<PU_EMRTEXT>(text)));
+        free(text);
+        w.Text(-5000, 40, "   ");  // spaces say nothing
+        QCOMPARE(EmfDocument::Parse(w.Finish())->Text(), QString("Bonjour monde\nligne deux\nAa\n\nFin"));
+
+        Writer plus;
+        using P = PlusComment;
+        const QByteArray font = P::Data({0xDBC01002, P::F(10), 2, 0, 0, 5, 0x00720041, 0x00610069, 0x006C});  // "Arial"
+        plus.Add(P::InPixels()
+                     .Record(0x4008, 0x0600, font)
+                     .Record(0x401C, 0x8000, P::Data({0xFF000000, 0xFFFFFFFF, 2, P::F(5), P::F(60), P::F(0), P::F(0), 0x00690048}))  // "Hi"
+                     .Record(0x401C, 0x8000, P::Data({0xFF000000, 0xFFFFFFFF, 2, P::F(5), P::F(10), P::F(0), P::F(0), 0x006F0059}))  // "Yo"
+                     .Record(0x4002, 0)
+                     .Make());
+        QCOMPARE(EmfDocument::Parse(plus.Finish())->Text(), QString("Yo\n\nHi"));
+    }
+
     void bitmapFormatsDecode() {
         // 8-bit with a palette, 1 x 2, bottom-up: index 1 (red) below index 0 (blue).
         std::uint8_t bmi8[40 + 8] = {40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0};
