@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -139,14 +140,19 @@ private slots:
         QVERIFY(!QImageReader(&words).canRead());
     }
 
-    // Every file of the corpus (the full one when present), small and clipped: read or refused.
+    // Every file of the corpus (the full one when present) and every input that once troubled the
+    // fuzzer, small and clipped: read or refused, never a crash.
     void everyCorpusFileReadsOrIsRefused() {
         const QString full = QStringLiteral(SEANCE_CORPUS_DIR "/emf");
+        QStringList files;
         QDirIterator it(QDir(full).exists() ? full : QStringLiteral(SEANCE_EMF_SUBSET_DIR "/emf"), {"*.emf", "*.EMF"},
                         QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) files << it.next();
+        QDirIterator fuzzed(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../../fuzz/regressions/picture", QDir::Files);
+        while (fuzzed.hasNext()) files << fuzzed.next();
         int read = 0, refused = 0;
-        while (it.hasNext()) {
-            QImageReader reader(it.next());
+        for (const QString& path : files) {
+            QImageReader reader(path, "emf");
             reader.setScaledSize(QSize(64, 48));
             reader.setScaledClipRect(QRect(8, 8, 40, 30));
             (reader.read().isNull() ? refused : read) += 1;
