@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
+#include <cstring>
 
 namespace platform {
 
@@ -55,6 +56,48 @@ bool JpegReachesItsEnd(const QByteArray& data) {
 
 bool IsJpeg(const QByteArray& data) {
     return data.size() >= 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 && uchar(data[2]) == 0xFF;
+}
+
+// The photograph's own description (EXIF ImageDescription in IFD0), for a screen reader; empty
+// when absent. Every offset is checked against the segment.
+QString ExifDescription(const QByteArray& data) {
+    if (!IsJpeg(data)) return {};
+    const auto* d = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 2;
+    while (i + 4 <= n && d[i] == 0xFF) {
+        const uchar marker = d[i + 1];
+        const qsizetype length = (d[i + 2] << 8) | d[i + 3];
+        if (marker == 0xDA || length < 2 || i + 2 + length > n) return {};
+        if (marker == 0xE1 && length >= 16 && std::memcmp(d + i + 4, "Exif\0\0", 6) == 0) {
+            const uchar* t = d + i + 10;  // the TIFF header
+            const qsizetype size = length - 8;
+            const bool little = t[0] == 'I';
+            auto u16 = [&](qsizetype o) -> quint32 {
+                return o + 2 > size ? 0 : little ? t[o] | (t[o + 1] << 8) : (t[o] << 8) | t[o + 1];
+            };
+            auto u32 = [&](qsizetype o) -> quint32 {
+                return o + 4 > size ? 0 : little ? u16(o) | (u16(o + 2) << 16) : (u16(o) << 16) | u16(o + 2);
+            };
+            const qsizetype ifd = u32(4);
+            const quint32 entries = u16(ifd);
+            for (quint32 e = 0; e < entries && ifd + 2 + 12 * (e + 1) <= size; ++e) {
+                const qsizetype at = ifd + 2 + 12 * e;
+                if (u16(at) != 0x010E || u16(at + 2) != 2) continue;
+                const quint32 count = u32(at + 4);
+                const qsizetype from = count <= 4 ? at + 8 : qsizetype(u32(at + 8));
+                if (count == 0 || from < 0 || from + qsizetype(count) > size) return {};
+                const QByteArray raw(reinterpret_cast<const char*>(t + from), qsizetype(count));
+                const QByteArray text = raw.left(raw.indexOf('\0') < 0 ? raw.size() : raw.indexOf('\0')).trimmed();
+                // Cameras write ASCII, some programs UTF-8, older ones Latin-1.
+                const QString utf8 = QString::fromUtf8(text);
+                return utf8.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(text) : utf8;
+            }
+            return {};
+        }
+        i += 2 + length;
+    }
+    return {};
 }
 
 QImage DecodeImage(const QString& path, const QByteArray& data) {
@@ -109,7 +152,7 @@ Picture Picture::FromEmf(emf::Picture emf) {
     return p;
 }
 
-QString Picture::Text() const { return emf_ ? emf_->Text() : QString(); }
+QString Picture::Text() const { return emf_ ? emf_->Text() : description_; }
 
 void Picture::Draw(QPainter& painter, const QRectF& target) const {
     if (image_) {
@@ -129,7 +172,9 @@ Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twip
         if (emf.IsNull()) throw FileError(path, emf.Error());
         return Picture::FromEmf(std::move(emf));
     }
-    return Picture::FromImage(DecodeImage(path, data), twipsPerPixelX, twipsPerPixelY);
+    Picture picture = Picture::FromImage(DecodeImage(path, data), twipsPerPixelX, twipsPerPixelY);
+    picture.description_ = ExifDescription(data);
+    return picture;
 }
 
 Picture LoadPicture(const QString& path) {
