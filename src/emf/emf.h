@@ -51,9 +51,6 @@ public:
     // (a line break between lines, an empty line between paragraphs). Worked out once per file.
     QString Text() const;
 
-    // Identity of the parsed file, shared by copies of this picture: a cache key.
-    const void* Key() const { return doc_.get(); }
-
 private:
     std::shared_ptr<const detail::EmfDocument> doc_;
     QString error_;
