@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/emf/emf_document.h"
+#include "emf/emf.h"
 
 #ifndef SEANCE_CORPUS_DIR
 #define SEANCE_CORPUS_DIR "../shared/corpus"
@@ -31,13 +31,9 @@ int main(int argc, char** argv) {
     for (const QString& path : files) {
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) continue;
-        std::shared_ptr<const platform::emf::EmfDocument> doc;
-        try {
-            doc = platform::emf::EmfDocument::Parse(f.readAll());
-        } catch (const platform::emf::EmfError&) {
-            continue;
-        }
-        double w = doc->FrameSize().width() / 2540.0 * 96, h = doc->FrameSize().height() / 2540.0 * 96;
+        const emf::Picture doc = emf::Picture::FromData(f.readAll());
+        if (doc.IsNull()) continue;
+        double w = doc.FrameSize().width() / 2540.0 * 96, h = doc.FrameSize().height() / 2540.0 * 96;
         const double cap = 1000 / std::max({w, h, 1.0});
         if (cap < 1) w *= cap, h *= cap;
         QImage img(std::max(1, int(std::lround(w))), std::max(1, int(std::lround(h))), QImage::Format_ARGB32_Premultiplied);
@@ -49,7 +45,7 @@ int main(int argc, char** argv) {
             t.start();
             {
                 QPainter p(&img);
-                doc->Render(p, QRectF(0, 0, img.width(), img.height()));
+                doc.Draw(p, QRectF(0, 0, img.width(), img.height()));
             }
             best = std::min(best, t.nsecsElapsed() / 1e6);
         }

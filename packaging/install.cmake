@@ -1,5 +1,6 @@
 # Installation and the Debian package: the program and its demo launcher in bin/, a desktop
-# entry and an icon where desktops look for them, and the demo course in share/seance1/demo.
+# entry and an icon where desktops look for them, the demo course in share/seance1/demo, and the
+# EMF image plugin and thumbnailer.
 include(GNUInstallDirs)
 
 set(SEANCE_DEMO_RELATIVE "../${CMAKE_INSTALL_DATADIR}/seance1/demo")
@@ -19,6 +20,12 @@ install(FILES ${CMAKE_BINARY_DIR}/resources/images/icon32.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME seance1.png)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/seance1/demo
   PATTERN ".generated" EXCLUDE)
+# The metafile renderer for the whole desktop: Qt's image readers find the plugin in Qt's own
+# plugin folder; file managers find the thumbnailer through its entry. Debian's shared-mime-info
+# already knows image/emf (alias image/x-emf), so no MIME entry is added.
+install(TARGETS qemf LIBRARY DESTINATION ${QT6_INSTALL_PLUGINS}/imageformats)
+install(TARGETS seance-emf-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/src/emf/tools/seance-emf.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/seance1)
 
 set(CPACK_GENERATOR "DEB")

@@ -4,6 +4,7 @@
 #include "support/lesson.h"
 
 #include <QAccessible>
+#include <QFile>
 #include <QtTest>
 
 using namespace testsupport;
@@ -72,10 +73,18 @@ private slots:
         // can see is that the name has changed while the page or the pause is still running.
         Lesson l;
         Cour1p& w = *l.w;
+        // Page 1's slide as the demo course has it, with its words.
+        QFile::remove(l.folder.filePath("Seance1/Diapo1.emf"));
+        QVERIFY(QFile::copy(SEANCE_DEMO_DIR "/Seance1/Diapo1.emf", l.folder.filePath("Seance1/Diapo1.emf")));
         QStringList vus;
         l.vp.At(l.vp.Elapsed() + 300, [&] { vus << Nom(w.Label1) << Nom(w.Picture1); });
         l.Click(w.B_Pag_S);
         QCOMPARE(vus, QStringList({"Page 1", "Diapositive 1"}));
+        // The slide's own words, in reading order, as its description.
+        const QString description = QAccessible::queryAccessibleInterface(w.Picture1.Widget())->text(QAccessible::Description);
+        QVERIFY2(description.startsWith("La matière\n"), qPrintable(description));
+        QVERIFY2(description.contains("\nTout ce qui nous entoure est de la matière"), qPrintable(description));
+        QVERIFY(description.contains("\nDivisons une goutte d'eau de plus en plus finement"));
 
         w.NumPage = 18;
         w.NumQuestion = 1;

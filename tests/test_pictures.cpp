@@ -75,6 +75,35 @@ private slots:
         QCOMPARE(p.SizeTwips(), QSizeF(stored.height() * 15, stored.width() * 15));
     }
 
+    // A photograph's own description (EXIF) is its text for a screen reader; a slide's text is its words.
+    void photographsTellTheirDescription() {
+        WriteJpeg(dir.filePath("plain.jpg"), 40, 30);
+        const QByteArray plain = Read(dir.filePath("plain.jpg"));
+        QCOMPARE(LoadPicture(dir.filePath("plain.jpg")).Text(), QString());
+        const auto bytes = [](std::initializer_list<char> l) { return QByteArray(l.begin(), qsizetype(l.size())); };
+        const auto withExif = [&](bool little, const QByteArray& description) {
+            // TIFF header, IFD0 with one ImageDescription entry, then the string.
+            QByteArray tiff = little ? QByteArray("II\x2A\0\x08\0\0\0", 8) : QByteArray("MM\0\x2A\0\0\0\x08", 8);
+            const auto u16 = [&](quint16 v) { tiff += little ? bytes({char(v), char(v >> 8)}) : bytes({char(v >> 8), char(v)}); };
+            const auto u32 = [&](quint32 v) { little ? (u16(v & 0xFFFF), u16(v >> 16)) : (u16(v >> 16), u16(v & 0xFFFF)); };
+            u16(1), u16(0x010E), u16(2), u32(description.size() + 1), u32(8 + 2 + 12 + 4);
+            u32(0);
+            tiff += description + '\0';
+            QByteArray app1 = "Exif" + QByteArray(2, '\0') + tiff;
+            const int length = app1.size() + 2;
+            return plain.left(2) + bytes({char(0xFF), char(0xE1), char(length >> 8), char(length)}) + app1 + plain.mid(2);
+        };
+        Write(dir.filePath("described.jpg"), withExif(true, "Une pile et une lampe reliées par deux fils"));
+        QCOMPARE(LoadPicture(dir.filePath("described.jpg")).Text(), QString("Une pile et une lampe reliées par deux fils"));
+        Write(dir.filePath("motorola.jpg"), withExif(false, "Un voltm\xE8tre"));  // Latin-1, big-endian
+        QCOMPARE(LoadPicture(dir.filePath("motorola.jpg")).Text(), QString("Un voltmètre"));
+        // A description that claims to run past its segment is ignored, the photograph still shown.
+        QByteArray lying = withExif(true, "abcdefgh");
+        lying[2 + 4 + 6 + 8 + 2 + 4] = char(0x7F);
+        Write(dir.filePath("lying.jpg"), lying);
+        QCOMPARE(LoadPicture(dir.filePath("lying.jpg")).Text(), QString());
+    }
+
     void unusableFilesAreRefusedWithAPlainReason() {
         QCOMPARE(Reason(dir.filePath("none.jpg")), QString("le fichier est introuvable"));
         QVERIFY(Reason(dir.filePath("nofolder/Img1.jpg")).contains("dossier"));

@@ -426,6 +426,7 @@ void PictureBox::SetPicture(const Picture& picture, const QString& sourceName) {
         return;
     }
     picture_ = picture;
+    SetAccessibleDescription(picture.Text());  // what a screen reader reads of the slide
     Trace(QStringLiteral("picture ") + (picture.IsNull() ? QStringLiteral("(none)") : sourceName));
     ApplyAutoSize();
     Widget()->update();

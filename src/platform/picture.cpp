@@ -1,6 +1,5 @@
 #include "platform/picture.h"
 
-#include "platform/emf/emf_document.h"
 #include "platform/platform.h"
 
 #include <QBuffer>
@@ -9,7 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
-#include <QtEndian>
+#include <cstring>
 
 namespace platform {
 
@@ -19,12 +18,6 @@ namespace {
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr qint64 kMaxPixels = 40LL * 1000 * 1000;
 constexpr int kCacheEntries = 48;
-
-bool LooksLikeEmf(const QByteArray& data) {
-    if (data.size() < 44) return false;
-    const auto* p = reinterpret_cast<const uchar*>(data.constData());
-    return qFromLittleEndian<quint32>(p) == 1 && qFromLittleEndian<quint32>(p + 40) == 0x464D4520;
-}
 
 // Qt decodes a truncated JPEG without an error, filling what is missing with grey: the learner
 // would see a broken photograph. The marker structure tells whether the stream reaches its end.
@@ -63,6 +56,48 @@ bool JpegReachesItsEnd(const QByteArray& data) {
 
 bool IsJpeg(const QByteArray& data) {
     return data.size() >= 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 && uchar(data[2]) == 0xFF;
+}
+
+// The photograph's own description (EXIF ImageDescription in IFD0), for a screen reader; empty
+// when absent. Every offset is checked against the segment.
+QString ExifDescription(const QByteArray& data) {
+    if (!IsJpeg(data)) return {};
+    const auto* d = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 2;
+    while (i + 4 <= n && d[i] == 0xFF) {
+        const uchar marker = d[i + 1];
+        const qsizetype length = (d[i + 2] << 8) | d[i + 3];
+        if (marker == 0xDA || length < 2 || i + 2 + length > n) return {};
+        if (marker == 0xE1 && length >= 16 && std::memcmp(d + i + 4, "Exif\0\0", 6) == 0) {
+            const uchar* t = d + i + 10;  // the TIFF header
+            const qsizetype size = length - 8;
+            const bool little = t[0] == 'I';
+            auto u16 = [&](qsizetype o) -> quint32 {
+                return o + 2 > size ? 0 : little ? t[o] | (t[o + 1] << 8) : (t[o] << 8) | t[o + 1];
+            };
+            auto u32 = [&](qsizetype o) -> quint32 {
+                return o + 4 > size ? 0 : little ? u16(o) | (u16(o + 2) << 16) : (u16(o) << 16) | u16(o + 2);
+            };
+            const qsizetype ifd = u32(4);
+            const quint32 entries = u16(ifd);
+            for (quint32 e = 0; e < entries && ifd + 2 + 12 * (e + 1) <= size; ++e) {
+                const qsizetype at = ifd + 2 + 12 * e;
+                if (u16(at) != 0x010E || u16(at + 2) != 2) continue;
+                const quint32 count = u32(at + 4);
+                const qsizetype from = count <= 4 ? at + 8 : qsizetype(u32(at + 8));
+                if (count == 0 || from < 0 || from + qsizetype(count) > size) return {};
+                const QByteArray raw(reinterpret_cast<const char*>(t + from), qsizetype(count));
+                const QByteArray text = raw.left(raw.indexOf('\0') < 0 ? raw.size() : raw.indexOf('\0')).trimmed();
+                // Cameras write ASCII, some programs UTF-8, older ones Latin-1.
+                const QString utf8 = QString::fromUtf8(text);
+                return utf8.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(text) : utf8;
+            }
+            return {};
+        }
+        i += 2 + length;
+    }
+    return {};
 }
 
 QImage DecodeImage(const QString& path, const QByteArray& data) {
@@ -108,14 +143,16 @@ Picture Picture::FromImage(QImage image, double twipsPerPixelX, double twipsPerP
     return p;
 }
 
-Picture Picture::FromEmf(std::shared_ptr<const emf::EmfDocument> doc) {
+Picture Picture::FromEmf(emf::Picture emf) {
     Picture p;
-    const QSizeF frame = doc->FrameSize();
+    const QSizeF frame = emf.FrameSize();
     // The header's frame is in hundredths of a millimetre.
     p.sizeTwips_ = QSizeF(frame.width() * 1440.0 / 2540.0, frame.height() * 1440.0 / 2540.0);
-    p.emf_ = std::move(doc);
+    p.emf_ = std::make_shared<const emf::Picture>(std::move(emf));
     return p;
 }
+
+QString Picture::Text() const { return emf_ ? emf_->Text() : description_; }
 
 void Picture::Draw(QPainter& painter, const QRectF& target) const {
     if (image_) {
@@ -123,21 +160,21 @@ void Picture::Draw(QPainter& painter, const QRectF& target) const {
     } else if (emf_) {
         painter.save();
         painter.setClipRect(target, Qt::IntersectClip);
-        emf_->Render(painter, target);
+        emf_->Draw(painter, target);
         painter.restore();
     }
 }
 
 Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twipsPerPixelY, const QString& path) {
     if (data.isEmpty()) throw FileError(path, QStringLiteral("le fichier est vide"));
-    if (LooksLikeEmf(data)) {
-        try {
-            return Picture::FromEmf(emf::EmfDocument::Parse(data));
-        } catch (const emf::EmfError& e) {
-            throw FileError(path, QString::fromUtf8(e.what()));
-        }
+    if (emf::Picture::LooksLikeEmf(data)) {
+        emf::Picture emf = emf::Picture::FromData(data);
+        if (emf.IsNull()) throw FileError(path, emf.Error());
+        return Picture::FromEmf(std::move(emf));
     }
-    return Picture::FromImage(DecodeImage(path, data), twipsPerPixelX, twipsPerPixelY);
+    Picture picture = Picture::FromImage(DecodeImage(path, data), twipsPerPixelX, twipsPerPixelY);
+    picture.description_ = ExifDescription(data);
+    return picture;
 }
 
 Picture LoadPicture(const QString& path) {

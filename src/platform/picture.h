@@ -9,15 +9,16 @@
 #include <QString>
 #include <memory>
 
+#include "emf/emf.h"
+
 namespace platform {
 
-namespace emf { class EmfDocument; }
 
 class Picture {
 public:
     Picture() = default;
     static Picture FromImage(QImage image, double twipsPerPixelX, double twipsPerPixelY);
-    static Picture FromEmf(std::shared_ptr<const emf::EmfDocument> doc);
+    static Picture FromEmf(emf::Picture emf);
 
     bool IsNull() const { return !image_ && !emf_; }
     bool IsVector() const { return emf_ != nullptr; }
@@ -25,13 +26,18 @@ public:
     // Draws the picture into target (logical coordinates of the painter).
     void Draw(QPainter& painter, const QRectF& target) const;
     const QImage* Image() const { return image_.get(); }
-    const emf::EmfDocument* Emf() const { return emf_.get(); }
+    // The words the picture shows, in reading order (a slide's text), or a photograph's own
+    // description (EXIF) where it has one.
+    QString Text() const;
+    const emf::Picture* Emf() const { return emf_.get(); }
     // The same decoded picture (not merely equal pixels).
     bool SameAs(const Picture& other) const { return image_ == other.image_ && emf_ == other.emf_; }
 
 private:
+    friend Picture DecodePicture(const QByteArray&, double, double, const QString&);
     std::shared_ptr<const QImage> image_;
-    std::shared_ptr<const emf::EmfDocument> emf_;
+    std::shared_ptr<const emf::Picture> emf_;
+    QString description_;
     QSizeF sizeTwips_;
 };
 
