@@ -4,7 +4,7 @@
 # does) for page 1's slide description.   scripts/atspi-check.sh [BUILD_DIR]
 set -euo pipefail
 SEANCE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$SEANCE_ROOT/build}
+build=$(cd "${1:-$SEANCE_ROOT/build}" && pwd)
 source "$SEANCE_ROOT/scripts/setup.sh"
 install_packages dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 cmake --build "$build" --target seance1 demo_content >/dev/null
