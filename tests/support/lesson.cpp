@@ -1,5 +1,7 @@
 #include "support/lesson.h"
 
+#include "sound/sl_mm.h"
+
 namespace testsupport {
 
 Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course) {
@@ -14,6 +16,8 @@ Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QS
         platform::RunHandler([this] { w->Form_Activate(); });
     }
 }
+
+Lesson::~Lesson() { SL_MM::Forget(); }
 
 int Lesson::Loaded(const QString& file) const {
     int n = 0;

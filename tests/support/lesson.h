@@ -15,6 +15,8 @@ struct Lesson {
     // Starts the window (load, then first focus) unless told not to. The course is written into a
     // folder of its own, or read from course when given (one WriteCourse shared by many lessons).
     explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {}, const QString& course = {});
+    // The program-wide sound window opened its device on this lesson's platform: it goes too.
+    ~Lesson();
 
     QTemporaryDir folder;
     VirtualPlatform vp;
