@@ -54,7 +54,8 @@ public:
     std::function<void()> afterDelivery;
     // Every trace line as it happens, whether or not traces are recorded.
     std::function<void(const QString& event)> onTrace;
-    // Instead of failing the test and stopping the run: what to do on a loop that does not yield.
+    // Runs first when the course stops yielding or waits for nothing; the test then fails and the
+    // run stops, unless this ends the process (the explorer's child does).
     std::function<void(const QString& why)> onFailure;
     // Runs when the program ends (EndProgram or Fatal), before the run is stopped.
     std::function<void(int status, const QString& message)> onEnd;
