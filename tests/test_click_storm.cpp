@@ -28,16 +28,11 @@ void Flips(Lesson& l, int n, qint64 t0, qint64 dt) {
 // Runs the scripted lesson from a click on next until the learner's click on Fermer at ms;
 // returns the status the program ended with, or -1 if it did not end there.
 int RunUntilFermer(Lesson& l, qint64 fermer) {
+    int status = -1;
     l.ClickAt(fermer, l.w->B_Fermer);
-    try {
-        l.Click(l.w->B_Pag_S);
-        // The toolkit's own event loop, once no page loop runs.
-        for (;;) l.vp.Yield(std::nullopt);
-    } catch (const ProgramEnded& end) {
-        return l.vp.Elapsed() == fermer ? end.status : -1;
-    } catch (const RunStopped&) {
-    }
-    return -1;
+    l.vp.onEnd = [&](int ended, const QString&) { status = l.vp.Elapsed() == fermer ? ended : -1; };
+    RunFrom(l, l.w->B_Pag_S);
+    return status;
 }
 
 int FramesFrom(const Lesson& l, qint64 ms, const QString& pattern) {

@@ -21,6 +21,16 @@ const double kRight = kSlideL + kSlideW;
 // the set-up runs at tick 11 and every pair follows one wait of 230 ms.
 qint64 Pair(int k) { return 1100 + 230 * k; }
 
+// Enters page 14 from page 13 at 0 and leaves it for page 15 while pair k is on screen; returns
+// when page 15's run is over, with the time of the click that left.
+qint64 LeaveFourteenAtPair(Lesson& l, int k) {
+    l.w->NumPage = 13;
+    const qint64 leave = Pair(k) + 50;
+    l.ClickAt(leave, l.w->B_Pag_S);
+    l.Click(l.w->B_Pag_S);
+    return leave;
+}
+
 // The strip frame a box shows, 0 if none.
 int FrameOf(const platform::PictureBox& box) {
     for (int id = 116; id <= 122; ++id)
@@ -184,11 +194,8 @@ private slots:
     void pageFourteenLeftInTheFirstCyclesKeepsItsLastPairAndRestartsAlone() {
         Lesson l;
         Cour1p& w = *l.w;
-        w.NumPage = 13;
         // Leave while step 7 of the second cycle is on screen.
-        const qint64 leave = Pair(21) + 50;
-        l.ClickAt(leave, w.B_Pag_S);
-        l.Click(w.B_Pag_S);
+        const qint64 leave = LeaveFourteenAtPair(l, 21);
         QCOMPARE(w.NumPage, int16_t(15));
         QCOMPARE(l.vp.Elapsed(), (leave / 100 + 1) * 100 + 1900);
         QCOMPARE(FrameOf(w.Picture2), 122);
@@ -213,10 +220,7 @@ private slots:
         for (const int k : {14, 56}) {
             Lesson l;
             Cour1p& w = *l.w;
-            w.NumPage = 13;
-            const qint64 leave = Pair(k) + 50;
-            l.ClickAt(leave, w.B_Pag_S);
-            l.Click(w.B_Pag_S);
+            const qint64 leave = LeaveFourteenAtPair(l, k);
             QCOMPARE(w.NumPage, int16_t(15));
             QCOMPARE(l.vp.Elapsed(), (leave / 100 + 1) * 100 + 1900);
             QCOMPARE(FrameOf(w.Picture2), 122);

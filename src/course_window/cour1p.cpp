@@ -218,8 +218,8 @@ void Cour1p::ChangerPage(int16_t page) {
     // loop cut before its first yield, as a click in the same instant would cut it) and shows the
     // newest one in full. Once page 19 is recorded the page buttons count as disabled, as they
     // would be the moment it showed.
+    if (!pagesEnAttente_.empty() && pagesEnAttente_.back() == 19) return;
     const bool rafale = !pagesEnAttente_.empty() || profondeur_ >= kProfondeurMax;
-    if (rafale && !pagesEnAttente_.empty() && pagesEnAttente_.back() == 19) return;
     Interrompre = Vrai;
     NumPage = page;
     if (rafale) {
