@@ -26,6 +26,7 @@
 #include <QLoggingCategory>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 using namespace platform;
 
@@ -102,6 +103,21 @@ void WriteWave(const QString& path, int rate, const std::vector<float>& levels, 
         done += n;
     }
     sf_close(f);
+}
+
+// A RIFF chunk, padded to an even length unless told not to.
+QByteArray Chunk(const char* id, const QByteArray& payload, bool bigEndian = false, bool pad = true,
+                 qint64 declared = -1) {
+    const auto size = static_cast<quint32>(declared >= 0 ? declared : payload.size());
+    QByteArray out(id, 4);
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((size >> (8 * (bigEndian ? 3 - i : i))) & 0xFF);
+    out += payload;
+    if (pad && (payload.size() & 1)) out += '\0';
+    return out;
+}
+
+QByteArray Wave(const QByteArray& chunks, const char* form = "RIFF") {
+    return Chunk(form, "WAVE" + chunks, std::strcmp(form, "RIFX") == 0);
 }
 
 // Lets the worker's results arrive; false when they are still missing after ten seconds.
@@ -410,6 +426,64 @@ private slots:
                 QVERIFY(!pcm.data.isEmpty());
             }
         }
+    }
+
+    // Only the format and the samples of a wave are read: whatever else a file holds, in whatever
+    // order and however broken, the same sound comes out, and anything that is not a wave is refused.
+    void onlyTheFormatAndSamplesOfAWaveAreRead() {
+        const auto le16 = [](std::initializer_list<int> values) {
+            QByteArray out;
+            for (int v : values) {
+                out += static_cast<char>(v & 0xFF);
+                out += static_cast<char>((v >> 8) & 0xFF);
+            }
+            return out;
+        };
+        const auto be16 = [&](std::initializer_list<int> values) {
+            QByteArray out = le16(values);
+            for (qsizetype i = 0; i + 1 < out.size(); i += 2) std::swap(out[i], out[i + 1]);
+            return out;
+        };
+        // Mono, 8000 Hz, 16 bits; eight samples.
+        const QByteArray fmt = le16({1, 1, 8000, 0, 16000, 0, 2, 16});
+        const QByteArray samples = le16({0, 4096, 8192, 16384, -16384, -8192, -4096, 0});
+        // A list whose first item claims nearly 4 GiB: once enough to keep a decoder busy for minutes.
+        const QByteArray badList = Chunk("LIST", QByteArray::fromHex("b8488b9ef7ffffff0200fdff0500f9ff"));
+
+        const auto plain = DecodeWave(Wave(Chunk("fmt ", fmt) + Chunk("data", samples)));
+        QVERIFY(plain);
+        QCOMPARE(plain->FrameCount(), 8LL);
+        QCOMPARE(plain->samples[3], 0.5f);
+
+        const QList<std::pair<const char*, QByteArray>> same = {
+            {"a broken list", Wave(Chunk("fmt ", fmt) + badList + Chunk("data", samples))},
+            {"samples before the format", Wave(Chunk("data", samples) + Chunk("fmt ", fmt))},
+            {"odd chunk without its pad byte", Wave(Chunk("fmt ", fmt) + Chunk("note", "abc", false, false) + Chunk("data", samples))},
+            {"size never written", Wave(Chunk("fmt ", fmt) + Chunk("data", samples, false, true, 0))},
+            {"size past the end", Wave(Chunk("fmt ", fmt) + Chunk("data", samples, false, true, 0xFFFFFF00))},
+            {"big-endian", Wave(Chunk("fmt ", be16({1, 1, 0, 8000, 0, 16000, 2, 16}), true) +
+                                    Chunk("data", be16({0, 4096, 8192, 16384, -16384, -8192, -4096, 0}), true),
+                                "RIFX")},
+        };
+        for (const auto& [name, bytes] : same) {
+            const auto wave = DecodeWave(bytes);
+            QVERIFY2(wave, name);
+            QVERIFY2(wave->sampleRate == 8000 && wave->samples == plain->samples, name);
+        }
+
+        const QList<std::pair<const char*, QByteArray>> refused = {
+            {"no format", Wave(badList + Chunk("data", samples))},
+            {"format too short", Wave(Chunk("fmt ", fmt.left(8)) + Chunk("data", samples))},
+            {"no samples", Wave(Chunk("fmt ", fmt) + badList)},
+            {"not a wave", Chunk("RIFF", "AVI " + Chunk("fmt ", fmt) + Chunk("data", samples))},
+        };
+        for (const auto& [name, bytes] : refused) QVERIFY2(!DecodeWave(bytes), name);
+
+        // Other containers libsndfile knows are not waves either.
+        QTemporaryDir dir;
+        const QString aiff = dir.filePath(QStringLiteral("sound.aiff"));
+        WriteWave(aiff, 8000, {0.5f}, 100, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+        QVERIFY(!DecodeWaveFile(aiff));
     }
 
     void longFilesAreCutAndChannelsFolded() {

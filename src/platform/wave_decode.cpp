@@ -8,38 +8,174 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace platform {
 
 namespace {
 
-// libsndfile reads through these, so a file and a byte array go down the same road.
-sf_count_t IoLength(void* user) { return static_cast<QIODevice*>(user)->size(); }
+// libsndfile's readers of the chunks that only describe a file (LIST, cue, smpl, bext, ...) can
+// be sent round for minutes by a few bad bytes. A sound needs its format and its samples only, so
+// libsndfile is shown a plain wave of the two: the source's own 'fmt ' and 'data' chunks under a
+// fresh header, with sizes that fit the file. RIFX keeps its byte order; RF64 becomes a plain RIFF.
+class SplicedWave {
+public:
+    static std::optional<SplicedWave> Of(QIODevice& source) {
+        const qint64 fileSize = source.size();
+        char head[12];
+        if (!source.seek(0) || source.read(head, 12) != 12 || std::memcmp(head + 8, "WAVE", 4) != 0)
+            return std::nullopt;
+        const bool bigEndian = std::memcmp(head, "RIFX", 4) == 0;
+        const bool rf64 = std::memcmp(head, "RF64", 4) == 0;
+        if (!bigEndian && !rf64 && std::memcmp(head, "RIFF", 4) != 0) return std::nullopt;
+
+        SplicedWave wave(source, bigEndian);
+        qint64 fmtAt = -1, fmtSize = 0, dataAt = -1, dataSize = 0, ds64DataSize = -1;
+        qint64 pos = 12;
+        // Each step moves on by eight bytes at least, and a file of nothing but headers is not a sound.
+        for (int chunks = 0; chunks < kMaxChunks && pos + 8 <= fileSize; ++chunks) {
+            char header[8];
+            if (!source.seek(pos) || source.read(header, 8) != 8) break;
+            const qint64 at = pos + 8;
+            qint64 size = wave.Read32(header + 4);
+            const qint64 left = fileSize - at;
+            if (std::memcmp(header, "fmt ", 4) == 0 && fmtAt < 0) {
+                if (size < kMinFormatSize || size > kMaxFormatSize || size > left) return std::nullopt;
+                fmtAt = at;
+                fmtSize = size;
+            } else if (std::memcmp(header, "ds64", 4) == 0 && rf64 && size >= 16 && size <= left) {
+                char sizes[16];
+                if (!source.seek(at) || source.read(sizes, 16) != 16) return std::nullopt;
+                ds64DataSize = Read64Le(sizes + 8);
+            } else if (std::memcmp(header, "data", 4) == 0 && dataAt < 0) {
+                if (rf64 && size == 0xFFFFFFFF && ds64DataSize >= 0) size = ds64DataSize;
+                // Streamed files are often closed without their size written: the rest of the file is the sound.
+                else if (size == 0 || size == 0xFFFFFFFF) size = left;
+                dataAt = at;
+                dataSize = std::min({size, left, kMaxDataSize});
+                if (fmtAt >= 0) break;
+            }
+            if (size > left) break;  // nothing past a chunk that runs off the end
+            pos = at + size;
+            // Chunks start on even offsets, but some writers forget the pad byte after an odd size.
+            if ((size & 1) && !(LooksLikeChunkId(source, pos) && !LooksLikeChunkId(source, pos + 1))) ++pos;
+        }
+        if (fmtAt < 0 || dataAt < 0 || dataSize <= 0) return std::nullopt;
+
+        const qint64 fmtPad = fmtSize & 1;
+        QByteArray top(bigEndian ? "RIFX" : "RIFF");
+        top += wave.Bytes32(4 + 8 + fmtSize + fmtPad + 8 + dataSize);
+        top += "WAVEfmt ";
+        top += wave.Bytes32(fmtSize);
+        wave.AddBytes(top);
+        wave.AddSource(fmtAt, fmtSize);
+        if (fmtPad) wave.AddBytes(QByteArray(1, '\0'));
+        wave.AddBytes("data" + wave.Bytes32(dataSize));
+        wave.AddSource(dataAt, dataSize);
+        return wave;
+    }
+
+    qint64 Size() const { return size_; }
+    qint64 Tell() const { return pos_; }
+    qint64 Seek(qint64 target) {
+        if (target < 0) return -1;
+        pos_ = std::min(target, size_);
+        return pos_;
+    }
+    qint64 Read(char* out, qint64 count) {
+        qint64 done = 0;
+        for (const Piece& piece : pieces_) {
+            if (done >= count || pos_ >= size_) break;
+            if (pos_ >= piece.at + piece.length) continue;
+            const qint64 inside = pos_ - piece.at;
+            const qint64 n = std::min(piece.length - inside, count - done);
+            if (piece.sourceAt < 0) {
+                std::memcpy(out + done, piece.bytes.constData() + inside, static_cast<size_t>(n));
+            } else if (!source_.seek(piece.sourceAt + inside) || source_.read(out + done, n) != n) {
+                break;  // the file shrank under us: what was read is all there is
+            }
+            done += n;
+            pos_ += n;
+        }
+        return done;
+    }
+
+private:
+    static constexpr int kMaxChunks = 4096;
+    static constexpr qint64 kMinFormatSize = 14;
+    static constexpr qint64 kMaxFormatSize = 4096;
+    // Far beyond the longest stretch ever decoded, and within a 32-bit chunk size.
+    static constexpr qint64 kMaxDataSize = 0x7FFF0000;
+
+    struct Piece {
+        qint64 at = 0;
+        qint64 length = 0;
+        qint64 sourceAt = -1;  // -1: the bytes are ours
+        QByteArray bytes;
+    };
+
+    SplicedWave(QIODevice& source, bool bigEndian) : source_(source), bigEndian_(bigEndian) {}
+
+    static bool LooksLikeChunkId(QIODevice& source, qint64 pos) {
+        char id[4];
+        if (!source.seek(pos) || source.read(id, 4) != 4) return false;
+        return std::all_of(id, id + 4, [](char c) { return c >= 0x20 && c <= 0x7E; });
+    }
+    static qint64 Read64Le(const char* p) {
+        quint64 v = 0;
+        for (int i = 7; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+        return static_cast<qint64>(std::min<quint64>(v, INT64_MAX));
+    }
+    qint64 Read32(const char* p) const {
+        const auto b = [p](int i) { return static_cast<quint32>(static_cast<unsigned char>(p[i])); };
+        return bigEndian_ ? (b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3)) : (b(3) << 24 | b(2) << 16 | b(1) << 8 | b(0));
+    }
+    QByteArray Bytes32(qint64 value) const {
+        const auto v = static_cast<quint32>(value);
+        QByteArray out(4, '\0');
+        for (int i = 0; i < 4; ++i) out[bigEndian_ ? 3 - i : i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        return out;
+    }
+    void AddBytes(const QByteArray& bytes) {
+        pieces_.push_back({size_, bytes.size(), -1, bytes});
+        size_ += bytes.size();
+    }
+    void AddSource(qint64 at, qint64 length) {
+        pieces_.push_back({size_, length, at, {}});
+        size_ += length;
+    }
+
+    QIODevice& source_;
+    bool bigEndian_;
+    std::vector<Piece> pieces_;
+    qint64 size_ = 0;
+    qint64 pos_ = 0;
+};
+
+// libsndfile reads the spliced wave through these.
+sf_count_t IoLength(void* user) { return static_cast<SplicedWave*>(user)->Size(); }
 
 sf_count_t IoSeek(sf_count_t offset, int whence, void* user) {
-    auto* io = static_cast<QIODevice*>(user);
+    auto* wave = static_cast<SplicedWave*>(user);
     qint64 base = 0;
-    if (whence == SEEK_CUR) base = io->pos();
-    else if (whence == SEEK_END) base = io->size();
+    if (whence == SEEK_CUR) base = wave->Tell();
+    else if (whence == SEEK_END) base = wave->Size();
     else if (whence != SEEK_SET) return -1;
     if ((offset > 0 && base > INT64_MAX - offset)) return -1;
-    const qint64 target = base + offset;
-    if (target < 0) return -1;
-    // Clamped: QBuffer complains aloud when asked to go past its end, and nothing lies there anyway.
-    if (!io->seek(std::min(target, io->size()))) return -1;
-    return io->pos();
+    return wave->Seek(base + offset);
 }
 
 sf_count_t IoRead(void* ptr, sf_count_t count, void* user) {
     if (count <= 0) return 0;
-    const qint64 n = static_cast<QIODevice*>(user)->read(static_cast<char*>(ptr), count);
-    return n < 0 ? 0 : n;
+    return static_cast<SplicedWave*>(user)->Read(static_cast<char*>(ptr), count);
 }
 
 sf_count_t IoWrite(const void*, sf_count_t, void*) { return 0; }
 
-sf_count_t IoTell(void* user) { return static_cast<QIODevice*>(user)->pos(); }
+sf_count_t IoTell(void* user) { return static_cast<SplicedWave*>(user)->Tell(); }
 
 struct SndfileCloser {
     void operator()(SNDFILE* f) const { sf_close(f); }
@@ -54,9 +190,11 @@ float Clean(float v) {
 
 std::optional<WaveSamples> DecodeWave(QIODevice& input) {
     if (!input.isOpen() || !input.isReadable() || input.isSequential()) return std::nullopt;
+    std::optional<SplicedWave> spliced = SplicedWave::Of(input);
+    if (!spliced) return std::nullopt;
     SF_VIRTUAL_IO io{IoLength, IoSeek, IoRead, IoWrite, IoTell};
     SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &input));
+    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &*spliced));
     if (!file) return std::nullopt;
     if (info.channels < 1 || info.channels > 1024 || info.samplerate < 1 || info.samplerate > 1'000'000)
         return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
-// Wave files to samples ready for an audio output. Decoding goes through libsndfile, so every
-// flavour it knows is accepted (PCM 8 to 64 bits, float, µ-law, A-law, extensible, RF64, ...).
+// Wave files to samples ready for an audio output. Any RIFF, RIFX or RF64 wave whose samples
+// libsndfile can decode is accepted (PCM 8 to 64 bits, float, µ-law, A-law, ADPCM, extensible, ...);
+// only its format and its samples are read, never the chunks that describe it.
 // Nothing here touches the audio system, so it runs on any thread and can be fed any bytes.
 
 #include <QByteArray>
@@ -25,7 +26,7 @@ struct WaveSamples {
     long long FrameCount() const { return channelCount ? static_cast<long long>(samples.size()) / channelCount : 0; }
 };
 
-// Nothing when the data is not a sound libsndfile can read, or holds no sample at all.
+// Nothing when the data is not a wave libsndfile can decode, or holds no sample at all.
 std::optional<WaveSamples> DecodeWave(QIODevice& input);
 std::optional<WaveSamples> DecodeWave(const QByteArray& bytes);
 // Regular files only: a pipe or a device under that name is not opened (it could block).
