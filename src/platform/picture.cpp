@@ -203,7 +203,10 @@ Picture LoadPicture(const QString& path) {
         throw FileError(path, info.isReadable() ? QStringLiteral("le fichier ne peut pas être lu")
                                                 : QStringLiteral("la lecture du fichier n'est pas permise"));
     }
-    const QByteArray data = file.read(kMaxFileBytes + 1);
+    // Read for the size measured, not for the largest allowed: a read reserves all the room it may
+    // fill, and the picture keeps its bytes. A file that grew since is read on to the limit.
+    QByteArray data = file.read(std::min<qint64>(info.size(), kMaxFileBytes) + 1);
+    if (data.size() > info.size()) data += file.read(kMaxFileBytes + 1 - data.size());
     if (file.error() != QFileDevice::NoError) throw FileError(path, QStringLiteral("le fichier ne peut pas être lu"));
     if (data.size() > kMaxFileBytes) throw FileError(path, QStringLiteral("le fichier est trop gros"));
 
