@@ -126,7 +126,8 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
     m.frame = QRectF(std::min(fl, fr), std::min(ft, fb), std::abs(fr - fl), std::abs(fb - ft));
     if (m.frame.width() > kMaxFrame || m.frame.height() > kMaxFrame) throw EmfError("l'image est trop grande");
     if (m.frame.width() < 1 || m.frame.height() < 1) throw EmfError("l'image n'a pas de taille");
-    m.bounds = QRectF(QPointF(header.I32(8), header.I32(12)), QPointF(header.I32(16) + 1, header.I32(20) + 1));
+    // Inclusive bounds: the far edge is one past the last pixel (in real numbers, as it may be INT_MAX).
+    m.bounds = QRectF(QPointF(header.I32(8), header.I32(12)), QPointF(header.I32(16) + 1.0, header.I32(20) + 1.0));
     m.handles = std::max<std::uint32_t>(1, header.U16(56));  // nHandles; 52 holds nRecords
 
     // Reference device resolution. Playback relates the frame to device units through the whole
