@@ -353,6 +353,14 @@ private slots:
         QCOMPARE(Run(kChecker, {copy.path()}, &out), 0);
         QVERIFY2(out.contains(QStringLiteral("SonMCM.wav")), qPrintable(out));
 
+        // A wave whose broken list once kept libsndfile busy for minutes: the check ends at once,
+        // and names it as the lesson would treat it, a sound it cannot play.
+        QVERIFY(QFile::remove(copy.filePath(QStringLiteral("Bravo.wav"))));
+        QVERIFY(QFile::copy(QStringLiteral(SEANCE_SOURCE_DIR "/fuzz/regressions/wave/list-item-size-loop.wav"),
+                            copy.filePath(QStringLiteral("Bravo.wav"))));
+        QCOMPARE(Run(kChecker, {copy.path()}, &out), 0);
+        QVERIFY2(out.contains(QStringLiteral("Bravo.wav")) && out.contains(QStringLiteral("WAVE")), qPrintable(out));
+
         // Without an argument it checks the current directory.
         QProcess p;
         p.setWorkingDirectory(kDemo);

@@ -2,11 +2,11 @@
 
 #include "platform/picture.h"
 #include "platform/platform.h"
+#include "platform/wave_decode.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sndfile.h>
 
 namespace content {
 
@@ -42,19 +42,13 @@ QString PictureProblem(const QString& path) {
     }
 }
 
-// The lesson decodes its sounds with libsndfile; a file it cannot read is never heard.
+// Decoded exactly as the lesson does: a file it cannot decode is never heard.
 QString SoundProblem(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (!QFileInfo::exists(path))
         return QStringLiteral("Le son « %1 » est introuvable : la leçon se déroulera sans lui.").arg(path);
-    SF_INFO sfinfo{};
-    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &sfinfo);
-    if (!f)
-        return QStringLiteral("Le son « %1 » ne peut pas être lu (%2) : la leçon se déroulera sans lui.")
-            .arg(path, QString::fromLocal8Bit(sf_strerror(nullptr)));
-    sf_close(f);
-    if (sfinfo.frames <= 0)
-        return QStringLiteral("Le son « %1 » est vide : la leçon se déroulera sans lui.").arg(path);
+    if (!platform::DecodeWaveFile(path))
+        return QStringLiteral("Le son « %1 » n'est pas un fichier WAVE lisible : la leçon se déroulera sans lui.")
+            .arg(path);
     return {};
 }
 
