@@ -9,6 +9,9 @@
 set -euo pipefail
 SEANCE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$SEANCE_ROOT/build}" && pwd)
+source "$SEANCE_ROOT/scripts/setup.sh"
+install_packages xdotool
+cmake --build "$BUILD" --target seance1 demo_content >/dev/null
 OUT=${2:-/tmp/robustness}
 mkdir -p "$OUT"
 export DISPLAY=:57
