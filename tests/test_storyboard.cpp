@@ -4,6 +4,7 @@
 
 #include "content/lesson_content.h"
 #include "course_window/cour1p.h"
+#include "storyboard/dated_output.h"
 #include "storyboard/director.h"
 #include "storyboard/offline_platform.h"
 #include "storyboard/sheets.h"
@@ -156,6 +157,26 @@ private slots:
             QVERIFY2(ReadAll(pdf) == first, "two runs on the same course gave different PDFs");
         }
         QVERIFY(first.size() > 100000);
+    }
+
+    // Newer PDF writers stamp a date of change beside the date of writing; both take the course's
+    // date, wherever the writes that carry them are cut.
+    void bothDatesOfTheDocumentTakeTheCoursesDate() {
+        const QByteArray head = "%PDF-1.4\n1 0 obj\n<<\n/Title (x)\n/CreationDate (D:20261208105526Z)\n"
+                                "/ModDate (D:20261208110528Z)\n>>\nendobj\n2 0 obj\n";
+        const QByteArray body(200000, 'b');
+        for (const qsizetype piece : {qsizetype(1), qsizetype(7), qsizetype(64), qsizetype(1 << 20)}) {
+            QBuffer file;
+            file.open(QIODevice::WriteOnly);
+            storyboard::DatedOutput out(&file, "20250102030405");
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            const QByteArray all = head + body;
+            for (qsizetype at = 0; at < all.size(); at += piece) out.write(all.mid(at, piece));
+            out.close();
+            QByteArray expected = all;
+            expected.replace("20261208105526", "20250102030405").replace("20261208110528", "20250102030405");
+            QVERIFY2(file.data() == expected, qPrintable(QStringLiteral("pieces of %1 bytes").arg(piece)));
+        }
     }
 
     // A missing or broken file is named in French, the run fails, and no PDF is left, nor is an

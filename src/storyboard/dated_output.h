@@ -1,7 +1,8 @@
 #pragma once
 // Where the PDF writer writes: passes everything on to the file, except that the date of writing
-// it stamps near the start is replaced by a given date, so that the same course gives the same
-// bytes. Only the start is held back until that stamp has gone by; the rest streams straight on.
+// it stamps near the start (and the date of change, where the writer adds one) is replaced by a
+// given date, so that the same course gives the same bytes. Only the start is held back until
+// those stamps have gone by; the rest streams straight on.
 
 #include <QByteArray>
 #include <QIODevice>
