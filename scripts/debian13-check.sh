@@ -2,25 +2,27 @@
 # ./test on a bare Debian 13 (Qt 6.8, GCC 14), as on the Debian 12 it was first written for: builds a
 # minimal Debian 13 in a folder with debootstrap, clones this checkout's HEAD into it and runs ./test
 # there, which installs what it needs as on any fresh machine. Needs root and Debian's mirror.
-#   scripts/debian13-check.sh [FOLDER]   (default /var/tmp/seance1-debian13; kept for the next run)
-# Exits with ./test's status; with 77 when this machine cannot make a chroot at all.
+#   scripts/debian13-check.sh [FOLDER]   (default /var/tmp/seance1-debian13; made anew at each run)
+# Exits with ./test's status; with 77 when this machine cannot build or enter the chroot at all.
 set -euo pipefail
 SEANCE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 ROOTFS=${1:-/var/tmp/seance1-debian13}
 source "$SEANCE_ROOT/scripts/setup.sh"
 install_packages debootstrap
 
-unmount() { umount -R "$ROOTFS/dev" "$ROOTFS/proc" "$ROOTFS/sys" 2>/dev/null || true; }
-unmount  # what a run that was killed left mounted
-if findmnt -rn -o TARGET | grep -q "^$ROOTFS/"; then
-  echo "debian13-check: something is still mounted under $ROOTFS; unmount it first" >&2
-  exit 1
-fi
-if [ ! -x "$ROOTFS/usr/bin/apt-get" ]; then
+mounted() { findmnt -rn -o TARGET | grep "^$ROOTFS/" | sort -r; }
+unmount() { mounted | xargs -r -n 1 umount -l 2>/dev/null || true; }
+# Never removes a folder through which the host's /dev or /proc is still reachable.
+remove_rootfs() {
+  unmount
+  if [ -n "$(mounted)" ]; then echo "debian13-check: $ROOTFS still has mounts; left as it is" >&2; return; fi
   rm -rf "$ROOTFS"
-  debootstrap --variant=minbase trixie "$ROOTFS" http://deb.debian.org/debian >"$ROOTFS.log" 2>&1 ||
-    { tail -20 "$ROOTFS.log" >&2; exit 1; }
-fi
+}
+# Bare each time: what an earlier run installed must not help this one.
+remove_rootfs
+[ -e "$ROOTFS" ] && exit 1
+debootstrap --variant=minbase trixie "$ROOTFS" http://deb.debian.org/debian >"$ROOTFS.log" 2>&1 ||
+  { tail -20 "$ROOTFS.log" >&2; echo "debian13-check: debootstrap failed; not checked" >&2; remove_rootfs; exit 77; }
 
 trap unmount EXIT
 if ! { mount -t proc proc "$ROOTFS/proc" && mount --rbind /dev "$ROOTFS/dev" && mount -t sysfs sys "$ROOTFS/sys"; }; then
