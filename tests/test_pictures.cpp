@@ -156,6 +156,20 @@ private slots:
         QCOMPARE(second.SizeTwips(), QSizeF(900, 600));
     }
 
+    // The lesson shows 49 different pictures; paging back through them must decode none again,
+    // and the first of them must not be pushed out by the last.
+    void aWholeCourseOfPicturesStaysDecoded() {
+        std::vector<platform::Picture> first;
+        for (int i = 0; i < 60; ++i) {
+            const QString f = dir.filePath(QStringLiteral("course%1.jpg").arg(i));
+            WriteJpeg(f, 40, 30);
+            first.push_back(LoadPicture(f));
+        }
+        for (int i = 0; i < 60; ++i)
+            QVERIFY2(LoadPicture(dir.filePath(QStringLiteral("course%1.jpg").arg(i))).SameAs(first[size_t(i)]),
+                     qPrintable(QString::number(i)));
+    }
+
     void everyCorpusJpegIsShownOrRefused() {
         if (!QDir(kCorpus + "/jpeg").exists()) QSKIP("corpus not present");
         int shown = 0, refused = 0;

@@ -17,7 +17,9 @@ namespace {
 // Limits that keep one bad file from exhausting the learner's computer.
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr qint64 kMaxPixels = 40LL * 1000 * 1000;
-constexpr int kCacheEntries = 48;
+// Decoded pictures kept for their next showing: a whole course's (the lesson shows 49 different
+// ones) as long as they fit in this, so that paging back and forth decodes nothing twice.
+constexpr qint64 kCacheBytes = 256LL * 1024 * 1024;
 
 // Qt decodes a truncated JPEG without an error, filling what is missing with grey: the learner
 // would see a broken photograph. The marker structure tells whether the stream reaches its end.
@@ -127,11 +129,52 @@ struct CacheEntry {
     QDateTime modified;
     double twipsX = 0, twipsY = 0;
     Picture picture;
+    qint64 bytes = 0;      // what it holds in memory
+    uint64_t lastUse = 0;  // the oldest goes first when room is needed
 };
 
-QHash<QString, CacheEntry>& Cache() {
-    static QHash<QString, CacheEntry> cache;
+class PictureCache {
+public:
+    const CacheEntry* Find(const QString& path) {
+        const auto it = entries_.find(path);
+        if (it == entries_.end()) return nullptr;
+        it->lastUse = ++uses_;
+        return &*it;
+    }
+    void Insert(const QString& path, CacheEntry entry) {
+        entry.lastUse = ++uses_;
+        Remove(path);
+        while (!entries_.isEmpty() && bytes_ + entry.bytes > kCacheBytes) {
+            auto oldest = entries_.begin();
+            for (auto it = entries_.begin(); it != entries_.end(); ++it)
+                if (it->lastUse < oldest->lastUse) oldest = it;
+            Remove(oldest.key());
+        }
+        if (entry.bytes > kCacheBytes) return;
+        bytes_ += entry.bytes;
+        entries_.insert(path, std::move(entry));
+    }
+
+private:
+    void Remove(const QString& path) {
+        const auto it = entries_.find(path);
+        if (it == entries_.end()) return;
+        bytes_ -= it->bytes;
+        entries_.erase(it);
+    }
+    QHash<QString, CacheEntry> entries_;
+    qint64 bytes_ = 0;
+    uint64_t uses_ = 0;
+};
+
+PictureCache& Cache() {
+    static PictureCache cache;
     return cache;
+}
+
+// Memory a decoded picture holds: its pixels, or for a metafile the bytes it is played from.
+qint64 BytesHeld(const Picture& picture, qint64 fileBytes) {
+    return picture.Image() ? picture.Image()->sizeInBytes() : fileBytes;
 }
 
 }  // namespace
@@ -191,10 +234,9 @@ Picture LoadPicture(const QString& path) {
     // What is shown must be what the file holds now: the cache is keyed by size and modification time
     // as well as the path, and by the screen's resolution that the natural size depends on.
     const double tx = P().TwipsPerPixelX(), ty = P().TwipsPerPixelY();
-    auto& cache = Cache();
-    const auto hit = cache.constFind(path);
-    if (hit != cache.constEnd() && hit->size == info.size() && hit->modified == info.lastModified() &&
-        hit->twipsX == tx && hit->twipsY == ty) {
+    const CacheEntry* hit = Cache().Find(path);
+    if (hit && hit->size == info.size() && hit->modified == info.lastModified() && hit->twipsX == tx &&
+        hit->twipsY == ty) {
         return hit->picture;
     }
 
@@ -211,22 +253,18 @@ Picture LoadPicture(const QString& path) {
     if (data.size() > kMaxFileBytes) throw FileError(path, QStringLiteral("le fichier est trop gros"));
 
     Picture picture = DecodePicture(data, tx, ty, path);
-    if (cache.size() >= kCacheEntries) cache.clear();
-    cache.insert(path, CacheEntry{info.size(), info.lastModified(), tx, ty, picture});
+    Cache().Insert(path, CacheEntry{info.size(), info.lastModified(), tx, ty, picture, BytesHeld(picture, data.size())});
     return picture;
 }
 
 Picture LoadResourcePicture(int id) {
     const QString path = QStringLiteral(":/frames/%1.bmp").arg(id);
-    auto& cache = Cache();
-    const auto hit = cache.constFind(path);
-    if (hit != cache.constEnd() && hit->twipsX == P().TwipsPerPixelX() && hit->twipsY == P().TwipsPerPixelY()) {
-        return hit->picture;
-    }
+    const CacheEntry* hit = Cache().Find(path);
+    if (hit && hit->twipsX == P().TwipsPerPixelX() && hit->twipsY == P().TwipsPerPixelY()) return hit->picture;
     QImage image(path);
     if (image.isNull()) throw FileError(QStringLiteral("ressource %1").arg(id), QStringLiteral("elle manque au programme"));
     Picture picture = Picture::FromImage(std::move(image), P().TwipsPerPixelX(), P().TwipsPerPixelY());
-    cache.insert(path, CacheEntry{0, {}, P().TwipsPerPixelX(), P().TwipsPerPixelY(), picture});
+    Cache().Insert(path, CacheEntry{0, {}, P().TwipsPerPixelX(), P().TwipsPerPixelY(), picture, BytesHeld(picture, 0)});
     return picture;
 }
 
