@@ -181,8 +181,9 @@ void Cour1p::Form_Activate() {
 
     Label4.SetCaption(kMention);
     Label4.SetLeft((Picture1.Width() - Label4.Width()) / 2);
-    // Deviation: the label lies inside the slide, so its top is measured from the slide's own top;
-    // adding the slide's screen offset would push it below the slide on any tall screen.
+    // Deviation: the top is measured from the top of the slide the label lies in, without adding the
+    // slide's top on the screen, which would mix the screen's coordinates with the slide's own and
+    // push the notice line down, clipped, on any screen taller than the slide.
     Label4.SetTop(Picture1.Height() - Label4.Height() - 101 * EchelleY);
 
     Note = 0;
@@ -251,7 +252,9 @@ void Cour1p::Ceder(std::optional<int32_t> wakeAt) {
 
 void Cour1p::FaireUnePause(int32_t& secondes) {
     const QDateTime debut = P().Now();
-    // The first whole second at which the wait is over: woken then, not at the next tick after it.
+    // Deviation: rather than testing the clock on every pass of a yield that returns at once, the
+    // wait sleeps between events and is woken at the whole second at which it is over, so it ends at
+    // the same second without keeping a processor busy for the whole pause.
     const QDateTime fin = debut.addSecs(qint64(secondes) + 1);
     for (;;) {
         const QDateTime maintenant = P().Now();

@@ -437,6 +437,10 @@ void PictureBox::ApplyAutoSize() {
     Resize(picture_.SizeTwips().width(), picture_.SizeTwips().height());
 }
 
+// Deviation: moving the scale origin keeps the controls already inside where they stand on the
+// screen (their Left and Top are re-read from the new origin) instead of shifting them with it, so
+// that a control placed before the move, such as the notice line of the first slide, is not
+// thrown off the slide when it shows again.
 void PictureBox::SetScaleLeft(double v) {
     for (Control* c : Children()) c->left_ += v - scaleLeft_;
     scaleLeft_ = v;
