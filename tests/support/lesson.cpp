@@ -71,6 +71,19 @@ QStringList Screen(const Cour1p& w) {
     return out;
 }
 
+QRect OnScreen(const platform::Control& c) {
+    const QWidget* widget = c.Widget();
+    return QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+}
+
+QRect SeenOf(const platform::Control& c) {
+    const QWidget* widget = c.Widget();
+    QRect seen = OnScreen(c);
+    for (const QWidget* p = widget->parentWidget(); p; p = p->parentWidget())
+        seen &= p->isWindow() ? p->rect() : QRect(p->mapTo(p->window(), QPoint(0, 0)), p->size());
+    return seen;
+}
+
 bool RunFrom(Lesson& l, platform::CommandButton& button) {
     try {
         l.Click(button);

@@ -6,6 +6,7 @@
 #include "support/media.h"
 #include "support/virtual_platform.h"
 
+#include <QRect>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -36,6 +37,11 @@ QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, 
 // What the learner sees of the course window: one line per control shown, with its place and size
 // in screen pixels within the window, and its caption.
 QStringList Screen(const Cour1p& w);
+
+// Where a control shows, in pixels within its window (for the course window, the screen).
+QRect OnScreen(const platform::Control& c);
+// The part of it the learner can see: cut by every box it lies in and by its window.
+QRect SeenOf(const platform::Control& c);
 
 // Runs the learner's click, then the toolkit's own event loop once no page loop runs, until the
 // time StopAt set; false if the program ended before.
