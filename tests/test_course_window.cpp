@@ -5,9 +5,9 @@
 #include "support/lesson.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QtTest>
-#include <map>
 #include <vector>
 
 using namespace testsupport;
@@ -44,48 +44,65 @@ private slots:
     void loadGivesTheSlideAreaAFourThirdsBoxBeforeTheFirstFocus() {
         Lesson l(false);
         l.w->Form_Load();
-        QCOMPARE(l.w->EchelleX, 15.0f);
-        QCOMPARE(l.w->Form.Width(), 28800.0);
-        QCOMPARE(l.w->Form.Height(), 16200.0);
-        QCOMPARE(l.w->Picture1.Height(), 16200.0 - 55 * 15);
-        QCOMPARE(l.w->Picture1.Width(), (16200.0 - 55 * 15) * 4 / 3);
-        QCOMPARE(l.w->Picture1.Left(), (28800 - l.w->Picture1.Width()) / 2);
-        QCOMPARE(l.w->Picture1.Top(), 412.5);
+        QCOMPARE(l.w->Form.Widget()->size(), QSize(1920, 1080));
+        const QRect slide = OnScreen(l.w->Picture1);
+        QCOMPARE(slide.height(), 1080 - 55);
+        QVERIFY(qAbs(slide.width() * 3 - slide.height() * 4) <= 4);
+        QVERIFY((slide.center() - QRect(0, 0, 1920, 1080).center()).manhattanLength() <= 2);
         QCOMPARE(l.w->NumPage, int16_t(0));
     }
 
-    void firstFocusShowsPageZeroAndLaysOutTheCorners() {
+    // On any screen the first slide is centred, cut equally on both sides when larger than the
+    // screen, and its notice line reads whole inside it, centred, in its lower part.
+    void firstFocusShowsTheSlideAndItsNoticeLineOnAnyScreen_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::newRow("1920 × 1080, taller than the slide") << QSize(1920, 1080);
+        QTest::newRow("2560 × 1600, much taller") << QSize(2560, 1600);
+        QTest::newRow("1024 × 768, the slide's size") << QSize(1024, 768);
+        QTest::newRow("800 × 600, smaller than the slide") << QSize(800, 600);
+    }
+    void firstFocusShowsTheSlideAndItsNoticeLineOnAnyScreen() {
+        QFETCH(QSize, screen);
+        Lesson l(true, [screen](VirtualPlatform& vp) { vp.screen = screen; });
+        Cour1p& w = *l.w;
+        QCOMPARE(l.Loaded("Diapo0.emf"), 1);
+        QCOMPARE(w.Form.Widget()->size(), screen);
+        const QRect slide = OnScreen(w.Picture1);
+        QCOMPARE(QSizeF(w.Picture1.Width(), w.Picture1.Height()), w.Picture1.GetPicture().SizeTwips());
+        QVERIFY((slide.center() - QRect(QPoint(0, 0), screen).center()).manhattanLength() <= 2);
+        QCOMPARE(slide.left() < 0, screen.width() < slide.width());
+        const QRect notice = OnScreen(w.Label4);
+        QVERIFY(w.Label4.Visible() && !w.Label4.Caption().isEmpty());
+        QCOMPARE(SeenOf(w.Label4), notice);
+        QVERIFY(static_cast<const QLabel*>(w.Label4.Widget())->sizeHint().width() <= notice.width());
+        QVERIFY(qAbs(notice.center().x() - slide.center().x()) <= 1);
+        QVERIFY(notice.top() > slide.center().y());
+    }
+
+    void firstFocusSetsTheQuizStateAndLaysOutTheCorners() {
         Lesson l;
         Cour1p& w = *l.w;
         QCOMPARE(w.Repertoire, l.folder.path() + "/Seance1/");
-        QCOMPARE(l.Loaded("Diapo0.emf"), 1);
-        const double slideW = FrameTwips(kSlideFrameW), slideH = FrameTwips(kSlideFrameH);
-        QCOMPARE(w.Picture1.Width(), slideW);
-        QCOMPARE(w.Picture1.Left(), (28800 - slideW) / 2);
-        QCOMPARE(w.Picture1.Top(), (16200 - slideH) / 2);
-        // The notice line sits inside the slide, centred, 101 pixels above its bottom.
-        QVERIFY(w.Label4.Visible());
-        QCOMPARE(w.Label4.Width(), 735.0);
-        QCOMPARE(w.Label4.Left(), (slideW - 735) / 2);
-        QCOMPARE(w.Label4.Top(), slideH - 255 - 101 * 15);
-        QVERIFY(w.Label4.Top() + w.Label4.Height() <= w.Picture1.Height());
-        QVERIFY(!w.Label4.Caption().isEmpty());
         QCOMPARE(w.Note, 0.0);
         QCOMPARE(w.NumQuestion, int16_t(1));
-        // Corner controls, 3 pixels from the edges.
-        QCOMPARE(w.B_Fermer.Left(), 45.0);
-        QCOMPARE(w.B_Fermer.Top(), 45.0);
-        QCOMPARE(w.Picture6.Height(), w.B_Fermer.Height());
-        QCOMPARE(w.Picture6.Left(), 28800 - 1700 - 45.0);
-        QCOMPARE(w.Picture6.Top(), 45.0);
         QCOMPARE(w.Label1.Caption(), QString("0"));
-        QCOMPARE(w.Picture5.Left(), 45.0 + 735);
-        QCOMPARE(w.Picture5.Width(), w.Image1.Width());
-        QCOMPARE(w.Picture5.Height(), 420.0);
-        // Pixels on the screen: the bar is 28 px tall and the arrow buttons, 30 px at -1, are cut by it.
-        QCOMPARE(w.Picture6.Widget()->geometry(), QRect(1804, 3, 113, 28));
-        QCOMPARE(w.B_Pag_S.Widget()->geometry(), QRect(73, -1, 40, 30));
-        QCOMPARE(w.Picture1.Widget()->geometry().center(), QPoint(959, 539));
+        // Close button and logo panel in the top-left corner, the bar in the top-right one, all
+        // 3 pixels from the edges, level and as tall as one another.
+        const QRect close = OnScreen(w.B_Fermer), logo = OnScreen(w.Picture5), bar = OnScreen(w.Picture6);
+        QCOMPARE(close.topLeft(), QPoint(3, 3));
+        QCOMPARE(bar.right(), 1920 - 1 - 3);
+        QCOMPARE(logo.left(), close.right() + 1);
+        for (const QRect& r : {logo, bar}) {
+            QCOMPARE(r.top(), close.top());
+            QCOMPARE(r.height(), close.height());
+        }
+        // The panel shows the logo alone; the arrows, taller than the bar, are cut by it.
+        QCOMPARE(SeenOf(w.Image1).width(), logo.width());
+        for (const platform::CommandButton* arrow : {&w.B_Pag_P, &w.B_Pag_S}) {
+            QVERIFY(bar.contains(SeenOf(*arrow)));
+            QVERIFY(SeenOf(*arrow).height() < OnScreen(*arrow).height());
+        }
+        QVERIFY(bar.contains(SeenOf(w.Label1)));
     }
 
     void laterFocusChangesNothing() {
@@ -101,13 +118,6 @@ private slots:
         QCOMPARE(w.NumQuestion, int16_t(7));
         QCOMPARE(w.NumPage, int16_t(4));
         QCOMPARE(w.Label4.Left(), 1.0);
-    }
-
-    void aSlideLargerThanTheScreenIsCutEquallyOnBothSides() {
-        Lesson l(true, [](VirtualPlatform& vp) { vp.screen = QSize(800, 600); });
-        QCOMPARE(l.w->Picture1.Left(), (12000 - FrameTwips(kSlideFrameW)) / 2);
-        QCOMPARE(l.w->Picture1.Top(), (9000 - FrameTwips(kSlideFrameH)) / 2);
-        QVERIFY(l.w->Picture1.Left() < 0 && l.w->Picture1.Top() < 0);
     }
 
     void atTheRootTheSeparatorDoubles() {
@@ -167,24 +177,30 @@ private slots:
                               "Label3", "Label2"}));
     }
 
+    void closingEndsTheProgramFromInsideAPageLoopOrAShortPause_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<qint64>("at");
+        QTest::addColumn<QString>("frameShown");
+        QTest::newRow("page 1's loop") << 0 << qint64(1550) << QString();
+        QTest::newRow("page 13's 250 ms wait") << 12 << qint64(3130) << QString("113");
+        QTest::newRow("page 14's 230 ms wait") << 13 << qint64(5020) << QString("118");
+    }
     void closingEndsTheProgramFromInsideAPageLoopOrAShortPause() {
-        // Page 1's loop; page 13's 250 ms wait and page 14's 230 ms wait, each well into its animation.
-        const std::map<int16_t, std::pair<qint64, QString>> cases{
-            {0, {1550, ""}}, {12, {3130, "113"}}, {13, {5020, "118"}}};
-        for (const auto& [from, when] : cases) {
-            const auto& [at, frameShown] = when;
-            Lesson l;
-            l.w->NumPage = from;
-            l.ClickAt(at, l.w->B_Fermer);
-            try {
-                l.Click(l.w->B_Pag_S);
-                QFAIL("the page ran on after Fermer");
-            } catch (const ProgramEnded& e) {
-                QCOMPARE(e.status, 0);
-                QCOMPARE(l.vp.Elapsed(), at);
-            }
-            if (!frameShown.isEmpty()) QVERIFY2(l.Loaded(frameShown) > 0, qPrintable(frameShown));
+        QFETCH(int, from);
+        QFETCH(qint64, at);
+        QFETCH(QString, frameShown);
+        Lesson l;
+        l.w->NumPage = int16_t(from);
+        l.ClickAt(at, l.w->B_Fermer);
+        try {
+            l.Click(l.w->B_Pag_S);
+            QFAIL("the page ran on after Fermer");
+        } catch (const ProgramEnded& e) {
+            QCOMPARE(e.status, 0);
+            QCOMPARE(l.vp.Elapsed(), at);
         }
+        // Each wait is well into its animation when the click comes.
+        if (!frameShown.isEmpty()) QVERIFY2(l.Loaded(frameShown) > 0, qPrintable(frameShown));
     }
 
     void aMissingOrBrokenSlideEndsTheProgramWithThePathAndTheReason() {
@@ -236,24 +252,29 @@ private slots:
         QCOMPARE(l.w->Compteur, int16_t(32767));
     }
 
-    void pauseOfTwoSecondsEndsWhenTheSecondsHaveMovedOnThreeTimes() {
-        for (const qint64 start : {900, 0}) {
-            Lesson l;
-            qint64 returned = -1;
-            l.vp.At(start, [&] {
-                int32_t n = 2;
-                l.w->FaireUnePause(n);
-                QCOMPARE(n, 2);
-                returned = l.vp.Elapsed();
-            });
-            while (returned < 0 && l.vp.Elapsed() < 10000) l.vp.Yield({});
-            QCOMPARE(returned, 3000);
-        }
+    void pauseOfTwoSecondsEndsWhenTheSecondsHaveMovedOnThreeTimes_data() {
+        QTest::addColumn<qint64>("start");
+        QTest::addColumn<int>("clockAhead");
+        QTest::addColumn<qint64>("end");
+        QTest::newRow("started at 0.9 s") << qint64(900) << 0 << qint64(3000);
+        QTest::newRow("started on a whole second") << qint64(0) << 0 << qint64(3000);
         // With the clock's seconds between two ticks, it ends at the second, not at the next tick.
-        Lesson l(true, [](VirtualPlatform& vp) { vp.timeAtStart = vp.timeAtStart.addMSecs(50); });
-        int32_t n = 2;
-        l.w->FaireUnePause(n);
-        QCOMPARE(l.vp.Elapsed(), 2950);
+        QTest::newRow("seconds between two ticks") << qint64(0) << 50 << qint64(2950);
+    }
+    void pauseOfTwoSecondsEndsWhenTheSecondsHaveMovedOnThreeTimes() {
+        QFETCH(qint64, start);
+        QFETCH(int, clockAhead);
+        QFETCH(qint64, end);
+        Lesson l(true, [clockAhead](VirtualPlatform& vp) { vp.timeAtStart = vp.timeAtStart.addMSecs(clockAhead); });
+        qint64 returned = -1;
+        l.vp.At(start, [&] {
+            int32_t n = 2;
+            l.w->FaireUnePause(n);
+            QCOMPARE(n, 2);
+            returned = l.vp.Elapsed();
+        });
+        while (returned < 0 && l.vp.Elapsed() < 10000) l.vp.Yield({});
+        QCOMPARE(returned, end);
     }
 
     void pauseEndsEarlyWhenAPageButtonIsPressed() {
