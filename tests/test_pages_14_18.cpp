@@ -5,6 +5,7 @@
 #include "sound/m_orvalis2.h"
 #include "support/lesson.h"
 
+#include <QLabel>
 #include <QtTest>
 #include <array>
 #include <map>
@@ -12,11 +13,6 @@
 using namespace testsupport;
 
 namespace {
-double PW(int n) { return PhotoWidth(n) * 15.0; }
-const double kSlideW = FrameTwips(kSlideFrameW);
-const double kSlideL = (28800 - kSlideW) / 2, kSlideT = (16200 - FrameTwips(kSlideFrameH)) / 2;
-const double kRight = kSlideL + kSlideW;
-
 // Virtual time of the animation's pair k (1-based over all cycles) on a page 14 entered at 0:
 // the set-up runs at tick 11 and every pair follows one wait of 230 ms.
 qint64 Pair(int k) { return 1100 + 230 * k; }
@@ -51,39 +47,62 @@ class Pages14To18Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void pageFourteenRunsTheFourteenStepsAndShowsTheLowerStripAtTheFifthCycle() {
-        Lesson l;
-        Cour1p& w = *l.w;
-        w.NumPage = 13;
-        // upper, lower
-        const std::array<std::pair<int, int>, 14> table{{{116, 117}, {117, 118}, {118, 119}, {119, 120},
+    // Each step of the cycle, in each of the first five cycles: the pair of frames it shows, and the
+    // lower strip and its caption from the wait that holds pair 56, the fifth cycle's start, on.
+    void pageFourteenShowsEachStepsPairInEveryCycle_data() {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("upper");
+        QTest::addColumn<int>("lower");
+        const std::array<std::pair<int, int>, 14> pairs{{{116, 117}, {117, 118}, {118, 119}, {119, 120},
                                                          {120, 121}, {121, 122}, {122, 116}, {116, 122},
                                                          {117, 121}, {118, 120}, {119, 119}, {120, 118},
                                                          {121, 117}, {122, 116}}};
-        std::vector<std::pair<int, int>> seen;
-        std::vector<bool> lowerShown;
-        // Before the first pair both strips hold 116 for one wait.
-        l.vp.At(Pair(1) - 10, [&] { seen.emplace_back(FrameOf(w.Picture2), FrameOf(w.Picture3)); });
-        for (int k = 1; k <= 60; ++k) {
-            l.vp.At(Pair(k) + 10, [&] {
-                seen.emplace_back(FrameOf(w.Picture2), FrameOf(w.Picture3));
-                lowerShown.push_back(w.Picture3.Visible() && w.Label3.Visible());
+        for (int step = 1; step <= 14; ++step) {
+            const auto [upper, lower] = pairs[size_t(step - 1)];
+            QTest::addRow("step %d: %d over %d", step, upper, lower) << step << upper << lower;
+        }
+    }
+    void pageFourteenShowsEachStepsPairInEveryCycle() {
+        QFETCH(int, step);
+        QFETCH(int, upper);
+        QFETCH(int, lower);
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 13;
+        QStringList seen, expected;
+        for (int cycle = 0; cycle < 5; ++cycle) {
+            const int k = step + 14 * cycle;
+            expected << QString("pair %1: %2 over %3, lower %4").arg(k).arg(upper).arg(lower).arg(k >= 56 ? "shown" : "hidden");
+            l.vp.At(Pair(k) + 10, [&, k] {
+                const bool shown = w.Picture3.Visible() && w.Label3.Visible();
+                const bool hidden = !w.Picture3.Visible() && !w.Label3.Visible();
+                seen << QString("pair %1: %2 over %3, lower %4")
+                            .arg(k).arg(FrameOf(w.Picture2)).arg(FrameOf(w.Picture3))
+                            .arg(shown ? "shown" : hidden ? "hidden" : "half shown");
             });
         }
-        bool beforeFifth = true;
-        l.vp.At(Pair(56) - 10, [&] { beforeFifth = w.Picture3.Visible() || w.Label3.Visible(); });
+        l.vp.StopAt(Pair(step + 14 * 4) + 20);
+        QVERIFY(StoppedInside(l, w.B_Pag_S));
+        QVERIFY(SameRun(seen, expected));
+    }
+
+    void pageFourteenSetsUpBothStripsAtTickElevenAndLeavesForPageThirteen() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = 13;
+        std::pair<int, int> beforeFirstPair;
+        bool shownBeforeFifthCycle = true;
+        // Before the first pair both strips hold 116 for one wait.
+        l.vp.At(Pair(1) - 10, [&] { beforeFirstPair = {FrameOf(w.Picture2), FrameOf(w.Picture3)}; });
+        l.vp.At(Pair(56) - 10, [&] { shownBeforeFifthCycle = w.Picture3.Visible() || w.Label3.Visible(); });
         // Back to page 13 once both strips run.
         const qint64 leave = Pair(60) + 50;
         l.ClickAt(leave, w.B_Pag_P);
         l.vp.StopAt(leave + 2000);
         QVERIFY(StoppedInside(l, w.B_Pag_S));
 
-        QCOMPARE(seen.size(), size_t(61));
-        QCOMPARE(seen[0], std::make_pair(116, 116));
-        for (int k = 1; k <= 60; ++k) QCOMPARE(seen[size_t(k)], table[size_t((k - 1) % 14)]);
-        QVERIFY(!beforeFifth);
-        // Four cycles of the upper strip alone; the fifth starts with the wait that holds pair 56.
-        for (int k = 1; k <= 60; ++k) QCOMPARE(bool(lowerShown[size_t(k - 1)]), k >= 56);
+        QCOMPARE(beforeFirstPair, std::make_pair(116, 116));
+        QVERIFY(!shownBeforeFifthCycle);
         QVERIFY(SameRun(TracesFrom(l, 0, {"Picture3 show", "Label3 show", "Label2 show", "Label2 caption",
                                           "Label3 caption"}),
                         {"1100 Label2 caption Courant continu", "1100 Label2 show", "1100 Label3 caption Courant alternatif",
@@ -101,29 +120,30 @@ private slots:
         w.NumPage = 13;
         l.vp.StopAt(Pair(57));
         QVERIFY(StoppedInside(l, w.B_Pag_S));
-        QCOMPARE(w.Picture2.Width(), 268 * 15.0);
-        QCOMPARE(w.Picture2.Height(), 54 * 15.0);
-        QCOMPARE(w.Picture2.Left(), kRight - 268 * 15 - 52 * 15);
-        QCOMPARE(w.Picture2.Top(), kSlideT + 120 * 15);
+        // The captions live in the slide, the strips on the window: on the screen, in pixels, the
+        // upper strip sits 52 from the slide's right edge and 120 under its top, each caption 2
+        // under its strip and 45 in, the lower strip 150 under the first caption.
+        const QRect slide = OnScreen(w.Picture1);
+        const QRect upper = OnScreen(w.Picture2), lower = OnScreen(w.Picture3);
+        const QRect caption2 = OnScreen(w.Label2), caption3 = OnScreen(w.Label3);
+        const auto near = [](int actual, int expected) { return qAbs(actual - expected) <= 1; };
+        QCOMPARE(upper.size(), QSize(268, 54));
+        QVERIFY(near(slide.right() - upper.right(), 52) && near(upper.top() - slide.top(), 120));
+        QVERIFY(near(caption2.left() - upper.left(), 45) && near(caption2.top() - upper.bottom() - 1, 2));
+        QVERIFY(lower.left() == upper.left() && near(lower.top() - caption2.bottom() - 1, 150));
+        QVERIFY(caption3.left() == caption2.left() && near(caption3.top() - lower.bottom() - 1, 2));
         QCOMPARE(w.Label2.Caption(), QString("Courant continu"));
-        QCOMPARE(w.Label2.Left(), w.Picture2.Left() + 45 * 15);
-        QCOMPARE(w.Label2.Top(), w.Picture2.Top() + w.Picture2.Height() + 2 * 15);
-        QCOMPARE(w.Picture3.Left(), w.Picture2.Left());
-        QCOMPARE(w.Picture3.Top(), w.Label2.Top() + w.Label2.Height() + 150 * 15);
         QCOMPARE(w.Label3.Caption(), QString("Courant alternatif"));
-        QCOMPARE(w.Label3.Left(), w.Label2.Left());
-        QCOMPARE(w.Label3.Top(), w.Picture3.Top() + w.Picture3.Height() + 2 * 15);
-        // The captions live in the slide, the strips on the window: on the screen they line up.
-        QWidget* form = w.Form.Widget();
-        const QPoint strip = w.Picture2.Widget()->mapTo(form, QPoint(0, 0));
-        const QPoint caption = w.Label2.Widget()->mapTo(form, QPoint(0, 0));
-        QVERIFY(qAbs(caption.x() - (strip.x() + 45)) <= 1);
-        QVERIFY(qAbs(caption.y() - (strip.y() + 54 + 2)) <= 1);
-        const QPoint lower = w.Picture3.Widget()->mapTo(form, QPoint(0, 0));
-        const QPoint caption3 = w.Label3.Widget()->mapTo(form, QPoint(0, 0));
-        QVERIFY(qAbs(caption3.x() - caption.x()) <= 1);
-        QVERIFY(qAbs(caption3.y() - (lower.y() + 54 + 2)) <= 1);
-        QVERIFY(w.Label3.Width() > w.Label2.Width());  // one line, not wrapped
+        for (const platform::Control* c : std::initializer_list<const platform::Control*>{
+                 &w.Picture2, &w.Picture3, &w.Label2, &w.Label3}) {
+            QVERIFY2(slide.contains(OnScreen(*c)) && SeenOf(*c) == OnScreen(*c), qPrintable(c->Name()));
+        }
+        // Each caption on one line, whole.
+        for (const platform::Label* caption : {&w.Label2, &w.Label3}) {
+            const QSize text = static_cast<const QLabel*>(caption->Widget())->sizeHint();
+            QVERIFY2(text.width() <= caption->Widget()->width() && text.height() <= caption->Widget()->height(),
+                     qPrintable(caption->Name()));
+        }
     }
 
     void everyPageAfterPageFourteenLooksAsOnItsFirstVisit() {
@@ -215,20 +235,23 @@ private slots:
         QCOMPARE(TracesFrom(l, again, {"Label2 show"}), QStringList{QString("%1 Label2 show").arg(again + 1100)});
     }
 
+    void pageFourteenLeftInTheWaitAfterAFourteenthStepKeepsThatPair_data() {
+        QTest::addColumn<int>("pair");
+        QTest::newRow("first cycle's last pair") << 14;
+        QTest::newRow("fourth cycle's last pair, lower strip up") << 56;
+    }
     void pageFourteenLeftInTheWaitAfterAFourteenthStepKeepsThatPair() {
-        // The first cycle's last pair, and the fourth cycle's, after which the lower strip came up.
-        for (const int k : {14, 56}) {
-            Lesson l;
-            Cour1p& w = *l.w;
-            const qint64 leave = LeaveFourteenAtPair(l, k);
-            QCOMPARE(w.NumPage, int16_t(15));
-            QCOMPARE(l.vp.Elapsed(), (leave / 100 + 1) * 100 + 1900);
-            QCOMPARE(FrameOf(w.Picture2), 122);
-            QCOMPARE(FrameOf(w.Picture3), 116);
-            QVERIFY(StripFramesFrom(l, leave).isEmpty());
-            QCOMPARE(TracesFrom(l, 0, {"Picture3 show", "Label3 show"}).size(), k == 56 ? 2 : 0);
-            QVERIFY(!w.Picture2.Visible() && !w.Picture3.Visible() && !w.Label2.Visible() && !w.Label3.Visible());
-        }
+        QFETCH(int, pair);
+        Lesson l;
+        Cour1p& w = *l.w;
+        const qint64 leave = LeaveFourteenAtPair(l, pair);
+        QCOMPARE(w.NumPage, int16_t(15));
+        QCOMPARE(l.vp.Elapsed(), (leave / 100 + 1) * 100 + 1900);
+        QCOMPARE(FrameOf(w.Picture2), 122);
+        QCOMPARE(FrameOf(w.Picture3), 116);
+        QVERIFY(StripFramesFrom(l, leave).isEmpty());
+        QCOMPARE(TracesFrom(l, 0, {"Picture3 show", "Label3 show"}).size(), pair == 56 ? 2 : 0);
+        QVERIFY(!w.Picture2.Visible() && !w.Picture3.Visible() && !w.Label2.Visible() && !w.Label3.Visible());
     }
 
     void theAnimationCalledOffPageFourteenDoesNothing() {
@@ -240,34 +263,44 @@ private slots:
         QCOMPARE(l.vp.Elapsed(), 0);
     }
 
+    void pagesFifteenToEighteenRunTheirSlidesForTheirTicks_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<qint64>("length");
+        QTest::newRow("page 15, from page 16") << 15 << 16 << qint64(2000);
+        QTest::newRow("page 16") << 16 << 15 << qint64(2000);
+        QTest::newRow("page 17") << 17 << 16 << qint64(1000);
+        QTest::newRow("page 18") << 18 << 17 << qint64(1000);
+    }
     void pagesFifteenToEighteenRunTheirSlidesForTheirTicks() {
+        QFETCH(int, page);
+        QFETCH(int, from);
+        QFETCH(qint64, length);
         Lesson l;
         Cour1p& w = *l.w;
-        w.NumPage = 16;
+        w.NumPage = int16_t(from);
         w.Label2.SetVisible(true);
         w.Label3.SetVisible(true);
         w.NumQuestion = 7;
-        // Page 15 hides page 14's captions even when reached from page 16.
-        l.Click(w.B_Pag_P);
-        QCOMPARE(l.vp.Elapsed(), 2000);
-        QVERIFY(!w.Label2.Visible() && !w.Label3.Visible());
-        const std::map<int, qint64> lengths{{16, 2000}, {17, 1000}, {18, 1000}};
-        for (const auto& [page, length] : lengths) {
-            const qint64 start = l.vp.Elapsed();
-            l.Click(w.B_Pag_S);
-            QCOMPARE(w.NumPage, int16_t(page));
-            QCOMPARE(l.vp.Elapsed() - start, length);
-            QCOMPARE(TracesFrom(l, start, {"Picture1 picture"}),
-                     QStringList{QString("%1 Picture1 picture Diapo%2.emf").arg(start + 100).arg(page)});
-            if (page == 16) {
-                QCOMPARE(TracesFrom(l, start, {"Picture2 picture", "Picture2 show"}),
-                         (QStringList{QString("%1 Picture2 picture Img20.jpg").arg(start + 700),
-                                      QString("%1 Picture2 show").arg(start + 700)}));
-                QCOMPARE(w.Picture2.Left(), kRight - PW(20) - 165 * 15);
-                QCOMPARE(w.Picture2.Top(), kSlideT + 46 * 15);
-            }
+        l.vp.ClearTraces();
+        l.Click(page < from ? w.B_Pag_P : w.B_Pag_S);
+        QCOMPARE(w.NumPage, int16_t(page));
+        QCOMPARE(l.vp.Elapsed(), length);
+        QCOMPARE(TracesFrom(l, 0, {"Picture1 picture"}), QStringList{QString("100 Picture1 picture Diapo%1.emf").arg(page)});
+        // Page 15 hides page 14's captions, even when reached from page 16.
+        if (page == 15) QVERIFY(!w.Label2.Visible() && !w.Label3.Visible());
+        // Page 18 sets the first question of the evaluation.
+        QCOMPARE(w.NumQuestion, int16_t(page == 18 ? 1 : 7));
+        const QStringList photograph = TracesFrom(l, 0, {"Picture2 picture", "Picture2 show"});
+        if (page != 16) {
+            QVERIFY(photograph.isEmpty());
+            return;
         }
-        QCOMPARE(w.NumQuestion, int16_t(1));
+        QCOMPARE(photograph, (QStringList{"700 Picture2 picture Img20.jpg", "700 Picture2 show"}));
+        // On the screen: its right edge 165 pixels inside the slide's, its top 46 pixels under the slide's.
+        const QRect slide = OnScreen(w.Picture1), photo = OnScreen(w.Picture2);
+        QVERIFY(slide.contains(photo));
+        QVERIFY(qAbs(slide.right() - photo.right() - 165) <= 1 && qAbs(photo.top() - slide.top() - 46) <= 1);
     }
 
     void pageEighteenLeftEarlyStillSetsTheFirstQuestion() {
@@ -339,7 +372,8 @@ private slots:
         QStringList pages;
         for (const QString& line : l.vp.TraceText({"Label1 caption"})) pages << line.section(' ', -1);
         QCOMPARE(pages.join(','), QString("0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18"));
-        for (int page = 1; page <= 18; ++page) QCOMPARE(l.Loaded(QString("Diapo%1.emf").arg(page)), 1);
+        for (int page = 1; page <= 18; ++page)
+            QVERIFY2(l.Loaded(QString("Diapo%1.emf").arg(page)) == 1, qPrintable(QString("page %1").arg(page)));
         // Photographs and strips came up on their own pages only.
         QCOMPARE(l.Loaded("Img19.jpg"), 0);
         QCOMPARE(l.Loaded("Img20.jpg"), 1);
