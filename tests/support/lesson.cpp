@@ -2,6 +2,8 @@
 
 #include "sound/sl_mm.h"
 
+#include <vector>
+
 namespace testsupport {
 
 Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course) {
@@ -82,6 +84,23 @@ QRect SeenOf(const platform::Control& c) {
     for (const QWidget* p = widget->parentWidget(); p; p = p->parentWidget())
         seen &= p->isWindow() ? p->rect() : QRect(p->mapTo(p->window(), QPoint(0, 0)), p->size());
     return seen;
+}
+
+QString PhotographsApart(const Cour1p& w) {
+    const QRect slide = OnScreen(w.Picture1);
+    std::vector<std::pair<QString, QRect>> shown;
+    for (const platform::PictureBox* box : {&w.Picture2, &w.Picture3, &w.Picture4})
+        if (box->Visible()) shown.emplace_back(box->Name(), OnScreen(*box));
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const auto& [name, r] = shown[i];
+        if (!slide.contains(r)) return name + QStringLiteral(" juts out of the slide");
+        for (size_t j = i + 1; j < shown.size(); ++j)
+            if (r.intersects(shown[j].second)) return name + QStringLiteral(" overlaps ") + shown[j].first;
+        if (i == 0) continue;
+        if (r.top() <= shown[i - 1].second.bottom()) return name + QStringLiteral(" is not under ") + shown[i - 1].first;
+        if (r.right() > shown[0].second.right()) return name + QStringLiteral(" reaches right of ") + shown[0].first;
+    }
+    return {};
 }
 
 bool RunFrom(Lesson& l, platform::CommandButton& button) {

@@ -43,6 +43,10 @@ QRect OnScreen(const platform::Control& c);
 // The part of it the learner can see: cut by every box it lies in and by its window.
 QRect SeenOf(const platform::Control& c);
 
+// The photograph frames shown, as the learner sees them: each whole on the slide, none over another,
+// each under the one before and none further right than the first. Empty, or what is wrong.
+QString PhotographsApart(const Cour1p& w);
+
 // Runs the learner's click, then the toolkit's own event loop once no page loop runs, until the
 // time StopAt set; false if the program ended before.
 bool RunFrom(Lesson& l, platform::CommandButton& button);
