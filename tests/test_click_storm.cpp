@@ -104,19 +104,23 @@ private slots:
         QCOMPARE(TracesFrom(l, last, {"Picture3 picture Img19.jpg"}).size(), qsizetype(1));
     }
 
+    // A raised Interrompre that nothing clears, under either animation: the waits end at once,
+    // yet the course goes on yielding, and Fermer is handled.
+    void aWaitThatCannotEndStillYields_data() {
+        QTest::addColumn<int>("page");
+        QTest::newRow("page 13") << 13;
+        QTest::newRow("page 14") << 14;
+    }
     void aWaitThatCannotEndStillYields() {
-        // A raised Interrompre that nothing clears, under either animation: the waits end at once,
-        // yet the course goes on yielding, and Fermer is handled.
-        for (int page : {13, 14}) {
-            Lesson l;
-            Cour1p& w = *l.w;
-            w.NumPage = int16_t(page - 1);
-            l.vp.At(3000, [] { M_Orvalis2::Interrompre = M_Orvalis2::Vrai; });
-            int yields = 0;
-            l.vp.At(4000, [&] { yields = l.vp.Yields(); });
-            QCOMPARE(RunUntilFermer(l, 5000), 0);
-            QVERIFY(l.vp.Yields() - yields >= 9);
-        }
+        QFETCH(int, page);
+        Lesson l;
+        Cour1p& w = *l.w;
+        w.NumPage = int16_t(page - 1);
+        l.vp.At(3000, [] { M_Orvalis2::Interrompre = M_Orvalis2::Vrai; });
+        int yields = 0;
+        l.vp.At(4000, [&] { yields = l.vp.Yields(); });
+        QCOMPARE(RunUntilFermer(l, 5000), 0);
+        QVERIFY(l.vp.Yields() - yields >= 9);
     }
 
     void aBurstAtTheDepthLimitLeavesWhatEachPageItPassedWouldHaveLeft() {

@@ -306,31 +306,42 @@ private slots:
         QCOMPARE(l.vp.Beeps(), 4);
     }
 
-    void eachDrawRotatesTheAnswersAndValiderFollowsTheBottomOne() {
-        const QList<QList<int>> ordres{{0, 1, 2, 3}, {1, 2, 3, 0}, {2, 3, 0, 1}, {3, 0, 1, 2}};
+    // The four rotations, each drawn at both edges of its quarter of [0, 1).
+    void eachDrawRotatesTheAnswersAndValiderFollowsTheBottomOne_data() {
+        QTest::addColumn<double>("draw");
+        QTest::addColumn<QList<int>>("order");
+        QTest::addColumn<QString>("top");
+        const QList<QList<int>> orders{{0, 1, 2, 3}, {1, 2, 3, 0}, {2, 3, 0, 1}, {3, 0, 1, 2}};
+        const char* tops[] = {"un atome", "un noyau", "un neutron", "une molécule"};
         for (int k = 1; k <= 4; ++k) {
-            // The edges of each quarter of [0, 1).
-            for (double r : {(k - 1) / 4.0, k / 4.0 - 1e-9}) {
-                Lesson l(true, [r](VirtualPlatform& vp) { vp.randomValues = {r}; });
-                DebutEvaluation(l);
-                Cour1p& w = *l.w;
-                QCOMPARE(Ordre(l), ordres[k - 1]);
-                const double premier = w.Label3.Top() + w.Label3.Height() + 40 * 15.0;
-                for (int s = 0; s < 4; ++s) {
-                    const platform::OptionButton& b = w.Option1(ordres[k - 1][s]);
-                    QCOMPARE(b.Left(), w.Label3.Left());
-                    QCOMPARE(b.Top(), premier + s * 70 * 15.0);
-                }
-                const platform::OptionButton& bas = w.Option1(ordres[k - 1][3]);
-                QCOMPARE(w.B_Valider.Left(), bas.Left() + w.B_Valider.Width());
-                QCOMPARE(w.B_Valider.Top(), bas.Top() + bas.Height() + 30 * 15.0);
-                QCOMPARE(w.B_Valider.Width(), 1000.0);
-                QCOMPARE(w.B_Valider.Height(), 375.0);
-                // The texts keep their cyclic order.
-                QCOMPARE(w.Option1(ordres[k - 1][0]).Caption(), QString::fromUtf8(
-                    std::array{"un atome", "un noyau", "un neutron", "une molécule"}[static_cast<size_t>(k - 1)]));
-            }
+            QTest::addRow("rotation %d, draw %.2f", k, (k - 1) / 4.0) << (k - 1) / 4.0 << orders[k - 1] << QString::fromUtf8(tops[k - 1]);
+            QTest::addRow("rotation %d, draw just under %.2f", k, k / 4.0) << k / 4.0 - 1e-9 << orders[k - 1] << QString::fromUtf8(tops[k - 1]);
         }
+    }
+    void eachDrawRotatesTheAnswersAndValiderFollowsTheBottomOne() {
+        QFETCH(double, draw);
+        QFETCH(QList<int>, order);
+        QFETCH(QString, top);
+        Lesson l(true, [draw](VirtualPlatform& vp) { vp.randomValues = {draw}; });
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        QCOMPARE(Ordre(l), order);
+        // The texts keep their cyclic order.
+        QCOMPARE(w.Option1(order[0]).Caption(), top);
+        // On the screen: under the question, aligned with it, evenly spaced, Valider under the last.
+        const QRect question = OnScreen(w.Label3);
+        QRect above = question;
+        int step = 0;
+        for (int s = 0; s < 4; ++s) {
+            const QRect answer = OnScreen(w.Option1(order[s]));
+            QVERIFY2(SeenOf(w.Option1(order[s])) == answer && answer.left() == question.left() && answer.top() > above.bottom(),
+                     qPrintable(QString("answer %1 from the top").arg(s + 1)));
+            if (s >= 2) QVERIFY(qAbs(answer.top() - above.top() - step) <= 1);
+            if (s >= 1) step = answer.top() - above.top();
+            above = answer;
+        }
+        const QRect valider = OnScreen(w.B_Valider);
+        QVERIFY(SeenOf(w.B_Valider) == valider && valider.top() > above.bottom() && valider.left() > above.left());
     }
 
     void aLongQuestionPushesTheAnswersDown() {
