@@ -154,30 +154,33 @@ private slots:
         Lesson l;
         DebutEvaluation(l);
         Cour1p& w = *l.w;
-        const double px = 15;
 
         QVERIFY(w.Picture1.GetPicture().IsNull());
         QVERIFY(!w.B_Pag_P.Enabled() && !w.B_Pag_S.Enabled());
         QVERIFY(!w.Label4.Visible());
         QCOMPARE(w.Label2.Caption(), QString("EVALUATION"));
-        QVERIFY(w.Label2.Visible());
-        QCOMPARE(w.Label2.Top(), 20 * px);
-        QCOMPARE(w.Label2.Left(), (w.Picture1.Width() - w.Label2.Width()) / 2);
         QCOMPARE(w.Label6.Caption(), QString("1"));
-        QCOMPARE(w.Label6.Top(), w.Label2.Top() + w.Label2.Height() + 20 * px);
         QCOMPARE(w.Label3.Caption(), QString::fromUtf8(kAttendu[0].question));
-        QCOMPARE(w.Label3.Width(), 0.9 * w.Picture1.Width());
         QVERIFY(!w.Label3.Widget()->font().bold());
+        // On the slide area, read whole: the title centred at its top, then the question number,
+        // then the question across most of its width.
+        const QRect slide = OnScreen(w.Picture1), title = OnScreen(w.Label2), number = OnScreen(w.Label6),
+                    question = OnScreen(w.Label3);
+        for (const platform::Label* label : {&w.Label2, &w.Label6, &w.Label3})
+            QVERIFY2(label->Visible() && ReadsWhole(*label), qPrintable(label->Name()));
+        QVERIFY(qAbs(title.center().x() - slide.center().x()) <= 1 && title.top() - slide.top() < 40);
+        QVERIFY(number.top() > title.bottom() && question.top() > number.bottom());
+        QVERIFY(question.width() > slide.width() * 4 / 5);
         for (int i = 0; i < 4; ++i) {
             QVERIFY(w.Option1(i).Reachable());
             QVERIFY(!w.Option1(i).Value());
-            QCOMPARE(w.Option1(i).Width(), 700 * px);
-            QCOMPARE(w.Option1(i).Height(), 50 * px);
+            QCOMPARE(OnScreen(w.Option1(i)).size(), QSize(700, 50));
         }
         QVERIFY(w.B_Valider.Visible() && !w.B_Valider.Enabled());
+        // The logo panel widened to show the score whole beside the logo.
         QCOMPARE(w.Label9.Caption(), QString("Performance : 0/20"));
-        QVERIFY(w.Label9.Visible());
-        QCOMPARE(w.Picture5.Width(), w.Label9.Width() + w.Image1.Width() + 25 * px);
+        QVERIFY(w.Label9.Visible() && ReadsWhole(w.Label9));
+        QVERIFY(OnScreen(w.Label9).left() > OnScreen(w.Image1).right());
         QCOMPARE(l.vp.Beeps(), 1);
         QCOMPARE(l.vp.Randomizes(), 1);
         QVERIFY(Sons(l).isEmpty());
@@ -232,15 +235,15 @@ private slots:
         for (int i = 0; i < 4; ++i) QVERIFY(!w.Option1(i).Visible());
         QVERIFY(w.Picture1.GetPicture().IsNull());
         QCOMPARE(w.Label2.Caption(), kFin);
-        QCOMPARE(w.Label2.Width(), 550 * 15.0);
-        QVERIFY(w.Label2.Height() > 3 * w.Label2.Widget()->fontMetrics().height() * 15.0);
-        QCOMPARE(w.Label2.Left(), (w.Picture1.Width() - w.Label2.Width()) / 2);
-        QCOMPARE(w.Label2.Top(), 140 * 15.0);
         QVERIFY(w.Label6.Visible() && !w.Label6.Caption().isEmpty());
-        QCOMPARE(w.Label6.Left(), (w.Picture1.Width() - w.Label6.Width()) / 2);
-        QCOMPARE(w.Label6.Top(), w.Label2.Top() + w.Label2.Height() + 40 * 15.0);
-        // A single line.
-        QCOMPARE(w.Label6.Height(), w.Label6.Widget()->sizeHint().height() * 15.0);
+        // The closing text, 550 pixels wide over several lines, and the address line under it, both
+        // centred on the slide area and read whole.
+        const QRect slide = OnScreen(w.Picture1), fin = OnScreen(w.Label2), adresse = OnScreen(w.Label6);
+        QVERIFY(ReadsWhole(w.Label2) && ReadsWhole(w.Label6));
+        QCOMPARE(fin.width(), 550);
+        QVERIFY(fin.height() > 3 * w.Label2.Widget()->fontMetrics().height());
+        QVERIFY(adresse.top() > fin.bottom() && adresse.height() < 2 * w.Label6.Widget()->fontMetrics().height());
+        for (const QRect& r : {fin, adresse}) QVERIFY(qAbs(r.center().x() - slide.center().x()) <= 1);
 
         // The page buttons stay dead; only Fermer ends it, and the sound device is not closed first.
         l.Click(w.B_Pag_P);
@@ -272,7 +275,7 @@ private slots:
         Repondre(l, 3);
         QCOMPARE(w.Note, 2.5);
         QCOMPARE(w.Label9.Caption(), QString("Performance : 2,5/20"));
-        QCOMPARE(w.Picture5.Width(), w.Label9.Width() + w.Image1.Width() + 25 * 15.0);
+        QVERIFY(ReadsWhole(w.Label9));
 
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         Repondre(l, 0);

@@ -2,6 +2,8 @@
 
 #include "sound/sl_mm.h"
 
+#include <QLabel>
+
 #include <vector>
 
 namespace testsupport {
@@ -84,6 +86,13 @@ QRect SeenOf(const platform::Control& c) {
     for (const QWidget* p = widget->parentWidget(); p; p = p->parentWidget())
         seen &= p->isWindow() ? p->rect() : QRect(p->mapTo(p->window(), QPoint(0, 0)), p->size());
     return seen;
+}
+
+bool ReadsWhole(const platform::Label& label) {
+    const auto* widget = static_cast<const QLabel*>(label.Widget());
+    const QSize text = widget->wordWrap() ? QSize(widget->width(), widget->heightForWidth(widget->width()))
+                                          : widget->sizeHint();
+    return SeenOf(label) == OnScreen(label) && text.width() <= widget->width() && text.height() <= widget->height();
 }
 
 QString PhotographsApart(const Cour1p& w) {

@@ -43,6 +43,10 @@ QRect OnScreen(const platform::Control& c);
 // The part of it the learner can see: cut by every box it lies in and by its window.
 QRect SeenOf(const platform::Control& c);
 
+// A label the learner reads whole: not cut by any box it lies in, and its text fits it (wrapped
+// within its width when it wraps, on one line otherwise).
+bool ReadsWhole(const platform::Label& label);
+
 // The photograph frames shown, as the learner sees them: each whole on the slide, none over another,
 // each under the one before and none further right than the first. Empty, or what is wrong.
 QString PhotographsApart(const Cour1p& w);
