@@ -244,20 +244,29 @@ private slots:
         QCOMPARE(ReadTree(kDemo).keys(), first.keys());
     }
 
-    void slidesAreWellFormedMetafilesWithFrenchText() {
+    void eachSlideIsAWellFormedMetafileWithFrenchText_data() {
+        QTest::addColumn<int>("page");
+        for (int page = 0; page <= 18; ++page) QTest::addRow("Diapo%d.emf", page) << page;
+    }
+    void eachSlideIsAWellFormedMetafileWithFrenchText() {
+        QFETCH(int, page);
+        QFile f(kDemo + QStringLiteral("/Seance1/Diapo%1.emf").arg(page));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const EmfSummary emf = ReadEmf(f.readAll());
+        QVERIFY2(emf.error.isEmpty(), qPrintable(emf.error));
+        // 1024 x 768 pixels at 96 dpi, in hundredths of a millimetre.
+        QCOMPARE(emf.frame, QRect(QPoint(0, 0), QPoint(27093, 20320)));
+        QVERIFY(!emf.fonts.isEmpty());
+        for (const QString& font : emf.fonts) QCOMPARE(font, QStringLiteral("Liberation Sans"));
+        QVERIFY2(emf.text.contains(QChar(0x00E9)) || emf.text.contains(QChar(0x00E8)), "no accented text");
+    }
+
+    void theCourseHasItsPhotographsATitleAndAPictureInASlide() {
         int bitmaps = 0;
         for (int page = 0; page <= 18; ++page) {
             QFile f(kDemo + QStringLiteral("/Seance1/Diapo%1.emf").arg(page));
-            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
-            const EmfSummary emf = ReadEmf(f.readAll());
-            QVERIFY2(emf.error.isEmpty(), qPrintable(f.fileName() + QStringLiteral(": ") + emf.error));
-            // 1024 x 768 pixels at 96 dpi, in hundredths of a millimetre.
-            QCOMPARE(emf.frame, QRect(QPoint(0, 0), QPoint(27093, 20320)));
-            QVERIFY(!emf.fonts.isEmpty());
-            for (const QString& font : emf.fonts) QCOMPARE(font, QStringLiteral("Liberation Sans"));
-            QVERIFY2(emf.text.contains(QChar(0x00E9)) || emf.text.contains(QChar(0x00E8)),
-                     qPrintable(QStringLiteral("no accented text on slide %1").arg(page)));
-            bitmaps += emf.bitmaps;
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            bitmaps += ReadEmf(f.readAll()).bitmaps;
         }
         QVERIFY(bitmaps >= 1);
         for (int n : kPhotos) QVERIFY2(PhotoPixels(n).isValid(), qPrintable(QStringLiteral("Img%1.jpg").arg(n)));

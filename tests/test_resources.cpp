@@ -87,49 +87,56 @@ class TestResources : public QObject {
     Q_OBJECT
 
 private slots:
+    void framesAreUncompressed24BitBitmapsOfTheirSize_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QSize>("size");
+        for (int id = resources::kFirstCircuitFrame; id <= resources::kLastCircuitFrame; ++id)
+            QTest::addRow("circuit %d", id) << id << QSize(resources::kCircuitFrameWidth, resources::kCircuitFrameHeight);
+        for (int id = resources::kFirstStripFrame; id <= resources::kLastStripFrame; ++id)
+            QTest::addRow("strip %d", id) << id << QSize(resources::kStripFrameWidth, resources::kStripFrameHeight);
+    }
     void framesAreUncompressed24BitBitmapsOfTheirSize() {
-        for (int id = resources::kFirstCircuitFrame; id <= resources::kLastStripFrame; ++id) {
-            const bool circuit = id <= resources::kLastCircuitFrame;
-            const int w = circuit ? resources::kCircuitFrameWidth : resources::kStripFrameWidth;
-            const int h = circuit ? resources::kCircuitFrameHeight : resources::kStripFrameHeight;
-            QFile file(FramePath(id));
-            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(FramePath(id)));
-            const QByteArray bytes = file.readAll();
-            QVERIFY(bytes.size() >= 54);
-            const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
-            const auto i32 = [&](int at) { return qFromLittleEndian<qint32>(bytes.constData() + at); };
-            QCOMPARE(bytes.left(2), QByteArray("BM"));
-            QCOMPARE(i32(14), 40);           // BITMAPINFOHEADER
-            QCOMPARE(i32(18), w);
-            QCOMPARE(std::abs(i32(22)), h);
-            QCOMPARE(u16(26), quint16(1));   // planes
-            QCOMPARE(u16(28), quint16(24));  // bits per pixel
-            QCOMPARE(i32(30), 0);            // BI_RGB
-            const int stride = (w * 3 + 3) & ~3;
-            QVERIFY(bytes.size() >= i32(10) + stride * h);
-
-            const QImage image(FramePath(id));
-            QCOMPARE(image.size(), QSize(w, h));
-        }
+        QFETCH(int, id);
+        QFETCH(QSize, size);
+        QFile file(FramePath(id));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.size() >= 54);
+        const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
+        const auto i32 = [&](int at) { return qFromLittleEndian<qint32>(bytes.constData() + at); };
+        QCOMPARE(bytes.left(2), QByteArray("BM"));
+        QCOMPARE(i32(14), 40);           // BITMAPINFOHEADER
+        QCOMPARE(i32(18), size.width());
+        QCOMPARE(std::abs(i32(22)), size.height());
+        QCOMPARE(u16(26), quint16(1));   // planes
+        QCOMPARE(u16(28), quint16(24));  // bits per pixel
+        QCOMPARE(i32(30), 0);            // BI_RGB
+        const int stride = (size.width() * 3 + 3) & ~3;
+        QVERIFY(bytes.size() >= i32(10) + stride * size.height());
+        QCOMPARE(QImage(FramePath(id)).size(), size);
     }
 
+    void picturesHaveTheirSizes_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("alpha");
+        QTest::newRow("logo") << QString(resources::kLogo) << QSize(26, 26) << false;
+        QTest::newRow("hand cursor") << QString(resources::kHandCursor) << QSize(32, 32) << true;
+        QTest::newRow("left arrow") << QString(resources::kArrowLeft) << QSize(40, 30) << false;
+        QTest::newRow("right arrow") << QString(resources::kArrowRight) << QSize(40, 30) << false;
+        QTest::newRow("icon 32") << QString(resources::kIcon32) << QSize(32, 32) << true;
+        QTest::newRow("icon 256") << QString(resources::kIcon256) << QSize(256, 256) << true;
+        QTest::newRow("publisher's logo") << QString(resources::kKorvaneLogo) << QSize(180, 46) << false;
+    }
     void picturesHaveTheirSizes() {
-        const struct { const char* path; QSize size; bool alpha; } pictures[] = {
-            {resources::kLogo, {26, 26}, false},
-            {resources::kHandCursor, {32, 32}, true},
-            {resources::kArrowLeft, {40, 30}, false},
-            {resources::kArrowRight, {40, 30}, false},
-            {resources::kIcon32, {32, 32}, true},
-            {resources::kIcon256, {256, 256}, true},
-            {resources::kKorvaneLogo, {180, 46}, false},
-        };
-        for (const auto& p : pictures) {
-            const QImage image(QString::fromLatin1(p.path));
-            QVERIFY2(!image.isNull(), p.path);
-            QCOMPARE(image.size(), p.size);
-            // Transparent corners where the picture is meant to sit on anything, opaque otherwise.
-            QCOMPARE(qAlpha(image.pixel(0, 0)) == 0, p.alpha);
-        }
+        QFETCH(QString, path);
+        QFETCH(QSize, size);
+        QFETCH(bool, alpha);
+        const QImage image(path);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), size);
+        // Transparent corners where the picture is meant to sit on anything, opaque otherwise.
+        QCOMPARE(qAlpha(image.pixel(0, 0)) == 0, alpha);
     }
 
     void stripFramesDriftRightEvenlyAndLoop() {
