@@ -21,7 +21,9 @@ class PagesTest : public QObject {
 
 private slots:
     // Entered from the page before, each page brings its photographs in one second apart, each one
-    // loaded, sized and placed before it shows, and ends at tick 40 with everything left on screen.
+    // loaded, sized and placed before it shows, and ends at tick 40 with everything left on screen:
+    // whole on the slide, none over another, the first in the slide's top-right corner, each next
+    // one under the one before.
     void eachPageBringsItsPhotographsInOneSecondApart_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<QStringList>("photographs");
@@ -47,22 +49,6 @@ private slots:
         QVERIFY(SameRun(Steps(l), expected));
         QCOMPARE(w.Picture4.Visible(), photographs.size() == 3);
         QVERIFY(w.Picture2.Visible() && w.Picture3.Visible());
-    }
-
-    // Where the photographs come up: whole on the slide, none over another, the first in the
-    // slide's top-right corner, each next one under the one before.
-    void thePhotographsStandApartOnTheSlide_data() {
-        QTest::addColumn<int>("page");
-        QTest::newRow("page 1") << 1;
-        QTest::newRow("page 2") << 2;
-        QTest::newRow("page 3") << 3;
-    }
-    void thePhotographsStandApartOnTheSlide() {
-        QFETCH(int, page);
-        Lesson l;
-        Cour1p& w = *l.w;
-        w.NumPage = int16_t(page - 1);
-        l.Click(w.B_Pag_S);
         QCOMPARE(PhotographsApart(w), QString());
         const QRect slide = OnScreen(w.Picture1), first = OnScreen(w.Picture2);
         QVERIFY(first.left() > slide.center().x() && first.bottom() < slide.center().y());
