@@ -16,8 +16,11 @@ namespace {
 // The real platform, noting when Picture2 changes picture: the animations' frames.
 class FramePlatform : public platform::RealPlatform {
 public:
-    void Trace(const QString& event) override {
-        if (recording && event.startsWith(QLatin1String("Picture2 picture"))) frames.push_back(clock.nsecsElapsed() / 1e6);
+    void Trace(const platform::TraceEvent& event) override {
+        using Kind = platform::TraceEvent::Kind;
+        if (recording && event.control == QLatin1String("Picture2") &&
+            (event.kind == Kind::Picture || event.kind == Kind::PictureRemoved))
+            frames.push_back(clock.nsecsElapsed() / 1e6);
     }
     QElapsedTimer clock;
     bool recording = false;

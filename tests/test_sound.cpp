@@ -4,6 +4,7 @@
 #include "platform/multimedia_control.h"
 #include "platform/platform.h"
 #include "platform/sound_device.h"
+#include "platform/virtual_clock.h"
 #include "platform/wave_decode.h"
 #include "platform/wave_device.h"
 #include "sound/m_orvalis2.h"
@@ -148,16 +149,15 @@ private:
     QStringList& log_;
 };
 
-// Just enough platform for the sound commands: traces and the device are recorded.
-class SoundTestPlatform final : public Platform {
+// Just enough platform for the sound commands, on the virtual clock: traces and the device are recorded.
+class SoundTestPlatform final : public VirtualClock {
 public:
+    SoundTestPlatform() : VirtualClock(0, QDateTime(QDate(2026, 1, 1), QTime(0, 0)), 1000) {}
+
     QStringList traces;
     QStringList deviceLog;
     int devicesOpened = 0;
 
-    int32_t TickCount() override { return 0; }
-    QDateTime Now() override { return QDateTime(QDate(2026, 1, 1), QTime(0, 0)); }
-    void Yield(std::optional<int32_t>) override {}
     void Beep() override {}
     void Randomize() override {}
     double Rnd() override { return 0; }
@@ -171,10 +171,11 @@ public:
     }
     [[noreturn]] void EndProgram(int) override { qFatal("the sound player ended the program"); }
     [[noreturn]] void Fatal(const QString& message) override { qFatal("%s", qPrintable(message)); }
-    void AddTimer(Timer*) override {}
-    void RemoveTimer(Timer*) override {}
-    void TimerChanged(Timer*) override {}
-    void Trace(const QString& event) override { traces << event; }
+    void Trace(const TraceEvent& event) override { traces << event.ToText(); }
+
+protected:
+    qint64 NothingDue() override { qFatal("the sound player waits for something that will never come"); }
+    [[noreturn]] void TooManyClockReads() override { qFatal("the sound player reads the clock without yielding"); }
 };
 
 }  // namespace

@@ -104,5 +104,5 @@ void Cour1p::BouclePage(int16_t dernierTop, const std::function<void(int16_t)>& 
 }
 
 void Cour1p::EtapeImage(platform::PictureBox& box, int id) {
-    box.SetPicture(platform::LoadResourcePicture(id), QString::number(id));
+    box.SetPicture(platform::LoadResourcePicture(id), id);
 }

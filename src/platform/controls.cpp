@@ -31,8 +31,6 @@ int ToPixels(double twips, double twipsPerPixel) {
     return static_cast<int>(std::lround(std::clamp(px, -1.0e6, 1.0e6)));
 }
 
-QString TwipsText(double v) { return QString::number(v, 'f', 1); }
-
 class FormWidget : public QWidget {
 public:
     explicit FormWidget(Form* form) : form_(form) {
@@ -245,7 +243,10 @@ void Control::Attach(QWidget* widget) {
     widget->show();
 }
 
-void Control::Trace(const QString& what) const { P().Trace(name_ + QLatin1Char(' ') + what); }
+void Control::Trace(TraceEvent event) const {
+    event.control = name_;
+    P().Trace(event);
+}
 
 void Control::SetGeometry(double left, double top, double width, double height) {
     const bool moved = left != left_ || top != top_;
@@ -256,9 +257,9 @@ void Control::SetGeometry(double left, double top, double width, double height) 
     width_ = std::max(0.0, width);
     height_ = std::max(0.0, height);
     Place();
-    if (moved) Trace(QStringLiteral("move %1,%2").arg(TwipsText(left_), TwipsText(top_)));
+    if (moved) Trace({.kind = TraceEvent::Kind::Move, .x = left_, .y = top_});
     if (resized) {
-        Trace(QStringLiteral("size %1x%2").arg(TwipsText(width_), TwipsText(height_)));
+        Trace({.kind = TraceEvent::Kind::Size, .x = width_, .y = height_});
         SizeChanged();
     }
 }
@@ -286,14 +287,14 @@ void Control::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
     if (widget_) widget_->setVisible(visible);
-    Trace(visible ? QStringLiteral("show") : QStringLiteral("hide"));
+    Trace({.kind = visible ? TraceEvent::Kind::Show : TraceEvent::Kind::Hide});
 }
 
 void Control::SetEnabled(bool enabled) {
     if (enabled == enabled_) return;
     enabled_ = enabled;
     if (widget_) widget_->setEnabled(enabled);
-    Trace(enabled ? QStringLiteral("enable") : QStringLiteral("disable"));
+    Trace({.kind = enabled ? TraceEvent::Kind::Enable : TraceEvent::Kind::Disable});
 }
 
 bool Control::Reachable() const {
@@ -419,6 +420,14 @@ void PictureBox::SetBackColor(const QColor& color) {
 }
 
 void PictureBox::SetPicture(const Picture& picture, const QString& sourceName) {
+    ShowPicture(picture, {.kind = TraceEvent::Kind::Picture, .text = sourceName});
+}
+
+void PictureBox::SetPicture(const Picture& picture, int resource) {
+    ShowPicture(picture, {.kind = TraceEvent::Kind::Picture, .resource = resource});
+}
+
+void PictureBox::ShowPicture(const Picture& picture, TraceEvent event) {
     // The page loops set the same picture again on every pass of a tick: that must cost nothing,
     // neither a repaint nor a trace line.
     if (picture.SameAs(picture_)) {
@@ -427,7 +436,7 @@ void PictureBox::SetPicture(const Picture& picture, const QString& sourceName) {
     }
     picture_ = picture;
     SetAccessibleDescription(picture.Text());  // what a screen reader reads of the slide
-    Trace(QStringLiteral("picture ") + (picture.IsNull() ? QStringLiteral("(none)") : sourceName));
+    Trace(picture.IsNull() ? TraceEvent{.kind = TraceEvent::Kind::PictureRemoved} : std::move(event));
     ApplyAutoSize();
     Widget()->update();
 }
@@ -467,7 +476,7 @@ void Label::SetCaption(const QString& caption) {
     if (caption == caption_) return;
     caption_ = caption;
     label_->setText(caption);
-    Trace(QStringLiteral("caption ") + caption);
+    Trace({.kind = TraceEvent::Kind::Caption, .text = caption});
     Fit();
     if (OnChange) OnChange();
 }
@@ -535,7 +544,7 @@ void CommandButton::SetCaption(const QString& caption) {
     if (caption == caption_) return;
     caption_ = caption;
     button_->setText(caption);
-    Trace(QStringLiteral("caption ") + caption);
+    Trace({.kind = TraceEvent::Kind::Caption, .text = caption});
 }
 
 void CommandButton::SetFont(const QFont& font) { button_->setFont(font); }
@@ -560,7 +569,7 @@ void CommandButton::SizeChanged() {
 
 void CommandButton::Click() {
     if (!Enabled() || !OnClick) return;
-    Trace(QStringLiteral("click"));
+    Trace({.kind = TraceEvent::Kind::Click});
     RunHandler(OnClick);
 }
 
@@ -572,7 +581,7 @@ OptionButton::OptionButton(Container* parent, QString name, OptionButtonArray* a
     button_ = new WrapOption(parent->ChildHost());
     QObject::connect(button_, &QAbstractButton::clicked, button_, [this] {
         if (array_->OnClick) {
-            Trace(QStringLiteral("click"));
+            Trace({.kind = TraceEvent::Kind::Click});
             RunHandler([this] { array_->OnClick(index_); });
         }
     });
@@ -584,7 +593,7 @@ void OptionButton::SetCaption(const QString& caption) {
     caption_ = caption;
     button_->setText(caption);
     button_->update();
-    Trace(QStringLiteral("caption ") + caption);
+    Trace({.kind = TraceEvent::Kind::Caption, .text = caption});
 }
 
 bool OptionButton::Value() const { return button_->isChecked(); }
@@ -634,7 +643,7 @@ void Image::SetCursor(const QCursor& cursor) { Widget()->setCursor(cursor); }
 
 void Image::Click() {
     if (!Enabled() || !OnClick) return;
-    Trace(QStringLiteral("click"));
+    Trace({.kind = TraceEvent::Kind::Click});
     RunHandler(OnClick);
 }
 

@@ -5,6 +5,7 @@
 // Stacking order follows construction: a control made later lies in front of its earlier siblings.
 
 #include "platform/picture.h"
+#include "platform/trace_event.h"
 
 #include <QColor>
 #include <QCursor>
@@ -70,7 +71,8 @@ public:
 protected:
     Control(Container* parent, QString name);
     void Attach(QWidget* widget);
-    void Trace(const QString& what) const;
+    // Reports what happened to this control, under its name.
+    void Trace(TraceEvent event) const;
     virtual void SizeChanged() {}
 
 private:
@@ -159,6 +161,8 @@ public:
     // Shows a picture at the box's top-left corner at its natural size; with auto-size on, the box
     // takes that size. sourceName is what traces call it (the file name).
     void SetPicture(const Picture& picture, const QString& sourceName = {});
+    // The same for one of the program's own bitmaps, traced by its number.
+    void SetPicture(const Picture& picture, int resource);
     const Picture& GetPicture() const { return picture_; }
 
     double ScaleLeft() const override { return scaleLeft_; }
@@ -169,6 +173,7 @@ public:
     void SetScaleTop(double v);
 
 private:
+    void ShowPicture(const Picture& picture, TraceEvent event);
     void ApplyAutoSize();
     Picture picture_;
     bool autoSize_ = false;

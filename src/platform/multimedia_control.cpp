@@ -21,13 +21,13 @@ SoundDevice& MultimediaControl::Device() {
 void MultimediaControl::Execute(const QString& command) {
     const QString verb = command.trimmed().toLower();
     if (verb == QLatin1String("open")) {
-        P().Trace(QStringLiteral("sound open"));
+        P().Trace({.kind = TraceEvent::Kind::SoundOpen});
         Device().Open();
     } else if (verb == QLatin1String("sound")) {
-        P().Trace(QStringLiteral("sound sound ") + FileName);
+        P().Trace({.kind = TraceEvent::Kind::SoundPlay, .text = FileName});
         Device().Sound(FileName);
     } else if (verb == QLatin1String("close")) {
-        P().Trace(QStringLiteral("sound close"));
+        P().Trace({.kind = TraceEvent::Kind::SoundClose});
         // Closing a device never opened has nothing to do.
         if (device_) device_->Close();
     }

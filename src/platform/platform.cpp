@@ -17,7 +17,7 @@ QString FileError::message() const {
 
 Platform::~Platform() = default;
 
-void Platform::Trace(const QString&) {}
+void Platform::Trace(const TraceEvent&) {}
 
 qint64 Platform::MsecsUntil(const QDateTime& t) { return Now().msecsTo(t); }
 

@@ -2,7 +2,9 @@
 // The seam between the course and everything that depends on time or on the outside world.
 // The course reads like the classic event-driven program it is (handlers, page loops that poll
 // and yield); this interface is what it polls and yields to. Two implementations: RealPlatform
-// over Qt's event loop, and a virtual one for tests where time moves only inside Yield.
+// over Qt's event loop, and VirtualClock, where time moves only inside Yield (the storyboard, the tests).
+
+#include "platform/trace_event.h"
 
 #include <QDateTime>
 #include <QSize>
@@ -36,6 +38,9 @@ public:
     virtual QDateTime Now() = 0;
     // Milliseconds until the wall clock shows t (negative once past), as precisely as the clock
     // allows: a wait on Now() wakes at the second it waits for instead of at the next tick after it.
+    // Deviation: so the pause after an answer (FaireUnePause) wakes at the very second boundary it
+    // waits for, where a plain yield would test the clock again only after the next event (a tick, up
+    // to 100 ms later): the pause ends at the earliest instant the documented one could.
     virtual qint64 MsecsUntil(const QDateTime& t);
     // Handle every pending event, each handler to its end; if nothing was pending, wait until
     // something is or until wakeAt (a TickCount value) has passed. Handlers may yield in turn.
@@ -63,8 +68,8 @@ public:
     virtual void RemoveTimer(Timer* timer) = 0;
     virtual void TimerChanged(Timer* timer) = 0;
 
-    // What the learner would see happen, for tests; the real platform ignores it.
-    virtual void Trace(const QString& event);
+    // What the learner would see happen, for the storyboard and the tests; the real platform ignores it.
+    virtual void Trace(const TraceEvent& event);
 };
 
 Platform& P();

@@ -26,10 +26,6 @@ void Collect(const platform::Container& container, std::map<QString, platform::C
     }
 }
 
-bool IsNumber(const QString& text) {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
-}
-
 }  // namespace
 
 Director::Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets)
@@ -42,7 +38,7 @@ QString Director::Since(qint64 from) const {
 }
 
 void Director::Run() {
-    p_.onTrace = [this](const QString& event) { OnTrace(event); };
+    p_.onTrace = [this](const platform::TraceEvent& event) { OnTrace(event); };
     p_.onYield = [this] { OnYield(); };
     platform::RunHandler([this] { w_.Form_Load(); });
     platform::RunHandler([this] { w_.Form_Activate(); });
@@ -59,26 +55,21 @@ void Director::Run() {
     p_.onYield = nullptr;
 }
 
-void Director::OnTrace(const QString& event) {
-    const QStringList parts = event.split(QLatin1Char(' '));
-    if (parts.size() < 2) return;
-    const QString& name = parts[0];
-    const QString& verb = parts[1];
-    if (verb == QLatin1String("show")) {
+void Director::OnTrace(const platform::TraceEvent& event) {
+    using Kind = platform::TraceEvent::Kind;
+    const QString& name = event.control;
+    if (event.kind == Kind::Show) {
         arrived_ = true;
-    } else if (verb == QLatin1String("picture") && parts.size() >= 3) {
-        const QString source = event.section(QLatin1Char(' '), 2);
-        if (source == QLatin1String("(none)")) return;
-        if (IsNumber(source)) {
-            // One of the program's own bitmaps: a frame of an animation.
-            animated_.insert(name);
-            frameChanged_ = true;
-        } else {
-            // The About window's logo is the program's own, not a file of the course.
-            if (QFileInfo::exists(w_.Repertoire + source)) files_.insert(source);
-            if (shown_[name] != source) arrived_ = true;
-        }
-        shown_[name] = source;
+    } else if (event.kind == Kind::Picture && event.resource != 0) {
+        // One of the program's own bitmaps: a frame of an animation.
+        animated_.insert(name);
+        frameChanged_ = true;
+        shown_[name] = QString::number(event.resource);
+    } else if (event.kind == Kind::Picture) {
+        // The About window's logo is the program's own, not a file of the course.
+        if (QFileInfo::exists(w_.Repertoire + event.text)) files_.insert(event.text);
+        if (shown_[name] != event.text) arrived_ = true;
+        shown_[name] = event.text;
     }
 }
 

@@ -15,6 +15,7 @@ class Cour1p;
 
 namespace platform {
 class Control;
+struct TraceEvent;
 }
 
 namespace storyboard {
@@ -32,7 +33,7 @@ public:
 private:
     enum class Phase { Pages, Evaluation, Finished };
 
-    void OnTrace(const QString& event);
+    void OnTrace(const platform::TraceEvent& event);
     void OnYield();
     // The page has shown all it will: its strips go on a sheet, then the learner goes on.
     void NextPage();

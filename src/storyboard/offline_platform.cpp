@@ -1,9 +1,6 @@
 #include "storyboard/offline_platform.h"
 
 #include "platform/sound_device.h"
-#include "platform/timer.h"
-
-#include <limits>
 
 namespace storyboard {
 
@@ -28,57 +25,25 @@ public:
 
 }  // namespace
 
-OfflinePlatform::OfflinePlatform() { platform::SetPlatform(this); }
+OfflinePlatform::OfflinePlatform()
+    : VirtualClock(0, QDateTime(QDate(2000, 1, 1), QTime(9, 0, 0)), kClockReadsWithoutYield) {
+    platform::SetPlatform(this);
+}
 
 OfflinePlatform::~OfflinePlatform() { platform::SetPlatform(nullptr); }
 
-void OfflinePlatform::CountClockRead() {
-    if (++clockReadsSinceYield_ > kClockReadsWithoutYield) Stuck();
-}
-
-int32_t OfflinePlatform::TickCount() {
-    CountClockRead();
-    return static_cast<int32_t>(static_cast<uint32_t>(tickAtStart_) + static_cast<uint32_t>(now_));
-}
-
-QDateTime OfflinePlatform::Now() {
-    CountClockRead();
-    const QDateTime t = timeAtStart.addMSecs(now_);
-    return QDateTime(t.date(), QTime(t.time().hour(), t.time().minute(), t.time().second()));
-}
-
-bool OfflinePlatform::DeliverDueTick() {
-    // At most one tick per yield, as on the real event loop.
-    for (auto& [timer, due] : timers_) {
-        if (due <= now_) {
-            due = now_ + timer->Interval();
-            lastTick_ = now_;
-            timer->Fire();
-            return true;
-        }
-    }
-    return false;
-}
-
-void OfflinePlatform::Yield(std::optional<int32_t> wakeAt) {
-    clockReadsSinceYield_ = 0;
+void OfflinePlatform::YieldStarted() {
     if (onYield) onYield();
-    if (DeliverDueTick()) return;
-
-    qint64 next = std::numeric_limits<qint64>::max();
-    for (const auto& [timer, due] : timers_) next = std::min(next, due);
-    if (wakeAt) {
-        const auto delta = static_cast<int32_t>(static_cast<uint32_t>(*wakeAt) -
-                                                static_cast<uint32_t>(tickAtStart_ + static_cast<uint32_t>(now_)));
-        if (delta <= 0) return;
-        next = std::min(next, now_ + delta);
-    }
-    // Nothing is due: the learner's next action is what the run waits for.
-    if (next == std::numeric_limits<qint64>::max()) next = now_ + 100;
-    now_ = std::max(now_, next);
-    if (now_ > kLongestRun) Stuck();
-    DeliverDueTick();
 }
+
+// Nothing is due: the learner's next action is what the run waits for.
+qint64 OfflinePlatform::NothingDue() { return Elapsed() + 100; }
+
+void OfflinePlatform::TimeMoved() {
+    if (Elapsed() > kLongestRun) Stuck();
+}
+
+void OfflinePlatform::TooManyClockReads() { Stuck(); }
 
 std::unique_ptr<platform::SoundDevice> OfflinePlatform::OpenSoundDevice() { return std::make_unique<SilentDevice>(); }
 
@@ -86,18 +51,7 @@ void OfflinePlatform::EndProgram(int status) { throw LessonEnded{status, {}}; }
 
 void OfflinePlatform::Fatal(const QString& message) { throw LessonEnded{1, message}; }
 
-void OfflinePlatform::AddTimer(platform::Timer* timer) { TimerChanged(timer); }
-
-void OfflinePlatform::RemoveTimer(platform::Timer* timer) {
-    std::erase_if(timers_, [timer](const auto& t) { return t.first == timer; });
-}
-
-void OfflinePlatform::TimerChanged(platform::Timer* timer) {
-    RemoveTimer(timer);
-    if (timer->Enabled() && timer->Interval() > 0) timers_.emplace_back(timer, now_ + timer->Interval());
-}
-
-void OfflinePlatform::Trace(const QString& event) {
+void OfflinePlatform::Trace(const platform::TraceEvent& event) {
     if (onTrace) onTrace(event);
 }
 

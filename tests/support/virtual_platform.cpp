@@ -1,11 +1,7 @@
 #include "support/virtual_platform.h"
 
-#include "platform/timer.h"
-
 #include <QtTest>
-#include <algorithm>
 #include <cstdio>
-#include <limits>
 
 namespace testsupport {
 
@@ -22,9 +18,15 @@ private:
     QStringList* log_;
 };
 
+// A loop that reads the clock this often without yielding would freeze the real window.
+constexpr int kClockReadsWithoutYield = 100000;
+
 }  // namespace
 
-VirtualPlatform::VirtualPlatform() { platform::SetPlatform(this); }
+VirtualPlatform::VirtualPlatform()
+    : VirtualClock(1000000, QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0)), kClockReadsWithoutYield) {
+    platform::SetPlatform(this);
+}
 
 VirtualPlatform::~VirtualPlatform() { platform::SetPlatform(nullptr); }
 
@@ -44,47 +46,30 @@ QStringList VirtualPlatform::TraceText(const QStringList& prefixes) const {
     return out;
 }
 
-void VirtualPlatform::CountClockRead() {
-    mostClockReads_ = std::max(mostClockReads_, ++clockReadsSinceYield_);
-    if (clockReadsSinceYield_ > clockReadsWithoutYield) {
-        clockReadsSinceYield_ = 0;
-        if (onFailure) onFailure(QStringLiteral("the course read the clock %1 times without yielding").arg(clockReadsWithoutYield + 1));
-        QTest::qFail("the course read the clock many thousands of times without yielding", __FILE__, __LINE__);
-        throw RunStopped{now_};
-    }
+void VirtualPlatform::Failure(const QString& why, const char* message) {
+    if (onFailure) onFailure(why);
+    QTest::qFail(message, __FILE__, __LINE__);
+    throw RunStopped{Elapsed()};
 }
 
-int32_t VirtualPlatform::TickCount() {
-    CountClockRead();
-    return static_cast<int32_t>(static_cast<uint32_t>(tickAtStart) + static_cast<uint32_t>(now_));
+void VirtualPlatform::TooManyClockReads() {
+    Failure(QStringLiteral("the course read the clock %1 times without yielding").arg(clockReadsWithoutYield + 1),
+            "the course read the clock many thousands of times without yielding");
 }
 
-QDateTime VirtualPlatform::Now() {
-    CountClockRead();
-    const QDateTime t = timeAtStart.addMSecs(now_);
-    return QDateTime(t.date(), QTime(t.time().hour(), t.time().minute(), t.time().second()));
+void VirtualPlatform::YieldStarted() {
+    ++yields_;
+    if (stopAt_ && Elapsed() >= *stopAt_) throw RunStopped{Elapsed()};
 }
 
-qint64 VirtualPlatform::MsecsUntil(const QDateTime& t) { return timeAtStart.addMSecs(now_).msecsTo(t); }
+void VirtualPlatform::Ticked() {
+    if (afterDelivery) afterDelivery();
+}
 
-bool VirtualPlatform::DeliverDue() {
+bool VirtualPlatform::DeliverPlanned() {
     bool delivered = false;
-    // A tick due now comes before a click scripted for the same instant, so that a click at a
-    // whole tenth of a second starts its page before the next tick, as a test author expects.
-    // At most one tick per yield, as on the real event loop.
-    for (auto& [timer, due] : timers_) {
-        if (due <= now_) {
-            due += timer->Interval();
-            if (due <= now_) due = now_ + timer->Interval();
-            delivered = true;
-            ++ticks_;
-            timer->Fire();
-            if (afterDelivery) afterDelivery();
-            break;
-        }
-    }
-    // Then the scripted actions, in time order; each may yield in turn, which nests.
-    while (!actions_.empty() && actions_.begin()->first <= now_) {
+    // The scripted actions, in time order; each may yield in turn, which nests.
+    while (!actions_.empty() && actions_.begin()->first <= Elapsed()) {
         auto action = std::move(actions_.begin()->second);
         actions_.erase(actions_.begin());
         delivered = true;
@@ -104,35 +89,24 @@ bool VirtualPlatform::DeliverDue() {
     return delivered;
 }
 
-void VirtualPlatform::Yield(std::optional<int32_t> wakeAt) {
-    ++yields_;
-    clockReadsSinceYield_ = 0;
-    if (stopAt_ && now_ >= *stopAt_) throw RunStopped{now_};
-    if (DeliverDue()) return;
+std::optional<qint64> VirtualPlatform::NextPlanned() const {
+    std::optional<qint64> next = stopAt_;
+    if (!actions_.empty() && (!next || actions_.begin()->first < *next)) next = actions_.begin()->first;
+    return next;
+}
 
-    qint64 next = std::numeric_limits<qint64>::max();
-    if (!actions_.empty()) next = std::min(next, actions_.begin()->first);
-    for (const auto& [timer, due] : timers_) next = std::min(next, due);
-    if (wakeAt) {
-        const auto delta = static_cast<int32_t>(static_cast<uint32_t>(*wakeAt) -
-                                                static_cast<uint32_t>(tickAtStart + static_cast<uint32_t>(now_)));
-        if (delta <= 0) return;
-        next = std::min(next, now_ + delta);
-    }
-    if (stopAt_) next = std::min(next, *stopAt_);
-    if (next == std::numeric_limits<qint64>::max()) {
-        if (onFailure) onFailure(QStringLiteral("the course waits for something that will never come"));
-        QTest::qFail("the course waits for something that will never come", __FILE__, __LINE__);
-        throw RunStopped{now_};
-    }
-    now_ = std::max(now_, next);
-    if (stopAt_ && now_ >= *stopAt_) throw RunStopped{now_};
-    DeliverDue();
+qint64 VirtualPlatform::NothingDue() {
+    Failure(QStringLiteral("the course waits for something that will never come"),
+            "the course waits for something that will never come");
+}
+
+void VirtualPlatform::TimeMoved() {
+    if (stopAt_ && Elapsed() >= *stopAt_) throw RunStopped{Elapsed()};
 }
 
 void VirtualPlatform::Beep() {
     ++beeps_;
-    Trace(QStringLiteral("beep"));
+    Trace({.kind = platform::TraceEvent::Kind::Beep});
 }
 
 void VirtualPlatform::Randomize() { ++randomizes_; }
@@ -144,32 +118,22 @@ std::unique_ptr<platform::SoundDevice> VirtualPlatform::OpenSoundDevice() {
 }
 
 void VirtualPlatform::EndProgram(int status) {
-    Trace(QStringLiteral("end %1").arg(status));
+    Record(QStringLiteral("end %1").arg(status));
     if (onEnd) onEnd(status, {});
     throw ProgramEnded{status, {}};
 }
 
 void VirtualPlatform::Fatal(const QString& message) {
-    Trace(QStringLiteral("fatal ") + message);
+    Record(QStringLiteral("fatal ") + message);
     if (onEnd) onEnd(1, message);
     throw ProgramEnded{1, message};
 }
 
-void VirtualPlatform::AddTimer(platform::Timer* timer) { TimerChanged(timer); }
+void VirtualPlatform::Trace(const platform::TraceEvent& event) { Record(event.ToText()); }
 
-void VirtualPlatform::RemoveTimer(platform::Timer* timer) { timers_.erase(timer); }
-
-void VirtualPlatform::TimerChanged(platform::Timer* timer) {
-    if (timer->Enabled() && timer->Interval() > 0) {
-        timers_[timer] = now_ + timer->Interval();
-    } else {
-        timers_.erase(timer);
-    }
-}
-
-void VirtualPlatform::Trace(const QString& event) {
+void VirtualPlatform::Record(const QString& event) {
     if (onTrace) onTrace(event);
-    if (recordTraces) traces_.push_back({now_, event});
+    if (recordTraces) traces_.push_back({Elapsed(), event});
 }
 
 bool SameRun(const QStringList& actual, const QStringList& expected) {

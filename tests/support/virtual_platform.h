@@ -1,10 +1,10 @@
 #pragma once
-// The platform on a virtual clock. Time stands still until the course yields; a yield then jumps
+// The platform on the virtual clock. Time stands still until the course yields; a yield then jumps
 // to the next thing due (a timer tick, a scripted action of the learner, the wake-up time) and
 // delivers it. Minutes of lesson run in milliseconds, the same way every time.
 
-#include "platform/platform.h"
 #include "platform/sound_device.h"
+#include "platform/virtual_clock.h"
 
 #include <QDateTime>
 #include <QSize>
@@ -31,23 +31,19 @@ struct TraceLine {
     QString event;
 };
 
-class VirtualPlatform : public platform::Platform {
+class VirtualPlatform : public platform::VirtualClock {
 public:
     VirtualPlatform();
     ~VirtualPlatform() override;
 
-    // --- set-up
+    // --- set-up (and the clock's tickAtStart, timeAtStart, clockReadsWithoutYield)
     QSize screen{1920, 1080};
     double twipsPerPixel = 15;
     QString currentDirectory;
-    int32_t tickAtStart = 1000000;
-    QDateTime timeAtStart{QDate(2026, 12, 7), QTime(10, 0, 0)};
     // Off for runs of hours, whose trace would only grow.
     bool recordTraces = true;
     // Rnd() returns these in turn (then 0.5) so that tests choose the random draws.
     std::vector<double> randomValues;
-    // A loop that reads the clock this often without yielding would freeze the real window.
-    int clockReadsWithoutYield = 100000;
 
     // --- watching the run (the explorer's invariants)
     // After every tick and every scripted action delivered.
@@ -59,8 +55,6 @@ public:
     std::function<void(const QString& why)> onFailure;
     // Runs when the program ends (EndProgram or Fatal), before the run is stopped.
     std::function<void(int status, const QString& message)> onEnd;
-    // Clock reads since the last yield, the most seen since the start.
-    int MostClockReadsWithoutYield() const { return mostClockReads_; }
 
     // --- the learner's script
     // Runs action inside the yield that reaches virtual time ms.
@@ -70,23 +64,17 @@ public:
     // Ends the run (throws RunStopped) at the first yield that reaches ms.
     void StopAt(qint64 ms) { stopAt_ = ms; }
 
-    // --- what happened
-    qint64 Elapsed() const { return now_; }
+    // --- what happened (and the clock's Elapsed, Ticks, MostClockReadsWithoutYield)
     const std::vector<TraceLine>& Traces() const { return traces_; }
     // Trace lines whose event starts with one of the prefixes, as "ms event".
     QStringList TraceText(const QStringList& prefixes = {}) const;
     void ClearTraces() { traces_.clear(); }
     int Beeps() const { return beeps_; }
     int Yields() const { return yields_; }
-    int Ticks() const { return ticks_; }  // timer ticks delivered
     int Randomizes() const { return randomizes_; }
     QStringList SoundCommands() const { return soundCommands_; }
 
     // --- Platform
-    int32_t TickCount() override;
-    QDateTime Now() override;
-    qint64 MsecsUntil(const QDateTime& t) override;
-    void Yield(std::optional<int32_t> wakeAt) override;
     void Beep() override;
     void Randomize() override;
     double Rnd() override;
@@ -97,29 +85,31 @@ public:
     std::unique_ptr<platform::SoundDevice> OpenSoundDevice() override;
     [[noreturn]] void EndProgram(int status) override;
     [[noreturn]] void Fatal(const QString& message) override;
-    void AddTimer(platform::Timer* timer) override;
-    void RemoveTimer(platform::Timer* timer) override;
-    void TimerChanged(platform::Timer* timer) override;
-    void Trace(const QString& event) override;
+    void Trace(const platform::TraceEvent& event) override;
+
+protected:
+    void YieldStarted() override;
+    void Ticked() override;
+    bool DeliverPlanned() override;
+    std::optional<qint64> NextPlanned() const override;
+    qint64 NothingDue() override;
+    void TimeMoved() override;
+    [[noreturn]] void TooManyClockReads() override;
 
 private:
-    bool DeliverDue();
-    void CountClockRead();
+    void Record(const QString& event);
+    // Fails the test and stops the run.
+    [[noreturn]] void Failure(const QString& why, const char* message);
 
-    qint64 now_ = 0;
     std::optional<qint64> stopAt_;
     std::multimap<qint64, std::function<void()>> actions_;
     std::vector<std::pair<std::function<bool()>, std::function<void()>>> conditions_;
-    std::map<platform::Timer*, qint64> timers_;  // next due time; absent when disabled
     std::vector<TraceLine> traces_;
     QStringList soundCommands_;
     int beeps_ = 0;
     int yields_ = 0;
-    int ticks_ = 0;
     int randomizes_ = 0;
     size_t nextRandom_ = 0;
-    int clockReadsSinceYield_ = 0;
-    int mostClockReads_ = 0;
 };
 
 // Compares two runs line by line; on a mismatch prints both whole and returns false.
