@@ -1,8 +1,8 @@
 // The evaluation as the learner goes through it: question layout, choosing and validating,
 // the score, the sounds, and the closing page.
 
-#include "sound/m_orvalis2.h"
-#include "sound/sl_mm.h"
+#include "course_window/m_orvalis2.h"
+#include "course_window/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QLocale>

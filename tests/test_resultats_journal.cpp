@@ -2,13 +2,13 @@
 // and that nothing is lost or spoiled by a kill, a damaged line, an unwritable folder, a full disk,
 // or two machines sharing a class folder.
 
+#include "course_window/sl_mm.h"
 #include "resultats/avertir.h"
 #include "resultats/bilan.h"
 #include "resultats/declarations.h"
 #include "resultats/journal.h"
 #include "resultats/projection.h"
 #include "resultats/suivi.h"
-#include "sound/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QApplication>

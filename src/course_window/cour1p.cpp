@@ -1,10 +1,10 @@
 #include "course_window/cour1p.h"
 
 #include "about/apropos.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
 #include "resources/media.h"
 #include "resultats/suivi.h"
-#include "sound/m_orvalis2.h"
 
 #include <QCursor>
 #include <QPalette>

@@ -1,9 +1,9 @@
 // The quiz engine: showing a question, choosing an answer, validating it.
 
 #include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
 #include "resultats/suivi.h"
-#include "sound/m_orvalis2.h"
 
 using namespace M_Orvalis2;
 using platform::P;

@@ -1,6 +1,6 @@
 #include "resultats/suivi.h"
 
-#include "evaluation/question_bank.h"
+#include "content/question_bank.h"
 #include "platform/platform.h"
 #include "resultats/envoi_lrs.h"
 
@@ -34,10 +34,10 @@ void Suivi::Enregistrer(const QJsonObject& declaration) {
 }
 
 void Suivi::Reponse(int numero, int choix, bool juste, double note) {
-    if (numero < 1 || numero > evaluation::kNombreQuestions || choix < 0 || choix > 3) return;
+    if (numero < 1 || numero > content::kNombreQuestions || choix < 0 || choix > 3) return;
     const QDateTime maintenant = platform::P().Now();
     Enregistrer(Repondu(seance_, numero, choix, juste, maintenant));
-    if (numero == evaluation::kNombreQuestions && !completeEcrit_) {
+    if (numero == content::kNombreQuestions && !completeEcrit_) {
         completeEcrit_ = true;
         Enregistrer(Complete(seance_, note, DureeMs(), maintenant));
     }

@@ -1,6 +1,6 @@
 #include "support/lesson.h"
 
-#include "sound/sl_mm.h"
+#include "course_window/sl_mm.h"
 
 namespace testsupport {
 
