@@ -387,24 +387,6 @@ private slots:
         QCOMPARE(w.Note, 0.5);
     }
 
-    void fermerEndsTheLessonDuringThePause() {
-        Lesson l;
-        DebutEvaluation(l);
-        Cour1p& w = *l.w;
-        const qint64 t = l.vp.Elapsed();
-        l.ClickAt(t + 1000, w.B_Fermer);
-        w.Option1(0).Click();
-        try {
-            l.Click(w.B_Valider);
-            QFAIL("the pause ran on after Fermer");
-        } catch (const ProgramEnded& e) {
-            QCOMPARE(e.status, 0);
-        }
-        QCOMPARE(l.vp.Elapsed(), t + 1000);
-        QCOMPARE(w.NumQuestion, int16_t(1));
-        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav"}));
-    }
-
     void theObserverIsToldTheBankAnswerOfEachValidationAndTheEnd() {
         Enregistreur e;
         // Each draw turns the answers one step further: the top one on the screen is bank answer
@@ -432,6 +414,24 @@ private slots:
         QCOMPARE(e.appels, QStringList({"question 1 choix 0 juste note 1", "question 2 choix 1 faux note 0.5",
                                         "question 3 choix 2 faux note 0", "question 4 choix 0 juste note 1",
                                         "fermée"}));
+    }
+
+    void fermerEndsTheLessonDuringThePause() {
+        Lesson l;
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        const qint64 t = l.vp.Elapsed();
+        l.ClickAt(t + 1000, w.B_Fermer);
+        w.Option1(0).Click();
+        try {
+            l.Click(w.B_Valider);
+            QFAIL("the pause ran on after Fermer");
+        } catch (const ProgramEnded& e) {
+            QCOMPARE(e.status, 0);
+        }
+        QCOMPARE(l.vp.Elapsed(), t + 1000);
+        QCOMPARE(w.NumQuestion, int16_t(1));
+        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav"}));
     }
 
     void theAnswersAreShownExactlyAsStored() {
