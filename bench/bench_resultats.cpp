@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         for (int q = 1; q <= 20; ++q) {
             QElapsedTimer t;
             t.start();
-            suivi.Reponse(q, q % 4, q % 4 == 0, q / 2.0);
+            suivi.ReponseValidee(q, q % 4, q % 4 == 0, q / 2.0);
             crochets.push_back(Ms(t));
         }
     }

@@ -5,8 +5,8 @@
 
 #include "bench_common.h"
 #include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/real_platform.h"
-#include "sound/m_orvalis2.h"
 
 #include <QApplication>
 #include <cmath>

@@ -22,9 +22,8 @@ int main(int argc, char** argv) {
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
     resultats::Suivi suivi(resultats::Reglages::Lire());
-    resultats::Installer(&suivi);
     try {
-        Cour1p cour;
+        Cour1p cour(&suivi);
         platform::RunHandler([&] { cour.Form_Load(); });
         cour.Form.Show();
         return QApplication::exec();

@@ -2,7 +2,7 @@
 // closed by OK, Enter or Escape while the lesson goes on behind it.
 
 #include "about/apropos.h"
-#include "sound/sl_mm.h"
+#include "course_window/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QApplication>

@@ -3,10 +3,10 @@
 // feedback sounds damaged during the evaluation. A picture the lesson cannot use stops it with a
 // plain sentence naming the file and the reason; a sound it cannot play is skipped in silence.
 
+#include "course_window/m_orvalis2.h"
+#include "course_window/sl_mm.h"
 #include "platform/picture.h"
 #include "platform/wave_device.h"
-#include "sound/m_orvalis2.h"
-#include "sound/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QDirIterator>

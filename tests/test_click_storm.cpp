@@ -1,7 +1,7 @@
 // A learner who keeps clicking the page buttons: thousands of clicks delivered as fast as the
 // page loops yield end on the right page, shown once more from the top, in a consistent state.
 
-#include "sound/m_orvalis2.h"
+#include "course_window/m_orvalis2.h"
 #include "support/lesson.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The course window: start-up, first focus, layout of the corner controls, the page buttons at
 // their limits, closing, the tick counter and the two kinds of pause.
 
-#include "sound/m_orvalis2.h"
+#include "course_window/m_orvalis2.h"
 #include "support/lesson.h"
 
 #include <QFile>

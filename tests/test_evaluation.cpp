@@ -1,8 +1,9 @@
 // The evaluation as the learner goes through it: question layout, choosing and validating,
 // the score, the sounds, and the closing page.
 
-#include "sound/m_orvalis2.h"
-#include "sound/sl_mm.h"
+#include "course_window/m_orvalis2.h"
+#include "course_window/observateur_lecon.h"
+#include "course_window/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QLocale>
@@ -134,6 +135,15 @@ void Repondre(Lesson& l, int i) {
 }
 
 QStringList Sons(Lesson& l) { return l.vp.SoundCommands(); }
+
+// What the course window tells its observer, one line a call.
+struct Enregistreur final : ObservateurLecon {
+    QStringList appels;
+    void ReponseValidee(int numero, int choix, bool juste, double note) override {
+        appels << QStringLiteral("question %1 choix %2 %3 note %4").arg(numero).arg(choix).arg(juste ? "juste" : "faux").arg(note);
+    }
+    void LeconFermee() override { appels << QStringLiteral("fermée"); }
+};
 
 }  // namespace
 
@@ -389,6 +399,35 @@ private slots:
         Repondre(l, 1);
         QCOMPARE(w.NumQuestion, int16_t(3));
         QCOMPARE(w.Note, 0.5);
+    }
+
+    void theObserverIsToldTheBankAnswerOfEachValidationAndTheEnd() {
+        Enregistreur e;
+        // Each draw turns the answers one step further: the top one on the screen is bank answer
+        // 0, then 1, then 2, then 3.
+        Lesson l(true, [](VirtualPlatform& vp) {
+            for (int q = 0; q < 4; ++q) vp.randomValues.push_back(q / 4.0 + 0.1);
+        }, {}, [&] { return &e; });
+        DebutEvaluation(l);
+        Cour1p& w = *l.w;
+        QVERIFY(e.appels.isEmpty());
+        for (int q = 1; q <= 3; ++q) {
+            // A click during the pause is no second validation.
+            l.ClickAt(l.vp.Elapsed() + 500, w.B_Valider);
+            w.Option1(Ordre(l).at(0)).Click();
+            l.Click(w.B_Valider);
+        }
+        // Told at the click, before the pause that Fermer cuts short.
+        w.Option1(0).Click();
+        l.ClickAt(l.vp.Elapsed() + 1000, w.B_Fermer);
+        try {
+            l.Click(w.B_Valider);
+            QFAIL("the pause ran on after Fermer");
+        } catch (const ProgramEnded&) {
+        }
+        QCOMPARE(e.appels, QStringList({"question 1 choix 0 juste note 1", "question 2 choix 1 faux note 0.5",
+                                        "question 3 choix 2 faux note 0", "question 4 choix 0 juste note 1",
+                                        "fermée"}));
     }
 
     void fermerEndsTheLessonDuringThePause() {

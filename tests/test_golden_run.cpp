@@ -2,8 +2,8 @@
 // pages on every 4.5 s (during page loops as often as after them), leaves the two animations
 // running, answers the twenty questions (right, except questions 3, 7 and 15) and reaches page 20.
 
-#include "sound/m_orvalis2.h"
-#include "sound/sl_mm.h"
+#include "course_window/m_orvalis2.h"
+#include "course_window/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QtTest>

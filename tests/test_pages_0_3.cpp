@@ -1,6 +1,6 @@
 // Pages 0 to 3 on the tick timeline, and what a page click during a page loop does.
 
-#include "sound/m_orvalis2.h"
+#include "course_window/m_orvalis2.h"
 #include "support/lesson.h"
 
 #include <QtTest>

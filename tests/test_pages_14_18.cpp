@@ -1,8 +1,8 @@
 // Pages 14 to 18: the two electron strips of page 14 and their fourteen-step cycle, the captions
 // and their positions, leaving page 14 at any moment, and the slide pages 15 to 18.
 
+#include "course_window/m_orvalis2.h"
 #include "platform/picture.h"
-#include "sound/m_orvalis2.h"
 #include "support/lesson.h"
 
 #include <QtTest>

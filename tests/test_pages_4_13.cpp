@@ -1,8 +1,8 @@
 // Pages 4 to 13: slide pages and their last ticks, page 9's photographs and its tick-10 page test,
 // the photographs of pages 11 and 12, and page 13's looping circuit animation.
 
+#include "course_window/m_orvalis2.h"
 #include "platform/picture.h"
-#include "sound/m_orvalis2.h"
 #include "support/lesson.h"
 
 #include <QtTest>

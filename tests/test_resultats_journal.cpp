@@ -2,13 +2,13 @@
 // and that nothing is lost or spoiled by a kill, a damaged line, an unwritable folder, a full disk,
 // or two machines sharing a class folder.
 
+#include "course_window/sl_mm.h"
 #include "resultats/avertir.h"
 #include "resultats/bilan.h"
 #include "resultats/declarations.h"
 #include "resultats/journal.h"
 #include "resultats/projection.h"
 #include "resultats/suivi.h"
-#include "sound/sl_mm.h"
 #include "support/lesson.h"
 
 #include <QApplication>
@@ -163,12 +163,14 @@ private slots:
 
     void aWholeSessionLeavesValidStatementsFromWhichTheScoreIsRecomputed() {
         QTemporaryDir classe;
-        Lesson l;
         Reglages r;
         r.dossier = classe.path();
         r.identite = Poste("jdupont", "salle-b-07");
-        Suivi suivi(r);
-        Installer(&suivi);
+        std::unique_ptr<Suivi> suivi;
+        Lesson l(true, {}, {}, [&] {
+            suivi = std::make_unique<Suivi>(r);
+            return suivi.get();
+        });
         l.w->NumPage = 18;
         l.w->NumQuestion = 1;
         l.Click(l.w->B_Pag_S);
@@ -187,7 +189,6 @@ private slots:
             QFAIL("Fermer did not end the program");
         } catch (const ProgramEnded&) {
         }
-        Installer(nullptr);
 
         Lecture lecture;
         QVERIFY(LireDossier(classe.path(), lecture));

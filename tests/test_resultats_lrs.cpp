@@ -274,11 +274,11 @@ private slots:
         r.lrs = Config(lrs.Adresse());
         {
             Suivi suivi(r);
-            suivi.Reponse(1, 0, true, 1);
-            suivi.Reponse(2, 2, false, 0.5);
+            suivi.ReponseValidee(1, 0, true, 1);
+            suivi.ReponseValidee(2, 2, false, 0.5);
             QTRY_COMPARE(suivi.Envoi()->Acceptees(), 2);
             lrs.code = 503;  // and then fails: the program ends with the last statement unsent
-            suivi.Fin();
+            suivi.LeconFermee();
         }
         lrs.code = 200;
         QCOMPARE(lrs.stockees.size(), 2);

@@ -1,14 +1,14 @@
 // The sound player: the real wave device against real-world files, the decoding it relies on, and
 // the order of the commands the course gives through SL_MM and its control.
 
+#include "course_window/m_orvalis2.h"
+#include "course_window/sl_mm.h"
 #include "platform/multimedia_control.h"
 #include "platform/platform.h"
 #include "platform/sound_device.h"
 #include "platform/virtual_clock.h"
 #include "platform/wave_decode.h"
 #include "platform/wave_device.h"
-#include "sound/m_orvalis2.h"
-#include "sound/sl_mm.h"
 
 #include <QBuffer>
 #include <QDir>

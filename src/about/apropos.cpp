@@ -1,5 +1,6 @@
 #include "about/apropos.h"
 
+#include "content/course_identity.h"
 #include "platform/platform.h"
 #include "resources/media.h"
 
@@ -31,9 +32,6 @@ void Ligne(platform::Label& label, const Position& p, const QString& texte, bool
 }
 
 }  // namespace
-
-const QString Apropos::kTitre = QStringLiteral("Électricité - Séance 1");
-const QString Apropos::kSiteWeb = QStringLiteral("www.korvane.fr");
 
 Apropos::Apropos()
     : Form(QStringLiteral("Apropos")),
@@ -68,11 +66,11 @@ Apropos::Apropos()
     Ligne(Label4, {120, 1680, 1830, 240}, QStringLiteral("Tél. : 01 99 00 41 20"));
     Ligne(Label5, {120, 1920, 1815, 240}, QStringLiteral("Fax : 01 99 00 41 21"));
     Ligne(Label6, {120, 2160, 1635, 240}, QStringLiteral("contact@korvane.fr"));
-    Ligne(Label7, {120, 2400, 1560, 240}, kSiteWeb);
+    Ligne(Label7, {120, 2400, 1560, 240}, content::kSiteWeb);
 
     lblTitle.SetFont(UiFont(12, true));
     Placer(lblTitle, {3195, 240, 2565, 300});
-    lblTitle.SetCaption(kTitre);
+    lblTitle.SetCaption(content::kTitre);
     lblTitle.SetAutoSize(true);
 
     Ligne(lblVersion, {3195, 540, 690, 240}, QString());

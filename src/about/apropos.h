@@ -13,11 +13,6 @@ public:
     // The loaded window, or null.
     static Apropos* Instance();
 
-    // The course's name, as the window's title gives it.
-    static const QString kTitre;
-    // The publisher's web address, also given to the learner at the end of the lesson.
-    static const QString kSiteWeb;
-
     platform::Form Form;
     platform::PictureBox picIcon;
     platform::Label Label1;

@@ -1,10 +1,10 @@
 #include "course_window/cour1p.h"
 
 #include "about/apropos.h"
+#include "course_window/m_orvalis2.h"
+#include "course_window/observateur_lecon.h"
 #include "platform/platform.h"
 #include "resources/media.h"
-#include "resultats/suivi.h"
-#include "sound/m_orvalis2.h"
 
 #include <QCursor>
 #include <QPalette>
@@ -27,7 +27,7 @@ QColor SystemWindowText() { return QPalette().color(QPalette::Text); }
 const QString kMention = QStringLiteral("© 2026");
 }  // namespace
 
-Cour1p::Cour1p()
+Cour1p::Cour1p(ObservateurLecon* observateur)
     : Form(QStringLiteral("Cour1p")),
       Picture1(&Form, QStringLiteral("Picture1")),
       Label2(&Picture1, QStringLiteral("Label2")),
@@ -47,7 +47,8 @@ Cour1p::Cour1p()
       B_Pag_P(&Picture6, QStringLiteral("B_Pag_P")),
       Label1(&Picture6, QStringLiteral("Label1")),
       B_Pag_S(&Picture6, QStringLiteral("B_Pag_S")),
-      Timer1(QStringLiteral("Timer1")) {
+      Timer1(QStringLiteral("Timer1")),
+      observateur_(observateur) {
     Form.SetBorderless();
     Form.SetCaption(QStringLiteral("Form1"));
     Form.SetBackColor(kFond);
@@ -236,7 +237,7 @@ void Cour1p::Image1_Click() { Apropos::Afficher(); }
 
 void Cour1p::B_Fermer_Click() {
     Form.Hide();
-    resultats::LeconFermee();  // before the end: nothing runs after it
+    if (observateur_) observateur_->LeconFermee();  // before the end: nothing runs after it
     P().EndProgram(0);
 }
 

@@ -6,6 +6,8 @@
 #include "platform/controls.h"
 #include "platform/timer.h"
 
+class ObservateurLecon;
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -14,7 +16,9 @@
 
 class Cour1p {
 public:
-    Cour1p();
+    // observateur, when given, is told of each validated answer and of the end; it must outlive
+    // the window.
+    explicit Cour1p(ObservateurLecon* observateur = nullptr);
     ~Cour1p();
 
     // The window and its controls, in construction order (which is also their stacking order, back
@@ -145,6 +149,7 @@ private:
     // The answers a learner can choose now, top to bottom as on the screen.
     std::vector<platform::OptionButton*> ReponsesAffichees();
 
+    ObservateurLecon* const observateur_;
     bool premierFocusFait_ = false;
     int profondeur_ = 0;  // AfficherPage runs on the stack
     // Pages asked for in a click storm, oldest first, to be shown once the stack has unwound.

@@ -1,9 +1,9 @@
 // The quiz engine: showing a question, choosing an answer, validating it.
 
 #include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
+#include "course_window/observateur_lecon.h"
 #include "platform/platform.h"
-#include "resultats/suivi.h"
-#include "sound/m_orvalis2.h"
 
 using namespace M_Orvalis2;
 using platform::P;
@@ -99,7 +99,7 @@ void Cour1p::B_Valider_Click() {
     JouerSon();
     Label9.SetCaption(TexteNote(Note));
     B_Valider.SetEnabled(false);
-    resultats::ReponseValidee(NumQuestion, choixValide_, juste, Note);
+    if (observateur_) observateur_->ReponseValidee(NumQuestion, choixValide_, juste, Note);
 
     int32_t secondes = 2;
     FaireUnePause(secondes);

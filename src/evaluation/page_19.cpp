@@ -1,8 +1,8 @@
 // Page 19: the evaluation. Runs once per question; the validation brings it back with the next number.
 
+#include "content/question_bank.h"
 #include "course_window/cour1p.h"
-#include "evaluation/question_bank.h"
-#include "sound/m_orvalis2.h"
+#include "course_window/m_orvalis2.h"
 
 using namespace M_Orvalis2;
 
@@ -12,10 +12,10 @@ void Cour1p::Page19() {
     B_Pag_S.SetEnabled(false);
     Interrompre = Faux;
 
-    if (NumQuestion >= 1 && NumQuestion <= evaluation::kNombreQuestions) {
+    if (NumQuestion >= 1 && NumQuestion <= content::kNombreQuestions) {
         // The questions stand on the plain slide area.
         if (NumQuestion == 1) Picture1.SetPicture(platform::Picture());
-        const evaluation::EntreeBanque& entree = evaluation::Banque(NumQuestion);
+        const content::EntreeBanque& entree = content::Banque(NumQuestion);
         Question = QString::fromUtf16(entree.Question);
         Reponse1 = QString::fromUtf16(entree.Reponse1);
         Reponse2 = QString::fromUtf16(entree.Reponse2);

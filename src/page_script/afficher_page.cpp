@@ -2,8 +2,8 @@
 // the page branches are written with.
 
 #include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
-#include "sound/m_orvalis2.h"
 
 #include <vector>
 

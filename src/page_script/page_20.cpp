@@ -1,6 +1,6 @@
 // Page 20: the closing page, reached from the last validation. No slide, no loop.
 
-#include "about/apropos.h"
+#include "content/course_identity.h"
 #include "course_window/cour1p.h"
 
 void Cour1p::Page20() {
@@ -18,7 +18,7 @@ void Cour1p::Page20() {
     Label2.Move((Picture1.Width() - Label2.Width()) / 2, 140 * EchelleY);
     Label2.SetVisible(true);
 
-    Label6.SetCaption(Apropos::kSiteWeb);  // the publisher's web address, as in the About window
+    Label6.SetCaption(content::kSiteWeb);  // the publisher's web address, as in the About window
     Label6.Move((Picture1.Width() - Label6.Width()) / 2, Label2.Top() + Label2.Height() + 40 * EchelleY);
     Label6.SetVisible(true);
 }

@@ -3,8 +3,8 @@
 // which is what ends a loop that resumes after the learner has gone to another page.
 
 #include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
-#include "sound/m_orvalis2.h"
 
 using namespace M_Orvalis2;
 using platform::P;

@@ -1,8 +1,8 @@
 // Pages 14 to 18: the direct/alternating current strips, then four slides before the evaluation.
 
 #include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
-#include "sound/m_orvalis2.h"
 
 using namespace M_Orvalis2;
 using platform::P;

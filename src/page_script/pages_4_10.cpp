@@ -2,8 +2,8 @@
 // act before they yield, so after a navigation they test Interrompre before acting again.
 
 #include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
-#include "sound/m_orvalis2.h"
 
 using namespace M_Orvalis2;
 using platform::P;

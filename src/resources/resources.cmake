@@ -1,5 +1,5 @@
 # Frames 111 to 122, icons, logo and cursor: drawn by tools/make_frames at build time and compiled
-# into seance_core as ":/frames/<id>.bmp" and ":/images/<name>.png".
+# into seance_lesson as ":/frames/<id>.bmp" and ":/images/<name>.png".
 set(SEANCE_MEDIA_DIR ${CMAKE_BINARY_DIR}/resources)
 set(SEANCE_MEDIA_NAMES)
 foreach(id RANGE 111 122)
@@ -17,9 +17,9 @@ add_custom_command(
   COMMENT "Drawing the frames, icons, logo and cursor"
   VERBATIM)
 
-# For a static library this makes an object library that every executable linking seance_core
+# For a static library this makes an object library that every executable linking seance_lesson
 # pulls in, so the resources register themselves without Q_INIT_RESOURCE.
-qt_add_resources(seance_core "seance_media"
+qt_add_resources(seance_lesson "seance_media"
   PREFIX "/"
   BASE ${SEANCE_MEDIA_DIR}
   FILES ${SEANCE_MEDIA_FILES})

@@ -1,6 +1,6 @@
 #include "resultats/declarations.h"
 
-#include "evaluation/question_bank.h"
+#include "content/question_bank.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -90,7 +90,7 @@ qint64 DureeMs(const QString& iso) {
 }
 
 QJsonObject Repondu(const Seance& s, int numero, int choix, bool juste, const QDateTime& quand) {
-    const evaluation::EntreeBanque& e = evaluation::Banque(numero);
+    const content::EntreeBanque& e = content::Banque(numero);
     const char16_t* reponses[] = {e.Reponse1, e.Reponse2, e.Reponse3, e.Reponse4};
     QJsonArray choix4;
     for (int i = 0; i < 4; ++i)

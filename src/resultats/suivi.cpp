@@ -1,14 +1,10 @@
 #include "resultats/suivi.h"
 
-#include "evaluation/question_bank.h"
+#include "content/question_bank.h"
 #include "platform/platform.h"
 #include "resultats/envoi_lrs.h"
 
 namespace resultats {
-
-namespace {
-Suivi* g_suivi = nullptr;
-}
 
 Suivi::Suivi(const Reglages& reglages)
     : seance_{NouvelId(), reglages.identite},
@@ -20,9 +16,7 @@ Suivi::Suivi(const Reglages& reglages)
     }
 }
 
-Suivi::~Suivi() {
-    if (g_suivi == this) g_suivi = nullptr;
-}
+Suivi::~Suivi() = default;
 
 qint64 Suivi::DureeMs() const {
     return static_cast<int32_t>(static_cast<uint32_t>(platform::P().TickCount()) - static_cast<uint32_t>(tickDebut_));
@@ -33,29 +27,19 @@ void Suivi::Enregistrer(const QJsonObject& declaration) {
     if (envoi_) envoi_->Envoyer(declaration);
 }
 
-void Suivi::Reponse(int numero, int choix, bool juste, double note) {
-    if (numero < 1 || numero > evaluation::kNombreQuestions || choix < 0 || choix > 3) return;
+void Suivi::ReponseValidee(int numero, int choix, bool juste, double note) {
+    if (numero < 1 || numero > content::kNombreQuestions || choix < 0 || choix > 3) return;
     const QDateTime maintenant = platform::P().Now();
     Enregistrer(Repondu(seance_, numero, choix, juste, maintenant));
-    if (numero == evaluation::kNombreQuestions && !completeEcrit_) {
+    if (numero == content::kNombreQuestions && !completeEcrit_) {
         completeEcrit_ = true;
         Enregistrer(Complete(seance_, note, DureeMs(), maintenant));
     }
 }
 
-void Suivi::Fin() {
+void Suivi::LeconFermee() {
     Enregistrer(Termine(seance_, DureeMs(), platform::P().Now()));
     journal_.Attendre(2000);
-}
-
-void Installer(Suivi* suivi) { g_suivi = suivi; }
-
-void ReponseValidee(int numero, int choix, bool juste, double note) {
-    if (g_suivi) g_suivi->Reponse(numero, choix, juste, note);
-}
-
-void LeconFermee() {
-    if (g_suivi) g_suivi->Fin();
 }
 
 }  // namespace resultats

@@ -1,8 +1,9 @@
 #pragma once
 // Follows one run of the lesson and writes its results: each validated answer, the score at the
-// last question, the end of the session. The course calls the hooks below; they do nothing while no
-// Suivi is installed (tests, tools), and nothing they do reaches the learner's screen.
+// last question, the end of the session. The program hands it to the course window as its
+// observer; nothing it does reaches the learner's screen.
 
+#include "course_window/observateur_lecon.h"
 #include "resultats/declarations.h"
 #include "resultats/journal.h"
 #include "resultats/reglages.h"
@@ -16,17 +17,17 @@ namespace resultats {
 
 class EnvoiLrs;
 
-class Suivi {
+class Suivi final : public ObservateurLecon {
 public:
     // Starts the session now (platform time). With an LRS set, sends at once what an earlier
     // session left unsent.
     explicit Suivi(const Reglages& reglages);
     ~Suivi();
 
-    void Reponse(int numero, int choix, bool juste, double note);
+    void ReponseValidee(int numero, int choix, bool juste, double note) override;
     // The session's last statement; waits (two seconds at most) for the journal to hold it, since
     // the program ends right after.
-    void Fin();
+    void LeconFermee() override;
 
     JournalEnFond& JournalDeLaSeance() { return journal_; }
     EnvoiLrs* Envoi() { return envoi_.get(); }
@@ -42,12 +43,5 @@ private:
     std::unique_ptr<EnvoiLrs> envoi_;
     bool completeEcrit_ = false;
 };
-
-void Installer(Suivi* suivi);  // not owned; nullptr uninstalls
-
-// The course's hooks. numero: the question (1 to 20); choix: the bank's answer validated (0 to 3);
-// note: the score shown once this answer is counted.
-void ReponseValidee(int numero, int choix, bool juste, double note);
-void LeconFermee();
 
 }  // namespace resultats

@@ -1,6 +1,6 @@
 #include "storyboard/storyboard.h"
 
-#include "about/apropos.h"
+#include "content/course_identity.h"
 #include "content/lesson_content.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
@@ -104,9 +104,9 @@ Outcome Write(const QString& folder, const QString& pdfPath) {
     DatedOutput output(&file, date.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1());
     output.open(QIODevice::WriteOnly);
     try {
-        const QString title = Apropos::kTitre + QStringLiteral(" — déroulé de la leçon");
+        const QString title = content::kTitre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
-        sheets.TitlePage(Apropos::kTitre, TitleLines(folder, date));
+        sheets.TitlePage(content::kTitre, TitleLines(folder, date));
         Cour1p course;
         Director(course, platform, sheets).Run();
         if (!sheets.Finish()) {

@@ -1,8 +1,8 @@
 #include "support/explorer.h"
 
 #include "about/apropos.h"
+#include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
-#include "sound/m_orvalis2.h"
 #include "support/lesson.h"
 
 #include <QKeySequence>

@@ -1,6 +1,6 @@
 #include "support/lesson.h"
 
-#include "sound/sl_mm.h"
+#include "course_window/sl_mm.h"
 
 #include <QLabel>
 
@@ -8,11 +8,12 @@
 
 namespace testsupport {
 
-Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course) {
+Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course,
+               const std::function<ObservateurLecon*()>& observateur) {
     if (course.isEmpty()) WriteCourse(folder.path());
     vp.currentDirectory = course.isEmpty() ? folder.path() : course;
     if (setUp) setUp(vp);
-    w = std::make_unique<Cour1p>();
+    w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr);
     vp.ClearTraces();  // what construction sets up is the design state, not something that happened
     if (start) {
         // As the toolkit runs them: an error is reported, and ends the run with ProgramEnded.

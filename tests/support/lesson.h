@@ -15,7 +15,10 @@ namespace testsupport {
 struct Lesson {
     // Starts the window (load, then first focus) unless told not to. The course is written into a
     // folder of its own, or read from course when given (one WriteCourse shared by many lessons).
-    explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {}, const QString& course = {});
+    // observateur, when given, hands the window its observer once the platform is set up: the
+    // results start on the lesson's clock, as the program makes them before the window.
+    explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {}, const QString& course = {},
+                    const std::function<ObservateurLecon*()>& observateur = {});
     // The program-wide sound window opened its device on this lesson's platform: it goes too.
     ~Lesson();
 

@@ -2,7 +2,7 @@
 // The twenty questions of the evaluation, in the order they are asked. Texts are shown to the
 // learner exactly as stored, spacing and punctuation included.
 
-namespace evaluation {
+namespace content {
 
 struct EntreeBanque {
     const char16_t* Question;
@@ -17,4 +17,4 @@ inline constexpr int kNombreQuestions = 20;
 // Entry numero, 1 to kNombreQuestions.
 const EntreeBanque& Banque(int numero);
 
-}  // namespace evaluation
+}  // namespace content

@@ -1,10 +1,10 @@
-#include "evaluation/question_bank.h"
+#include "content/question_bank.h"
 
 #include <array>
 #include <cassert>
 #include <cstddef>
 
-namespace evaluation {
+namespace content {
 
 namespace {
 const std::array<EntreeBanque, kNombreQuestions> kBanque{{
@@ -91,4 +91,4 @@ const EntreeBanque& Banque(int numero) {
     return kBanque[static_cast<std::size_t>(numero - 1)];
 }
 
-}  // namespace evaluation
+}  // namespace content

@@ -1,6 +1,6 @@
-#include "sound/m_orvalis2.h"
+#include "course_window/m_orvalis2.h"
 
-#include "sound/sl_mm.h"
+#include "course_window/sl_mm.h"
 
 namespace M_Orvalis2 {
 

@@ -1,4 +1,4 @@
-#include "sound/sl_mm.h"
+#include "course_window/sl_mm.h"
 
 namespace {
 // Deliberately never destroyed at exit: the device ends with the process, after the toolkit.
