@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 using namespace testsupport;
@@ -133,6 +134,29 @@ private slots:
         huge[sof + 8] = char(30000 & 0xFF);
         Write(dir.filePath("huge.jpg"), huge);
         QVERIFY(Reason(dir.filePath("huge.jpg")).contains("trop grande"));
+    }
+
+    // Each way a slide can be unusable, in the learner's words.
+    void aDamagedSlideIsRefusedInPlainFrench() {
+        WriteEmf(dir.filePath("good.emf"), 2540, 1270);
+        const QByteArray good = Read(dir.filePath("good.emf"));
+        const qsizetype header = qFromLittleEndian<quint32>(good.constData() + 4);
+        QVERIFY(good.size() > header + 8);
+        const auto reason = [&](const QString& name, const QByteArray& bytes) {
+            Write(dir.filePath(name), bytes);
+            return Reason(dir.filePath(name));
+        };
+        QCOMPARE(reason("short.emf", good.left(60)), QString("ce n'est pas un fichier EMF valide"));
+        QCOMPARE(reason("cut.emf", good.left(good.size() - 4)), QString("le fichier est tronqué"));
+        QByteArray odd = good;
+        qToLittleEndian<quint32>(10, odd.data() + header + 4);  // a record of ten bytes
+        QCOMPARE(reason("odd.emf", odd), QString("le fichier est endommagé"));
+        QByteArray huge = good;
+        qToLittleEndian<qint32>(20000000, huge.data() + 32);  // a frame 200 m wide
+        QCOMPARE(reason("huge.emf", huge), QString("l'image est trop grande"));
+        QByteArray flat = good;
+        qToLittleEndian<qint32>(qFromLittleEndian<qint32>(flat.constData() + 28), flat.data() + 36);
+        QCOMPARE(reason("flat.emf", flat), QString("l'image n'a pas de taille"));
     }
 
     void theMessageNamesTheFileAndTheReason() {

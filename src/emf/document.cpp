@@ -17,9 +17,6 @@ namespace {
 
 constexpr std::uint32_t kSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kEmfPlusTag = 0x2B464D45;  // "EMF+"
-// A frame beyond 100 m on a side is no picture; refuse it before anything is sized from it.
-// (Real exports reach 15 m when a writer confuses its units.)
-constexpr double kMaxFrame = 10000000;  // 0.01 mm
 
 class Document final : public EmfDocument {
 public:
@@ -109,23 +106,31 @@ bool EmbedsWmf(const RecordView& v) {
     return false;
 }
 
+[[noreturn]] void Refuse(ErrorCode code, std::int64_t offset = -1, std::uint32_t type = 0, std::uint32_t size = 0,
+                        QSizeF frame = {}) {
+    throw EmfError(LoadError{code, offset, type, size, frame});
+}
+
 }  // namespace
 
-std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
+std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data, const Limits& limits) {
     const std::int64_t length = data.size();
-    if (length < 88) throw EmfError("ce n'est pas un fichier EMF valide");
+    if (length < 88) Refuse(ErrorCode::NotEmf);
     ParsedMetafile m;
     m.data = data;
     const char* base = m.data.constData();
     const RecordView header(base, std::uint32_t(std::min<std::int64_t>(length, 0xffffffff)));
-    if (header.U32(0) != U_EMR_HEADER || header.U32(40) != kSignature) throw EmfError("ce n'est pas un fichier EMF valide");
+    if (header.U32(0) != U_EMR_HEADER || header.U32(40) != kSignature) Refuse(ErrorCode::NotEmf);
     const std::uint32_t headerSize = header.U32(4);
-    if (headerSize < 88 || headerSize % 4 || headerSize > length) throw EmfError("le fichier est tronqué");
+    if (headerSize < 88 || headerSize % 4 || headerSize > length) Refuse(ErrorCode::Truncated, 0, U_EMR_HEADER, headerSize);
 
     const double fl = header.I32(24), ft = header.I32(28), fr = header.I32(32), fb = header.I32(36);
     m.frame = QRectF(std::min(fl, fr), std::min(ft, fb), std::abs(fr - fl), std::abs(fb - ft));
-    if (m.frame.width() > kMaxFrame || m.frame.height() > kMaxFrame) throw EmfError("l'image est trop grande");
-    if (m.frame.width() < 1 || m.frame.height() < 1) throw EmfError("l'image n'a pas de taille");
+    // Before anything is sized from the frame.
+    const double maxSide = limits.maxFrameSide;
+    if (maxSide > 0 && (m.frame.width() > maxSide || m.frame.height() > maxSide))
+        Refuse(ErrorCode::FrameTooLarge, 0, U_EMR_HEADER, headerSize, m.frame.size());
+    if (m.frame.width() < 1 || m.frame.height() < 1) Refuse(ErrorCode::FrameEmpty, 0, U_EMR_HEADER, headerSize, m.frame.size());
     // Inclusive bounds: the far edge is one past the last pixel (in real numbers, as it may be INT_MAX).
     m.bounds = QRectF(QPointF(header.I32(8), header.I32(12)), QPointF(header.I32(16) + 1.0, header.I32(20) + 1.0));
     m.handles = std::max<std::uint32_t>(1, header.U16(56));  // nHandles; 52 holds nRecords
@@ -154,9 +159,9 @@ std::shared_ptr<const EmfDocument> EmfDocument::Parse(const QByteArray& data) {
         std::uint32_t type, size;
         std::memcpy(&type, base + offset, 4);
         std::memcpy(&size, base + offset + 4, 4);
-        if (size < 8 || size % 4) throw EmfError("le fichier est endommagé");
-        if (offset + size > length) throw EmfError("le fichier est tronqué");
-        if (offset == 0 && type != U_EMR_HEADER) throw EmfError("ce n'est pas un fichier EMF valide");
+        if (size < 8 || size % 4) Refuse(ErrorCode::Damaged, offset, type, size);
+        if (offset + size > length) Refuse(ErrorCode::Truncated, offset, type, size);
+        if (offset == 0 && type != U_EMR_HEADER) Refuse(ErrorCode::NotEmf);
         // libuemf's checks for the record's own size and its internal offsets; a record that
         // fails them is dropped rather than trusted.
         if (Played(type) && U_emf_record_safe(base + offset)) {

@@ -7,21 +7,24 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <exception>
 #include <memory>
-#include <stdexcept>
+
+#include "emf/emf.h"
 
 namespace emf::detail {
 
-// Raised when a file cannot be used as a metafile; what() is a short French reason for the
-// learner, e.g. "ce n'est pas un fichier EMF valide".
-struct EmfError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// Raised when a file cannot be used as a metafile; error says why and where.
+struct EmfError : std::exception {
+    explicit EmfError(LoadError e) : error(std::move(e)) {}
+    const char* what() const noexcept override { return "not a usable metafile"; }
+    LoadError error;
 };
 
 class EmfDocument {
 public:
-    // Parses and validates the whole file; throws EmfError.
-    static std::shared_ptr<const EmfDocument> Parse(const QByteArray& data);
+    // Parses and validates the whole file; throws EmfError. Only limits.maxFrameSide applies here.
+    static std::shared_ptr<const EmfDocument> Parse(const QByteArray& data, const Limits& limits = {});
     virtual ~EmfDocument() = default;
 
     // The header's frame, in 0.01 mm (right - left, bottom - top); the natural size.

@@ -148,8 +148,21 @@ private:
     // ---- text (player_text.cpp) ---------------------------------------------------------
     void Text(const RecordView& v, std::uint64_t emrtext, bool wide, std::int64_t forceChars = -1);
 
+    // Draws one run: the box behind it, then the characters where the record and the
+    // alignment put them; the steps below, in that order.
     void DrawText(QPointF ref, QString text, const std::vector<quint32>& glyphs, std::vector<double> dx,
                   std::vector<double> dy, std::uint32_t options, const QRectF& rcl);
+    struct TextLayout;
+    void FillTextBox(const QRectF& rcl);
+    bool PlaceTextFrame(QPointF ref, TextLayout& l);
+    bool SizeTextFont(TextLayout& l);
+    static void AdvanceText(const QString& text, const std::vector<quint32>& glyphs, const std::vector<double>& dx,
+                            const std::vector<double>& dy, TextLayout& l);
+    void AlignText(TextLayout& l) const;
+    void PaintText(const TextLayout& l, const QString& text, const std::vector<quint32>& glyphs, std::uint32_t options,
+                   const QRectF& rcl);
+    void PaintGlyphIndexes(const TextLayout& l, const std::vector<quint32>& glyphs, QPointF origin);
+    void PaintPlacedCharacters(const TextLayout& l, const QString& text, QPointF origin);
 
     // ---- bitmaps and gradients (player_bitmaps.cpp) --------------------------------------
     void Blit(const QImage* img, QRectF src, const QRectF& dest, std::uint32_t rop, bool alphaBlend = false,

@@ -17,6 +17,9 @@ namespace {
 // Limits that keep one bad file from exhausting the learner's computer.
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr qint64 kMaxPixels = 40LL * 1000 * 1000;
+// A slide's frame beyond 100 m on a side is no picture; it is refused before anything is sized
+// from it. (Real exports reach 15 m when a writer confuses its units.)
+constexpr emf::Limits kEmfLimits{.maxFrameSide = 10000000};  // 0.01 mm
 // Decoded pictures kept for their next showing: a whole course's (the lesson shows 49 different
 // ones) as long as they fit in this, so that paging back and forth decodes nothing twice.
 constexpr qint64 kCacheBytes = 256LL * 1024 * 1024;
@@ -54,6 +57,25 @@ bool JpegReachesItsEnd(const QByteArray& data) {
         }
     }
     return false;
+}
+
+// Why a slide cannot be shown, in the learner's words.
+QString EmfReason(const emf::LoadError& error) {
+    switch (error.code) {
+        case emf::ErrorCode::None:  // not a refusal; never asked
+        case emf::ErrorCode::NotEmf: return QStringLiteral("ce n'est pas un fichier EMF valide");
+        case emf::ErrorCode::FileNotFound: return QStringLiteral("le fichier est introuvable");
+        case emf::ErrorCode::FileIsDirectory: return QStringLiteral("c'est un dossier, pas un fichier");
+        case emf::ErrorCode::FileUnreadable: return QStringLiteral("le fichier ne peut pas être lu");
+        case emf::ErrorCode::FileEmpty: return QStringLiteral("le fichier est vide");
+        case emf::ErrorCode::FileTooLarge: return QStringLiteral("le fichier est trop gros");
+        case emf::ErrorCode::Truncated: return QStringLiteral("le fichier est tronqué");
+        case emf::ErrorCode::Damaged: return QStringLiteral("le fichier est endommagé");
+        case emf::ErrorCode::FrameTooLarge: return QStringLiteral("l'image est trop grande");
+        case emf::ErrorCode::FrameEmpty: return QStringLiteral("l'image n'a pas de taille");
+        case emf::ErrorCode::OutOfMemory: return QStringLiteral("la mémoire manque pour lire l'image");
+    }
+    return QStringLiteral("ce n'est pas un fichier EMF valide");
 }
 
 bool IsJpeg(const QByteArray& data) {
@@ -211,8 +233,8 @@ void Picture::Draw(QPainter& painter, const QRectF& target) const {
 Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twipsPerPixelY, const QString& path) {
     if (data.isEmpty()) throw FileError(path, QStringLiteral("le fichier est vide"));
     if (emf::Picture::LooksLikeEmf(data)) {
-        emf::Picture emf = emf::Picture::FromData(data);
-        if (emf.IsNull()) throw FileError(path, emf.Error());
+        emf::Picture emf = emf::Picture::FromData(data, kEmfLimits);
+        if (emf.IsNull()) throw FileError(path, EmfReason(emf.Error()));
         return Picture::FromEmf(std::move(emf));
     }
     Picture picture = Picture::FromImage(DecodeImage(path, data), twipsPerPixelX, twipsPerPixelY);

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <cmath>
 #include <cstdio>
 
@@ -33,12 +32,11 @@ int main(int argc, char** argv) {
     }
     const emf::Picture picture = emf::Picture::FromData(in.readAll());
     if (picture.IsNull()) {
-        std::fprintf(stderr, "emf2png: %s: %s\n", argv[1], qPrintable(picture.Error()));
+        std::fprintf(stderr, "emf2png: %s: %s\n", argv[1], qPrintable(picture.Error().ToString()));
         return 1;
     }
-    const QSizeF frame = picture.FrameSize();  // 0.01 mm
-    const int w = std::max(1, int(std::lround(frame.width() / 2540.0 * 96 * scale)));
-    const int h = std::max(1, int(std::lround(frame.height() / 2540.0 * 96 * scale)));
+    const QSize size = picture.PixelSize(96 * scale);
+    const int w = size.width(), h = size.height();
     if (double(w) * h > 400e6) {
         // Say which scale would fit, so the author can preview the slide at once.
         const double fits = scale * 2000.0 / std::max(w, h);  // a preview about 2000 pixels across
@@ -49,15 +47,10 @@ int main(int argc, char** argv) {
                      h, round);
         return 1;
     }
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    const QImage img = emf::RenderToImage(picture, size, Qt::white);
     if (img.isNull()) {
         std::fprintf(stderr, "emf2png: out of memory for %d x %d\n", w, h);
         return 1;
-    }
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        picture.Draw(p, QRectF(0, 0, w, h));
     }
     if (!img.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
         std::fprintf(stderr, "emf2png: cannot write %s\n", argv[2]);

@@ -233,203 +233,226 @@ QImage NewImage(QSize size) {
     return img;
 }
 
+// What each photograph shows between its backdrop and its caption, on a canvas of w x h pixels.
+
+// A glass of water: matter all around us.
+void GlassOfWater(QPainter& p, double w, double h) {
+    p.setPen(QPen(QColor(255, 255, 255, 220), 3));
+    p.setBrush(QColor(120, 180, 240, 150));
+    QPolygonF glass({{w * 0.35, 35}, {w * 0.65, 35}, {w * 0.61, h - 40}, {w * 0.39, h - 40}});
+    p.drawPolygon(glass);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 140, 220, 170));
+    p.drawPolygon(QPolygonF({{w * 0.355, 70}, {w * 0.645, 70}, {w * 0.61, h - 42}, {w * 0.39, h - 42}}));
+    for (int i = 0; i < 6; ++i) Ball(p, {w * 0.42 + (i % 3) * 18.0, 90.0 + i * 11}, 3, QColor(230, 245, 255));
+}
+
+// The water molecule.
+void WaterMolecule(QPainter& p, double w, double h) {
+    Ball(p, {w / 2, h * 0.48}, 42, kPlus, QStringLiteral("O"));
+    Ball(p, {w / 2 - 50, h * 0.48 - 34}, 25, QColor(235, 235, 240));
+    Ball(p, {w / 2 + 50, h * 0.48 - 34}, 25, QColor(235, 235, 240));
+    p.setPen(QColor(40, 40, 60));
+    p.setFont(Font(22, true));
+    p.drawText(QRectF(w / 2 - 75, h * 0.48 - 50, 50, 32), Qt::AlignCenter, QStringLiteral("H"));
+    p.drawText(QRectF(w / 2 + 25, h * 0.48 - 50, 50, 32), Qt::AlignCenter, QStringLiteral("H"));
+}
+
+// Atoms of a metal, side by side.
+void CopperAtoms(QPainter& p, double w, double) {
+    for (int row = 0; row < 3; ++row)
+        for (double x = 22.0 + (row % 2) * 18; x + 16 < w; x += 36) Ball(p, {x, 30.0 + row * 36}, 16, kCopper);
+}
+
+// The atom.
+void CarbonAtom(QPainter& p, double w, double h) {
+    AtomModel(p, {w / 2, h * 0.44}, 95, 6, false);
+}
+
+// The nucleus, close up.
+void Nucleus(QPainter& p, double w, double h) {
+    const QPointF c(w / 2, h * 0.43);
+    const QPointF pos[] = {{-18, -14}, {14, -16}, {0, 0}, {-20, 14}, {20, 12}, {0, 22}, {-2, -26}, {26, -2}, {-28, -2}};
+    for (int i = 0; i < 9; ++i)
+        Ball(p, c + pos[i] * 1.6, 17, i % 2 ? kNeutral : kPlus, i % 2 ? QString() : QStringLiteral("+"));
+}
+
+// An electron.
+void OneElectron(QPainter& p, double w, double h) {
+    p.setPen(QPen(QColor(120, 170, 255, 120), 2, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(w / 2, h * 0.42), 70, 34);
+    Ball(p, {w / 2 + 48, h * 0.42 - 24}, 18, kMinus, Minus());
+}
+
+// A copper atom losing its outer electron.
+void CopperAtomLosingAnElectron(QPainter& p, double w, double h) {
+    AtomModel(p, {w * 0.42, h * 0.45}, 62, 6, true);
+    Electron(p, {w * 0.82, h * 0.2}, 9);
+    p.setPen(QPen(QColor(255, 220, 120), 2, Qt::DashLine));
+    p.drawLine(QPointF(w * 0.62, h * 0.32), QPointF(w * 0.78, h * 0.22));
+}
+
+// Free electrons in a copper wire.
+void FreeElectronsInAWire(QPainter& p, double w, double) {
+    QLinearGradient g(0, 50, 0, 150);
+    g.setColorAt(0, QColor(240, 170, 110));
+    g.setColorAt(0.5, kCopper);
+    g.setColorAt(1, QColor(120, 60, 25));
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(10, 50, w - 20, 100), 50, 50);
+    for (int i = 0; i < 8; ++i) Electron(p, {30.0 + i * 32, 80.0 + (i * 37 % 50)}, 8);
+    p.setPen(QPen(QColor(255, 255, 255), 3));
+    p.drawLine(QPointF(60, 175), QPointF(w - 60, 175));
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygonF({{w - 50, 175}, {w - 66, 167}, {w - 66, 183}}));
+}
+
+// A cell.
+void Cell(QPainter& p, double w, double h) {
+    DryCell(p, QRectF(w / 2 - 40, 28, 80, h - 70));
+}
+
+// Inside a cell: two metals in an electrolyte.
+void InsideACell(QPainter& p, double w, double h) {
+    p.setPen(QPen(QColor(100, 100, 100), 2));
+    p.setBrush(QColor(200, 230, 200));
+    p.drawRect(QRectF(40, 62, w - 80, h - 100));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(110, 110, 120));
+    p.drawRect(QRectF(70, 42, 22, h - 122));
+    p.setBrush(kCopper);
+    p.drawRect(QRectF(w - 92, 42, 22, h - 122));
+    p.setPen(QColor(30, 30, 30));
+    p.setFont(Font(14, true));
+    p.drawText(QRectF(41, 18, 80, 20), Qt::AlignCenter, QStringLiteral("zinc"));
+    p.drawText(QRectF(w - 121, 18, 80, 20), Qt::AlignCenter, QStringLiteral("cuivre"));
+    p.setFont(Font(13));
+    p.drawText(QRectF(40, h - 62, w - 80, 20), Qt::AlignCenter, QString::fromUtf8("électrolyte"));
+}
+
+// An ammeter.
+void Ammeter(QPainter& p, double w, double h) {
+    Meter(p, {w / 2, h * 0.45}, 62, QStringLiteral("A"), 0.55);
+}
+
+// An ammeter in series in a circuit.
+void AmmeterInSeries(QPainter& p, double w, double h) {
+    const QRectF loop(30, 40, w - 70, h - 90);
+    Circuit(p, loop, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(245, 245, 245));
+    p.drawRect(QRectF(loop.right() - 8, loop.center().y() - 30, 16, 60));
+    Meter(p, {loop.right(), loop.center().y()}, 24, QStringLiteral("A"), 0.5);
+}
+
+// Water flow: the analogy of intensity.
+void WaterFlow(QPainter& p, double w, double) {
+    p.setPen(QPen(QColor(90, 90, 100), 3));
+    p.setBrush(QColor(170, 200, 230));
+    p.drawRect(QRectF(15, 55, w - 30, 50));
+    for (int i = 0; i < 7; ++i) Ball(p, {35.0 + i * 28, 80.0 + (i % 2 ? 8 : -8)}, 7, QColor(40, 120, 220));
+    p.setPen(QPen(QColor(20, 50, 120), 3));
+    p.drawLine(QPointF(40, 125), QPointF(w - 50, 125));
+    p.setBrush(QColor(20, 50, 120));
+    p.drawPolygon(QPolygonF({{w - 40, 125}, {w - 56, 117}, {w - 56, 133}}));
+}
+
+// A voltmeter across a lamp.
+void VoltmeterAcrossALamp(QPainter& p, double w, double h) {
+    const QRectF loop(30, 88, w - 60, h - 128);
+    Circuit(p, loop, true);
+    const double cx = loop.center().x(), my = 34;
+    Wire(p, QPolygonF({QPointF(cx - 34, loop.top()), QPointF(cx - 34, my), QPointF(cx - 20, my)}), 2.5,
+         QColor(200, 40, 40));
+    Wire(p, QPolygonF({QPointF(cx + 34, loop.top()), QPointF(cx + 34, my), QPointF(cx + 20, my)}), 2.5,
+         QColor(40, 40, 40));
+    Meter(p, {cx, my}, 18, QStringLiteral("V"), 0.6);
+}
+
+// A voltmeter.
+void Voltmeter(QPainter& p, double w, double h) {
+    Meter(p, {w / 2, h * 0.45}, 62, QStringLiteral("V"), 0.3);
+}
+
+// The terminals of a cell and the voltage between them.
+void VoltageAcrossACell(QPainter& p, double w, double h) {
+    DryCell(p, QRectF(30, 30, 60, h - 70));
+    Meter(p, {w * 0.68, h * 0.42}, 38, QStringLiteral("V"), 0.3);
+    Wire(p, QPolygonF({{60, 20}, {60, 12}, {w * 0.68 - 26, 12}, {w * 0.68 - 26, h * 0.42 + 30}}), 2.5,
+         QColor(200, 40, 40));
+    Wire(p, QPolygonF({{60, h - 40}, {w * 0.68 + 26, h - 40}, {w * 0.68 + 26, h * 0.42 + 30}}), 2.5,
+         QColor(40, 40, 40));
+}
+
+// Conventional direction: from + to − outside the cell.
+void ConventionalDirection(QPainter& p, double w, double h) {
+    const QRectF loop(40, 45, w - 80, h - 100);
+    Circuit(p, loop, true);
+    p.setPen(QPen(kPlus, 3));
+    p.setBrush(kPlus);
+    const double y = loop.center().y();
+    p.drawLine(QPointF(loop.right(), y + 25), QPointF(loop.right(), y - 15));
+    p.drawPolygon(QPolygonF({{loop.right(), y - 25}, {loop.right() - 8, y - 10}, {loop.right() + 8, y - 10}}));
+    p.drawLine(QPointF(loop.left(), y - 25), QPointF(loop.left(), y + 15));
+    p.drawPolygon(QPolygonF({{loop.left(), y + 25}, {loop.left() - 8, y + 10}, {loop.left() + 8, y + 10}}));
+    p.setPen(QColor(150, 30, 30));
+    p.setFont(Font(14, true));
+    p.drawText(QRectF(loop.left() + 14, y - 12, loop.width() - 28, 24), Qt::AlignCenter,
+               QString::fromUtf8("de + vers −"));
+}
+
+// A switch, open and closed.
+void Switches(QPainter& p, double, double) {
+    KnifeSwitch(p, {40, 70}, 70, false);
+    KnifeSwitch(p, {150, 70}, 70, true);
+    p.setPen(QColor(40, 40, 40));
+    p.setFont(Font(14, true));
+    p.drawText(QRectF(20, 105, 110, 22), Qt::AlignCenter, QStringLiteral("ouvert"));
+    p.drawText(QRectF(130, 105, 110, 22), Qt::AlignCenter, QString::fromUtf8("fermé"));
+    Bulb(p, {75, 145}, 12, false);
+    Bulb(p, {185, 145}, 12, true);
+}
+
+// The demo's photographs by number: a backdrop lighter at the top, the scene, the caption.
+struct Photograph {
+    int number;
+    QColor top, bottom;
+    void (*scene)(QPainter& p, double w, double h);
+    const char* caption;  // UTF-8
+};
+
+const Photograph kPhotographs[] = {
+    {1, QColor(225, 238, 250), QColor(170, 200, 230), GlassOfWater, "La matière : l'eau"},
+    {2, QColor(40, 50, 80), QColor(15, 20, 40), WaterMolecule, "Une molécule d'eau : H2O"},
+    {3, QColor(60, 45, 35), QColor(25, 18, 12), CopperAtoms, "Des atomes de cuivre"},
+    {6, QColor(30, 35, 70), QColor(5, 8, 25), CarbonAtom, "Un atome de carbone"},
+    {7, QColor(60, 20, 30), QColor(20, 5, 10), Nucleus, "Le noyau : protons et neutrons"},
+    {8, QColor(20, 40, 80), QColor(5, 10, 30), OneElectron, "L'électron (−)"},
+    {9, QColor(70, 45, 30), QColor(25, 15, 8), CopperAtomLosingAnElectron, "Un électron quitte l'atome de cuivre"},
+    {10, QColor(230, 230, 230), QColor(190, 190, 195), FreeElectronsInAWire, "Les électrons libres d'un fil de cuivre"},
+    {11, QColor(240, 240, 235), QColor(200, 200, 195), Cell, "Une pile de 1,5 volt"},
+    {12, QColor(245, 245, 240), QColor(215, 215, 205), InsideACell, "Deux métaux dans un électrolyte"},
+    {13, QColor(235, 235, 240), QColor(190, 190, 200), Ammeter, "Un ampèremètre"},
+    {14, QColor(245, 245, 245), QColor(215, 215, 220), AmmeterInSeries, "L'ampèremètre se branche en série"},
+    {15, QColor(220, 235, 250), QColor(160, 190, 225), WaterFlow, "Comme un débit : tant par seconde"},
+    {16, QColor(245, 245, 245), QColor(215, 215, 220), VoltmeterAcrossALamp, "Le voltmètre se branche en dérivation"},
+    {17, QColor(235, 240, 235), QColor(190, 200, 190), Voltmeter, "Un voltmètre"},
+    {18, QColor(245, 240, 230), QColor(210, 200, 185), VoltageAcrossACell, "Tension aux bornes d'une pile"},
+    {19, QColor(250, 250, 250), QColor(220, 220, 225), ConventionalDirection, "Sens conventionnel du courant"},
+    {20, QColor(240, 238, 232), QColor(205, 200, 190), Switches, "L'interrupteur"},
+};
+
 void Draw(int n, QPainter& p, QSize s) {
-    const double w = s.width(), h = s.height();
-    switch (n) {
-    case 1: {  // A glass of water: matter all around us.
-        Backdrop(p, s, QColor(225, 238, 250), QColor(170, 200, 230));
-        p.setPen(QPen(QColor(255, 255, 255, 220), 3));
-        p.setBrush(QColor(120, 180, 240, 150));
-        QPolygonF glass({{w * 0.35, 35}, {w * 0.65, 35}, {w * 0.61, h - 40}, {w * 0.39, h - 40}});
-        p.drawPolygon(glass);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(60, 140, 220, 170));
-        p.drawPolygon(QPolygonF({{w * 0.355, 70}, {w * 0.645, 70}, {w * 0.61, h - 42}, {w * 0.39, h - 42}}));
-        for (int i = 0; i < 6; ++i) Ball(p, {w * 0.42 + (i % 3) * 18.0, 90.0 + i * 11}, 3, QColor(230, 245, 255));
-        Caption(p, s, QString::fromUtf8("La matière : l'eau"));
-        break;
+    for (const Photograph& photo : kPhotographs) {
+        if (photo.number != n) continue;
+        Backdrop(p, s, photo.top, photo.bottom);
+        photo.scene(p, s.width(), s.height());
+        Caption(p, s, QString::fromUtf8(photo.caption));
+        return;
     }
-    case 2:  // The water molecule.
-        Backdrop(p, s, QColor(40, 50, 80), QColor(15, 20, 40));
-        Ball(p, {w / 2, h * 0.48}, 42, kPlus, QStringLiteral("O"));
-        Ball(p, {w / 2 - 50, h * 0.48 - 34}, 25, QColor(235, 235, 240));
-        Ball(p, {w / 2 + 50, h * 0.48 - 34}, 25, QColor(235, 235, 240));
-        p.setPen(QColor(40, 40, 60));
-        p.setFont(Font(22, true));
-        p.drawText(QRectF(w / 2 - 75, h * 0.48 - 50, 50, 32), Qt::AlignCenter, QStringLiteral("H"));
-        p.drawText(QRectF(w / 2 + 25, h * 0.48 - 50, 50, 32), Qt::AlignCenter, QStringLiteral("H"));
-        Caption(p, s, QString::fromUtf8("Une molécule d'eau : H2O"));
-        break;
-    case 3:  // Atoms of a metal, side by side.
-        Backdrop(p, s, QColor(60, 45, 35), QColor(25, 18, 12));
-        for (int row = 0; row < 3; ++row)
-            for (double x = 22.0 + (row % 2) * 18; x + 16 < w; x += 36) Ball(p, {x, 30.0 + row * 36}, 16, kCopper);
-        Caption(p, s, QString::fromUtf8("Des atomes de cuivre"));
-        break;
-    case 6:  // The atom.
-        Backdrop(p, s, QColor(30, 35, 70), QColor(5, 8, 25));
-        AtomModel(p, {w / 2, h * 0.44}, 95, 6, false);
-        Caption(p, s, QString::fromUtf8("Un atome de carbone"));
-        break;
-    case 7: {  // The nucleus, close up.
-        Backdrop(p, s, QColor(60, 20, 30), QColor(20, 5, 10));
-        const QPointF c(w / 2, h * 0.43);
-        const QPointF pos[] = {{-18, -14}, {14, -16}, {0, 0}, {-20, 14}, {20, 12}, {0, 22}, {-2, -26}, {26, -2}, {-28, -2}};
-        for (int i = 0; i < 9; ++i)
-            Ball(p, c + pos[i] * 1.6, 17, i % 2 ? kNeutral : kPlus, i % 2 ? QString() : QStringLiteral("+"));
-        Caption(p, s, QString::fromUtf8("Le noyau : protons et neutrons"));
-        break;
-    }
-    case 8:  // An electron.
-        Backdrop(p, s, QColor(20, 40, 80), QColor(5, 10, 30));
-        p.setPen(QPen(QColor(120, 170, 255, 120), 2, Qt::DashLine));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(w / 2, h * 0.42), 70, 34);
-        Ball(p, {w / 2 + 48, h * 0.42 - 24}, 18, kMinus, Minus());
-        Caption(p, s, QString::fromUtf8("L'électron (−)"));
-        break;
-    case 9: {  // A copper atom losing its outer electron.
-        Backdrop(p, s, QColor(70, 45, 30), QColor(25, 15, 8));
-        AtomModel(p, {w * 0.42, h * 0.45}, 62, 6, true);
-        Electron(p, {w * 0.82, h * 0.2}, 9);
-        p.setPen(QPen(QColor(255, 220, 120), 2, Qt::DashLine));
-        p.drawLine(QPointF(w * 0.62, h * 0.32), QPointF(w * 0.78, h * 0.22));
-        Caption(p, s, QString::fromUtf8("Un électron quitte l'atome de cuivre"));
-        break;
-    }
-    case 10: {  // Free electrons in a copper wire.
-        Backdrop(p, s, QColor(230, 230, 230), QColor(190, 190, 195));
-        QLinearGradient g(0, 50, 0, 150);
-        g.setColorAt(0, QColor(240, 170, 110));
-        g.setColorAt(0.5, kCopper);
-        g.setColorAt(1, QColor(120, 60, 25));
-        p.setPen(Qt::NoPen);
-        p.setBrush(g);
-        p.drawRoundedRect(QRectF(10, 50, w - 20, 100), 50, 50);
-        for (int i = 0; i < 8; ++i) Electron(p, {30.0 + i * 32, 80.0 + (i * 37 % 50)}, 8);
-        p.setPen(QPen(QColor(255, 255, 255), 3));
-        p.drawLine(QPointF(60, 175), QPointF(w - 60, 175));
-        p.setBrush(Qt::white);
-        p.drawPolygon(QPolygonF({{w - 50, 175}, {w - 66, 167}, {w - 66, 183}}));
-        Caption(p, s, QString::fromUtf8("Les électrons libres d'un fil de cuivre"));
-        break;
-    }
-    case 11:  // A cell.
-        Backdrop(p, s, QColor(240, 240, 235), QColor(200, 200, 195));
-        DryCell(p, QRectF(w / 2 - 40, 28, 80, h - 70));
-        Caption(p, s, QString::fromUtf8("Une pile de 1,5 volt"));
-        break;
-    case 12: {  // Inside a cell: two metals in an electrolyte.
-        Backdrop(p, s, QColor(245, 245, 240), QColor(215, 215, 205));
-        p.setPen(QPen(QColor(100, 100, 100), 2));
-        p.setBrush(QColor(200, 230, 200));
-        p.drawRect(QRectF(40, 62, w - 80, h - 100));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(110, 110, 120));
-        p.drawRect(QRectF(70, 42, 22, h - 122));
-        p.setBrush(kCopper);
-        p.drawRect(QRectF(w - 92, 42, 22, h - 122));
-        p.setPen(QColor(30, 30, 30));
-        p.setFont(Font(14, true));
-        p.drawText(QRectF(41, 18, 80, 20), Qt::AlignCenter, QStringLiteral("zinc"));
-        p.drawText(QRectF(w - 121, 18, 80, 20), Qt::AlignCenter, QStringLiteral("cuivre"));
-        p.setFont(Font(13));
-        p.drawText(QRectF(40, h - 62, w - 80, 20), Qt::AlignCenter, QString::fromUtf8("électrolyte"));
-        Caption(p, s, QString::fromUtf8("Deux métaux dans un électrolyte"));
-        break;
-    }
-    case 13:  // An ammeter.
-        Backdrop(p, s, QColor(235, 235, 240), QColor(190, 190, 200));
-        Meter(p, {w / 2, h * 0.45}, 62, QStringLiteral("A"), 0.55);
-        Caption(p, s, QString::fromUtf8("Un ampèremètre"));
-        break;
-    case 14: {  // An ammeter in series in a circuit.
-        Backdrop(p, s, QColor(245, 245, 245), QColor(215, 215, 220));
-        const QRectF loop(30, 40, w - 70, h - 90);
-        Circuit(p, loop, true);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(245, 245, 245));
-        p.drawRect(QRectF(loop.right() - 8, loop.center().y() - 30, 16, 60));
-        Meter(p, {loop.right(), loop.center().y()}, 24, QStringLiteral("A"), 0.5);
-        Caption(p, s, QString::fromUtf8("L'ampèremètre se branche en série"));
-        break;
-    }
-    case 15: {  // Water flow: the analogy of intensity.
-        Backdrop(p, s, QColor(220, 235, 250), QColor(160, 190, 225));
-        p.setPen(QPen(QColor(90, 90, 100), 3));
-        p.setBrush(QColor(170, 200, 230));
-        p.drawRect(QRectF(15, 55, w - 30, 50));
-        for (int i = 0; i < 7; ++i) Ball(p, {35.0 + i * 28, 80.0 + (i % 2 ? 8 : -8)}, 7, QColor(40, 120, 220));
-        p.setPen(QPen(QColor(20, 50, 120), 3));
-        p.drawLine(QPointF(40, 125), QPointF(w - 50, 125));
-        p.setBrush(QColor(20, 50, 120));
-        p.drawPolygon(QPolygonF({{w - 40, 125}, {w - 56, 117}, {w - 56, 133}}));
-        Caption(p, s, QString::fromUtf8("Comme un débit : tant par seconde"));
-        break;
-    }
-    case 16: {  // A voltmeter across a lamp.
-        Backdrop(p, s, QColor(245, 245, 245), QColor(215, 215, 220));
-        const QRectF loop(30, 88, w - 60, h - 128);
-        Circuit(p, loop, true);
-        const double cx = loop.center().x(), my = 34;
-        Wire(p, QPolygonF({QPointF(cx - 34, loop.top()), QPointF(cx - 34, my), QPointF(cx - 20, my)}), 2.5,
-             QColor(200, 40, 40));
-        Wire(p, QPolygonF({QPointF(cx + 34, loop.top()), QPointF(cx + 34, my), QPointF(cx + 20, my)}), 2.5,
-             QColor(40, 40, 40));
-        Meter(p, {cx, my}, 18, QStringLiteral("V"), 0.6);
-        Caption(p, s, QString::fromUtf8("Le voltmètre se branche en dérivation"));
-        break;
-    }
-    case 17:  // A voltmeter.
-        Backdrop(p, s, QColor(235, 240, 235), QColor(190, 200, 190));
-        Meter(p, {w / 2, h * 0.45}, 62, QStringLiteral("V"), 0.3);
-        Caption(p, s, QString::fromUtf8("Un voltmètre"));
-        break;
-    case 18: {  // The terminals of a cell and the voltage between them.
-        Backdrop(p, s, QColor(245, 240, 230), QColor(210, 200, 185));
-        DryCell(p, QRectF(30, 30, 60, h - 70));
-        Meter(p, {w * 0.68, h * 0.42}, 38, QStringLiteral("V"), 0.3);
-        Wire(p, QPolygonF({{60, 20}, {60, 12}, {w * 0.68 - 26, 12}, {w * 0.68 - 26, h * 0.42 + 30}}), 2.5,
-             QColor(200, 40, 40));
-        Wire(p, QPolygonF({{60, h - 40}, {w * 0.68 + 26, h - 40}, {w * 0.68 + 26, h * 0.42 + 30}}), 2.5,
-             QColor(40, 40, 40));
-        Caption(p, s, QString::fromUtf8("Tension aux bornes d'une pile"));
-        break;
-    }
-    case 19: {  // Conventional direction: from + to − outside the cell.
-        Backdrop(p, s, QColor(250, 250, 250), QColor(220, 220, 225));
-        const QRectF loop(40, 45, w - 80, h - 100);
-        Circuit(p, loop, true);
-        p.setPen(QPen(kPlus, 3));
-        p.setBrush(kPlus);
-        const double y = loop.center().y();
-        p.drawLine(QPointF(loop.right(), y + 25), QPointF(loop.right(), y - 15));
-        p.drawPolygon(QPolygonF({{loop.right(), y - 25}, {loop.right() - 8, y - 10}, {loop.right() + 8, y - 10}}));
-        p.drawLine(QPointF(loop.left(), y - 25), QPointF(loop.left(), y + 15));
-        p.drawPolygon(QPolygonF({{loop.left(), y + 25}, {loop.left() - 8, y + 10}, {loop.left() + 8, y + 10}}));
-        p.setPen(QColor(150, 30, 30));
-        p.setFont(Font(14, true));
-        p.drawText(QRectF(loop.left() + 14, y - 12, loop.width() - 28, 24), Qt::AlignCenter,
-                   QString::fromUtf8("de + vers −"));
-        Caption(p, s, QString::fromUtf8("Sens conventionnel du courant"));
-        break;
-    }
-    case 20: {  // A switch, open and closed.
-        Backdrop(p, s, QColor(240, 238, 232), QColor(205, 200, 190));
-        KnifeSwitch(p, {40, 70}, 70, false);
-        KnifeSwitch(p, {150, 70}, 70, true);
-        p.setPen(QColor(40, 40, 40));
-        p.setFont(Font(14, true));
-        p.drawText(QRectF(20, 105, 110, 22), Qt::AlignCenter, QStringLiteral("ouvert"));
-        p.drawText(QRectF(130, 105, 110, 22), Qt::AlignCenter, QString::fromUtf8("fermé"));
-        Bulb(p, {75, 145}, 12, false);
-        Bulb(p, {185, 145}, 12, true);
-        Caption(p, s, QString::fromUtf8("L'interrupteur"));
-        break;
-    }
-    default:
-        throw std::logic_error("no such photograph");
-    }
+    throw std::logic_error("no such photograph");
 }
 
 }  // namespace

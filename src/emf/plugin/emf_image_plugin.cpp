@@ -1,7 +1,6 @@
 #include "emf_image_plugin.h"
 
 #include <QImageReader>
-#include <QPainter>
 #include <QVariant>
 #include <cmath>
 
@@ -9,6 +8,9 @@ namespace {
 
 // Natural size at the resolution image viewers assume for a picture without one of its own.
 constexpr double kDpi = 96;
+// A viewer is handed files from anywhere: one beyond 64 MB, or with a frame beyond 100 m a side,
+// is no picture anyone drew, and is refused before it is read whole or sized from.
+constexpr emf::Limits kLimits{.maxFileBytes = 64LL * 1024 * 1024, .maxFrameSide = 10000000};
 
 }  // namespace
 
@@ -26,58 +28,43 @@ bool EmfImageHandler::canRead() const {
 bool EmfImageHandler::Load() const {
     if (picture_) return !picture_->IsNull();
     QByteArray data;
-    if (device()) data = device()->read(emf::Picture::kMaxFileBytes + 1);
-    if (data.size() > emf::Picture::kMaxFileBytes) {
-        picture_ = emf::Picture();
-        reason_ = QStringLiteral("le fichier est trop gros");
-    } else {
-        picture_ = emf::Picture::FromData(data);
-        reason_ = picture_->Error();
-    }
+    if (device()) data = device()->read(kLimits.maxFileBytes + 1);
+    picture_ = emf::Picture::FromData(data, kLimits);
+    reason_ = picture_->Error().ToString();
     return !picture_->IsNull();
 }
 
+bool EmfImageHandler::Refuse(const QString& reason) {
+    reason_ = reason;
+    qWarning("emf: %s", qPrintable(reason_));
+    return false;
+}
+
 bool EmfImageHandler::read(QImage* image) {
-    if (!Load()) {
-        qWarning("emf: %s", qPrintable(reason_));
-        return false;
-    }
+    if (!Load()) return Refuse(reason_);
     const QSize natural = picture_->PixelSize(kDpi);
     const QRect clip = clipRect_.isValid() ? clipRect_ : QRect(QPoint(0, 0), natural);
     const QSize scaled = scaledSize_.isValid() && !scaledSize_.isEmpty() ? scaledSize_ : clip.size();
     const QRect out = scaledClipRect_.isValid() ? scaledClipRect_ : QRect(QPoint(0, 0), scaled);
-    if (clip.isEmpty() || out.isEmpty()) {
-        reason_ = QStringLiteral("la zone demandée est vide");
-        qWarning("emf: %s", qPrintable(reason_));
-        return false;
-    }
+    if (clip.isEmpty() || out.isEmpty()) return Refuse(QStringLiteral("the requested region is empty"));
     // The same refusal as Qt's own readers, with the figures that explain it.
     const int limitMb = QImageReader::allocationLimit();
     const double megabytes = double(out.width()) * out.height() * 4 / (1024.0 * 1024.0);
     if (limitMb > 0 && megabytes > limitMb) {
-        reason_ = QStringLiteral("l'image demandée (%1 × %2 points) prendrait %3 Mo, plus que la limite de %4 Mo")
-                      .arg(out.width())
-                      .arg(out.height())
-                      .arg(std::ceil(megabytes))
-                      .arg(limitMb);
-        qWarning("emf: %s", qPrintable(reason_));
-        return false;
+        return Refuse(QStringLiteral("an image of %1 x %2 pixels would take %3 MB, over the allocation limit of %4 MB")
+                          .arg(out.width())
+                          .arg(out.height())
+                          .arg(std::ceil(megabytes))
+                          .arg(limitMb));
     }
-    QImage img;
-    if (!allocateImage(out.size(), QImage::Format_ARGB32_Premultiplied, &img)) {
-        reason_ = QStringLiteral("la mémoire manque pour une image de %1 × %2 points").arg(out.width()).arg(out.height());
-        qWarning("emf: %s", qPrintable(reason_));
-        return false;
-    }
+    // Each option is a rectangle of the one before (natural picture -> clip -> scaled -> output):
+    // the whole picture lands where the clip, scaled, puts it in the output.
+    const double sx = double(scaled.width()) / clip.width(), sy = double(scaled.height()) / clip.height();
+    const QRectF target(-out.x() - clip.x() * sx, -out.y() - clip.y() * sy, natural.width() * sx, natural.height() * sy);
     // Where the file draws nothing stays transparent.
-    img.fill(Qt::transparent);
-    {
-        QPainter p(&img);
-        // Output pixel -> scaled image -> natural image: each option is a rectangle of the one before.
-        p.translate(-out.x(), -out.y());
-        p.scale(double(scaled.width()) / clip.width(), double(scaled.height()) / clip.height());
-        p.translate(-clip.x(), -clip.y());
-        picture_->Draw(p, QRectF(QPointF(0, 0), QSizeF(natural)));
+    QImage img = emf::RenderToImage(*picture_, out.size(), Qt::transparent, target);
+    if (img.isNull()) {
+        return Refuse(QStringLiteral("out of memory for an image of %1 x %2 pixels").arg(out.width()).arg(out.height()));
     }
     *image = img;
     return true;

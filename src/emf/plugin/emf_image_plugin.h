@@ -23,6 +23,8 @@ public:
 private:
     // Reads and parses the device once; false (with reason_ set) when it holds no usable picture.
     bool Load() const;
+    // Keeps the reason, warns as Qt's own readers do, and returns false.
+    bool Refuse(const QString& reason);
 
     mutable std::optional<emf::Picture> picture_;
     mutable QString reason_;

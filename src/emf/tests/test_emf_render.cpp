@@ -12,11 +12,11 @@
 
 #include "emf/dib.h"
 #include "emf/document.h"
+#include "emf/emf.h"
 #include "emf/fonts.h"
 
 using emf::detail::DecodeDib;
 using emf::detail::EmfDocument;
-using emf::detail::EmfError;
 
 namespace {
 
@@ -763,34 +763,90 @@ private slots:
         QVERIFY2(reason.contains("emf2png: ") && reason.contains("in.emf: "), qPrintable(reason));
     }
 
-    void badFilesAreRefusedWithAReason() {
-        try {
-            EmfDocument::Parse(QByteArray("GIF89a not a metafile at all, just some bytes to be long enough to read "
-                                          "a header from, more than eighty-eight of them."));
-            QFAIL("accepted a non-metafile");
-        } catch (const EmfError& e) {
-            QCOMPARE(QString::fromUtf8(e.what()), QString("ce n'est pas un fichier EMF valide"));
-        }
+    // A refusal says what went wrong and at which record, for each program to word.
+    void badFilesAreRefusedWithTheRecordAtFault() {
+        const emf::Picture notEmf = emf::Picture::FromData(QByteArray(
+            "GIF89a not a metafile at all, just some bytes to be long enough to read a header from, more than "
+            "eighty-eight of them."));
+        QVERIFY(notEmf.IsNull());
+        QCOMPARE(notEmf.Error().code, emf::ErrorCode::NotEmf);
+        QCOMPARE(notEmf.Error().ToString(), QString("not an EMF file"));
+
         Writer w;
         w.Rect(0, 0, 10, 10);
         const QByteArray whole = w.Finish();
-        try {
-            EmfDocument::Parse(whole.left(whole.size() - 30));
-            QFAIL("accepted a truncated file");
-        } catch (const EmfError& e) {
-            QCOMPARE(QString::fromUtf8(e.what()), QString("le fichier est tronqué"));
-        }
+        const int rect = whole.indexOf(QByteArray::fromHex("2b00000018000000"));  // the rectangle record
+        QVERIFY(rect > 0);
+        const emf::LoadError cut = emf::Picture::FromData(whole.left(whole.size() - 30)).Error();
+        QCOMPARE(cut.code, emf::ErrorCode::Truncated);
+        QCOMPARE(cut.offset, qint64(rect));
+        QCOMPARE(cut.recordType, quint32(U_EMR_RECTANGLE));
+        QCOMPARE(cut.ToString(), QString("truncated record (type 43, 24 bytes) at offset %1").arg(rect));
+
+        QByteArray odd = whole;
+        odd[rect + 4] = char(22);  // a size that is no whole number of words
+        const emf::LoadError damaged = emf::Picture::FromData(odd).Error();
+        QCOMPARE(damaged.code, emf::ErrorCode::Damaged);
+        QCOMPARE(damaged.offset, qint64(rect));
+
         // A polygon claiming far more points than its record holds draws nothing and survives.
         QByteArray lying = whole;
-        const int at = lying.indexOf(QByteArray::fromHex("2b000000"));  // the rectangle record
-        QVERIFY(at > 0);
         QByteArray poly(28, 0);
         const std::uint32_t fields[] = {U_EMR_POLYGON16, 28, 0, 0, 10, 10, 0x7fffffff};
         std::memcpy(poly.data(), fields, 28);
-        lying.insert(at, poly);
+        lying.insert(rect, poly);
         std::uint32_t total = std::uint32_t(lying.size());
         std::memcpy(lying.data() + 48, &total, 4);
         Render(lying);
+    }
+
+    // Limits are the program's: none by default; beyond them, refused before anything is drawn.
+    void limitsAreTheCallersToSet() {
+        Writer big(rectl_set(point32_set(0, 0), point32_set(2000000, 1000000)));  // 20 x 10 m
+        const QByteArray data = big.Finish();
+        QVERIFY(!emf::Picture::FromData(data).IsNull());
+        const emf::LoadError frame = emf::Picture::FromData(data, {.maxFrameSide = 1000000}).Error();
+        QCOMPARE(frame.code, emf::ErrorCode::FrameTooLarge);
+        QCOMPARE(frame.frame, QSizeF(2000000, 1000000));
+        QCOMPARE(frame.ToString(), QString("frame too large (20000 x 10000 mm) at offset 0"));
+        QCOMPARE(emf::Picture::FromData(data, {.maxFileBytes = data.size() - 1}).Error().code, emf::ErrorCode::FileTooLarge);
+
+        Writer flat(rectl_set(point32_set(0, 0), point32_set(10000, 0)));
+        QCOMPARE(emf::Picture::FromData(flat.Finish()).Error().code, emf::ErrorCode::FrameEmpty);
+
+        QTemporaryDir dir;
+        QCOMPARE(emf::Picture::FromFile(dir.filePath("none.emf")).Error().code, emf::ErrorCode::FileNotFound);
+        QCOMPARE(emf::Picture::FromFile(dir.path()).Error().code, emf::ErrorCode::FileIsDirectory);
+        QFile empty(dir.filePath("empty.emf"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        QCOMPARE(emf::Picture::FromFile(empty.fileName()).Error().code, emf::ErrorCode::FileEmpty);
+        QFile file(dir.filePath("big.emf"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        file.close();
+        QVERIFY(!emf::Picture::FromFile(file.fileName()).IsNull());
+        QCOMPARE(emf::Picture::FromFile(file.fileName(), {.maxFileBytes = 100}).Error().code, emf::ErrorCode::FileTooLarge);
+    }
+
+    // One call from picture to image: over its background, the frame filling the target, so that
+    // a target larger than the image keeps a part of the picture.
+    void rendersToAnImage() {
+        Writer w;
+        w.NullPen();
+        w.Brush(colorref3_set(255, 0, 0));
+        w.Rect(0, 0, 50, 50);  // the top-left quarter
+        const emf::Picture picture = emf::Picture::FromData(w.Finish());
+        QCOMPARE(picture.PixelSize(96), QSize(378, 378));
+        QCOMPARE(picture.FittedSize(QSize(60, 30)), QSize(30, 30));
+        const QImage whole = emf::RenderToImage(picture, QSize(40, 40), Qt::blue);
+        QCOMPARE(whole.size(), QSize(40, 40));
+        QVERIFY(Near(whole.pixel(5, 5), Qt::red));
+        QVERIFY(Near(whole.pixel(35, 35), Qt::blue));
+        const QImage quarter = emf::RenderToImage(picture, QSize(40, 40), Qt::transparent, QRectF(0, 0, 80, 80));
+        QVERIFY(Near(quarter.pixel(35, 35), Qt::red));
+        QVERIFY(emf::RenderToImage(picture, QSize(0, 40)).isNull());
+        QVERIFY(emf::RenderToImage(emf::Picture(), QSize(40, 40)).isNull());
     }
 };
 

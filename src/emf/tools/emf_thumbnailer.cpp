@@ -7,10 +7,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QUrl>
 #include <csignal>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,6 +20,9 @@
 namespace {
 
 constexpr int kMaxSide = 4096;
+// Whatever lands in a folder is looked at: a file beyond 64 MB, or with a frame beyond 100 m a
+// side, is no picture anyone drew, and is refused before it is read whole or sized from.
+constexpr emf::Limits kLimits{.maxFileBytes = 64LL * 1024 * 1024, .maxFrameSide = 10000000};
 constexpr unsigned kMaxSeconds = 10;
 constexpr rlim_t kMaxAddressSpace = rlim_t(2) << 30;
 
@@ -76,26 +77,16 @@ int main(int argc, char** argv) {
     if (input.startsWith(QLatin1String("file:"))) input = QUrl(input).toLocalFile();
     const QString output = QString::fromLocal8Bit(argv[4]);
 
-    const emf::Picture picture = emf::Picture::FromFile(input);
+    const emf::Picture picture = emf::Picture::FromFile(input, kLimits);
     if (picture.IsNull()) {
-        std::fprintf(stderr, "seance-emf-thumbnailer: %s: %s\n", argv[3], qPrintable(picture.Error()));
+        std::fprintf(stderr, "seance-emf-thumbnailer: %s: %s\n", argv[3], qPrintable(picture.Error().ToString()));
         return 1;
     }
-    const QSizeF frame = picture.FrameSize();
-    const bool wide = frame.width() >= frame.height();
-    const double ratio = wide ? frame.height() / frame.width() : frame.width() / frame.height();
-    const int other = std::clamp(int(std::lround(side * ratio)), 1, int(side));
-    const QSize size = wide ? QSize(side, other) : QSize(other, side);
-
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    // Transparent where the file draws nothing.
+    const QImage image = emf::RenderToImage(picture, picture.FittedSize(QSize(side, side)));
     if (image.isNull()) {
         std::fprintf(stderr, "seance-emf-thumbnailer: out of memory\n");
         return 1;
-    }
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
-        picture.Draw(p, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     QByteArray png;
     {
