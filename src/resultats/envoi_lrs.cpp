@@ -28,18 +28,8 @@ bool RefusDAcces(int code) { return code == 401 || code == 403 || code == 404 ||
 
 EnvoiLrs::EnvoiLrs(ConfigLrs config, const QString& cheminJournal, QObject* parent)
     : QObject(parent), config_(std::move(config)), cheminJournal_(cheminJournal), delai_(config_.premiereRelanceMs) {
-    QUrl adresse = config_.adresse;
-    QString cle = config_.cle, secret = config_.secret;
-    if (cle.isEmpty() && !adresse.userName().isEmpty()) {
-        cle = adresse.userName();
-        secret = adresse.password();
-    }
-    adresse.setUserInfo(QString());
-    QString chemin = adresse.path();
-    if (!chemin.endsWith(QLatin1Char('/'))) chemin += QLatin1Char('/');
-    adresse.setPath(chemin + QStringLiteral("statements"));
-    url_ = adresse;
-    autorisation_ = "Basic " + (cle + QLatin1Char(':') + secret).toUtf8().toBase64();
+    url_ = AdresseDeclarations(config_);
+    autorisation_ = Autorisation(config_);
     if (cheminJournal.endsWith(QLatin1String(".jsonl")))
         cheminEtat_ = cheminJournal.chopped(6) + QStringLiteral(".lrs");
 
@@ -58,8 +48,9 @@ void EnvoiLrs::Reprendre() {
             if (mots.size() >= 2 && (mots[0] == "acceptee" || mots[0] == "refusee")) connus_.insert(QString::fromLatin1(mots[1]));
         }
     }
-    Lecture lecture;
-    if (QFile::exists(cheminJournal_)) LireJournal(cheminJournal_, lecture);
+    Lecture lecture;  // an id in both journals is sent once
+    for (const QString& chemin : QStringList{cheminJournal_} + autres_)
+        if (QFile::exists(chemin)) LireJournal(chemin, lecture);
     for (const LigneIgnoree& l : lecture.ignorees)
         Avertir(QStringLiteral("%1, ligne %2 ignorée : %3").arg(l.fichier).arg(l.ligne).arg(l.raison));
     for (const QJsonObject& d : lecture.declarations) Envoyer(d);
