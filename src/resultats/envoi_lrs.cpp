@@ -41,8 +41,13 @@ EnvoiLrs::~EnvoiLrs() = default;
 
 void EnvoiLrs::Reprendre() {
     if (cheminEtat_.isEmpty()) return;
-    QFile etat(cheminEtat_);
-    if (etat.open(QIODevice::ReadOnly)) {
+    // The notes may also lie beside the other journal, where an earlier version kept them.
+    QStringList etats{cheminEtat_};
+    for (const QString& autre : autres_)
+        if (autre.endsWith(QLatin1String(".jsonl"))) etats << autre.chopped(6) + QStringLiteral(".lrs");
+    for (const QString& chemin : etats) {
+        QFile etat(chemin);
+        if (!etat.open(QIODevice::ReadOnly)) continue;
         while (!etat.atEnd()) {
             const QList<QByteArray> mots = etat.readLine().trimmed().split(' ');
             if (mots.size() >= 2 && (mots[0] == "acceptee" || mots[0] == "refusee")) connus_.insert(QString::fromLatin1(mots[1]));
@@ -90,7 +95,9 @@ void EnvoiLrs::Noter(const char* etat, const std::vector<QJsonObject>& lot, int 
         if (code) lignes += ' ' + QByteArray::number(code);
     }
     // Only a resend at the next start is at stake: the LRS takes a statement it has again harmlessly.
-    const QString erreur = AjouterLigne(cheminEtat_, lignes);
+    Creation creation;
+    creation.creerDossier = false;  // the journal makes its folder; a class folder is never made
+    const QString erreur = AjouterLigne(cheminEtat_, lignes, creation);
     if (!erreur.isEmpty()) Avertir(QStringLiteral("envoi au LRS non noté dans %1 : %2").arg(cheminEtat_, erreur));
 }
 
