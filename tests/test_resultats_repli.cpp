@@ -116,12 +116,19 @@ private slots:
         QVERIFY(QDir().mkpath(r_.dossier));
         {
             FermeEnEcriture ferme(r_.dossier);
-            if (!ferme.Ok()) QSKIP("this machine lets the administrator neither bind-mount nor lose write access");
+            const bool bouchon = !ferme.Ok();
+            if (bouchon) {
+                // No mount allowed here: a regular file where the folder should be stops everyone.
+                QVERIFY(QDir().rmdir(r_.dossier));
+                QFile f(r_.dossier);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+            }
             Seance(3);
             QVERIFY(!QFile::exists(FichierClasse()));
             QCOMPARE(Ids(FichierPropre()).size(), 4);  // three answers and the end
             QVERIFY(avis_.isEmpty());                  // kept on this computer: nothing to tell the learner
             QVERIFY2(avertissements_.size() == 1 && avertissements_[0].contains(FichierPropre()), qPrintable(avertissements_.join('\n')));
+            if (bouchon) QVERIFY(QFile::remove(r_.dossier) && QDir().mkpath(r_.dossier));
         }
         const QStringList gardes = Ids(FichierPropre());
         // The next start copies them, once; later starts copy nothing again.
@@ -204,7 +211,7 @@ private slots:
     void aFullClassFolderLeavesNoHalfLineAndIsCaughtUpOnceThereIsRoom() {
         QVERIFY(QDir().mkpath(r_.dossier));
         if (!Root() || !Commande("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", r_.dossier}))
-            QSKIP("a small file system can be mounted only by the administrator");
+            QSKIP("no small file system can be mounted here (only the administrator can, where allowed)");
         struct Demonter {
             QString d;
             ~Demonter() { Commande("umount", {d}); }
