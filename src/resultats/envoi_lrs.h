@@ -1,7 +1,8 @@
 #pragma once
 // Sends the statements to a Learning Record Store as well, in the background, over Qt Network.
-// The journal stays the source of truth: what the LRS has not accepted is sent again later, and at
-// the latest at the next start; what it accepted is noted beside the journal and never sent again.
+// The journals stay the source of truth: what the LRS has not accepted is sent again later, and at
+// the latest at the next start; what it accepted is noted beside the account's own journal and never
+// sent again.
 // A statement the LRS refuses (4xx) is noted with its answer and not sent again.
 
 #include "resultats/reglages.h"
