@@ -35,8 +35,25 @@ install_packages() {
   fi
 }
 
+# A real LRS for the tests that read statements back: Learning Locker's statement service, kept in
+# memory, installed from npm into the build folder where Node.js is present (the test is skipped
+# where it is not).
+SEANCE_TEST_LRS=xapi-statements@5.0.1
+
+install_test_lrs() {
+  local build_dir=$1 prefix=$1/xapi-lrs
+  command -v node >/dev/null && command -v npm >/dev/null || return 0
+  if [ "$(node -p "try { require('$prefix/node_modules/xapi-statements/package.json').version } catch (e) { '' }")" = "${SEANCE_TEST_LRS#*@}" ]; then
+    return 0
+  fi
+  mkdir -p "$prefix"
+  npm install --prefix "$prefix" --no-audit --no-fund --loglevel=error "$SEANCE_TEST_LRS" >"$prefix/npm.log" 2>&1 ||
+    { tail -20 "$prefix/npm.log" >&2; echo "setup: $SEANCE_TEST_LRS could not be installed" >&2; return 1; }
+}
+
 build_project() {
   local build_dir=$1; shift
   cmake -S "$SEANCE_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$build_dir" --parallel "$(nproc)"
+  install_test_lrs "$build_dir"
 }

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QMessageBox>
+#include <QPointer>
 #include <QStyleFactory>
 #include <exception>
 
@@ -24,6 +26,14 @@ int main(int argc, char** argv) {
     resultats::Suivi suivi(resultats::Reglages::Lire());
     try {
         Cour1p cour(&suivi);
+        // Told once, and the lesson goes on: a box that waits for nothing.
+        suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour.Form.Widget())](const QString& texte) {
+            if (!fenetre) return;
+            auto* avis = new QMessageBox(QMessageBox::Warning, QStringLiteral("Séance 1"), texte, QMessageBox::Ok, fenetre);
+            avis->setAttribute(Qt::WA_DeleteOnClose);
+            avis->setWindowModality(Qt::NonModal);
+            avis->show();
+        });
         platform::RunHandler([&] { cour.Form_Load(); });
         cour.Form.Show();
         return QApplication::exec();

@@ -373,7 +373,8 @@ private slots:
         for (const QJsonObject& d : lecture.declarations) ids << d["id"].toString();
         QCOMPARE(ids, QStringList({"1", "2", "3"}));
 
-        // A full disk: the journal is the device that is always full.
+        // The device that is always full, linked under the journal's name: the link is not followed
+        // (a full class folder is tried on a small file system in test_resultats_repli).
         if (QFile::exists("/dev/full")) {
             const QString plein = racine.filePath("plein");
             QVERIFY(QDir().mkpath(plein));

@@ -5,6 +5,7 @@
 #include "resultats/declarations.h"
 #include "resultats/envoi_lrs.h"
 #include "resultats/journal.h"
+#include "resultats/lecture_lrs.h"
 #include "resultats/suivi.h"
 #include "support/virtual_platform.h"
 
@@ -273,6 +274,17 @@ private slots:
         r.identite = {"eleve", QString(), "poste", "https://ecole.example.fr/"};
         r.lrs = Config(lrs.Adresse());
         {
+            // Fin waits for the LRS to take the end of the session: a lab machine restored at each
+            // start would never send it later.
+            Suivi suivi(r);
+            suivi.ReponseValidee(1, 0, true, 1);
+            lrs.lenteurMs = 300;
+            suivi.LeconFermee();
+            QCOMPARE(lrs.stockees.size(), 2);
+            QCOMPARE(suivi.Envoi()->Acceptees(), 2);
+        }
+        lrs.lenteurMs = 0;
+        {
             Suivi suivi(r);
             suivi.ReponseValidee(1, 0, true, 1);
             suivi.ReponseValidee(2, 2, false, 0.5);
@@ -281,16 +293,44 @@ private slots:
             suivi.LeconFermee();
         }
         lrs.code = 200;
-        QCOMPARE(lrs.stockees.size(), 2);
+        QCOMPARE(lrs.stockees.size(), 4);
         // The next start sends the last one, from the journal.
         Suivi suivant(r);
         QTRY_COMPARE(suivant.Envoi()->Acceptees(), 1);
-        QCOMPARE(lrs.stockees.size(), 3);
+        QCOMPARE(lrs.stockees.size(), 5);
         Lecture journal;
         QVERIFY(LireDossier(classe.path(), journal));
         for (const QJsonObject& d : journal.declarations) QCOMPARE(lrs.stockees.value(d["id"].toString()), 1);
         QVERIFY(!QFile(suivant.Envoi()->CheminEtat()).readAll().contains("s3cr3t"));
         platform::SetPlatform(nullptr);
+    }
+
+    void readingBackFromAFailingOrSlowLrsEndsWithAPlainReason() {
+        PetitLrs lrs;
+        const auto lire = [&](const QUrl& adresse) {
+            int recues = 0;
+            const LectureLrs l = LireLrs(Config(adresse), [&](const QJsonObject&) { ++recues; });
+            return l.erreur;
+        };
+        lrs.code = 503;
+        QString e = lire(lrs.Adresse());
+        QVERIFY2(e.contains("a répondu 503") && e.contains("statement rejected by test LRS"), qPrintable(e));
+        lrs.code = 401;
+        e = lire(lrs.Adresse());
+        QVERIFY2(e.contains("refuse l'accès (401)") && e.contains("clé et le secret"), qPrintable(e));
+        lrs.code = 200;  // a list of ids: not a statement result
+        e = lire(lrs.Adresse());
+        QVERIFY2(e.contains("autre chose qu'une liste de déclarations"), qPrintable(e));
+        QCOMPARE(lrs.requetes.back().methode, QByteArray("GET"));
+        QVERIFY2(lrs.requetes.back().chemin.startsWith("/xapi/statements?activity=" + QUrl::toPercentEncoding(IriLecon())),
+                 lrs.requetes.back().chemin.constData());
+        QCOMPARE(lrs.requetes.back().entetes.value("authorization"), "Basic " + QByteArray("classe-4b:s3cr3t-du-lrs").toBase64());
+        lrs.lenteurMs = 3000;
+        e = lire(lrs.Adresse());
+        QVERIFY2(e.contains("n'a pas répondu en 2 s"), qPrintable(e));
+        e = lire(QUrl("http://127.0.0.1:9/xapi/"));
+        QVERIFY2(e.contains("ne répond pas"), qPrintable(e));
+        QVERIFY(!e.contains("s3cr3t"));
     }
 };
 

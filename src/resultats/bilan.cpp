@@ -1,6 +1,7 @@
 #include "resultats/bilan.h"
 
 #include "resultats/declarations.h"
+#include "resultats/lecture_lrs.h"
 #include "resultats/reglages.h"
 
 #include <QCoreApplication>
@@ -69,11 +70,13 @@ void Comptage::Ajouter(const QJsonObject& d) {
         const QString hote = QUrl(Chaine(account, "homePage")).host();
         if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
         b.apprenant = Chaine(acteur, "name").isEmpty() ? Chaine(account, "name") : Chaine(acteur, "name");
-        b.debut = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
         it = index_.insert(registration, seances_.size());
         seances_.push_back({b, {}, 0});
     }
     EnCours& s = seances_[*it];
+    // The earliest statement, whichever order they come in (an LRS gives them in the order it stored them).
+    const QDateTime quand = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
+    if (quand.isValid() && (!s.bilan.debut.isValid() || quand < s.bilan.debut)) s.bilan.debut = quand;
     const QString verbe = Chaine(Objet(d, "verb"), "id");
     const QJsonObject resultat = Objet(d, "result");
     if (verbe == QLatin1String(kVerbeRepondu)) {
@@ -133,6 +136,15 @@ QByteArray CsvBilans(const std::vector<BilanSeance>& bilans) {
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
 }
 
+bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage) {
+    Comptage comptage;
+    const LectureLrs lecture = LireLrs(config, [&](const QJsonObject& d) { comptage.Ajouter(d); }, parPage);
+    erreur = lecture.erreur;
+    if (!erreur.isEmpty()) return false;
+    bilans = comptage.Bilans();
+    return true;
+}
+
 bool EstCommandeResultats(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--results") == 0 || std::strcmp(argv[i], "--csv") == 0) return true;
@@ -141,34 +153,52 @@ bool EstCommandeResultats(int argc, char** argv) {
 
 int CommandeResultats(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    bool csv = false;
+    bool csv = false, lrs = false;
     QString dossier;
     for (const QString& a : QCoreApplication::arguments().mid(1)) {
         if (a == QLatin1String("--csv")) {
             csv = true;
+        } else if (a == QLatin1String("--lrs")) {
+            lrs = true;
         } else if (a == QLatin1String("--results")) {
         } else if (dossier.isEmpty() && !a.startsWith(QLatin1String("--"))) {
             dossier = a;
         } else {
-            Ecrire(stderr, QStringLiteral("Option inconnue : %1\nUsage : seance1 --results [DOSSIER] [--csv]\n").arg(a).toUtf8());
+            Ecrire(stderr, QStringLiteral("Option inconnue : %1\nUsage : seance1 --results [DOSSIER | --lrs] [--csv]\n").arg(a).toUtf8());
             return 2;
         }
     }
-    if (dossier.isEmpty()) dossier = Reglages::Lire().dossier;
-
-    if (dossier.isEmpty() || !QDir(dossier).exists()) {
-        Ecrire(stderr, QStringLiteral("Aucun résultat : le dossier « %1 » n'existe pas.\n").arg(dossier).toUtf8());
-        return 1;
+    if (lrs && !dossier.isEmpty()) {
+        Ecrire(stderr, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.\n").toUtf8());
+        return 2;
     }
 
-    Comptage comptage;
+    std::vector<BilanSeance> bilans;
     Lecture lecture;
-    lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
-    lecture.essentiel = true;
-    LireDossier(dossier, lecture);
-    const std::vector<BilanSeance> bilans = comptage.Bilans();
+    QString source;
+    if (lrs) {
+        const ConfigLrs config = Reglages::Lire().lrs;
+        source = AdresseDeclarations(config).toString();
+        QString erreur;
+        if (!LireBilansLrs(config, bilans, erreur)) {
+            Ecrire(stderr, QStringLiteral("Aucun résultat : %1.\n").arg(erreur).toUtf8());
+            return 1;
+        }
+    } else {
+        if (dossier.isEmpty()) dossier = Reglages::Lire().dossier;
+        if (dossier.isEmpty() || !QDir(dossier).exists()) {
+            Ecrire(stderr, QStringLiteral("Aucun résultat : le dossier « %1 » n'existe pas.\n").arg(dossier).toUtf8());
+            return 1;
+        }
+        source = dossier;
+        Comptage comptage;
+        lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
+        lecture.essentiel = true;
+        LireDossier(dossier, lecture);
+        bilans = comptage.Bilans();
+    }
     Ecrire(stdout, csv ? CsvBilans(bilans) : TexteBilans(bilans).toUtf8());
-    if (!csv && bilans.empty()) Ecrire(stdout, QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(dossier).toUtf8());
+    if (!csv && bilans.empty()) Ecrire(stdout, QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(source).toUtf8());
     std::fflush(stdout);
     // Skipped lines go to the standard error, so that the CSV stays clean when redirected to a file.
     for (const LigneIgnoree& l : lecture.ignorees) {

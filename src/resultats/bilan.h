@@ -1,6 +1,6 @@
 #pragma once
 // The teacher's view of a results folder: one line per learner session, as text or as CSV for a
-// spreadsheet, and the command line "seance1 --results [FOLDER] [--csv]".
+// spreadsheet, and the command line "seance1 --results [FOLDER | --lrs] [--csv]".
 
 #include "resultats/journal.h"
 
@@ -45,6 +45,10 @@ std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations);
 QString TexteBilans(const std::vector<BilanSeance>& bilans);
 // UTF-8 with its byte-order mark, ";" between fields, decimal comma.
 QByteArray CsvBilans(const std::vector<BilanSeance>& bilans);
+
+// Every session the LRS of the settings holds for this lesson; false with the reason in French when
+// it could not be read to the end. parPage: see LireLrs.
+bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage = 0);
 
 // True when the arguments ask for the results rather than the lesson.
 bool EstCommandeResultats(int argc, char** argv);

@@ -28,18 +28,8 @@ bool RefusDAcces(int code) { return code == 401 || code == 403 || code == 404 ||
 
 EnvoiLrs::EnvoiLrs(ConfigLrs config, const QString& cheminJournal, QObject* parent)
     : QObject(parent), config_(std::move(config)), cheminJournal_(cheminJournal), delai_(config_.premiereRelanceMs) {
-    QUrl adresse = config_.adresse;
-    QString cle = config_.cle, secret = config_.secret;
-    if (cle.isEmpty() && !adresse.userName().isEmpty()) {
-        cle = adresse.userName();
-        secret = adresse.password();
-    }
-    adresse.setUserInfo(QString());
-    QString chemin = adresse.path();
-    if (!chemin.endsWith(QLatin1Char('/'))) chemin += QLatin1Char('/');
-    adresse.setPath(chemin + QStringLiteral("statements"));
-    url_ = adresse;
-    autorisation_ = "Basic " + (cle + QLatin1Char(':') + secret).toUtf8().toBase64();
+    url_ = AdresseDeclarations(config_);
+    autorisation_ = Autorisation(config_);
     if (cheminJournal.endsWith(QLatin1String(".jsonl")))
         cheminEtat_ = cheminJournal.chopped(6) + QStringLiteral(".lrs");
 
@@ -51,15 +41,21 @@ EnvoiLrs::~EnvoiLrs() = default;
 
 void EnvoiLrs::Reprendre() {
     if (cheminEtat_.isEmpty()) return;
-    QFile etat(cheminEtat_);
-    if (etat.open(QIODevice::ReadOnly)) {
+    // The notes may also lie beside the other journal, where an earlier version kept them.
+    QStringList etats{cheminEtat_};
+    for (const QString& autre : autres_)
+        if (autre.endsWith(QLatin1String(".jsonl"))) etats << autre.chopped(6) + QStringLiteral(".lrs");
+    for (const QString& chemin : etats) {
+        QFile etat(chemin);
+        if (!etat.open(QIODevice::ReadOnly)) continue;
         while (!etat.atEnd()) {
             const QList<QByteArray> mots = etat.readLine().trimmed().split(' ');
             if (mots.size() >= 2 && (mots[0] == "acceptee" || mots[0] == "refusee")) connus_.insert(QString::fromLatin1(mots[1]));
         }
     }
-    Lecture lecture;
-    if (QFile::exists(cheminJournal_)) LireJournal(cheminJournal_, lecture);
+    Lecture lecture;  // an id in both journals is sent once
+    for (const QString& chemin : QStringList{cheminJournal_} + autres_)
+        if (QFile::exists(chemin)) LireJournal(chemin, lecture);
     for (const LigneIgnoree& l : lecture.ignorees)
         Avertir(QStringLiteral("%1, ligne %2 ignorée : %3").arg(l.fichier).arg(l.ligne).arg(l.raison));
     for (const QJsonObject& d : lecture.declarations) Envoyer(d);
@@ -99,7 +95,9 @@ void EnvoiLrs::Noter(const char* etat, const std::vector<QJsonObject>& lot, int 
         if (code) lignes += ' ' + QByteArray::number(code);
     }
     // Only a resend at the next start is at stake: the LRS takes a statement it has again harmlessly.
-    const QString erreur = AjouterLigne(cheminEtat_, lignes);
+    Creation creation;
+    creation.creerDossier = false;  // the journal makes its folder; a class folder is never made
+    const QString erreur = AjouterLigne(cheminEtat_, lignes, creation);
     if (!erreur.isEmpty()) Avertir(QStringLiteral("envoi au LRS non noté dans %1 : %2").arg(cheminEtat_, erreur));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Sends the statements to a Learning Record Store as well, in the background, over Qt Network.
-// The journal stays the source of truth: what the LRS has not accepted is sent again later, and at
-// the latest at the next start; what it accepted is noted beside the journal and never sent again.
+// The journals stay the source of truth: what the LRS has not accepted is sent again later, and at
+// the latest at the next start; what it accepted is noted beside the account's own journal and never
+// sent again.
 // A statement the LRS refuses (4xx) is noted with its answer and not sent again.
 
 #include "resultats/reglages.h"
@@ -21,15 +22,21 @@ namespace resultats {
 class EnvoiLrs : public QObject {
     Q_OBJECT
 public:
-    // cheminJournal: this account and machine's journal; its notes of what was sent live beside it.
+    // cheminJournal: this account and machine's journal (its own, which can be written when the
+    // class folder cannot); its notes of what was sent live beside it.
     EnvoiLrs(ConfigLrs config, const QString& cheminJournal, QObject* parent = nullptr);
     ~EnvoiLrs() override;
 
-    // Queues every statement of the journal the LRS has neither accepted nor refused.
+    // Another journal Reprendre reads as well: the class folder's, when it is not the same.
+    void LireAussi(const QString& autreJournal) { autres_ << autreJournal; }
+    // Queues every statement of the journals the LRS has neither accepted nor refused.
     void Reprendre();
     void Envoyer(const QJsonObject& declaration);
 
     size_t EnAttente() const { return file_.size() + enVol_.size(); }
+    // Something is on its way or about to go: false once all is sent, or while the LRS is out of
+    // reach (waiting for a retry) or refuses access.
+    bool Occupe() const { return !enVol_.empty() || (!file_.empty() && !arrete_ && !relance_.isActive()); }
     int Acceptees() const { return acceptees_; }
     int Refusees() const { return refusees_; }
     QString CheminEtat() const { return cheminEtat_; }
@@ -48,6 +55,7 @@ private:
     QUrl url_;  // …/statements, without user info
     QByteArray autorisation_;
     QString cheminJournal_;
+    QStringList autres_;
     QString cheminEtat_;
     QNetworkAccessManager reseau_;
     std::deque<QJsonObject> file_;

@@ -103,10 +103,29 @@ Identite IdentiteDuSysteme() {
     return id;
 }
 
+QUrl AdresseDeclarations(const ConfigLrs& config) {
+    QUrl adresse = config.adresse;
+    adresse.setUserInfo(QString());
+    QString chemin = adresse.path();
+    if (!chemin.endsWith(QLatin1Char('/'))) chemin += QLatin1Char('/');
+    adresse.setPath(chemin + QStringLiteral("statements"));
+    return adresse;
+}
+
+QByteArray Autorisation(const ConfigLrs& config) {
+    QString cle = config.cle, secret = config.secret;
+    if (cle.isEmpty() && !config.adresse.userName().isEmpty()) {
+        cle = config.adresse.userName();
+        secret = config.adresse.password();
+    }
+    return "Basic " + (cle + QLatin1Char(':') + secret).toUtf8().toBase64();
+}
+
 Reglages Reglages::Lire(const QString& chemin) {
     Reglages r;
     r.identite = IdentiteDuSysteme();
     r.dossier = DossierParDefaut();
+    r.dossierPropre = r.dossier;
     if (!chemin.isEmpty()) {
         CreerModele(chemin);
         QSettings s(chemin, QSettings::IniFormat);

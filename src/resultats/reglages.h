@@ -17,6 +17,11 @@ struct ConfigLrs {
     bool Active() const { return adresse.isValid() && !adresse.isRelative(); }
 };
 
+// The LRS's statement resource (adresse + "statements"), without credentials.
+QUrl AdresseDeclarations(const ConfigLrs& config);
+// The Basic authorization header: the key and secret, else those written in the address.
+QByteArray Autorisation(const ConfigLrs& config);
+
 // Who answers: an xAPI account agent.
 struct Identite {
     QString compte;      // account name
@@ -26,7 +31,10 @@ struct Identite {
 };
 
 struct Reglages {
-    QString dossier;  // the journal folder, empty when none can be found
+    QString dossier;  // the journal folder (the class's), empty when none can be found
+    // The account's own folder: takes what the class folder cannot, until it can. Empty when the
+    // account has no home.
+    QString dossierPropre;
     Identite identite;
     ConfigLrs lrs;
 

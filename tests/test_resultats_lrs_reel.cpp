@@ -1,0 +1,171 @@
+// The class's figures from a real Learning Record Store: Learning Locker's statement service, kept
+// in memory, started on a free loopback port for this test and stopped after it. What the lesson's
+// sender put there, read back page after page, gives the same results as the class folder.
+
+#include "resultats/avertir.h"
+#include "resultats/bilan.h"
+#include "resultats/declarations.h"
+#include "resultats/envoi_lrs.h"
+#include "resultats/journal.h"
+#include "resultats/lecture_lrs.h"
+#include "resultats/suivi.h"
+#include "support/virtual_platform.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace resultats;
+
+namespace {
+
+const QString kServeur = QStringLiteral(SEANCE_BIN_DIR "/xapi-lrs/node_modules/xapi-statements/dist/index.js");
+
+quint16 PortLibre() {
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost);
+    return s.serverPort();
+}
+
+struct Sortie {
+    int statut;
+    QByteArray sortie;
+    QString erreurs;
+};
+
+Sortie Lancer(const QStringList& arguments, const QString& configuration) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", configuration);
+    env.remove("SEANCE1_RESULTATS");
+    p.setProcessEnvironment(env);
+    p.start(SEANCE_BIN_DIR "/src/seance1", arguments);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+class ResultatsLrsReelTest : public QObject {
+    Q_OBJECT
+    QProcess lrs_;
+    QTemporaryDir travail_;
+    ConfigLrs config_;
+    testsupport::VirtualPlatform vp_;
+
+private slots:
+    void initTestCase() {
+        const QString node = QStandardPaths::findExecutable("node");
+        if (node.isEmpty()) QSKIP("Node.js is not installed here: the test against a real LRS is skipped");
+        QVERIFY2(QFile::exists(kServeur), "the test LRS is missing: scripts/setup.sh installs it (./test does)");
+        const quint16 port = PortLibre();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QList<QPair<QString, QString>> memoire{{"MODELS_REPO", "memory"}, {"STORAGE_REPO", "memory"}, {"AUTH_REPO", "test"},
+                                                     {"EVENTS_REPO", "test"}};
+        for (const auto& [cle, valeur] : memoire) env.insert(cle, valeur);
+        env.insert("EXPRESS_PORT", QString::number(port));
+        env.insert("EXPRESS_MORGAN_DIRECTORY", travail_.filePath("journaux"));
+        lrs_.setProcessEnvironment(env);
+        lrs_.setWorkingDirectory(travail_.path());  // it keeps its files under the working folder
+        lrs_.setProcessChannelMode(QProcess::MergedChannels);
+        lrs_.start(node, {kServeur});
+        QVERIFY2(lrs_.waitForStarted(), qPrintable(lrs_.errorString()));
+        QByteArray dit;
+        QTRY_VERIFY_WITH_TIMEOUT((dit += lrs_.readAll()).contains("Listening on port") || lrs_.state() != QProcess::Running, 30000);
+        QVERIFY2(lrs_.state() == QProcess::Running, dit.constData());
+
+        config_.adresse = QUrl(QStringLiteral("http://127.0.0.1:%1/xAPI/").arg(port));
+        config_.cle = "classe-4b";
+        config_.secret = "secret";
+        config_.delaiMaxMs = 20000;
+        platform::SetPlatform(&vp_);
+    }
+    void cleanupTestCase() {
+        platform::SetPlatform(nullptr);
+        if (lrs_.state() == QProcess::Running) {
+            lrs_.terminate();
+            if (!lrs_.waitForFinished(5000)) lrs_.kill();
+            lrs_.waitForFinished(5000);
+        }
+    }
+
+    void whatTheLessonSentReadsBackPageByPageAsTheFolderReads() {
+        QTemporaryDir classe;
+        // Three learners: one to the end, one who stops at the third question, one twice.
+        struct Eleve {
+            Identite identite;
+            int reponses;
+        };
+        const std::vector<Eleve> eleves{{{"lea", "Léa Martin; 4e B", "poste-01", "https://ecole.example.fr/"}, 20},
+                                        {{"noe", QString(), "poste-02", "https://ecole.example.fr/"}, 3},
+                                        {{"ines", "Inès", "poste-03", "https://ecole.example.fr/"}, 7},
+                                        {{"ines", "Inès", "poste-03", "https://ecole.example.fr/"}, 20}};
+        const auto avancer = [&](int ms) {  // the learner's time passes
+            vp_.tickAtStart += ms;
+            vp_.timeAtStart = vp_.timeAtStart.addMSecs(ms);
+        };
+        int envoyees = 0;
+        for (const Eleve& e : eleves) {
+            Reglages r;
+            r.dossier = classe.path();
+            r.identite = e.identite;
+            r.lrs = config_;
+            Suivi suivi(r);
+            for (int q = 1; q <= e.reponses; ++q) {
+                avancer(4000);
+                suivi.ReponseValidee(q, q % 3 == 0 ? 2 : 0, q % 3 != 0, 0);
+            }
+            avancer(1000);
+            suivi.LeconFermee();
+            // Fin returns once the LRS holds the whole session.
+            QCOMPARE(suivi.Envoi()->EnAttente(), size_t(0));
+            envoyees += suivi.Envoi()->Acceptees();
+        }
+        QCOMPARE(envoyees, 20 + 2 + 3 + 1 + 7 + 1 + 20 + 2);
+
+        Lecture dossier;
+        QVERIFY(LireDossier(classe.path(), dossier));
+        const std::vector<BilanSeance> attendus = Bilans(dossier.declarations);
+        QCOMPARE(int(attendus.size()), 4);
+
+        // Small pages: "more" is followed to the last one.
+        int recues = 0;
+        const LectureLrs lecture = LireLrs(config_, [&](const QJsonObject&) { ++recues; }, 9);
+        QVERIFY2(lecture.erreur.isEmpty(), qPrintable(lecture.erreur));
+        QCOMPARE(recues, envoyees);
+        QVERIFY(lecture.pages >= (envoyees + 8) / 9);
+        std::vector<BilanSeance> lus;
+        QString erreur;
+        QVERIFY2(LireBilansLrs(config_, lus, erreur, 9), qPrintable(erreur));
+        QCOMPARE(TexteBilans(lus), TexteBilans(attendus));
+        QCOMPARE(CsvBilans(lus), CsvBilans(attendus));
+
+        // The teacher's command, from the settings' LRS, prints what it prints from the folder.
+        QTemporaryDir configuration;
+        QVERIFY(QDir().mkpath(configuration.filePath("seance1")));
+        QFile ini(configuration.filePath("seance1/seance1.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[lrs]\nadresse=%1\ncle=classe-4b\nsecret=secret\n").arg(config_.adresse.toString()).toUtf8());
+        ini.close();
+        QVERIFY(ini.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const Sortie depuisLrs = Lancer({"--results", "--lrs", "--csv"}, configuration.path());
+        const Sortie depuisDossier = Lancer({"--results", classe.path(), "--csv"}, configuration.path());
+        QCOMPARE(depuisLrs.statut, 0);
+        QVERIFY2(depuisLrs.erreurs.isEmpty(), qPrintable(depuisLrs.erreurs));
+        QCOMPARE(depuisLrs.sortie, depuisDossier.sortie);
+        QCOMPARE(QString::fromUtf8(depuisLrs.sortie).count("\r\n"), 5);
+    }
+
+    void aWrongAddressIsSaidPlainly() {
+        ConfigLrs ailleurs = config_;
+        ailleurs.adresse.setPath("/pas-un-lrs/");
+        const LectureLrs l = LireLrs(ailleurs, [](const QJsonObject&) {});
+        QVERIFY2(l.erreur.contains("a répondu 404"), qPrintable(l.erreur));
+    }
+};
+
+QTEST_GUILESS_MAIN(ResultatsLrsReelTest)
+#include "test_resultats_lrs_reel.moc"
