@@ -3,7 +3,6 @@
 #include "resultats/declarations.h"
 #include "resultats/reglages.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QJsonArray>
@@ -13,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace resultats {
 
@@ -133,27 +131,12 @@ QByteArray CsvBilans(const std::vector<BilanSeance>& bilans) {
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
 }
 
-bool EstCommandeResultats(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--results") == 0 || std::strcmp(argv[i], "--csv") == 0) return true;
-    return false;
-}
-
-int CommandeResultats(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    bool csv = false;
-    QString dossier;
-    for (const QString& a : QCoreApplication::arguments().mid(1)) {
-        if (a == QLatin1String("--csv")) {
-            csv = true;
-        } else if (a == QLatin1String("--results")) {
-        } else if (dossier.isEmpty() && !a.startsWith(QLatin1String("--"))) {
-            dossier = a;
-        } else {
-            Ecrire(stderr, QStringLiteral("Option inconnue : %1\nUsage : seance1 --results [DOSSIER] [--csv]\n").arg(a).toUtf8());
-            return 2;
-        }
+int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs) {
+    if (lrs) {
+        Ecrire(stderr, QByteArray("La lecture des résultats depuis le LRS (--lrs) n'est pas encore disponible.\n"));
+        return 1;
     }
+    QString dossier = dossierDemande;
     if (dossier.isEmpty()) dossier = Reglages::Lire().dossier;
 
     if (dossier.isEmpty() || !QDir(dossier).exists()) {

@@ -1,6 +1,6 @@
 #pragma once
 // The teacher's view of a results folder: one line per learner session, as text or as CSV for a
-// spreadsheet, and the command line "seance1 --results [FOLDER] [--csv]".
+// spreadsheet, and the command "seance1 --results [FOLDER] [--csv]".
 
 #include "resultats/journal.h"
 
@@ -46,9 +46,8 @@ QString TexteBilans(const std::vector<BilanSeance>& bilans);
 // UTF-8 with its byte-order mark, ";" between fields, decimal comma.
 QByteArray CsvBilans(const std::vector<BilanSeance>& bilans);
 
-// True when the arguments ask for the results rather than the lesson.
-bool EstCommandeResultats(int argc, char** argv);
-// Runs it; returns the exit status. Needs no display.
-int CommandeResultats(int argc, char** argv);
+// Runs the command on dossier (empty: the settings' folder); returns the exit status. Needs no
+// display. Reading from the LRS (lrs) is not there yet.
+int CommandeResultats(const QString& dossier, bool csv, bool lrs);
 
 }  // namespace resultats
