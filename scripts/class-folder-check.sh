@@ -58,7 +58,7 @@ stat -c '   %A %U:%G %n' "$CLASSE"
 echo "== Léa et Noé déposent leurs résultats"
 FLEA="$CLASSE/$LEA@$MACHINE.jsonl"
 FNOE="$CLASSE/$NOE@$MACHINE.jsonl"
-attendu succès "Léa : seance1 --check" en $LEA sh -c 'cd "$1" && SEANCE1_RESULTATS="$2" "$3" --check' sh "$BASE/cours" "$CLASSE" "$SEANCE1"
+attendu succès "Léa : seance1 --check" en $LEA sh -c 'cd "$1" && SEANCE1_RESULTATS="$2" "$3" --check 2>/dev/null' sh "$BASE/cours" "$CLASSE" "$SEANCE1"
 attendu succès "Léa crée son fichier" deposer $LEA "$FLEA" '{"id":"lea-1","result":{"score":{"raw":17}}}'
 attendu succès "Léa complète son fichier" en $LEA sh -c 'printf "%s\n" "{\"id\":\"lea-2\"}" >> "$1"' sh "$FLEA"
 attendu succès "Noé crée son fichier" deposer $NOE "$FNOE" '{"id":"noe-1"}'
@@ -82,7 +82,7 @@ echo "== Un nom pris d'avance (Noé crée le fichier de Zoé avant elle)"
 FZOE="$CLASSE/$ZOE@$MACHINE.jsonl"
 en $NOE sh -c 'umask 0; : > "$1"' sh "$FZOE"
 stat -c '   %A %U:%G %n' "$FZOE"
-attendu refus "Zoé : seance1 --check le signale" en $ZOE sh -c 'cd "$1" && SEANCE1_RESULTATS="$2" "$3" --check' sh "$BASE/cours" "$CLASSE" "$SEANCE1"
+attendu refus "Zoé : seance1 --check le signale" en $ZOE sh -c 'cd "$1" && SEANCE1_RESULTATS="$2" "$3" --check 2>/dev/null' sh "$BASE/cours" "$CLASSE" "$SEANCE1"
 
 echo "== L'enseignant"
 attendu succès "lister le dossier" en $PROF ls -l "$CLASSE"
