@@ -105,10 +105,20 @@ private slots:
     void resultsFolderWritableLeavesNothingBehind() {
         const QString dossier = racine_.filePath("ecrit");
         QVERIFY(QDir().mkpath(dossier));
+        ::chmod(QFile::encodeName(dossier).constData(), 0700);
         Verification v;
         VerifierResultats(dossier, false, kLea, v);
         QVERIFY2(v.Reussie() && Seule(v).niveau == Niveau::Bon, qPrintable(v.Texte()));
         QVERIFY(QDir(dossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+
+        // A class folder anyone may list works, but is pointed out.
+        ::chmod(QFile::encodeName(dossier).constData(), 0777);
+        Verification ouvert;
+        VerifierResultats(dossier, false, kLea, ouvert);
+        QVERIFY(ouvert.Reussie());
+        QCOMPARE(ouvert.lignes.size(), 2u);
+        QVERIFY2(ouvert.lignes[0].niveau == Niveau::Avertissement && ouvert.lignes[0].texte.contains("--prepare-class-folder"),
+                 qPrintable(ouvert.Texte()));
     }
 
     void resultsFolderMissingOrNotAFolder() {
@@ -139,7 +149,7 @@ private slots:
         if (::geteuid() == 0) QSKIP("root writes in a read-only folder; scripts/class-folder-check.sh tries real accounts");
         const QString dossier = racine_.filePath("lecture-seule");
         QVERIFY(QDir().mkpath(dossier));
-        ::chmod(QFile::encodeName(dossier).constData(), 0555);
+        ::chmod(QFile::encodeName(dossier).constData(), 0500);
         Verification v;
         VerifierResultats(dossier, false, kLea, v);
         ::chmod(QFile::encodeName(dossier).constData(), 0755);
@@ -155,6 +165,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         QCOMPARE(::chown(QFile::encodeName(journal).constData(), 65534, 65534), 0);
+        ::chmod(QFile::encodeName(dossier).constData(), 03733);
         Verification v;
         VerifierResultats(dossier, false, kLea, v);
         QVERIFY2(Seule(v).niveau == Niveau::Probleme && Seule(v).texte.contains("appartient à un autre compte"), qPrintable(v.Texte()));

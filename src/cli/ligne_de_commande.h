@@ -35,6 +35,9 @@ struct Analyse {
     QString erreur;
 };
 
+// Deviation: the lesson took no arguments at all and ignored any it was given; now the teacher's
+// commands are read here, and anything else (a typo included) is refused rather than starting the
+// lesson, so that a mistaken command never opens a full-screen lesson on a server.
 // Reads the arguments (the program's name first). The toolkit's own options (-platform, -style…)
 // are left for the lesson's application object.
 Analyse Analyser(const QStringList& arguments);

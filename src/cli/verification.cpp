@@ -76,10 +76,14 @@ void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::
         return;
     }
 
+    struct stat etat {};
+    if (!parDefaut && ::stat(QFile::encodeName(dossier).constData(), &etat) == 0 && (etat.st_mode & S_IROTH))
+        v.Ajouter(Niveau::Avertissement, QStringLiteral("Résultats : tout compte peut lister « %1 » et y voir les fichiers des autres ; "
+                                                        "l'enseignant peut le fermer avec seance1 --prepare-class-folder.").arg(affiche));
+
     // The lesson's own file, if there already, must be this account's: one made by another would
     // refuse the results, or let its owner read them.
     const QString journal = QDir(dossier).filePath(resultats::NomFichier(identite));
-    struct stat etat {};
     if (::stat(QFile::encodeName(journal).constData(), &etat) == 0) {
         if (etat.st_uid != ::geteuid()) {
             v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : le fichier « %1 » appartient à un autre compte : "
