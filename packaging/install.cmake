@@ -1,5 +1,5 @@
-# Installation and the Debian package: the program and its demo launcher in bin/, a desktop
-# entry and an icon where desktops look for them, the demo course in share/seance1/demo, and the
+# Installation and the Debian package: the program and its demo launcher in bin/, its manual page
+# and bash completion, a desktop entry and an icon where desktops look for them, the demo course in share/seance1/demo, and the
 # EMF image plugin and thumbnailer.
 include(GNUInstallDirs)
 
@@ -26,6 +26,14 @@ install(DIRECTORY ${CMAKE_BINARY_DIR}/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}
 install(TARGETS qemf LIBRARY DESTINATION ${QT6_INSTALL_PLUGINS}/imageformats)
 install(TARGETS seance-emf-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/emf/tools/seance-emf.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
+# The manual page is written by the program from the table its --help comes from, so the two agree.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/seance1.1
+  COMMAND sh -c "\"$1\" --help-man > \"$2\"" sh $<TARGET_FILE:seance1> ${CMAKE_BINARY_DIR}/packaging/seance1.1
+  DEPENDS seance1 VERBATIM)
+add_custom_target(seance1_man ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/seance1.1)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/seance1.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/seance1.bash-completion
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME seance1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/seance1)
 
 set(CPACK_GENERATOR "DEB")

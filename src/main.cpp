@@ -1,26 +1,20 @@
+#include "cli/ligne_de_commande.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
-#include "storyboard/storyboard.h"
-#include "resultats/bilan.h"
 #include "resultats/suivi.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QMessageBox>
 #include <QPointer>
-#include <QStyleFactory>
 #include <exception>
 
 int main(int argc, char** argv) {
-    if (resultats::EstCommandeResultats(argc, argv)) return resultats::CommandeResultats(argc, argv);
+    // Commands need no display: they are read and run before any graphical application exists.
+    const cli::Analyse analyse = cli::Analyser(cli::Arguments(argc, argv));
+    if (analyse.issue != cli::Issue::Lecon) return cli::Executer(analyse, argc, argv);
 
-    const bool storyboard = storyboard::Requested(argc, argv);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Séance 1"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(platform::UiFont(9.75));
-    if (storyboard) return storyboard::Main(QApplication::arguments());
-
+    cli::PreparerApplication();
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
     resultats::Suivi suivi(resultats::Reglages::Lire());

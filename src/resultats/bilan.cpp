@@ -4,7 +4,6 @@
 #include "resultats/lecture_lrs.h"
 #include "resultats/reglages.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QJsonArray>
@@ -14,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace resultats {
 
@@ -145,29 +143,8 @@ bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QS
     return true;
 }
 
-bool EstCommandeResultats(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--results") == 0 || std::strcmp(argv[i], "--csv") == 0) return true;
-    return false;
-}
-
-int CommandeResultats(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    bool csv = false, lrs = false;
-    QString dossier;
-    for (const QString& a : QCoreApplication::arguments().mid(1)) {
-        if (a == QLatin1String("--csv")) {
-            csv = true;
-        } else if (a == QLatin1String("--lrs")) {
-            lrs = true;
-        } else if (a == QLatin1String("--results")) {
-        } else if (dossier.isEmpty() && !a.startsWith(QLatin1String("--"))) {
-            dossier = a;
-        } else {
-            Ecrire(stderr, QStringLiteral("Option inconnue : %1\nUsage : seance1 --results [DOSSIER | --lrs] [--csv]\n").arg(a).toUtf8());
-            return 2;
-        }
-    }
+int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs) {
+    QString dossier = dossierDemande;
     if (lrs && !dossier.isEmpty()) {
         Ecrire(stderr, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.\n").toUtf8());
         return 2;

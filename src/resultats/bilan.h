@@ -1,6 +1,6 @@
 #pragma once
 // The teacher's view of a results folder: one line per learner session, as text or as CSV for a
-// spreadsheet, and the command line "seance1 --results [FOLDER | --lrs] [--csv]".
+// spreadsheet, and the command "seance1 --results [FOLDER | --lrs] [--csv]".
 
 #include "resultats/journal.h"
 
@@ -50,9 +50,8 @@ QByteArray CsvBilans(const std::vector<BilanSeance>& bilans);
 // it could not be read to the end. parPage: see LireLrs.
 bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage = 0);
 
-// True when the arguments ask for the results rather than the lesson.
-bool EstCommandeResultats(int argc, char** argv);
-// Runs it; returns the exit status. Needs no display.
-int CommandeResultats(int argc, char** argv);
+// Runs the command on dossier (empty: the settings' folder); returns the exit status. Needs no
+// display. Reading from the LRS (lrs) is not there yet.
+int CommandeResultats(const QString& dossier, bool csv, bool lrs);
 
 }  // namespace resultats

@@ -1,0 +1,66 @@
+#pragma once
+// The program's command line: one table of commands gives the parser, the French help, the manual
+// page and what each command runs. Read without any application object, so that no command needs
+// a display; the lesson starts only when no command is given.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace cli {
+
+// What the command line asks for, once read.
+struct Demande {
+    QString commande;  // the command's option without its dashes ("results", "check"...); empty: the lesson
+    QString dossier;   // the folder named on the command line, empty for the settings' one
+    QString fichier;   // the file to write (storyboard, class report)
+    QString groupe;    // --group
+    bool csv = false;
+    bool lrs = false;
+    bool tout = false;  // --all
+};
+
+enum class Issue {
+    Lecon,    // no command: the lesson starts
+    Commande, // run demande.commande
+    Aide,
+    Version,
+    PageDeManuel,  // the manual page in roff, for the build
+    Erreur,        // refused: erreur says why, in one line; exit status 2
+};
+
+struct Analyse {
+    Issue issue = Issue::Lecon;
+    Demande demande;
+    QString erreur;
+};
+
+// Deviation: the lesson took no arguments at all and ignored any it was given; now the teacher's
+// commands are read here, and anything else (a typo included) is refused rather than starting the
+// lesson, so that a mistaken command never opens a full-screen lesson on a server.
+// Reads the arguments (the program's name first). The toolkit's own options (-platform, -style…)
+// are left for the lesson's application object.
+Analyse Analyser(const QStringList& arguments);
+QStringList Arguments(int argc, char** argv);
+
+struct Commande {
+    const char* option;    // without its dashes
+    const char* syntaxe;   // what follows the option, as the help shows it
+    const char* resume;    // one line of help
+    const char* detail;    // more for the manual page
+    bool graphique;        // needs a (display-less) QApplication rather than a QCoreApplication
+    int (*executer)(const Demande&);
+};
+const std::vector<Commande>& Commandes();
+
+QString TexteAide();
+QString TexteVersion();
+QString PageDeManuel();
+
+// Runs what the analysis asks for, other than the lesson; returns the exit status.
+int Executer(const Analyse& analyse, int argc, char** argv);
+
+// The look shared by the lesson and the storyboard: name, style and font.
+void PreparerApplication();
+
+}  // namespace cli

@@ -1,0 +1,226 @@
+#include "cli/verification.h"
+
+#include "content/lesson_content.h"
+#include "platform/platform.h"
+#include "platform/real_platform.h"
+#include "resultats/journal.h"
+
+#include <QAudioDevice>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMediaDevices>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QUrlQuery>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cli {
+
+using Niveau = Verification::Niveau;
+
+int Verification::Problemes() const {
+    int n = 0;
+    for (const Ligne& l : lignes) n += l.niveau == Niveau::Probleme;
+    return n;
+}
+
+QString Verification::Texte() const {
+    QString t;
+    for (const Ligne& l : lignes) {
+        const char* marque = l.niveau == Niveau::Bon ? "[ok]        " : l.niveau == Niveau::Avertissement ? "[attention] " : "[problème]  ";
+        t += QString::fromUtf8(marque) + l.texte + QLatin1Char('\n');
+    }
+    const int n = Problemes();
+    t += n == 0 ? QStringLiteral("Tout est prêt pour la leçon.\n")
+                : QStringLiteral("%1 problème%2 à régler avant la leçon.\n").arg(n).arg(n > 1 ? QStringLiteral("s") : QString());
+    return t;
+}
+
+void VerifierCours(const QString& dossier, Verification& v) {
+    const content::Report r = content::CheckFolder(dossier);
+    for (const QString& p : r.problems) v.Ajouter(Niveau::Probleme, QStringLiteral("Cours : %1").arg(p));
+    for (const QString& w : r.warnings) v.Ajouter(Niveau::Avertissement, QStringLiteral("Cours : %1").arg(w));
+    if (r.CourseWillRun())
+        v.Ajouter(Niveau::Bon, QStringLiteral("Cours : %1 fichiers vérifiés dans « %2 ».").arg(r.checked).arg(QDir::toNativeSeparators(dossier)));
+}
+
+void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::Identite& identite, Verification& v) {
+    const QString affiche = QDir::toNativeSeparators(dossier);
+    if (dossier.isEmpty()) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : aucun dossier des résultats n'est connu (réglages ou SEANCE1_RESULTATS)."));
+        return;
+    }
+    const QFileInfo info(dossier);
+    if (!info.exists()) {
+        if (parDefaut)
+            v.Ajouter(Niveau::Bon, QStringLiteral("Résultats : le dossier « %1 » sera créé au premier résultat.").arg(affiche));
+        else
+            v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : le dossier de la classe « %1 » est introuvable "
+                                                       "(partage réseau non monté ?).").arg(affiche));
+        return;
+    }
+    if (!info.isDir()) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : « %1 » n'est pas un dossier.").arg(affiche));
+        return;
+    }
+
+    struct stat etat {};
+    if (!parDefaut && ::stat(QFile::encodeName(dossier).constData(), &etat) == 0 && (etat.st_mode & S_IROTH))
+        v.Ajouter(Niveau::Avertissement, QStringLiteral("Résultats : tout compte peut lister « %1 » et y voir les fichiers des autres ; "
+                                                        "l'enseignant peut le fermer avec seance1 --prepare-class-folder.").arg(affiche));
+
+    // The lesson's own file, if there already, must be this account's: one made by another would
+    // refuse the results, or let its owner read them.
+    const QString journal = QDir(dossier).filePath(resultats::NomFichier(identite));
+    if (::stat(QFile::encodeName(journal).constData(), &etat) == 0) {
+        if (etat.st_uid != ::geteuid()) {
+            v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : le fichier « %1 » appartient à un autre compte : "
+                                                       "demandez à l'enseignant de le retirer.").arg(QDir::toNativeSeparators(journal)));
+            return;
+        }
+        if (::access(QFile::encodeName(journal).constData(), W_OK) != 0) {
+            v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : le fichier « %1 » ne peut pas être complété par ce compte.")
+                                            .arg(QDir::toNativeSeparators(journal)));
+            return;
+        }
+    }
+
+    // Trying is the only sure test: modes, access lists and network shares all have their say.
+    const QString essai = QDir(dossier).filePath(
+        QStringLiteral(".seance1-verification-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    const QByteArray nom = QFile::encodeName(essai);
+    const int fd = ::open(nom.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int erreur = errno;
+        const QString raison = erreur == EACCES || erreur == EPERM ? QStringLiteral("accès refusé")
+                               : erreur == EROFS                   ? QStringLiteral("lecture seule")
+                               : erreur == ENOSPC                  ? QStringLiteral("disque plein")
+                                                                   : QString::fromLocal8Bit(std::strerror(erreur));
+        v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : ce compte ne peut pas écrire dans « %1 » (%2).").arg(affiche, raison));
+        return;
+    }
+    const bool ecrit = ::write(fd, "\n", 1) == 1 && ::fsync(fd) == 0;
+    ::close(fd);
+    const bool retire = ::unlink(nom.constData()) == 0;
+    if (!ecrit)
+        v.Ajouter(Niveau::Probleme, QStringLiteral("Résultats : un fichier se crée dans « %1 » mais rien ne s'y écrit (disque plein ?).").arg(affiche));
+    else
+        v.Ajouter(Niveau::Bon, QStringLiteral("Résultats : ce compte peut écrire dans « %1 ».").arg(affiche));
+    if (!retire)
+        v.Ajouter(Niveau::Avertissement, QStringLiteral("Résultats : le fichier d'essai « %1 » n'a pas pu être retiré.")
+                                             .arg(QDir::toNativeSeparators(essai)));
+}
+
+namespace {
+
+struct Reponse {
+    int code = 0;  // 0: no answer
+    QString erreur;
+    QByteArray corps;
+};
+
+Reponse Demander(QNetworkAccessManager& reseau, QNetworkRequest requete, int delaiMs) {
+    requete.setRawHeader("X-Experience-API-Version", "1.0.3");
+    requete.setTransferTimeout(delaiMs);
+    QNetworkReply* r = reseau.get(requete);
+    QEventLoop boucle;
+    QObject::connect(r, &QNetworkReply::finished, &boucle, &QEventLoop::quit);
+    if (!r->isFinished()) boucle.exec();
+    Reponse reponse;
+    reponse.code = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (r->isOpen()) reponse.corps = r->readAll();
+    if (reponse.code == 0)
+        reponse.erreur = r->error() == QNetworkReply::OperationCanceledError || r->error() == QNetworkReply::TimeoutError
+                             ? QStringLiteral("pas de réponse en %1 s").arg(delaiMs / 1000.0, 0, 'g', 3)
+                             : r->errorString();
+    r->deleteLater();
+    return reponse;
+}
+
+}  // namespace
+
+void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs) {
+    if (!lrs.Active()) {
+        v.Ajouter(Niveau::Bon, QStringLiteral("LRS : aucun n'est configuré ; les résultats vont au seul dossier."));
+        return;
+    }
+    QUrl base = lrs.adresse;
+    QString cle = lrs.cle, secret = lrs.secret;
+    if (cle.isEmpty() && !base.userName().isEmpty()) {
+        cle = base.userName();
+        secret = base.password();
+    }
+    base.setUserInfo(QString());
+    QString chemin = base.path();
+    if (!chemin.endsWith(QLatin1Char('/'))) chemin += QLatin1Char('/');
+    const QString affiche = base.toString();
+
+    QNetworkAccessManager reseau;
+    QUrl about = base;
+    about.setPath(chemin + QStringLiteral("about"));
+    const Reponse a = Demander(reseau, QNetworkRequest(about), delaiMs);
+    if (a.code == 0) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » est injoignable (%2).").arg(affiche, a.erreur));
+        return;
+    }
+    const QJsonArray versions = QJsonDocument::fromJson(a.corps).object().value(QLatin1String("version")).toArray();
+    if (a.code != 200 || versions.isEmpty()) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » répond, mais pas comme un LRS xAPI (code %2 pour « about »).").arg(affiche).arg(a.code));
+        return;
+    }
+
+    QUrl declarations = base;
+    declarations.setPath(chemin + QStringLiteral("statements"));
+    declarations.setQuery(QStringLiteral("limit=1"));
+    QNetworkRequest requete(declarations);
+    requete.setRawHeader("Authorization", "Basic " + (cle + QLatin1Char(':') + secret).toUtf8().toBase64());
+    const Reponse d = Demander(reseau, requete, delaiMs);
+    if (d.code == 200)
+        v.Ajouter(Niveau::Bon, QStringLiteral("LRS : « %1 » répond et accepte les identifiants.").arg(affiche));
+    else if (d.code == 401 || d.code == 403)
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » refuse les identifiants (code %2) : vérifiez la clé et le secret des réglages.")
+                                        .arg(affiche).arg(d.code));
+    else if (d.code == 0)
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » ne répond plus (%2).").arg(affiche, d.erreur));
+    else
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » répond %2 à la lecture d'une déclaration.").arg(affiche).arg(d.code));
+}
+
+void VerifierSon(Verification& v) {
+    const QAudioDevice sortie = QMediaDevices::defaultAudioOutput();
+    if (sortie.isNull())
+        v.Ajouter(Niveau::Avertissement, QStringLiteral("Son : aucune sortie son ; la leçon se déroulera sans son."));
+    else
+        v.Ajouter(Niveau::Bon, QStringLiteral("Son : sortie « %1 ».").arg(sortie.description()));
+}
+
+int CommandeVerifier() {
+    Verification v;
+    {
+        platform::RealPlatform plateforme;
+        platform::SetPlatform(&plateforme);
+        VerifierCours(QDir::currentPath(), v);
+        platform::SetPlatform(nullptr);
+    }
+    const resultats::Reglages reglages = resultats::Reglages::Lire();
+    VerifierResultats(reglages.dossier, reglages.dossier == resultats::DossierParDefaut(), reglages.identite, v);
+    VerifierLrs(reglages.lrs, v, std::min(reglages.lrs.delaiMaxMs, 10000));
+    VerifierSon(v);
+    const QByteArray texte = v.Texte().toUtf8();
+    std::fwrite(texte.constData(), 1, static_cast<size_t>(texte.size()), stdout);
+    return v.Reussie() ? 0 : 1;
+}
+
+}  // namespace cli

@@ -1,0 +1,42 @@
+#pragma once
+// seance1 --check: run on a learner's machine and account before the class, says in French what
+// will work and what will not: the course, the results folder, the LRS, the sound.
+
+#include "resultats/reglages.h"
+
+#include <QString>
+#include <vector>
+
+namespace cli {
+
+struct Verification {
+    enum class Niveau { Bon, Avertissement, Probleme };
+    struct Ligne {
+        Niveau niveau;
+        QString texte;
+    };
+    std::vector<Ligne> lignes;
+
+    void Ajouter(Niveau niveau, const QString& texte) { lignes.push_back({niveau, texte}); }
+    int Problemes() const;
+    bool Reussie() const { return Problemes() == 0; }
+    QString Texte() const;
+};
+
+// The course folder, as the content checker sees it (a platform must be set).
+void VerifierCours(const QString& dossier, Verification& v);
+// The results folder: there (a missing class folder is most likely an unmounted share; the default
+// folder is made at the first result), and writable by this account, tried with a file made and
+// removed. parDefaut: the folder is the default one, not the class's. Creates no folder.
+void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::Identite& identite, Verification& v);
+// The LRS, when one is set: its "about" resource answers, and the credentials are accepted for
+// reading one statement. Each request is given at most delaiMs.
+void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs = 10000);
+// No sound output is only a warning: the lesson goes on silently.
+void VerifierSon(Verification& v);
+
+// Everything, with the settings of this account, on the course in the current folder; prints the
+// lines and returns 0 only when there is no problem. Needs a QApplication.
+int CommandeVerifier();
+
+}  // namespace cli

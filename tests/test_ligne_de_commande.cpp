@@ -1,0 +1,165 @@
+// The command line: what each argument list becomes, and the program's own answers to --help,
+// --version and a wrong line, run with no display at all.
+
+#include "cli/ligne_de_commande.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace cli;
+
+namespace {
+
+const QString kProgramme = QStringLiteral(SEANCE_BIN_DIR "/src/seance1");
+
+Analyse Lire(const QStringList& arguments) { return Analyser(QStringList{"seance1"} + arguments); }
+
+struct Sortie {
+    int statut;
+    QString sortie, erreurs;
+};
+
+Sortie Lancer(const QStringList& arguments) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "xcb");  // would abort if anything wanted a display
+    p.setProcessEnvironment(env);
+    p.start(kProgramme, arguments);
+    p.waitForFinished(30000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+class LigneDeCommandeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void withoutACommandTheLessonStartsEvenWithTheToolkitsOwnOptions() {
+        for (const QStringList& a : {QStringList{}, {"-platform", "offscreen"}, {"--style=Fusion"}, {"-reverse", "-style", "fusion"}}) {
+            const Analyse r = Lire(a);
+            QVERIFY2(r.issue == Issue::Lecon, qPrintable(a.join(' ') + " : " + r.erreur));
+        }
+    }
+
+    void commandsAndTheirArguments() {
+        Analyse r = Lire({"--results", "--csv", "/srv/classe"});
+        QVERIFY(r.issue == Issue::Commande);
+        QCOMPARE(r.demande.commande, "results");
+        QCOMPARE(r.demande.dossier, "/srv/classe");
+        QVERIFY(r.demande.csv && !r.demande.lrs);
+
+        r = Lire({"--results", "--lrs"});
+        QVERIFY(r.issue == Issue::Commande && r.demande.lrs && r.demande.dossier.isEmpty());
+
+        r = Lire({"--class-report", "/srv/classe", "4B.PDF", "--lrs"});
+        QVERIFY(r.issue == Issue::Commande);
+        QCOMPARE(r.demande.commande, "class-report");
+        QCOMPARE(r.demande.dossier, "/srv/classe");
+        QCOMPARE(r.demande.fichier, "4B.PDF");
+        r = Lire({"--class-report", "--csv", "--all"});
+        QVERIFY(r.issue == Issue::Commande && r.demande.csv && r.demande.tout && r.demande.fichier.isEmpty());
+
+        r = Lire({"--storyboard", "lecon.pdf"});
+        QVERIFY(r.issue == Issue::Commande);
+        QCOMPARE(r.demande.fichier, "lecon.pdf");
+
+        r = Lire({"--prepare-class-folder", "/srv/classe", "--group", "profs"});
+        QVERIFY(r.issue == Issue::Commande);
+        QCOMPARE(r.demande.dossier, "/srv/classe");
+        QCOMPARE(r.demande.groupe, "profs");
+
+        QVERIFY(Lire({"--check"}).issue == Issue::Commande);
+        QVERIFY(Lire({"--help"}).issue == Issue::Aide && Lire({"-h"}).issue == Issue::Aide);
+        QVERIFY(Lire({"--version"}).issue == Issue::Version && Lire({"-v"}).issue == Issue::Version);
+    }
+
+    void wrongLinesAreRefusedInOneLineNamingTheFault_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("cite");
+        QTest::newRow("unknown") << QStringList{"--foo"} << "--foo";
+        QTest::newRow("unknown, one dash") << QStringList{"-x"} << "-x";
+        QTest::newRow("unknown after a command") << QStringList{"--results", "--pdf"} << "--pdf";
+        QTest::newRow("storyboard without file") << QStringList{"--storyboard"} << "FICHIER.pdf";
+        QTest::newRow("prepare without folder") << QStringList{"--prepare-class-folder"} << "DOSSIER";
+        QTest::newRow("an option taken for the folder") << QStringList{"--prepare-class-folder", "--group", "g"} << "DOSSIER";
+        QTest::newRow("group without name") << QStringList{"--prepare-class-folder", "d", "--group"} << "GROUPE";
+        QTest::newRow("class report without pdf") << QStringList{"--class-report", "/srv/classe"} << "FICHIER.pdf";
+        QTest::newRow("class report, pdf and csv") << QStringList{"--class-report", "r.pdf", "--csv"} << "--csv";
+        QTest::newRow("two commands") << QStringList{"--results", "--check"} << "--check";
+        QTest::newRow("modifier without its command") << QStringList{"--csv"} << "--csv";
+        QTest::newRow("modifier of another command") << QStringList{"--check", "--group", "g"} << "--group";
+        QTest::newRow("all with results") << QStringList{"--results", "--all"} << "--all";
+        QTest::newRow("one folder too many") << QStringList{"--results", "a", "b"} << "b";
+        QTest::newRow("check takes nothing") << QStringList{"--check", "a"} << "a";
+        QTest::newRow("stray argument") << QStringList{"cours"} << "cours";
+    }
+    void wrongLinesAreRefusedInOneLineNamingTheFault() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, cite);
+        const Analyse r = Lire(arguments);
+        QVERIFY2(r.issue == Issue::Erreur, qPrintable(arguments.join(' ')));
+        QVERIFY2(r.erreur.contains(cite), qPrintable(r.erreur));
+        QVERIFY(!r.erreur.contains('\n'));
+        QVERIFY2(r.erreur.startsWith("seance1 : "), qPrintable(r.erreur));
+    }
+
+    void theProgramRefusesWithStatusTwoOnTheStandardErrorWithoutADisplay() {
+        for (const QStringList& a : {QStringList{"--foo"}, QStringList{"--storyboard"}, QStringList{"--prepare-class-folder"}}) {
+            const Sortie s = Lancer(a);
+            QCOMPARE(s.statut, 2);
+            QVERIFY(s.sortie.isEmpty());
+            QCOMPARE(s.erreurs.count('\n'), 1);
+            QVERIFY2(s.erreurs.endsWith('\n') && s.erreurs.contains(a[0]), qPrintable(s.erreurs));
+        }
+    }
+
+    void helpListsEveryCommandOnOneLineAndVersionGivesTheProjectsOwn() {
+        const Sortie aide = Lancer({"--help"});
+        QCOMPARE(aide.statut, 0);
+        QVERIFY(aide.erreurs.isEmpty());
+        const QStringList lignes = aide.sortie.split('\n');
+        QCOMPARE(Commandes().size(), 5u);
+        for (const Commande& c : Commandes()) {
+            const QString debut = QStringLiteral("  --%1 %2").arg(c.option, QString::fromUtf8(c.syntaxe)).trimmed();
+            const auto l = std::find_if(lignes.begin(), lignes.end(), [&](const QString& l) { return l.trimmed().startsWith(debut); });
+            QVERIFY2(l != lignes.end(), c.option);
+            QVERIFY2(l->endsWith(QString::fromUtf8(c.resume)), qPrintable(*l));
+        }
+        for (const char* option : {"--csv", "--lrs", "--all", "--group", "--help", "--version"})
+            QVERIFY2(aide.sortie.contains(QLatin1String("  ") + option) || aide.sortie.contains(QLatin1String(", ") + option), option);
+
+        const Sortie version = Lancer({"--version"});
+        QCOMPARE(version.statut, 0);
+        QCOMPARE(version.sortie, QStringLiteral("seance1 %1.%2.%3\n").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH));
+    }
+
+    void manualPageAndCompletionKnowEveryOptionTheHelpShows() {
+        const QString man = Lancer({"--help-man"}).sortie;
+        QVERIFY(man.startsWith(".TH SEANCE1 1 "));
+        QFile complete(SEANCE_SOURCE_DIR "/packaging/seance1.bash-completion");
+        QVERIFY(complete.open(QIODevice::ReadOnly));
+        const QString completion = QString::fromUtf8(complete.readAll());
+        QRegularExpressionMatchIterator it = QRegularExpression("--[a-z-]+[a-z]").globalMatch(Lancer({"--help"}).sortie);
+        int vues = 0;
+        while (it.hasNext()) {
+            const QString option = it.next().captured();
+            QString enRoff = option;
+            QVERIFY2(man.contains(enRoff.replace("-", "\\-")), qPrintable(option));
+            QVERIFY2(completion.contains(QRegularExpression(QRegularExpression::escape(option) + "(\\s|'|\\))")), qPrintable(option));
+            ++vues;
+        }
+        QVERIFY(vues >= 11);
+        // The page built for installation is the program's own.
+        QFile construite(SEANCE_BIN_DIR "/packaging/seance1.1");
+        QVERIFY(construite.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(construite.readAll()), man);
+    }
+};
+
+QTEST_GUILESS_MAIN(LigneDeCommandeTest)
+#include "test_ligne_de_commande.moc"
