@@ -2,6 +2,7 @@
 #include "platform/real_platform.h"
 #include "storyboard/storyboard.h"
 #include "resultats/bilan.h"
+#include "resultats/rapport.h"
 #include "resultats/suivi.h"
 
 #include <QApplication>
@@ -10,6 +11,11 @@
 #include <exception>
 
 int main(int argc, char** argv) {
+    if (resultats::EstCommandeRapport(argc, argv)) {
+        QStringList args;
+        for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+        return resultats::CommandeRapport(args);
+    }
     if (resultats::EstCommandeResultats(argc, argv)) return resultats::CommandeResultats(argc, argv);
 
     const bool storyboard = storyboard::Requested(argc, argv);
