@@ -54,19 +54,16 @@ int CommandeRapport(const QStringList& args) {
         return 2;
     }
 
-    // The charts are graphics items, which want a widgets application; none is shown.
-    std::unique_ptr<QCoreApplication> app;
+    // The slides' text is read with their fonts, and the charts are graphics items: both want a
+    // widgets application, though nothing is shown, and no display is needed.
+    std::unique_ptr<QApplication> app;
     static int argc = 1;
     static QByteArray nom = args.value(0, QStringLiteral("seance1")).toLocal8Bit();
     static char* argv[] = {nom.data(), nullptr};
     if (!QCoreApplication::instance()) {
-        if (!csv && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (csv)
-            app = std::make_unique<QCoreApplication>(argc, argv);
-        else
-            app = std::make_unique<QApplication>(argc, argv);
+        // Always offscreen: the same report on any screen, and from a terminal with no display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
     }
 
     if (dossier.isEmpty()) dossier = Reglages::Lire().dossier;

@@ -41,7 +41,7 @@ QString Groupe(const GroupeBanque& g, const PagesQuestions* pages) {
         QStringList cases{QString::number(q.numero), q.texte, Decimal(q.facilite, 1), Decimal(q.ecartType, 1),
                           Decimal(q.discrimination, 1), Decimal(q.efficacite, 1)};
         for (int c : q.choix) cases << QString::number(c);
-        cases << QString::number(q.reponses) << Signalements(q).join(QStringLiteral(" ; "));
+        cases << QString::number(q.reponses) << Signalements(q).join(QStringLiteral(", "));
         if (pages) cases << ListePages(pages->at(static_cast<size_t>(q.numero - 1)));
         csv += Ligne(cases);
     }

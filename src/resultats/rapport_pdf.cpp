@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHorizontalStackedBarSeries>
 #include <QLegend>
 #include <QPainter>
@@ -40,6 +42,8 @@ QFont Police(double points, bool gras = false) {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPointSizeF(points);
     f.setBold(gras);
+    // Advances as designed: hinting would round them to whole points at these small sizes.
+    f.setHintingPreference(QFont::PreferNoHinting);
     return f;
 }
 
@@ -57,15 +61,17 @@ double Texte(QPainter& p, const QRectF& r, const QString& texte, const QFont& po
 void Dessiner(QPainter& p, QChart* chart, const QRectF& cible) {
     QGraphicsScene scene;
     scene.addItem(chart);  // the scene owns the chart from here on
-    // The scene lays out in screen pixels; 96 of them make an inch, as 72 points do.
-    const double k = 96.0 / 72.0;
+    // The scene lays its fonts out in screen pixels: as many of them make an inch as 72 points do.
+    QScreen* ecran = QGuiApplication::primaryScreen();
+    const double k = (ecran ? ecran->logicalDotsPerInchY() : 96.0) / 72.0;
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setDropShadowEnabled(false);
     chart->setBackgroundRoundness(0);
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->setMargins(QMargins(4, 4, 4, 4));
     chart->resize(cible.width() * k, cible.height() * k);
-    scene.setSceneRect(QRectF(QPointF(0, 0), chart->size()));
+    // A point of room around the chart, so that its frame is not cut by the edge.
+    scene.setSceneRect(QRectF(QPointF(0, 0), chart->size()).adjusted(-1, -1, 1, 1));
     QCoreApplication::sendPostedEvents();
     chart->layout()->activate();
     QCoreApplication::sendPostedEvents();
@@ -75,15 +81,21 @@ void Dessiner(QPainter& p, QChart* chart, const QRectF& cible) {
 QChart* Graphique(const QString& titre) {
     auto* chart = new QChart;
     chart->setTitle(titre);
-    chart->setTitleFont(Police(9 * 96.0 / 72, true));
+    chart->setTitleFont(Police(9, true));
     chart->legend()->setVisible(false);
     chart->setBackgroundBrush(Qt::white);
     chart->setBackgroundPen(QPen(QColor(220, 220, 220)));
     return chart;
 }
 
-// Axis fonts are in scene pixels too.
-QFont PoliceAxe(double points = 7) { return Police(points * 96.0 / 72); }
+// A percentage, or a dash where the class gives too little to tell.
+QString Pour100(double v, int decimales = 0) {
+    return std::isfinite(v) ? Decimal(v, decimales) + QStringLiteral(" %") : QStringLiteral("—");
+}
+
+QString Valeur(double v, int decimales) { return std::isfinite(v) ? Decimal(v, decimales) : QStringLiteral("—"); }
+
+QFont PoliceAxe(double points = 7) { return Police(points); }
 
 QValueAxis* AxeValeurs(double max, const QString& titre) {
     auto* axe = new QValueAxis;
@@ -202,12 +214,7 @@ QChart* Choix(const StatsQuestion& q) {
 
 class Feuilles {
 public:
-    Feuilles(QPdfWriter& pdf) : pdf_(pdf), p_(&pdf) {
-        // Points: the painter's units are made 1/72 inch whatever the writer's resolution.
-        const double k = pdf.resolution() / 72.0;
-        p_.scale(k, k);
-        p_.setRenderHint(QPainter::Antialiasing);
-    }
+    Feuilles(QPdfWriter& pdf) : pdf_(pdf), p_(&pdf) { p_.setRenderHint(QPainter::Antialiasing); }
     QPainter& P() { return p_; }
     bool Ok() const { return p_.isActive(); }
     void Suivante() {
@@ -240,29 +247,29 @@ double Chiffres(QPainter& p, double x, double y, double largeur, const RapportCl
         {QStringLiteral("Séances comptées"), QString::number(t.seances), QString()},
         {QStringLiteral("Apprenants"), QString::number(t.apprenants), QString()},
         {QString(), QStringLiteral("bonnes réponses"), QStringLiteral("note affichée")},
-        {QStringLiteral("Moyenne (sur 20)"), Decimal(t.moyenne, 2), Decimal(t.moyenneNote, 2)},
-        {QStringLiteral("Médiane"), Decimal(t.mediane, 1), Decimal(t.medianeNote, 1)},
-        {QStringLiteral("Écart type"), Decimal(t.ecartType, 2), Decimal(t.ecartTypeNote, 2)},
-        {QStringLiteral("Cohérence interne (alpha de Cronbach)"), Decimal(t.coherence, 1) + QStringLiteral(" %"), QString()},
-        {QStringLiteral("Rapport d'erreur"), Decimal(t.rapportErreur, 1) + QStringLiteral(" %"), QString()},
-        {QStringLiteral("Erreur type (en bonnes réponses)"), Decimal(t.erreurType, 2), QString()},
+        {QStringLiteral("Moyenne (sur 20)"), Valeur(t.moyenne, 2), Valeur(t.moyenneNote, 2)},
+        {QStringLiteral("Médiane"), Valeur(t.mediane, 1), Valeur(t.medianeNote, 1)},
+        {QStringLiteral("Écart type"), Valeur(t.ecartType, 2), Valeur(t.ecartTypeNote, 2)},
+        {QStringLiteral("Cohérence interne (alpha)"), Pour100(t.coherence, 1), QString()},
+        {QStringLiteral("Rapport d'erreur"), Pour100(t.rapportErreur, 1), QString()},
+        {QStringLiteral("Erreur type (bonnes réponses)"), Valeur(t.erreurType, 2), QString()},
     };
     if (r) {
-        lignes << QStringList{QStringLiteral("Séances non terminées (non comptées)"),
+        lignes << QStringList{QStringLiteral("Non terminées (non comptées)"),
                               QString::number(r->seancesNonTerminees), QString()};
         int autres = 0;
         for (const GroupeBanque& a : r->autres) autres += a.test.seances;
-        lignes << QStringList{QStringLiteral("Séances d'une autre banque (à part)"), QString::number(autres), QString()};
+        lignes << QStringList{QStringLiteral("D'une autre banque (à part)"), QString::number(autres), QString()};
     }
-    const double h = 15, c1 = largeur * 0.58, c2 = largeur * 0.21;
+    const double h = 15, c1 = largeur * 0.5, c2 = largeur * 0.25;
     for (int i = 0; i < lignes.size(); ++i) {
         const QStringList& l = lignes[i];
         if (i % 2 == 0) p.fillRect(QRectF(x, y, largeur, h), QColor(244, 246, 249));
         const bool entete = l[0].isEmpty();
         Texte(p, QRectF(x + 4, y, c1 - 4, h), l[0], Police(8.5), kEncre, Qt::AlignLeft | Qt::AlignVCenter);
-        Texte(p, QRectF(x + c1, y, c2 - 4, h), l[1], Police(8.5, !entete), entete ? kGris : kEncre,
-              Qt::AlignRight | Qt::AlignVCenter);
-        Texte(p, QRectF(x + c1 + c2, y, c2 - 4, h), l[2], Police(8.5, !entete), entete ? kGris : kEncre,
+        const QFont police = entete ? Police(7.5) : Police(8.5, true);
+        Texte(p, QRectF(x + c1, y, c2 - 4, h), l[1], police, entete ? kGris : kEncre, Qt::AlignRight | Qt::AlignVCenter);
+        Texte(p, QRectF(x + c1 + c2, y, c2 - 4, h), l[2], police, entete ? kGris : kEncre,
               Qt::AlignRight | Qt::AlignVCenter);
         y += h;
     }
@@ -293,13 +300,11 @@ void Tableau(QPainter& p, double y, const GroupeBanque& g, const PagesQuestions*
     for (const StatsQuestion& q : g.questions) {
         if (q.numero % 2 == 0) p.fillRect(QRectF(kMarge, y, kLargeur - 2 * kMarge, h), QColor(246, 247, 250));
         QStringList cases{QString::number(q.numero),
-                          QFontMetricsF(Police(7)).elidedText(q.texte, Qt::ElideRight, 246),
-                          Decimal(q.facilite, 0) + QStringLiteral(" %"),
-                          Decimal(q.ecartType, 0) + QStringLiteral(" %"),
-                          std::isfinite(q.discrimination) ? Decimal(q.discrimination, 0) + QStringLiteral(" %") : QStringLiteral("—"),
-                          std::isfinite(q.efficacite) ? Decimal(q.efficacite, 0) + QStringLiteral(" %") : QStringLiteral("—")};
+                          QFontMetricsF(Police(7), p.device()).elidedText(q.texte, Qt::ElideRight, 246),
+                          Pour100(q.facilite), Pour100(q.ecartType), Pour100(q.discrimination),
+                          Pour100(q.efficacite)};
         for (int c : q.choix) cases << QString::number(c);
-        cases << Signalements(q).join(QStringLiteral(", "));
+        cases << Signalements(q, true).join(QStringLiteral(", "));
         cases << (pages ? ListePages(pages->at(static_cast<size_t>(q.numero - 1))) : QString());
         x = kMarge;
         for (int i = 0; i < colonnes.size(); ++i) {
@@ -308,7 +313,7 @@ void Tableau(QPainter& p, double y, const GroupeBanque& g, const PagesQuestions*
             if (i == 10) couleur = Couleur(q) == kAlerte ? kAlerte : QColor(170, 100, 0);
             if (i == 2 && q.manquee) couleur = kAlerte;
             if (i > 6 && i <= 9 && q.choix[static_cast<size_t>(i - 6)] > q.choix[0]) couleur = kAlerte;
-            const QString texte = i == 10 ? QFontMetricsF(Police(6.5)).elidedText(cases[i], Qt::ElideRight,
+            const QString texte = i == 10 ? QFontMetricsF(Police(6.5), p.device()).elidedText(cases[i], Qt::ElideRight,
                                                                                    colonnes[i].largeur - 4)
                                           : cases[i];
             Texte(p, QRectF(x + 2, y, colonnes[i].largeur - 6, h), texte, Police(i == 10 ? 6.5 : 7), couleur,
@@ -361,10 +366,8 @@ void Question(QPainter& p, const StatsQuestion& q, const Diapos& diapos, double 
     }
     yt += 3;
     const QString chiffres =
-        QStringLiteral("Facilité %1 % · écart type %2 % · discrimination %3 · efficacité %4")
-            .arg(Decimal(q.facilite, 0), Decimal(q.ecartType, 0),
-                 std::isfinite(q.discrimination) ? Decimal(q.discrimination, 0) + QStringLiteral(" %") : QStringLiteral("—"),
-                 std::isfinite(q.efficacite) ? Decimal(q.efficacite, 0) + QStringLiteral(" %") : QStringLiteral("—"));
+        QStringLiteral("Facilité %1 · écart type %2 · discrimination %3 · efficacité %4")
+            .arg(Pour100(q.facilite), Pour100(q.ecartType), Pour100(q.discrimination), Pour100(q.efficacite));
     yt += Texte(p, QRectF(kMarge, yt, largeurTexte, 24), chiffres, Police(7.5), kGris) + 2;
     const QStringList signes = Signalements(q);
     if (!signes.isEmpty())
@@ -412,7 +415,8 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
         QPdfWriter pdf(&fichier);
         pdf.setTitle(QStringLiteral("Séance 1 — rapport de classe"));
         pdf.setCreator(QStringLiteral("Séance 1"));
-        pdf.setResolution(600);
+        // Points: the painter's unit and the fonts' agree, and vectors and text stay exact in the file.
+        pdf.setResolution(72);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
         Feuilles f(pdf);
         if (!f.Ok()) return QStringLiteral("le PDF n'a pas pu être commencé");
@@ -425,7 +429,7 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
                                            "trouvée(s).")
                                 .arg(QDir::toNativeSeparators(source), Retenues(r))
                                 .arg(r.seancesTerminees));
-        const double largeurGauche = 300;
+        const double largeurGauche = 310;
         double yg = Chiffres(p, kMarge, y, largeurGauche, &r, g) + 14;
         const QString aide = QStringLiteral(
             "Chaque question compte 1 si elle est juste, 0 sinon ; le total est le nombre de bonnes réponses. "
@@ -437,20 +441,19 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
             "dit la part de l'écart type due au hasard, l'erreur type l'incertitude sur un total.");
         Texte(p, QRectF(kMarge, yg, largeurGauche, kHauteur - kMarge - yg), aide, Police(7.5), kGris);
         const double xd = kMarge + largeurGauche + 20, ld = kLargeur - kMarge - xd, hd = (kHauteur - kMarge - y - 12) / 2;
-        QStringList sur20, demi;
-        QList<qreal> n20, nDemi;
+        QStringList points;
+        QList<qreal> n20, nNote;
         for (int i = 0; i <= kQuestions; ++i) {
-            sur20 << QString::number(i);
+            points << QString::number(i);
             n20 << g.test.repartition[static_cast<size_t>(i)];
+            // By whole point, the half above with it: 41 bars of half points would be too thin to read.
+            nNote << g.test.repartitionNote[static_cast<size_t>(2 * i)] +
+                         (i < kQuestions ? g.test.repartitionNote[static_cast<size_t>(2 * i + 1)] : 0);
         }
-        for (int i = 0; i <= 2 * kQuestions; ++i) {
-            // Every other whole point is labelled; categories must differ, so the others are zero-width spaces.
-            demi << (i % 4 == 0 ? QString::number(i / 2) : QString(QChar(0x200B)).repeated(i));
-            nDemi << g.test.repartitionNote[static_cast<size_t>(i)];
-        }
-        Dessiner(p, Repartition(QStringLiteral("Nombre de bonnes réponses"), sur20, n20, QStringLiteral("bonnes réponses sur 20")),
+        Dessiner(p, Repartition(QStringLiteral("Nombre de bonnes réponses"), points, n20, QStringLiteral("bonnes réponses sur 20")),
                  QRectF(xd, y, ld, hd));
-        Dessiner(p, Repartition(QStringLiteral("Note affichée à l'élève"), demi, nDemi, QStringLiteral("note sur 20 (par demi-point)")),
+        Dessiner(p, Repartition(QStringLiteral("Note affichée à l'élève"), points, nNote,
+                                QStringLiteral("note sur 20 (7 : de 7 à 7,5)")),
                  QRectF(xd, y + hd + 12, ld, hd));
 
         // 2. Every question at a glance.

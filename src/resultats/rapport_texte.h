@@ -16,13 +16,15 @@ inline QString Decimal(double v, int decimales) {
     return QLocale(QLocale::French, QLocale::France).toString(v, 'f', decimales);
 }
 
-// Why a teacher should look at the question, in short French phrases.
-inline QStringList Signalements(const StatsQuestion& q) {
+// Why a teacher should look at the question, in short French phrases; shorter still for a table.
+inline QStringList Signalements(const StatsQuestion& q, bool court = false) {
     QStringList s;
-    if (q.manquee) s << QStringLiteral("manquée par la plupart");
-    if (q.distracteur) s << QStringLiteral("une mauvaise réponse préférée à la bonne");
-    if (q.nonDiscriminante) s << QStringLiteral("ne distingue pas les bons élèves");
-    if (q.aRebours) s << QStringLiteral("distingue à rebours");
+    if (q.manquee) s << (court ? QStringLiteral("manquée") : QStringLiteral("manquée par la plupart"));
+    if (q.distracteur)
+        s << (court ? QStringLiteral("mauvaise réponse préférée") : QStringLiteral("une mauvaise réponse préférée à la bonne"));
+    if (q.nonDiscriminante)
+        s << (court ? QStringLiteral("ne distingue pas") : QStringLiteral("ne distingue pas les bons élèves"));
+    if (q.aRebours) s << (court ? QStringLiteral("à rebours") : QStringLiteral("distingue à rebours"));
     return s;
 }
 
