@@ -68,6 +68,17 @@ int main(int argc, char** argv) {
         lectures.push_back(Ms(t));
         processeur.push_back((bench::CpuSeconds() - cpu) * 1000);
     }
+    {
+        // The reading alone, to tell the statistics' share.
+        QElapsedTimer t;
+        t.start();
+        const double cpu = bench::CpuSeconds();
+        resultats::Lecture lecture;
+        lecture.recevoir = [](const QJsonObject&) {};
+        lecture.essentiel = true;
+        resultats::LireDossier(classe.path(), lecture);
+        std::printf("report_10000_read_only: %.0f ms (cpu %.0f ms)\n", Ms(t), (bench::CpuSeconds() - cpu) * 1000);
+    }
     std::printf("report_10000_read_and_statistics: %.0f ms\n", bench::Median(lectures));
     std::printf("report_10000_read_and_statistics_cpu: %.0f ms\n", bench::Median(processeur));
     std::printf("report_10000_sessions_counted: %d sessions\n", rapport.cours.test.seances);
