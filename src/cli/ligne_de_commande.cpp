@@ -4,6 +4,7 @@
 #include "platform/controls.h"
 #include "resultats/bilan.h"
 #include "resultats/dossier_classe.h"
+#include "resultats/rapport.h"
 #include "storyboard/storyboard.h"
 
 #include <QApplication>
@@ -16,11 +17,7 @@ namespace cli {
 
 namespace {
 
-// The class report is written by its own module; until it is linked in, the command says so.
-int RapportPasEncore(const Demande&) {
-    std::fputs("seance1 : le rapport de classe (--class-report) n'est pas encore disponible.\n", stderr);
-    return 1;
-}
+int Rapport(const Demande& d) { return resultats::CommandeRapport(d.dossier, d.fichier, d.csv, d.tout, d.lrs); }
 
 int Resultats(const Demande& d) { return resultats::CommandeResultats(d.dossier, d.csv, d.lrs); }
 int Deroule(const Demande& d) { return storyboard::Main({QStringLiteral("seance1"), QStringLiteral("--storyboard"), d.fichier}); }
@@ -48,10 +45,10 @@ const std::vector<Entree>& Table() {
           "séance : date, apprenant, compte, note sur 20, temps passé, questions répondues, terminée ou non.",
           false, Resultats},
          nullptr, nullptr},
-        {{"class-report", "[DOSSIER] FICHIER.pdf | --csv [--all]", "Rapport de la classe, en PDF ou en CSV.",
+        {{"class-report", "[DOSSIER | --lrs] FICHIER.pdf | --csv [--all]", "Rapport de la classe, en PDF ou en CSV.",
           "Écrit le rapport de la classe dans FICHIER.pdf, ou en CSV sur la sortie standard ; --all y met "
           "toutes les séances.",
-          true, RapportPasEncore},
+          true, Rapport},
          nullptr, nullptr},
         {{"storyboard", "FICHIER.pdf", "Toute la leçon sur papier, depuis le cours du dossier courant.",
           "Déroule la leçon sans écran et écrit chacune de ses étapes dans FICHIER.pdf, pour l'enseignant ou "

@@ -24,7 +24,9 @@ const char* const kVoulus[] = {"id",
                                "result.success",
                                "result.duration",
                                "result.response",
-                               "result.score.raw"};
+                               "result.score.raw",
+                               // the question asked, so that a class report keeps another bank apart
+                               "object.definition.description.fr-FR"};
 
 // Deeper than any statement; a hostile line cannot run the stack out.
 constexpr int kProfondeurMax = 128;
@@ -69,7 +71,7 @@ private:
 
     const char* Voulu() const {
         static const std::vector<std::string_view> voulus(std::begin(kVoulus), std::end(kVoulus));
-        if (chemin_.size() > 24) return nullptr;
+        if (chemin_.size() > 40) return nullptr;
         const std::string_view ici(chemin_.constData(), static_cast<size_t>(chemin_.size()));
         for (size_t i = 0; i < voulus.size(); ++i)
             if (ici == voulus[i]) return kVoulus[i];

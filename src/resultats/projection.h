@@ -12,7 +12,8 @@ struct Projection {
     bool objet = false;       // … and an object
     bool verbeObjet = false;  // … whose "verb" is an object
     // id, timestamp, verb.id, object.id, actor.name, actor.account.{name,homePage}, context.registration,
-    // result.{success,duration,response}, result.score.raw: those present, in a statement of the same shape.
+    // result.{success,duration,response}, result.score.raw,
+    // object.definition.description.fr-FR: those present, in a statement of the same shape.
     QJsonObject declaration;
 };
 

@@ -1,0 +1,105 @@
+#pragma once
+// What the class missed: item statistics of the evaluation over the learners' sessions, in the
+// quiz-statistics way (items scored 1 right / 0 wrong, the test total being the number right).
+// Statements come one by one from any source (a results folder, an LRS); only a few bytes per
+// session are kept, never the statements, so that ten thousand learners fit in a few megabytes.
+
+#include <QHash>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace resultats {
+
+inline constexpr int kQuestions = 20;
+inline constexpr double kIndefini = std::numeric_limits<double>::quiet_NaN();
+
+struct StatsQuestion {
+    int numero = 0;  // in the bank, 1 to 20
+    QString texte;   // the question as the statements carry it
+    int reponses = 0;  // sessions that answered it
+    // In %, undefined (NaN) when the class gives too little to tell (fewer than two sessions, all alike).
+    double facilite = kIndefini;        // share right
+    double ecartType = kIndefini;       // of the item score
+    double discrimination = kIndefini;  // 100 × correlation of the item with the rest of the test
+    double efficacite = kIndefini;      // the discrimination as a share of the most it could be
+    std::array<int, 4> choix{};         // learners who chose the bank's answer 1 (the right one) to 4
+    // Where a teacher should look.
+    bool manquee = false;           // most of the class got it wrong
+    bool distracteur = false;       // a wrong answer chosen more often than the right one
+    bool nonDiscriminante = false;  // index under 20 %
+    bool aRebours = false;          // negative index: the weaker learners do better on it
+    bool Signalee() const { return manquee || distracteur || nonDiscriminante || aRebours; }
+};
+
+struct StatsTest {
+    int seances = 0;
+    int apprenants = 0;
+    // The number right, 0 to 20.
+    double moyenne = kIndefini, mediane = kIndefini, ecartType = kIndefini;
+    // The score shown on screen (+1 / −0.5, never below 0), which depends on the order of the answers.
+    double moyenneNote = kIndefini, medianeNote = kIndefini, ecartTypeNote = kIndefini;
+    double coherence = kIndefini;      // coefficient of internal consistency (Cronbach's alpha), %
+    double rapportErreur = kIndefini;  // %
+    double erreurType = kIndefini;     // in questions right
+    std::array<int, kQuestions + 1> repartition{};          // sessions per number right
+    std::array<int, 2 * kQuestions + 1> repartitionNote{};  // sessions per half point of score shown
+};
+
+// Sessions that all asked the same twenty questions.
+struct GroupeBanque {
+    bool banqueDuCours = true;
+    StatsTest test;
+    std::vector<StatsQuestion> questions;  // 20, by bank number
+};
+
+struct RapportClasse {
+    bool toutes = false;  // every completed session, not only each learner's first
+    GroupeBanque cours;   // sessions on the course's own bank
+    // Sessions whose statements carry another question text: each bank on its own, never mixed in.
+    std::vector<GroupeBanque> autres;
+    int seancesTerminees = 0;     // completed sessions found, counted or not
+    int seancesNonTerminees = 0;  // left before the last question: not counted
+};
+
+// Gathers statements in any order; the same statement given twice must be given once (the journal
+// reader and an LRS both see to it).
+class CalculRapport {
+public:
+    explicit CalculRapport(bool toutes = false);
+    void Ajouter(const QJsonObject& declaration);
+    RapportClasse Resultat() const;
+
+private:
+    struct Copie {
+        qint64 debut = std::numeric_limits<qint64>::max();  // first statement, ms since the epoch
+        int apprenant = -1;
+        float note = 0;
+        bool terminee = false;
+        std::array<qint8, kQuestions> choix;  // 0 to 3, -1 unknown or unanswered
+        std::array<qint8, kQuestions> juste;  // 1, 0, -1 unanswered
+        std::array<quint16, kQuestions> texte{};  // interned question text, 0 when not given
+        Copie() {
+            choix.fill(-1);
+            juste.fill(-1);
+        }
+    };
+    bool toutes_;
+    std::vector<Copie> copies_;
+    QHash<QString, quint32> seances_;
+    QHash<QString, int> apprenants_;
+    QHash<QString, quint16> textes_;
+    QStringList texteDe_;  // by interned number
+};
+
+RapportClasse Calculer(const std::vector<QJsonObject>& declarations, bool toutes = false);
+
+// The thresholds of the flags, for those who explain them.
+inline constexpr double kSeuilManquee = 50;         // facility under it
+inline constexpr double kSeuilDiscrimination = 20;  // discrimination index under it
+
+}  // namespace resultats

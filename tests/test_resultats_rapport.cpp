@@ -1,0 +1,409 @@
+// The class report checked against the definitions, worked out here again plainly on a generated
+// class: 40 learners of the lesson (some with a second session, one whose second session is older
+// than the one written first, one who left a session unfinished) and 3 whose program asked one
+// question in other words. Then the command as a teacher runs it: the CSV and the PDF.
+
+#include "resultats/declarations.h"
+#include "resultats/rapport.h"
+#include "resultats/rapport_classe.h"
+#include "resultats/rapport_pages.h"
+#include "content/question_bank.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <map>
+#include <numeric>
+
+using namespace resultats;
+
+namespace {
+
+const QString kProgramme = QStringLiteral(SEANCE_BIN_DIR "/src/seance1");
+constexpr int kApprenants = 40, kAutreBanque = 3;
+
+// One session as generated: the bank's answer chosen for each question (0 is the right one).
+struct Copie {
+    int apprenant;
+    std::array<int, 20> choix;
+    double note = 0;  // as shown on screen, counted in the order asked
+    QDateTime debut;
+    bool terminee = true;
+    bool autreBanque = false;
+};
+
+struct Classe {
+    std::vector<Copie> copies;
+    std::vector<QJsonObject> declarations;
+    std::map<int, std::vector<QJsonObject>> parApprenant;
+};
+
+Seance SeanceDe(int apprenant) {
+    return {NouvelId(), {QStringLiteral("eleve%1").arg(apprenant), QStringLiteral("Élève %1").arg(apprenant),
+                         QStringLiteral("poste-%1").arg(apprenant % 7), QStringLiteral("https://ecole.example.fr/")}};
+}
+
+void Ecrire(Classe& c, Copie copie, QRandomGenerator& hasard, int questions = 20) {
+    const Seance s = SeanceDe(copie.apprenant);
+    std::array<int, 20> ordre;
+    std::iota(ordre.begin(), ordre.end(), 1);
+    std::shuffle(ordre.begin(), ordre.end(), hasard);
+    double note = 0;
+    for (int k = 0; k < questions; ++k) {
+        const int q = ordre[k];
+        const bool juste = copie.choix[q - 1] == 0;
+        note = juste ? note + 1 : std::max(0.0, note - 0.5);
+        QJsonObject d = Repondu(s, q, copie.choix[q - 1], juste, copie.debut.addSecs(20 * (k + 1)));
+        if (copie.autreBanque && q == 5) {
+            // An older wording of question 5.
+            QJsonObject objet = d["object"].toObject(), def = objet["definition"].toObject();
+            def["description"] = QJsonObject{{"fr-FR", "Le déplacement des électrons libres produit..."}};
+            objet["definition"] = def;
+            d["object"] = objet;
+        }
+        c.declarations.push_back(d);
+        c.parApprenant[copie.apprenant].push_back(d);
+    }
+    copie.note = note;
+    copie.terminee = questions == 20;
+    if (copie.terminee) {
+        const QJsonObject fin = Complete(s, note, 500000, copie.debut.addSecs(500));
+        c.declarations.push_back(fin);
+        c.parApprenant[copie.apprenant].push_back(fin);
+    }
+    c.copies.push_back(copie);
+}
+
+Classe Generer() {
+    Classe c;
+    QRandomGenerator hasard(20261208);
+    const QDateTime matin(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+    const auto tirer = [&](double p) { return hasard.generateDouble() < p; };
+    const auto faux = [&]() { return 1 + static_cast<int>(hasard.bounded(3)); };
+    for (int a = 0; a < kApprenants + kAutreBanque; ++a) {
+        const double niveau = hasard.generateDouble();
+        Copie copie{a, {}, 0, matin.addSecs(60 * a), true, a >= kApprenants};
+        for (int i = 0; i < 20; ++i) {
+            if (i == 2)  // most miss it, and most of those choose the same wrong answer
+                copie.choix[i] = tirer(0.15 + 0.2 * niveau) ? 0 : (tirer(0.8) ? 1 : faux());
+            else if (i == 6)  // the weaker learners do better on it
+                copie.choix[i] = tirer(0.95 - 0.8 * niveau) ? 0 : faux();
+            else if (i == 11)  // right by chance, whatever one knows
+                copie.choix[i] = tirer(0.6) ? 0 : faux();
+            else
+                copie.choix[i] = tirer(0.2 + 0.75 * niveau - 0.01 * i) ? 0 : faux();
+        }
+        Ecrire(c, copie, hasard);
+    }
+    // Second sessions: all right for learners 0 to 9, an hour later; for learner 11 an earlier one,
+    // written after, which is then the first; learner 12 left one unfinished before finishing one.
+    for (int a = 0; a < 10; ++a) {
+        Copie copie{a, {}, 0, matin.addSecs(3600 + 60 * a), true, false};
+        copie.choix.fill(0);
+        Ecrire(c, copie, hasard);
+    }
+    Copie plusTot{11, {}, 0, matin.addSecs(-7200), true, false};
+    plusTot.choix.fill(2);
+    Ecrire(c, plusTot, hasard);
+    Copie laissee{12, {}, 0, matin.addSecs(-3600), true, false};
+    laissee.choix.fill(0);
+    Ecrire(c, laissee, hasard, 7);
+    return c;
+}
+
+// The sessions a report counts: completed, on the lesson's bank, each learner's earliest unless all.
+std::vector<Copie> Retenues(const Classe& c, bool toutes, bool autreBanque = false) {
+    std::map<int, Copie> premieres;
+    std::vector<Copie> v;
+    for (const Copie& k : c.copies) {
+        if (!k.terminee || k.autreBanque != autreBanque) continue;
+        if (toutes) {
+            v.push_back(k);
+        } else if (!premieres.count(k.apprenant) || k.debut < premieres.at(k.apprenant).debut) {
+            premieres[k.apprenant] = k;
+        }
+    }
+    for (const auto& [a, k] : premieres) v.push_back(k);
+    return v;
+}
+
+double Moy(const std::vector<double>& v) {
+    double s = 0;
+    for (double x : v) s += x;
+    return s / v.size();
+}
+double Cov(const std::vector<double>& a, const std::vector<double>& b) {
+    const double ma = Moy(a), mb = Moy(b);
+    double s = 0;
+    for (size_t i = 0; i < a.size(); ++i) s += (a[i] - ma) * (b[i] - mb);
+    return s / (a.size() - 1);
+}
+double Med(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+struct Attendu {
+    double facilite[20], ecart[20], discrimination[20], efficacite[20];
+    int choix[20][4] = {};
+    bool manquee[20], distracteur[20], nonDiscriminante[20], aRebours[20];
+    double moyenne, mediane, ecartType, moyenneNote, medianeNote, ecartTypeNote, alpha, rapportErreur, erreurType;
+};
+
+Attendu Calculer(const std::vector<Copie>& copies) {
+    Attendu a;
+    const size_t n = copies.size();
+    std::vector<double> total(n, 0), note(n);
+    std::vector<std::vector<double>> x(20, std::vector<double>(n));
+    for (size_t s = 0; s < n; ++s) {
+        for (int i = 0; i < 20; ++i) {
+            x[i][s] = copies[s].choix[i] == 0;
+            total[s] += x[i][s];
+            a.choix[i][copies[s].choix[i]]++;
+        }
+        note[s] = copies[s].note;
+    }
+    double sommeVar = 0;
+    for (int i = 0; i < 20; ++i) {
+        std::vector<double> reste(n);
+        for (size_t s = 0; s < n; ++s) reste[s] = total[s] - x[i][s];
+        a.facilite[i] = 100 * Moy(x[i]);
+        a.ecart[i] = 100 * std::sqrt(Cov(x[i], x[i]));
+        a.discrimination[i] = 100 * Cov(x[i], reste) / std::sqrt(Cov(x[i], x[i]) * Cov(reste, reste));
+        std::vector<double> xs = x[i], rs = reste;
+        std::sort(xs.begin(), xs.end());
+        std::sort(rs.begin(), rs.end());
+        a.efficacite[i] = 100 * Cov(x[i], reste) / Cov(xs, rs);
+        sommeVar += Cov(x[i], x[i]);
+        a.manquee[i] = a.facilite[i] < 50;
+        a.distracteur[i] = std::max({a.choix[i][1], a.choix[i][2], a.choix[i][3]}) > a.choix[i][0];
+        a.nonDiscriminante[i] = a.discrimination[i] >= 0 && a.discrimination[i] < 20;
+        a.aRebours[i] = a.discrimination[i] < 0;
+    }
+    a.moyenne = Moy(total);
+    a.mediane = Med(total);
+    a.ecartType = std::sqrt(Cov(total, total));
+    a.moyenneNote = Moy(note);
+    a.medianeNote = Med(note);
+    a.ecartTypeNote = std::sqrt(Cov(note, note));
+    a.alpha = 100 * 20.0 / 19 * (1 - sommeVar / Cov(total, total));
+    a.rapportErreur = 100 * std::sqrt(1 - a.alpha / 100);
+    a.erreurType = a.rapportErreur / 100 * a.ecartType;
+    return a;
+}
+
+// Undefined on both sides (a question all got right, say) agrees too.
+bool Proche(double a, double b, double tolerance = 1e-9) {
+    return (std::isnan(a) && std::isnan(b)) || std::abs(a - b) <= tolerance;
+}
+
+void Comparer(const GroupeBanque& g, const std::vector<Copie>& copies) {
+    const Attendu a = Calculer(copies);
+    QCOMPARE(g.test.seances, static_cast<int>(copies.size()));
+    QVERIFY2(Proche(g.test.moyenne, a.moyenne), qPrintable(QString::number(g.test.moyenne)));
+    QVERIFY(Proche(g.test.mediane, a.mediane));
+    QVERIFY(Proche(g.test.ecartType, a.ecartType));
+    QVERIFY(Proche(g.test.moyenneNote, a.moyenneNote));
+    QVERIFY(Proche(g.test.medianeNote, a.medianeNote));
+    QVERIFY(Proche(g.test.ecartTypeNote, a.ecartTypeNote));
+    QVERIFY2(Proche(g.test.coherence, a.alpha), qPrintable(QString::number(g.test.coherence)));
+    QVERIFY(Proche(g.test.rapportErreur, a.rapportErreur));
+    QVERIFY(Proche(g.test.erreurType, a.erreurType));
+    QCOMPARE(g.questions.size(), size_t(20));
+    for (int i = 0; i < 20; ++i) {
+        const StatsQuestion& q = g.questions[i];
+        const QByteArray ou = QByteArray("question ") + QByteArray::number(i + 1);
+        QCOMPARE(q.numero, i + 1);
+        QVERIFY2(Proche(q.facilite, a.facilite[i]), ou);
+        QVERIFY2(Proche(q.ecartType, a.ecart[i]), ou);
+        QVERIFY2(Proche(q.discrimination, a.discrimination[i]), ou);
+        QVERIFY2(Proche(q.efficacite, a.efficacite[i]), ou);
+        for (int k = 0; k < 4; ++k) QVERIFY2(q.choix[k] == a.choix[i][k], ou);
+        QVERIFY2(q.manquee == a.manquee[i] && q.distracteur == a.distracteur[i] &&
+                     q.nonDiscriminante == a.nonDiscriminante[i] && q.aRebours == a.aRebours[i],
+                 ou);
+    }
+}
+
+void EcrireDossier(const Classe& c, const QString& dossier) {
+    for (const auto& [a, declarations] : c.parApprenant) {
+        QFile f(QDir(dossier).filePath(QStringLiteral("eleve%1@poste.jsonl").arg(a)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        for (const QJsonObject& d : declarations) f.write(QJsonDocument(d).toJson(QJsonDocument::Compact) + '\n');
+    }
+}
+
+struct Sortie {
+    int statut;
+    QByteArray sortie;
+    QString erreurs;
+};
+
+Sortie Lancer(const QStringList& arguments) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "xcb");  // the command must need no display at all
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QStringLiteral(SEANCE_DEMO_DIR));  // the slides of the demo course
+    p.start(kProgramme, arguments);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+double Nombre(QString texte) { return texte.replace(QChar(0x2212), '-').replace(',', '.').toDouble(); }
+
+}  // namespace
+
+class ResultatsRapportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theFiguresFollowTheDefinitionsOnFirstAndOnAllSessions() {
+        const Classe c = Generer();
+        const RapportClasse premieres = resultats::Calculer(c.declarations, false);
+        Comparer(premieres.cours, Retenues(c, false));
+        QCOMPARE(premieres.cours.test.apprenants, kApprenants);
+        QCOMPARE(premieres.seancesNonTerminees, 1);
+        QCOMPARE(premieres.seancesTerminees, kApprenants + kAutreBanque + 11);
+
+        const RapportClasse toutes = resultats::Calculer(c.declarations, true);
+        QVERIFY(toutes.toutes);
+        Comparer(toutes.cours, Retenues(c, true));
+        QCOMPARE(toutes.cours.test.seances, kApprenants + 11);
+
+        // The generated class holds every kind of flag, so that each is checked above.
+        bool manquee = false, distracteur = false, plat = false, rebours = false;
+        for (const StatsQuestion& q : premieres.cours.questions) {
+            manquee |= q.manquee;
+            distracteur |= q.distracteur;
+            plat |= q.nonDiscriminante;
+            rebours |= q.aRebours;
+        }
+        QVERIFY(manquee && distracteur && plat && rebours);
+        QVERIFY(premieres.cours.questions[2].distracteur && premieres.cours.questions[6].aRebours);
+    }
+
+    void anotherBankIsReportedApartNeverMixed() {
+        const Classe c = Generer();
+        const RapportClasse r = resultats::Calculer(c.declarations);
+        QCOMPARE(r.autres.size(), size_t(1));
+        QVERIFY(!r.autres[0].banqueDuCours);
+        Comparer(r.autres[0], Retenues(c, false, true));
+        QCOMPARE(r.autres[0].questions[4].texte, QStringLiteral("Le déplacement des électrons libres produit..."));
+        QCOMPARE(r.autres[0].questions[5].texte, QString::fromUtf16(content::Banque(6).Question));
+
+        // A statement without the question's text is taken for the lesson's; statements in any order
+        // give the same report (an LRS may send the newest first).
+        std::vector<QJsonObject> sansTexte;
+        for (QJsonObject d : c.declarations) {
+            QJsonObject o = d["object"].toObject(), def = o["definition"].toObject();
+            if (!d["actor"].toObject()["account"].toObject()["name"].toString().startsWith("eleve4")) {
+                def.remove("description");
+                o["definition"] = def;
+                d["object"] = o;
+            }
+            sansTexte.push_back(d);
+        }
+        std::reverse(sansTexte.begin(), sansTexte.end());
+        const RapportClasse inverse = resultats::Calculer(sansTexte);
+        QCOMPARE(inverse.autres.size(), size_t(1));
+        QCOMPARE(inverse.cours.test.seances, kApprenants);
+    }
+
+    void aClassTooSmallToTellGivesNoFigureRatherThanAWrongOne() {
+        const Classe c = Generer();
+        std::vector<QJsonObject> une;
+        for (const QJsonObject& d : c.parApprenant.at(0)) une.push_back(d);
+        const RapportClasse r = resultats::Calculer(une);
+        QCOMPARE(r.cours.test.seances, 1);
+        QVERIFY(std::isnan(r.cours.test.ecartType) && std::isnan(r.cours.test.coherence));
+        QVERIFY(std::isnan(r.cours.questions[0].discrimination));
+        QVERIFY(!r.cours.questions[0].nonDiscriminante && !r.cours.questions[0].aRebours);
+        const RapportClasse vide = resultats::Calculer({});
+        QCOMPARE(vide.cours.test.seances, 0);
+        QCOMPARE(vide.cours.questions.size(), size_t(20));
+    }
+
+    void eachRightAnswerIsFoundOnTheSlideThatTeachesIt() {
+        QCOMPARE(MotsReplies(QStringLiteral("L’Électron, CHARGÉ : « négatifs » !")),
+                 (QStringList{"l", "electron", "charge", "negatif"}));
+        const QStringList textes = TextesDiapos(QStringLiteral(SEANCE_DEMO_DIR));
+        QCOMPARE(textes.size(), 19);
+        const PagesQuestions pages = PagesDesReponses(textes);
+        // The demo course teaches every question; these are the pages its slides say it on ("tension",
+        // on many slides, is taught for the letter U on page 17; the long answers of 16 to 19 are found
+        // by most of their words).
+        const std::map<int, QList<int>> attendues{
+            {1, {1}},   {2, {1}},   {3, {2}},   {4, {2}},   {5, {3}},   {6, {4}},   {7, {5}},
+            {8, {13}},  {9, {11}},  {10, {11}}, {11, {8}},  {12, {12}}, {13, {16}}, {14, {17}},
+            {15, {17}}, {16, {9}},  {17, {13}}, {18, {15}}, {19, {11}}, {20, {12}}};
+        for (int n = 1; n <= 20; ++n) {
+            QVERIFY2(!pages[n - 1].isEmpty(), qPrintable(QStringLiteral("question %1").arg(n)));
+            if (attendues.count(n))
+                QVERIFY2(pages[n - 1] == attendues.at(n),
+                         qPrintable(QStringLiteral("question %1 : pages %2").arg(n).arg(pages[n - 1].size())));
+        }
+    }
+
+    void theCsvIsFrenchAndHoldsTheQuestionTable() {
+        const Classe c = Generer();
+        QTemporaryDir dossier;
+        EcrireDossier(c, dossier.path());
+        const Sortie s = Lancer({"--class-report", dossier.path(), "--csv"});
+        QVERIFY2(s.statut == 0, qPrintable(s.erreurs));
+        QVERIFY(s.sortie.startsWith("\xEF\xBB\xBF"));
+        const QStringList lignes = QString::fromUtf8(s.sortie.mid(3)).split(QStringLiteral("\r\n"));
+        qsizetype entete = -1;
+        for (qsizetype i = 0; i < lignes.size() && entete < 0; ++i)
+            if (lignes[i].startsWith(QStringLiteral("question;"))) entete = i;
+        QVERIFY(entete > 0);
+        const QStringList champs = lignes[entete].split(';');
+        const qsizetype facilite = champs.indexOf("facilité"), discrimination = champs.indexOf("discrimination"),
+                        a = champs.indexOf("A");
+        QVERIFY(facilite > 0 && discrimination > 0 && a > 0 && champs.mid(a, 4) == (QStringList{"A", "B", "C", "D"}));
+        const Attendu attendu = Calculer(Retenues(c, false));
+        for (int i = 0; i < 20; ++i) {
+            const QStringList l = lignes[entete + 1 + i].split(';');
+            QCOMPARE(l.size(), champs.size());
+            QCOMPARE(l[0], QString::number(i + 1));
+            QVERIFY(l[facilite].contains(',') || l[facilite].toInt() == std::round(attendu.facilite[i]));
+            QVERIFY2(Proche(Nombre(l[facilite]), attendu.facilite[i], 0.051), qPrintable(l[facilite]));
+            QVERIFY2(Proche(Nombre(l[discrimination]), attendu.discrimination[i], 0.051), qPrintable(l[discrimination]));
+            for (int k = 0; k < 4; ++k) QCOMPARE(l[a + k].toInt(), attendu.choix[i][k]);
+        }
+        // The other bank follows, on its own.
+        QVERIFY(s.sortie.contains("Autre banque de questions 1"));
+
+        // --all counts every completed session.
+        const Sortie toutes = Lancer({"--class-report", dossier.path(), "--csv", "--all"});
+        QVERIFY(toutes.sortie.contains(QStringLiteral("Séances comptées;%1").arg(kApprenants + 11).toUtf8()));
+    }
+
+    void thePdfHasItsSheets() {
+        const Classe c = Generer();
+        QTemporaryDir dossier, sortie;
+        EcrireDossier(c, dossier.path());
+        const QString pdf = sortie.filePath("classe.pdf");
+        const Sortie s = Lancer({"--class-report", dossier.path(), pdf});
+        QVERIFY2(s.statut == 0, qPrintable(s.erreurs + QString::fromUtf8(s.sortie)));
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray octets = f.readAll();
+        QVERIFY(octets.startsWith("%PDF") && octets.size() > 20000);
+        // Two sheets of the class, seven of three questions each, one for the other bank.
+        QCOMPARE(QString::fromLatin1(octets).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))), 10);
+
+        QCOMPARE(Lancer({"--class-report", dossier.path()}).statut, 2);
+        QCOMPARE(Lancer({"--class-report", dossier.path() + "/absent", pdf}).statut, 1);
+    }
+};
+
+QTEST_MAIN(ResultatsRapportTest)
+#include "test_resultats_rapport.moc"
