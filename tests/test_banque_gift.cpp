@@ -276,11 +276,13 @@ private slots:
             const EntreeQuestion& e = b.Entree(n);
             QCOMPARE(q["type"].toString(), QStringLiteral("MC"));
             QVERIFY(q["title"].toString().startsWith(QStringLiteral("Q%1").arg(n, 2, 10, QLatin1Char('0'))));
-            QCOMPARE(q["stem"]["text"].toString(), e.question);
+            // Word for word: that reader folds runs of spaces, as a web page shows them anyway (a
+            // built-in answer holds two spaces in a row); this reader keeps them.
+            QCOMPARE(q["stem"]["text"].toString(), e.question.simplified());
             const QJsonArray choix = q["choices"].toArray();
             QCOMPARE(choix.size(), 4);
             for (int k = 0; k < 4; ++k) {
-                QCOMPARE(choix[k]["text"]["text"].toString(), e.reponses[static_cast<size_t>(k)]);
+                QCOMPARE(choix[k]["text"]["text"].toString(), e.reponses[static_cast<size_t>(k)].simplified());
                 QCOMPARE(choix[k]["isCorrect"].toBool(), k == 0);
             }
         }
