@@ -53,8 +53,13 @@ QByteArray EcrireGift(const Banque& banque, const QString& titreLecon) {
         // Plain text: Moodle shows it as it is, where its default format would read HTML in it.
         out += QStringLiteral("::") + Titre(n, e.question) + QStringLiteral("::[plain]") + Echapper(e.question) +
                QStringLiteral(" {\n");
-        for (size_t k = 0; k < e.reponses.size(); ++k)
-            out += (k == 0 ? u'=' : u'~') + Echapper(e.reponses[k]) + u'\n';
+        for (size_t k = 0; k < e.reponses.size(); ++k) {
+            // A leading "%" would read as a weight, a leading "[" perhaps as a format: a format first
+            // keeps them text.
+            const QString& r = e.reponses[k];
+            const bool ambigu = r.startsWith(u'%') || r.startsWith(u'[');
+            out += (k == 0 ? u'=' : u'~') + (ambigu ? QStringLiteral("[plain]") : QString()) + Echapper(r) + u'\n';
+        }
         out += QStringLiteral("}\n\n");
     }
     return out.toUtf8();

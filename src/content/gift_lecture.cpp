@@ -162,6 +162,8 @@ QString Lisible(QString brut, Format format) {
     brut.replace(saut, QStringLiteral(" "));
     QString texte = Deseschapper(brut);
     if (format == Format::Html) texte = SansHtml(texte);
+    // A carriage return alone ended a line on old Macs.
+    texte.replace(u'\r', u' ');
     return texte.trimmed();
 }
 
@@ -275,6 +277,10 @@ EntreeQuestion LireQuestion(const Bloc& b, qsizetype p, int n) {
         const Format formatReponse = LireFormat(brut, format);
         const QString texte = Lisible(brut, formatReponse);
         if (texte.isEmpty()) throw Refus{ligne, Refuse("la question %1 a une réponse vide", n)};
+        // An arrow decoded from HTML would make the answers a matching question once written back.
+        if (texte.contains(QStringLiteral("->")))
+            throw Refus{ligne, Refuse("la question %1 est une question d'appariement (« -> »)", n) +
+                                   QString::fromUtf8(attendu)};
         if (Longueur(texte) > Banque::kLongueurReponseMax)
             throw Refus{ligne, QStringLiteral("une réponse de la question %1 fait %2 caractères, son bouton en "
                                               "montre %3 au plus")
