@@ -48,15 +48,15 @@ QByteArray FichierDuCours() {
 }
 
 // Texts that would change meaning if written back bare: a leading weight or format, a line break, spaces.
-Banque BanqueAmbigue() {
-    Banque b = Banque::Integree();
+BanqueQuestions BanqueAmbigue() {
+    BanqueQuestions b = BanqueQuestions::Integree();
     b.entrees[0].reponses = {QStringLiteral("%50% des cas"), QStringLiteral("[html]<b>non</b>"),
                              QStringLiteral("deux\nlignes"), QStringLiteral("a  b\\")};
     b.entrees[1].question = QStringLiteral("[plain]// pas un commentaire ::Q:: $CATEGORY: x");
     return b;
 }
 
-Banque BanqueDuCours() {
+BanqueQuestions BanqueDuCours() {
     const LectureGift lecture = LireGiftDonnees(FichierDuCours(), QStringLiteral("questions.gift"));
     if (!lecture.Reussie()) qFatal("%s", qPrintable(lecture.Texte()));
     return *lecture.banque;
@@ -77,12 +77,12 @@ int Hauteur(const QString& texte, double points, int largeur) {
 // Ordinary French text of at most n characters, cut between words, from the built-in texts.
 QString TexteOrdinaire(int n) {
     QString tout;
-    for (const EntreeQuestion& e : Banque::Integree().entrees) for (const QString& r : e.reponses) tout += r + u' ';
+    for (const EntreeQuestion& e : BanqueQuestions::Integree().entrees) for (const QString& r : e.reponses) tout += r + u' ';
     QString t = tout.left(n + 1);
     return t.left(t.lastIndexOf(u' ')).trimmed();
 }
 
-void ExportReadsBackAs(const Banque& b) {
+void ExportReadsBackAs(const BanqueQuestions& b) {
     const QByteArray gift = EcrireGift(b, QStringLiteral("Séance 1"));
     QVERIFY(gift.contains("\n$CATEGORY: Séance 1\n"));
     QVERIFY(gift.contains("::Q01 "));
@@ -100,13 +100,13 @@ class BanqueGiftTest : public QObject {
 
 private slots:
     void courseBankReadsAsWritten() {
-        const Banque b = BanqueDuCours();
+        const BanqueQuestions b = BanqueDuCours();
         const EntreeQuestion& q5 = b.Entree(5);
         QCOMPARE(q5.question, QStringLiteral("Si a = 5 : {x} { vaut ~ # « é » ?"));
         QCOMPARE(q5.reponses[0], QStringLiteral("réponse 5:1 = {ç} ~ #ok"));  // right one was second
         QCOMPARE(q5.reponses[1], QStringLiteral("réponse 5:0 = {ç} ~ #non"));
         QCOMPARE(q5.reponses[3], QStringLiteral("réponse 5:3 = {ç} ~ #non"));
-        QVERIFY(b.Identite() != Banque::Integree().Identite());
+        QVERIFY(b.Identite() != BanqueQuestions::Integree().Identite());
         QCOMPARE(b.Identite().size(), 12);
     }
 
@@ -117,7 +117,7 @@ private slots:
     }
     void exportReadsBack() {
         QFETCH(bool, integree);
-        const Banque b = integree ? Banque::Integree() : BanqueDuCours();
+        const BanqueQuestions b = integree ? BanqueQuestions::Integree() : BanqueDuCours();
         ExportReadsBackAs(b);
         if (!integree) ExportReadsBackAs(BanqueAmbigue());
     }
@@ -223,7 +223,7 @@ private slots:
         QDir().mkpath(dir.filePath(QStringLiteral("Seance1")));
         const LectureGift sans = Charger(dir.path());
         QVERIFY(sans.Reussie());
-        QCOMPARE(*sans.banque, Banque::Integree());
+        QCOMPARE(*sans.banque, BanqueQuestions::Integree());
         const int verifies = CheckFolder(dir.path()).checked;
 
         Ecrire(chemin, FichierDuCours());
@@ -248,7 +248,7 @@ private slots:
         const auto retour = qScopeGuard([&] { QDir::setCurrent(avant); });
 
         QCOMPARE(CommandeExportQuestions(QStringLiteral("integree.gift")), 0);
-        QCOMPARE(*LireGift(QStringLiteral("integree.gift")).banque, Banque::Integree());
+        QCOMPARE(*LireGift(QStringLiteral("integree.gift")).banque, BanqueQuestions::Integree());
 
         Ecrire(QStringLiteral("Seance1/questions.gift"), FichierDuCours());
         QCOMPARE(CommandeExportQuestions(QStringLiteral("cours.gift")), 0);
@@ -270,7 +270,7 @@ private slots:
         if (!QFileInfo::exists(module))
             QFAIL("gift-pegjs is not installed in the build folder: run ./test, or install_gift_parser from scripts/setup.sh");
 
-        const Banque b = integree ? Banque::Integree() : BanqueDuCours();
+        const BanqueQuestions b = integree ? BanqueQuestions::Integree() : BanqueDuCours();
         QTemporaryDir dir;
         const QString fichier = dir.filePath(QStringLiteral("export.gift"));
         Ecrire(fichier, EcrireGift(b, QStringLiteral("Séance 1")));
@@ -308,18 +308,18 @@ private slots:
     // would be cut by its 50 px; a question of the longest length wraps to three lines of the
     // question label at 800 x 600, the smallest screen the lesson lays out.
     void limitsFitTheLayout() {
-        const QString reponse = TexteOrdinaire(Banque::kLongueurReponseMax);
-        QVERIFY(reponse.size() > Banque::kLongueurReponseMax - 15);
+        const QString reponse = TexteOrdinaire(BanqueQuestions::kLongueurReponseMax);
+        QVERIFY(reponse.size() > BanqueQuestions::kLongueurReponseMax - 15);
         const int ligne12 = QFontMetrics(platform::UiFont(12)).lineSpacing();
         QVERIFY(Hauteur(reponse, 12, 700 - 20 - 10) <= 2 * ligne12 + 1);
         QVERIFY(3 * ligne12 > 50);
 
-        const QString question = TexteOrdinaire(Banque::kLongueurQuestionMax);
+        const QString question = TexteOrdinaire(BanqueQuestions::kLongueurQuestionMax);
         const int largeurQuestion = static_cast<int>(0.9 * (600 - 55) * 4 / 3);
         QVERIFY(Hauteur(question, 13.5, largeurQuestion) <= 3 * QFontMetrics(platform::UiFont(13.5)).lineSpacing() + 1);
-        for (const EntreeQuestion& e : Banque::Integree().entrees) {
-            QVERIFY(e.question.size() <= Banque::kLongueurQuestionMax);
-            for (const QString& r : e.reponses) QVERIFY(r.size() <= Banque::kLongueurReponseMax);
+        for (const EntreeQuestion& e : BanqueQuestions::Integree().entrees) {
+            QVERIFY(e.question.size() <= BanqueQuestions::kLongueurQuestionMax);
+            for (const QString& r : e.reponses) QVERIFY(r.size() <= BanqueQuestions::kLongueurReponseMax);
         }
     }
 };

@@ -9,8 +9,8 @@
 
 namespace content {
 
-Banque Banque::Integree() {
-    Banque banque;
+BanqueQuestions BanqueQuestions::Integree() {
+    BanqueQuestions banque;
     for (int n = 1; n <= kNombre; ++n) {
         const evaluation::EntreeBanque& e = evaluation::Banque(n);
         banque.entrees[static_cast<size_t>(n - 1)] = {
@@ -21,7 +21,7 @@ Banque Banque::Integree() {
     return banque;
 }
 
-QString Banque::Identite() const {
+QString BanqueQuestions::Identite() const {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const EntreeQuestion& e : entrees) {
         // Each text ends with a NUL, which no text holds, so that moving words between texts changes it.
@@ -57,7 +57,7 @@ LectureGift Charger(const QString& dossier) {
     const QString chemin = QDir::toNativeSeparators(QDir(dossier).filePath(CheminQuestions()));
     if (QFileInfo::exists(chemin)) return LireGift(chemin);
     LectureGift lecture;
-    lecture.banque = Banque::Integree();
+    lecture.banque = BanqueQuestions::Integree();
     return lecture;
 }
 

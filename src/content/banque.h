@@ -16,7 +16,8 @@ struct EntreeQuestion {
     bool operator==(const EntreeQuestion&) const = default;
 };
 
-class Banque {
+// Not Banque: that is the name of the built-in table's lookup, Banque(numero), in this namespace.
+class BanqueQuestions {
 public:
     static constexpr int kNombre = 20;
     // What fits on screen, measured with the lesson's fonts (see LongueursTiennent in the tests):
@@ -26,7 +27,7 @@ public:
     static constexpr int kLongueurQuestionMax = 200;
     static constexpr int kLongueurReponseMax = 150;
 
-    static Banque Integree();
+    static BanqueQuestions Integree();
 
     // numero: 1 to kNombre.
     const EntreeQuestion& Entree(int numero) const { return entrees[static_cast<size_t>(numero - 1)]; }
@@ -34,12 +35,12 @@ public:
     QString Identite() const;
 
     std::array<EntreeQuestion, kNombre> entrees;
-    bool operator==(const Banque&) const = default;
+    bool operator==(const BanqueQuestions&) const = default;
 };
 
 // A bank read from a file, or why not: the file, the line (from 1) and what is wrong, in French.
 struct LectureGift {
-    std::optional<Banque> banque;
+    std::optional<BanqueQuestions> banque;
     QString fichier;
     int ligne = 0;
     QString message;
@@ -56,7 +57,7 @@ LectureGift LireGiftDonnees(const QByteArray& octets, const QString& fichier);
 LectureGift LireGift(const QString& chemin);
 
 // GIFT that Moodle imports as it is: UTF-8, one category named after the lesson, a title per question.
-QByteArray EcrireGift(const Banque& banque, const QString& titreLecon);
+QByteArray EcrireGift(const BanqueQuestions& banque, const QString& titreLecon);
 
 // The bank of the course in dossier (the folder that holds Seance1/): its questions.gift when there
 // is one, read or refused; the built-in bank otherwise.

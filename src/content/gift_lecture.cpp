@@ -131,11 +131,11 @@ EntreeQuestion LireQuestion(const Bloc& b, qsizetype p, int n) {
     EntreeQuestion entree;
     entree.question = Lisible(enonce, format);
     if (entree.question.isEmpty()) throw Refus{b.Ligne(p), Refuse("la question %1 n'a pas de texte", n)};
-    if (Longueur(entree.question) > Banque::kLongueurQuestionMax)
+    if (Longueur(entree.question) > BanqueQuestions::kLongueurQuestionMax)
         throw Refus{b.Ligne(p), QStringLiteral("la question %1 fait %2 caractères, l'écran en montre %3 au plus")
                                     .arg(n)
                                     .arg(Longueur(entree.question))
-                                    .arg(Banque::kLongueurQuestionMax)};
+                                    .arg(BanqueQuestions::kLongueurQuestionMax)};
 
     // Answers; a general feedback after #### is not shown by the lesson.
     const qsizetype debut = ouvre + 1;
@@ -210,12 +210,12 @@ EntreeQuestion LireQuestion(const Bloc& b, qsizetype p, int n) {
         if (texte.contains(QStringLiteral("->")))
             throw Refus{ligne, Refuse("la question %1 est une question d'appariement (« -> »)", n) +
                                    QString::fromUtf8(attendu)};
-        if (Longueur(texte) > Banque::kLongueurReponseMax)
+        if (Longueur(texte) > BanqueQuestions::kLongueurReponseMax)
             throw Refus{ligne, QStringLiteral("une réponse de la question %1 fait %2 caractères, son bouton en "
                                               "montre %3 au plus")
                                    .arg(n)
                                    .arg(Longueur(texte))
-                                   .arg(Banque::kLongueurReponseMax)};
+                                   .arg(BanqueQuestions::kLongueurReponseMax)};
         if (juste) {
             if (++justes > 1) throw Refus{ligne, Refuse("la question %1 a deux bonnes réponses", n)};
             entree.reponses[0] = texte;
@@ -235,7 +235,7 @@ EntreeQuestion LireQuestion(const Bloc& b, qsizetype p, int n) {
     return entree;
 }
 
-Banque Lire(QByteArray octets) {
+BanqueQuestions Lire(QByteArray octets) {
     if (octets.startsWith("\xEF\xBB\xBF")) octets.remove(0, 3);
     const QList<QByteArray> brutes = octets.split('\n');
 
@@ -270,7 +270,7 @@ Banque Lire(QByteArray octets) {
     }
     clore();
 
-    Banque banque;
+    BanqueQuestions banque;
     int n = 0;
     for (const Bloc& b : blocs) {
         qsizetype p = 0;
@@ -283,12 +283,12 @@ Banque Lire(QByteArray octets) {
             while (p < b.texte.size() && b.texte[p].isSpace()) ++p;
             if (p >= b.texte.size()) continue;
         }
-        if (++n > Banque::kNombre)
+        if (++n > BanqueQuestions::kNombre)
             throw Refus{b.Ligne(p), QStringLiteral("le fichier a plus de vingt questions : la vingt et unième commence ici")};
         banque.entrees[static_cast<size_t>(n - 1)] = LireQuestion(b, p, n);
     }
     if (n == 0) throw Refus{derniereLigne, QStringLiteral("le fichier n'a aucune question, il en faut vingt")};
-    if (n < Banque::kNombre)
+    if (n < BanqueQuestions::kNombre)
         throw Refus{derniereLigne, QStringLiteral("le fichier n'a que %1 question%2, il en faut vingt")
                                        .arg(n)
                                        .arg(n > 1 ? QStringLiteral("s") : QString())};
