@@ -57,3 +57,13 @@ build_project() {
   cmake --build "$build_dir" --parallel "$(nproc)"
   install_test_lrs "$build_dir"
 }
+
+# The outside GIFT reader that checks the exported questions, pinned, in the build folder; only
+# where node is installed (the test says it is skipped otherwise).
+install_gift_parser() {
+  local build_dir=$1
+  command -v npm >/dev/null 2>&1 || return 0
+  [ -f "$build_dir/node_modules/gift-pegjs/package.json" ] && grep -q '"version": "1.0.2"' "$build_dir/node_modules/gift-pegjs/package.json" && return 0
+  npm install --prefix "$build_dir" --no-save --no-audit --no-fund --loglevel=error gift-pegjs@1.0.2 >/dev/null \
+    || echo "gift-pegjs could not be installed: test_banque_gift will say so" >&2
+}

@@ -1,5 +1,7 @@
 #include "content/lesson_content.h"
 
+#include "content/banque.h"
+
 #include "platform/picture.h"
 #include "platform/platform.h"
 #include "platform/wave_decode.h"
@@ -68,6 +70,13 @@ Report CheckFolder(const QString& folder) {
             const QString problem = PictureProblem(QDir::toNativeSeparators(root.filePath(name)));
             if (!problem.isEmpty()) report.problems << problem;
         }
+    }
+    // The course's own questions, when it has them, are read as the lesson will read them.
+    const QString questions = QDir::toNativeSeparators(root.filePath(CheminQuestions()));
+    if (QFileInfo::exists(questions)) {
+        ++report.checked;
+        const LectureGift lecture = LireGift(questions);
+        if (!lecture.Reussie()) report.problems << lecture.Texte();
     }
     for (const QString& name : Sounds()) {
         ++report.checked;

@@ -1,0 +1,66 @@
+#pragma once
+// The twenty questions the evaluation asks: the built-in ones, or a course's own, written by its
+// teacher in GIFT (the plain-text question format of Moodle) as Seance1/questions.gift.
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace content {
+
+struct EntreeQuestion {
+    QString question;
+    std::array<QString, 4> reponses;  // reponses[0] is the right one, the others in the file's order
+    bool operator==(const EntreeQuestion&) const = default;
+};
+
+// Not Banque: that is the name of the built-in table's lookup, Banque(numero), in this namespace.
+class BanqueQuestions {
+public:
+    static constexpr int kNombre = 20;
+    // What fits on screen, measured with the lesson's fonts (see LongueursTiennent in the tests):
+    // a 200-character question wraps to three lines of the question label even at 800 x 600, which
+    // keeps the four answers and Valider inside the slide; a 150-character answer of ordinary
+    // words takes two lines of its 700 x 50-pixel button, where three would be cut.
+    static constexpr int kLongueurQuestionMax = 200;
+    static constexpr int kLongueurReponseMax = 150;
+
+    static BanqueQuestions Integree();
+
+    // numero: 1 to kNombre.
+    const EntreeQuestion& Entree(int numero) const { return entrees[static_cast<size_t>(numero - 1)]; }
+    // Twelve hex digits of a SHA-256 over every text, so that a record can say which bank was asked.
+    QString Identite() const;
+
+    std::array<EntreeQuestion, kNombre> entrees;
+    bool operator==(const BanqueQuestions&) const = default;
+};
+
+// A bank read from a file, or why not: the file, the line (from 1) and what is wrong, in French.
+struct LectureGift {
+    std::optional<BanqueQuestions> banque;
+    QString fichier;
+    int ligne = 0;
+    QString message;
+    bool Reussie() const { return banque.has_value(); }
+    // « questions.gift, ligne 12 : la question 3 a deux bonnes réponses. »
+    QString Texte() const;
+};
+
+// The course's own questions file, relative to the folder that holds Seance1/.
+QString CheminQuestions();
+
+// fichier only names the source in messages.
+LectureGift LireGiftDonnees(const QByteArray& octets, const QString& fichier);
+LectureGift LireGift(const QString& chemin);
+
+// GIFT that Moodle imports as it is: UTF-8, one category named after the lesson, a title per question.
+QByteArray EcrireGift(const BanqueQuestions& banque, const QString& titreLecon);
+
+// The bank of the course in dossier (the folder that holds Seance1/): its questions.gift when there
+// is one, read or refused; the built-in bank otherwise.
+LectureGift Charger(const QString& dossier);
+
+}  // namespace content

@@ -1,0 +1,12 @@
+#pragma once
+// seance1 --export-questions FICHIER.gift: the bank the lesson asks, for a teacher's Moodle.
+
+#include <QString>
+
+namespace content {
+
+// Writes the bank of the course in the current directory (its Seance1/questions.gift, or the
+// built-in questions) to fichier. Says what it did in French; 0 on success, 1 on failure.
+int CommandeExportQuestions(const QString& fichier);
+
+}  // namespace content
