@@ -1,6 +1,7 @@
 #include "cli/ligne_de_commande.h"
 
 #include "cli/verification.h"
+#include "content/export_questions.h"
 #include "platform/controls.h"
 #include "resultats/bilan.h"
 #include "resultats/dossier_classe.h"
@@ -23,6 +24,7 @@ int Resultats(const Demande& d) { return resultats::CommandeResultats(d.dossier,
 int Deroule(const Demande& d) { return storyboard::Main({QStringLiteral("seance1"), QStringLiteral("--storyboard"), d.fichier}); }
 int Preparer(const Demande& d) { return resultats::CommandePreparerDossierClasse(d.dossier, d.groupe); }
 int Verifier(const Demande&) { return CommandeVerifier(); }
+int ExporterQuestions(const Demande& d) { return content::CommandeExportQuestions(d.fichier); }
 
 // Settings the storyboard needs before the application object exists.
 void AvantDeroule() {
@@ -63,6 +65,11 @@ const std::vector<Entree>& Table() {
           "compter aucun apprenant.",
           false, Preparer},
          nullptr, "DOSSIER"},
+        {{"export-questions", "FICHIER.gift", "Les questions de la leçon en GIFT, pour Moodle.",
+          "Écrit les vingt questions que la leçon pose (Seance1/questions.gift du dossier courant, sinon les "
+          "questions d'origine) dans FICHIER.gift, au format GIFT que Moodle importe tel quel.",
+          false, ExporterQuestions},
+         nullptr, "FICHIER.gift"},
         {{"check", "", "Vérifie ce poste et ce compte avant la classe : cours, résultats, LRS, son.",
           "Dit ce qui va et ce qui ne va pas : le cours du dossier courant, le dossier des résultats et le droit "
           "d'y écrire, le LRS et ses identifiants s'il est configuré, la sortie son (un simple avertissement : "
@@ -255,7 +262,7 @@ Analyse Analyser(const QStringList& arguments) {
             d.fichier = positionnels.last();
             if (positionnels.size() == 2) d.dossier = positionnels[0];
         }
-    } else if (commande == QLatin1String("storyboard")) {
+    } else if (commande == QLatin1String("storyboard") || commande == QLatin1String("export-questions")) {
         d.fichier = p.value(commande);
     } else if (commande == QLatin1String("prepare-class-folder")) {
         d.dossier = p.value(commande);

@@ -1,6 +1,6 @@
 #include "content/banque.h"
 
-#include "evaluation/question_bank.h"
+#include "content/question_bank.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,7 +12,7 @@ namespace content {
 BanqueQuestions BanqueQuestions::Integree() {
     BanqueQuestions banque;
     for (int n = 1; n <= kNombre; ++n) {
-        const evaluation::EntreeBanque& e = evaluation::Banque(n);
+        const content::EntreeBanque& e = content::Banque(n);
         banque.entrees[static_cast<size_t>(n - 1)] = {
             QString::fromUtf16(e.Question),
             {QString::fromUtf16(e.Reponse1), QString::fromUtf16(e.Reponse2), QString::fromUtf16(e.Reponse3),
