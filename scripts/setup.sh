@@ -56,6 +56,7 @@ build_project() {
   cmake -S "$SEANCE_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$build_dir" --parallel "$(nproc)"
   install_test_lrs "$build_dir"
+  install_gift_parser "$build_dir"
 }
 
 # The outside GIFT reader that checks the exported questions, pinned, in the build folder; only

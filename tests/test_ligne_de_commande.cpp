@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(aide.statut, 0);
         QVERIFY(aide.erreurs.isEmpty());
         const QStringList lignes = aide.sortie.split('\n');
-        QCOMPARE(Commandes().size(), 5u);
+        QCOMPARE(Commandes().size(), 6u);
         for (const Commande& c : Commandes()) {
             const QString debut = QStringLiteral("  --%1 %2").arg(c.option, QString::fromUtf8(c.syntaxe)).trimmed();
             const auto l = std::find_if(lignes.begin(), lignes.end(), [&](const QString& l) { return l.trimmed().startsWith(debut); });
