@@ -268,9 +268,12 @@ private slots:
         testsupport::VirtualPlatform vp;
         platform::SetPlatform(&vp);
         PetitLrs lrs;
-        QTemporaryDir classe;
+        QTemporaryDir classe, maison;
         Reglages r;
         r.dossier = classe.path();
+        // The account's own folder is not there yet, as on a first start: the class folder takes the
+        // statements, and the notes of what the LRS took must still be kept (in the own folder).
+        r.dossierPropre = maison.filePath("seance1");
         r.identite = {"eleve", QString(), "poste", "https://ecole.example.fr/"};
         r.lrs = Config(lrs.Adresse());
         {
@@ -282,6 +285,7 @@ private slots:
             suivi.LeconFermee();
             QCOMPARE(lrs.stockees.size(), 2);
             QCOMPARE(suivi.Envoi()->Acceptees(), 2);
+            QVERIFY(QFile::exists(maison.filePath("seance1/eleve@poste.lrs")));
         }
         lrs.lenteurMs = 0;
         {
@@ -295,9 +299,11 @@ private slots:
         lrs.code = 200;
         QCOMPARE(lrs.stockees.size(), 4);
         // The next start sends the last one, from the journal.
+        const size_t requetes = lrs.requetes.size();
         Suivi suivant(r);
         QTRY_COMPARE(suivant.Envoi()->Acceptees(), 1);
         QCOMPARE(lrs.stockees.size(), 5);
+        QCOMPARE(lrs.requetes.size(), requetes + 1);  // what the LRS took before is not sent again
         Lecture journal;
         QVERIFY(LireDossier(classe.path(), journal));
         for (const QJsonObject& d : journal.declarations) QCOMPARE(lrs.stockees.value(d["id"].toString()), 1);

@@ -95,9 +95,9 @@ void EnvoiLrs::Noter(const char* etat, const std::vector<QJsonObject>& lot, int 
         if (code) lignes += ' ' + QByteArray::number(code);
     }
     // Only a resend at the next start is at stake: the LRS takes a statement it has again harmlessly.
-    Creation creation;
-    creation.creerDossier = false;  // the journal makes its folder; a class folder is never made
-    const QString erreur = AjouterLigne(cheminEtat_, lignes, creation);
+    // The notes sit beside the account's own journal, whose folder is made like the journal's: the
+    // class folder may be the one written to, and the own folder not made yet.
+    const QString erreur = AjouterLigne(cheminEtat_, lignes, Creation{});
     if (!erreur.isEmpty()) Avertir(QStringLiteral("envoi au LRS non noté dans %1 : %2").arg(cheminEtat_, erreur));
 }
 
