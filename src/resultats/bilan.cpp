@@ -157,7 +157,7 @@ int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs) {
         const ConfigLrs config = Reglages::Lire().lrs;
         source = AdresseDeclarations(config).toString();
         QString erreur;
-        if (!LireBilansLrs(config, bilans, erreur)) {
+        if (!LireBilansLrs(config, bilans, erreur, kParPageCommandes)) {
             Ecrire(stderr, QStringLiteral("Aucun résultat : %1.\n").arg(erreur).toUtf8());
             return 1;
         }

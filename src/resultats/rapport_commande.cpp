@@ -48,7 +48,7 @@ int CommandeRapport(const QString& dossierDemande, const QString& pdf, bool csv,
     QString dossier = dossierDemande;
     if (lrs) {
         const ConfigLrs config = Reglages::Lire().lrs;
-        const LectureLrs lue = LireLrs(config, [&](const QJsonObject& d) { calcul.Ajouter(d); });
+        const LectureLrs lue = LireLrs(config, [&](const QJsonObject& d) { calcul.Ajouter(d); }, kParPageCommandes);
         if (!lue.erreur.isEmpty()) {
             Ecrire(stderr, QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
             return 1;
