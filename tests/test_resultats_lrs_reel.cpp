@@ -157,6 +157,13 @@ private slots:
         QVERIFY2(depuisLrs.erreurs.isEmpty(), qPrintable(depuisLrs.erreurs));
         QCOMPARE(depuisLrs.sortie, depuisDossier.sortie);
         QCOMPARE(QString::fromUtf8(depuisLrs.sortie).count("\r\n"), 5);
+
+        // And the class report's figures, every completed session (Léa's and Inès's second).
+        const Sortie rapportLrs = Lancer({"--class-report", "--lrs", "--csv", "--all"}, configuration.path());
+        const Sortie rapportDossier = Lancer({"--class-report", classe.path(), "--csv", "--all"}, configuration.path());
+        QCOMPARE(rapportLrs.statut, 0);
+        QCOMPARE(rapportLrs.sortie, rapportDossier.sortie);
+        QVERIFY2(rapportLrs.sortie.contains("Séances comptées;2"), rapportLrs.sortie.constData());
     }
 
     void aWrongAddressIsSaidPlainly() {
