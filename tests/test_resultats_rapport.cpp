@@ -336,7 +336,7 @@ private slots:
                  (QStringList{"l", "electron", "charge", "negatif"}));
         const QStringList textes = TextesDiapos(QStringLiteral(SEANCE_DEMO_DIR));
         QCOMPARE(textes.size(), 19);
-        const PagesQuestions pages = PagesDesReponses(textes);
+        const PagesQuestions pages = PagesDesReponses(textes, content::BanqueQuestions::Integree());
         // The demo course teaches every question; these are the pages its slides say it on ("tension",
         // on many slides, is taught for the letter U on page 17; the long answers of 16 to 19 are found
         // by most of their words).

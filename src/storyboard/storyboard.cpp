@@ -1,5 +1,6 @@
 #include "storyboard/storyboard.h"
 
+#include "content/banque.h"
 #include "content/course_identity.h"
 #include "content/lesson_content.h"
 #include "course_window/cour1p.h"
@@ -107,7 +108,8 @@ Outcome Write(const QString& folder, const QString& pdfPath) {
         const QString title = content::kTitre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
         sheets.TitlePage(content::kTitre, TitleLines(folder, date));
-        Cour1p course;
+        const content::BanqueQuestions banque = content::BanqueDuCours(folder);
+        Cour1p course(nullptr, &banque);
         Director(course, platform, sheets).Run();
         if (!sheets.Finish()) {
             outcome.message = Failure(pdfPath, QStringLiteral("le document n'a pas pu être composé"));
