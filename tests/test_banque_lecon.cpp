@@ -13,6 +13,7 @@
 
 #include <QDirIterator>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
@@ -252,6 +253,24 @@ private slots:
         QCOMPARE(r.autres[0].questions[4].facilite, 0.0);
         QCOMPARE(r.autres[0].questions[4].texte, integree.Entree(5).question);
         QCOMPARE(r.autres[0].questions[4].textesReponses, integree.Entree(5).reponses);
+
+        // The same from a class folder, read the fast way the command reads it.
+        QTemporaryDir classe;
+        {
+            QFile f(classe.filePath(QStringLiteral("poste.jsonl")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            for (const QJsonObject& o : d) f.write(QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n');
+        }
+        resultats::CalculRapport calcul(false, cours);
+        resultats::Lecture lecture;
+        lecture.essentiel = true;
+        lecture.recevoir = [&](const QJsonObject& o) { calcul.Ajouter(o); };
+        QVERIFY(resultats::LireDossier(classe.path(), lecture));
+        const resultats::RapportClasse lu = calcul.Resultat();
+        QCOMPARE(lu.cours.test.seances, 2);
+        QCOMPARE(lu.cours.questions[4].facilite, 100.0);
+        QCOMPARE(int(lu.autres.size()), 1);
+        QCOMPARE(lu.autres[0].identite, integree.Identite());
 
         // From the built-in course: the old journal is its own, the other bank apart with the texts
         // its statements carry.
