@@ -210,6 +210,10 @@ private slots:
         const storyboard::Outcome fait = storyboard::Write(cours.path(), pdf);
         QVERIFY2(fait.ok, qPrintable(fait.message));
         const QStringList feuilles = TextesPdf(pdf);
+        QVERIFY(!feuilles.isEmpty());
+        QVERIFY2(feuilles.first().simplified().contains(QStringLiteral("« Seance1/questions.gift » du cours (banque %1)")
+                                                            .arg(BanqueDuFichier().Identite())),
+                 qPrintable(feuilles.first()));
         for (int q = 1; q <= 20; ++q) {
             const QString titre = QStringLiteral("page 19 — question %1 sur 20").arg(q);
             const auto feuille = std::find_if(feuilles.begin(), feuilles.end(), [&](const QString& f) { return f.startsWith(titre); });
