@@ -6,6 +6,7 @@
 #include "course_window/observateur_lecon.h"
 #include "resultats/declarations.h"
 #include "resultats/journal.h"
+#include "resultats/rapport.h"
 #include "resultats/rapport_classe.h"
 #include "resultats/suivi.h"
 #include "storyboard/storyboard.h"
@@ -275,6 +276,15 @@ private slots:
         QCOMPARE(lu.cours.questions[4].facilite, 100.0);
         QCOMPARE(int(lu.autres.size()), 1);
         QCOMPARE(lu.autres[0].identite, integree.Identite());
+
+        // Run in a course whose file is broken, the report is not written on a guess.
+        QTemporaryDir casse;
+        Ecrire(casse.path(), FichierCasse());
+        const QString ici = QDir::currentPath();
+        QDir::setCurrent(casse.path());
+        const int statut = resultats::CommandeRapport(classe.path(), {}, true, false, false);
+        QDir::setCurrent(ici);
+        QCOMPARE(statut, 1);
 
         // From the built-in course: the old journal is its own, the other bank apart with the texts
         // its statements carry.
