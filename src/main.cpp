@@ -1,4 +1,5 @@
 #include "cli/ligne_de_commande.h"
+#include "content/banque.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
 #include "resultats/suivi.h"
@@ -17,9 +18,13 @@ int main(int argc, char** argv) {
     cli::PreparerApplication();
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
-    resultats::Suivi suivi(resultats::Reglages::Lire());
+    // Read before anything starts: a broken questions file stops the lesson here, with no window
+    // shown and no result written.
+    content::BanqueQuestions banque;
+    platform::RunHandler([&] { banque = content::BanqueDuCours(realPlatform.CurrentDirectory()); });
+    resultats::Suivi suivi(resultats::Reglages::Lire(), banque);
     try {
-        Cour1p cour(&suivi);
+        Cour1p cour(&suivi, &banque);
         // Told once, and the lesson goes on: a box that waits for nothing.
         suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour.Form.Widget())](const QString& texte) {
             if (!fenetre) return;

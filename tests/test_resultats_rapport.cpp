@@ -48,6 +48,14 @@ Seance SeanceDe(int apprenant) {
                          QStringLiteral("poste-%1").arg(apprenant % 7), QStringLiteral("https://ecole.example.fr/")}};
 }
 
+// As a version that named no bank in its statements wrote them.
+QJsonObject SansBanque(QJsonObject d) {
+    QJsonObject contexte = d["context"].toObject();
+    contexte.remove(QStringLiteral("extensions"));
+    d["context"] = contexte;
+    return d;
+}
+
 void Ecrire(Classe& c, Copie copie, QRandomGenerator& hasard, int questions = 20) {
     const Seance s = SeanceDe(copie.apprenant);
     std::array<int, 20> ordre;
@@ -59,8 +67,9 @@ void Ecrire(Classe& c, Copie copie, QRandomGenerator& hasard, int questions = 20
         const bool juste = copie.choix[q - 1] == 0;
         note = juste ? note + 1 : std::max(0.0, note - 0.5);
         QJsonObject d = Repondu(s, q, copie.choix[q - 1], juste, copie.debut.addSecs(20 * (k + 1)));
+        if (copie.autreBanque) d = SansBanque(d);
         if (copie.autreBanque && q == 5) {
-            // An older wording of question 5.
+            // An older version's wording of question 5.
             QJsonObject objet = d["object"].toObject(), def = objet["definition"].toObject();
             def["description"] = QJsonObject{{"fr-FR", "Le déplacement des électrons libres produit..."}};
             objet["definition"] = def;
@@ -72,7 +81,8 @@ void Ecrire(Classe& c, Copie copie, QRandomGenerator& hasard, int questions = 20
     copie.note = note;
     copie.terminee = questions == 20;
     if (copie.terminee) {
-        const QJsonObject fin = Complete(s, note, 500000, copie.debut.addSecs(500));
+        QJsonObject fin = Complete(s, note, 500000, copie.debut.addSecs(500));
+        if (copie.autreBanque) fin = SansBanque(fin);
         c.declarations.push_back(fin);
         c.parApprenant[copie.apprenant].push_back(fin);
     }
@@ -336,7 +346,7 @@ private slots:
                  (QStringList{"l", "electron", "charge", "negatif"}));
         const QStringList textes = TextesDiapos(QStringLiteral(SEANCE_DEMO_DIR));
         QCOMPARE(textes.size(), 19);
-        const PagesQuestions pages = PagesDesReponses(textes);
+        const PagesQuestions pages = PagesDesReponses(textes, content::BanqueQuestions::Integree());
         // The demo course teaches every question; these are the pages its slides say it on ("tension",
         // on many slides, is taught for the letter U on page 17; the long answers of 16 to 19 are found
         // by most of their words).

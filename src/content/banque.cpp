@@ -1,6 +1,7 @@
 #include "content/banque.h"
 
 #include "content/question_bank.h"
+#include "platform/platform.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -9,16 +10,19 @@
 
 namespace content {
 
-BanqueQuestions BanqueQuestions::Integree() {
-    BanqueQuestions banque;
-    for (int n = 1; n <= kNombre; ++n) {
+const BanqueQuestions& BanqueQuestions::Integree() {
+    static const BanqueQuestions integree = [] {
+        BanqueQuestions banque;
+        for (int n = 1; n <= kNombre; ++n) {
         const content::EntreeBanque& e = content::Banque(n);
         banque.entrees[static_cast<size_t>(n - 1)] = {
             QString::fromUtf16(e.Question),
             {QString::fromUtf16(e.Reponse1), QString::fromUtf16(e.Reponse2), QString::fromUtf16(e.Reponse3),
              QString::fromUtf16(e.Reponse4)}};
-    }
-    return banque;
+        }
+        return banque;
+    }();
+    return integree;
 }
 
 QString BanqueQuestions::Identite() const {
@@ -59,6 +63,13 @@ LectureGift Charger(const QString& dossier) {
     LectureGift lecture;
     lecture.banque = BanqueQuestions::Integree();
     return lecture;
+}
+
+BanqueQuestions BanqueDuCours(const QString& dossier) {
+    LectureGift lecture = Charger(dossier);
+    if (!lecture.Reussie())
+        throw platform::FileError(lecture.fichier, QStringLiteral("ligne %1 : %2").arg(lecture.ligne).arg(lecture.message));
+    return std::move(*lecture.banque);
 }
 
 }  // namespace content

@@ -27,7 +27,8 @@ public:
     static constexpr int kLongueurQuestionMax = 200;
     static constexpr int kLongueurReponseMax = 150;
 
-    static BanqueQuestions Integree();
+    // Made once, on first use.
+    static const BanqueQuestions& Integree();
 
     // numero: 1 to kNombre.
     const EntreeQuestion& Entree(int numero) const { return entrees[static_cast<size_t>(numero - 1)]; }
@@ -62,5 +63,9 @@ QByteArray EcrireGift(const BanqueQuestions& banque, const QString& titreLecon);
 // The bank of the course in dossier (the folder that holds Seance1/): its questions.gift when there
 // is one, read or refused; the built-in bank otherwise.
 LectureGift Charger(const QString& dossier);
+
+// The bank the lesson asks, loaded once at its start: Charger's, or a platform::FileError naming the
+// file and, in its reason, the line and what is wrong, as for any other course file it cannot use.
+BanqueQuestions BanqueDuCours(const QString& dossier);
 
 }  // namespace content

@@ -1,6 +1,7 @@
 #include "course_window/cour1p.h"
 
 #include "about/apropos.h"
+#include "content/banque.h"
 #include "course_window/m_orvalis2.h"
 #include "course_window/observateur_lecon.h"
 #include "platform/platform.h"
@@ -27,7 +28,7 @@ QColor SystemWindowText() { return QPalette().color(QPalette::Text); }
 const QString kMention = QStringLiteral("© 2026");
 }  // namespace
 
-Cour1p::Cour1p(ObservateurLecon* observateur)
+Cour1p::Cour1p(ObservateurLecon* observateur, const content::BanqueQuestions* banque)
     : Form(QStringLiteral("Cour1p")),
       Picture1(&Form, QStringLiteral("Picture1")),
       Label2(&Picture1, QStringLiteral("Label2")),
@@ -48,7 +49,8 @@ Cour1p::Cour1p(ObservateurLecon* observateur)
       Label1(&Picture6, QStringLiteral("Label1")),
       B_Pag_S(&Picture6, QStringLiteral("B_Pag_S")),
       Timer1(QStringLiteral("Timer1")),
-      observateur_(observateur) {
+      observateur_(observateur),
+      banque_(banque ? banque : &content::BanqueQuestions::Integree()) {
     Form.SetBorderless();
     Form.SetCaption(QStringLiteral("Form1"));
     Form.SetBackColor(kFond);

@@ -7,6 +7,9 @@
 #include "platform/timer.h"
 
 class ObservateurLecon;
+namespace content {
+class BanqueQuestions;
+}
 
 #include <QString>
 #include <cstdint>
@@ -16,9 +19,9 @@ class ObservateurLecon;
 
 class Cour1p {
 public:
-    // observateur, when given, is told of each validated answer and of the end; it must outlive
-    // the window.
-    explicit Cour1p(ObservateurLecon* observateur = nullptr);
+    // observateur, when given, is told of each validated answer and of the end; banque, when given,
+    // is the bank the evaluation asks (the built-in one otherwise). Both must outlive the window.
+    explicit Cour1p(ObservateurLecon* observateur = nullptr, const content::BanqueQuestions* banque = nullptr);
     ~Cour1p();
 
     // The window and its controls, in construction order (which is also their stacking order, back
@@ -86,6 +89,9 @@ public:
     // The direct and alternating current strips of page 14; runs as long as page 14 is shown.
     void AnimCourantAlternatif();
 
+    // The questions the evaluation asks.
+    const content::BanqueQuestions& BanqueEnCours() const { return *banque_; }
+
     // The whole screen, in twips.
     double LargeurEcran() const;
     double HauteurEcran() const;
@@ -150,6 +156,7 @@ private:
     std::vector<platform::OptionButton*> ReponsesAffichees();
 
     ObservateurLecon* const observateur_;
+    const content::BanqueQuestions* const banque_;
     bool premierFocusFait_ = false;
     int profondeur_ = 0;  // AfficherPage runs on the stack
     // Pages asked for in a click storm, oldest first, to be shown once the stack has unwound.

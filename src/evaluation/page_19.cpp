@@ -1,6 +1,6 @@
 // Page 19: the evaluation. Runs once per question; the validation brings it back with the next number.
 
-#include "content/question_bank.h"
+#include "content/banque.h"
 #include "course_window/cour1p.h"
 #include "course_window/m_orvalis2.h"
 
@@ -12,15 +12,15 @@ void Cour1p::Page19() {
     B_Pag_S.SetEnabled(false);
     Interrompre = Faux;
 
-    if (NumQuestion >= 1 && NumQuestion <= content::kNombreQuestions) {
+    if (NumQuestion >= 1 && NumQuestion <= content::BanqueQuestions::kNombre) {
         // The questions stand on the plain slide area.
         if (NumQuestion == 1) Picture1.SetPicture(platform::Picture());
-        const content::EntreeBanque& entree = content::Banque(NumQuestion);
-        Question = QString::fromUtf16(entree.Question);
-        Reponse1 = QString::fromUtf16(entree.Reponse1);
-        Reponse2 = QString::fromUtf16(entree.Reponse2);
-        Reponse3 = QString::fromUtf16(entree.Reponse3);
-        Reponse4 = QString::fromUtf16(entree.Reponse4);
+        const content::EntreeQuestion& entree = banque_->Entree(NumQuestion);
+        Question = entree.question;
+        Reponse1 = entree.reponses[0];
+        Reponse2 = entree.reponses[1];
+        Reponse3 = entree.reponses[2];
+        Reponse4 = entree.reponses[3];
     }
 
     Evaluation1();

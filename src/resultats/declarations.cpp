@@ -1,6 +1,5 @@
 #include "resultats/declarations.h"
 
-#include "content/question_bank.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -39,7 +38,8 @@ QJsonObject Lecon() {
 QJsonObject Contexte(const Seance& s, bool dansLaLecon) {
     QJsonObject contexte{{QStringLiteral("registration"), s.registration},
                          {QStringLiteral("language"), kLangue},
-                         {QStringLiteral("platform"), QStringLiteral("Séance 1")}};
+                         {QStringLiteral("platform"), QStringLiteral("Séance 1")},
+                         {QStringLiteral("extensions"), QJsonObject{{IriBanque(), s.idBanque}}}};
     if (dansLaLecon) {
         contexte.insert(QStringLiteral("contextActivities"),
                         QJsonObject{{QStringLiteral("parent"),
@@ -64,7 +64,13 @@ QJsonObject Declaration(const Seance& s, QJsonObject verbe, QJsonObject objet, Q
 
 QString IriLecon() { return QStringLiteral("https://www.korvane.fr/xapi/seance1"); }
 QString IriQuestion(int numero) { return IriLecon() + QStringLiteral("/question/") + QString::number(numero); }
+QString IriBanque() { return IriLecon() + QStringLiteral("/banque"); }
 QString IdChoix(int reponse) { return QStringLiteral("reponse") + QString::number(reponse); }
+
+QString Seance::IdentiteIntegree() {
+    static const QString id = content::BanqueQuestions::Integree().Identite();
+    return id;
+}
 
 QString NouvelId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
 
@@ -90,19 +96,18 @@ qint64 DureeMs(const QString& iso) {
 }
 
 QJsonObject Repondu(const Seance& s, int numero, int choix, bool juste, const QDateTime& quand) {
-    const content::EntreeBanque& e = content::Banque(numero);
-    const char16_t* reponses[] = {e.Reponse1, e.Reponse2, e.Reponse3, e.Reponse4};
+    const content::EntreeQuestion& e = s.banque.Entree(numero);
     QJsonArray choix4;
     for (int i = 0; i < 4; ++i)
         choix4.append(QJsonObject{{QStringLiteral("id"), IdChoix(i + 1)},
-                                  {QStringLiteral("description"), Texte(QString::fromUtf16(reponses[i]))}});
+                                  {QStringLiteral("description"), Texte(e.reponses[static_cast<size_t>(i)])}});
     const QJsonObject question{
         {QStringLiteral("objectType"), QStringLiteral("Activity")},
         {QStringLiteral("id"), IriQuestion(numero)},
         {QStringLiteral("definition"),
          QJsonObject{{QStringLiteral("type"), QStringLiteral("http://adlnet.gov/expapi/activities/cmi.interaction")},
                      {QStringLiteral("name"), Texte(QStringLiteral("Question %1").arg(numero))},
-                     {QStringLiteral("description"), Texte(QString::fromUtf16(e.Question))},
+                     {QStringLiteral("description"), Texte(e.question)},
                      {QStringLiteral("interactionType"), QStringLiteral("choice")},
                      {QStringLiteral("correctResponsesPattern"), QJsonArray{IdChoix(1)}},
                      {QStringLiteral("choices"), choix4}}}};

@@ -2,6 +2,7 @@
 // The lesson's results as xAPI 1.0.3 statements: "answered" for each validated answer, "completed"
 // with the score when the last question is validated, "terminated" when the program ends.
 
+#include "content/banque.h"
 #include "resultats/reglages.h"
 
 #include <QDateTime>
@@ -13,6 +14,10 @@ namespace resultats {
 // Activity IRIs: stable, so that an LRS gathers every session of every machine under the same ones.
 QString IriLecon();
 QString IriQuestion(int numero);
+// The key, in each statement's context extensions, of the identity of the bank the session asked
+// (content::BanqueQuestions::Identite). A statement without it was written before the lesson
+// could ask any other bank than the built-in one.
+QString IriBanque();
 // The choice id of the bank's answer 1 to 4 (answer 1 is the right one).
 QString IdChoix(int reponse);
 
@@ -22,6 +27,10 @@ inline constexpr int kNoteMax = 20;
 struct Seance {
     QString registration;  // a UUID
     Identite identite;
+    // The bank asked and its identity; give both or neither.
+    content::BanqueQuestions banque = content::BanqueQuestions::Integree();
+    QString idBanque = IdentiteIntegree();
+    static QString IdentiteIntegree();
 };
 
 QString NouvelId();  // a random (version 4) UUID, without braces

@@ -26,7 +26,9 @@ const char* const kVoulus[] = {"id",
                                "result.response",
                                "result.score.raw",
                                // the question asked, so that a class report keeps another bank apart
-                               "object.definition.description.fr-FR"};
+                               "object.definition.description.fr-FR",
+                               // the bank asked (the key after "extensions" is an IRI, taken whole)
+                               "context.extensions.https://www.korvane.fr/xapi/seance1/banque"};
 
 // Deeper than any statement; a hostile line cannot run the stack out.
 constexpr int kProfondeurMax = 128;
@@ -53,7 +55,13 @@ private:
     static const QStringList& Parties(const char* chemin) {
         static const std::vector<QStringList> parties = [] {
             std::vector<QStringList> p;
-            for (const char* v : kVoulus) p.push_back(QString::fromLatin1(v).split(QLatin1Char('.')));
+            for (const char* v : kVoulus) {
+                QStringList cles = QString::fromLatin1(v).split(QLatin1Char('.'));
+                const qsizetype extensions = cles.indexOf(QStringLiteral("extensions"));
+                if (extensions >= 0 && extensions + 1 < cles.size())
+                    cles = cles.mid(0, extensions + 1) << cles.mid(extensions + 1).join(QLatin1Char('.'));
+                p.push_back(cles);
+            }
             return p;
         }();
         return parties[static_cast<size_t>(std::find(std::begin(kVoulus), std::end(kVoulus), chemin) - std::begin(kVoulus))];
@@ -71,7 +79,7 @@ private:
 
     const char* Voulu() const {
         static const std::vector<std::string_view> voulus(std::begin(kVoulus), std::end(kVoulus));
-        if (chemin_.size() > 40) return nullptr;
+        if (chemin_.size() > 80) return nullptr;
         const std::string_view ici(chemin_.constData(), static_cast<size_t>(chemin_.size()));
         for (size_t i = 0; i < voulus.size(); ++i)
             if (ici == voulus[i]) return kVoulus[i];

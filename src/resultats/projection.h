@@ -13,7 +13,8 @@ struct Projection {
     bool verbeObjet = false;  // … whose "verb" is an object
     // id, timestamp, verb.id, object.id, actor.name, actor.account.{name,homePage}, context.registration,
     // result.{success,duration,response}, result.score.raw,
-    // object.definition.description.fr-FR: those present, in a statement of the same shape.
+    // object.definition.description.fr-FR, the bank's identity in context.extensions: those present,
+    // in a statement of the same shape.
     QJsonObject declaration;
 };
 

@@ -25,7 +25,9 @@ struct Diapos {
     QStringList textes;   // by page; empty when a slide could not be read
     PagesQuestions pages;  // where each question is taught
 };
-Diapos LireDiapos(const QString& dossierCours);
+// Where each right answer of banque, the course's bank, is taught.
+Diapos LireDiapos(const QString& dossierCours,
+                  const content::BanqueQuestions& banque = content::BanqueQuestions::Integree());
 
 // Writes the PDF (A4 landscape); returns an empty string, else the reason in French. Needs a
 // QApplication (the charts are Qt widgets' graphics items), on the offscreen platform if need be.

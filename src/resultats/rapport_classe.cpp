@@ -1,9 +1,9 @@
 #include "resultats/rapport_classe.h"
 
-#include "content/question_bank.h"
 #include "resultats/declarations.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <algorithm>
 #include <map>
 #include <numeric>
@@ -65,10 +65,11 @@ struct Session {
     int apprenant;
 };
 
-GroupeBanque Statistiques(const std::vector<Session>& sessions, const std::array<QString, kQuestions>& textes,
-                          bool banqueDuCours) {
+GroupeBanque Statistiques(const std::vector<Session>& sessions, const content::BanqueQuestions& banque,
+                          const QString& identite, bool banqueDuCours) {
     GroupeBanque g;
     g.banqueDuCours = banqueDuCours;
+    g.identite = identite;
     StatsTest& t = g.test;
     const size_t n = sessions.size();
     t.seances = static_cast<int>(n);
@@ -103,7 +104,8 @@ GroupeBanque Statistiques(const std::vector<Session>& sessions, const std::array
     for (int i = 0; i < kQuestions; ++i) {
         StatsQuestion q;
         q.numero = i + 1;
-        q.texte = textes[i];
+        q.texte = banque.Entree(i + 1).question;
+        q.textesReponses = banque.Entree(i + 1).reponses;
         for (const Session& s : sessions) {
             if (s.juste[i] >= 0) ++q.reponses;
             if (s.choix[i] >= 0) ++q.choix[s.choix[i]];
@@ -144,10 +146,15 @@ GroupeBanque Statistiques(const std::vector<Session>& sessions, const std::array
 
 }  // namespace
 
-CalculRapport::CalculRapport(bool toutes) : toutes_(toutes) {
+static_assert(content::BanqueQuestions::kNombre == kQuestions);
+
+CalculRapport::CalculRapport(bool toutes, const content::BanqueQuestions& cours) : toutes_(toutes), cours_(cours) {
     texteDe_ << QString();  // 0: not given
+    banqueDe_ << QString();
+    // The built-in bank's texts are 1 to 20, in its order: how a session that does not name its
+    // bank is recognised as having asked it.
     for (int n = 1; n <= kQuestions; ++n) {
-        const QString texte = QString::fromUtf16(content::Banque(n).Question);
+        const QString texte = content::BanqueQuestions::Integree().Entree(n).question;
         textes_.insert(texte, static_cast<quint16>(n));
         texteDe_ << texte;
     }
@@ -180,6 +187,17 @@ void CalculRapport::Ajouter(const QJsonObject& d) {
     Copie& c = copies_[*it];
     const QDateTime quand = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
     if (quand.isValid()) c.debut = std::min(c.debut, quand.toMSecsSinceEpoch());
+    const QString idBanque = Objet(Objet(d, "context"), "extensions").value(IriBanque()).toString();
+    quint16 banque = 0;
+    if (!idBanque.isEmpty()) {
+        auto b = banques_.constFind(idBanque);
+        if (b == banques_.constEnd() && banqueDe_.size() < 65535) {
+            b = banques_.insert(idBanque, static_cast<quint16>(banqueDe_.size()));
+            banqueDe_ << idBanque;
+        }
+        if (b != banques_.constEnd()) banque = *b;
+        if (c.banque == 0) c.banque = banque;
+    }
     const QJsonObject resultat = Objet(d, "result");
     if (repondu) {
         const int i = numero - 1;
@@ -195,7 +213,18 @@ void CalculRapport::Ajouter(const QJsonObject& d) {
                 t = textes_.insert(texte, static_cast<quint16>(texteDe_.size()));
                 texteDe_ << texte;
             }
-            if (t != textes_.constEnd()) c.texte[i] = *t;
+            if (t != textes_.constEnd()) {
+                c.texte[i] = *t;
+                const quint32 cle = quint32(banque) << 16 | *t;
+                if (!reponsesDe_.contains(cle)) {
+                    std::array<QString, 4> reponses;
+                    for (const QJsonValue v : Objet(objet, "definition").value(QLatin1String("choices")).toArray()) {
+                        const int k = Choix(Chaine(v.toObject(), "id"));
+                        if (k >= 0) reponses[static_cast<size_t>(k)] = Texte(Objet(v.toObject(), "description"));
+                    }
+                    reponsesDe_.insert(cle, reponses);
+                }
+            }
         }
     } else if (complete) {
         c.terminee = true;
@@ -227,31 +256,61 @@ RapportClasse CalculRapport::Resultat() const {
         std::sort(retenues.begin(), retenues.end());  // the same order whatever the hash's
     }
 
-    // Split by the question texts the sessions were asked; a text not given is taken for the course's.
+    // Split by the bank the sessions asked: as their statements name it, else (statements written
+    // before they named it) the built-in bank when they carry its texts or none, else their texts.
     using Textes = std::array<quint16, kQuestions>;
-    Textes duCours;
-    for (int i = 0; i < kQuestions; ++i) duCours[i] = static_cast<quint16>(i + 1);
-    std::map<Textes, std::vector<Session>> groupes;
-    for (const Copie* c : retenues) {
-        Textes cle = c->texte;
-        bool cours = true;
-        for (int i = 0; i < kQuestions; ++i) cours = cours && (cle[i] == 0 || cle[i] == duCours[i]);
-        if (cours) cle = duCours;
-        groupes[cle].push_back({c->choix, c->juste, c->note, c->apprenant});
-    }
-    const auto textes = [&](const Textes& cle) {
-        std::array<QString, kQuestions> t;
-        for (int i = 0; i < kQuestions; ++i) t[i] = texteDe_[cle[i]];
-        return t;
+    const QString idCours = cours_.Identite();
+    const QString idIntegree = Seance::IdentiteIntegree();
+    struct Groupe {
+        std::vector<Session> sessions;
+        Textes textes{};  // the first text given for each question
+        quint16 banque = 0;
     };
-    r.cours = Statistiques(groupes[duCours], textes(duCours), true);
-    for (const auto& [cle, sessions] : groupes)
-        if (cle != duCours) r.autres.push_back(Statistiques(sessions, textes(cle), false));
+    std::map<QString, Groupe> groupes;
+    for (const Copie* c : retenues) {
+        QString cle;
+        if (c->banque) {
+            cle = banqueDe_[c->banque];
+        } else {
+            bool integree = true;
+            for (int i = 0; i < kQuestions; ++i) integree = integree && (c->texte[i] == 0 || c->texte[i] == i + 1);
+            if (integree) {
+                cle = idIntegree;
+            } else {
+                // No identity can be told: a bank of its own for each set of texts, marked apart.
+                cle = QStringLiteral("?");
+                for (quint16 t : c->texte) cle += QLatin1Char(' ') + QString::number(t);
+            }
+        }
+        Groupe& g = groupes[cle];
+        g.sessions.push_back({c->choix, c->juste, c->note, c->apprenant});
+        g.banque = c->banque;
+        for (int i = 0; i < kQuestions; ++i)
+            if (g.textes[i] == 0) g.textes[i] = c->texte[i];
+    }
+    const auto banqueDe = [&](const QString& cle, const Groupe& g) {
+        if (cle == idCours) return cours_;
+        if (cle == idIntegree) return content::BanqueQuestions::Integree();
+        content::BanqueQuestions b;
+        for (int i = 0; i < kQuestions; ++i) {
+            b.entrees[static_cast<size_t>(i)].question = texteDe_[g.textes[i]];
+            b.entrees[static_cast<size_t>(i)].reponses = reponsesDe_.value(quint32(g.banque) << 16 | g.textes[i]);
+        }
+        return b;
+    };
+    const auto identite = [](const QString& cle) { return cle.startsWith(QLatin1Char('?')) ? QString() : cle; };
+    {
+        const Groupe& g = groupes[idCours];
+        r.cours = Statistiques(g.sessions, cours_, idCours, true);
+    }
+    for (const auto& [cle, g] : groupes)
+        if (cle != idCours) r.autres.push_back(Statistiques(g.sessions, banqueDe(cle, g), identite(cle), false));
     return r;
 }
 
-RapportClasse Calculer(const std::vector<QJsonObject>& declarations, bool toutes) {
-    CalculRapport calcul(toutes);
+RapportClasse Calculer(const std::vector<QJsonObject>& declarations, bool toutes,
+                       const content::BanqueQuestions& cours) {
+    CalculRapport calcul(toutes, cours);
     for (const QJsonObject& d : declarations) calcul.Ajouter(d);
     return calcul.Resultat();
 }

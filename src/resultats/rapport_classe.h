@@ -4,6 +4,8 @@
 // Statements come one by one from any source (a results folder, an LRS); only a few bytes per
 // session are kept, never the statements, so that ten thousand learners fit in a few megabytes.
 
+#include "content/banque.h"
+
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
@@ -21,6 +23,7 @@ inline constexpr double kIndefini = std::numeric_limits<double>::quiet_NaN();
 struct StatsQuestion {
     int numero = 0;  // in the bank, 1 to 20
     QString texte;   // the question as the statements carry it
+    std::array<QString, 4> textesReponses;  // the bank's answers 1 (the right one) to 4, as asked
     int reponses = 0;  // sessions that answered it
     // In %, undefined (NaN) when the class gives too little to tell (fewer than two sessions, all alike).
     double facilite = kIndefini;        // share right
@@ -53,14 +56,17 @@ struct StatsTest {
 // Sessions that all asked the same twenty questions.
 struct GroupeBanque {
     bool banqueDuCours = true;
+    // The bank's identity as the statements give it; for sessions that do not give it, that of
+    // the built-in bank when their texts are its own, else empty.
+    QString identite;
     StatsTest test;
     std::vector<StatsQuestion> questions;  // 20, by bank number
 };
 
 struct RapportClasse {
     bool toutes = false;  // every completed session, not only each learner's first
-    GroupeBanque cours;   // sessions on the course's own bank
-    // Sessions whose statements carry another question text: each bank on its own, never mixed in.
+    GroupeBanque cours;   // sessions on the course's bank (its questions.gift, else the built-in one)
+    // Sessions that asked another bank: each bank on its own, never mixed in.
     std::vector<GroupeBanque> autres;
     int seancesTerminees = 0;     // completed sessions found, counted or not
     int seancesNonTerminees = 0;  // left before the last question: not counted
@@ -70,7 +76,9 @@ struct RapportClasse {
 // reader and an LRS both see to it).
 class CalculRapport {
 public:
-    explicit CalculRapport(bool toutes = false);
+    // cours: the bank of the course the report is for; its sessions make RapportClasse::cours.
+    explicit CalculRapport(bool toutes = false,
+                           const content::BanqueQuestions& cours = content::BanqueQuestions::Integree());
     void Ajouter(const QJsonObject& declaration);
     RapportClasse Resultat() const;
 
@@ -83,20 +91,28 @@ private:
         std::array<qint8, kQuestions> choix;  // 0 to 3, -1 unknown or unanswered
         std::array<qint8, kQuestions> juste;  // 1, 0, -1 unanswered
         std::array<quint16, kQuestions> texte{};  // interned question text, 0 when not given
+        quint16 banque = 0;  // interned bank identity, 0 when not given
         Copie() {
             choix.fill(-1);
             juste.fill(-1);
         }
     };
     bool toutes_;
+    content::BanqueQuestions cours_;
     std::vector<Copie> copies_;
     QHash<QString, quint32> seances_;
     QHash<QString, int> apprenants_;
     QHash<QString, quint16> textes_;
     QStringList texteDe_;  // by interned number
+    QHash<QString, quint16> banques_;
+    QStringList banqueDe_;  // by interned number
+    // The answers of each question text as one bank's statements carry them, the first seen:
+    // by interned bank (0 for none) and text.
+    QHash<quint32, std::array<QString, 4>> reponsesDe_;
 };
 
-RapportClasse Calculer(const std::vector<QJsonObject>& declarations, bool toutes = false);
+RapportClasse Calculer(const std::vector<QJsonObject>& declarations, bool toutes = false,
+                       const content::BanqueQuestions& cours = content::BanqueQuestions::Integree());
 
 // The thresholds of the flags, for those who explain them.
 inline constexpr double kSeuilManquee = 50;         // facility under it

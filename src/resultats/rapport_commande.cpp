@@ -1,5 +1,6 @@
 // "seance1 --class-report [FOLDER | --lrs] FILE.pdf [--all]" and "seance1 --class-report [FOLDER | --lrs] --csv [--all]".
 
+#include "content/banque.h"
 #include "resultats/journal.h"
 #include "resultats/lecture_lrs.h"
 #include "resultats/rapport.h"
@@ -43,7 +44,14 @@ int CommandeRapport(const QString& dossierDemande, const QString& pdf, bool csv,
         app = std::make_unique<QApplication>(argc, argv);
     }
 
-    CalculRapport calcul(toutes);
+    // The course is the one the command runs in, as for the lesson: its bank is the one the report
+    // is about, and a broken one is named rather than guessed at.
+    const content::LectureGift banque = content::Charger(QDir::currentPath());
+    if (!banque.Reussie()) {
+        Ecrire(stderr, QStringLiteral("Le rapport n'a pas été écrit : %1\n").arg(banque.Texte()));
+        return 1;
+    }
+    CalculRapport calcul(toutes, *banque.banque);
     Lecture lecture;
     QString dossier = dossierDemande;
     if (lrs) {
@@ -66,7 +74,7 @@ int CommandeRapport(const QString& dossierDemande, const QString& pdf, bool csv,
     }
     const RapportClasse rapport = calcul.Resultat();
     // The slides are those of the course folder the command runs in, as for the lesson.
-    const Diapos diapos = LireDiapos(QDir::currentPath());
+    const Diapos diapos = LireDiapos(QDir::currentPath(), *banque.banque);
 
     int statut = 0;
     if (csv) {

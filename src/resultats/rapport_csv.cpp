@@ -62,8 +62,10 @@ QByteArray CsvRapport(const RapportClasse& r, const PagesQuestions& pages) {
     csv += Groupe(r.cours, &pages);
     for (size_t k = 0; k < r.autres.size(); ++k) {
         csv += QStringLiteral("\r\n");
-        csv += Ligne({QStringLiteral("Autre banque de questions %1").arg(k + 1),
-                      QStringLiteral("questions différentes de celles de la leçon : non mêlées aux autres")});
+        QStringList titre{QStringLiteral("Autre banque de questions %1").arg(k + 1),
+                          QStringLiteral("questions différentes de celles de ce cours : non mêlées aux autres")};
+        if (!r.autres[k].identite.isEmpty()) titre << r.autres[k].identite;
+        csv += Ligne(titre);
         csv += Groupe(r.autres[k], nullptr);
     }
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();

@@ -2,7 +2,6 @@
 
 #include "content/lesson_content.h"
 #include "emf/emf.h"
-#include "content/question_bank.h"
 
 #include <QDir>
 #include <QSet>
@@ -111,11 +110,11 @@ QList<int> PagesDeReponse(const QString& question, const QString& reponse, const
     return pages;
 }
 
-std::array<QList<int>, kQuestions> PagesDesReponses(const QStringList& textes) {
+std::array<QList<int>, kQuestions> PagesDesReponses(const QStringList& textes, const content::BanqueQuestions& banque) {
     std::array<QList<int>, kQuestions> pages;
     for (int n = 1; n <= kQuestions; ++n) {
-        const content::EntreeBanque& e = content::Banque(n);
-        pages[n - 1] = PagesDeReponse(QString::fromUtf16(e.Question), QString::fromUtf16(e.Reponse1), textes);
+        const content::EntreeQuestion& e = banque.Entree(n);
+        pages[n - 1] = PagesDeReponse(e.question, e.reponses[0], textes);
     }
     return pages;
 }

@@ -25,6 +25,7 @@ QStringList TextesDiapos(const QString& dossierCours);
 // word for word). When several do, those that also share most words with the question and the
 // answer: a word like "tension" is on many slides, the page that asks about "la lettre U" is one.
 QList<int> PagesDeReponse(const QString& question, const QString& reponse, const QStringList& textes);
-std::array<QList<int>, kQuestions> PagesDesReponses(const QStringList& textes);
+// Of the right answers of banque, the one the course asks.
+std::array<QList<int>, kQuestions> PagesDesReponses(const QStringList& textes, const content::BanqueQuestions& banque);
 
 }  // namespace resultats

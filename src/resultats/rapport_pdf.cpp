@@ -6,7 +6,6 @@
 
 #include "content/lesson_content.h"
 #include "emf/emf.h"
-#include "content/question_bank.h"
 #include "resultats/rapport_pages.h"
 #include "resultats/rapport_texte.h"
 
@@ -344,8 +343,6 @@ bool Vignette(QPainter& p, const QString& dossier, int page, const QRectF& cadre
 }
 
 void Question(QPainter& p, const StatsQuestion& q, const Diapos& diapos, double y, double hauteur) {
-    const content::EntreeBanque& e = content::Banque(q.numero);
-    const char16_t* reponses[] = {e.Reponse1, e.Reponse2, e.Reponse3, e.Reponse4};
     const double largeurTexte = 330, xGraphique = kMarge + largeurTexte + 10, largeurGraphique = 200;
     const double xVignette = xGraphique + largeurGraphique + 14, largeurVignette = kLargeur - kMarge - xVignette;
 
@@ -362,7 +359,7 @@ void Question(QPainter& p, const StatsQuestion& q, const Diapos& diapos, double 
         Texte(p, QRectF(kMarge, yt, 20, 24), Lettre(k) + (k == 0 ? QStringLiteral(" ✓") : QString()),
               Police(8, true), couleur);
         yt += Texte(p, QRectF(kMarge + 22, yt, largeurTexte - 22, 24),
-                    QString::fromUtf16(reponses[k]) + QStringLiteral(" — %1").arg(n) + part, Police(8), couleur) + 2;
+                    q.textesReponses[static_cast<size_t>(k)] + QStringLiteral(" — %1").arg(n) + part, Police(8), couleur) + 2;
     }
     yt += 3;
     const QString chiffres =
@@ -395,11 +392,11 @@ void Question(QPainter& p, const StatsQuestion& q, const Diapos& diapos, double 
 
 }  // namespace
 
-Diapos LireDiapos(const QString& dossierCours) {
+Diapos LireDiapos(const QString& dossierCours, const content::BanqueQuestions& banque) {
     Diapos d;
     d.dossier = dossierCours;
     d.textes = TextesDiapos(dossierCours);
-    d.pages = PagesDesReponses(d.textes);
+    d.pages = PagesDesReponses(d.textes, banque);
     return d;
 }
 
@@ -481,8 +478,10 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
             f.Suivante();
             const GroupeBanque& a = r.autres[k];
             y = f.Entete(QStringLiteral("Autre banque de questions %1").arg(k + 1),
-                         QStringLiteral("Ces séances ont posé des questions dont le texte diffère de celui de la leçon "
-                                        "(une autre version du programme) : elles sont comptées à part."));
+                         QStringLiteral("Ces séances ont posé d'autres questions que celles de ce cours (une autre "
+                                        "banque de questions, ou une autre version du programme) : elles sont comptées "
+                                        "à part.%1")
+                             .arg(a.identite.isEmpty() ? QString() : QStringLiteral(" Banque %1.").arg(a.identite)));
             Chiffres(p, kMarge, y, largeurGauche, nullptr, a);
             Tableau(p, y + 9 * 15 + 14, a, nullptr);
         }

@@ -1,6 +1,5 @@
 #include "resultats/suivi.h"
 
-#include "content/question_bank.h"
 #include "platform/platform.h"
 #include "resultats/envoi_lrs.h"
 
@@ -37,8 +36,8 @@ struct Suivi::Avis {
     }
 };
 
-Suivi::Suivi(const Reglages& reglages)
-    : seance_{NouvelId(), reglages.identite},
+Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque)
+    : seance_{NouvelId(), reglages.identite, banque, banque.Identite()},
       tickDebut_(platform::P().TickCount()),
       avis_(std::make_shared<Avis>()),
       journal_(JournalAvertissant(reglages, [avis = avis_] {
@@ -78,10 +77,10 @@ void Suivi::Enregistrer(const QJsonObject& declaration) {
 }
 
 void Suivi::ReponseValidee(int numero, int choix, bool juste, double note) {
-    if (numero < 1 || numero > content::kNombreQuestions || choix < 0 || choix > 3) return;
+    if (numero < 1 || numero > content::BanqueQuestions::kNombre || choix < 0 || choix > 3) return;
     const QDateTime maintenant = platform::P().Now();
     Enregistrer(Repondu(seance_, numero, choix, juste, maintenant));
-    if (numero == content::kNombreQuestions && !completeEcrit_) {
+    if (numero == content::BanqueQuestions::kNombre && !completeEcrit_) {
         completeEcrit_ = true;
         Enregistrer(Complete(seance_, note, DureeMs(), maintenant));
     }

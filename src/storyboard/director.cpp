@@ -1,7 +1,7 @@
 #include "storyboard/director.h"
 
 #include "about/apropos.h"
-#include "content/question_bank.h"
+#include "content/banque.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
 #include "storyboard/offline_platform.h"
@@ -142,7 +142,7 @@ void Director::AnswerQuestion() {
     answered_ = w_.NumQuestion;
     // The bank keeps the right answer first, and the offline platform's draw keeps the bank's order.
     w_.Option1(0).Click();
-    sheets_.Shot(QStringLiteral("page 19 — question %1 sur %2").arg(answered_).arg(content::kNombreQuestions),
+    sheets_.Shot(QStringLiteral("page 19 — question %1 sur %2").arg(answered_).arg(content::BanqueQuestions::kNombre),
                  QStringLiteral("Corrigé : les réponses sont dans l'ordre de la banque de questions (à l'écran, "
                                 "leur ordre est tiré au hasard) ; la bonne réponse est cochée : « %1 ».")
                      .arg(w_.Option1(0).Caption()),

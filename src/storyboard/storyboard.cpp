@@ -1,5 +1,6 @@
 #include "storyboard/storyboard.h"
 
+#include "content/banque.h"
 #include "content/course_identity.h"
 #include "content/lesson_content.h"
 #include "course_window/cour1p.h"
@@ -31,7 +32,8 @@ const QString kProgramme = QStringLiteral("Séance 1 %1.%2.%3")
 // never when it was printed, so that the same course gives the same document.
 QDateTime CourseDate(const QString& folder) {
     QDateTime newest;
-    for (const QString& name : content::Slides() + content::Photographs()) {
+    // The questions file is part of the content: its answer key is in the document.
+    for (const QString& name : content::Slides() + content::Photographs() + QStringList{content::CheminQuestions()}) {
         const QDateTime t = QFileInfo(QDir(folder).filePath(name)).lastModified().toUTC();
         if (t.isValid() && (!newest.isValid() || t > newest)) newest = t;
     }
@@ -54,9 +56,9 @@ QByteArray Metadata(const QString& title, const QDateTime& date) {
                              "<?xpacket end='w'?>");
 }
 
-QStringList TitleLines(const QString& folder, const QDateTime& date) {
+QStringList TitleLines(const QString& folder, const QDateTime& date, const content::BanqueQuestions& banque) {
     const QLocale fr(QLocale::French, QLocale::France);
-    return {
+    QStringList lines{
         QStringLiteral("Version %1.%2.%3").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH),
         QStringLiteral("Déroulé de la leçon et corrigé de l'évaluation"),
         QStringLiteral("Contenu du dossier « %1 », daté du %2")
@@ -66,6 +68,11 @@ QStringList TitleLines(const QString& folder, const QDateTime& date) {
                        "Page 19 : les vingt questions de l'évaluation avec leur bonne réponse. Puis la page 20 et "
                        "la fenêtre « À propos »."),
     };
+    // Said only for a course's own questions: the built-in bank's document stays as it always was.
+    if (banque != content::BanqueQuestions::Integree())
+        lines << QStringLiteral("Questions de l'évaluation : celles du fichier « %1 » du cours (banque %2).")
+                     .arg(content::CheminQuestions(), banque.Identite());
+    return lines;
 }
 
 QString Failure(const QString& pdfPath, const QString& reason) {
@@ -106,8 +113,9 @@ Outcome Write(const QString& folder, const QString& pdfPath) {
     try {
         const QString title = content::kTitre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
-        sheets.TitlePage(content::kTitre, TitleLines(folder, date));
-        Cour1p course;
+        const content::BanqueQuestions banque = content::BanqueDuCours(folder);
+        sheets.TitlePage(content::kTitre, TitleLines(folder, date, banque));
+        Cour1p course(nullptr, &banque);
         Director(course, platform, sheets).Run();
         if (!sheets.Finish()) {
             outcome.message = Failure(pdfPath, QStringLiteral("le document n'a pas pu être composé"));

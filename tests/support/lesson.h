@@ -2,6 +2,7 @@
 // A course window on the virtual platform, started as the program starts it, with a test course
 // in a temporary folder.
 
+#include "content/banque.h"
 #include "course_window/cour1p.h"
 #include "support/media.h"
 #include "support/virtual_platform.h"
@@ -16,7 +17,9 @@ struct Lesson {
     // Starts the window (load, then first focus) unless told not to. The course is written into a
     // folder of its own, or read from course when given (one WriteCourse shared by many lessons).
     // observateur, when given, hands the window its observer once the platform is set up: the
-    // results start on the lesson's clock, as the program makes them before the window.
+    // results start on the lesson's clock, as the program makes them before the window. The bank
+    // is read first, as the program reads it: a broken questions file ends the run (ProgramEnded)
+    // before the observer or the window is made.
     explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {}, const QString& course = {},
                     const std::function<ObservateurLecon*()>& observateur = {});
     // The program-wide sound window opened its device on this lesson's platform: it goes too.
@@ -24,6 +27,7 @@ struct Lesson {
 
     QTemporaryDir folder;
     VirtualPlatform vp;
+    content::BanqueQuestions banque;  // the one the course folder gives
     std::unique_ptr<Cour1p> w;
 
     // Pictures of a given file name loaded so far, e.g. Loaded("Img2.jpg").

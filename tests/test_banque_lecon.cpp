@@ -1,0 +1,303 @@
+// A course with its own questions.gift: the lesson asks them, its storyboard gives their key, its
+// statements carry them and the bank's identity, and the class report keeps two banks apart. A
+// broken file stops the lesson and the storyboard before anything starts.
+
+#include "content/banque.h"
+#include "course_window/observateur_lecon.h"
+#include "resultats/declarations.h"
+#include "resultats/journal.h"
+#include "resultats/rapport.h"
+#include "resultats/rapport_classe.h"
+#include "resultats/suivi.h"
+#include "storyboard/storyboard.h"
+#include "support/lesson.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace testsupport;
+using content::BanqueQuestions;
+
+namespace {
+
+const QString kDemo = QStringLiteral(SEANCE_DEMO_DIR);
+
+// Where question n's right answer stands in the file: never first, so that answer 1 of the bank
+// is the one marked right, not the one written first.
+int PlaceJuste(int n) { return 1 + n % 3; }
+
+QString QuestionAttendue(int n) { return QStringLiteral("Question %1 : que vaut a = b ~ c # d { é } ?").arg(n); }
+QString JusteAttendue(int n) { return QStringLiteral("Réponse juste %1 {à}").arg(n); }
+QString FausseAttendue(int n, int k) { return QStringLiteral("Réponse fausse %1.%2 : è").arg(n).arg(k); }
+
+// Everything GIFT reserves, escaped, with accents; a comment and a category as a teacher writes them.
+QByteArray FichierDuCours() {
+    QString out = QStringLiteral("// Banque du cours : électricité, version « maison »\n$CATEGORY: $course$/Électricité\n\n");
+    for (int n = 1; n <= 20; ++n) {
+        out += QStringLiteral("::Q%1::Question %1 \\: que vaut a \\= b \\~ c \\# d \\{ é \\} ? {\n").arg(n);
+        for (int k = 0; k < 4; ++k)
+            out += k == PlaceJuste(n) ? QStringLiteral("=Réponse juste %1 \\{à\\}\n").arg(n)
+                                      : QStringLiteral("~Réponse fausse %1.%2 \\: è\n").arg(n).arg(k);
+        out += QStringLiteral("}\n\n");
+    }
+    return out.toUtf8();
+}
+
+// Twenty one-line questions, blank lines between: question 3, on line 5, has two right answers.
+QByteArray FichierCasse() {
+    QStringList q;
+    for (int n = 1; n <= 20; ++n) q << QStringLiteral("Question %1 ? {=juste ~a ~b ~c}").arg(n);
+    q[2] = QStringLiteral("Question 3 ? {=juste =aussi juste ~a ~b}");
+    return (q.join(QStringLiteral("\n\n")) + u'\n').toUtf8();
+}
+
+void Ecrire(const QString& dossierCours, const QByteArray& octets) {
+    QDir().mkpath(QDir(dossierCours).filePath(QStringLiteral("Seance1")));
+    QFile f(QDir(dossierCours).filePath(content::CheminQuestions()));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(octets);
+}
+
+// The demo course, with a questions file added.
+void CopieDemo(const QString& vers, const QByteArray& questions) {
+    QDirIterator it(kDemo, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString de = it.next();
+        const QString cible = QDir(vers).filePath(QDir(kDemo).relativeFilePath(de));
+        QDir().mkpath(QFileInfo(cible).path());
+        QFile::copy(de, cible);
+    }
+    Ecrire(vers, questions);
+}
+
+QStringList TextesPdf(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {"-enc", "UTF-8", pdf, "-"});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+}
+
+resultats::Identite Eleve(const QString& compte) {
+    return {compte, QString(), QStringLiteral("poste"), QStringLiteral("https://ecole.example.fr/")};
+}
+
+// A completed session on banque: right at the questions in justes, answer 2 elsewhere.
+std::vector<QJsonObject> Session(const QString& compte, const BanqueQuestions& banque, const QList<int>& justes) {
+    resultats::Seance s{resultats::NouvelId(), Eleve(compte), banque, banque.Identite()};
+    std::vector<QJsonObject> d;
+    const QDateTime t(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+    for (int q = 1; q <= 20; ++q)
+        d.push_back(resultats::Repondu(s, q, justes.contains(q) ? 0 : 1, justes.contains(q), t.addSecs(q)));
+    d.push_back(resultats::Complete(s, justes.size(), 60000, t.addSecs(30)));
+    return d;
+}
+
+// As a journal written before statements named their bank.
+std::vector<QJsonObject> SansIdentite(std::vector<QJsonObject> declarations) {
+    for (QJsonObject& d : declarations) {
+        QJsonObject contexte = d["context"].toObject();
+        contexte.remove(QStringLiteral("extensions"));
+        d["context"] = contexte;
+    }
+    return declarations;
+}
+
+BanqueQuestions BanqueDuFichier() {
+    const content::LectureGift lu = content::LireGiftDonnees(FichierDuCours(), QStringLiteral("questions.gift"));
+    if (!lu.Reussie()) qFatal("%s", qPrintable(lu.Texte()));
+    return *lu.banque;
+}
+
+}  // namespace
+
+class TestBanqueLecon : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theLessonAsksTheCoursesQuestionsAndItsStatementsSaySo() {
+        QTemporaryDir classe;
+        resultats::Reglages r;
+        r.dossier = classe.path();
+        r.identite = Eleve(QStringLiteral("jdupont"));
+        std::unique_ptr<resultats::Suivi> suivi;
+        const BanqueQuestions attendue = BanqueDuFichier();
+        Lesson l(
+            true, [](VirtualPlatform& vp) { Ecrire(vp.currentDirectory, FichierDuCours()); }, {},
+            [&] {
+                suivi = std::make_unique<resultats::Suivi>(r, attendue);
+                return suivi.get();
+            });
+        QCOMPARE(l.banque, attendue);
+        l.w->NumPage = 18;
+        l.w->NumQuestion = 1;
+        l.Click(l.w->B_Pag_S);
+        for (int q = 1; q <= 20; ++q) {
+            QCOMPARE(l.w->NumPage, int16_t(19));
+            QCOMPARE(l.w->Label3.Caption(), QuestionAttendue(q));
+            QStringList montrees, attendues{JusteAttendue(q)};
+            for (int i = 0; i < 4; ++i) montrees << l.w->Option1(i).Caption();
+            for (int k = 0; k < 4; ++k)
+                if (k != PlaceJuste(q)) attendues << FausseAttendue(q, k);
+            // Answer 1 of the bank, the right one, is the file's right answer; all four are shown.
+            QCOMPARE(montrees.first(), JusteAttendue(q));
+            montrees.sort();
+            attendues.sort();
+            QCOMPARE(montrees, attendues);
+            l.w->Option1(q == 7 ? 3 : 0).Click();
+            l.Click(l.w->B_Valider);
+        }
+        QCOMPARE(l.w->NumPage, int16_t(20));
+        QCOMPARE(l.w->Note, 18.5);
+        try {
+            l.Click(l.w->B_Fermer);
+            QFAIL("Fermer did not end the program");
+        } catch (const ProgramEnded&) {
+        }
+
+        resultats::Lecture lecture;
+        QVERIFY(resultats::LireDossier(classe.path(), lecture));
+        QCOMPARE(int(lecture.declarations.size()), 22);
+        for (const QJsonObject& d : lecture.declarations)
+            QCOMPARE(d["context"]["extensions"].toObject()[resultats::IriBanque()].toString(), attendue.Identite());
+        QVERIFY(attendue.Identite() != BanqueQuestions::Integree().Identite());
+        const QJsonObject d7 = lecture.declarations[6];
+        const QJsonObject q7 = d7["object"]["definition"].toObject();
+        QCOMPARE(q7["description"][QStringLiteral("fr-FR")].toString(), QuestionAttendue(7));
+        const QJsonArray choix = q7["choices"].toArray();
+        QCOMPARE(choix.at(0).toObject()["description"][QStringLiteral("fr-FR")].toString(), JusteAttendue(7));
+        QCOMPARE(choix.at(3).toObject()["description"][QStringLiteral("fr-FR")].toString(), FausseAttendue(7, 3));
+        QCOMPARE(d7["result"]["response"].toString(), resultats::IdChoix(4));
+        QCOMPARE(d7["result"]["success"].toBool(), false);
+    }
+
+    void aBrokenQuestionsFileStopsTheLessonBeforeAnythingStarts() {
+        QStringList traces;
+        bool observateurFait = false;
+        try {
+            Lesson l(
+                true,
+                [&](VirtualPlatform& vp) {
+                    Ecrire(vp.currentDirectory, FichierCasse());
+                    vp.onTrace = [&](const QString& t) { traces << t; };
+                },
+                {},
+                [&]() -> ObservateurLecon* {
+                    observateurFait = true;
+                    return nullptr;
+                });
+            QFAIL("the lesson started");
+        } catch (const ProgramEnded& e) {
+            QCOMPARE(e.status, 1);
+            QVERIFY2(e.message.contains(QStringLiteral("questions.gift »")) && e.message.contains(QStringLiteral("ligne 5 : ")),
+                     qPrintable(e.message));
+            QVERIFY2(e.message.contains(QStringLiteral("bonne")), qPrintable(e.message));
+        }
+        QVERIFY(!observateurFait);
+        // Nothing shown, no sound, no picture: only the end.
+        QCOMPARE(traces.size(), 1);
+        QVERIFY(traces.first().startsWith(QStringLiteral("fatal ")));
+    }
+
+    void theStoryboardGivesTheCoursesAnswerKeyAndRefusesABrokenFile() {
+        QVERIFY2(QFileInfo::exists(kDemo + QStringLiteral("/Seance1/Diapo0.emf")), "the demo course is built");
+        QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty());
+        QTemporaryDir cours, casse, sortie;
+        CopieDemo(cours.path(), FichierDuCours());
+        const QString pdf = sortie.filePath(QStringLiteral("deroule.pdf"));
+        const storyboard::Outcome fait = storyboard::Write(cours.path(), pdf);
+        QVERIFY2(fait.ok, qPrintable(fait.message));
+        const QStringList feuilles = TextesPdf(pdf);
+        QVERIFY(!feuilles.isEmpty());
+        QVERIFY2(feuilles.first().simplified().contains(QStringLiteral("« Seance1/questions.gift » du cours (banque %1)")
+                                                            .arg(BanqueDuFichier().Identite())),
+                 qPrintable(feuilles.first()));
+        for (int q = 1; q <= 20; ++q) {
+            const QString titre = QStringLiteral("page 19 — question %1 sur 20").arg(q);
+            const auto feuille = std::find_if(feuilles.begin(), feuilles.end(), [&](const QString& f) { return f.startsWith(titre); });
+            QVERIFY2(feuille != feuilles.end(), qPrintable(titre));
+            // The key names the file's right answer; the sheet shows the question as asked.
+            const QString texte = QString(*feuille).simplified();
+            QVERIFY2(texte.contains(QStringLiteral("cochée : « %1 »").arg(JusteAttendue(q))), qPrintable(texte));
+            QVERIFY2(texte.contains(QuestionAttendue(q)), qPrintable(texte));
+        }
+
+        CopieDemo(casse.path(), FichierCasse());
+        const QString rate = sortie.filePath(QStringLiteral("casse.pdf"));
+        const storyboard::Outcome refuse = storyboard::Write(casse.path(), rate);
+        QVERIFY(!refuse.ok);
+        QVERIFY2(refuse.message.contains(QStringLiteral("questions.gift")) && refuse.message.contains(QStringLiteral("ligne 5")),
+                 qPrintable(refuse.message));
+        QVERIFY(!QFileInfo::exists(rate));
+    }
+
+    void theClassReportKeepsEachBankApart() {
+        const BanqueQuestions cours = BanqueDuFichier();
+        const BanqueQuestions& integree = BanqueQuestions::Integree();
+        // Question 5 right on the course's bank, wrong on the built-in one: mixed, it would be half.
+        std::vector<QJsonObject> d;
+        const auto ajouter = [&](const std::vector<QJsonObject>& s) { d.insert(d.end(), s.begin(), s.end()); };
+        ajouter(Session(QStringLiteral("a"), cours, {5, 6}));
+        ajouter(Session(QStringLiteral("b"), cours, {5}));
+        ajouter(Session(QStringLiteral("c"), integree, {6}));
+        ajouter(SansIdentite(Session(QStringLiteral("d"), integree, {})));
+
+        const resultats::RapportClasse r = resultats::Calculer(d, false, cours);
+        QCOMPARE(r.cours.test.seances, 2);
+        QCOMPARE(r.cours.identite, cours.Identite());
+        QCOMPARE(r.cours.questions[4].facilite, 100.0);
+        QCOMPARE(r.cours.questions[4].texte, QuestionAttendue(5));
+        QCOMPARE(r.cours.questions[4].textesReponses[0], JusteAttendue(5));
+        QCOMPARE(int(r.autres.size()), 1);
+        // A journal that does not name its bank reads as the built-in one.
+        QCOMPARE(r.autres[0].test.seances, 2);
+        QCOMPARE(r.autres[0].identite, integree.Identite());
+        QCOMPARE(r.autres[0].questions[4].facilite, 0.0);
+        QCOMPARE(r.autres[0].questions[4].texte, integree.Entree(5).question);
+        QCOMPARE(r.autres[0].questions[4].textesReponses, integree.Entree(5).reponses);
+
+        // The same from a class folder, read the fast way the command reads it.
+        QTemporaryDir classe;
+        {
+            QFile f(classe.filePath(QStringLiteral("poste.jsonl")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            for (const QJsonObject& o : d) f.write(QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n');
+        }
+        resultats::CalculRapport calcul(false, cours);
+        resultats::Lecture lecture;
+        lecture.essentiel = true;
+        lecture.recevoir = [&](const QJsonObject& o) { calcul.Ajouter(o); };
+        QVERIFY(resultats::LireDossier(classe.path(), lecture));
+        const resultats::RapportClasse lu = calcul.Resultat();
+        QCOMPARE(lu.cours.test.seances, 2);
+        QCOMPARE(lu.cours.questions[4].facilite, 100.0);
+        QCOMPARE(int(lu.autres.size()), 1);
+        QCOMPARE(lu.autres[0].identite, integree.Identite());
+
+        // Run in a course whose file is broken, the report is not written on a guess.
+        QTemporaryDir casse;
+        Ecrire(casse.path(), FichierCasse());
+        const QString ici = QDir::currentPath();
+        QDir::setCurrent(casse.path());
+        const int statut = resultats::CommandeRapport(classe.path(), {}, true, false, false);
+        QDir::setCurrent(ici);
+        QCOMPARE(statut, 1);
+
+        // From the built-in course: the old journal is its own, the other bank apart with the texts
+        // its statements carry.
+        const resultats::RapportClasse i = resultats::Calculer(d);
+        QCOMPARE(i.cours.test.seances, 2);
+        QCOMPARE(i.cours.questions[5].facilite, 50.0);
+        QCOMPARE(int(i.autres.size()), 1);
+        QCOMPARE(i.autres[0].identite, cours.Identite());
+        QCOMPARE(i.autres[0].questions[6].texte, QuestionAttendue(7));
+        QCOMPARE(i.autres[0].questions[6].textesReponses, cours.Entree(7).reponses);
+        QCOMPARE(i.autres[0].questions[4].facilite, 100.0);
+    }
+};
+
+QTEST_MAIN(TestBanqueLecon)
+#include "test_banque_lecon.moc"
