@@ -311,12 +311,13 @@ private slots:
         const QString reponse = TexteOrdinaire(BanqueQuestions::kLongueurReponseMax);
         QVERIFY(reponse.size() > BanqueQuestions::kLongueurReponseMax - 15);
         const int ligne12 = QFontMetrics(platform::UiFont(12)).lineSpacing();
-        QVERIFY(Hauteur(reponse, 12, 700 - 20 - 10) <= 2 * ligne12 + 1);
+        // Two lines at most: the height of two lines differs by a pixel or two from one font version to another.
+        QVERIFY(Hauteur(reponse, 12, 700 - 20 - 10) < 3 * ligne12);
         QVERIFY(3 * ligne12 > 50);
 
         const QString question = TexteOrdinaire(BanqueQuestions::kLongueurQuestionMax);
         const int largeurQuestion = static_cast<int>(0.9 * (600 - 55) * 4 / 3);
-        QVERIFY(Hauteur(question, 13.5, largeurQuestion) <= 3 * QFontMetrics(platform::UiFont(13.5)).lineSpacing() + 1);
+        QVERIFY(Hauteur(question, 13.5, largeurQuestion) < 4 * QFontMetrics(platform::UiFont(13.5)).lineSpacing());
         for (const EntreeQuestion& e : BanqueQuestions::Integree().entrees) {
             QVERIFY(e.question.size() <= BanqueQuestions::kLongueurQuestionMax);
             for (const QString& r : e.reponses) QVERIFY(r.size() <= BanqueQuestions::kLongueurReponseMax);
