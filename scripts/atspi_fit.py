@@ -2,13 +2,15 @@
 # (screen coordinates, as a screen reader or a test robot sees them), clicks with xdotool where they
 # are drawn, and saves screenshots. Run by scripts/fit-on-screen.sh, which passes:
 #   atspi_fit.py WIDTH HEIGHT OUT_DIR JOURNAL_DIR RIGHT_ANSWER_1
-# Exit status 0 when every check held; each check prints one line.
-import glob, json, subprocess, sys, time
+# Exit status 0 when every check held; each check prints one line. Under QT_SCALE_FACTOR the lesson
+# reports logical pixels over AT-SPI, and xdotool clicks device pixels.
+import glob, json, os, subprocess, sys, time
 import gi
 gi.require_version('Atspi', '2.0')
 from gi.repository import Atspi
 
 W, H, OUT, JOURNAL, RIGHT1 = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
+DPR = float(os.environ.get('QT_SCALE_FACTOR', '1'))
 failures = 0
 
 def check(ok, what):
@@ -47,7 +49,8 @@ def inside(r, outer):
 
 def click(node):
     x, y, w, h = rect(node)
-    subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + h // 2), 'click', '1'], check=True)
+    at = [str(round((x + w / 2) * DPR)), str(round((y + h / 2) * DPR))]
+    subprocess.run(['xdotool', 'mousemove', *at, 'click', '1'], check=True)
 
 def shot(name):
     subprocess.run(['import', '-window', 'root', f'{OUT}/{name}.png'], check=True)
@@ -82,7 +85,7 @@ def chosen_text(statement):
     description = [c['description'] for c in choices if c['id'] == response][0]
     return next(iter(description.values()))  # a language map
 
-screen = (0, 0, W, H)
+screen = (0, 0, round(W / DPR), round(H / DPR))
 app = None
 for _ in range(100):
     app = find_app()
@@ -96,7 +99,7 @@ slide = wait_for('Diapositive 0')
 check(slide is not None, 'page 0 is shown')
 time.sleep(1)
 r = rect(slide)
-check(inside(r, screen), f'page 0: the slide {r} lies inside the screen {W} x {H}')
+check(inside(r, screen), f'page 0: the slide {r} lies inside the screen {screen[2]} x {screen[3]}')
 for name in ('Fermer', 'Logo', 'Navigation'):
     nodes = named(name)
     check(bool(nodes) and inside(rect(nodes[0]), screen), f'{name} {rect(nodes[0]) if nodes else None} inside the screen')
