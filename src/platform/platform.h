@@ -86,7 +86,7 @@ public:
     void FitOnScreen(QSizeF largest);
 
 protected:
-    // The screen the lesson is laid out on, from the real screen's logical pixels.
+    // The screen the lesson is laid out on, from the real one: a fittable platform's ScreenSizePixels().
     QSize LaidOutScreen(QSize real) const;
 
 private:
