@@ -105,6 +105,16 @@ for name in ('Fermer', 'Logo', 'Navigation'):
     check(bool(nodes) and inside(rect(nodes[0]), screen), f'{name} {rect(nodes[0]) if nodes else None} inside the screen')
 shot('fit-page0')
 
+# The About window, drawn at the same scale, opened from the logo and closed with its OK button.
+click(named('À propos')[0])
+ok = wait_for('OK', 5)
+check(ok is not None and inside(rect(ok), screen), 'a click on the drawn logo opens the About window')
+shot('fit-about')
+if ok:
+    click(ok)
+    time.sleep(0.5)
+    check(not named('OK'), 'its OK button closes it')
+
 # Page 1, by a click where the next button is drawn: its three photographs on the slide.
 click(named('Page suivante')[0])
 slide = wait_for('Diapositive 1', 5)
