@@ -86,4 +86,18 @@ Report CheckFolder(const QString& folder) {
     return report;
 }
 
+QSizeF LargestSlide(const QString& folder) {
+    QSizeF largest;
+    for (const QString& name : Slides()) {
+        // Loaded as the lesson loads it, by the same path: it is then ready when its page comes.
+        try {
+            const QSizeF size = platform::LoadPicture(folder + QLatin1Char('/') + name).SizeTwips();
+            largest = largest.expandedTo(size);
+        } catch (const platform::FileError&) {
+            // Told to the learner when its page comes, as without fitting.
+        }
+    }
+    return largest;
+}
+
 }  // namespace content

@@ -2,6 +2,7 @@
 // What the lesson reads from its folder, and whether each file will do. The content checker and
 // the storyboard both start from these lists and load each picture with the lesson's own loader.
 
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
@@ -22,5 +23,9 @@ struct Report {
 
 // Checks every file under folder (the folder that holds Seance1/).
 Report CheckFolder(const QString& folder);
+
+// The largest width and the largest height, in twips, of the slides under folder that can be
+// shown; empty when none can. What a lesson fitted to the screen must make room for.
+QSizeF LargestSlide(const QString& folder);
 
 }  // namespace content

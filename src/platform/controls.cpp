@@ -24,11 +24,27 @@ namespace platform {
 
 namespace {
 
-// Twips are stored as given; only the widget's geometry is rounded. Values far outside any screen
-// are clamped so that a runaway layout can never overflow the toolkit's integers.
+// Twips are stored as given; only the widget's geometry is rounded, after the display scale of a
+// fitted lesson. Values far outside any screen are clamped so that a runaway layout can never
+// overflow the toolkit's integers.
 int ToPixels(double twips, double twipsPerPixel) {
-    const double px = twips / twipsPerPixel;
+    const double px = twips / twipsPerPixel * P().DisplayScale();
     return static_cast<int>(std::lround(std::clamp(px, -1.0e6, 1.0e6)));
+}
+
+// Pixels the toolkit measured (a label's text), back to twips of the lesson's layout.
+double ToTwips(int pixels, double twipsPerPixel) { return pixels * twipsPerPixel / P().DisplayScale(); }
+
+// A font as a fitted lesson draws it: its size times the display scale.
+QFont Scaled(QFont font) {
+    const double scale = P().DisplayScale();
+    if (scale == 1) return font;
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * scale);
+    } else if (font.pixelSize() > 0) {
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * scale))));
+    }
+    return font;
 }
 
 class FormWidget : public QWidget {
@@ -102,30 +118,36 @@ protected:
         painter.fillRect(rect(), back);
         const Picture& picture = box_->GetPicture();
         if (picture.IsNull()) return;
-        const QSizeF size(picture.SizeTwips().width() / P().TwipsPerPixelX(),
-                          picture.SizeTwips().height() / P().TwipsPerPixelY());
+        const double scale = P().DisplayScale();
+        const QSizeF size(picture.SizeTwips().width() / P().TwipsPerPixelX() * scale,
+                          picture.SizeTwips().height() / P().TwipsPerPixelY() * scale);
+        // A photograph drawn smaller than its pixels (a fitted lesson) is smoothed, not decimated.
+        const bool smooth = !picture.IsVector() && scale != 1;
         // On a printer or a PDF the slide goes as the vectors and text it is made of.
         const bool onPixels = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
-        if (!picture.IsVector() || !onPixels) {
+        if (!(picture.IsVector() || smooth) || !onPixels) {
+            if (smooth) painter.setRenderHint(QPainter::SmoothPixmapTransform);
             picture.Draw(painter, QRectF(QPointF(0, 0), size));
             return;
         }
-        // Vector slides are drawn once per size, visible part and device pixel ratio, then repainted
-        // from that. Only the part inside the window is drawn: a slide far larger than the screen
-        // must not cost a picture of its whole size.
+        // Vector slides (and smoothed photographs) are drawn once per size, visible part and device
+        // pixel ratio, then repainted from that: a fitted slide is drawn again from its vectors at its
+        // smaller size, as sharp as any. Only the part inside the window is drawn: a slide far larger
+        // than the screen must not cost a picture of its whole size.
         const qreal dpr = devicePixelRatioF();
         const QRect visible = rect().intersected(QRect(mapFrom(window(), QPoint(0, 0)), window()->size()));
         if (visible.isEmpty()) return;
-        if (cacheKey_ != picture.Emf() || cacheSize_ != size || cacheRect_ != visible ||
-            cache_.devicePixelRatioF() != dpr) {
+        const void* key = picture.IsVector() ? static_cast<const void*>(picture.Emf()) : picture.Image();
+        if (cacheKey_ != key || cacheSize_ != size || cacheRect_ != visible || cache_.devicePixelRatioF() != dpr) {
             cache_ = QPixmap(visible.size() * dpr);
             cache_.setDevicePixelRatio(dpr);
             cache_.fill(back);
             QPainter p(&cache_);  // the slide sets its own render hints
+            if (smooth) p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.translate(-visible.topLeft());
             p.setClipRect(visible);
             picture.Draw(p, QRectF(QPointF(0, 0), size));
-            cacheKey_ = picture.Emf();
+            cacheKey_ = key;
             cacheSize_ = size;
             cacheRect_ = visible;
         }
@@ -493,7 +515,7 @@ void Label::SetWordWrap(bool on) {
 }
 
 void Label::SetFont(const QFont& font) {
-    label_->setFont(font);
+    label_->setFont(Scaled(font));
     Fit();
 }
 
@@ -522,11 +544,11 @@ void Label::Fit() {
         // Keeps its width and grows downwards.
         const int widthPx = std::max(1, ToPixels(Width(), tx));
         const int h = caption_.isEmpty() ? label_->fontMetrics().height() : label_->heightForWidth(widthPx);
-        SetHeight(std::max(h, label_->fontMetrics().height()) * ty);
+        SetHeight(ToTwips(std::max(h, label_->fontMetrics().height()), ty));
     } else {
         const QSize hint = label_->sizeHint();
-        SetWidth(hint.width() * tx);
-        SetHeight(hint.height() * ty);
+        SetWidth(ToTwips(hint.width(), tx));
+        SetHeight(ToTwips(hint.height(), ty));
     }
     fitting_ = false;
 }
@@ -547,7 +569,7 @@ void CommandButton::SetCaption(const QString& caption) {
     Trace({.kind = TraceEvent::Kind::Caption, .text = caption});
 }
 
-void CommandButton::SetFont(const QFont& font) { button_->setFont(font); }
+void CommandButton::SetFont(const QFont& font) { button_->setFont(Scaled(font)); }
 
 void CommandButton::SetGraphical(const QPixmap& icon, const QColor& background) {
     button_->setIcon(QIcon(icon));
@@ -606,7 +628,7 @@ void OptionButton::SetValue(bool on) {
     button_->setAutoExclusive(true);
 }
 
-void OptionButton::SetFont(const QFont& font) { button_->setFont(font); }
+void OptionButton::SetFont(const QFont& font) { button_->setFont(Scaled(font)); }
 
 void OptionButton::SetBackColor(const QColor& color) {
     QPalette pal = button_->palette();
@@ -637,7 +659,13 @@ Image::Image(Container* parent, QString name) : Control(parent, std::move(name))
     Attach(label);
 }
 
-void Image::SetPicture(const QPixmap& pixmap) { static_cast<QLabel*>(Widget())->setPixmap(pixmap); }
+void Image::SetPicture(const QPixmap& pixmap) {
+    const double scale = P().DisplayScale();
+    static_cast<QLabel*>(Widget())->setPixmap(scale == 1 || pixmap.isNull()
+                                                  ? pixmap
+                                                  : pixmap.scaled((QSizeF(pixmap.size()) * scale).toSize(),
+                                                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
 
 void Image::SetCursor(const QCursor& cursor) { Widget()->setCursor(cursor); }
 

@@ -1,6 +1,8 @@
 #include "platform/platform.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 
 namespace platform {
 
@@ -18,6 +20,26 @@ QString FileError::message() const {
 Platform::~Platform() = default;
 
 void Platform::Trace(const TraceEvent&) {}
+
+double FitScale(QSize screen, QSizeF largest, double twipsPerPixelX, double twipsPerPixelY) {
+    const double width = largest.width() / twipsPerPixelX, height = largest.height() / twipsPerPixelY;
+    if (!(width > 0 && height > 0) || screen.isEmpty()) return 1;
+    const double scale = std::min({1.0, screen.width() / width, screen.height() / height});
+    return std::max(scale, kSmallestDisplayScale);
+}
+
+void Platform::FitOnScreen(QSizeF largest) {
+    displayScale_ = 1;  // the real screen
+    displayScale_ = FitScale(ScreenSizePixels(), largest, TwipsPerPixelX(), TwipsPerPixelY());
+}
+
+QSize Platform::LaidOutScreen(QSize real) const {
+    if (displayScale_ == 1) return real;
+    // Rounded up, so that the window laid out on it still covers the whole real screen; the margin
+    // keeps an exact quotient (720 / 0.9375) from being pushed up by its last bit.
+    const auto up = [this](int pixels) { return static_cast<int>(std::ceil(pixels / displayScale_ - 1e-6)); };
+    return {up(real.width()), up(real.height())};
+}
 
 qint64 Platform::MsecsUntil(const QDateTime& t) { return Now().msecsTo(t); }
 

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -51,7 +52,9 @@ public:
     virtual double Rnd() = 0;      // uniform in [0, 1)
 
     virtual QString CurrentDirectory() = 0;
-    virtual QSize ScreenSizePixels() = 0;  // logical pixels
+    // Logical pixels of the screen the lesson is laid out on: the real screen, or, once the lesson
+    // is fitted (DisplayScale() < 1), the larger screen it is drawn from.
+    virtual QSize ScreenSizePixels() = 0;
     virtual double TwipsPerPixelX() = 0;
     virtual double TwipsPerPixelY() = 0;
 
@@ -70,7 +73,31 @@ public:
 
     // What the learner would see happen, for the storyboard and the tests; the real platform ignores it.
     virtual void Trace(const TraceEvent& event);
+
+    // Fitting: a lesson whose pictures are larger than the screen may be drawn smaller, so that they
+    // are seen whole. The lesson then lays itself out, in twips, on a screen 1/scale as large as the
+    // real one, and every control, font and picture is drawn at scale: its twips are turned into
+    // pixels and multiplied by it. Clicks land where the controls are drawn, since they are the same
+    // widgets, placed smaller. 1 (the default) leaves everything as it is.
+    double DisplayScale() const { return displayScale_; }
+    // Sets the scale at which a picture of `largest` twips just fits on the real screen, or 1 when
+    // it fits already. Call it before any window is made: fonts and pictures are scaled as they
+    // are given to the controls.
+    void FitOnScreen(QSizeF largest);
+
+protected:
+    // The screen the lesson is laid out on, from the real one: a fittable platform's ScreenSizePixels().
+    QSize LaidOutScreen(QSize real) const;
+
+private:
+    double displayScale_ = 1;
 };
+
+// The scale at which a picture of `largest` twips fits on a screen of `screen` pixels, never above
+// 1, and never below kSmallestDisplayScale: a slide so large is a mistake of units in the file,
+// whose lesson would be too small to read.
+double FitScale(QSize screen, QSizeF largest, double twipsPerPixelX, double twipsPerPixelY);
+constexpr double kSmallestDisplayScale = 0.25;
 
 Platform& P();
 void SetPlatform(Platform* platform);  // not owned

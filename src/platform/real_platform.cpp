@@ -81,7 +81,7 @@ double RealPlatform::Rnd() { return std::generate_canonical<double, 32>(random_)
 
 QString RealPlatform::CurrentDirectory() { return QDir::currentPath(); }
 
-QSize RealPlatform::ScreenSizePixels() { return Screen() ? Screen()->size() : QSize(1024, 768); }
+QSize RealPlatform::ScreenSizePixels() { return LaidOutScreen(Screen() ? Screen()->size() : QSize(1024, 768)); }
 
 double RealPlatform::TwipsPerPixelX() {
     const double dpi = Screen() ? Screen()->logicalDotsPerInchX() : 96.0;

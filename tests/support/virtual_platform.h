@@ -37,7 +37,7 @@ public:
     ~VirtualPlatform() override;
 
     // --- set-up (and the clock's tickAtStart, timeAtStart, clockReadsWithoutYield)
-    QSize screen{1920, 1080};
+    QSize screen{1920, 1080};  // the real screen, in logical pixels
     double twipsPerPixel = 15;
     QString currentDirectory;
     // Off for runs of hours, whose trace would only grow.
@@ -79,7 +79,7 @@ public:
     void Randomize() override;
     double Rnd() override;
     QString CurrentDirectory() override { return currentDirectory; }
-    QSize ScreenSizePixels() override { return screen; }
+    QSize ScreenSizePixels() override { return LaidOutScreen(screen); }
     double TwipsPerPixelX() override { return twipsPerPixel; }
     double TwipsPerPixelY() override { return twipsPerPixel; }
     std::unique_ptr<platform::SoundDevice> OpenSoundDevice() override;
