@@ -37,7 +37,11 @@ const char kModele[] =
     "; Un LRS xAPI 1.0.3 qui reçoit aussi chaque résultat :\n"
     "; adresse=https://lrs.example.fr/xapi/\n"
     "; cle=\n"
-    "; secret=\n";
+    "; secret=\n"
+    "\n"
+    "[affichage]\n"
+    "; Sur un écran plus petit que les diapositives, toute la leçon dessinée plus petite (oui) :\n"
+    "; ajuster=oui\n";
 
 // Written once, never replaced: the teacher's edits are theirs.
 void CreerModele(const QString& chemin) {
