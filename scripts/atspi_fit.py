@@ -8,6 +8,7 @@ import glob, json, os, subprocess, sys, time
 import gi
 gi.require_version('Atspi', '2.0')
 from gi.repository import Atspi
+from atspi_lesson import walk, find_app
 
 W, H, OUT, JOURNAL, RIGHT1 = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 DPR = float(os.environ.get('QT_SCALE_FACTOR', '1'))
@@ -17,22 +18,6 @@ def check(ok, what):
     global failures
     print(("ok      " if ok else "FAILED  ") + what)
     if not ok: failures += 1
-
-def walk(acc, depth=0, out=None):
-    if out is None: out = []
-    if acc is None or depth > 30: return out
-    out.append(acc)
-    for i in range(acc.get_child_count()):
-        try: walk(acc.get_child_at_index(i), depth + 1, out)
-        except Exception: pass
-    return out
-
-def find_app():
-    desk = Atspi.get_desktop(0)
-    for i in range(desk.get_child_count()):
-        app = desk.get_child_at_index(i)
-        if app and 'ance 1' in (app.get_name() or ''): return app
-    return None
 
 def showing(node):
     return node.get_state_set().contains(Atspi.StateType.SHOWING)
