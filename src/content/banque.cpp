@@ -1,7 +1,6 @@
 #include "content/banque.h"
 
 #include "content/question_bank.h"
-#include "platform/platform.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -63,13 +62,6 @@ LectureGift Charger(const QString& dossier) {
     LectureGift lecture;
     lecture.banque = BanqueQuestions::Integree();
     return lecture;
-}
-
-BanqueQuestions BanqueDuCours(const QString& dossier) {
-    LectureGift lecture = Charger(dossier);
-    if (!lecture.Reussie())
-        throw platform::FileError(lecture.fichier, QStringLiteral("ligne %1 : %2").arg(lecture.ligne).arg(lecture.message));
-    return std::move(*lecture.banque);
 }
 
 }  // namespace content
