@@ -7,6 +7,7 @@
 #include "resultats/journal.h"
 #include "resultats/lecture_lrs.h"
 #include "resultats/suivi.h"
+#include "support/lrs_xapi.h"
 #include "support/virtual_platform.h"
 
 #include <QJsonArray>
@@ -21,10 +22,7 @@ using namespace resultats;
 
 namespace {
 
-struct Requete {
-    QByteArray methode, chemin, corps;
-    QMap<QByteArray, QByteArray> entetes;  // names in lower case
-};
+using Requete = test::RequeteHttp;
 
 // Just enough of an xAPI endpoint: POST …/statements with one statement or an array of them.
 class PetitLrs : public QObject {
@@ -52,22 +50,8 @@ private:
     void Lire(QTcpSocket* s) {
         QByteArray& tampon = tampons_[s];
         tampon += s->readAll();
-        for (;;) {
-            const qsizetype finEntetes = tampon.indexOf("\r\n\r\n");
-            if (finEntetes < 0) return;
-            Requete r;
-            const QList<QByteArray> lignes = tampon.left(finEntetes).split('\n');
-            const QList<QByteArray> premiere = lignes[0].trimmed().split(' ');
-            r.methode = premiere.value(0);
-            r.chemin = premiere.value(1);
-            for (qsizetype i = 1; i < lignes.size(); ++i) {
-                const qsizetype deux = lignes[i].indexOf(':');
-                if (deux > 0) r.entetes[lignes[i].left(deux).trimmed().toLower()] = lignes[i].mid(deux + 1).trimmed();
-            }
-            const qsizetype longueur = r.entetes.value("content-length").toLongLong();
-            if (tampon.size() < finEntetes + 4 + longueur) return;
-            r.corps = tampon.mid(finEntetes + 4, longueur);
-            tampon.remove(0, finEntetes + 4 + longueur);
+        Requete r;
+        while (test::ExtraireRequete(tampon, r)) {
             requetes.push_back(r);
             QTimer::singleShot(lenteurMs, s, [this, s, r] { Repondre(s, r); });
         }

@@ -4,6 +4,25 @@
 
 namespace test {
 
+bool ExtraireRequete(QByteArray& tampon, RequeteHttp& r) {
+    const qsizetype fin = tampon.indexOf("\r\n\r\n");
+    if (fin < 0) return false;
+    r = RequeteHttp();
+    const QList<QByteArray> lignes = tampon.left(fin).split('\n');
+    const QList<QByteArray> premiere = lignes[0].trimmed().split(' ');
+    r.methode = premiere.value(0);
+    r.chemin = premiere.value(1);
+    for (qsizetype i = 1; i < lignes.size(); ++i) {
+        const qsizetype deux = lignes[i].indexOf(':');
+        if (deux > 0) r.entetes[lignes[i].left(deux).trimmed().toLower()] = lignes[i].mid(deux + 1).trimmed();
+    }
+    const qsizetype longueur = r.entetes.value("content-length").toLongLong();
+    if (tampon.size() < fin + 4 + longueur) return false;
+    r.corps = tampon.mid(fin + 4, longueur);
+    tampon.remove(0, fin + 4 + longueur);
+    return true;
+}
+
 LrsXapi::LrsXapi() {
     serveur_.listen(QHostAddress::LocalHost);
     connect(&serveur_, &QTcpServer::newConnection, this, [this] {
@@ -29,19 +48,8 @@ QUrl LrsXapi::Adresse(const QString& chemin) const {
 void LrsXapi::Lire(QTcpSocket* s) {
     QByteArray& tampon = tampons_[s];
     tampon += s->readAll();
-    for (;;) {
-        const qsizetype fin = tampon.indexOf("\r\n\r\n");
-        if (fin < 0) return;
-        Requete r;
-        const QList<QByteArray> lignes = tampon.left(fin).split('\n');
-        const QList<QByteArray> premiere = lignes[0].trimmed().split(' ');
-        r.methode = premiere.value(0);
-        r.chemin = premiere.value(1);
-        for (qsizetype i = 1; i < lignes.size(); ++i) {
-            const qsizetype deux = lignes[i].indexOf(':');
-            if (deux > 0) r.entetes[lignes[i].left(deux).trimmed().toLower()] = lignes[i].mid(deux + 1).trimmed();
-        }
-        tampon.remove(0, fin + 4 + r.entetes.value("content-length").toLongLong());
+    Requete r;
+    while (ExtraireRequete(tampon, r)) {
         requetes.push_back(r);
         if (!muet) Repondre(s, r);
     }

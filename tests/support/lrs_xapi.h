@@ -11,12 +11,18 @@
 
 namespace test {
 
+struct RequeteHttp {
+    QByteArray methode, chemin, corps;
+    QMap<QByteArray, QByteArray> entetes;  // names in lower case
+};
+
+// Takes the first whole request (head and body) off the front of what a connection has sent so far;
+// false while it has not all come.
+bool ExtraireRequete(QByteArray& tampon, RequeteHttp& r);
+
 class LrsXapi : public QObject {
 public:
-    struct Requete {
-        QByteArray methode, chemin;
-        QMap<QByteArray, QByteArray> entetes;  // names in lower case
-    };
+    using Requete = RequeteHttp;
 
     QByteArray cle = "classe-4b", secret = "s3cr3t-du-lrs";
     bool muet = false;     // reads requests and never answers
