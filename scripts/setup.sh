@@ -55,8 +55,12 @@ build_project() {
   local build_dir=$1; shift
   cmake -S "$SEANCE_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$build_dir" --parallel "$(nproc)"
-  install_test_lrs "$build_dir"
-  install_gift_parser "$build_dir"
+}
+
+# What the tests and benches run beside the program, from npm; not for running the lesson.
+install_test_tools() {
+  install_test_lrs "$1"
+  install_gift_parser "$1"
 }
 
 # The outside GIFT reader that checks the exported questions, pinned, in the build folder; only
