@@ -156,21 +156,11 @@ void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs) 
         v.Ajouter(Niveau::Bon, QStringLiteral("LRS : aucun n'est configuré ; les résultats vont au seul dossier."));
         return;
     }
-    QUrl base = lrs.adresse;
-    QString cle = lrs.cle, secret = lrs.secret;
-    if (cle.isEmpty() && !base.userName().isEmpty()) {
-        cle = base.userName();
-        secret = base.password();
-    }
-    base.setUserInfo(QString());
-    QString chemin = base.path();
-    if (!chemin.endsWith(QLatin1Char('/'))) chemin += QLatin1Char('/');
-    const QString affiche = base.toString();
-
+    // The settings' own reading of the address and the credentials, as the lesson sends with them.
+    const QUrl declarations = resultats::AdresseDeclarations(lrs);
+    const QString affiche = declarations.resolved(QUrl(QStringLiteral("."))).toString();
     QNetworkAccessManager reseau;
-    QUrl about = base;
-    about.setPath(chemin + QStringLiteral("about"));
-    const Reponse a = Demander(reseau, QNetworkRequest(about), delaiMs);
+    const Reponse a = Demander(reseau, QNetworkRequest(declarations.resolved(QUrl(QStringLiteral("about")))), delaiMs);
     if (a.code == 0) {
         v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » est injoignable (%2).").arg(affiche, a.erreur));
         return;
@@ -181,11 +171,10 @@ void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs) 
         return;
     }
 
-    QUrl declarations = base;
-    declarations.setPath(chemin + QStringLiteral("statements"));
-    declarations.setQuery(QStringLiteral("limit=1"));
-    QNetworkRequest requete(declarations);
-    requete.setRawHeader("Authorization", "Basic " + (cle + QLatin1Char(':') + secret).toUtf8().toBase64());
+    QUrl premiere = declarations;
+    premiere.setQuery(QStringLiteral("limit=1"));
+    QNetworkRequest requete(premiere);
+    requete.setRawHeader("Authorization", resultats::Autorisation(lrs));
     const Reponse d = Demander(reseau, requete, delaiMs);
     if (d.code == 200)
         v.Ajouter(Niveau::Bon, QStringLiteral("LRS : « %1 » répond et accepte les identifiants.").arg(affiche));
