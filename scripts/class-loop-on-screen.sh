@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The class loop as a class lives it, on a real X server (Xvfb) with real accounts: a teacher
-# prepares the class folder (seance1 --prepare-class-folder), two learners each take the lesson in
-# their own account, answering from the keyboard (Léa all twenty questions, Noé three) and ending
-# with Fermer, while a real LRS (Learning Locker's statement service, in memory) takes the
-# statements. Then: what each learner's file holds and who may read it, what the LRS held right
+# The class loop as a class lives it, on a real X server (Xvfb) with real accounts, a real LRS
+# (Learning Locker's statement service, in memory) taking the statements: Noé takes the lesson (three
+# answers, then Fermer) while the class folder is missing, then while it is read-only; the teacher
+# prepares it (seance1 --prepare-class-folder); Léa answers all twenty questions; Noé comes back and
+# what he answered before joins the folder. Then: what each learner's file holds and who may read it, what the LRS held right
 # after each Fermer, and the teacher's --results and --class-report from the folder and from the LRS.
 #   scripts/class-loop-on-screen.sh [BUILD_FOLDER]   (default: build; needs root, Node.js and the
 #   test LRS that scripts/setup.sh installs)
@@ -54,11 +54,6 @@ lrs_count() {
     node -e 'let s="";process.stdin.on("data",d=>s+=d).on("end",()=>console.log(JSON.parse(s).statements.length))'
 }
 
-echo "The teacher prepares the class folder (one of the teacher's own, as on a school's share):"
-mkdir "$CLASSE"
-chown "$PROF:" "$CLASSE"
-runuser -u "$PROF" -- "$BUILD/src/seance1" --prepare-class-folder "$CLASSE"
-ls -ld "$CLASSE"
 
 settings() {  # the learner's settings: the class folder and the LRS
   local home; home=$(getent passwd "$1" | cut -d: -f6)
@@ -84,20 +79,37 @@ lesson() {  # learner, answers: the lesson in the learner's account, answered fr
   [ "$status" -eq 0 ] || failures=$((failures + 1))
 }
 
-lesson seance1-lea 20
-check "the LRS held Léa's 22 statements right after Fermer" '[ "$(lrs_count)" -eq 22 ]'
+own_lines() { cat "$(getent passwd "$1" | cut -d: -f6)"/.local/share/seance1/*.jsonl 2>/dev/null | wc -l; }
+
+echo "The class folder is missing (a share not mounted):"
 lesson seance1-noe 3
-check "the LRS held all 26 statements right after Noé's Fermer" '[ "$(lrs_count)" -eq 26 ]'
-for u in "${LEARNERS[@]}"; do
-  check "$u: no warning on the standard error" '! grep -q "Séance 1 (résultats)" "$WORK/$u.err"'
-done
+check "the lesson did not make the class folder" '[ ! -e "$CLASSE" ]'
+check "Noé's 4 statements are in his own journal" '[ "$(own_lines seance1-noe)" -eq 4 ]'
+check "the LRS held them right after Fermer" '[ "$(lrs_count)" -eq 4 ]'
+
+echo "The class folder is there but read-only:"
+mkdir "$CLASSE"
+chown "$PROF:" "$CLASSE"
+chmod 555 "$CLASSE"
+lesson seance1-noe 3
+check "nothing was written in the class folder" '[ -z "$(ls -A "$CLASSE")" ]'
+check "Noé's own journal holds both sessions, 8 statements" '[ "$(own_lines seance1-noe)" -eq 8 ]'
+
+echo "The teacher prepares the class folder:"
+runuser -u "$PROF" -- "$BUILD/src/seance1" --prepare-class-folder "$CLASSE"
+ls -ld "$CLASSE"
+lesson seance1-lea 20
+check "the LRS held Léa's 22 statements right after Fermer" '[ "$(lrs_count)" -eq 30 ]'
+lesson seance1-noe 3
+check "the LRS held all 34 statements right after Noé's Fermer" '[ "$(lrs_count)" -eq 34 ]'
+check "Léa, in a prepared folder: no warning on the standard error" '! grep -q "Séance 1 (résultats)" "$WORK/seance1-lea.err"'
 
 echo "The class folder, as the teacher lists it:"
 ls -l "$CLASSE"
 LEA_FILE=$(ls "$CLASSE" | grep '^seance1-lea@' | grep '\.jsonl$')
 NOE_FILE=$(ls "$CLASSE" | grep '^seance1-noe@' | grep '\.jsonl$')
 check "Léa's file holds her 22 statements" '[ "$(wc -l <"$CLASSE/$LEA_FILE")" -eq 22 ]'
-check "Noé's file holds his 4 statements" '[ "$(wc -l <"$CLASSE/$NOE_FILE")" -eq 4 ]'
+check "Noé's file holds his three sessions, 12 statements, each once" '[ "$(wc -l <"$CLASSE/$NOE_FILE")" -eq 12 ] && [ "$(grep -o "\"id\":\"[0-9a-f-]*\",\"object\"" "$CLASSE/$NOE_FILE" | sort -u | wc -l)" -eq 12 ]'
 check "Léa's file is 0640, group the teacher's" '[ "$(stat -c %a:%G "$CLASSE/$LEA_FILE")" = "640:$PROF" ]'
 check "Noé cannot list the class folder" '! runuser -u seance1-noe -- ls "$CLASSE" >/dev/null 2>&1'
 check "Noé cannot read Léa's file" '! runuser -u seance1-noe -- cat "$CLASSE/$LEA_FILE" >/dev/null 2>&1'
