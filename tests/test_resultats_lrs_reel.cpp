@@ -2,13 +2,14 @@
 // in memory, started on a free loopback port for this test and stopped after it. What the lesson's
 // sender put there, read back page after page, gives the same results as the class folder.
 
-#include "resultats/avertir.h"
-#include "resultats/bilan.h"
-#include "resultats/declarations.h"
-#include "resultats/envoi_lrs.h"
-#include "resultats/journal.h"
-#include "resultats/lecture_lrs.h"
-#include "resultats/suivi.h"
+#include "class_reports/bilan.h"
+#include "class_reports/lecture_lrs.h"
+#include "recording/envoi_lrs.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "settings/avertir.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
 #include "support/virtual_platform.h"
 
 #include <QProcess>

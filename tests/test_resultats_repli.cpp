@@ -3,11 +3,12 @@
 // account's own journal keeps what the class folder cannot take, and the class folder gets it later,
 // each statement once. Only when the own folder fails too is the learner told, once.
 
-#include "resultats/avertir.h"
-#include "resultats/bilan.h"
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
-#include "resultats/suivi.h"
+#include "class_reports/bilan.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "settings/avertir.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
 #include "support/virtual_platform.h"
 
 #include <QJsonDocument>

@@ -5,7 +5,7 @@
 // sent again.
 // A statement the LRS refuses (4xx) is noted with its answer and not sent again.
 
-#include "resultats/reglages.h"
+#include "settings/reglages.h"
 
 #include <QJsonObject>
 #include <QNetworkAccessManager>

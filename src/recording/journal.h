@@ -10,7 +10,7 @@
 // class folder later, at the next append or the next start, each statement once. Only when the own
 // folder cannot be written either do statements wait in memory, and the learner is told once.
 
-#include "resultats/reglages.h"
+#include "settings/reglages.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -106,27 +106,5 @@ private:
 
 // The journal's file name for an account on a machine: each writes its own file in a shared folder.
 QString NomFichier(const Identite& identite);
-
-struct LigneIgnoree {
-    QString fichier;
-    int ligne;
-    QString raison;
-};
-
-struct Lecture {
-    // In file order, each id once; or, when recevoir is set, handed to it one by one instead of kept.
-    std::vector<QJsonObject> declarations;
-    std::function<void(const QJsonObject&)> recevoir;
-    // Only the fields a session's summary needs (see projection.h), read much faster.
-    bool essentiel = false;
-    std::vector<LigneIgnoree> ignorees;
-    QSet<QString> ids;  // a statement written again after a failed flush is read once
-};
-
-// Reads one journal file into lecture; returns false (with the reason in ignorees, line 0) if the
-// file cannot be read at all.
-bool LireJournal(const QString& chemin, Lecture& lecture);
-// Every journal (*.jsonl) in the folder, files in name order. Also false if the folder is unreadable.
-bool LireDossier(const QString& dossier, Lecture& lecture);
 
 }  // namespace resultats

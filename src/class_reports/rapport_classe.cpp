@@ -1,6 +1,6 @@
-#include "resultats/rapport_classe.h"
+#include "class_reports/rapport_classe.h"
 
-#include "resultats/declarations.h"
+#include "statements/declarations.h"
 
 #include <QDateTime>
 #include <QJsonArray>

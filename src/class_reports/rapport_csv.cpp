@@ -1,6 +1,6 @@
-#include "resultats/rapport.h"
+#include "class_reports/rapport.h"
 
-#include "resultats/rapport_texte.h"
+#include "class_reports/rapport_texte.h"
 
 namespace resultats {
 

@@ -2,12 +2,12 @@
 // through a graphics scene straight onto the PDF; the slides are drawn by the EMF renderer, as the
 // lesson shows them.
 
-#include "resultats/rapport.h"
+#include "class_reports/rapport.h"
 
+#include "class_reports/rapport_pages.h"
+#include "class_reports/rapport_texte.h"
 #include "content/lesson_content.h"
 #include "emf/emf.h"
-#include "resultats/rapport_pages.h"
-#include "resultats/rapport_texte.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>

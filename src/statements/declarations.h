@@ -3,7 +3,7 @@
 // with the score when the last question is validated, "terminated" when the program ends.
 
 #include "content/banque.h"
-#include "resultats/reglages.h"
+#include "settings/reglages.h"
 
 #include <QDateTime>
 #include <QJsonObject>

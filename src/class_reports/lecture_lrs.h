@@ -3,7 +3,7 @@
 // class: GET …/statements on the lesson's activity and every activity under it, oldest first,
 // following "more" to the last page, with the credentials of the settings.
 
-#include "resultats/reglages.h"
+#include "settings/reglages.h"
 
 #include <QJsonObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "resultats/projection.h"
+#include "statements/projection.h"
 
 #include <QByteArray>
 #include <QJsonValue>

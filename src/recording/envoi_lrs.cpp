@@ -1,7 +1,8 @@
-#include "resultats/envoi_lrs.h"
+#include "recording/envoi_lrs.h"
 
-#include "resultats/avertir.h"
-#include "resultats/journal.h"
+#include "recording/journal.h"
+#include "settings/avertir.h"
+#include "statements/lecture_journal.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,6 +1,6 @@
-#include "resultats/reglages.h"
+#include "settings/reglages.h"
 
-#include "resultats/avertir.h"
+#include "settings/avertir.h"
 
 #include <QDir>
 #include <QFile>
@@ -142,6 +142,8 @@ Reglages Reglages::Lire(const QString& chemin) {
         r.lrs.cle = texte("lrs/cle");
         r.lrs.secret = texte("lrs/secret");
         if (!r.lrs.secret.isEmpty()) ProtegerSecret(chemin);
+        r.ajuster = QStringList{QStringLiteral("oui"), QStringLiteral("vrai"), QStringLiteral("1"), QStringLiteral("true")}
+                        .contains(s.value(QLatin1String("affichage/ajuster")).toString().trimmed(), Qt::CaseInsensitive);
     }
     const QString env = qEnvironmentVariable("SEANCE1_RESULTATS").trimmed();
     if (!env.isEmpty()) r.dossier = env;

@@ -2,7 +2,7 @@
 // Where the lesson teaches each question's right answer: the pages whose slide text (the text a
 // screen reader gets) holds it, found by words with accents, case and punctuation folded.
 
-#include "resultats/rapport_classe.h"
+#include "class_reports/rapport_classe.h"
 
 #include <QList>
 #include <QString>

@@ -2,7 +2,8 @@
 // The teacher's view of a results folder: one line per learner session, as text or as CSV for a
 // spreadsheet, and the command "seance1 --results [FOLDER | --lrs] [--csv]".
 
-#include "resultats/journal.h"
+#include "settings/reglages.h"
+#include "statements/lecture_journal.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "resultats/avertir.h"
+#include "settings/avertir.h"
 
 #include <cstdio>
 #include <mutex>

@@ -1,7 +1,7 @@
 #pragma once
 // The words and numbers the CSV and the PDF of the class report share.
 
-#include "resultats/rapport_classe.h"
+#include "class_reports/rapport_classe.h"
 
 #include <QList>
 #include <QLocale>

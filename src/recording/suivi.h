@@ -5,9 +5,9 @@
 // own, when the results can be kept nowhere on this computer.
 
 #include "course_window/observateur_lecon.h"
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
-#include "resultats/reglages.h"
+#include "recording/journal.h"
+#include "settings/reglages.h"
+#include "statements/declarations.h"
 
 #include <QDateTime>
 #include <QJsonObject>

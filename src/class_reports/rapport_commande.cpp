@@ -1,10 +1,10 @@
 // "seance1 --class-report [FOLDER | --lrs] FILE.pdf [--all]" and "seance1 --class-report [FOLDER | --lrs] --csv [--all]".
 
+#include "class_reports/lecture_lrs.h"
+#include "class_reports/rapport.h"
 #include "content/banque.h"
-#include "resultats/journal.h"
-#include "resultats/lecture_lrs.h"
-#include "resultats/rapport.h"
-#include "resultats/reglages.h"
+#include "settings/reglages.h"
+#include "statements/lecture_journal.h"
 
 #include <QApplication>
 #include <QDir>

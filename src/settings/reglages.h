@@ -1,6 +1,7 @@
 #pragma once
-// Where the results go and who the learner is: the settings file (an INI file the teacher edits),
-// the environment, and what the system knows of the account. The file may hold an LRS secret, so
+// Where the results go, who the learner is and how the lesson fits the screen: the settings file (an
+// INI file the teacher edits), the environment, and what the system knows of the account. The one
+// reader of that file. The file may hold an LRS secret, so
 // it is created readable by its owner only.
 
 #include <QString>
@@ -37,6 +38,8 @@ struct Reglages {
     QString dossierPropre;
     Identite identite;
     ConfigLrs lrs;
+    // [affichage] ajuster: a course whose slides are larger than the screen is drawn smaller.
+    bool ajuster = false;
 
     // The settings file's usual place: $XDG_CONFIG_HOME/seance1/seance1.ini.
     static QString CheminParDefaut();

@@ -1,7 +1,7 @@
-#include "resultats/suivi.h"
+#include "recording/suivi.h"
 
 #include "platform/platform.h"
-#include "resultats/envoi_lrs.h"
+#include "recording/envoi_lrs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "resultats/lecture_lrs.h"
+#include "class_reports/lecture_lrs.h"
 
-#include "resultats/declarations.h"
+#include "statements/declarations.h"
 
 #include <QEventLoop>
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "resultats/rapport_pages.h"
+#include "class_reports/rapport_pages.h"
 
 #include "content/lesson_content.h"
 #include "emf/emf.h"

@@ -1,4 +1,4 @@
-#include "resultats/dossier_classe.h"
+#include "class_reports/dossier_classe.h"
 
 #include <QDir>
 #include <QFile>

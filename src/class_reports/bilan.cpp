@@ -1,8 +1,8 @@
-#include "resultats/bilan.h"
+#include "class_reports/bilan.h"
 
-#include "resultats/declarations.h"
-#include "resultats/lecture_lrs.h"
-#include "resultats/reglages.h"
+#include "class_reports/lecture_lrs.h"
+#include "settings/reglages.h"
+#include "statements/declarations.h"
 
 #include <QDir>
 #include <QHash>

@@ -3,7 +3,7 @@
 // statistics of rapport_classe.h as a spreadsheet or as a PDF with charts and the slides that teach
 // each question.
 
-#include "resultats/rapport_classe.h"
+#include "class_reports/rapport_classe.h"
 
 #include <QByteArray>
 #include <QList>

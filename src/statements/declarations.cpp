@@ -1,4 +1,4 @@
-#include "resultats/declarations.h"
+#include "statements/declarations.h"
 
 
 #include <QJsonArray>
