@@ -8,11 +8,12 @@ SEANCE_PACKAGES=(build-essential cmake pkg-config ninja-build
   imagemagick poppler-utils)
 
 missing_packages() {
-  local p
+  local p installed
+  # One query for all: dpkg-query is slow to start.
+  installed=$(dpkg-query -W -f='${Package}\t${Status}\n' "${SEANCE_PACKAGES[@]}" "$@" 2>/dev/null |
+    awk -F '\t' '$2 == "install ok installed" { print $1 }' || true)
   for p in "${SEANCE_PACKAGES[@]}" "$@"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-      printf '%s\n' "$p"
-    fi
+    grep -qxF "$p" <<<"$installed" || printf '%s\n' "$p"
   done
 }
 
