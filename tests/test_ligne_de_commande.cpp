@@ -56,7 +56,7 @@ private slots:
         r = Lire({"--results", "--lrs"});
         QVERIFY(r.issue == Issue::Commande && r.demande.lrs && r.demande.dossier.isEmpty());
 
-        r = Lire({"--class-report", "/srv/classe", "4B.PDF", "--lrs"});
+        r = Lire({"--class-report", "/srv/classe", "4B.PDF"});
         QVERIFY(r.issue == Issue::Commande);
         QCOMPARE(r.demande.commande, "class-report");
         QCOMPARE(r.demande.dossier, "/srv/classe");
@@ -106,6 +106,14 @@ private slots:
         QVERIFY2(r.erreur.contains(cite), qPrintable(r.erreur));
         QVERIFY(!r.erreur.contains('\n'));
         QVERIFY2(r.erreur.startsWith("seance1 : "), qPrintable(r.erreur));
+    }
+
+    void aFolderBesideTheLrsIsRefusedByTheParser() {
+        QCOMPARE(Lire({"--results", "d", "--lrs"}).erreur, QString("--lrs lit le LRS des réglages : ne nommez pas de dossier avec."));
+        const Analyse r = Lire({"--class-report", "d", "r.pdf", "--lrs"});
+        QVERIFY(r.issue == Issue::Erreur && r.erreur.startsWith("Usage : seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf"));
+        QVERIFY(Lire({"--class-report", "--lrs", "--csv"}).issue == Issue::Commande);
+        QVERIFY(Lire({"--results", "--lrs"}).issue == Issue::Commande);
     }
 
     void theProgramRefusesWithStatusTwoOnTheStandardErrorWithoutADisplay() {

@@ -195,21 +195,4 @@ void VerifierSon(Verification& v) {
         v.Ajouter(Niveau::Bon, QStringLiteral("Son : sortie « %1 ».").arg(sortie.description()));
 }
 
-int CommandeVerifier() {
-    Verification v;
-    {
-        platform::RealPlatform plateforme;
-        platform::SetPlatform(&plateforme);
-        VerifierCours(QDir::currentPath(), v);
-        platform::SetPlatform(nullptr);
-    }
-    const resultats::Reglages reglages = resultats::Reglages::Lire();
-    VerifierResultats(reglages.dossier, reglages.dossier == resultats::DossierParDefaut(), reglages.identite, v);
-    VerifierLrs(reglages.lrs, v, std::min(reglages.lrs.delaiMaxMs, 10000));
-    VerifierSon(v);
-    const QByteArray texte = v.Texte().toUtf8();
-    std::fwrite(texte.constData(), 1, static_cast<size_t>(texte.size()), stdout);
-    return v.Reussie() ? 0 : 1;
-}
-
 }  // namespace cli
