@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -21,9 +22,13 @@ struct Sortie {
     QString sortie, erreurs;
 };
 
-Sortie Lancer(const QStringList& arguments) {
+Sortie Lancer(const QStringList& arguments, const QString& dossier = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("XDG_RUNTIME_DIR");  // as on a terminal reached by ssh or su
+    static const QTemporaryDir config;  // the account's own settings stay as they are
+    env.insert("XDG_CONFIG_HOME", config.path());
+    if (!dossier.isEmpty()) p.setWorkingDirectory(dossier);
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.insert("QT_QPA_PLATFORM", "xcb");  // would abort if anything wanted a display
@@ -123,6 +128,18 @@ private slots:
             QVERIFY(s.sortie.isEmpty());
             QCOMPARE(s.erreurs.count('\n'), 1);
             QVERIFY2(s.erreurs.endsWith('\n') && s.erreurs.contains(a[0]), qPrintable(s.erreurs));
+        }
+    }
+
+    // The graphical commands on a terminal with no session runtime folder and no sound server: what
+    // the teacher reads is the command's own output, with nothing of the toolkit's.
+    void commandsPrintNoToolkitNoise() {
+        QTemporaryDir classe;
+        for (const QStringList& a : {QStringList{"--check"}, QStringList{"--class-report", classe.path(), "--csv"}}) {
+            const Sortie s = Lancer(a, SEANCE_DEMO_DIR);
+            QVERIFY2(!s.erreurs.contains("XDG_RUNTIME_DIR") && !s.erreurs.contains("PulseAudio") &&
+                         !s.erreurs.contains("QStandardPaths"),
+                     qPrintable(s.erreurs));
         }
     }
 

@@ -9,8 +9,14 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QStyleFactory>
+#include <cerrno>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace cli {
 
@@ -395,6 +401,22 @@ void PreparerApplication() {
     QApplication::setFont(platform::UiFont(9.75));
 }
 
+namespace {
+
+// A teacher's terminal (ssh, su, cron) often has no session runtime folder, which a graphical
+// application asks for: Qt would warn on the terminal and fall back to its own folder. The same
+// folder, made as Qt makes it and named up front, without the warning.
+void DossierDExecution() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+    const passwd* compte = ::getpwuid(::getuid());
+    const QByteArray dossier = QFile::encodeName(QDir::tempPath()) + "/runtime-" +
+                               (compte ? QByteArray(compte->pw_name) : QByteArray::number(::getuid()));
+    if (::mkdir(dossier.constData(), 0700) != 0 && errno != EEXIST) return;
+    qputenv("XDG_RUNTIME_DIR", dossier);
+}
+
+}  // namespace
+
 int Executer(const Analyse& analyse, int argc, char** argv) {
     Output o;
     switch (analyse.issue) {
@@ -414,6 +436,7 @@ int Executer(const Analyse& analyse, int argc, char** argv) {
         }
         // Nothing is shown, whatever the session's platform: pictures are decoded or painted onto paper.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        DossierDExecution();
         QApplication app(argc, argv);
         PreparerApplication();
         return Emit(e.commande.executer(analyse.demande));

@@ -188,7 +188,11 @@ void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs) 
 }
 
 void VerifierSon(Verification& v) {
+    // With no sound server, Qt's sound back end says so on the terminal as it is first asked; the
+    // check says it once, in its own words, below.
+    const QtMessageHandler avant = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QAudioDevice sortie = QMediaDevices::defaultAudioOutput();
+    qInstallMessageHandler(avant);
     if (sortie.isNull())
         v.Ajouter(Niveau::Avertissement, QStringLiteral("Son : aucune sortie son ; la leçon se déroulera sans son."));
     else
