@@ -248,16 +248,16 @@ private slots:
         QDir::setCurrent(dir.path());
         const auto retour = qScopeGuard([&] { QDir::setCurrent(avant); });
 
-        QCOMPARE(CommandeExportQuestions(QStringLiteral("integree.gift")), 0);
+        QCOMPARE(ExporterQuestions(QDir::currentPath(), QStringLiteral("integree.gift")).ok, true);
         QCOMPARE(*LireGift(QStringLiteral("integree.gift")).banque, BanqueQuestions::Integree());
 
         Ecrire(QStringLiteral("Seance1/questions.gift"), FichierDuCours());
-        QCOMPARE(CommandeExportQuestions(QStringLiteral("cours.gift")), 0);
+        QCOMPARE(ExporterQuestions(QDir::currentPath(), QStringLiteral("cours.gift")).ok, true);
         QCOMPARE(*LireGift(QStringLiteral("cours.gift")).banque, BanqueDuCours());
 
-        QCOMPARE(CommandeExportQuestions(dir.filePath(QStringLiteral("absent/x.gift"))), 1);
+        QCOMPARE(ExporterQuestions(QDir::currentPath(), dir.filePath(QStringLiteral("absent/x.gift"))).ok, false);
         Ecrire(QStringLiteral("Seance1/questions.gift"), Fichier({}, {}, 3));
-        QCOMPARE(CommandeExportQuestions(QStringLiteral("refus.gift")), 1);
+        QCOMPARE(ExporterQuestions(QDir::currentPath(), QStringLiteral("refus.gift")).ok, false);
         QVERIFY(!QFileInfo::exists(QStringLiteral("refus.gift")));
     }
 

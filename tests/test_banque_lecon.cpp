@@ -4,6 +4,7 @@
 
 #include "class_reports/rapport.h"
 #include "class_reports/rapport_classe.h"
+#include "cli/commands.h"
 #include "content/banque.h"
 #include "course_window/observateur_lecon.h"
 #include "recording/journal.h"
@@ -283,7 +284,11 @@ private slots:
         Ecrire(casse.path(), FichierCasse());
         const QString ici = QDir::currentPath();
         QDir::setCurrent(casse.path());
-        const int statut = resultats::CommandeRapport(classe.path(), {}, true, false, false);
+        cli::Demande demande;
+        demande.commande = QStringLiteral("class-report");
+        demande.dossier = classe.path();
+        demande.csv = true;
+        const int statut = cli::ClassReport(demande).status;
         QDir::setCurrent(ici);
         QCOMPARE(statut, 1);
 

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -21,9 +22,13 @@ struct Sortie {
     QString sortie, erreurs;
 };
 
-Sortie Lancer(const QStringList& arguments) {
+Sortie Lancer(const QStringList& arguments, const QString& dossier = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("XDG_RUNTIME_DIR");  // as on a terminal reached by ssh or su
+    static const QTemporaryDir config;  // the account's own settings stay as they are
+    env.insert("XDG_CONFIG_HOME", config.path());
+    if (!dossier.isEmpty()) p.setWorkingDirectory(dossier);
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.insert("QT_QPA_PLATFORM", "xcb");  // would abort if anything wanted a display
@@ -56,7 +61,7 @@ private slots:
         r = Lire({"--results", "--lrs"});
         QVERIFY(r.issue == Issue::Commande && r.demande.lrs && r.demande.dossier.isEmpty());
 
-        r = Lire({"--class-report", "/srv/classe", "4B.PDF", "--lrs"});
+        r = Lire({"--class-report", "/srv/classe", "4B.PDF"});
         QVERIFY(r.issue == Issue::Commande);
         QCOMPARE(r.demande.commande, "class-report");
         QCOMPARE(r.demande.dossier, "/srv/classe");
@@ -108,6 +113,14 @@ private slots:
         QVERIFY2(r.erreur.startsWith("seance1 : "), qPrintable(r.erreur));
     }
 
+    void aFolderBesideTheLrsIsRefusedByTheParser() {
+        QCOMPARE(Lire({"--results", "d", "--lrs"}).erreur, QString("--lrs lit le LRS des réglages : ne nommez pas de dossier avec."));
+        const Analyse r = Lire({"--class-report", "d", "r.pdf", "--lrs"});
+        QVERIFY(r.issue == Issue::Erreur && r.erreur.startsWith("Usage : seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf"));
+        QVERIFY(Lire({"--class-report", "--lrs", "--csv"}).issue == Issue::Commande);
+        QVERIFY(Lire({"--results", "--lrs"}).issue == Issue::Commande);
+    }
+
     void theProgramRefusesWithStatusTwoOnTheStandardErrorWithoutADisplay() {
         for (const QStringList& a : {QStringList{"--foo"}, QStringList{"--storyboard"}, QStringList{"--prepare-class-folder"}}) {
             const Sortie s = Lancer(a);
@@ -115,6 +128,18 @@ private slots:
             QVERIFY(s.sortie.isEmpty());
             QCOMPARE(s.erreurs.count('\n'), 1);
             QVERIFY2(s.erreurs.endsWith('\n') && s.erreurs.contains(a[0]), qPrintable(s.erreurs));
+        }
+    }
+
+    // The graphical commands on a terminal with no session runtime folder and no sound server: what
+    // the teacher reads is the command's own output, with nothing of the toolkit's.
+    void commandsPrintNoToolkitNoise() {
+        QTemporaryDir classe;
+        for (const QStringList& a : {QStringList{"--check"}, QStringList{"--class-report", classe.path(), "--csv"}}) {
+            const Sortie s = Lancer(a, SEANCE_DEMO_DIR);
+            QVERIFY2(!s.erreurs.contains("XDG_RUNTIME_DIR") && !s.erreurs.contains("PulseAudio") &&
+                         !s.erreurs.contains("QStandardPaths"),
+                     qPrintable(s.erreurs));
         }
     }
 

@@ -6,12 +6,13 @@
 #include "course_window/sl_mm.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
 #include "statements/projection.h"
+#include "support/warnings.h"
 #include "support/lesson.h"
 
+#include <memory>
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -149,16 +150,17 @@ int EcrireSansFin(const QString& dossier) {
 class ResultatsJournalTest : public QObject {
     Q_OBJECT
     QStringList avertissements_;
+    std::unique_ptr<testsupport::WarningsCollector> collecteur_;
 
 private slots:
     void init() {
         avertissements_.clear();
-        RedirigerAvertissements([this](const QString& m) { avertissements_ << m; });
+        collecteur_ = std::make_unique<testsupport::WarningsCollector>(avertissements_);
         SL_MM::Forget();
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     }
     void cleanup() {
-        RedirigerAvertissements({});
+        collecteur_.reset();
         QLocale::setDefault(QLocale::c());
     }
 

@@ -5,12 +5,13 @@
 #include "recording/envoi_lrs.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
+#include "support/warnings.h"
 #include "support/lrs_xapi.h"
 #include "support/virtual_platform.h"
 
+#include <memory>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTcpServer>
@@ -105,20 +106,21 @@ ConfigLrs Config(const QUrl& adresse) {
 class ResultatsLrsTest : public QObject {
     Q_OBJECT
     QStringList avertissements_;
+    std::unique_ptr<testsupport::WarningsCollector> collecteur_;
     QTemporaryDir dossier_;
     QString journal_;
 
 private slots:
     void init() {
         avertissements_.clear();
-        RedirigerAvertissements([this](const QString& m) { avertissements_ << m; });
+        collecteur_ = std::make_unique<testsupport::WarningsCollector>(avertissements_);
         journal_ = dossier_.filePath(NouvelId() + ".jsonl");
     }
     void cleanup() {
         // Whatever happened, the credentials were never printed.
         const QString tout = avertissements_.join('\n');
         QVERIFY2(!tout.contains("s3cr3t") && !tout.contains("motdepasse") && !tout.contains("Basic"), qPrintable(tout));
-        RedirigerAvertissements({});
+        collecteur_.reset();
     }
 
     void acceptedStatementsAreSentOnceWithXapiHeadersAndNeverAgain() {

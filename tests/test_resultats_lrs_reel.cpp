@@ -7,7 +7,6 @@
 #include "recording/envoi_lrs.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
 #include "support/missing_tool.h"

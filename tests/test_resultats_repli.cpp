@@ -6,11 +6,12 @@
 #include "class_reports/bilan.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
+#include "support/warnings.h"
 #include "support/virtual_platform.h"
 
+#include <memory>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -76,6 +77,7 @@ private:
 class ResultatsRepliTest : public QObject {
     Q_OBJECT
     QStringList avertissements_;
+    std::unique_ptr<testsupport::WarningsCollector> collecteur_;
     QStringList avis_;
     testsupport::VirtualPlatform vp_;
     std::unique_ptr<QTemporaryDir> racine_;
@@ -103,14 +105,14 @@ private slots:
     void init() {
         avertissements_.clear();
         avis_.clear();
-        RedirigerAvertissements([this](const QString& m) { avertissements_ << m; });
+        collecteur_ = std::make_unique<testsupport::WarningsCollector>(avertissements_);
         racine_ = std::make_unique<QTemporaryDir>();
         r_ = Reglages{};
         r_.dossier = racine_->filePath("classe");
         r_.dossierPropre = racine_->filePath("propre/seance1");
         r_.identite = {"eleve", "Élève", "poste-03", "https://ecole.example.fr/"};
     }
-    void cleanup() { RedirigerAvertissements({}); }
+    void cleanup() { collecteur_.reset(); }
 
     void aClassFolderClosedToTheAccountLosesNothingAndGetsItAllAtTheNextStart() {
         QVERIFY(QDir().mkpath(r_.dossier));
