@@ -16,7 +16,8 @@ make_account() {
       cannot_run_here "an account named $user exists and is not a test account"
     remove_account "$user"
   fi
-  useradd -m -U -c "$SEANCE_ACCOUNT_MARK" ${groups:+-G "$groups"} -s /bin/sh "$user"
+  useradd -m -U -c "$SEANCE_ACCOUNT_MARK" ${groups:+-G "$groups"} -s /bin/sh "$user" ||
+    cannot_run_here "the test account $user cannot be made"
   on_exit "remove_account $user"
 }
 remove_account() {
