@@ -9,6 +9,7 @@
 #include "resultats/journal.h"
 #include "resultats/lecture_lrs.h"
 #include "resultats/suivi.h"
+#include "support/missing_tool.h"
 #include "support/virtual_platform.h"
 
 #include <QProcess>
@@ -59,7 +60,7 @@ class ResultatsLrsReelTest : public QObject {
 private slots:
     void initTestCase() {
         const QString node = QStandardPaths::findExecutable("node");
-        if (node.isEmpty()) QSKIP("Node.js is not installed here: the test against a real LRS is skipped");
+        if (node.isEmpty()) SKIP_MISSING_TOOL("Node.js is not installed here: the test against a real LRS is skipped");
         QVERIFY2(QFile::exists(kServeur), "the test LRS is missing: scripts/setup.sh installs it (./test does)");
         const quint16 port = PortLibre();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -266,29 +265,5 @@ private slots:
     }
 };
 
-// scripts/results-loss-check.sh runs this as real accounts: one session of the results side (three
-// answers and the end) with the account's own settings, folders and name; the notice, if any, on
-// the standard output.
-int SeanceDUnCompte(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    testsupport::VirtualPlatform vp;
-    platform::SetPlatform(&vp);
-    {
-        Suivi suivi(Reglages::Lire());
-        suivi.SurResultatsPerdus([](const QString& texte) { std::printf("avis : %s\n", texte.toUtf8().constData()); });
-        for (int q = 1; q <= 3; ++q) suivi.ReponseValidee(q, 0, true, q);
-        suivi.LeconFermee();
-        QCoreApplication::processEvents();
-    }
-    platform::SetPlatform(nullptr);
-    return 0;
-}
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsSet("SEANCE1_SEANCE_D_UN_COMPTE")) return SeanceDUnCompte(argc, argv);
-    QCoreApplication app(argc, argv);
-    ResultatsRepliTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(ResultatsRepliTest)
 #include "test_resultats_repli.moc"
