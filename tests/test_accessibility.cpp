@@ -1,6 +1,7 @@
 // What a screen reader finds: a French name for every control the learner meets, and the page,
 // question and score changes announced as they happen.
 
+#include "course_window/texte_parle.h"
 #include "support/lesson.h"
 
 #include <QAccessible>
@@ -55,12 +56,15 @@ private slots:
         QCOMPARE(Nom(w.Label1), QString("Page 19"));
         QCOMPARE(Nom(w.Label2), QString("EVALUATION"));
         QCOMPARE(Nom(w.Label6), QString("Question 1"));
-        QCOMPARE(Nom(w.Label3), w.Question);
-        QCOMPARE(Nom(w.Label9), QString("Performance : 0/20"));
+        QCOMPARE(Nom(w.Label3), TexteParle(w.Question));
+        // Said in words: "sur" for the slash, no colon read aloud.
+        QCOMPARE(Nom(w.Label9), QString("Performance, 0 sur 20"));
         QCOMPARE(Nom(w.B_Valider), QString("Valider"));
         const QString* reponses[] = {&w.Reponse1, &w.Reponse2, &w.Reponse3, &w.Reponse4};
         for (int i = 0; i < 4; ++i) {
-            QCOMPARE(Nom(w.Option1(i)), *reponses[i]);
+            // The answer, then its place on the screen.
+            QVERIFY2(Nom(w.Option1(i)).startsWith(TexteParle(*reponses[i]) + ", "), qPrintable(Nom(w.Option1(i))));
+            QVERIFY(Nom(w.Option1(i)).endsWith(" sur 4"));
             QCOMPARE(Role(w.Option1(i)), QAccessible::RadioButton);
         }
         // A chosen answer reads as checked.
@@ -95,9 +99,9 @@ private slots:
         l.vp.At(l.vp.Elapsed() + 500, [&] { vus << Nom(w.Label9) << Nom(w.Label6); });
         l.Click(w.B_Valider);
         // During the pause: the new score, still the same question.
-        QCOMPARE(vus, QStringList({"Performance : 1/20", "Question 1"}));
+        QCOMPARE(vus, QStringList({"Performance, 1 sur 20", "Question 1"}));
         QCOMPARE(Nom(w.Label6), QString("Question 2"));
-        QCOMPARE(Nom(w.Label3), w.Question);
+        QCOMPARE(Nom(w.Label3), TexteParle(w.Question));
 
         // The closing page.
         w.NumQuestion = 20;
@@ -106,7 +110,7 @@ private slots:
         QCOMPARE(w.NumPage, int16_t(20));
         QCOMPARE(Nom(w.Label1), QString("Page 20"));
         QCOMPARE(Nom(w.Picture1), QString("Fin de la séance"));
-        QCOMPARE(Nom(w.Label9), QString("Performance : 2/20"));
+        QCOMPARE(Nom(w.Label9), QString("Performance, 2 sur 20"));
     }
 };
 

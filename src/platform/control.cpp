@@ -69,6 +69,7 @@ void Control::SetVisible(bool visible) {
     visible_ = visible;
     if (widget_) widget_->setVisible(visible);
     Trace({.kind = visible ? TraceEvent::Kind::Show : TraceEvent::Kind::Hide});
+    if (visible) Shown();
 }
 
 void Control::SetEnabled(bool enabled) {

@@ -59,6 +59,8 @@ protected:
     // Reports what happened to this control, under its name.
     void Trace(TraceEvent event) const;
     virtual void SizeChanged() {}
+    // Runs after SetVisible(true) showed the control.
+    virtual void Shown() {}
 
 private:
     friend class PictureBox;

@@ -1,5 +1,6 @@
 #include "platform/form.h"
 
+#include "platform/announcer.h"
 #include "platform/control.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
@@ -86,7 +87,10 @@ Form::Form(QString name) : name_(std::move(name)) {
     widget_ = w;
 }
 
-Form::~Form() { delete widget_.data(); }
+Form::~Form() {
+    announcer_.reset();
+    delete widget_.data();
+}
 
 void Form::SetWidth(double v) {
     width_ = v;
@@ -135,6 +139,7 @@ void Form::SetFixedDialog() {
 }
 
 void Form::Show() {
+    if (!widget_->isVisible()) previous_ = QApplication::activeWindow();
     const QScreen* screen = QGuiApplication::primaryScreen();
     // A window already on screen stays where the learner left it and only comes to the front.
     if (screen && !widget_->isVisible()) {
@@ -147,6 +152,16 @@ void Form::Show() {
     widget_->activateWindow();
 }
 
-void Form::Hide() { widget_->hide(); }
+void Form::Hide() {
+    const bool active = widget_->isActiveWindow();
+    widget_->hide();
+    if (active && previous_ && previous_ != widget_ && previous_->isVisible()) previous_->activateWindow();
+}
+
+void Form::Announce(const QString& text) {
+    P().Announced(text);
+    if (!announcer_) announcer_ = std::make_unique<Announcer>(widget_);
+    announcer_->Say(text);
+}
 
 }  // namespace platform

@@ -8,10 +8,12 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace platform {
 
+class Announcer;
 class Control;
 
 // A top-level window. Not a Control: its size is the only geometry the course sets.
@@ -39,7 +41,12 @@ public:
 
     // Shows the window centred on the screen, not modal.
     void Show();
+    // Hides it; if it was the active window, the window that was active when it showed is again,
+    // so that the learner goes on where they were.
     void Hide();
+
+    // Tells screen readers `text` without showing anything, after what they are saying.
+    void Announce(const QString& text);
 
     // Runs when the window becomes the active window.
     std::function<void()> OnActivate;
@@ -59,6 +66,8 @@ private:
     QString name_;
     bool fixed_ = false;
     QPointer<QWidget> widget_;
+    std::unique_ptr<Announcer> announcer_;
+    QPointer<QWidget> previous_;
     double width_ = 0, height_ = 0;
 };
 

@@ -99,10 +99,16 @@ void PictureBox::ShowPicture(const Picture& picture, TraceEvent event) {
         return;
     }
     picture_ = picture;
+    resource_ = event.resource;
     SetAccessibleDescription(picture.Text());  // what a screen reader reads of the slide
     Trace(picture.IsNull() ? TraceEvent{.kind = TraceEvent::Kind::PictureRemoved} : std::move(event));
     ApplyAutoSize();
     Widget()->update();
+    if (OnChange) OnChange();
+}
+
+void PictureBox::Shown() {
+    if (OnShow) OnShow();
 }
 
 void PictureBox::ApplyAutoSize() {

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QString>
+#include <functional>
 
 namespace platform {
 
@@ -24,6 +25,13 @@ public:
     // The same for one of the program's own bitmaps, traced by its number.
     void SetPicture(const Picture& picture, int resource);
     const Picture& GetPicture() const { return picture_; }
+    // The program's own bitmap it shows, or 0 for a picture from a file (or none).
+    int Resource() const { return resource_; }
+
+    // Runs after the picture was replaced.
+    std::function<void()> OnChange;
+    // Runs after the box was made visible.
+    std::function<void()> OnShow;
 
     double ScaleLeft() const override { return scaleLeft_; }
     double ScaleTop() const override { return scaleTop_; }
@@ -32,10 +40,14 @@ public:
     void SetScaleLeft(double v);
     void SetScaleTop(double v);
 
+protected:
+    void Shown() override;
+
 private:
     void ShowPicture(const Picture& picture, TraceEvent event);
     void ApplyAutoSize();
     Picture picture_;
+    int resource_ = 0;
     bool autoSize_ = false;
     double scaleLeft_ = 0, scaleTop_ = 0;
 };
