@@ -7,6 +7,7 @@
 #include "support/lesson.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
@@ -63,6 +64,10 @@ private slots:
         Lesson l;
         // At start: page 0, as its slide comes.
         QCOMPARE(int(Heard(l).size()), 1);
+        // A frame with its title, which screen readers read out.
+        QAccessibleInterface* fenetre = QAccessible::queryAccessibleInterface(l.w->Form.Widget());
+        QCOMPARE(fenetre->role(), QAccessible::Window);
+        QCOMPARE(fenetre->text(QAccessible::Name), QString("Séance 1"));
         QVERIFY2(Heard(l)[0].startsWith("Page 0 sur 20."), qPrintable(Heard(l)[0]));
 
         UseDemoSlide(l, 1);
@@ -146,6 +151,29 @@ private slots:
         QVERIFY(Unspoken(Heard(l)));
     }
 
+    // Tab goes through every answer, the chosen one or not, then Valider, as on the screen; the
+    // toolkit's own order would keep only the chosen answer once the window has the focus.
+    void tabReachesEveryAnswerOnceOneIsChosen() {
+        Lesson l;
+        Cour1p& w = *l.w;
+        QApplication::setActiveWindow(w.Form.Widget());
+        StartEvaluation(l, 2);
+        std::vector<platform::OptionButton*> parHauteur;
+        for (int i = 0; i < 4; ++i) parHauteur.push_back(&w.Option1(i));
+        std::sort(parHauteur.begin(), parHauteur.end(), [](auto* a, auto* b) { return a->Top() < b->Top(); });
+        parHauteur[0]->SetFocus();
+        QTest::keyClick(w.Form.Widget(), Qt::Key_Space);
+        QVERIFY(parHauteur[0]->Value());
+        QStringList vus;
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(w.Form.Widget(), Qt::Key_Tab);
+            QWidget* focus = w.Form.Widget()->focusWidget();
+            vus << (focus ? focus->objectName() : QString());
+        }
+        QCOMPARE(vus, QStringList({parHauteur[1]->Name(), parHauteur[2]->Name(), parHauteur[3]->Name(), "B_Valider",
+                                   "B_Fermer", "Image1"}));
+    }
+
     void theClosingPageSaysItsTextAndTheFinalScore() {
         Lesson l;
         StartEvaluation(l, 1);
@@ -188,6 +216,8 @@ private slots:
                                << "La matière. Tout ce qui nous entoure, l'eau, l'air. Fin.";
         QTest::newRow("separators") << "l'atome · les charges (négatives) ; le courant – la tension"
                                     << "l'atome, les charges, négatives, le courant, la tension";
+        QTest::newRow("signs") << "de la borne + à la borne - ; le courant de la borne - à la borne +. , 2 sur 4"
+                               << "de la borne + à la borne moins, le courant de la borne moins à la borne +. 2 sur 4";
         QTest::newRow("quotes and slashes") << "« Sens réel » km/h" << "Sens réel km h";
         QTest::newRow("address") << "Tél. : 01 99. contact@korvane.fr. Version 0.1.5"
                                  << "Téléphone 01 99. contact arobase korvane point fr. Version 0.1.5";

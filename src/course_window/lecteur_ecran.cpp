@@ -99,7 +99,9 @@ void Cour1p::AnnoncerQuestion() {
     for (int place = 1; place <= n; ++place) {
         platform::OptionButton& reponse = *reponses[static_cast<size_t>(place - 1)];
         // The place is part of the name, so that moving between the answers says it too.
-        const QString nom = reponse.Caption() + QStringLiteral(", %1 sur %2").arg(place).arg(n);
+        QString texteReponse = reponse.Caption().trimmed();
+        while (texteReponse.endsWith(u'.')) texteReponse.chop(1);
+        const QString nom = texteReponse + QStringLiteral(", %1 sur %2").arg(place).arg(n);
         reponse.SetAccessibleName(TexteParle(nom));
         texte += u' ' + Phrase(nom);
     }

@@ -20,6 +20,9 @@ QString TexteParle(const QString& texte) {
     // A slide's lines: a line that goes on in lower case continues its sentence; any other ends one.
     Remplacer(t, R"([ \t]*\n[ \t]*(?=\p{Ll}))", QStringLiteral(" "));
     Remplacer(t, R"(([^.!?:;,\s])[ \t]*\n)", QStringLiteral("\\1.\n"));
+    // A minus sign on its own ("la borne - ;", "la borne - à") is said as one, before dashes between
+    // words ("Strasbourg - France") become pauses.
+    Remplacer(t, R"((?<=\s)-(?=\s*[,.;:!?)]|\s*$|\s+\p{Ll}))", QStringLiteral("moins"));
     // Signs a screen reader would name: a pause instead, or nothing.
     Remplacer(t, R"(\s*[;:]\s*)", QStringLiteral(", "));
     Remplacer(t, R"(\s+[-–—]\s+|[–—])", QStringLiteral(", "));
@@ -34,6 +37,7 @@ QString TexteParle(const QString& texte) {
     Remplacer(t, R"(\s+([,.!?]))", QStringLiteral("\\1"));
     Remplacer(t, R"(,+([,.!?]))", QStringLiteral("\\1"));
     Remplacer(t, R"(\.{2,})", QStringLiteral("."));
+    Remplacer(t, R"(([.!?])\s*,)", QStringLiteral("\\1"));
     Remplacer(t, R"(^[,.\s]+|[,\s]+$)", QString());
     return t;
 }

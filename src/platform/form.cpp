@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "platform/twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
@@ -52,8 +54,10 @@ protected:
     bool focusNextPrevChild(bool next) override {
         if (!form_->TabOrder) return QWidget::focusNextPrevChild(next);
         std::vector<QWidget*> chain;
+        // Any control that takes the focus: the toolkit takes Tab focus from the unchecked buttons of an
+        // exclusive group once one of them has the focus, which would leave all answers but one out.
         for (Control* c : form_->TabOrder()) {
-            if (c && c->Reachable() && (c->Widget()->focusPolicy() & Qt::TabFocus)) chain.push_back(c->Widget());
+            if (c && c->Reachable() && c->Widget()->focusPolicy() != Qt::NoFocus) chain.push_back(c->Widget());
         }
         if (chain.empty()) return false;
         const auto at = std::find(chain.begin(), chain.end(), focusWidget());
@@ -78,9 +82,21 @@ private:
     Form* form_;
 };
 
+// Screen readers take a window for a frame, whose title they read, only if it says it is one; a plain
+// widget would be an anonymous filler.
+QAccessibleInterface* FormAccessible(const QString&, QObject* object) {
+    if (auto* w = dynamic_cast<FormWidget*>(object)) return new QAccessibleWidget(w, QAccessible::Window);
+    return nullptr;
+}
+
 }  // namespace
 
 Form::Form(QString name) : name_(std::move(name)) {
+    static const bool installed = [] {
+        QAccessible::installFactory(FormAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
     auto* w = new FormWidget(this);
     w->setObjectName(name_);
     w->setAutoFillBackground(true);
