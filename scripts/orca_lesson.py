@@ -216,8 +216,10 @@ def main():
         if n == 4:
             settle()
             start = len(lines())
-            key(*(['Tab'] * 8))
-            settle()
+            # One Tab at a time, each heard out: Orca keeps only the last of focus moves that come together.
+            for _ in range(8):
+                key('Tab')
+                settle(quiet=0.8, timeout=6)
             check_tab_round(lines()[start:], where)
         key('Return')
         verdict = 'Mauvaise réponse' if wrong else 'Bonne réponse'
