@@ -1,6 +1,7 @@
 // What a screen reader finds: a French name for every control the learner meets, and the page,
 // question and score changes announced as they happen.
 
+#include "course_window/texte_parle.h"
 #include "support/lesson.h"
 
 #include <QAccessible>
@@ -49,12 +50,15 @@ private slots:
         QCOMPARE(AccessibleName(w.Label1), QString("Page 19"));
         QCOMPARE(AccessibleName(w.Label2), QString("EVALUATION"));
         QCOMPARE(AccessibleName(w.Label6), QString("Question 1"));
-        QCOMPARE(AccessibleName(w.Label3), w.Question);
-        QCOMPARE(AccessibleName(w.Label9), QString("Performance : 0/20"));
+        QCOMPARE(AccessibleName(w.Label3), TexteParle(w.Question));
+        // Said in words: "sur" for the slash, no colon read aloud.
+        QCOMPARE(AccessibleName(w.Label9), QString("Performance, 0 sur 20"));
         QCOMPARE(AccessibleName(w.B_Valider), QString("Valider"));
         const QString* reponses[] = {&w.Reponse1, &w.Reponse2, &w.Reponse3, &w.Reponse4};
         for (int i = 0; i < 4; ++i) {
-            QCOMPARE(AccessibleName(w.Option1(i)), *reponses[i]);
+            // The answer, then its place on the screen.
+            QVERIFY2(AccessibleName(w.Option1(i)).startsWith(TexteParle(*reponses[i]) + ", "), qPrintable(AccessibleName(w.Option1(i))));
+            QVERIFY(AccessibleName(w.Option1(i)).endsWith(" sur 4"));
             QCOMPARE(Role(w.Option1(i)), QAccessible::RadioButton);
         }
         // A chosen answer reads as checked.
@@ -89,9 +93,9 @@ private slots:
         l.vp.At(l.vp.Elapsed() + 500, [&] { vus << AccessibleName(w.Label9) << AccessibleName(w.Label6); });
         l.Click(w.B_Valider);
         // During the pause: the new score, still the same question.
-        QCOMPARE(vus, QStringList({"Performance : 1/20", "Question 1"}));
+        QCOMPARE(vus, QStringList({"Performance, 1 sur 20", "Question 1"}));
         QCOMPARE(AccessibleName(w.Label6), QString("Question 2"));
-        QCOMPARE(AccessibleName(w.Label3), w.Question);
+        QCOMPARE(AccessibleName(w.Label3), TexteParle(w.Question));
 
         // The closing page.
         w.NumQuestion = 20;
@@ -100,7 +104,7 @@ private slots:
         QCOMPARE(w.NumPage, int16_t(20));
         QCOMPARE(AccessibleName(w.Label1), QString("Page 20"));
         QCOMPARE(AccessibleName(w.Picture1), QString("Fin de la séance"));
-        QCOMPARE(AccessibleName(w.Label9), QString("Performance : 2/20"));
+        QCOMPARE(AccessibleName(w.Label9), QString("Performance, 2 sur 20"));
     }
 };
 

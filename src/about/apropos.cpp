@@ -1,6 +1,7 @@
 #include "about/apropos.h"
 
 #include "content/course_identity.h"
+#include "course_window/texte_parle.h"
 #include "platform/platform.h"
 #include "resources/media.h"
 
@@ -99,11 +100,24 @@ Apropos::~Apropos() = default;
 Apropos* Apropos::Instance() { return g_instance; }
 
 void Apropos::Afficher() {
-    if (!g_instance) {
+    const bool ouverture = !g_instance;
+    if (ouverture) {
         g_instance = new Apropos();
         g_instance->Form_Load();
     }
     g_instance->Form.Show();
+    if (ouverture) g_instance->AnnoncerTextes();
+}
+
+void Apropos::AnnoncerTextes() {
+    // The course first, then its publisher, as a screen reader would best hear them.
+    QStringList textes;
+    for (const platform::Label* l : {&lblTitle, &lblVersion, &lblDescription, &lblDisclaimer, &Label1, &Label2,
+                                     &Label3, &Label4, &Label5, &Label6, &Label7}) {
+        const QString ligne = l->Caption().trimmed();
+        textes << (ligne.endsWith(u'.') ? ligne : ligne + u'.');
+    }
+    Form.Announce(TexteParle(textes.join(u' ')));
 }
 
 void Apropos::Form_Load() {

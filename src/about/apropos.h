@@ -36,4 +36,6 @@ private:
     ~Apropos();
     // Hides the window and forgets it; the widgets go once the current event is done with them.
     void Decharger();
+    // Tells screen readers what the window says, as it opens.
+    void AnnoncerTextes();
 };

@@ -42,6 +42,10 @@ bool Cour1p::Form_KeyPreview(int key) {
         case Qt::Key_PageUp:
             if (B_Pag_P.Reachable()) B_Pag_P.Click();
             return true;
+        case Qt::Key_R:
+            // "Répéter": what the page said to a screen reader, again.
+            RepeterAnnonce();
+            return true;
         case Qt::Key_Escape:
             // An accidental key must never end the lesson; only Fermer does.
             return true;

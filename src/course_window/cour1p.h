@@ -75,6 +75,7 @@ public:
     // Valider from the keyboard, through the same handlers as clicks.
     bool Form_KeyPreview(int key);
     void Label1_Change();
+    void Label2_Change();
     void Label3_Change();
     void Label6_Change();
     void Label9_Change();
@@ -152,6 +153,15 @@ private:
     void Page20();
     void PreparerClavier();
     void PreparerLecteurEcran();
+    // What screen readers are told as it happens (lecteur_ecran.cpp): the page with its slide, a
+    // photograph or an animation as it shows, the question with its answers, the verdict and score.
+    void Annoncer(const QString& texte);
+    void AnnoncerDiapositive();
+    void AnnoncerImage(const platform::PictureBox& box);
+    void AnnoncerQuestion();
+    void AnnoncerReponse(bool juste);
+    // Tells again what the page says: its slide, the question and its answers, or the closing text.
+    void RepeterAnnonce();
     // The answers a learner can choose now, top to bottom as on the screen.
     std::vector<platform::OptionButton*> ReponsesAffichees();
 
@@ -168,4 +178,5 @@ private:
     // From the click on B_Valider until the next question is shown.
     bool validationEnCours_ = false;
     int16_t choixValide_ = 0;  // the answer chosen last before that click
+    QString annonceDePage_;    // what the current page told screen readers, for RepeterAnnonce
 };

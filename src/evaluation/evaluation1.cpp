@@ -66,6 +66,7 @@ void Cour1p::Evaluation1() {
     B_Valider.SetVisible(true);
 
     validationEnCours_ = false;
+    AnnoncerQuestion();
     P().Beep();
 }
 
@@ -98,6 +99,7 @@ void Cour1p::B_Valider_Click() {
     }
     JouerSon();
     Label9.SetCaption(TexteNote(Note));
+    AnnoncerReponse(juste);
     B_Valider.SetEnabled(false);
     if (observateur_) observateur_->ReponseValidee(NumQuestion, choixValide_, juste, Note);
 

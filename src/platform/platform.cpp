@@ -21,6 +21,8 @@ Platform::~Platform() = default;
 
 void Platform::Trace(const TraceEvent&) {}
 
+void Platform::Announced(const QString&) {}
+
 double FitScale(QSize screen, QSizeF largest, double twipsPerPixelX, double twipsPerPixelY) {
     const double width = largest.width() / twipsPerPixelX, height = largest.height() / twipsPerPixelY;
     if (!(width > 0 && height > 0) || screen.isEmpty()) return 1;

@@ -73,6 +73,9 @@ public:
 
     // What the learner would see happen, for the storyboard and the tests; the real platform ignores it.
     virtual void Trace(const TraceEvent& event);
+    // What screen readers were told, kept apart from what the learner sees; the real platform
+    // leaves the telling to the toolkit.
+    virtual void Announced(const QString& text);
 
     // Fitting: a lesson whose pictures are larger than the screen may be drawn smaller, so that they
     // are seen whole. The lesson then lays itself out, in twips, on a screen 1/scale as large as the

@@ -93,4 +93,6 @@ void VirtualClock::TimerChanged(Timer* timer) {
     if (timer->Enabled() && timer->Interval() > 0) timers_.emplace_back(timer, now_ + timer->Interval());
 }
 
+void VirtualClock::Announced(const QString& text) { announcements_.push_back({now_, text}); }
+
 }  // namespace platform

@@ -42,6 +42,14 @@ public:
     void RemoveTimer(Timer* timer) override;
     void TimerChanged(Timer* timer) override;
 
+    // What screen readers were told, and when, in order.
+    struct Announcement {
+        qint64 ms;
+        QString text;
+    };
+    void Announced(const QString& text) override;
+    const std::vector<Announcement>& Announcements() const { return announcements_; }
+
 protected:
     // What the driver of the run adds, in the order a yield meets them.
     // First thing in every yield, while the time is still that of the last delivery.
@@ -74,6 +82,7 @@ private:
     // Next due time of each running timer, in the order they were started: of two timers due at
     // the same time, the one started first ticks first, the same way on every run.
     std::vector<std::pair<Timer*, qint64>> timers_;
+    std::vector<Announcement> announcements_;
 };
 
 }  // namespace platform
