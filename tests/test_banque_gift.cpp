@@ -4,6 +4,7 @@
 #include "content/banque.h"
 #include "content/export_questions.h"
 #include "content/lesson_content.h"
+#include "content/texte_html.h"
 #include "platform/controls.h"
 
 #include <QFontMetrics>
@@ -132,21 +133,44 @@ private slots:
         QTest::newRow("title") << Fichier("::Titre \\: un::Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("category own block")
             << QByteArray("$CATEGORY: $course$/Séance 1\n\n") + Fichier("Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
-        QTest::newRow("category then question") << QByteArray("$CATEGORY: tom/dick\n") + Fichier("Q ? {=a ~b ~c ~d}")
-                                                << "Q ?" << abcd;
         QTest::newRow("several lines") << Fichier("Une question\n   sur deux lignes ?\n{\n\t~b\n  =a\n~c\n~d\n}")
                                        << "Une question sur deux lignes ?" << abcd;
         QTest::newRow("escapes") << Fichier("a \\= b \\: c \\{d\\} \\~ \\# \\\\ ? {=x \\= y ~\\{z\\} ~w \\#1 ~v\\:}")
                                  << "a = b : c {d} ~ # \\ ?" << QStringList{"x = y", "{z}", "w #1", "v:"};
-        QTest::newRow("html") << Fichier("[html]<p>Le <b>courant</b>&nbsp;: I &lt; 2&#160;A &eacute;t&#xE9;<br>fin</p> "
-                                         "{=<i>a</i> &amp; b ~b ~c ~[plain]<d>}")
-                              << QString::fromUtf8("Le courant\u00a0: I < 2\u00a0A été fin")
+        QTest::newRow("html") << Fichier("[html]<p>Le <span lang=\"fr\">courant</span>&nbsp;: I &lt; 2&#160;A &eacute;t&#xE9;<br>fin</p> "
+                                         "{=a &amp; b ~b ~c ~[plain]<d>}")
+                              << QString::fromUtf8("Le courant\u00a0: I < 2\u00a0A été\nfin")
                               << QStringList{"a & b", "b", "c", "<d>"};
+        // What Moodle's page shows, as far as the lesson's plain-text controls can show it.
+        QTest::newRow("comparison signs, html") << Fichier("[html]Si R1 < R2 et R3 > R4, que dire de R1 ? {=a ~b ~c ~d}")
+                                                << "Si R1 < R2 et R3 > R4, que dire de R1 ?" << abcd;
+        QTest::newRow("comparison signs, default format") << Fichier("Si R1 < R2 et R3 > R4 ? {=a ~b ~c ~d}")
+                                                          << "Si R1 < R2 et R3 > R4 ?" << abcd;
+        QTest::newRow("physics entities") << Fichier("[html]&sup2; &Ecirc; &Delta; &asymp; &plusmn; &le; &ge; &rarr; ? "
+                                                     "{=&Omega; ~&micro;F ~&deg;C ~&infin;}")
+                                          << "² Ê Δ ≈ ± ≤ ≥ → ?" << QStringList{"Ω", "µF", "°C", "∞"};
+        QTest::newRow("entities as a browser reads them")
+            << Fichier("&eacute &NotEqualTilde; &#146;&#x1F600; &#0; &zwj;&bogus; & ; R&D ? {=a ~b ~c ~d}")
+            << QString::fromUtf8("é \u2242\u0338 \u2019\U0001F600 \uFFFD \u200d&bogus; & ; R&D ?") << abcd;
+        QTest::newRow("sub and sup") << Fichier("[html]U<sub>1</sub> = 10<sup>-3</sup> V, H<SUB>2</SUB>O, x<sup>n</sup>, "
+                                                "I<sub>max</sub> ? {=U<sup>2</sup>/R ~b ~c ~d}")
+                                     << "U₁ = 10⁻³ V, H₂O, xⁿ, Iₘₐₓ ?" << QStringList{"U²/R", "b", "c", "d"};
+        QTest::newRow("paragraphs and breaks")
+            << Fichier("<p dir=\"ltr\" style=\"text-align: left;\">Ligne un<br/>  ligne deux</p>\n<p>trois</p><!-- note --> "
+                       "{=a\\nb ~b ~c ~d}")
+            << "Ligne un\nligne deux\ntrois" << QStringList{"a\nb", "b", "c", "d"};
+        // Moodle reads these as the lesson does.
+        QTest::newRow("arrow in a multiple choice") << Fichier("Q ? {=a -> b#c -> d ~b ~c\n~[html]c -&gt; d}") << "Q ?"
+                                                    << QStringList{"a -> b", "b", "c", "c -> d"};
+        QTest::newRow("percent as text") << Fichier("Q ? {=a ~%5 des cas ~c ~%5b}") << "Q ?"
+                                         << QStringList{"a", "%5 des cas", "c", "%5b"};
+        QTest::newRow("old Mac line ends") << Fichier("Q\nsuite ? {\n=a\n~b\n~c\n~d\n}").replace("\n", "\r")
+                                           << "Q suite ?" << abcd;
         QTest::newRow("plain") << Fichier("[plain]Q <b> ? {=a ~b ~c ~d}") << "Q <b> ?" << abcd;
         QTest::newRow("markdown") << Fichier("[markdown]Q **ici** ? {=a ~b ~c ~d}") << "Q **ici** ?" << abcd;
         QTest::newRow("moodle") << Fichier("[moodle]Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("feedback and weights")
-            << Fichier("Q ? {~%0%b#non =%100%a#oui, \\= bien ~c#x ~d ####en général}") << "Q ?" << abcd;
+            << Fichier("Q ? {~%0%b#non =a#oui, \\= bien ~c#x ~d ####en général}") << "Q ?" << abcd;
         QTest::newRow("missing word") << Fichier("Le {=courant ~b ~c ~d} circule.") << "Le _____ circule." << QStringList{"courant", "b", "c", "d"};
         QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") + Fichier("Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("CRLF") << Fichier("Q\nsuite ? {\n=a\n~b\n~c\n~d\n}").replace("\n", "\r\n") << "Q suite ?" << abcd;
@@ -177,11 +201,14 @@ private slots:
         QTest::newRow("true-false") << Fichier({}, "Q ? {TRUE#oui}") << 5 << "vrai-faux";
         QTest::newRow("numerical") << Fichier({}, "Q ? {#12:2}") << 5 << "numérique";
         QTest::newRow("matching") << Fichier({}, "Q ? {\n=a -> 1\n=b -> 2\n=c -> 3\n}") << 6 << "appariement";
-        QTest::newRow("arrow from HTML") << Fichier({}, "Q ? {=a ~b ~c\n~[html]c -&gt; d}") << 6 << "appariement";
+        QTest::newRow("short answers") << Fichier({}, "Q ? {=a =b =c =d}") << 5 << "deux bonnes réponses";
         QTest::newRow("short answer") << Fichier({}, "Q ? {=a}") << 5 << "la question 3 a 1 réponse,";
         QTest::newRow("missing }") << Fichier({}, "Q ?\n{=a ~b\n~c ~d") << 6 << "il manque l'accolade fermante";
         QTest::newRow("missing } before next") << Fichier({}, "Q ? {=a ~b ~c ~d\nQ4 ? {=a ~b ~c ~d}") << 6
-                                               << "accolade « { » de trop";
+                                               << "une ligne vide sépare deux questions";
+        QTest::newRow("blank line missing") << Fichier({}, "Q ? {=a ~b ~c ~d}\nQ4 ? {=a ~b ~c ~d}") << 6
+                                            << "n'est pas séparée de la suivante : une ligne vide sépare deux questions";
+        QTest::newRow("extra {") << Fichier({}, "Q ? {=a ~b {x} ~c ~d}") << 5 << "« { » de trop : écrivez \\{ pour l'afficher";
         QTest::newRow("stray }") << Fichier({}, "Q } ? {=a ~b ~c ~d}") << 5 << "« } » sans « { »";
         QTest::newRow("extra }") << Fichier({}, "Q ? {=a ~b ~c ~d}\n}") << 6 << "« } » de trop";
         QTest::newRow("no answers") << Fichier({}, "Q sans réponses ?") << 5 << "pas de réponses entre accolades";
@@ -190,7 +217,36 @@ private slots:
         QTest::newRow("text before answers") << Fichier({}, "Q ? {x =a ~b ~c ~d}") << 5 << "avant sa première réponse";
         QTest::newRow("empty answer") << Fichier({}, "Q ? {=a\n~\n~c ~d}") << 6 << "une réponse vide";
         QTest::newRow("partial credit") << Fichier({}, "Q ? {=a\n~%50%b ~c ~d}") << 6 << "vaut 50 %";
-        QTest::newRow("weight badly written") << Fichier({}, "Q ? {=a ~%5b ~c ~d}") << 5 << "poids mal écrit";
+        QTest::newRow("weight badly written") << Fichier({}, "Q ? {=a ~%5 sur 10%b ~c ~d}") << 5 << "poids mal écrit";
+        // Weights Moodle reads otherwise than the lesson would.
+        QTest::newRow("weight on the right one") << Fichier({}, "Q ? {=%100%Paris ~b ~c ~d}") << 5
+                                                 << "porte le poids « %100% », que Moodle lit comme du texte : écrivez « =Paris »";
+        QTest::newRow("weight 100.0") << Fichier({}, "Q ? {=a ~%100.0%Paris ~c ~d}") << 5 << "écrivez-la « =Paris », sans poids";
+        QTest::newRow("weight 100,0") << Fichier({}, "Q ? {=a ~%100,0%Paris ~c ~d}") << 5 << "vaut « %100,0% »";
+        QTest::newRow("zero on =, hundred on ~") << Fichier({}, "Q ? {=%0%Lyon ~%100%Paris ~c ~d}") << 5
+                                                 << "« %0% », que Moodle lit comme du texte : écrivez « =Lyon » si elle est la bonne, « ~Lyon » sinon";
+        QTest::newRow("hundred without =") << Fichier({}, "Q ? {~a ~%100%Paris ~c ~d}") << 5 << "écrivez-la « =Paris »";
+        QTest::newRow("zero written 0.0") << Fichier({}, "Q ? {=a ~%0.0%b ~c ~d}") << 5 << "écrivez « ~%0% »";
+        // Lines a word processor leaves, blank or a comment to the eye only.
+        QTest::newRow("non-breaking space line") << Fichier({}, "Q ? {=a ~b ~c ~d}").replace("}\n\nQ ? {", "}\n\xC2\xA0\nQ ? {")
+                                                 << 4 << "espace insécable";
+        QTest::newRow("non-breaking space before //") << Fichier({}, "\u00a0// note\nQ ? {=a ~b ~c ~d}") << 5
+                                                      << "précède « // » : Moodle n'y voit pas un commentaire";
+        QTest::newRow("category then question") << QByteArray("$CATEGORY: tom/dick\n") + Fichier() << 2
+                                                << "une ligne vide doit suivre la ligne « $CATEGORY: »";
+        // Tags the lesson's controls cannot show, named.
+        QTest::newRow("bold") << Fichier({}, "[html]Le <b>courant</b> ? {=a ~b ~c ~d}") << 5 << "la balise <b>";
+        QTest::newRow("bold, default format") << Fichier({}, "Le <strong>courant</strong> ? {=a ~b ~c ~d}") << 5
+                                              << "la question 3 : la balise <strong> ne peut pas s'afficher";
+        QTest::newRow("italic answer") << Fichier({}, "Q ? {=a\n~<i>b</i> ~c ~d}") << 6 << "une réponse de la question 3 : la balise <i>";
+        QTest::newRow("comparison without spaces") << Fichier({}, "[html]Si R1<R2 et R3>R4 ? {=a ~b ~c ~d}") << 5
+                                                   << "la balise <r2> ne peut pas s'afficher dans la leçon, dont les textes sont "
+                                                      "sans mise en forme : retirez-la (écrivez « &lt; » pour afficher le signe « < »)";
+        QTest::newRow("tag not closed") << Fichier({}, "[html]Si R1 <R2 ? {=a ~b ~c ~d}") << 5 << "« <r2 » n'est pas fermée";
+        QTest::newRow("subscript without its characters") << Fichier({}, "U<sub>eff</sub> ? {=a ~b ~c ~d}") << 5
+                                                          << "« f » de <sub>eff</sub> n'a pas de forme en indice";
+        QTest::newRow("styled paragraph") << Fichier({}, "<p style=\"color: red\">Q ?</p> {=a ~b ~c ~d}") << 5
+                                          << "retirez « style=\"color: red\" »";
         QTest::newRow("question too long") << Fichier({}, QString(201, u'é') + " {=a ~b ~c ~d}") << 5
                                            << "la question 3 fait 201 caractères, l'écran en montre 200 au plus";
         QTest::newRow("question at the limit") << Fichier({}, QString(200, u'é') + " {=a ~b ~c ~d}" + "\n\n" + "Q21 {=a ~b ~c ~d}")
@@ -300,6 +356,16 @@ private slots:
                 QCOMPARE(choix[k]["text"]["text"].toString(), e.reponses[static_cast<size_t>(k)].simplified());
                 QCOMPARE(choix[k]["isCorrect"].toBool(), k == 0);
             }
+        }
+    }
+
+    // Sub- and superscripts are drawn with characters of their own: the lesson's font must have them.
+    void subscriptsAreInTheFont() {
+        const QFontMetrics police(platform::UiFont(12));
+        for (const char* html : {"<sub>0123456789+-=()aeoxhklmnpstijruv</sub>", "<sup>0123456789+-=()ni</sup>"}) {
+            const TexteHtml lu = LireHtml(QString::fromUtf8(html));
+            QVERIFY2(lu.refus.isEmpty(), qPrintable(lu.refus));
+            for (char32_t c : lu.texte.toUcs4()) QVERIFY2(police.inFontUcs4(c), qPrintable(QString::number(c, 16)));
         }
     }
 
