@@ -7,6 +7,7 @@
 #include "content/texte_html.h"
 #include "platform/controls.h"
 
+#include <QDirIterator>
 #include <QFontMetrics>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -186,6 +187,8 @@ private slots:
         QCOMPARE(lu.banque->Entree(1).question, question);
         QCOMPARE(QStringList(lu.banque->Entree(1).reponses.begin(), lu.banque->Entree(1).reponses.end()), reponses);
         QCOMPARE(lu.banque->Entree(20).question, QStringLiteral("Question 20 ?"));
+        // What is read goes to Moodle and back unchanged, as the fuzzer checks on any input.
+        ExportReadsBackAs(*lu.banque);
     }
 
     void refused_data() {
@@ -357,6 +360,26 @@ private slots:
                 QCOMPARE(choix[k]["isCorrect"].toBool(), k == 0);
             }
         }
+    }
+
+    // The fuzzer's seeds (teacher-like files, and inputs it once found) keep its two rules: read or
+    // refused at a line with a reason, and what is read comes back the same through the export.
+    void fuzzSeedsKeepTheirRules() {
+        QDirIterator it(QStringLiteral(SEANCE_SOURCE_DIR "/fuzz/seeds/gift"), QDir::Files);
+        int n = 0;
+        while (it.hasNext()) {
+            QFile f(it.next());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const LectureGift lu = LireGiftDonnees(f.readAll(), QStringLiteral("questions.gift"));
+            ++n;
+            if (!lu.Reussie()) {
+                QVERIFY2(lu.ligne >= 1 && !lu.message.isEmpty(), qPrintable(f.fileName()));
+                continue;
+            }
+            const LectureGift relue = LireGiftDonnees(EcrireGift(*lu.banque, QStringLiteral("Séance 1")), QStringLiteral("x"));
+            QVERIFY2(relue.Reussie() && *relue.banque == *lu.banque, qPrintable(f.fileName()));
+        }
+        QVERIFY(n > 10);
     }
 
     // Sub- and superscripts are drawn with characters of their own: the lesson's font must have them.
