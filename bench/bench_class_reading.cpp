@@ -3,10 +3,10 @@
 // --results' counting, to tell where the time goes. Prints "name: value unit".
 //   bench_class_reading [FOLDER]   (default: the 10 000 learners' class in the build folder)
 #include "bench_common.h"
-#include "resultats/bilan.h"
-#include "resultats/journal.h"
-#include "resultats/lecture_rapide.h"
-#include "resultats/rapport_classe.h"
+#include "class_reports/bilan.h"
+#include "statements/lecture_journal.h"
+#include "class_reports/lecture_rapide.h"
+#include "class_reports/rapport_classe.h"
 
 #include <QCoreApplication>
 

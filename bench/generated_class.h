@@ -4,8 +4,8 @@
 // left before the end and a second completed session. Deterministic for a seed, so that two
 // readings of the same class can be compared figure for figure.
 
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
+#include "statements/declarations.h"
+#include "recording/journal.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,11 +3,11 @@
 // same figures to the last digit in the class report's CSV and in --results.
 
 #include "generated_class.h"
-#include "resultats/bilan.h"
-#include "resultats/journal.h"
-#include "resultats/lecture_rapide.h"
-#include "resultats/rapport.h"
-#include "resultats/rapport_classe.h"
+#include "class_reports/bilan.h"
+#include "statements/lecture_journal.h"
+#include "class_reports/lecture_rapide.h"
+#include "class_reports/rapport.h"
+#include "class_reports/rapport_classe.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
