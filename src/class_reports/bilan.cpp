@@ -1,6 +1,7 @@
 #include "class_reports/bilan.h"
 
 #include "class_reports/lecture_lrs.h"
+#include "class_reports/lecture_rapide.h"
 #include "settings/reglages.h"
 #include "statements/declarations.h"
 
@@ -171,7 +172,7 @@ int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs) {
         Comptage comptage;
         lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
         lecture.essentiel = true;
-        LireDossier(dossier, lecture);
+        LireDossierRapide(dossier, lecture);
         bilans = comptage.Bilans();
     }
     Ecrire(stdout, csv ? CsvBilans(bilans) : TexteBilans(bilans).toUtf8());

@@ -1,6 +1,7 @@
 // "seance1 --class-report [FOLDER | --lrs] FILE.pdf [--all]" and "seance1 --class-report [FOLDER | --lrs] --csv [--all]".
 
 #include "class_reports/lecture_lrs.h"
+#include "class_reports/lecture_rapide.h"
 #include "class_reports/rapport.h"
 #include "content/banque.h"
 #include "settings/reglages.h"
@@ -70,7 +71,7 @@ int CommandeRapport(const QString& dossierDemande, const QString& pdf, bool csv,
         }
         lecture.recevoir = [&](const QJsonObject& d) { calcul.Ajouter(d); };
         lecture.essentiel = true;
-        LireDossier(dossier, lecture);
+        LireDossierRapide(dossier, lecture);
     }
     const RapportClasse rapport = calcul.Resultat();
     // The slides are those of the course folder the command runs in, as for the lesson.
