@@ -66,6 +66,17 @@ void SameReading(const QString& dossier) {
     }
     QCOMPARE(TexteBilans(Bilans(apres.declarations)), TexteBilans(Bilans(avant.declarations)));
     QCOMPARE(CsvBilans(Bilans(apres.declarations)), CsvBilans(Bilans(avant.declarations)));
+
+    // As the commands count them: Essentiel straight into the report and --results.
+    for (bool toutes : {false, true}) {
+        CalculRapport calcul(toutes);
+        for (const Essentiel& e : essentiels) calcul.Ajouter(e);
+        QCOMPARE(CsvRapport(calcul.Resultat(), {}), CsvRapport(Calculer(avant.declarations, toutes), {}));
+    }
+    Comptage comptage;
+    for (const Essentiel& e : essentiels) comptage.Ajouter(e);
+    QCOMPARE(TexteBilans(comptage.Bilans()), TexteBilans(Bilans(avant.declarations)));
+    QCOMPARE(CsvBilans(comptage.Bilans()), CsvBilans(Bilans(avant.declarations)));
 }
 
 }  // namespace

@@ -235,7 +235,7 @@ constexpr std::string_view kVoulus[] = {"id", "timestamp", "verb.id", "object.id
 constexpr std::string_view kExtension = "context.extensions.https://www.korvane.fr/xapi/seance1/banque";
 
 // Whether a wanted field lies at chemin or under it.
-bool Mene(const std::string& chemin) {
+bool Mene(std::string_view chemin) {
     return std::any_of(std::begin(kVoulus), std::end(kVoulus), [&](std::string_view v) {
         return v.substr(0, chemin.size()) == chemin && (v.size() == chemin.size() || v[chemin.size()] == '.');
     });
@@ -243,19 +243,29 @@ bool Mene(const std::string& chemin) {
 
 // Keys Projeter would read otherwise than by their names: a dot in a key on the way to a wanted
 // field (it joins keys with dots), or a key given twice there (it keeps the last, simdjson finds
-// the first). Such a line goes to Projeter.
-bool CleAmbigue(simdjson::dom::object o, const std::string& chemin) {
-    std::vector<std::string_view> cles;
+// the first). Such a line goes to Projeter. chemin is the path so far, given back as it came; it
+// and the keys are compared in place, as this runs for every field of every statement.
+bool CleAmbigue(simdjson::dom::object o, std::string& chemin) {
+    constexpr size_t kCles = 32;
+    std::string_view cles[kCles];
+    size_t n = 0;
+    const size_t avant = chemin.size();
     for (const auto champ : o) {
-        const std::string joint = chemin.empty() ? std::string(champ.key) : chemin + '.' + std::string(champ.key);
-        if (champ.key.find('.') != std::string_view::npos && joint != kExtension && Mene(joint)) return true;
-        cles.push_back(champ.key);
+        // Statements have a dozen keys a level: past that, the line is left to Projeter.
+        if (n == kCles) return true;
+        for (size_t i = 0; i < n; ++i)
+            if (cles[i] == champ.key) return true;
+        cles[n++] = champ.key;
+        if (avant) chemin += '.';
+        chemin += champ.key;
+        const bool mene = Mene(chemin);
+        bool ambigue = mene && champ.key.find('.') != std::string_view::npos && chemin != kExtension;
         simdjson::dom::object dedans;
-        if (champ.value.get_object().get(dedans) == simdjson::SUCCESS && Mene(joint) && CleAmbigue(dedans, joint))
-            return true;
+        if (!ambigue && mene && champ.value.get_object().get(dedans) == simdjson::SUCCESS) ambigue = CleAmbigue(dedans, chemin);
+        chemin.resize(avant);
+        if (ambigue) return true;
     }
-    std::sort(cles.begin(), cles.end());
-    return std::adjacent_find(cles.begin(), cles.end()) != cles.end();
+    return false;
 }
 
 // One line, as AnalyserLignes reads it with essentiel; p to fin is followed by readable bytes.
@@ -266,7 +276,9 @@ LigneLue<T> Lire(simdjson::dom::parser& parser, Textes& textes, int numero, cons
     const size_t taille = static_cast<size_t>(fin - p);
     const bool lu = parser.parse(reinterpret_cast<const uint8_t*>(p), taille, false).get(racine) == simdjson::SUCCESS;
     simdjson::dom::object objet;
-    if (lu && racine.get_object().get(objet) == simdjson::SUCCESS && !CleAmbigue(objet, {})) {
+    static thread_local std::string chemin;  // kept between lines: no allocation per line
+    chemin.clear();
+    if (lu && racine.get_object().get(objet) == simdjson::SUCCESS && !CleAmbigue(objet, chemin)) {
         simdjson::dom::element id, verbe;
         if (racine.at_key("id").get(id) != simdjson::SUCCESS || !id.is_string() ||
             racine.at_key("verb").get(verbe) != simdjson::SUCCESS || !verbe.is_object())

@@ -53,7 +53,7 @@ int CommandeRapport(const QString& dossierDemande, const QString& pdf, bool csv,
         return 1;
     }
     CalculRapport calcul(toutes, *banque.banque);
-    Lecture lecture;
+    LectureEssentielle lecture;
     QString dossier = dossierDemande;
     if (lrs) {
         const ConfigLrs config = Reglages::Lire().lrs;
@@ -69,9 +69,8 @@ int CommandeRapport(const QString& dossierDemande, const QString& pdf, bool csv,
             Ecrire(stderr, QStringLiteral("Aucun résultat : le dossier « %1 » n'existe pas.\n").arg(dossier));
             return 1;
         }
-        lecture.recevoir = [&](const QJsonObject& d) { calcul.Ajouter(d); };
-        lecture.essentiel = true;
-        LireDossierRapide(dossier, lecture);
+        lecture.recevoir = [&](const Essentiel& e) { calcul.Ajouter(e); };
+        LireDossierEssentiel(dossier, lecture);
     }
     const RapportClasse rapport = calcul.Resultat();
     // The slides are those of the course folder the command runs in, as for the lesson.
