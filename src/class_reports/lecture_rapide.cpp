@@ -294,14 +294,18 @@ LigneLue<T> Lire(simdjson::dom::parser& parser, Textes& textes, int numero, cons
     return {numero, Rendu(std::move(pr.declaration), type), {}};
 }
 
+// False, reading nothing, when the journal is too large to hold.
 template <class T>
-void LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char>& tout, Fichier<T>& f) {
+bool LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char>& tout, Fichier<T>& f) {
     QFile q(f.chemin);
     if (!q.open(QIODevice::ReadOnly)) {
+        // LireJournal says why, as it always has, when it is a journal's size that stops it.
+        if (QFileInfo(f.chemin).size() > kFichierMax) return false;
         f.illisible = true;
         f.erreur = QStringLiteral("illisible : ") + q.errorString();
-        return;
+        return true;
     }
+    if (q.size() > kFichierMax) return false;
     // simdjson reads a little past a line's end: the padding keeps the last line's within the buffer.
     // One buffer per thread, grown as needed: a buffer per file cost more than parsing it.
     const size_t voulu = static_cast<size_t>(q.size()) + simdjson::SIMDJSON_PADDING;
@@ -311,6 +315,7 @@ void LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char
     for (qint64 n; taille < q.size() && (n = q.read(tout.data() + taille, q.size() - taille)) > 0;) taille += n;
     const char* debut = tout.data();
     const char* const fin = debut + taille;
+    f.lignes.reserve(static_cast<size_t>(std::count(debut, fin, '\n')) + 1);
     int numero = 0;
     while (debut < fin) {
         ++numero;
@@ -327,6 +332,7 @@ void LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char
         f.lignes.push_back(Lire<T>(parser, textes, numero, debut, finTexte, coupee));
         debut = suivant;
     }
+    return true;
 }
 
 // The folder's journals parsed on two threads, handed to rendre in name order; a journal too large
@@ -340,10 +346,8 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, QSet
     }
     const QStringList noms = d.entryList({QStringLiteral("*.jsonl")}, QDir::Files | QDir::Hidden, QDir::Name);
     std::vector<Fichier<T>> fichiers(static_cast<size_t>(noms.size()));
-    for (size_t i = 0; i < fichiers.size(); ++i) {
-        fichiers[i].chemin = d.filePath(noms[static_cast<qsizetype>(i)]);
-        fichiers[i].gros = QFileInfo(fichiers[i].chemin).size() > kFichierMax;
-    }
+    // Each journal's size is looked at by the thread that reads it, not here one after the other.
+    for (size_t i = 0; i < fichiers.size(); ++i) fichiers[i].chemin = d.filePath(noms[static_cast<qsizetype>(i)]);
 
     std::mutex verrou;
     std::condition_variable signal;
@@ -362,8 +366,7 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, QSet
                 signal.wait(v, [&] { return i < rendus + kAvance; });
             }
             // gros is read by the handing thread only once lu is set, under verrou.
-            const bool grosFichier = fichiers[i].gros || !pret;
-            if (!grosFichier) LireFichier(parser, textes, tampon, fichiers[i]);
+            const bool grosFichier = !pret || !LireFichier(parser, textes, tampon, fichiers[i]);
             std::lock_guard<std::mutex> v(verrou);
             fichiers[i].gros = grosFichier;
             fichiers[i].lu = true;
