@@ -4,9 +4,11 @@
 #include "content/banque.h"
 #include "content/export_questions.h"
 #include "content/lesson_content.h"
+#include "content/texte_html.h"
 #include "platform/controls.h"
 #include "support/missing_tool.h"
 
+#include <QDirIterator>
 #include <QFontMetrics>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -133,21 +135,44 @@ private slots:
         QTest::newRow("title") << GiftFile("::Titre \\: un::Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("category own block")
             << QByteArray("$CATEGORY: $course$/Séance 1\n\n") + GiftFile("Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
-        QTest::newRow("category then question") << QByteArray("$CATEGORY: tom/dick\n") + GiftFile("Q ? {=a ~b ~c ~d}")
-                                                << "Q ?" << abcd;
         QTest::newRow("several lines") << GiftFile("Une question\n   sur deux lignes ?\n{\n\t~b\n  =a\n~c\n~d\n}")
                                        << "Une question sur deux lignes ?" << abcd;
         QTest::newRow("escapes") << GiftFile("a \\= b \\: c \\{d\\} \\~ \\# \\\\ ? {=x \\= y ~\\{z\\} ~w \\#1 ~v\\:}")
                                  << "a = b : c {d} ~ # \\ ?" << QStringList{"x = y", "{z}", "w #1", "v:"};
-        QTest::newRow("html") << GiftFile("[html]<p>Le <b>courant</b>&nbsp;: I &lt; 2&#160;A &eacute;t&#xE9;<br>fin</p> "
-                                         "{=<i>a</i> &amp; b ~b ~c ~[plain]<d>}")
-                              << QString::fromUtf8("Le courant\u00a0: I < 2\u00a0A été fin")
+        QTest::newRow("html") << GiftFile("[html]<p>Le <span lang=\"fr\">courant</span>&nbsp;: I &lt; 2&#160;A &eacute;t&#xE9;<br>fin</p> "
+                                         "{=a &amp; b ~b ~c ~[plain]<d>}")
+                              << QString::fromUtf8("Le courant\u00a0: I < 2\u00a0A été\nfin")
                               << QStringList{"a & b", "b", "c", "<d>"};
+        // What Moodle's page shows, as far as the lesson's plain-text controls can show it.
+        QTest::newRow("comparison signs, html") << GiftFile("[html]Si R1 < R2 et R3 > R4, que dire de R1 ? {=a ~b ~c ~d}")
+                                                << "Si R1 < R2 et R3 > R4, que dire de R1 ?" << abcd;
+        QTest::newRow("comparison signs, default format") << GiftFile("Si R1 < R2 et R3 > R4 ? {=a ~b ~c ~d}")
+                                                          << "Si R1 < R2 et R3 > R4 ?" << abcd;
+        QTest::newRow("physics entities") << GiftFile("[html]&sup2; &Ecirc; &Delta; &asymp; &plusmn; &le; &ge; &rarr; ? "
+                                                     "{=&Omega; ~&micro;F ~&deg;C ~&infin;}")
+                                          << "² Ê Δ ≈ ± ≤ ≥ → ?" << QStringList{"Ω", "µF", "°C", "∞"};
+        QTest::newRow("entities as a browser reads them")
+            << GiftFile("&eacute &NotEqualTilde; &#146;&#x1F600; &#0; &zwj;&bogus; & ; R&D ? {=a ~b ~c ~d}")
+            << QString::fromUtf8("é \u2242\u0338 \u2019\U0001F600 \uFFFD \u200d&bogus; & ; R&D ?") << abcd;
+        QTest::newRow("sub and sup") << GiftFile("[html]U<sub>1</sub> = 10<sup>-3</sup> V, H<SUB>2</SUB>O, x<sup>n</sup>, "
+                                                "I<sub>max</sub> ? {=U<sup>2</sup>/R ~b ~c ~d}")
+                                     << "U₁ = 10⁻³ V, H₂O, xⁿ, Iₘₐₓ ?" << QStringList{"U²/R", "b", "c", "d"};
+        QTest::newRow("paragraphs and breaks")
+            << GiftFile("<p dir=\"ltr\" style=\"text-align: left;\">Ligne un<br/>  ligne deux</p>\n<p>trois</p><!-- note --> "
+                       "{=a\\nb ~b ~c ~d}")
+            << "Ligne un\nligne deux\ntrois" << QStringList{"a\nb", "b", "c", "d"};
+        // Moodle reads these as the lesson does.
+        QTest::newRow("arrow in a multiple choice") << GiftFile("Q ? {=a -> b#c -> d ~b ~c\n~[html]c -&gt; d}") << "Q ?"
+                                                    << QStringList{"a -> b", "b", "c", "c -> d"};
+        QTest::newRow("percent as text") << GiftFile("Q ? {=a ~%5 des cas ~c ~%5b}") << "Q ?"
+                                         << QStringList{"a", "%5 des cas", "c", "%5b"};
+        QTest::newRow("old Mac line ends") << GiftFile("Q\nsuite ? {\n=a\n~b\n~c\n~d\n}").replace("\n", "\r")
+                                           << "Q suite ?" << abcd;
         QTest::newRow("plain") << GiftFile("[plain]Q <b> ? {=a ~b ~c ~d}") << "Q <b> ?" << abcd;
         QTest::newRow("markdown") << GiftFile("[markdown]Q **ici** ? {=a ~b ~c ~d}") << "Q **ici** ?" << abcd;
         QTest::newRow("moodle") << GiftFile("[moodle]Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("feedback and weights")
-            << GiftFile("Q ? {~%0%b#non =%100%a#oui, \\= bien ~c#x ~d ####en général}") << "Q ?" << abcd;
+            << GiftFile("Q ? {~%0%b#non =a#oui, \\= bien ~c#x ~d ####en général}") << "Q ?" << abcd;
         QTest::newRow("missing word") << GiftFile("Le {=courant ~b ~c ~d} circule.") << "Le _____ circule." << QStringList{"courant", "b", "c", "d"};
         QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") + GiftFile("Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("CRLF") << GiftFile("Q\nsuite ? {\n=a\n~b\n~c\n~d\n}").replace("\n", "\r\n") << "Q suite ?" << abcd;
@@ -163,6 +188,8 @@ private slots:
         QCOMPARE(lu.banque->Entree(1).question, question);
         QCOMPARE(QStringList(lu.banque->Entree(1).reponses.begin(), lu.banque->Entree(1).reponses.end()), reponses);
         QCOMPARE(lu.banque->Entree(20).question, QStringLiteral("Question 20 ?"));
+        // What is read goes to Moodle and back unchanged, as the fuzzer checks on any input.
+        ExportReadsBackAs(*lu.banque);
     }
 
     void refused_data() {
@@ -178,11 +205,14 @@ private slots:
         QTest::newRow("true-false") << GiftFile({}, "Q ? {TRUE#oui}") << 5 << "vrai-faux";
         QTest::newRow("numerical") << GiftFile({}, "Q ? {#12:2}") << 5 << "numérique";
         QTest::newRow("matching") << GiftFile({}, "Q ? {\n=a -> 1\n=b -> 2\n=c -> 3\n}") << 6 << "appariement";
-        QTest::newRow("arrow from HTML") << GiftFile({}, "Q ? {=a ~b ~c\n~[html]c -&gt; d}") << 6 << "appariement";
+        QTest::newRow("short answers") << GiftFile({}, "Q ? {=a =b =c =d}") << 5 << "deux bonnes réponses";
         QTest::newRow("short answer") << GiftFile({}, "Q ? {=a}") << 5 << "la question 3 a 1 réponse,";
         QTest::newRow("missing }") << GiftFile({}, "Q ?\n{=a ~b\n~c ~d") << 6 << "il manque l'accolade fermante";
         QTest::newRow("missing } before next") << GiftFile({}, "Q ? {=a ~b ~c ~d\nQ4 ? {=a ~b ~c ~d}") << 6
-                                               << "accolade « { » de trop";
+                                               << "une ligne vide sépare deux questions";
+        QTest::newRow("blank line missing") << GiftFile({}, "Q ? {=a ~b ~c ~d}\nQ4 ? {=a ~b ~c ~d}") << 6
+                                            << "n'est pas séparée de la suivante : une ligne vide sépare deux questions";
+        QTest::newRow("extra {") << GiftFile({}, "Q ? {=a ~b {x} ~c ~d}") << 5 << "« { » de trop : écrivez \\{ pour l'afficher";
         QTest::newRow("stray }") << GiftFile({}, "Q } ? {=a ~b ~c ~d}") << 5 << "« } » sans « { »";
         QTest::newRow("extra }") << GiftFile({}, "Q ? {=a ~b ~c ~d}\n}") << 6 << "« } » de trop";
         QTest::newRow("no answers") << GiftFile({}, "Q sans réponses ?") << 5 << "pas de réponses entre accolades";
@@ -191,7 +221,36 @@ private slots:
         QTest::newRow("text before answers") << GiftFile({}, "Q ? {x =a ~b ~c ~d}") << 5 << "avant sa première réponse";
         QTest::newRow("empty answer") << GiftFile({}, "Q ? {=a\n~\n~c ~d}") << 6 << "une réponse vide";
         QTest::newRow("partial credit") << GiftFile({}, "Q ? {=a\n~%50%b ~c ~d}") << 6 << "vaut 50 %";
-        QTest::newRow("weight badly written") << GiftFile({}, "Q ? {=a ~%5b ~c ~d}") << 5 << "poids mal écrit";
+        QTest::newRow("weight badly written") << GiftFile({}, "Q ? {=a ~%5 sur 10%b ~c ~d}") << 5 << "poids mal écrit";
+        // Weights Moodle reads otherwise than the lesson would.
+        QTest::newRow("weight on the right one") << GiftFile({}, "Q ? {=%100%Paris ~b ~c ~d}") << 5
+                                                 << "porte le poids « %100% », que Moodle lit comme du texte : écrivez « =Paris »";
+        QTest::newRow("weight 100.0") << GiftFile({}, "Q ? {=a ~%100.0%Paris ~c ~d}") << 5 << "écrivez-la « =Paris », sans poids";
+        QTest::newRow("weight 100,0") << GiftFile({}, "Q ? {=a ~%100,0%Paris ~c ~d}") << 5 << "vaut « %100,0% »";
+        QTest::newRow("zero on =, hundred on ~") << GiftFile({}, "Q ? {=%0%Lyon ~%100%Paris ~c ~d}") << 5
+                                                 << "« %0% », que Moodle lit comme du texte : écrivez « =Lyon » si elle est la bonne, « ~Lyon » sinon";
+        QTest::newRow("hundred without =") << GiftFile({}, "Q ? {~a ~%100%Paris ~c ~d}") << 5 << "écrivez-la « =Paris »";
+        QTest::newRow("zero written 0.0") << GiftFile({}, "Q ? {=a ~%0.0%b ~c ~d}") << 5 << "écrivez « ~%0% »";
+        // Lines a word processor leaves, blank or a comment to the eye only.
+        QTest::newRow("non-breaking space line") << GiftFile({}, "Q ? {=a ~b ~c ~d}").replace("}\n\nQ ? {", "}\n\xC2\xA0\nQ ? {")
+                                                 << 4 << "espace insécable";
+        QTest::newRow("non-breaking space before //") << GiftFile({}, "\u00a0// note\nQ ? {=a ~b ~c ~d}") << 5
+                                                      << "précède « // » : Moodle n'y voit pas un commentaire";
+        QTest::newRow("category then question") << QByteArray("$CATEGORY: tom/dick\n") + GiftFile() << 2
+                                                << "une ligne vide doit suivre la ligne « $CATEGORY: »";
+        // Tags the lesson's controls cannot show, named.
+        QTest::newRow("bold") << GiftFile({}, "[html]Le <b>courant</b> ? {=a ~b ~c ~d}") << 5 << "la balise <b>";
+        QTest::newRow("bold, default format") << GiftFile({}, "Le <strong>courant</strong> ? {=a ~b ~c ~d}") << 5
+                                              << "la question 3 : la balise <strong> ne peut pas s'afficher";
+        QTest::newRow("italic answer") << GiftFile({}, "Q ? {=a\n~<i>b</i> ~c ~d}") << 6 << "une réponse de la question 3 : la balise <i>";
+        QTest::newRow("comparison without spaces") << GiftFile({}, "[html]Si R1<R2 et R3>R4 ? {=a ~b ~c ~d}") << 5
+                                                   << "la balise <r2> ne peut pas s'afficher dans la leçon, dont les textes sont "
+                                                      "sans mise en forme : retirez-la (écrivez « &lt; » pour afficher le signe « < »)";
+        QTest::newRow("tag not closed") << GiftFile({}, "[html]Si R1 <R2 ? {=a ~b ~c ~d}") << 5 << "« <r2 » n'est pas fermée";
+        QTest::newRow("subscript without its characters") << GiftFile({}, "U<sub>eff</sub> ? {=a ~b ~c ~d}") << 5
+                                                          << "« f » de <sub>eff</sub> n'a pas de forme en indice";
+        QTest::newRow("styled paragraph") << GiftFile({}, "<p style=\"color: red\">Q ?</p> {=a ~b ~c ~d}") << 5
+                                          << "retirez « style=\"color: red\" »";
         QTest::newRow("question too long") << GiftFile({}, QString(201, u'é') + " {=a ~b ~c ~d}") << 5
                                            << "la question 3 fait 201 caractères, l'écran en montre 200 au plus";
         QTest::newRow("question at the limit") << GiftFile({}, QString(200, u'é') + " {=a ~b ~c ~d}" + "\n\n" + "Q21 {=a ~b ~c ~d}")
@@ -301,6 +360,36 @@ private slots:
                 QCOMPARE(choix[k]["text"]["text"].toString(), e.reponses[static_cast<size_t>(k)].simplified());
                 QCOMPARE(choix[k]["isCorrect"].toBool(), k == 0);
             }
+        }
+    }
+
+    // The fuzzer's seeds (teacher-like files, and inputs it once found) keep its two rules: read or
+    // refused at a line with a reason, and what is read comes back the same through the export.
+    void fuzzSeedsKeepTheirRules() {
+        QDirIterator it(QStringLiteral(SEANCE_SOURCE_DIR "/fuzz/seeds/gift"), QDir::Files);
+        int n = 0;
+        while (it.hasNext()) {
+            QFile f(it.next());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const LectureGift lu = LireGiftDonnees(f.readAll(), QStringLiteral("questions.gift"));
+            ++n;
+            if (!lu.Reussie()) {
+                QVERIFY2(lu.ligne >= 1 && !lu.message.isEmpty(), qPrintable(f.fileName()));
+                continue;
+            }
+            const LectureGift relue = LireGiftDonnees(EcrireGift(*lu.banque, QStringLiteral("Séance 1")), QStringLiteral("x"));
+            QVERIFY2(relue.Reussie() && *relue.banque == *lu.banque, qPrintable(f.fileName()));
+        }
+        QVERIFY(n > 10);
+    }
+
+    // Sub- and superscripts are drawn with characters of their own: the lesson's font must have them.
+    void subscriptsAreInTheFont() {
+        const QFontMetrics police(platform::UiFont(12));
+        for (const char* html : {"<sub>0123456789+-=()aeoxhklmnpstijruv</sub>", "<sup>0123456789+-=()ni</sup>"}) {
+            const TexteHtml lu = LireHtml(QString::fromUtf8(html));
+            QVERIFY2(lu.refus.isEmpty(), qPrintable(lu.refus));
+            for (char32_t c : lu.texte.toUcs4()) QVERIFY2(police.inFontUcs4(c), qPrintable(QString::number(c, 16)));
         }
     }
 

@@ -1,6 +1,7 @@
 #include "class_reports/bilan.h"
 
 #include "class_reports/lecture_lrs.h"
+#include "class_reports/lecture_rapide.h"
 #include "settings/reglages.h"
 #include "statements/declarations.h"
 
@@ -16,9 +17,6 @@
 namespace resultats {
 
 namespace {
-
-QString Chaine(const QJsonObject& o, const char* cle) { return o.value(QLatin1String(cle)).toString(); }
-QJsonObject Objet(const QJsonObject& o, const char* cle) { return o.value(QLatin1String(cle)).toObject(); }
 
 // The score as the quiz counts it: a right answer adds one, a wrong one takes half off, never below zero.
 double Compter(double note, bool juste) { return juste ? note + 1 : std::max(0.0, note - 0.5); }
@@ -45,46 +43,42 @@ QString CaseCsv(QString texte) {
 
 }  // namespace
 
-void Comptage::Ajouter(const QJsonObject& d) {
+void Comptage::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d)); }
+
+void Comptage::Ajouter(const Essentiel& e) {
     static const QString lecon = IriLecon();
-    const QJsonObject contexte = Objet(d, "context");
-    const QString registration = Chaine(contexte, "registration");
-    const QString objet = Chaine(Objet(d, "object"), "id");
+    const QString& registration = e.registration;
+    const QString& objet = e.objet;
     if (registration.isEmpty() || !objet.startsWith(lecon) || (objet.size() > lecon.size() && objet[lecon.size()] != QLatin1Char('/')))
         return;
 
     auto it = index_.find(registration);
     if (it == index_.end()) {
-        const QJsonObject acteur = Objet(d, "actor");
-        const QJsonObject account = Objet(acteur, "account");
         BilanSeance b;
         b.registration = registration;
-        b.compte = Chaine(account, "name");
-        const QString hote = QUrl(Chaine(account, "homePage")).host();
+        b.compte = e.compte;
+        const QString hote = QUrl(e.pageCompte).host();
         if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
-        b.apprenant = Chaine(acteur, "name").isEmpty() ? Chaine(account, "name") : Chaine(acteur, "name");
+        b.apprenant = e.acteur.isEmpty() ? e.compte : e.acteur;
         it = index_.insert(registration, seances_.size());
         seances_.push_back({b, {}, 0});
     }
     EnCours& s = seances_[*it];
     // The earliest statement, whichever order they come in (an LRS gives them in the order it stored them).
-    const QDateTime quand = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
+    const QDateTime quand = QDateTime::fromString(e.horodatage, Qt::ISODateWithMs);
     if (quand.isValid() && (!s.bilan.debut.isValid() || quand < s.bilan.debut)) s.bilan.debut = quand;
-    const QString verbe = Chaine(Objet(d, "verb"), "id");
-    const QJsonObject resultat = Objet(d, "result");
-    if (verbe == QLatin1String(kVerbeRepondu)) {
+    if (e.verbe == QLatin1String(kVerbeRepondu)) {
         if (!s.repondues.contains(objet)) {
             s.repondues.insert(objet);
-            s.compte = Compter(s.compte, resultat.value(QLatin1String("success")).toBool());
+            s.compte = Compter(s.compte, e.succes.value_or(false));
         }
         s.bilan.questions = static_cast<int>(s.repondues.size());
         if (!s.bilan.terminee) s.bilan.note = s.compte;
-    } else if (verbe == QLatin1String(kVerbeComplete)) {
+    } else if (e.verbe == QLatin1String(kVerbeComplete)) {
         s.bilan.terminee = true;
-        s.bilan.note = Objet(resultat, "score").value(QLatin1String("raw")).toDouble();
+        s.bilan.note = e.note;
     }
-    if (resultat.contains(QLatin1String("duration")))
-        s.bilan.dureeMs = std::max(s.bilan.dureeMs, DureeMs(Chaine(resultat, "duration")));
+    if (e.dureeDonnee) s.bilan.dureeMs = std::max(s.bilan.dureeMs, DureeMs(e.duree));
 }
 
 std::vector<BilanSeance> Comptage::Bilans() const {

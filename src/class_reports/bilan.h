@@ -13,6 +13,8 @@
 
 namespace resultats {
 
+struct Essentiel;
+
 struct BilanSeance {
     QString registration;
     QString apprenant;  // full name, else the account
@@ -28,6 +30,7 @@ struct BilanSeance {
 class Comptage {
 public:
     void Ajouter(const QJsonObject& declaration);
+    void Ajouter(const Essentiel& declaration);  // a results folder's, as the fast reading gives it
     // The sessions, oldest first.
     std::vector<BilanSeance> Bilans() const;
 

@@ -7,12 +7,12 @@
 
 namespace resultats {
 
-LectureClasse LireClasse(const QString& dossier, bool lrs, const std::function<void(const QJsonObject&)>& recevoir) {
+LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir) {
     LectureClasse lue;
     if (lrs) {
         const ConfigLrs config = Reglages::Lire().lrs;
         lue.source = AdresseDeclarations(config).toString();
-        lue.erreur = LireLrs(config, recevoir, kParPageCommandes).erreur;
+        lue.erreur = LireLrs(config, recevoir.lrs, kParPageCommandes).erreur;
         return lue;
     }
     lue.source = dossier.isEmpty() ? Reglages::Lire().dossier : dossier;
@@ -20,10 +20,9 @@ LectureClasse LireClasse(const QString& dossier, bool lrs, const std::function<v
         lue.erreur = QStringLiteral("le dossier « %1 » n'existe pas").arg(lue.source);
         return lue;
     }
-    Lecture lecture;
-    lecture.recevoir = recevoir;
-    lecture.essentiel = true;
-    LireDossier(lue.source, lecture);
+    LectureEssentielle lecture;
+    lecture.recevoir = recevoir.dossier;
+    LireDossierEssentiel(lue.source, lecture);
     lue.ignorees = std::move(lecture.ignorees);
     return lue;
 }

@@ -2,6 +2,7 @@
 // Where a teacher's command reads the class: the LRS of the settings, or a results folder (the one
 // named, else the settings'). Chosen here once for --results and --class-report.
 
+#include "class_reports/lecture_rapide.h"
 #include "statements/lecture_journal.h"
 
 #include <QJsonObject>
@@ -17,8 +18,21 @@ struct LectureClasse {
     std::vector<LigneIgnoree> ignorees;  // lines of the folder's journals that were skipped
 };
 
+// Who takes the statements: an LRS's whole, a folder's as the fast reading gives them (what the
+// counting uses, nothing more).
+struct Destinataire {
+    std::function<void(const QJsonObject&)> lrs;
+    std::function<void(const Essentiel&)> dossier;
+};
+
+// Either way into a counter that takes both (Comptage, CalculRapport).
+template <class Compteur>
+Destinataire Vers(Compteur& c) {
+    return {[&c](const QJsonObject& s) { c.Ajouter(s); }, [&c](const Essentiel& e) { c.Ajouter(e); }};
+}
+
 // Hands each statement to recevoir. dossier: empty for the settings' folder; ignored with lrs.
 // Reading the LRS needs a Qt application object.
-LectureClasse LireClasse(const QString& dossier, bool lrs, const std::function<void(const QJsonObject&)>& recevoir);
+LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir);
 
 }  // namespace resultats

@@ -1,5 +1,6 @@
 #include "class_reports/rapport_classe.h"
 
+#include "class_reports/lecture_rapide.h"
 #include "statements/declarations.h"
 
 #include <QDateTime>
@@ -160,24 +161,25 @@ CalculRapport::CalculRapport(bool toutes, const content::BanqueQuestions& cours)
     }
 }
 
-void CalculRapport::Ajouter(const QJsonObject& d) {
+void CalculRapport::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d), &d); }
+
+void CalculRapport::Ajouter(const Essentiel& e) { Ajouter(e, nullptr); }
+
+void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
     static const QString lecon = IriLecon();
-    const QString registration = Chaine(Objet(d, "context"), "registration");
-    const QJsonObject objet = Objet(d, "object");
-    const QString id = Chaine(objet, "id");
+    const QString& registration = e.registration;
+    const QString& id = e.objet;
     if (registration.isEmpty() || !id.startsWith(lecon)) return;
-    const QString verbe = Chaine(Objet(d, "verb"), "id");
-    const bool repondu = verbe == QLatin1String(kVerbeRepondu);
-    const bool complete = verbe == QLatin1String(kVerbeComplete);
+    const bool repondu = e.verbe == QLatin1String(kVerbeRepondu);
+    const bool complete_ = e.verbe == QLatin1String(kVerbeComplete);
     const int numero = repondu ? Numero(id) : 0;
     if (repondu && numero == 0) return;
 
     auto it = seances_.find(registration);
     if (it == seances_.end()) {
-        const QJsonObject acteur = Objet(d, "actor");
-        const QJsonObject compte = Objet(acteur, "account");
-        QString qui = Chaine(compte, "name") + QLatin1Char('|') + Chaine(compte, "homePage");
-        if (compte.isEmpty()) qui = Chaine(acteur, "mbox") + QLatin1Char('|') + Chaine(acteur, "name");
+        QString qui = e.compte + QLatin1Char('|') + e.pageCompte;
+        if (!e.compteDonne)
+            qui = (complete ? Chaine(Objet(*complete, "actor"), "mbox") : QString()) + QLatin1Char('|') + e.acteur;
         auto a = apprenants_.constFind(qui);
         if (a == apprenants_.constEnd()) a = apprenants_.insert(qui, static_cast<int>(apprenants_.size()));
         it = seances_.insert(registration, static_cast<quint32>(copies_.size()));
@@ -185,28 +187,26 @@ void CalculRapport::Ajouter(const QJsonObject& d) {
         copies_.back().apprenant = *a;
     }
     Copie& c = copies_[*it];
-    const QDateTime quand = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
+    const QDateTime quand = QDateTime::fromString(e.horodatage, Qt::ISODateWithMs);
     if (quand.isValid()) c.debut = std::min(c.debut, quand.toMSecsSinceEpoch());
-    const QString idBanque = Objet(Objet(d, "context"), "extensions").value(IriBanque()).toString();
     quint16 banque = 0;
-    if (!idBanque.isEmpty()) {
-        auto b = banques_.constFind(idBanque);
+    if (!e.banque.isEmpty()) {
+        auto b = banques_.constFind(e.banque);
         if (b == banques_.constEnd() && banqueDe_.size() < 65535) {
-            b = banques_.insert(idBanque, static_cast<quint16>(banqueDe_.size()));
-            banqueDe_ << idBanque;
+            b = banques_.insert(e.banque, static_cast<quint16>(banqueDe_.size()));
+            banqueDe_ << e.banque;
         }
         if (b != banques_.constEnd()) banque = *b;
         if (c.banque == 0) c.banque = banque;
     }
-    const QJsonObject resultat = Objet(d, "result");
     if (repondu) {
         const int i = numero - 1;
         if (c.juste[i] >= 0) return;  // the first answer counts, as on screen
-        const int choix = Choix(Chaine(resultat, "response"));
-        const QJsonValue succes = resultat.value(QLatin1String("success"));
+        const int choix = Choix(e.reponse);
         c.choix[i] = static_cast<qint8>(choix);
-        c.juste[i] = static_cast<qint8>(succes.isBool() ? succes.toBool() : choix == 0);
-        const QString texte = Texte(Objet(Objet(objet, "definition"), "description"));
+        c.juste[i] = static_cast<qint8>(e.succes ? *e.succes : choix == 0);
+        const QJsonObject definition = complete ? Objet(Objet(*complete, "object"), "definition") : QJsonObject();
+        const QString texte = complete ? Texte(Objet(definition, "description")) : e.description;
         if (!texte.isEmpty()) {
             auto t = textes_.constFind(texte);
             if (t == textes_.constEnd() && texteDe_.size() < 65535) {
@@ -218,7 +218,7 @@ void CalculRapport::Ajouter(const QJsonObject& d) {
                 const quint32 cle = quint32(banque) << 16 | *t;
                 if (!reponsesDe_.contains(cle)) {
                     std::array<QString, 4> reponses;
-                    for (const QJsonValue v : Objet(objet, "definition").value(QLatin1String("choices")).toArray()) {
+                    for (const QJsonValue v : definition.value(QLatin1String("choices")).toArray()) {
                         const int k = Choix(Chaine(v.toObject(), "id"));
                         if (k >= 0) reponses[static_cast<size_t>(k)] = Texte(Objet(v.toObject(), "description"));
                     }
@@ -226,9 +226,9 @@ void CalculRapport::Ajouter(const QJsonObject& d) {
                 }
             }
         }
-    } else if (complete) {
+    } else if (complete_) {
         c.terminee = true;
-        c.note = static_cast<float>(Objet(resultat, "score").value(QLatin1String("raw")).toDouble());
+        c.note = static_cast<float>(e.note);
     }
 }
 

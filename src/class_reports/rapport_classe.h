@@ -17,6 +17,8 @@
 
 namespace resultats {
 
+struct Essentiel;
+
 inline constexpr int kQuestions = 20;
 inline constexpr double kIndefini = std::numeric_limits<double>::quiet_NaN();
 
@@ -80,9 +82,16 @@ public:
     explicit CalculRapport(bool toutes = false,
                            const content::BanqueQuestions& cours = content::BanqueQuestions::Integree());
     void Ajouter(const QJsonObject& declaration);
+    // A results folder's statement, as the fast reading gives it: what Ajouter would take from
+    // its projected statement, without building one.
+    void Ajouter(const Essentiel& declaration);
     RapportClasse Resultat() const;
 
 private:
+    // complete: the whole statement when there is one (an LRS's), for the fields a folder's
+    // projected statement never holds (actor.mbox, the choices' texts, a description in another language).
+    void Ajouter(const Essentiel& e, const QJsonObject* complete);
+
     struct Copie {
         qint64 debut = std::numeric_limits<qint64>::max();  // first statement, ms since the epoch
         int apprenant = -1;

@@ -17,7 +17,7 @@ Output ClassReport(const Demande& d) {
     if (!banque.Reussie()) return o.Fail(QStringLiteral("Le rapport n'a pas été écrit : %1\n").arg(banque.Texte()));
     resultats::CalculRapport calcul(d.tout, *banque.banque);
     const resultats::LectureClasse lue =
-        resultats::LireClasse(d.dossier, d.lrs, [&](const QJsonObject& s) { calcul.Ajouter(s); });
+        resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(calcul));
     if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const resultats::RapportClasse rapport = calcul.Resultat();
     // The slides are those of the course folder the command runs in, as for the lesson.

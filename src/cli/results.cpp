@@ -17,7 +17,7 @@ Output Results(const Demande& d) {
     Output o;
     resultats::Comptage comptage;
     const resultats::LectureClasse lue =
-        resultats::LireClasse(d.dossier, d.lrs, [&](const QJsonObject& s) { comptage.Ajouter(s); });
+        resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage));
     if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const std::vector<resultats::BilanSeance> bilans = comptage.Bilans();
     o.Out(d.csv ? resultats::CsvBilans(bilans) : resultats::TexteBilans(bilans).toUtf8());
