@@ -4,6 +4,7 @@
 
 #include <poppler-qt6.h>
 
+#include <QMultiHash>
 #include <QPaintEngine>
 #include <cmath>
 
@@ -16,6 +17,28 @@ namespace {
 constexpr double kMaxSidePoints = 100.0 / 0.0254 * 72;
 // The most a page is drawn at once: the part of it inside a window is far less.
 constexpr qint64 kMaxDrawnPixels = 40LL * 1000 * 1000;
+
+// The pages of one document share it, so that its fonts and objects are read once for all its
+// slides. Found again by its bytes; kept while a page of it lives.
+std::shared_ptr<Poppler::Document> SharedDocument(const QByteArray& data) {
+    struct Entry {
+        QByteArray data;
+        std::weak_ptr<Poppler::Document> document;
+    };
+    static QMultiHash<size_t, Entry> documents;
+    const size_t key = qHash(data);
+    for (auto it = documents.find(key); it != documents.end() && it.key() == key; ++it)
+        if (it->data == data)
+            if (auto document = it->document.lock()) return document;
+    std::shared_ptr<Poppler::Document> document(Poppler::Document::loadFromData(data).release());
+    if (!document || document->isLocked()) return document;
+    // Drawn as pdftoppm draws it, so that what the teacher previewed is what the learner sees.
+    document->setRenderHint(Poppler::Document::Antialiasing);
+    document->setRenderHint(Poppler::Document::TextAntialiasing);
+    documents.removeIf([](const auto& entry) { return entry.value().document.expired(); });
+    documents.insert(key, Entry{data, document});
+    return document;
+}
 
 }  // namespace
 
@@ -32,7 +55,7 @@ std::shared_ptr<const PdfPage> PdfPage::FromData(const QByteArray& data, int pag
     static const bool quiet = (Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant()), true);
     Q_UNUSED(quiet);
     std::shared_ptr<PdfPage> p(new PdfPage);
-    p->document_ = Poppler::Document::loadFromData(data);
+    p->document_ = SharedDocument(data);
     if (!p->document_) throw FileError(path, QStringLiteral("ce n'est pas un fichier PDF valide"));
     if (p->document_->isLocked()) throw FileError(path, QStringLiteral("le document est protégé par un mot de passe"));
     const int pages = p->document_->numPages();
@@ -49,9 +72,6 @@ std::shared_ptr<const PdfPage> PdfPage::FromData(const QByteArray& data, int pag
         throw FileError(path, QStringLiteral("la page %1 est trop grande").arg(page));
     // The text as pdftotext reads it: words in reading order, a line break at the end of each line.
     p->text_ = p->page_->text(QRectF()).trimmed();
-    // Drawn as pdftoppm draws it, so that what the teacher previewed is what the learner sees.
-    p->document_->setRenderHint(Poppler::Document::Antialiasing);
-    p->document_->setRenderHint(Poppler::Document::TextAntialiasing);
     p->bytes_ = data.size();
     return p;
 }

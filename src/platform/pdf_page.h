@@ -31,12 +31,12 @@ public:
     QString Text() const { return text_; }
     // Draws the page so that it fills target, in the painter's current coordinates.
     void Draw(QPainter& painter, const QRectF& target) const;
-    // Bytes the page keeps in memory (the file it is drawn from).
+    // Bytes the page keeps in memory (the file it is drawn from, shared with the other pages of it).
     qint64 BytesHeld() const { return bytes_; }
 
 private:
     PdfPage() = default;
-    std::unique_ptr<Poppler::Document> document_;
+    std::shared_ptr<Poppler::Document> document_;  // shared by the pages of one document
     std::unique_ptr<Poppler::Page> page_;
     QSizeF points_;
     QString text_;
