@@ -287,7 +287,7 @@ QImage AnimationFrame(int frame) {
     p.setPen(QPen(kInk, 2));
     p.drawLine(origin, origin + QPointF(255, 0));
     p.drawLine(origin, origin - QPointF(0, 180));
-    p.drawText(QPointF(280, 218), QStringLiteral("I (mA)"));
+    p.drawText(QPointF(268, 236), QStringLiteral("I (mA)"));
     p.drawText(QPointF(8, 22), QStringLiteral("U (V)"));
     p.setPen(QPen(kMuted, 1));
     for (int k = 1; k <= 6; ++k) {
