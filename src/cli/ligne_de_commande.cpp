@@ -1,11 +1,11 @@
 #include "cli/ligne_de_commande.h"
 
+#include "class_reports/bilan.h"
+#include "class_reports/dossier_classe.h"
+#include "class_reports/rapport.h"
 #include "cli/verification.h"
 #include "content/export_questions.h"
 #include "platform/controls.h"
-#include "resultats/bilan.h"
-#include "resultats/dossier_classe.h"
-#include "resultats/rapport.h"
 #include "storyboard/storyboard.h"
 
 #include <QApplication>
