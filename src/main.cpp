@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     platform::SetPlatform(&realPlatform);
     // Read before anything starts: a broken questions file or séance script stops the lesson here,
     // with no window shown and no result written.
-    const int seance = 1;
+    const int seance = analyse.demande.seance;
     content::BanqueQuestions banque;
     std::optional<content::ScriptSeance> script;
     platform::RunHandler([&] {
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         script = content::ScriptDuCours(realPlatform.CurrentDirectory(), seance);
     });
     const resultats::Reglages reglages = resultats::Reglages::Lire();
-    resultats::Suivi suivi(reglages, banque);
+    resultats::Suivi suivi(reglages, banque, seance);
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.

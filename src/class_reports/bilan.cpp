@@ -50,8 +50,10 @@ void Ecrire(FILE* f, const QByteArray& octets) {
 
 }  // namespace
 
+Comptage::Comptage(int seance) : lecon_(IriLecon(seance)) {}
+
 void Comptage::Ajouter(const QJsonObject& d) {
-    static const QString lecon = IriLecon();
+    const QString& lecon = lecon_;
     const QJsonObject contexte = Objet(d, "context");
     const QString registration = Chaine(contexte, "registration");
     const QString objet = Chaine(Objet(d, "object"), "id");
@@ -100,8 +102,8 @@ std::vector<BilanSeance> Comptage::Bilans() const {
     return bilans;
 }
 
-std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations) {
-    Comptage c;
+std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, int seance) {
+    Comptage c(seance);
     for (const QJsonObject& d : declarations) c.Ajouter(d);
     return c.Bilans();
 }
@@ -134,16 +136,16 @@ QByteArray CsvBilans(const std::vector<BilanSeance>& bilans) {
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
 }
 
-bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage) {
-    Comptage comptage;
-    const LectureLrs lecture = LireLrs(config, [&](const QJsonObject& d) { comptage.Ajouter(d); }, parPage);
+bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage, int seance) {
+    Comptage comptage(seance);
+    const LectureLrs lecture = LireLrs(config, [&](const QJsonObject& d) { comptage.Ajouter(d); }, parPage, seance);
     erreur = lecture.erreur;
     if (!erreur.isEmpty()) return false;
     bilans = comptage.Bilans();
     return true;
 }
 
-int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs) {
+int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs, int seance) {
     QString dossier = dossierDemande;
     if (lrs && !dossier.isEmpty()) {
         Ecrire(stderr, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.\n").toUtf8());
@@ -157,7 +159,7 @@ int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs) {
         const ConfigLrs config = Reglages::Lire().lrs;
         source = AdresseDeclarations(config).toString();
         QString erreur;
-        if (!LireBilansLrs(config, bilans, erreur, kParPageCommandes)) {
+        if (!LireBilansLrs(config, bilans, erreur, kParPageCommandes, seance)) {
             Ecrire(stderr, QStringLiteral("Aucun résultat : %1.\n").arg(erreur).toUtf8());
             return 1;
         }
@@ -168,7 +170,7 @@ int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs) {
             return 1;
         }
         source = dossier;
-        Comptage comptage;
+        Comptage comptage(seance);
         lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
         lecture.essentiel = true;
         LireDossier(dossier, lecture);

@@ -172,14 +172,14 @@ bool Requested(int argc, char** argv) {
     return false;
 }
 
-int Main(const QStringList& arguments) {
+int Main(const QStringList& arguments, int seance) {
     QTextStream err(stderr);
     const qsizetype at = arguments.indexOf(QStringLiteral("--storyboard"));
     if (at < 0 || at + 1 >= arguments.size() || arguments.size() != 3 || arguments[at + 1].startsWith(QLatin1Char('-'))) {
         err << QStringLiteral("usage : seance1 --storyboard FICHIER.pdf   (dans le dossier de la leçon)\n");
         return 2;
     }
-    const Outcome outcome = Write(QDir::currentPath(), arguments[at + 1], 1);
+    const Outcome outcome = Write(QDir::currentPath(), arguments[at + 1], seance);
     if (!outcome.ok) {
         err << outcome.message << '\n';
         return 1;

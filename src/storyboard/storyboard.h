@@ -22,6 +22,6 @@ Outcome Write(const QString& folder, const QString& pdfPath, int seance = 1);
 // application object exists (no screen is needed).
 bool Requested(int argc, char** argv);
 // Runs the command: arguments as the application has them. Returns the exit status.
-int Main(const QStringList& arguments);
+int Main(const QStringList& arguments, int seance = 1);
 
 }  // namespace storyboard
