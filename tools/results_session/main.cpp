@@ -7,8 +7,8 @@
 // would see, if any, is printed on the standard output as "avis : TEXT".
 
 #include "platform/real_platform.h"
-#include "resultats/reglages.h"
-#include "resultats/suivi.h"
+#include "settings/reglages.h"
+#include "recording/suivi.h"
 
 #include <QCoreApplication>
 
