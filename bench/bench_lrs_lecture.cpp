@@ -5,10 +5,10 @@
 
 #include "bench_common.h"
 
-#include "resultats/declarations.h"
-#include "resultats/lecture_lrs.h"
-#include "resultats/rapport_classe.h"
-#include "resultats/reglages.h"
+#include "class_reports/lecture_lrs.h"
+#include "class_reports/rapport_classe.h"
+#include "settings/reglages.h"
+#include "statements/declarations.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -3,10 +3,11 @@
 // statistics takes, then the CSV and the PDF, and the peak memory. Prints "name: value unit".
 
 #include "bench_common.h"
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
-#include "resultats/rapport.h"
-#include "resultats/rapport_classe.h"
+#include "class_reports/rapport.h"
+#include "class_reports/rapport_classe.h"
+#include "recording/journal.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
 
 #include <QApplication>
 #include <QJsonDocument>

@@ -3,10 +3,11 @@
 // statements takes for "seance1 --results". Prints "name: value unit".
 
 #include "bench_common.h"
-#include "resultats/bilan.h"
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
-#include "resultats/suivi.h"
+#include "class_reports/bilan.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
 #include "support/virtual_platform.h"
 
 #include <QCoreApplication>

@@ -8,7 +8,7 @@ import glob, json, os, subprocess, sys, time
 import gi
 gi.require_version('Atspi', '2.0')
 from gi.repository import Atspi
-from atspi_lesson import walk, find_app
+from atspi_lesson import walk, wait_until, wait_for_app
 
 W, H, OUT, JOURNAL, RIGHT1 = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 DPR = float(os.environ.get('QT_SCALE_FACTOR', '1'))
@@ -42,12 +42,8 @@ def shot(name):
     print(f'        screenshot {OUT}/{name}.png')
 
 def wait_for(name, seconds=20):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        found = named(name)
-        if found: return found[0]
-        time.sleep(0.3)
-    return None
+    found = wait_until(lambda: named(name), seconds)
+    return found[0] if found else None
 
 def score():
     for n in walk(app):
@@ -71,13 +67,7 @@ def chosen_text(statement):
     return next(iter(description.values()))  # a language map
 
 screen = (0, 0, round(W / DPR), round(H / DPR))
-app = None
-for _ in range(100):
-    app = find_app()
-    if app: break
-    time.sleep(0.2)
-if not app:
-    print('no seance1 application on the AT-SPI bus'); sys.exit(1)
+app = wait_for_app()
 
 # Page 0: the slide whole on the screen, the corner controls in their corners.
 slide = wait_for('Diapositive 0')

@@ -9,44 +9,35 @@
 #   test LRS that scripts/setup.sh installs)
 # Exits 1 when a statement is missing or a learner could read another's file, 77 when it cannot run here.
 set -euo pipefail
-SEANCE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib/common.sh"
+source "$SEANCE_ROOT/scripts/lib/display.sh"
+source "$SEANCE_ROOT/scripts/lib/accounts.sh"
 BUILD=${1:-$SEANCE_ROOT/build}
-source "$SEANCE_ROOT/scripts/setup.sh"
-[ "$(id -u)" -eq 0 ] || { echo "class-loop-on-screen: needs root (useradd, runuser)" >&2; exit 77; }
-command -v node >/dev/null || { echo "class-loop-on-screen: needs Node.js for the LRS" >&2; exit 77; }
+need_root "useradd, runuser"
+need_command node "the LRS"
 LRS_JS=$BUILD/xapi-lrs/node_modules/xapi-statements/dist/index.js
-[ -f "$LRS_JS" ] || { echo "class-loop-on-screen: $LRS_JS is missing: run ./test first" >&2; exit 77; }
+[ -f "$LRS_JS" ] || cannot_run_here "$LRS_JS is missing: run ./test first"
 install_packages xdotool curl
 
 WORK=$(mktemp -d /tmp/seance1-classe-XXXXXX)
+on_exit "rm -rf '$WORK'"
 chmod 755 "$WORK"
 CLASSE=$WORK/classe
 COURS=$WORK/cours
 PROF=seance1-prof
 LEARNERS=(seance1-lea seance1-noe)
 PORT=18087
-export DISPLAY=:97
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for u in "${LEARNERS[@]}" "$PROF"; do userdel -r "$u" >/dev/null 2>&1 || true; done
-  groupdel "$PROF" >/dev/null 2>&1 || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
 failures=0
 check() { if eval "$2"; then echo "  ok: $1"; else echo "  FAULT: $1"; failures=$((failures + 1)); fi; }
 
 cp -r "$BUILD/demo" "$COURS"
 chmod -R a+rX "$COURS"
-useradd -m "$PROF"
-for u in "${LEARNERS[@]}"; do useradd -m "$u"; done
+for who in prof lea noe; do make_account $who; done
 
 (cd "$WORK" && MODELS_REPO=memory STORAGE_REPO=memory AUTH_REPO=test EVENTS_REPO=test EXPRESS_PORT=$PORT \
   EXPRESS_MORGAN_DIRECTORY="$WORK/lrs-logs" exec node "$LRS_JS" >"$WORK/lrs.log" 2>&1) &
-pids+=($!)
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp -ac >/dev/null 2>&1 &
-pids+=($!)
+stop_on_exit $!
+start_xvfb 1920x1080
 for _ in $(seq 60); do grep -q "Listening on port" "$WORK/lrs.log" && break; sleep 0.5; done
 LRS=http://127.0.0.1:$PORT/xAPI/
 lrs_count() {
@@ -56,7 +47,7 @@ lrs_count() {
 
 
 settings() {  # the learner's settings: the class folder and the LRS
-  local home; home=$(getent passwd "$1" | cut -d: -f6)
+  local home; home=$(account_home "$1")
   mkdir -p "$home/.config/seance1"
   printf '[resultats]\ndossier=%s\n[lrs]\nadresse=%s\ncle=classe\nsecret=secret\n' "$CLASSE" "$LRS" >"$home/.config/seance1/seance1.ini"
   chown -R "$1:" "$home/.config"
@@ -79,7 +70,7 @@ lesson() {  # learner, answers: the lesson in the learner's account, answered fr
   [ "$status" -eq 0 ] || failures=$((failures + 1))
 }
 
-own_lines() { cat "$(getent passwd "$1" | cut -d: -f6)"/.local/share/seance1/*.jsonl 2>/dev/null | wc -l; }
+own_lines() { cat "$(account_home "$1")"/.local/share/seance1/*.jsonl 2>/dev/null | wc -l; }
 
 echo "The class folder is missing (a share not mounted):"
 lesson seance1-noe 3

@@ -1,46 +1,36 @@
 #!/usr/bin/env bash
 # Where a session's results go with real accounts, whatever state the class folder is in. Two
-# learners' accounts and a teacher's group are made for the check (useradd); each session runs as
-# the learner (runuser) through the results side of the lesson: tests/test_resultats_repli in its
-# one-session mode, three answers and the end (four statements), with the account's own settings,
-# home and name. Prints, for each case, the exit status and the distinct statements found in the
-# class folder and in the account's own journal. Needs root; removes what it made.
+# learners' accounts and a teacher's are made for the check (lib/accounts.sh); each session runs as
+# the learner (runuser) through the results side of the lesson: tools/results_session, three answers
+# and the end (four statements), with the account's own settings, home and name. Prints, for each
+# case, the exit status and the distinct statements found in the class folder and in the account's
+# own journal. Needs root; removes what it made.
 #   scripts/results-loss-check.sh [BUILD_FOLDER]   (default: build)
 # Exits 1 when a statement went missing, 77 when it cannot run here.
 set -euo pipefail
-SEANCE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib/common.sh"
+source "$SEANCE_ROOT/scripts/lib/accounts.sh"
 BUILD=${1:-$SEANCE_ROOT/build}
-PROG=$BUILD/tests/test_resultats_repli
-[ "$(id -u)" -eq 0 ] || { echo "results-loss-check: needs root (useradd, runuser, mount)" >&2; exit 77; }
-[ -x "$PROG" ] || { echo "results-loss-check: $PROG is missing: build the project first" >&2; exit 77; }
+PROG=$BUILD/tools/results_session/results_session
+need_root "useradd, runuser, mount"
+[ -x "$PROG" ] || cannot_run_here "$PROG is missing: build the project first"
 
 WORK=$(mktemp -d /tmp/seance1-pertes-XXXXXX)
+on_exit "rm -rf '$WORK'"
 chmod 755 "$WORK"
 CLASSE=$WORK/classe
 A=seance1-lea
 B=seance1-noe
 PROF=seance1-prof
 HOST=$(hostname)
-made_users=()
-
-cleanup() {
-  umount "$CLASSE" 2>/dev/null || true
-  for u in "${made_users[@]}"; do userdel -r "$u" >/dev/null 2>&1 || true; done
-  groupdel "$PROF" >/dev/null 2>&1 || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-getent group "$PROF" >/dev/null || groupadd "$PROF"
-for u in "$A" "$B"; do
-  if ! id "$u" >/dev/null 2>&1; then
-    useradd -m -G "$PROF" "$u"
-    made_users+=("$u")
-  fi
-done
+# The teacher's group reads the class folder; the learners are in it.
+make_account prof
+make_account lea "$PROF"
+make_account noe "$PROF"
+on_exit "umount '$CLASSE' 2>/dev/null"
 install -m 755 "$PROG" "$WORK/seance"
 
-own() { echo "/home/$1/.local/share/seance1/$1@$HOST.jsonl"; }
+own() { echo "$(account_home "$1")/.local/share/seance1/$1@$HOST.jsonl"; }
 cls() { echo "$CLASSE/$1@$HOST.jsonl"; }
 # Distinct statement ids of a journal (the statement's id is the only "id" holding a UUID).
 ids() {
@@ -51,15 +41,15 @@ lines() { if [ -f "$1" ]; then grep -c . "$1" || true; else echo 0; fi; }
 # One session as the account; prints its status and the notices it showed.
 session() {
   local u=$1 status=0
-  runuser -u "$u" -- env -i HOME="/home/$u" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
-    SEANCE1_RESULTATS="$CLASSE" SEANCE1_SEANCE_D_UN_COMPTE=1 "$WORK/seance" >"$WORK/out.$u" 2>"$WORK/err.$u" || status=$?
+  runuser -u "$u" -- env -i HOME="$(account_home "$u")" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
+    SEANCE1_RESULTATS="$CLASSE" "$WORK/seance" >"$WORK/out.$u" 2>"$WORK/err.$u" || status=$?
   echo "$status"
 }
 
 fresh() {
   umount "$CLASSE" 2>/dev/null || true
   rm -rf "$CLASSE"
-  for u in "$A" "$B"; do rm -rf "/home/$u/.local/share/seance1" "/home/$u/.config/seance1"; done
+  for u in "$A" "$B"; do rm -rf "$(account_home "$u")/.local/share/seance1" "$(account_home "$u")/.config/seance1"; done
 }
 # A class folder as a teacher sets one up: the teacher's group writes and reads, each removes only their own.
 class_folder() { mkdir -p "$CLASSE" && chown root:"$PROF" "$CLASSE" && chmod 3770 "$CLASSE"; }
@@ -123,7 +113,8 @@ fi
 
 echo "5. neither the class folder nor the own folder can be written"
 fresh
-mkdir -p "/home/$A/.local/share/seance1"; chown "$A" "/home/$A/.local/share/seance1"; chmod 500 "/home/$A/.local/share/seance1"
+own_folder=$(account_home "$A")/.local/share/seance1
+mkdir -p "$own_folder"; chown "$A" "$own_folder"; chmod 500 "$own_folder"
 expect "status" "$(session "$A")" 0
 expect "notices shown to the learner" "$(grep -c '^avis' "$WORK/out.$A" || true)" 1
 grep '^avis' "$WORK/out.$A" | sed 's/^/    /'

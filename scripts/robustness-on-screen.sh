@@ -6,19 +6,16 @@
 #  3. a burst of random clicks and keys: still responsive (the page number answers), then Fermer.
 # Needs xdotool and ImageMagick. Screenshots go to OUT (default /tmp/robustness).
 #   scripts/robustness-on-screen.sh [BUILD_DIR] [OUT]
+# Exits 77 when it cannot run here.
 set -euo pipefail
-SEANCE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib/common.sh"
+source "$SEANCE_ROOT/scripts/lib/display.sh"
 BUILD=$(cd "${1:-$SEANCE_ROOT/build}" && pwd)
-source "$SEANCE_ROOT/scripts/setup.sh"
 install_packages xdotool
 cmake --build "$BUILD" --target seance1 demo_content >/dev/null
 OUT=${2:-/tmp/robustness}
 mkdir -p "$OUT"
-export DISPLAY=:57
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB=$!
-trap 'kill $XVFB 2>/dev/null || true' EXIT
-sleep 1
+start_xvfb 1920x1080
 
 # The corner controls at 96 dpi: the navigation bar is 1700 twips wide, 3 pixels from the right edge.
 PREV="1824 14"; NEXT="1897 14"; FERMER="27 17"

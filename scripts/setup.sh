@@ -8,11 +8,12 @@ SEANCE_PACKAGES=(build-essential cmake pkg-config ninja-build
   imagemagick poppler-utils libtomlplusplus-dev)
 
 missing_packages() {
-  local p
+  local p installed
+  # One query for all: dpkg-query is slow to start.
+  installed=$(dpkg-query -W -f='${Package}\t${Status}\n' "${SEANCE_PACKAGES[@]}" "$@" 2>/dev/null |
+    awk -F '\t' '$2 == "install ok installed" { print $1 }' || true)
   for p in "${SEANCE_PACKAGES[@]}" "$@"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-      printf '%s\n' "$p"
-    fi
+    grep -qxF "$p" <<<"$installed" || printf '%s\n' "$p"
   done
 }
 
@@ -36,8 +37,7 @@ install_packages() {
 }
 
 # A real LRS for the tests that read statements back: Learning Locker's statement service, kept in
-# memory, installed from npm into the build folder where Node.js is present (the test is skipped
-# where it is not).
+# memory, installed from npm into the build folder (install_test_tools installs Node.js first).
 SEANCE_TEST_LRS=xapi-statements@5.0.1
 
 install_test_lrs() {
@@ -57,14 +57,15 @@ build_project() {
   cmake --build "$build_dir" --parallel "$(nproc)"
 }
 
-# What the tests and benches run beside the program, from npm; not for running the lesson.
+# What the tests and benches run beside the program: Debian's Node.js and npm where missing, then
+# the npm tools; not for running the lesson. A test skips for a missing tool only outside CI.
 install_test_tools() {
+  install_packages nodejs npm
   install_test_lrs "$1"
   install_gift_parser "$1"
 }
 
-# The outside GIFT reader that checks the exported questions, pinned, in the build folder; only
-# where node is installed (the test says it is skipped otherwise).
+# The outside GIFT reader that checks the exported questions, pinned, in the build folder.
 install_gift_parser() {
   local build_dir=$1
   command -v npm >/dev/null 2>&1 || return 0

@@ -1,29 +1,16 @@
 #include "cli/ligne_de_commande.h"
 #include "content/banque.h"
 #include "content/lesson_content.h"
+#include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
-#include "resultats/reglages.h"
-#include "resultats/suivi.h"
+#include "recording/suivi.h"
+#include "settings/reglages.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSettings>
 #include <exception>
-
-namespace {
-
-// "[affichage] ajuster=oui" in the settings file.
-bool AjusterDemande() {
-    const QString chemin = resultats::Reglages::CheminParDefaut();
-    if (chemin.isEmpty()) return false;
-    const QString valeur = QSettings(chemin, QSettings::IniFormat).value(QStringLiteral("affichage/ajuster")).toString();
-    return QStringList{QStringLiteral("oui"), QStringLiteral("vrai"), QStringLiteral("1"), QStringLiteral("true")}
-        .contains(valeur.trimmed(), Qt::CaseInsensitive);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     // Commands need no display: they are read and run before any graphical application exists.
@@ -34,17 +21,23 @@ int main(int argc, char** argv) {
     cli::PreparerApplication();
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
-    // Read before anything starts: a broken questions file stops the lesson here, with no window
-    // shown and no result written.
+    // Read before anything starts: a broken questions file or séance script stops the lesson here,
+    // with no window shown and no result written.
+    const int seance = analyse.demande.seance;
     content::BanqueQuestions banque;
-    platform::RunHandler([&] { banque = content::BanqueDuCours(realPlatform.CurrentDirectory()); });
-    resultats::Suivi suivi(resultats::Reglages::Lire(), banque);
+    std::optional<content::ScriptSeance> script;
+    platform::RunHandler([&] {
+        banque = content::BanqueDuCours(realPlatform.CurrentDirectory(), seance);
+        script = content::ScriptDuCours(realPlatform.CurrentDirectory(), seance);
+    });
+    const resultats::Reglages reglages = resultats::Reglages::Lire();
+    resultats::Suivi suivi(reglages, banque, seance);
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.
-    if (AjusterDemande()) realPlatform.FitOnScreen(content::LargestSlide(realPlatform.CurrentDirectory()));
+    if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(realPlatform.CurrentDirectory(), seance));
     try {
-        Cour1p cour(&suivi, &banque);
+        Cour1p cour(&suivi, &banque, script ? &*script : nullptr, seance);
         // Told once, and the lesson goes on: a box that waits for nothing.
         suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour.Form.Widget())](const QString& texte) {
             if (!fenetre) return;

@@ -5,6 +5,7 @@
 #include "content/export_questions.h"
 #include "content/lesson_content.h"
 #include "platform/controls.h"
+#include "support/missing_tool.h"
 
 #include <QFontMetrics>
 #include <QJsonArray>
@@ -265,7 +266,7 @@ private slots:
     void outsideParserReadsTheExport() {
         QFETCH(bool, integree);
         const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
-        if (node.isEmpty()) QSKIP("node est absent : la lecture par gift-pegjs n'est pas vérifiée ici");
+        if (node.isEmpty()) SKIP_MISSING_TOOL("Node.js is not installed here: the export is not checked by gift-pegjs");
         const QString module = QStringLiteral(SEANCE_BIN_DIR "/node_modules/gift-pegjs");
         if (!QFileInfo::exists(module))
             QFAIL("gift-pegjs is not installed in the build folder: run ./test, or install_gift_parser from scripts/setup.sh");

@@ -2,13 +2,14 @@
 // statements carry them and the bank's identity, and the class report keeps two banks apart. A
 // broken file stops the lesson and the storyboard before anything starts.
 
+#include "class_reports/rapport.h"
+#include "class_reports/rapport_classe.h"
 #include "content/banque.h"
 #include "course_window/observateur_lecon.h"
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
-#include "resultats/rapport.h"
-#include "resultats/rapport_classe.h"
-#include "resultats/suivi.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
 #include "storyboard/storyboard.h"
 #include "support/lesson.h"
 

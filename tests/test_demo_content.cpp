@@ -2,6 +2,8 @@
 // photograph leaves its slide or covers another; and the content checker tells a good folder
 // from a broken one.
 
+#include "support/missing_tool.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -324,7 +326,7 @@ private slots:
     }
 
     void checkerPassesTheDemoAndNamesEveryBrokenFile() {
-        if (!QFile::exists(kChecker)) QSKIP("check_content is not built in this tree");
+        if (!QFile::exists(kChecker)) SKIP_MISSING_TOOL("check_content is not built in this tree");
         QString out;
         QCOMPARE(Run(kChecker, {kDemo}, &out), 0);
 

@@ -1,7 +1,7 @@
 // Preparing the class's results folder, as the account running the test. Other accounts (learners
 // trying each other's files) are tried by scripts/class-folder-check.sh, which needs root.
 
-#include "resultats/dossier_classe.h"
+#include "class_reports/dossier_classe.h"
 
 #include <QDir>
 #include <QFile>

@@ -73,6 +73,15 @@ private slots:
         QCOMPARE(r.demande.dossier, "/srv/classe");
         QCOMPARE(r.demande.groupe, "profs");
 
+        // The séance: the lesson's, the storyboard's and the exported questions'.
+        QCOMPARE(Lire({}).demande.seance, 1);
+        r = Lire({"--seance", "2"});
+        QVERIFY(r.issue == Issue::Lecon && r.demande.seance == 2);
+        r = Lire({"--storyboard", "s2.pdf", "--seance", "12"});
+        QVERIFY(r.issue == Issue::Commande && r.demande.seance == 12 && r.demande.fichier == "s2.pdf");
+        QCOMPARE(Lire({"--seance=3", "--export-questions", "q.gift"}).demande.seance, 3);
+        QCOMPARE(Lire({"--results", "--seance", "2", "--csv"}).demande.seance, 2);
+
         QVERIFY(Lire({"--check"}).issue == Issue::Commande);
         QVERIFY(Lire({"--help"}).issue == Issue::Aide && Lire({"-h"}).issue == Issue::Aide);
         QVERIFY(Lire({"--version"}).issue == Issue::Version && Lire({"-v"}).issue == Issue::Version);
@@ -97,6 +106,9 @@ private slots:
         QTest::newRow("one folder too many") << QStringList{"--results", "a", "b"} << "b";
         QTest::newRow("check takes nothing") << QStringList{"--check", "a"} << "a";
         QTest::newRow("stray argument") << QStringList{"cours"} << "cours";
+        QTest::newRow("seance zero") << QStringList{"--seance", "0"} << "de 1 à 99, pas « 0 »";
+        QTest::newRow("seance not a number") << QStringList{"--storyboard", "s.pdf", "--seance", "deux"} << "« deux »";
+        QTest::newRow("seance of another command") << QStringList{"--check", "--seance", "2"} << "--seance ne va qu'avec --storyboard ou --export-questions ou --results ou la leçon";
     }
     void wrongLinesAreRefusedInOneLineNamingTheFault() {
         QFETCH(QStringList, arguments);

@@ -1,8 +1,8 @@
 // "seance1 --results [FOLDER] [--csv]" as a teacher runs it on a class folder: one line per session,
 // newest last, the CSV a French spreadsheet opens right, and the lines it skipped named.
 
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
+#include "recording/journal.h"
+#include "statements/declarations.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

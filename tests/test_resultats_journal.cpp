@@ -2,13 +2,14 @@
 // and that nothing is lost or spoiled by a kill, a damaged line, an unwritable folder, a full disk,
 // or two machines sharing a class folder.
 
+#include "class_reports/bilan.h"
 #include "course_window/sl_mm.h"
-#include "resultats/avertir.h"
-#include "resultats/bilan.h"
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
-#include "resultats/projection.h"
-#include "resultats/suivi.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "settings/avertir.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
+#include "statements/projection.h"
 #include "support/lesson.h"
 
 #include <QApplication>
@@ -428,17 +429,19 @@ private slots:
         QVERIFY(QFile::exists(chemin));
         QCOMPARE(QFile(chemin).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
         QVERIFY(!r.lrs.Active());
+        QVERIFY(!r.ajuster);
         QVERIFY(!r.identite.compte.isEmpty());
         QVERIFY(EstIri(r.identite.pageAccueil));
 
         QFile f(chemin);
         QVERIFY(f.open(QIODevice::Append));
         f.write("[resultats]\ndossier=/srv/classe\n[apprenant]\npageAccueil=https://ecole.example.fr\n"
-                "[lrs]\nadresse=https://lrs.example.fr/xapi/\ncle=k\nsecret=s\n");
+                "[lrs]\nadresse=https://lrs.example.fr/xapi/\ncle=k\nsecret=s\n[affichage]\najuster= Oui \n");
         f.close();
         QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
         r = Reglages::Lire(chemin);
         QCOMPARE(r.dossier, QString("/srv/classe"));
+        QVERIFY(r.ajuster);
         QCOMPARE(r.identite.pageAccueil, QString("https://ecole.example.fr"));
         QVERIFY(r.lrs.Active());
         QCOMPARE(QFile(chemin).permissions() & QFileDevice::ReadOther, QFileDevice::Permissions());

@@ -1,12 +1,13 @@
 // Sending to a Learning Record Store, against a small xAPI endpoint run inside the test: a real HTTP
 // server on the loopback that accepts, refuses, fails or answers slowly.
 
-#include "resultats/avertir.h"
-#include "resultats/declarations.h"
-#include "resultats/envoi_lrs.h"
-#include "resultats/journal.h"
-#include "resultats/lecture_lrs.h"
-#include "resultats/suivi.h"
+#include "class_reports/lecture_lrs.h"
+#include "recording/envoi_lrs.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "settings/avertir.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
 #include "support/lrs_xapi.h"
 #include "support/virtual_platform.h"
 

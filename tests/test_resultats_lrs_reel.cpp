@@ -2,13 +2,15 @@
 // in memory, started on a free loopback port for this test and stopped after it. What the lesson's
 // sender put there, read back page after page, gives the same results as the class folder.
 
-#include "resultats/avertir.h"
-#include "resultats/bilan.h"
-#include "resultats/declarations.h"
-#include "resultats/envoi_lrs.h"
-#include "resultats/journal.h"
-#include "resultats/lecture_lrs.h"
-#include "resultats/suivi.h"
+#include "class_reports/bilan.h"
+#include "class_reports/lecture_lrs.h"
+#include "recording/envoi_lrs.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "settings/avertir.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
+#include "support/missing_tool.h"
 #include "support/virtual_platform.h"
 
 #include <QProcess>
@@ -59,7 +61,7 @@ class ResultatsLrsReelTest : public QObject {
 private slots:
     void initTestCase() {
         const QString node = QStandardPaths::findExecutable("node");
-        if (node.isEmpty()) QSKIP("Node.js is not installed here: the test against a real LRS is skipped");
+        if (node.isEmpty()) SKIP_MISSING_TOOL("Node.js is not installed here: the test against a real LRS is skipped");
         QVERIFY2(QFile::exists(kServeur), "the test LRS is missing: scripts/setup.sh installs it (./test does)");
         const quint16 port = PortLibre();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

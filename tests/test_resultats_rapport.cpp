@@ -3,11 +3,11 @@
 // than the one written first, one who left a session unfinished) and 3 whose program asked one
 // question in other words. Then the command as a teacher runs it: the CSV and the PDF.
 
-#include "resultats/declarations.h"
-#include "resultats/rapport.h"
-#include "resultats/rapport_classe.h"
-#include "resultats/rapport_pages.h"
+#include "class_reports/rapport.h"
+#include "class_reports/rapport_classe.h"
+#include "class_reports/rapport_pages.h"
 #include "content/question_bank.h"
+#include "statements/declarations.h"
 
 #include <QFile>
 #include <QJsonDocument>

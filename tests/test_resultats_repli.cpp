@@ -3,11 +3,12 @@
 // account's own journal keeps what the class folder cannot take, and the class folder gets it later,
 // each statement once. Only when the own folder fails too is the learner told, once.
 
-#include "resultats/avertir.h"
-#include "resultats/bilan.h"
-#include "resultats/declarations.h"
-#include "resultats/journal.h"
-#include "resultats/suivi.h"
+#include "class_reports/bilan.h"
+#include "recording/journal.h"
+#include "recording/suivi.h"
+#include "settings/avertir.h"
+#include "statements/declarations.h"
+#include "statements/lecture_journal.h"
 #include "support/virtual_platform.h"
 
 #include <QJsonDocument>
@@ -15,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -266,29 +266,5 @@ private slots:
     }
 };
 
-// scripts/results-loss-check.sh runs this as real accounts: one session of the results side (three
-// answers and the end) with the account's own settings, folders and name; the notice, if any, on
-// the standard output.
-int SeanceDUnCompte(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    testsupport::VirtualPlatform vp;
-    platform::SetPlatform(&vp);
-    {
-        Suivi suivi(Reglages::Lire());
-        suivi.SurResultatsPerdus([](const QString& texte) { std::printf("avis : %s\n", texte.toUtf8().constData()); });
-        for (int q = 1; q <= 3; ++q) suivi.ReponseValidee(q, 0, true, q);
-        suivi.LeconFermee();
-        QCoreApplication::processEvents();
-    }
-    platform::SetPlatform(nullptr);
-    return 0;
-}
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsSet("SEANCE1_SEANCE_D_UN_COMPTE")) return SeanceDUnCompte(argc, argv);
-    QCoreApplication app(argc, argv);
-    ResultatsRepliTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(ResultatsRepliTest)
 #include "test_resultats_repli.moc"

@@ -4,7 +4,7 @@
 #include "cli/verification.h"
 #include "platform/platform.h"
 #include "platform/real_platform.h"
-#include "resultats/journal.h"
+#include "recording/journal.h"
 #include "support/lrs_xapi.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "cli/ligne_de_commande.h"
 
+#include "class_reports/bilan.h"
+#include "class_reports/dossier_classe.h"
+#include "class_reports/rapport.h"
 #include "cli/verification.h"
 #include "content/export_questions.h"
 #include "platform/controls.h"
-#include "resultats/bilan.h"
-#include "resultats/dossier_classe.h"
-#include "resultats/rapport.h"
 #include "storyboard/storyboard.h"
 
 #include <QApplication>
@@ -20,11 +20,13 @@ namespace {
 
 int Rapport(const Demande& d) { return resultats::CommandeRapport(d.dossier, d.fichier, d.csv, d.tout, d.lrs); }
 
-int Resultats(const Demande& d) { return resultats::CommandeResultats(d.dossier, d.csv, d.lrs); }
-int Deroule(const Demande& d) { return storyboard::Main({QStringLiteral("seance1"), QStringLiteral("--storyboard"), d.fichier}); }
+int Resultats(const Demande& d) { return resultats::CommandeResultats(d.dossier, d.csv, d.lrs, d.seance); }
+int Deroule(const Demande& d) {
+    return storyboard::Main({QStringLiteral("seance1"), QStringLiteral("--storyboard"), d.fichier}, d.seance);
+}
 int Preparer(const Demande& d) { return resultats::CommandePreparerDossierClasse(d.dossier, d.groupe); }
 int Verifier(const Demande&) { return CommandeVerifier(); }
-int ExporterQuestions(const Demande& d) { return content::CommandeExportQuestions(d.fichier); }
+int ExporterQuestions(const Demande& d) { return content::CommandeExportQuestions(d.fichier, d.seance); }
 
 // Settings the storyboard needs before the application object exists.
 void AvantDeroule() {
@@ -93,8 +95,17 @@ const std::vector<Modificateur>& Modificateurs() {
         {"lrs", nullptr, "lit les résultats dans le LRS des réglages plutôt que dans le dossier", {"results", "class-report"}},
         {"all", nullptr, "toutes les séances", {"class-report"}},
         {"group", "GROUPE", "le groupe du dossier (par défaut celui de l'enseignant)", {"prepare-class-folder"}},
+        // The empty command is the lesson itself.
+        {"seance", "N", "la séance N du cours (SeanceN/, par défaut 1)", {"storyboard", "export-questions", "results", ""}},
     };
     return liste;
+}
+
+// The commands a modifier goes with, as the help says them: "--storyboard ou la leçon".
+QString Avec(const Modificateur& m, const QString& entre) {
+    QStringList noms;
+    for (const QString& c : m.commandes) noms << (c.isEmpty() ? QStringLiteral("la leçon") : QStringLiteral("--") + c);
+    return noms.join(entre);
 }
 
 // Options QGuiApplication reads itself, with one or two dashes; they are the lesson's business.
@@ -230,7 +241,13 @@ Analyse Analyser(const QStringList& arguments) {
     for (const Modificateur& m : Modificateurs()) {
         const QString nom = QString::fromLatin1(m.option);
         if (p.isSet(nom) && !m.commandes.contains(commande))
-            return refuser(QStringLiteral("--%1 ne va qu'avec --%2").arg(nom, m.commandes.join(QStringLiteral(" ou --"))));
+            return refuser(QStringLiteral("--%1 ne va qu'avec %2").arg(nom, Avec(m, QStringLiteral(" ou "))));
+    }
+    if (p.isSet(QStringLiteral("seance"))) {
+        bool nombre = false;
+        a.demande.seance = p.value(QStringLiteral("seance")).toInt(&nombre);
+        if (!nombre || a.demande.seance < 1 || a.demande.seance > 99)
+            return refuser(QStringLiteral("--seance attend un numéro de séance de 1 à 99, pas « %1 »").arg(p.value(QStringLiteral("seance"))));
     }
     const QStringList positionnels = p.positionalArguments();
     if (commande.isEmpty()) {
@@ -332,9 +349,9 @@ QString PageDeManuel() {
                       roff(QString::fromUtf8(c.detail)));
     t += QStringLiteral(".SH OPTIONS\n");
     for (const Modificateur& m : Modificateurs())
-        t += QStringLiteral(".TP\n.B \\-\\-%1 %2\n%3 ; avec \\-\\-%4.\n")
+        t += QStringLiteral(".TP\n.B \\-\\-%1 %2\n%3 ; avec %4.\n")
                  .arg(roff(QString::fromLatin1(m.option)), m.valeur ? roff(QString::fromUtf8(m.valeur)) : QString(),
-                      roff(QString::fromUtf8(m.resume)), roff(m.commandes.join(QStringLiteral(", --"))));
+                      roff(QString::fromUtf8(m.resume)), roff(Avec(m, QStringLiteral(", "))));
     t += QStringLiteral(
         ".TP\n.B \\-h, \\-\\-help\nAffiche l'aide.\n"
         ".TP\n.B \\-v, \\-\\-version\nAffiche la version.\n"

@@ -3,7 +3,7 @@
 #include "content/lesson_content.h"
 #include "platform/platform.h"
 #include "platform/real_platform.h"
-#include "resultats/journal.h"
+#include "recording/journal.h"
 
 #include <QAudioDevice>
 #include <QDir>

@@ -2,7 +2,7 @@
 // seance1 --check: run on a learner's machine and account before the class, says in French what
 // will work and what will not: the course, the results folder, the LRS, the sound.
 
-#include "resultats/reglages.h"
+#include "settings/reglages.h"
 
 #include <QString>
 #include <vector>

@@ -8,15 +8,15 @@
 
 namespace content {
 
-int CommandeExportQuestions(const QString& fichier) {
+int CommandeExportQuestions(const QString& fichier, int seance) {
     QTextStream err(stderr);
-    const LectureGift lecture = Charger(QDir::currentPath());
+    const LectureGift lecture = Charger(QDir::currentPath(), seance);
     if (!lecture.Reussie()) {
         err << QStringLiteral("Les questions du cours ne peuvent pas être exportées : ") << lecture.Texte() << Qt::endl;
         return 1;
     }
     QSaveFile out(fichier);
-    if (!out.open(QIODevice::WriteOnly) || out.write(EcrireGift(*lecture.banque, QStringLiteral("Séance 1"))) < 0 ||
+    if (!out.open(QIODevice::WriteOnly) || out.write(EcrireGift(*lecture.banque, QStringLiteral("Séance %1").arg(seance))) < 0 ||
         !out.commit()) {
         err << QStringLiteral("Impossible d'écrire « %1 » : %2.").arg(QDir::toNativeSeparators(fichier), out.errorString())
             << Qt::endl;

@@ -32,9 +32,9 @@ void Cour1p::PreparerLecteurEcran() {
 void Cour1p::Label1_Change() {
     Label1.SetAccessibleName(QStringLiteral("Page ") + Label1.Caption());
     const int page = Label1.Caption().toInt();
-    if (page <= 18) {
+    if (page < PageEvaluation()) {
         Picture1.SetAccessibleName(QStringLiteral("Diapositive ") + Label1.Caption());
-    } else if (page == 19) {
+    } else if (page == PageEvaluation()) {
         Picture1.SetAccessibleName(QStringLiteral("Évaluation"));
     } else {
         Picture1.SetAccessibleName(QStringLiteral("Fin de la séance"));

@@ -13,15 +13,15 @@ struct Outcome {
     int sheets = 0;
 };
 
-// Writes the storyboard of the course in folder (the one holding Seance1/) to pdfPath. The file
-// appears whole or not at all, and an earlier file of that name stays as it was on failure.
-// Same course files, same PDF. Needs a QApplication.
-Outcome Write(const QString& folder, const QString& pdfPath);
+// Writes the storyboard of séance number seance of the course in folder (the one holding Seance1/)
+// to pdfPath. The file appears whole or not at all, and an earlier file of that name stays as it
+// was on failure. Same course files, same PDF. Needs a QApplication.
+Outcome Write(const QString& folder, const QString& pdfPath, int seance = 1);
 
 // True when the command line asks for a storyboard; then sets what must be set before the
 // application object exists (no screen is needed).
 bool Requested(int argc, char** argv);
 // Runs the command: arguments as the application has them. Returns the exit status.
-int Main(const QStringList& arguments);
+int Main(const QStringList& arguments, int seance = 1);
 
 }  // namespace storyboard

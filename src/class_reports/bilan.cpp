@@ -1,0 +1,190 @@
+#include "class_reports/bilan.h"
+
+#include "class_reports/lecture_lrs.h"
+#include "settings/reglages.h"
+#include "statements/declarations.h"
+
+#include <QDir>
+#include <QHash>
+#include <QJsonArray>
+#include <QLocale>
+#include <QSet>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace resultats {
+
+namespace {
+
+QString Chaine(const QJsonObject& o, const char* cle) { return o.value(QLatin1String(cle)).toString(); }
+QJsonObject Objet(const QJsonObject& o, const char* cle) { return o.value(QLatin1String(cle)).toObject(); }
+
+// The score as the quiz counts it: a right answer adds one, a wrong one takes half off, never below zero.
+double Compter(double note, bool juste) { return juste ? note + 1 : std::max(0.0, note - 0.5); }
+
+QString Nombre(double valeur) { return QLocale(QLocale::French, QLocale::France).toString(valeur, 'g', 6); }
+
+QString Duree(qint64 ms) {
+    if (ms < 0) return QStringLiteral("—");
+    const qint64 s = (ms + 500) / 1000;
+    if (s >= 3600) return QStringLiteral("%1 h %2 min").arg(s / 3600).arg(s / 60 % 60, 2, 10, QLatin1Char('0'));
+    if (s >= 60) return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 s").arg(s);
+}
+
+QString Date(const QDateTime& t) { return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+
+QString Etat(const BilanSeance& b) { return b.terminee ? QStringLiteral("terminée") : QStringLiteral("non terminée"); }
+
+QString CaseCsv(QString texte) {
+    if (texte.contains(QLatin1Char(';')) || texte.contains(QLatin1Char('"')) || texte.contains(QLatin1Char('\n')))
+        texte = QLatin1Char('"') + texte.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return texte;
+}
+
+void Ecrire(FILE* f, const QByteArray& octets) {
+    std::fwrite(octets.constData(), 1, static_cast<size_t>(octets.size()), f);
+}
+
+}  // namespace
+
+Comptage::Comptage(int seance) : lecon_(IriLecon(seance)) {}
+
+void Comptage::Ajouter(const QJsonObject& d) {
+    const QString& lecon = lecon_;
+    const QJsonObject contexte = Objet(d, "context");
+    const QString registration = Chaine(contexte, "registration");
+    const QString objet = Chaine(Objet(d, "object"), "id");
+    if (registration.isEmpty() || !objet.startsWith(lecon) || (objet.size() > lecon.size() && objet[lecon.size()] != QLatin1Char('/')))
+        return;
+
+    auto it = index_.find(registration);
+    if (it == index_.end()) {
+        const QJsonObject acteur = Objet(d, "actor");
+        const QJsonObject account = Objet(acteur, "account");
+        BilanSeance b;
+        b.registration = registration;
+        b.compte = Chaine(account, "name");
+        const QString hote = QUrl(Chaine(account, "homePage")).host();
+        if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
+        b.apprenant = Chaine(acteur, "name").isEmpty() ? Chaine(account, "name") : Chaine(acteur, "name");
+        it = index_.insert(registration, seances_.size());
+        seances_.push_back({b, {}, 0});
+    }
+    EnCours& s = seances_[*it];
+    // The earliest statement, whichever order they come in (an LRS gives them in the order it stored them).
+    const QDateTime quand = QDateTime::fromString(Chaine(d, "timestamp"), Qt::ISODateWithMs);
+    if (quand.isValid() && (!s.bilan.debut.isValid() || quand < s.bilan.debut)) s.bilan.debut = quand;
+    const QString verbe = Chaine(Objet(d, "verb"), "id");
+    const QJsonObject resultat = Objet(d, "result");
+    if (verbe == QLatin1String(kVerbeRepondu)) {
+        if (!s.repondues.contains(objet)) {
+            s.repondues.insert(objet);
+            s.compte = Compter(s.compte, resultat.value(QLatin1String("success")).toBool());
+        }
+        s.bilan.questions = static_cast<int>(s.repondues.size());
+        if (!s.bilan.terminee) s.bilan.note = s.compte;
+    } else if (verbe == QLatin1String(kVerbeComplete)) {
+        s.bilan.terminee = true;
+        s.bilan.note = Objet(resultat, "score").value(QLatin1String("raw")).toDouble();
+    }
+    if (resultat.contains(QLatin1String("duration")))
+        s.bilan.dureeMs = std::max(s.bilan.dureeMs, DureeMs(Chaine(resultat, "duration")));
+}
+
+std::vector<BilanSeance> Comptage::Bilans() const {
+    std::vector<BilanSeance> bilans;
+    bilans.reserve(seances_.size());
+    for (const EnCours& s : seances_) bilans.push_back(s.bilan);
+    std::stable_sort(bilans.begin(), bilans.end(), [](const BilanSeance& a, const BilanSeance& b) { return a.debut < b.debut; });
+    return bilans;
+}
+
+std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, int seance) {
+    Comptage c(seance);
+    for (const QJsonObject& d : declarations) c.Ajouter(d);
+    return c.Bilans();
+}
+
+QString TexteBilans(const std::vector<BilanSeance>& bilans) {
+    QString texte;
+    for (const BilanSeance& b : bilans) {
+        texte += QStringLiteral("%1  %2 (%3)  %4/20  %5  %6 question%7  %8\n")
+                     .arg(Date(b.debut), b.apprenant, b.compte, Nombre(b.note), Duree(b.dureeMs))
+                     .arg(b.questions)
+                     .arg(b.questions > 1 ? QStringLiteral("s") : QString(), Etat(b));
+    }
+    return texte;
+}
+
+QByteArray CsvBilans(const std::vector<BilanSeance>& bilans) {
+    QString csv = QStringLiteral("Date;Apprenant;Compte;Note sur 20;Temps passé (min);Questions répondues;Terminée\r\n");
+    for (const BilanSeance& b : bilans) {
+        const QStringList cases{Date(b.debut),
+                                b.apprenant,
+                                b.compte,
+                                Nombre(b.note),
+                                b.dureeMs < 0 ? QString() : Nombre(std::round(b.dureeMs / 600.0) / 100),
+                                QString::number(b.questions),
+                                b.terminee ? QStringLiteral("oui") : QStringLiteral("non")};
+        QStringList echappees;
+        for (const QString& c : cases) echappees << CaseCsv(c);
+        csv += echappees.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
+}
+
+bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage, int seance) {
+    Comptage comptage(seance);
+    const LectureLrs lecture = LireLrs(config, [&](const QJsonObject& d) { comptage.Ajouter(d); }, parPage, seance);
+    erreur = lecture.erreur;
+    if (!erreur.isEmpty()) return false;
+    bilans = comptage.Bilans();
+    return true;
+}
+
+int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs, int seance) {
+    QString dossier = dossierDemande;
+    if (lrs && !dossier.isEmpty()) {
+        Ecrire(stderr, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.\n").toUtf8());
+        return 2;
+    }
+
+    std::vector<BilanSeance> bilans;
+    Lecture lecture;
+    QString source;
+    if (lrs) {
+        const ConfigLrs config = Reglages::Lire().lrs;
+        source = AdresseDeclarations(config).toString();
+        QString erreur;
+        if (!LireBilansLrs(config, bilans, erreur, kParPageCommandes, seance)) {
+            Ecrire(stderr, QStringLiteral("Aucun résultat : %1.\n").arg(erreur).toUtf8());
+            return 1;
+        }
+    } else {
+        if (dossier.isEmpty()) dossier = Reglages::Lire().dossier;
+        if (dossier.isEmpty() || !QDir(dossier).exists()) {
+            Ecrire(stderr, QStringLiteral("Aucun résultat : le dossier « %1 » n'existe pas.\n").arg(dossier).toUtf8());
+            return 1;
+        }
+        source = dossier;
+        Comptage comptage(seance);
+        lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
+        lecture.essentiel = true;
+        LireDossier(dossier, lecture);
+        bilans = comptage.Bilans();
+    }
+    Ecrire(stdout, csv ? CsvBilans(bilans) : TexteBilans(bilans).toUtf8());
+    if (!csv && bilans.empty()) Ecrire(stdout, QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(source).toUtf8());
+    std::fflush(stdout);
+    // Skipped lines go to the standard error, so that the CSV stays clean when redirected to a file.
+    for (const LigneIgnoree& l : lecture.ignorees) {
+        const QString ou = l.ligne > 0 ? QStringLiteral("%1, ligne %2").arg(l.fichier).arg(l.ligne) : l.fichier;
+        Ecrire(stderr, QStringLiteral("Ignoré : %1 : %2\n").arg(ou, l.raison).toUtf8());
+    }
+    return 0;
+}
+
+}  // namespace resultats

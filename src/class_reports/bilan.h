@@ -1,0 +1,61 @@
+#pragma once
+// The teacher's view of a results folder: one line per learner session, as text or as CSV for a
+// spreadsheet, and the command "seance1 --results [FOLDER | --lrs] [--csv]".
+
+#include "settings/reglages.h"
+#include "statements/lecture_journal.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <vector>
+
+namespace resultats {
+
+struct BilanSeance {
+    QString registration;
+    QString apprenant;  // full name, else the account
+    QString compte;     // account@home page host
+    QDateTime debut;    // first statement
+    double note = 0;    // as shown on screen: from "completed", else counted from the answers so far
+    qint64 dureeMs = -1;  // time spent, -1 when unknown
+    int questions = 0;    // distinct questions answered
+    bool terminee = false;  // all twenty answered ("completed")
+};
+
+// Gathers statements, in journal order, into sessions of séance number seance.
+class Comptage {
+public:
+    explicit Comptage(int seance = 1);
+    void Ajouter(const QJsonObject& declaration);
+    // The sessions, oldest first.
+    std::vector<BilanSeance> Bilans() const;
+
+private:
+    struct EnCours {
+        BilanSeance bilan;
+        QSet<QString> repondues;
+        double compte = 0;
+    };
+    QString lecon_;  // the séance's activity: its statements are about it or under it
+    std::vector<EnCours> seances_;
+    QHash<QString, size_t> index_;
+};
+
+std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, int seance = 1);
+
+QString TexteBilans(const std::vector<BilanSeance>& bilans);
+// UTF-8 with its byte-order mark, ";" between fields, decimal comma.
+QByteArray CsvBilans(const std::vector<BilanSeance>& bilans);
+
+// Every session the LRS of the settings holds for this lesson; false with the reason in French when
+// it could not be read to the end. parPage: see LireLrs.
+bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage = 0,
+                   int seance = 1);
+
+// Runs the command on dossier (empty: the settings' folder); returns the exit status. Needs no
+// display. Reading from the LRS (lrs) is not there yet.
+int CommandeResultats(const QString& dossier, bool csv, bool lrs, int seance = 1);
+
+}  // namespace resultats

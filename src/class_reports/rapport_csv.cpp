@@ -1,0 +1,74 @@
+#include "class_reports/rapport.h"
+
+#include "class_reports/rapport_texte.h"
+
+namespace resultats {
+
+namespace {
+
+QString Case(QString texte) {
+    if (texte.contains(QLatin1Char(';')) || texte.contains(QLatin1Char('"')) || texte.contains(QLatin1Char('\n')))
+        texte = QLatin1Char('"') + texte.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return texte;
+}
+
+QString Ligne(const QStringList& cases) {
+    QStringList echappees;
+    for (const QString& c : cases) echappees << Case(c);
+    return echappees.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
+QString Groupe(const GroupeBanque& g, const PagesQuestions* pages) {
+    const StatsTest& t = g.test;
+    QString csv;
+    csv += Ligne({QStringLiteral("Séances comptées"), QString::number(t.seances)});
+    csv += Ligne({QStringLiteral("Apprenants"), QString::number(t.apprenants)});
+    csv += Ligne({QString(), QStringLiteral("Bonnes réponses (sur 20)"), QStringLiteral("Note affichée (sur 20)")});
+    csv += Ligne({QStringLiteral("Moyenne"), Decimal(t.moyenne, 2), Decimal(t.moyenneNote, 2)});
+    csv += Ligne({QStringLiteral("Médiane"), Decimal(t.mediane, 1), Decimal(t.medianeNote, 1)});
+    csv += Ligne({QStringLiteral("Écart type"), Decimal(t.ecartType, 2), Decimal(t.ecartTypeNote, 2)});
+    csv += Ligne({QStringLiteral("Cohérence interne (%)"), Decimal(t.coherence, 1)});
+    csv += Ligne({QStringLiteral("Rapport d'erreur (%)"), Decimal(t.rapportErreur, 1)});
+    csv += Ligne({QStringLiteral("Erreur type (bonnes réponses)"), Decimal(t.erreurType, 2)});
+    csv += QStringLiteral("\r\n");
+    QStringList entete{QStringLiteral("question"), QStringLiteral("texte"), QStringLiteral("facilité"),
+                       QStringLiteral("écart type"), QStringLiteral("discrimination"), QStringLiteral("efficacité"),
+                       QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"),
+                       QStringLiteral("réponses"), QStringLiteral("à revoir")};
+    if (pages) entete << QStringLiteral("pages");
+    csv += Ligne(entete);
+    for (const StatsQuestion& q : g.questions) {
+        QStringList cases{QString::number(q.numero), q.texte, Decimal(q.facilite, 1), Decimal(q.ecartType, 1),
+                          Decimal(q.discrimination, 1), Decimal(q.efficacite, 1)};
+        for (int c : q.choix) cases << QString::number(c);
+        cases << QString::number(q.reponses) << Signalements(q).join(QStringLiteral(", "));
+        if (pages) cases << ListePages(pages->at(static_cast<size_t>(q.numero - 1)));
+        csv += Ligne(cases);
+    }
+    return csv;
+}
+
+}  // namespace
+
+QByteArray CsvRapport(const RapportClasse& r, const PagesQuestions& pages) {
+    QString csv = Ligne({QStringLiteral("Rapport de classe"), QStringLiteral("Séance 1 : l'électricité")});
+    csv += Ligne({QStringLiteral("Séances retenues"), Retenues(r)});
+    csv += Ligne({QStringLiteral("Séances terminées trouvées"), QString::number(r.seancesTerminees)});
+    csv += Ligne({QStringLiteral("Séances non terminées (non comptées)"), QString::number(r.seancesNonTerminees)});
+    int autres = 0;
+    for (const GroupeBanque& g : r.autres) autres += g.test.seances;
+    csv += Ligne({QStringLiteral("Séances d'une autre banque de questions (à part)"), QString::number(autres)});
+    csv += QStringLiteral("\r\n");
+    csv += Groupe(r.cours, &pages);
+    for (size_t k = 0; k < r.autres.size(); ++k) {
+        csv += QStringLiteral("\r\n");
+        QStringList titre{QStringLiteral("Autre banque de questions %1").arg(k + 1),
+                          QStringLiteral("questions différentes de celles de ce cours : non mêlées aux autres")};
+        if (!r.autres[k].identite.isEmpty()) titre << r.autres[k].identite;
+        csv += Ligne(titre);
+        csv += Groupe(r.autres[k], nullptr);
+    }
+    return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
+}
+
+}  // namespace resultats

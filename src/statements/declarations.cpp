@@ -1,0 +1,136 @@
+#include "statements/declarations.h"
+
+
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QUuid>
+
+namespace resultats {
+
+namespace {
+
+const QString kLangue = QStringLiteral("fr-FR");
+
+QJsonObject Texte(const QString& fr) { return QJsonObject{{kLangue, fr}}; }
+
+QJsonObject Verbe(const char* iri, const QString& fr, const char* en) {
+    return QJsonObject{{QStringLiteral("id"), QLatin1String(iri)},
+                       {QStringLiteral("display"), QJsonObject{{kLangue, fr}, {QStringLiteral("en-US"), QLatin1String(en)}}}};
+}
+
+QJsonObject Acteur(const Identite& id) {
+    QJsonObject acteur{{QStringLiteral("objectType"), QStringLiteral("Agent")},
+                       {QStringLiteral("account"), QJsonObject{{QStringLiteral("homePage"), id.pageAccueil},
+                                                               {QStringLiteral("name"), id.compte}}}};
+    if (!id.nomComplet.isEmpty()) acteur.insert(QStringLiteral("name"), id.nomComplet);
+    return acteur;
+}
+
+QJsonObject Lecon(int seance) {
+    return QJsonObject{
+        {QStringLiteral("objectType"), QStringLiteral("Activity")},
+        {QStringLiteral("id"), IriLecon(seance)},
+        {QStringLiteral("definition"),
+         QJsonObject{{QStringLiteral("type"), QStringLiteral("http://adlnet.gov/expapi/activities/lesson")},
+                     {QStringLiteral("name"), Texte(QStringLiteral("Séance %1 : l'électricité").arg(seance))}}}};
+}
+
+QJsonObject Contexte(const Seance& s, bool dansLaLecon) {
+    QJsonObject contexte{{QStringLiteral("registration"), s.registration},
+                         {QStringLiteral("language"), kLangue},
+                         {QStringLiteral("platform"), QStringLiteral("Séance 1")},
+                         {QStringLiteral("extensions"), QJsonObject{{IriBanque(), s.idBanque}}}};
+    if (dansLaLecon) {
+        contexte.insert(QStringLiteral("contextActivities"),
+                        QJsonObject{{QStringLiteral("parent"),
+                                     QJsonArray{QJsonObject{{QStringLiteral("objectType"), QStringLiteral("Activity")},
+                                                            {QStringLiteral("id"), IriLecon(s.numero)}}}}});
+    }
+    return contexte;
+}
+
+QJsonObject Declaration(const Seance& s, QJsonObject verbe, QJsonObject objet, QJsonObject resultat,
+                        bool dansLaLecon, const QDateTime& quand) {
+    return QJsonObject{{QStringLiteral("id"), NouvelId()},
+                       {QStringLiteral("actor"), Acteur(s.identite)},
+                       {QStringLiteral("verb"), std::move(verbe)},
+                       {QStringLiteral("object"), std::move(objet)},
+                       {QStringLiteral("result"), std::move(resultat)},
+                       {QStringLiteral("context"), Contexte(s, dansLaLecon)},
+                       {QStringLiteral("timestamp"), quand.toUTC().toString(Qt::ISODateWithMs)}};
+}
+
+}  // namespace
+
+QString IriLecon(int seance) { return QStringLiteral("https://www.korvane.fr/xapi/seance%1").arg(seance); }
+QString IriQuestion(int numero, int seance) { return IriLecon(seance) + QStringLiteral("/question/") + QString::number(numero); }
+QString IriBanque() { return IriLecon() + QStringLiteral("/banque"); }
+QString IdChoix(int reponse) { return QStringLiteral("reponse") + QString::number(reponse); }
+
+QString Seance::IdentiteIntegree() {
+    static const QString id = content::BanqueQuestions::Integree().Identite();
+    return id;
+}
+
+QString NouvelId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
+
+QString DureeIso(qint64 ms) {
+    const qint64 centiemes = std::max<qint64>(ms, 0) / 10;
+    const qint64 heures = centiemes / 360000, minutes = centiemes / 6000 % 60, cs = centiemes % 6000;
+    QString texte = QStringLiteral("PT");
+    if (heures) texte += QString::number(heures) + QLatin1Char('H');
+    if (heures || minutes) texte += QString::number(minutes) + QLatin1Char('M');
+    texte += QString::number(cs / 100);
+    if (cs % 100) texte += QLatin1Char('.') + QStringLiteral("%1").arg(cs % 100, 2, 10, QLatin1Char('0')).remove(QRegularExpression(QStringLiteral("0$")));
+    return texte + QLatin1Char('S');
+}
+
+qint64 DureeMs(const QString& iso) {
+    static const QRegularExpression forme(QStringLiteral(
+        R"(^P(?:(\d+)D)?(?:T(?:(\d+)H)?(?:(\d+)M)?(?:(\d+(?:\.\d+)?)S)?)?$)"));
+    const QRegularExpressionMatch m = forme.match(iso);
+    if (!m.hasMatch() || iso == QLatin1String("P") || iso.endsWith(QLatin1Char('T'))) return -1;
+    const double secondes = m.captured(1).toDouble() * 86400 + m.captured(2).toDouble() * 3600 +
+                            m.captured(3).toDouble() * 60 + m.captured(4).toDouble();
+    return static_cast<qint64>(secondes * 1000 + 0.5);
+}
+
+QJsonObject Repondu(const Seance& s, int numero, int choix, bool juste, const QDateTime& quand) {
+    const content::EntreeQuestion& e = s.banque.Entree(numero);
+    QJsonArray choix4;
+    for (int i = 0; i < 4; ++i)
+        choix4.append(QJsonObject{{QStringLiteral("id"), IdChoix(i + 1)},
+                                  {QStringLiteral("description"), Texte(e.reponses[static_cast<size_t>(i)])}});
+    const QJsonObject question{
+        {QStringLiteral("objectType"), QStringLiteral("Activity")},
+        {QStringLiteral("id"), IriQuestion(numero, s.numero)},
+        {QStringLiteral("definition"),
+         QJsonObject{{QStringLiteral("type"), QStringLiteral("http://adlnet.gov/expapi/activities/cmi.interaction")},
+                     {QStringLiteral("name"), Texte(QStringLiteral("Question %1").arg(numero))},
+                     {QStringLiteral("description"), Texte(e.question)},
+                     {QStringLiteral("interactionType"), QStringLiteral("choice")},
+                     {QStringLiteral("correctResponsesPattern"), QJsonArray{IdChoix(1)}},
+                     {QStringLiteral("choices"), choix4}}}};
+    return Declaration(s, Verbe(kVerbeRepondu, QStringLiteral("a répondu"), "answered"), question,
+                       QJsonObject{{QStringLiteral("response"), IdChoix(choix + 1)}, {QStringLiteral("success"), juste}},
+                       true, quand);
+}
+
+QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTime& quand) {
+    const QJsonObject score{{QStringLiteral("raw"), note},
+                            {QStringLiteral("min"), 0},
+                            {QStringLiteral("max"), kNoteMax},
+                            {QStringLiteral("scaled"), note / kNoteMax}};
+    return Declaration(s, Verbe(kVerbeComplete, QStringLiteral("a terminé"), "completed"), Lecon(s.numero),
+                       QJsonObject{{QStringLiteral("score"), score},
+                                   {QStringLiteral("completion"), true},
+                                   {QStringLiteral("duration"), DureeIso(dureeMs)}},
+                       false, quand);
+}
+
+QJsonObject Termine(const Seance& s, qint64 dureeMs, const QDateTime& quand) {
+    return Declaration(s, Verbe(kVerbeTermine, QStringLiteral("a quitté"), "terminated"), Lecon(s.numero),
+                       QJsonObject{{QStringLiteral("duration"), DureeIso(dureeMs)}}, false, quand);
+}
+
+}  // namespace resultats

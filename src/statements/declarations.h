@@ -1,0 +1,55 @@
+#pragma once
+// The lesson's results as xAPI 1.0.3 statements: "answered" for each validated answer, "completed"
+// with the score when the last question is validated, "terminated" when the program ends.
+
+#include "content/banque.h"
+#include "settings/reglages.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+
+namespace resultats {
+
+// Activity IRIs: stable, so that an LRS gathers every session of every machine under the same ones.
+// Each séance is an activity of its own (…/seance2 and its questions); séance 1's are as they
+// always were, so that earlier journals still count.
+QString IriLecon(int seance = 1);
+QString IriQuestion(int numero, int seance = 1);
+// The key, in each statement's context extensions, of the identity of the bank the session asked
+// (content::BanqueQuestions::Identite). A statement without it was written before the lesson
+// could ask any other bank than the built-in one.
+QString IriBanque();
+// The choice id of the bank's answer 1 to 4 (answer 1 is the right one).
+QString IdChoix(int reponse);
+
+inline constexpr int kNoteMax = 20;
+
+// One run of the program: the statements it writes share its registration.
+struct Seance {
+    QString registration;  // a UUID
+    Identite identite;
+    // The bank asked and its identity; give both or neither.
+    content::BanqueQuestions banque = content::BanqueQuestions::Integree();
+    QString idBanque = IdentiteIntegree();
+    int numero = 1;  // the séance of the course played
+    static QString IdentiteIntegree();
+};
+
+QString NouvelId();  // a random (version 4) UUID, without braces
+// ISO 8601 duration to the hundredth of a second, e.g. "PT1H2M3.5S".
+QString DureeIso(qint64 ms);
+// Milliseconds of an ISO 8601 duration as written by DureeIso (and the usual PnDTnHnMnS forms); -1 if not one.
+qint64 DureeMs(const QString& iso);
+
+// choix: 0 to 3, the bank's answer the learner validated.
+QJsonObject Repondu(const Seance& s, int numero, int choix, bool juste, const QDateTime& quand);
+QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTime& quand);
+QJsonObject Termine(const Seance& s, qint64 dureeMs, const QDateTime& quand);
+
+// Verb IRIs, for readers.
+inline constexpr char kVerbeRepondu[] = "http://adlnet.gov/expapi/verbs/answered";
+inline constexpr char kVerbeComplete[] = "http://adlnet.gov/expapi/verbs/completed";
+inline constexpr char kVerbeTermine[] = "http://adlnet.gov/expapi/verbs/terminated";
+
+}  // namespace resultats
