@@ -10,7 +10,7 @@ source "$(dirname "$0")/lib/common.sh"
 source "$SEANCE_ROOT/scripts/lib/accounts.sh"
 # Each expectation reads a command's status: a failing command must not end the script.
 set -u +e +o pipefail
-BUILD=$(readlink -f "${1:-build}")
+BUILD=$(readlink -f "${1:-$SEANCE_ROOT/build}")
 SEANCE1="$BUILD/src/seance1"
 need_root "test accounts"
 [ -x "$SEANCE1" ] || cannot_run_here "$SEANCE1 is missing (cmake --build $BUILD)"

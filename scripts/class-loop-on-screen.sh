@@ -12,7 +12,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$SEANCE_ROOT/scripts/lib/display.sh"
 source "$SEANCE_ROOT/scripts/lib/accounts.sh"
-BUILD=${1:-$SEANCE_ROOT/build}
+BUILD=$(cd "${1:-$SEANCE_ROOT/build}" && pwd)
 need_root "useradd, runuser"
 need_command node "the LRS"
 LRS_JS=$BUILD/xapi-lrs/node_modules/xapi-statements/dist/index.js

@@ -10,7 +10,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$SEANCE_ROOT/scripts/lib/accounts.sh"
-BUILD=${1:-$SEANCE_ROOT/build}
+BUILD=$(cd "${1:-$SEANCE_ROOT/build}" && pwd)
 PROG=$BUILD/tools/results_session/results_session
 need_root "useradd, runuser, mount"
 [ -x "$PROG" ] || cannot_run_here "$PROG is missing: build the project first"

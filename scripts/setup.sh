@@ -60,7 +60,12 @@ build_project() {
 # What the tests and benches run beside the program: Debian's Node.js and npm where missing, then
 # the npm tools; not for running the lesson. A test skips for a missing tool only outside CI.
 install_test_tools() {
-  install_packages nodejs npm
+  # Where the commands are missing only: a machine may have Node.js from elsewhere, whose npm
+  # Debian's would conflict with.
+  local need=()
+  command -v node >/dev/null 2>&1 || need+=(nodejs)
+  command -v npm >/dev/null 2>&1 || need+=(npm)
+  [ "${#need[@]}" -eq 0 ] || install_packages "${need[@]}"
   install_test_lrs "$1"
   install_gift_parser "$1"
 }
@@ -71,5 +76,5 @@ install_gift_parser() {
   command -v npm >/dev/null 2>&1 || return 0
   [ -f "$build_dir/node_modules/gift-pegjs/package.json" ] && grep -q '"version": "1.0.2"' "$build_dir/node_modules/gift-pegjs/package.json" && return 0
   npm install --prefix "$build_dir" --no-save --no-audit --no-fund --loglevel=error gift-pegjs@1.0.2 >/dev/null \
-    || echo "gift-pegjs could not be installed: test_banque_gift will say so" >&2
+    || echo "gift-pegjs could not be installed: test_question_bank_gift will say so" >&2
 }

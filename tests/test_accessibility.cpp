@@ -11,19 +11,13 @@ using namespace testsupport;
 
 namespace {
 
-QString Nom(const platform::Control& c) {
+QString AccessibleName(const platform::Control& c) {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c.Widget());
     return iface ? iface->text(QAccessible::Name) : QStringLiteral("(none)");
 }
 
 QAccessible::Role Role(const platform::Control& c) {
     return QAccessible::queryAccessibleInterface(c.Widget())->role();
-}
-
-void DebutEvaluation(Lesson& l) {
-    l.w->NumPage = 18;
-    l.w->NumQuestion = 1;
-    l.Click(l.w->B_Pag_S);
 }
 
 }  // namespace
@@ -35,32 +29,32 @@ private slots:
     void everyControlHasAFrenchName() {
         Lesson l;
         Cour1p& w = *l.w;
-        QCOMPARE(Nom(w.B_Pag_P), QString("Page précédente"));
-        QCOMPARE(Nom(w.B_Pag_S), QString("Page suivante"));
-        QCOMPARE(Nom(w.B_Fermer), QString("Fermer"));
-        QCOMPARE(Nom(w.Label1), QString("Page 0"));
-        QCOMPARE(Nom(w.Picture1), QString("Diapositive 0"));
-        QCOMPARE(Nom(w.Image1), QString("À propos"));
+        QCOMPARE(AccessibleName(w.B_Pag_P), QString("Page précédente"));
+        QCOMPARE(AccessibleName(w.B_Pag_S), QString("Page suivante"));
+        QCOMPARE(AccessibleName(w.B_Fermer), QString("Fermer"));
+        QCOMPARE(AccessibleName(w.Label1), QString("Page 0"));
+        QCOMPARE(AccessibleName(w.Picture1), QString("Diapositive 0"));
+        QCOMPARE(AccessibleName(w.Image1), QString("À propos"));
         QCOMPARE(Role(w.B_Pag_S), QAccessible::Button);
         QCOMPARE(QAccessible::queryAccessibleInterface(w.Form.Widget())->text(QAccessible::Name), QString("Séance 1"));
 
         l.Click(w.B_Pag_S);
         l.Click(w.B_Pag_S);
         l.Click(w.B_Pag_S);
-        QCOMPARE(Nom(w.Label1), QString("Page 3"));
-        QCOMPARE(Nom(w.Picture1), QString("Diapositive 3"));
-        QCOMPARE(Nom(w.Picture2), QString("Photographie"));
+        QCOMPARE(AccessibleName(w.Label1), QString("Page 3"));
+        QCOMPARE(AccessibleName(w.Picture1), QString("Diapositive 3"));
+        QCOMPARE(AccessibleName(w.Picture2), QString("Photographie"));
 
-        DebutEvaluation(l);
-        QCOMPARE(Nom(w.Label1), QString("Page 19"));
-        QCOMPARE(Nom(w.Label2), QString("EVALUATION"));
-        QCOMPARE(Nom(w.Label6), QString("Question 1"));
-        QCOMPARE(Nom(w.Label3), w.Question);
-        QCOMPARE(Nom(w.Label9), QString("Performance : 0/20"));
-        QCOMPARE(Nom(w.B_Valider), QString("Valider"));
+        StartEvaluation(l);
+        QCOMPARE(AccessibleName(w.Label1), QString("Page 19"));
+        QCOMPARE(AccessibleName(w.Label2), QString("EVALUATION"));
+        QCOMPARE(AccessibleName(w.Label6), QString("Question 1"));
+        QCOMPARE(AccessibleName(w.Label3), w.Question);
+        QCOMPARE(AccessibleName(w.Label9), QString("Performance : 0/20"));
+        QCOMPARE(AccessibleName(w.B_Valider), QString("Valider"));
         const QString* reponses[] = {&w.Reponse1, &w.Reponse2, &w.Reponse3, &w.Reponse4};
         for (int i = 0; i < 4; ++i) {
-            QCOMPARE(Nom(w.Option1(i)), *reponses[i]);
+            QCOMPARE(AccessibleName(w.Option1(i)), *reponses[i]);
             QCOMPARE(Role(w.Option1(i)), QAccessible::RadioButton);
         }
         // A chosen answer reads as checked.
@@ -77,7 +71,7 @@ private slots:
         QFile::remove(l.folder.filePath("Seance1/Diapo1.emf"));
         QVERIFY(QFile::copy(SEANCE_DEMO_DIR "/Seance1/Diapo1.emf", l.folder.filePath("Seance1/Diapo1.emf")));
         QStringList vus;
-        l.vp.At(l.vp.Elapsed() + 300, [&] { vus << Nom(w.Label1) << Nom(w.Picture1); });
+        l.vp.At(l.vp.Elapsed() + 300, [&] { vus << AccessibleName(w.Label1) << AccessibleName(w.Picture1); });
         l.Click(w.B_Pag_S);
         QCOMPARE(vus, QStringList({"Page 1", "Diapositive 1"}));
         // The slide's own words, in reading order, as its description.
@@ -89,24 +83,24 @@ private slots:
         w.NumPage = 18;
         w.NumQuestion = 1;
         l.Click(w.B_Pag_S);
-        QCOMPARE(Nom(w.Picture1), QString("Évaluation"));
+        QCOMPARE(AccessibleName(w.Picture1), QString("Évaluation"));
         w.Option1(0).Click();
         vus.clear();
-        l.vp.At(l.vp.Elapsed() + 500, [&] { vus << Nom(w.Label9) << Nom(w.Label6); });
+        l.vp.At(l.vp.Elapsed() + 500, [&] { vus << AccessibleName(w.Label9) << AccessibleName(w.Label6); });
         l.Click(w.B_Valider);
         // During the pause: the new score, still the same question.
         QCOMPARE(vus, QStringList({"Performance : 1/20", "Question 1"}));
-        QCOMPARE(Nom(w.Label6), QString("Question 2"));
-        QCOMPARE(Nom(w.Label3), w.Question);
+        QCOMPARE(AccessibleName(w.Label6), QString("Question 2"));
+        QCOMPARE(AccessibleName(w.Label3), w.Question);
 
         // The closing page.
         w.NumQuestion = 20;
         w.Option1(0).Click();
         l.Click(w.B_Valider);
         QCOMPARE(w.NumPage, int16_t(20));
-        QCOMPARE(Nom(w.Label1), QString("Page 20"));
-        QCOMPARE(Nom(w.Picture1), QString("Fin de la séance"));
-        QCOMPARE(Nom(w.Label9), QString("Performance : 2/20"));
+        QCOMPARE(AccessibleName(w.Label1), QString("Page 20"));
+        QCOMPARE(AccessibleName(w.Picture1), QString("Fin de la séance"));
+        QCOMPARE(AccessibleName(w.Label9), QString("Performance : 2/20"));
     }
 };
 

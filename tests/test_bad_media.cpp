@@ -25,6 +25,7 @@
 #include <chrono>
 #include <thread>
 
+#include "support/program.h"
 #include "support/sanitized.h"
 
 using namespace testsupport;
@@ -33,11 +34,6 @@ namespace {
 
 
 constexpr long kMaxPeakKb = 300 * 1024;
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void WriteAll(const QString& path, const QByteArray& data) {
     QFile::remove(path);

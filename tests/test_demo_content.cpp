@@ -227,7 +227,7 @@ QMap<int, QList<QRectF>> Landings() {
 
 }  // namespace
 
-class TestDemoContent : public QObject {
+class DemoContentTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -381,5 +381,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDemoContent)
+QTEST_GUILESS_MAIN(DemoContentTest)
 #include "test_demo_content.moc"

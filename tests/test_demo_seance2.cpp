@@ -4,7 +4,7 @@
 
 #include "content/banque.h"
 #include "platform/picture.h"
-#include "resultats/rapport_pages.h"
+#include "class_reports/rapport_pages.h"
 #include "support/virtual_platform.h"
 
 #include <QDir>

@@ -18,12 +18,12 @@ namespace {
 
 // What the learner reads for each question: the question, the answer that scores, and the three
 // wrong answers in their stored order.
-struct Attendu {
+struct Expected {
     const char* question;
     const char* juste;
     std::array<const char*, 3> faux;
 };
-const Attendu kAttendu[20] = {
+const Expected kAttendu[20] = {
     {"La plus petite particule physique qu'on puisse obtenir en divisant un élément est...",
      "un atome",
      {{"un noyau", "un neutron", "une molécule"}}},
@@ -103,22 +103,8 @@ const QString kFin = QStringLiteral(
     "Et voilà, vous venez de terminer cette séance. Si votre performance est supérieure à 15/20 vous pouvez passer "
     "à la suivante. Si ce n'est pas le cas, il vous serait profitable de reprendre cette séance depuis son début.");
 
-// Next from page 18, once its wait has set the first question.
-void DebutEvaluation(Lesson& l, int16_t numQuestion = 1) {
-    l.w->NumPage = 18;
-    l.w->NumQuestion = numQuestion;
-    l.Click(l.w->B_Pag_S);
-}
-
-// The answer buttons from top to bottom, as member indexes.
-QList<int> Ordre(Lesson& l) {
-    QList<int> ordre{0, 1, 2, 3};
-    std::sort(ordre.begin(), ordre.end(), [&](int a, int b) { return l.w->Option1(a).Top() < l.w->Option1(b).Top(); });
-    return ordre;
-}
-
 // Clicks the answer button that shows this text; returns false if none does.
-bool Choisir(Lesson& l, const QString& texte) {
+bool Choose(Lesson& l, const QString& texte) {
     for (int i = 0; i < 4; ++i) {
         if (l.w->Option1(i).Caption() == texte && l.w->Option1(i).Reachable()) {
             l.w->Option1(i).Click();
@@ -129,15 +115,15 @@ bool Choisir(Lesson& l, const QString& texte) {
 }
 
 // Chooses member i and validates; returns when the next question (or page 20) is shown.
-void Repondre(Lesson& l, int i) {
+void Answer(Lesson& l, int i) {
     l.w->Option1(i).Click();
     l.Click(l.w->B_Valider);
 }
 
-QStringList Sons(Lesson& l) { return l.vp.SoundCommands(); }
+QStringList Sounds(Lesson& l) { return l.vp.SoundCommands(); }
 
 // What the course window tells its observer, one line a call.
-struct Enregistreur final : ObservateurLecon {
+struct Recorder final : ObservateurLecon {
     QStringList appels;
     void ReponseValidee(int numero, int choix, bool juste, double note) override {
         appels << QStringLiteral("question %1 choix %2 %3 note %4").arg(numero).arg(choix).arg(juste ? "juste" : "faux").arg(note);
@@ -162,7 +148,7 @@ private slots:
 
     void firstQuestionStandsOnThePlainSlideAreaWithTheButtonsLocked() {
         Lesson l;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
 
         QVERIFY(w.Picture1.GetPicture().IsNull());
@@ -193,7 +179,7 @@ private slots:
         QVERIFY(OnScreen(w.Label9).left() > OnScreen(w.Image1).right());
         QCOMPARE(l.vp.Beeps(), 1);
         QCOMPARE(l.vp.Randomizes(), 1);
-        QVERIFY(Sons(l).isEmpty());
+        QVERIFY(Sounds(l).isEmpty());
 
         // Validating needs a choice first.
         l.Click(w.B_Valider);
@@ -206,22 +192,22 @@ private slots:
         Lesson l(true, [](VirtualPlatform& vp) {
             for (int q = 0; q < 20; ++q) vp.randomValues.push_back((q % 4) / 4.0 + 0.1);
         });
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
         QStringList sonsAttendus{"open"};
         qint64 debut = l.vp.Elapsed();
         for (int q = 1; q <= 20; ++q) {
-            const Attendu& a = kAttendu[q - 1];
+            const Expected& a = kAttendu[q - 1];
             QCOMPARE(w.NumPage, int16_t(19));
             QCOMPARE(w.Label6.Caption(), QString::number(q));
             QCOMPARE(w.Label3.Caption(), QString::fromUtf8(a.question));
             QVERIFY(w.Picture1.GetPicture().IsNull());
             if (justes.contains(q)) {
-                QVERIFY2(Choisir(l, QString::fromUtf8(a.juste)), a.juste);
+                QVERIFY2(Choose(l, QString::fromUtf8(a.juste)), a.juste);
                 sonsAttendus << "sound Bravo.wav";
             } else {
                 // The top answer on the screen, or the next one when the top one is right.
-                const int autre = Ordre(l).at(0) != 0 ? Ordre(l).at(0) : Ordre(l).at(1);
+                const int autre = AnswersTopToBottom(l).at(0) != 0 ? AnswersTopToBottom(l).at(0) : AnswersTopToBottom(l).at(1);
                 w.Option1(autre).Click();
                 sonsAttendus << "sound SonMCM.wav";
             }
@@ -231,7 +217,7 @@ private slots:
             debut = l.vp.Elapsed();
         }
         QCOMPARE(w.Note, 12.0);
-        QCOMPARE(Sons(l), sonsAttendus);
+        QCOMPARE(Sounds(l), sonsAttendus);
         QCOMPARE(l.vp.Beeps(), 20 + int(justes.size()));
         QCOMPARE(l.vp.Randomizes(), 20);
 
@@ -265,40 +251,40 @@ private slots:
         } catch (const ProgramEnded& e) {
             QCOMPARE(e.status, 0);
         }
-        QCOMPARE(Sons(l), sonsAttendus);
+        QCOMPARE(Sounds(l), sonsAttendus);
     }
 
     void theScoreNeverGoesBelowZeroAndHalvesUseTheRegionalSeparator() {
         Lesson l;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
-        Repondre(l, 2);
+        Answer(l, 2);
         QCOMPARE(w.Note, 0.0);
-        QCOMPARE(Sons(l).last(), QString("sound SonMCM.wav"));
+        QCOMPARE(Sounds(l).last(), QString("sound SonMCM.wav"));
         QCOMPARE(w.Label9.Caption(), QString("Performance : 0/20"));
 
         w.Note = 0.5;
-        Repondre(l, 1);
+        Answer(l, 1);
         QCOMPARE(w.Note, 0.0);
 
         w.Note = 3;
-        Repondre(l, 3);
+        Answer(l, 3);
         QCOMPARE(w.Note, 2.5);
         QCOMPARE(w.Label9.Caption(), QString("Performance : 2,5/20"));
         QVERIFY(ReadsWhole(w.Label9));
 
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        Repondre(l, 0);
+        Answer(l, 0);
         QCOMPARE(w.Note, 3.5);
         QCOMPARE(w.Label9.Caption(), QString("Performance : 3.5/20"));
         QCOMPARE(w.NumQuestion, int16_t(5));
-        QCOMPARE(Sons(l), QStringList({"open", "sound SonMCM.wav", "sound SonMCM.wav", "sound SonMCM.wav",
+        QCOMPARE(Sounds(l), QStringList({"open", "sound SonMCM.wav", "sound SonMCM.wav", "sound SonMCM.wav",
                                        "sound Bravo.wav"}));
     }
 
     void onlyTheLastChoiceBeforeValidatingCounts() {
         Lesson l;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
         w.Option1(3).Click();
         QVERIFY(w.B_Valider.Enabled());
@@ -315,7 +301,7 @@ private slots:
         w.Option1(2).Click();
         l.Click(w.B_Valider);
         QCOMPARE(w.Note, 0.5);
-        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav", "sound SonMCM.wav"}));
+        QCOMPARE(Sounds(l), QStringList({"open", "sound Bravo.wav", "sound SonMCM.wav"}));
         QCOMPARE(l.vp.Beeps(), 4);
     }
 
@@ -336,9 +322,9 @@ private slots:
         QFETCH(QList<int>, order);
         QFETCH(QString, top);
         Lesson l(true, [draw](VirtualPlatform& vp) { vp.randomValues = {draw}; });
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
-        QCOMPARE(Ordre(l), order);
+        QCOMPARE(AnswersTopToBottom(l), order);
         // The texts keep their cyclic order.
         QCOMPARE(w.Option1(order[0]).Caption(), top);
         // On the screen: under the question, aligned with it, evenly spaced, Valider under the last.
@@ -359,11 +345,11 @@ private slots:
 
     void aLongQuestionPushesTheAnswersDown() {
         Lesson l(true, [](VirtualPlatform& vp) { vp.randomValues = {0, 0}; });
-        DebutEvaluation(l, 3);
+        StartEvaluation(l, 3);
         Cour1p& w = *l.w;
         const double hauteurCourte = w.Label3.Height();
         const double haut = w.Option1(0).Top(), valider = w.B_Valider.Top();
-        Repondre(l, 0);
+        Answer(l, 0);
         QCOMPARE(w.Label3.Caption(), QString::fromUtf8(kAttendu[3].question));
         const double plus = w.Label3.Height() - hauteurCourte;
         QVERIFY2(plus > 0, "question 4 wraps onto a second line");
@@ -375,7 +361,7 @@ private slots:
 
     void clicksDuringThePauseChangeNothing() {
         Lesson l;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
         const qint64 t = l.vp.Elapsed();
         bool vu = false;
@@ -392,29 +378,29 @@ private slots:
         QVERIFY(vu);
         QCOMPARE(w.NumQuestion, int16_t(2));
         QCOMPARE(w.Note, 1.0);
-        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav"}));
+        QCOMPARE(Sounds(l), QStringList({"open", "sound Bravo.wav"}));
         // The next question starts afresh and takes answers again.
         for (int i = 0; i < 4; ++i) QVERIFY(!w.Option1(i).Value());
         QVERIFY(!w.B_Valider.Enabled());
-        Repondre(l, 1);
+        Answer(l, 1);
         QCOMPARE(w.NumQuestion, int16_t(3));
         QCOMPARE(w.Note, 0.5);
     }
 
     void theObserverIsToldTheBankAnswerOfEachValidationAndTheEnd() {
-        Enregistreur e;
+        Recorder e;
         // Each draw turns the answers one step further: the top one on the screen is bank answer
         // 0, then 1, then 2, then 3.
         Lesson l(true, [](VirtualPlatform& vp) {
             for (int q = 0; q < 4; ++q) vp.randomValues.push_back(q / 4.0 + 0.1);
         }, {}, [&] { return &e; });
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
         QVERIFY(e.appels.isEmpty());
         for (int q = 1; q <= 3; ++q) {
             // A click during the pause is no second validation.
             l.ClickAt(l.vp.Elapsed() + 500, w.B_Valider);
-            w.Option1(Ordre(l).at(0)).Click();
+            w.Option1(AnswersTopToBottom(l).at(0)).Click();
             l.Click(w.B_Valider);
         }
         // Told at the click, before the pause that Fermer cuts short.
@@ -432,7 +418,7 @@ private slots:
 
     void fermerEndsTheLessonDuringThePause() {
         Lesson l;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
         const qint64 t = l.vp.Elapsed();
         l.ClickAt(t + 1000, w.B_Fermer);
@@ -445,7 +431,7 @@ private slots:
         }
         QCOMPARE(l.vp.Elapsed(), t + 1000);
         QCOMPARE(w.NumQuestion, int16_t(1));
-        QCOMPARE(Sons(l), QStringList({"open", "sound Bravo.wav"}));
+        QCOMPARE(Sounds(l), QStringList({"open", "sound Bravo.wav"}));
     }
 
     void eachQuestionIsShownExactlyAsStored_data() {
@@ -456,10 +442,10 @@ private slots:
         QFETCH(int, question);
         // A draw of k = 1: the buttons stand top to bottom in the stored order.
         Lesson l(true, [](VirtualPlatform& vp) { vp.randomValues = {0}; });
-        DebutEvaluation(l, int16_t(question));
+        StartEvaluation(l, int16_t(question));
         Cour1p& w = *l.w;
-        QCOMPARE(Ordre(l), QList<int>({0, 1, 2, 3}));
-        const Attendu& a = kAttendu[question - 1];
+        QCOMPARE(AnswersTopToBottom(l), QList<int>({0, 1, 2, 3}));
+        const Expected& a = kAttendu[question - 1];
         QCOMPARE(w.Label3.Caption(), QString::fromUtf8(a.question));
         QCOMPARE(w.Option1(0).Caption(), QString::fromUtf8(a.juste));
         for (int i = 1; i < 4; ++i) QCOMPARE(w.Option1(i).Caption(), QString::fromUtf8(a.faux[static_cast<size_t>(i - 1)]));
@@ -473,7 +459,7 @@ private slots:
 
     void longestAnswerFitsItsButton() {
         Lesson l;
-        DebutEvaluation(l, 17);
+        StartEvaluation(l, 17);
         Cour1p& w = *l.w;
         qsizetype longest = 0;
         for (int i = 0; i < 4; ++i) longest = std::max(longest, w.Option1(i).Caption().size());

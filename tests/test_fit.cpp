@@ -76,12 +76,6 @@ int MostDifference(const QImage& a, const QImage& b) {
     return most;
 }
 
-void DebutEvaluation(Lesson& l) {
-    l.w->NumPage = 18;
-    l.w->NumQuestion = 1;
-    l.Click(l.w->B_Pag_S);
-}
-
 }  // namespace
 
 class FitTest : public QObject {
@@ -149,7 +143,7 @@ private slots:
     void aClickWhereAnAnswerIsDrawnChoosesThatAnswer() {
         Lesson l(true, FittedOn({1280, 720}));
         Cour1p& w = *l.w;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         QCOMPARE(DrawnWhereLaidOut(w.Form), QString());
         const QRect slide = OnScreen(w.Picture1);
         QVERIFY(slide.contains(OnScreen(w.Label3)) && ReadsWhole(w.Label3));

@@ -5,6 +5,7 @@
 #include "platform/picture.h"
 #include "platform/platform.h"
 #include "platform/wave_decode.h"
+#include "support/program.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -19,6 +20,8 @@
 #include <memory>
 #include <thread>
 
+using testsupport::ReadAll;
+
 namespace {
 
 QStringList Inputs(const QString& kind) {
@@ -29,11 +32,6 @@ QStringList Inputs(const QString& kind) {
     while (it.hasNext()) files << it.next();
     files.sort();
     return files;
-}
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -47,7 +45,7 @@ private slots:
         if (files.isEmpty()) QSKIP("no picture regression input");
         for (const QString& f : files) {
             try {
-                const platform::Picture picture = platform::DecodePicture(Read(f), 15, 15, f);
+                const platform::Picture picture = platform::DecodePicture(ReadAll(f), 15, 15, f);
                 QImage canvas(96, 72, QImage::Format_ARGB32_Premultiplied);
                 canvas.fill(Qt::white);
                 QPainter painter(&canvas);
@@ -71,7 +69,7 @@ private slots:
             // time fails rather than hangs the suite. A thread still stuck ends with the process.
             auto done = std::make_shared<std::promise<void>>();
             std::future<void> finished = done->get_future();
-            std::thread([bytes = Read(f), done] {
+            std::thread([bytes = ReadAll(f), done] {
                 const auto wave = platform::DecodeWave(bytes);
                 if (wave) (void)platform::ToPcm(*wave, platform::OutputCaps{});
                 done->set_value();

@@ -10,31 +10,18 @@ using namespace testsupport;
 
 namespace {
 
-void Touche(Lesson& l, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+void PressKey(Lesson& l, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(l.w->Form.Widget(), static_cast<Qt::Key>(key), mods);
 }
 
-void DebutEvaluation(Lesson& l) {
-    l.w->NumPage = 18;
-    l.w->NumQuestion = 1;
-    l.Click(l.w->B_Pag_S);
-}
-
-// The answer buttons from top to bottom, as member indexes.
-QList<int> Ordre(Lesson& l) {
-    QList<int> ordre{0, 1, 2, 3};
-    std::sort(ordre.begin(), ordre.end(), [&](int a, int b) { return l.w->Option1(a).Top() < l.w->Option1(b).Top(); });
-    return ordre;
-}
-
-int Choisie(Lesson& l) {
+int Chosen(Lesson& l) {
     for (int i = 0; i < 4; ++i) {
         if (l.w->Option1(i).Value()) return i;
     }
     return -1;
 }
 
-int Focalisee(Lesson& l) {
+int Focused(Lesson& l) {
     for (int i = 0; i < 4; ++i) {
         if (l.w->Option1(i).HasFocus()) return i;
     }
@@ -55,74 +42,74 @@ private slots:
     void pageKeysDoWhatThePageButtonsDo() {
         Lesson l;
         Cour1p& w = *l.w;
-        Touche(l, Qt::Key_Right);
+        PressKey(l, Qt::Key_Right);
         QCOMPARE(w.NumPage, int16_t(1));
         QCOMPARE(w.Label1.Caption(), QString("1"));
-        Touche(l, Qt::Key_PageDown);
+        PressKey(l, Qt::Key_PageDown);
         QCOMPARE(w.NumPage, int16_t(2));
-        Touche(l, Qt::Key_Left);
+        PressKey(l, Qt::Key_Left);
         QCOMPARE(w.NumPage, int16_t(1));
-        Touche(l, Qt::Key_PageUp);
+        PressKey(l, Qt::Key_PageUp);
         QCOMPARE(w.NumPage, int16_t(0));
         // As the previous button does on page 0: nothing.
-        Touche(l, Qt::Key_Left);
+        PressKey(l, Qt::Key_Left);
         QCOMPARE(w.NumPage, int16_t(0));
         // With a modifier the key is not a page key.
-        Touche(l, Qt::Key_Right, Qt::ControlModifier);
+        PressKey(l, Qt::Key_Right, Qt::ControlModifier);
         QCOMPARE(w.NumPage, int16_t(0));
 
         // A key during a page's timeline interrupts it as a click does, and the page the key led
         // to runs to its end.
         const int avant = l.Loaded("Img6.jpg");
-        l.vp.At(l.vp.Elapsed() + 1500, [&] { Touche(l, Qt::Key_Right); });
-        Touche(l, Qt::Key_Right);
+        l.vp.At(l.vp.Elapsed() + 1500, [&] { PressKey(l, Qt::Key_Right); });
+        PressKey(l, Qt::Key_Right);
         QCOMPARE(w.NumPage, int16_t(2));
         QCOMPARE(l.Loaded("Img6.jpg"), avant + 1);
 
         // Escape is not a way out.
-        Touche(l, Qt::Key_Escape);
+        PressKey(l, Qt::Key_Escape);
         QCOMPARE(w.NumPage, int16_t(2));
         QVERIFY(w.B_Pag_S.Reachable());
     }
 
     void evaluationWithoutAMouse() {
         Lesson l;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
         QCOMPARE(w.NumPage, int16_t(19));
 
         // The page buttons are disabled: their keys do nothing; nor does Enter before a choice.
-        Touche(l, Qt::Key_Right);
-        Touche(l, Qt::Key_Left);
-        Touche(l, Qt::Key_Return);
+        PressKey(l, Qt::Key_Right);
+        PressKey(l, Qt::Key_Left);
+        PressKey(l, Qt::Key_Return);
         QCOMPARE(w.NumPage, int16_t(19));
         QCOMPARE(w.NumQuestion, int16_t(1));
-        QCOMPARE(Choisie(l), -1);
+        QCOMPARE(Chosen(l), -1);
 
         // Up and Down move along the answers as they stand on the screen, without choosing.
-        const QList<int> ordre = Ordre(l);
-        Touche(l, Qt::Key_Down);
-        QCOMPARE(Focalisee(l), ordre[0]);
-        Touche(l, Qt::Key_Down);
-        Touche(l, Qt::Key_Down);
-        QCOMPARE(Focalisee(l), ordre[2]);
-        Touche(l, Qt::Key_Up);
-        QCOMPARE(Focalisee(l), ordre[1]);
-        QCOMPARE(Choisie(l), -1);
+        const QList<int> ordre = AnswersTopToBottom(l);
+        PressKey(l, Qt::Key_Down);
+        QCOMPARE(Focused(l), ordre[0]);
+        PressKey(l, Qt::Key_Down);
+        PressKey(l, Qt::Key_Down);
+        QCOMPARE(Focused(l), ordre[2]);
+        PressKey(l, Qt::Key_Up);
+        QCOMPARE(Focused(l), ordre[1]);
+        QCOMPARE(Chosen(l), -1);
         QVERIFY(!w.B_Valider.Enabled());
 
         // Space chooses the one with the focus; a digit chooses by place, top to bottom.
-        Touche(l, Qt::Key_Space);
-        QCOMPARE(Choisie(l), ordre[1]);
+        PressKey(l, Qt::Key_Space);
+        QCOMPARE(Chosen(l), ordre[1]);
         QVERIFY(w.B_Valider.Enabled());
-        Touche(l, Qt::Key_4);
-        QCOMPARE(Choisie(l), ordre[3]);
-        QCOMPARE(Focalisee(l), ordre[3]);
+        PressKey(l, Qt::Key_4);
+        QCOMPARE(Chosen(l), ordre[3]);
+        QCOMPARE(Focused(l), ordre[3]);
 
         // The right answer by its place, then Enter validates it and scores.
-        Touche(l, Qt::Key_1 + static_cast<int>(ordre.indexOf(0)));
-        QCOMPARE(Choisie(l), 0);
-        Touche(l, Qt::Key_Enter);
+        PressKey(l, Qt::Key_1 + static_cast<int>(ordre.indexOf(0)));
+        QCOMPARE(Chosen(l), 0);
+        PressKey(l, Qt::Key_Enter);
         QCOMPARE(w.NumQuestion, int16_t(2));
         QCOMPARE(w.Note, 1.0);
         QCOMPARE(w.Label9.Caption(), QString("Performance : 1/20"));
@@ -130,18 +117,18 @@ private slots:
 
     void keysDuringThePauseAfterAValidationAreIgnored() {
         Lesson l;
-        DebutEvaluation(l);
+        StartEvaluation(l);
         Cour1p& w = *l.w;
-        const QList<int> ordre = Ordre(l);
+        const QList<int> ordre = AnswersTopToBottom(l);
         const int mauvaise = ordre[0] == 0 ? ordre[1] : ordre[0];
         w.Option1(mauvaise).Click();
         const qint64 t = l.vp.Elapsed();
         // During the two seconds: another answer, another Enter, Escape.
-        l.vp.At(t + 500, [&] { Touche(l, Qt::Key_1 + static_cast<int>(ordre.indexOf(0))); });
-        l.vp.At(t + 700, [&] { Touche(l, Qt::Key_Return); });
-        l.vp.At(t + 900, [&] { Touche(l, Qt::Key_Escape); });
-        l.vp.At(t + 1100, [&] { QCOMPARE(Choisie(l), mauvaise); });
-        Touche(l, Qt::Key_Return);
+        l.vp.At(t + 500, [&] { PressKey(l, Qt::Key_1 + static_cast<int>(ordre.indexOf(0))); });
+        l.vp.At(t + 700, [&] { PressKey(l, Qt::Key_Return); });
+        l.vp.At(t + 900, [&] { PressKey(l, Qt::Key_Escape); });
+        l.vp.At(t + 1100, [&] { QCOMPARE(Chosen(l), mauvaise); });
+        PressKey(l, Qt::Key_Return);
         QCOMPARE(w.NumQuestion, int16_t(2));
         QCOMPARE(w.Note, 0.0);
         QCOMPARE(l.vp.SoundCommands().filter("sound"), QStringList({"sound SonMCM.wav"}));
@@ -153,19 +140,19 @@ private slots:
         // On page 0 the previous button does nothing and is left out.
         QStringList vus;
         for (int i = 0; i < 4; ++i) {
-            Touche(l, Qt::Key_Tab);
+            PressKey(l, Qt::Key_Tab);
             vus << FocusName(l);
         }
         QCOMPARE(vus, QStringList({"B_Pag_S", "B_Fermer", "Image1", "B_Pag_S"}));
-        Touche(l, Qt::Key_Backtab, Qt::ShiftModifier);
+        PressKey(l, Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(FocusName(l), QString("Image1"));
 
-        DebutEvaluation(l);
+        StartEvaluation(l);
         // The page buttons are disabled now: Tab starts on the answers, top to bottom.
-        const QList<int> ordre = Ordre(l);
+        const QList<int> ordre = AnswersTopToBottom(l);
         vus.clear();
         for (int i = 0; i < 7; ++i) {
-            Touche(l, Qt::Key_Tab);
+            PressKey(l, Qt::Key_Tab);
             vus << FocusName(l);
         }
         QStringList attendu;
@@ -173,8 +160,8 @@ private slots:
         attendu << "B_Fermer" << "Image1" << attendu[0];
         // Valider is reached only once an answer is chosen.
         QCOMPARE(vus.mid(vus.indexOf(attendu[0])), attendu.mid(0, vus.size() - vus.indexOf(attendu[0])));
-        Touche(l, Qt::Key_Space);
-        for (int i = 0; i < 4; ++i) Touche(l, Qt::Key_Tab);
+        PressKey(l, Qt::Key_Space);
+        for (int i = 0; i < 4; ++i) PressKey(l, Qt::Key_Tab);
         QCOMPARE(FocusName(l), QString("B_Valider"));
         QVERIFY(w.B_Valider.Enabled());
     }
@@ -183,12 +170,12 @@ private slots:
         Lesson l;
         Cour1p& w = *l.w;
         w.B_Pag_S.SetFocus();
-        Touche(l, Qt::Key_Return);
+        PressKey(l, Qt::Key_Return);
         QCOMPARE(w.NumPage, int16_t(1));
         w.B_Fermer.SetFocus();
         bool fini = false;
         try {
-            Touche(l, Qt::Key_Return);
+            PressKey(l, Qt::Key_Return);
         } catch (const testsupport::ProgramEnded& e) {
             fini = e.status == 0;
         }

@@ -3,6 +3,7 @@
 
 #include "platform/picture.h"
 #include "support/media.h"
+#include "support/program.h"
 #include "support/virtual_platform.h"
 
 #include <QDir>
@@ -31,11 +32,6 @@ void Write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 const QString kCorpus = QStringLiteral(SEANCE_CORPUS_DIR);
@@ -79,7 +75,7 @@ private slots:
     // A photograph's own description (EXIF) is its text for a screen reader; a slide's text is its words.
     void photographsTellTheirDescription() {
         WriteJpeg(dir.filePath("plain.jpg"), 40, 30);
-        const QByteArray plain = Read(dir.filePath("plain.jpg"));
+        const QByteArray plain = ReadAll(dir.filePath("plain.jpg"));
         QCOMPARE(LoadPicture(dir.filePath("plain.jpg")).Text(), QString());
         const auto bytes = [](std::initializer_list<char> l) { return QByteArray(l.begin(), qsizetype(l.size())); };
         const auto withExif = [&](bool little, const QByteArray& description) {
@@ -117,7 +113,7 @@ private slots:
 
         // A JPEG cut short decodes in Qt as a grey-filled picture: refused as incomplete.
         WriteJpeg(dir.filePath("whole.jpg"), 200, 150, Qt::red);
-        const QByteArray whole = Read(dir.filePath("whole.jpg"));
+        const QByteArray whole = ReadAll(dir.filePath("whole.jpg"));
         Write(dir.filePath("cut.jpg"), whole.left(whole.size() * 2 / 3));
         QVERIFY(Reason(dir.filePath("cut.jpg")).contains("tronqué"));
         // Bytes after the end of the picture are harmless.
@@ -139,7 +135,7 @@ private slots:
     // Each way a slide can be unusable, in the learner's words.
     void aDamagedSlideIsRefusedInPlainFrench() {
         WriteEmf(dir.filePath("good.emf"), 2540, 1270);
-        const QByteArray good = Read(dir.filePath("good.emf"));
+        const QByteArray good = ReadAll(dir.filePath("good.emf"));
         const qsizetype header = qFromLittleEndian<quint32>(good.constData() + 4);
         QVERIFY(good.size() > header + 8);
         const auto reason = [&](const QString& name, const QByteArray& bytes) {

@@ -83,7 +83,7 @@ int ProfileShift(const std::vector<double>& from, const std::vector<double>& to)
 
 }  // namespace
 
-class TestResources : public QObject {
+class ResourcesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -192,5 +192,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResources)
+QTEST_MAIN(ResourcesTest)
 #include "test_resources.moc"

@@ -180,7 +180,7 @@ protected:
 
 }  // namespace
 
-class TestSound : public QObject {
+class SoundTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -558,5 +558,5 @@ private:
     SoundTestPlatform platform_;
 };
 
-QTEST_MAIN(TestSound)
+QTEST_MAIN(SoundTest)
 #include "test_sound.moc"

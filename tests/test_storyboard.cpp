@@ -8,6 +8,7 @@
 #include "storyboard/director.h"
 #include "storyboard/offline_platform.h"
 #include "storyboard/sheets.h"
+#include "support/program.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,6 +19,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using testsupport::ReadAll;
 
 namespace {
 
@@ -75,11 +78,6 @@ void CopyDemo(const QString& to) {
         QDir().mkpath(QFileInfo(target).path());
         QFile::copy(from, target);
     }
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace resultats {
 
@@ -42,10 +41,6 @@ QString CaseCsv(QString texte) {
     if (texte.contains(QLatin1Char(';')) || texte.contains(QLatin1Char('"')) || texte.contains(QLatin1Char('\n')))
         texte = QLatin1Char('"') + texte.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
     return texte;
-}
-
-void Ecrire(FILE* f, const QByteArray& octets) {
-    std::fwrite(octets.constData(), 1, static_cast<size_t>(octets.size()), f);
 }
 
 }  // namespace
@@ -143,48 +138,6 @@ bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QS
     if (!erreur.isEmpty()) return false;
     bilans = comptage.Bilans();
     return true;
-}
-
-int CommandeResultats(const QString& dossierDemande, bool csv, bool lrs, int seance) {
-    QString dossier = dossierDemande;
-    if (lrs && !dossier.isEmpty()) {
-        Ecrire(stderr, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.\n").toUtf8());
-        return 2;
-    }
-
-    std::vector<BilanSeance> bilans;
-    Lecture lecture;
-    QString source;
-    if (lrs) {
-        const ConfigLrs config = Reglages::Lire().lrs;
-        source = AdresseDeclarations(config).toString();
-        QString erreur;
-        if (!LireBilansLrs(config, bilans, erreur, kParPageCommandes, seance)) {
-            Ecrire(stderr, QStringLiteral("Aucun résultat : %1.\n").arg(erreur).toUtf8());
-            return 1;
-        }
-    } else {
-        if (dossier.isEmpty()) dossier = Reglages::Lire().dossier;
-        if (dossier.isEmpty() || !QDir(dossier).exists()) {
-            Ecrire(stderr, QStringLiteral("Aucun résultat : le dossier « %1 » n'existe pas.\n").arg(dossier).toUtf8());
-            return 1;
-        }
-        source = dossier;
-        Comptage comptage(seance);
-        lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
-        lecture.essentiel = true;
-        LireDossier(dossier, lecture);
-        bilans = comptage.Bilans();
-    }
-    Ecrire(stdout, csv ? CsvBilans(bilans) : TexteBilans(bilans).toUtf8());
-    if (!csv && bilans.empty()) Ecrire(stdout, QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(source).toUtf8());
-    std::fflush(stdout);
-    // Skipped lines go to the standard error, so that the CSV stays clean when redirected to a file.
-    for (const LigneIgnoree& l : lecture.ignorees) {
-        const QString ou = l.ligne > 0 ? QStringLiteral("%1, ligne %2").arg(l.fichier).arg(l.ligne) : l.fichier;
-        Ecrire(stderr, QStringLiteral("Ignoré : %1 : %2\n").arg(ou, l.raison).toUtf8());
-    }
-    return 0;
 }
 
 }  // namespace resultats

@@ -54,8 +54,4 @@ QByteArray CsvBilans(const std::vector<BilanSeance>& bilans);
 bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage = 0,
                    int seance = 1);
 
-// Runs the command on dossier (empty: the settings' folder); returns the exit status. Needs no
-// display. Reading from the LRS (lrs) is not there yet.
-int CommandeResultats(const QString& dossier, bool csv, bool lrs, int seance = 1);
-
 }  // namespace resultats

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <cstdio>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -119,13 +118,6 @@ Preparation PreparerDossierClasse(const QString& dossier, const QString& groupe)
         message += QStringLiteral("\nAttention : %1 fichier(s) déjà présent(s) restent lisibles par tous ; leurs propriétaires "
                                   "peuvent les fermer (chmod o-r).").arg(lisibles);
     return {true, message};
-}
-
-int CommandePreparerDossierClasse(const QString& dossier, const QString& groupe) {
-    const Preparation p = PreparerDossierClasse(dossier, groupe);
-    const QByteArray texte = (p.ok ? p.message : QStringLiteral("Dossier de la classe non préparé : %1").arg(p.message)).toUtf8() + '\n';
-    std::fwrite(texte.constData(), 1, static_cast<size_t>(texte.size()), p.ok ? stdout : stderr);
-    return p.ok ? 0 : 1;
 }
 
 }  // namespace resultats

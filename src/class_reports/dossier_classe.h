@@ -23,7 +23,4 @@ struct Preparation {
 // caller's own group), then sets its group and mode and reads them back.
 Preparation PreparerDossierClasse(const QString& dossier, const QString& groupe = {});
 
-// seance1 --prepare-class-folder DOSSIER [--group GROUPE]; returns the exit status.
-int CommandePreparerDossierClasse(const QString& dossier, const QString& groupe);
-
 }  // namespace resultats

@@ -36,9 +36,5 @@ QString EcrirePdfRapport(const RapportClasse& rapport, const Diapos& diapos, con
 // The number of sheets EcrirePdfRapport writes for this report.
 int FeuillesRapport(const RapportClasse& rapport);
 
-// Runs the command: the statements of dossier (empty: the settings' folder) or, with lrs, of the
-// settings' LRS; a PDF written to pdf, or with csv the CSV on the standard output. Returns the exit
-// status; makes its own application object if there is none.
-int CommandeRapport(const QString& dossier, const QString& pdf, bool csv, bool toutes, bool lrs);
 
 }  // namespace resultats

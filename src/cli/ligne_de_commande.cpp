@@ -3,43 +3,80 @@
 #include "class_reports/bilan.h"
 #include "class_reports/dossier_classe.h"
 #include "class_reports/rapport.h"
-#include "cli/verification.h"
-#include "content/export_questions.h"
+#include "cli/commands.h"
 #include "platform/controls.h"
 #include "storyboard/storyboard.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QStyleFactory>
-#include <cstdio>
+#include <cerrno>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace cli {
 
 namespace {
 
-int Rapport(const Demande& d) { return resultats::CommandeRapport(d.dossier, d.fichier, d.csv, d.tout, d.lrs); }
+// A refusal of the command line: a reason, written as "seance1 : <raison> (seance1 --help pour l'aide).",
+// or a text written as it is.
+struct Refus {
+    QString raison;
+    QString texte;
+    bool Vide() const { return raison.isEmpty() && texte.isEmpty(); }
+};
 
-int Resultats(const Demande& d) { return resultats::CommandeResultats(d.dossier, d.csv, d.lrs, d.seance); }
-int Deroule(const Demande& d) {
-    return storyboard::Main({QStringLiteral("seance1"), QStringLiteral("--storyboard"), d.fichier}, d.seance);
-}
-int Preparer(const Demande& d) { return resultats::CommandePreparerDossierClasse(d.dossier, d.groupe); }
-int Verifier(const Demande&) { return CommandeVerifier(); }
-int ExporterQuestions(const Demande& d) { return content::CommandeExportQuestions(d.fichier, d.seance); }
+bool EstPdf(const QString& s) { return s.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
 
-// Settings the storyboard needs before the application object exists.
-void AvantDeroule() {
-    char nom[] = "seance1";
-    char option[] = "--storyboard";
-    char* arguments[] = {nom, option, nullptr};
-    storyboard::Requested(2, arguments);
+Refus EnTrop(const QStringList& positionnels, qsizetype permis, const Demande& d) {
+    if (positionnels.size() <= permis) return {};
+    return {QStringLiteral("argument en trop « %1 » pour --%2").arg(positionnels[permis], d.commande), {}};
 }
+
+// Each command's positional arguments, read into the request.
+Refus PositionnelsResultats(const QStringList& p, Demande& d) {
+    d.dossier = p.value(0);
+    if (Refus r = EnTrop(p, 1, d); !r.Vide()) return r;
+    if (d.lrs && !d.dossier.isEmpty())
+        return {{}, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.")};
+    return {};
+}
+
+Refus PositionnelsRapport(const QStringList& p, Demande& d) {
+    qsizetype permis = 1;
+    if (d.csv) {
+        if (EstPdf(p.value(0)))
+            return {QStringLiteral("--class-report écrit FICHIER.pdf ou, avec --csv, sur la sortie standard : pas les deux"), {}};
+        d.dossier = p.value(0);
+    } else {
+        if (p.isEmpty() || !EstPdf(p.last())) return {QStringLiteral("il manque FICHIER.pdf (ou --csv) après --class-report"), {}};
+        permis = 2;
+        d.fichier = p.last();
+        if (p.size() == 2) d.dossier = p[0];
+    }
+    if (Refus r = EnTrop(p, permis, d); !r.Vide()) return r;
+    if (d.lrs && !d.dossier.isEmpty())
+        return {{},
+                QStringLiteral("Usage : seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf [--all]\n"
+                               "        seance1 --class-report [DOSSIER | --lrs] --csv [--all]")};
+    return {};
+}
+
+Refus AucunPositionnel(const QStringList& p, Demande& d) { return EnTrop(p, 0, d); }
+
+// Where the option's value goes, for the commands whose option takes one.
+enum class Valeur { Aucune, Fichier, Dossier };
 
 struct Entree {
     Commande commande;
-    void (*avant)();
+    void (*avant)();  // what must be set before the application object exists
     const char* valeur;  // the name of the option's value, when it takes one
+    Valeur destination;
+    Refus (*positionnels)(const QStringList&, Demande&);
 };
 
 const std::vector<Entree>& Table() {
@@ -47,37 +84,37 @@ const std::vector<Entree>& Table() {
         {{"results", "[DOSSIER] [--csv] [--lrs]", "Résultats de la classe, une ligne par séance.",
           "Lit les journaux du dossier des résultats (ou, avec --lrs, le LRS des réglages) et écrit une ligne par "
           "séance : date, apprenant, compte, note sur 20, temps passé, questions répondues, terminée ou non.",
-          false, Resultats},
-         nullptr, nullptr},
+          false, Results},
+         nullptr, nullptr, Valeur::Aucune, PositionnelsResultats},
         {{"class-report", "[DOSSIER | --lrs] FICHIER.pdf | --csv [--all]", "Rapport de la classe, en PDF ou en CSV.",
           "Écrit le rapport de la classe dans FICHIER.pdf, ou en CSV sur la sortie standard ; --all y met "
           "toutes les séances.",
-          true, Rapport},
-         nullptr, nullptr},
+          true, ClassReport},
+         nullptr, nullptr, Valeur::Aucune, PositionnelsRapport},
         {{"storyboard", "FICHIER.pdf", "Toute la leçon sur papier, depuis le cours du dossier courant.",
           "Déroule la leçon sans écran et écrit chacune de ses étapes dans FICHIER.pdf, pour l'enseignant ou "
           "l'auteur du cours.",
-          true, Deroule},
-         AvantDeroule, "FICHIER.pdf"},
+          true, Storyboard},
+         storyboard::PrepareForPaper, "FICHIER.pdf", Valeur::Fichier, AucunPositionnel},
         {{"prepare-class-folder", "DOSSIER [--group GROUPE]",
           "Prépare le dossier des résultats : chacun y dépose son fichier, seul l'enseignant lit tout.",
           "À lancer une fois par l'enseignant. Crée DOSSIER au besoin et le rend boîte de dépôt (mode 3733) : il "
           "appartient à l'enseignant et à son groupe (ou à GROUPE), chaque apprenant peut y créer son fichier mais "
           "ne peut ni lister le dossier, ni lire, modifier ou supprimer le fichier d'un autre. GROUPE ne doit "
           "compter aucun apprenant.",
-          false, Preparer},
-         nullptr, "DOSSIER"},
+          false, PrepareClassFolder},
+         nullptr, "DOSSIER", Valeur::Dossier, AucunPositionnel},
         {{"export-questions", "FICHIER.gift", "Les questions de la leçon en GIFT, pour Moodle.",
           "Écrit les vingt questions que la leçon pose (Seance1/questions.gift du dossier courant, sinon les "
           "questions d'origine) dans FICHIER.gift, au format GIFT que Moodle importe tel quel.",
-          false, ExporterQuestions},
-         nullptr, "FICHIER.gift"},
+          false, ExportQuestions},
+         nullptr, "FICHIER.gift", Valeur::Fichier, AucunPositionnel},
         {{"check", "", "Vérifie ce poste et ce compte avant la classe : cours, résultats, LRS, son.",
           "Dit ce qui va et ce qui ne va pas : le cours du dossier courant, le dossier des résultats et le droit "
           "d'y écrire, le LRS et ses identifiants s'il est configuré, la sortie son (un simple avertissement : "
           "la leçon se déroule sans son). Code de retour 0 seulement si tout va.",
-          true, Verifier},
-         nullptr, nullptr},
+          true, Check},
+         nullptr, nullptr, Valeur::Aucune, AucunPositionnel},
     };
     return table;
 }
@@ -137,20 +174,12 @@ QStringList SansOptionsDuToolkit(const QStringList& arguments) {
     return restent;
 }
 
-QString Refus(const QString& raison) { return QStringLiteral("seance1 : %1 (seance1 --help pour l'aide).").arg(raison); }
+QString TexteRefus(const QString& raison) { return QStringLiteral("seance1 : %1 (seance1 --help pour l'aide).").arg(raison); }
 
 QString Tirets(const QString& nom) { return (nom.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + nom; }
 
-bool EstPdf(const QString& s) { return s.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
-
 QString Version() {
     return QStringLiteral("%1.%2.%3").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH);
-}
-
-void Ecrire(FILE* f, const QString& texte) {
-    const QByteArray octets = texte.toUtf8();
-    std::fwrite(octets.constData(), 1, static_cast<size_t>(octets.size()), f);
-    std::fflush(f);
 }
 
 }  // namespace
@@ -170,10 +199,10 @@ QStringList Arguments(int argc, char** argv) {
     return l;
 }
 
-Analyse Analyser(const QStringList& arguments) {
-    const QStringList args = SansOptionsDuToolkit(arguments);
-    QCommandLineParser p;
-    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+namespace {
+
+// The parser's options: help, version, the manual page, the commands and their modifiers.
+QList<QCommandLineOption> Options() {
     QList<QCommandLineOption> options{QCommandLineOption(QStringList{"h", "help", "?"}), QCommandLineOption(QStringList{"v", "version"})};
     QCommandLineOption man(QStringLiteral("help-man"));
     man.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -188,36 +217,88 @@ Analyse Analyser(const QStringList& arguments) {
         if (m.valeur) o.setValueName(QString::fromUtf8(m.valeur));
         options << o;
     }
-    p.addOptions(options);
+    return options;
+}
 
+bool PrendValeur(const QCommandLineOption& o) { return !o.valueName().isEmpty(); }
+
+// Why the parser refused args: an unknown option (as it was written), or a value missing at the end.
+QString RaisonDuRefus(const QCommandLineParser& p, const QList<QCommandLineOption>& options, const QStringList& args) {
+    if (!p.unknownOptionNames().isEmpty()) {
+        const QString nom = p.unknownOptionNames().first();
+        QString tel = Tirets(nom);
+        for (const QString& s : args.mid(1))
+            if (s.startsWith(QLatin1Char('-')) && s.mid(s.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0) == nom) {
+                tel = s;
+                break;
+            }
+        return QStringLiteral("option inconnue « %1 »").arg(tel);
+    }
+    // Otherwise an option that takes a value came last.
+    for (const QCommandLineOption& o : options)
+        if (PrendValeur(o) && args.size() > 1 && args.last() == Tirets(o.names().first()))
+            return QStringLiteral("il manque %1 après %2").arg(o.valueName(), args.last());
+    return p.errorText();
+}
+
+// An option that takes a value given another option instead ("--storyboard --csv").
+QString ValeurManquante(const QCommandLineParser& p, const QList<QCommandLineOption>& options) {
+    for (const QCommandLineOption& o : options)
+        if (PrendValeur(o) && p.isSet(o) && p.value(o).startsWith(QLatin1Char('-')))
+            return QStringLiteral("il manque %1 après --%2").arg(o.valueName(), o.names().first());
+    return {};
+}
+
+// The command asked for (at most one), its modifiers checked: the entry, or null for the lesson.
+const Entree* CommandeDemandee(const QCommandLineParser& p, QString& refus) {
+    const Entree* demandee = nullptr;
+    for (const Entree& e : Table()) {
+        if (!p.isSet(QString::fromLatin1(e.commande.option))) continue;
+        if (demandee) {
+            refus = QStringLiteral("une seule commande à la fois, pas --%1 et --%2").arg(QLatin1String(demandee->commande.option), QLatin1String(e.commande.option));
+            return nullptr;
+        }
+        demandee = &e;
+    }
+    const QString commande = demandee ? QString::fromLatin1(demandee->commande.option) : QString();
+    for (const Modificateur& m : Modificateurs()) {
+        const QString nom = QString::fromLatin1(m.option);
+        if (p.isSet(nom) && !m.commandes.contains(commande)) {
+            refus = QStringLiteral("--%1 ne va qu'avec %2").arg(nom, Avec(m, QStringLiteral(" ou ")));
+            return nullptr;
+        }
+    }
+    return demandee;
+}
+
+// The request for entry e: its modifiers, its option's value and its positional arguments.
+Refus LireDemande(const QCommandLineParser& p, const Entree& e, Demande& d) {
+    d.commande = QString::fromLatin1(e.commande.option);
+    d.csv = p.isSet(QStringLiteral("csv"));
+    d.lrs = p.isSet(QStringLiteral("lrs"));
+    d.tout = p.isSet(QStringLiteral("all"));
+    d.groupe = p.value(QStringLiteral("group"));
+    if (e.destination == Valeur::Fichier) d.fichier = p.value(d.commande);
+    if (e.destination == Valeur::Dossier) d.dossier = p.value(d.commande);
+    return e.positionnels(p.positionalArguments(), d);
+}
+
+}  // namespace
+
+Analyse Analyser(const QStringList& arguments) {
     Analyse a;
-    const auto refuser = [&a](const QString& raison) {
+    const auto refuser = [&a](const Refus& r) {
         a.issue = Issue::Erreur;
-        a.erreur = Refus(raison);
+        a.erreur = r.texte.isEmpty() ? TexteRefus(r.raison) : r.texte;
         return a;
     };
-    const auto prendValeur = [&](const QCommandLineOption& o) { return !o.valueName().isEmpty(); };
-
-    if (!p.parse(args)) {
-        if (!p.unknownOptionNames().isEmpty()) {
-            const QString nom = p.unknownOptionNames().first();
-            QString tel = Tirets(nom);
-            for (const QString& s : args.mid(1))
-                if (s.startsWith(QLatin1Char('-')) && s.mid(s.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0) == nom) {
-                    tel = s;
-                    break;
-                }
-            return refuser(QStringLiteral("option inconnue « %1 »").arg(tel));
-        }
-        // Otherwise an option that takes a value came last.
-        for (const QCommandLineOption& o : options)
-            if (prendValeur(o) && args.size() > 1 && args.last() == Tirets(o.names().first()))
-                return refuser(QStringLiteral("il manque %1 après %2").arg(o.valueName(), args.last()));
-        return refuser(p.errorText());
-    }
-    for (const QCommandLineOption& o : options)
-        if (prendValeur(o) && p.isSet(o) && p.value(o).startsWith(QLatin1Char('-')))
-            return refuser(QStringLiteral("il manque %1 après --%2").arg(o.valueName(), o.names().first()));
+    const QStringList args = SansOptionsDuToolkit(arguments);
+    const QList<QCommandLineOption> options = Options();
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    p.addOptions(options);
+    if (!p.parse(args)) return refuser({RaisonDuRefus(p, options, args), {}});
+    if (const QString raison = ValeurManquante(p, options); !raison.isEmpty()) return refuser({raison, {}});
 
     if (p.isSet(QStringLiteral("help"))) {
         a.issue = Issue::Aide;
@@ -227,65 +308,26 @@ Analyse Analyser(const QStringList& arguments) {
         a.issue = Issue::Version;
         return a;
     }
-    if (p.isSet(man)) {
+    if (p.isSet(QStringLiteral("help-man"))) {
         a.issue = Issue::PageDeManuel;
         return a;
     }
 
-    QStringList demandees;
-    for (const Entree& e : Table())
-        if (p.isSet(QString::fromLatin1(e.commande.option))) demandees << QString::fromLatin1(e.commande.option);
-    if (demandees.size() > 1)
-        return refuser(QStringLiteral("une seule commande à la fois, pas --%1 et --%2").arg(demandees[0], demandees[1]));
-    const QString commande = demandees.value(0);
-    for (const Modificateur& m : Modificateurs()) {
-        const QString nom = QString::fromLatin1(m.option);
-        if (p.isSet(nom) && !m.commandes.contains(commande))
-            return refuser(QStringLiteral("--%1 ne va qu'avec %2").arg(nom, Avec(m, QStringLiteral(" ou "))));
-    }
+    QString raison;
+    const Entree* e = CommandeDemandee(p, raison);
+    if (!raison.isEmpty()) return refuser({raison, {}});
     if (p.isSet(QStringLiteral("seance"))) {
         bool nombre = false;
         a.demande.seance = p.value(QStringLiteral("seance")).toInt(&nombre);
         if (!nombre || a.demande.seance < 1 || a.demande.seance > 99)
-            return refuser(QStringLiteral("--seance attend un numéro de séance de 1 à 99, pas « %1 »").arg(p.value(QStringLiteral("seance"))));
+            return refuser({QStringLiteral("--seance attend un numéro de séance de 1 à 99, pas « %1 »").arg(p.value(QStringLiteral("seance"))), {}});
     }
-    const QStringList positionnels = p.positionalArguments();
-    if (commande.isEmpty()) {
-        if (!positionnels.isEmpty())
-            return refuser(QStringLiteral("argument inattendu « %1 » : la leçon se lance sans argument").arg(positionnels[0]));
+    if (!e) {
+        if (!p.positionalArguments().isEmpty())
+            return refuser({QStringLiteral("argument inattendu « %1 » : la leçon se lance sans argument").arg(p.positionalArguments()[0]), {}});
         return a;  // the lesson
     }
-
-    Demande& d = a.demande;
-    d.commande = commande;
-    d.csv = p.isSet(QStringLiteral("csv"));
-    d.lrs = p.isSet(QStringLiteral("lrs"));
-    d.tout = p.isSet(QStringLiteral("all"));
-    d.groupe = p.value(QStringLiteral("group"));
-    qsizetype permis = 0;
-    if (commande == QLatin1String("results")) {
-        permis = 1;
-        d.dossier = positionnels.value(0);
-    } else if (commande == QLatin1String("class-report")) {
-        if (d.csv) {
-            permis = 1;
-            if (EstPdf(positionnels.value(0)))
-                return refuser(QStringLiteral("--class-report écrit FICHIER.pdf ou, avec --csv, sur la sortie standard : pas les deux"));
-            d.dossier = positionnels.value(0);
-        } else {
-            if (positionnels.isEmpty() || !EstPdf(positionnels.last()))
-                return refuser(QStringLiteral("il manque FICHIER.pdf (ou --csv) après --class-report"));
-            permis = 2;
-            d.fichier = positionnels.last();
-            if (positionnels.size() == 2) d.dossier = positionnels[0];
-        }
-    } else if (commande == QLatin1String("storyboard") || commande == QLatin1String("export-questions")) {
-        d.fichier = p.value(commande);
-    } else if (commande == QLatin1String("prepare-class-folder")) {
-        d.dossier = p.value(commande);
-    }
-    if (positionnels.size() > permis)
-        return refuser(QStringLiteral("argument en trop « %1 » pour --%2").arg(positionnels[permis], commande));
+    if (const Refus r = LireDemande(p, *e, a.demande); !r.Vide()) return refuser(r);
     a.issue = Issue::Commande;
     return a;
 }
@@ -374,12 +416,29 @@ void PreparerApplication() {
     QApplication::setFont(platform::UiFont(9.75));
 }
 
+namespace {
+
+// A teacher's terminal (ssh, su, cron) often has no session runtime folder, which a graphical
+// application asks for: Qt would warn on the terminal and fall back to its own folder. The same
+// folder, made as Qt makes it and named up front, without the warning.
+void DossierDExecution() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+    const passwd* compte = ::getpwuid(::getuid());
+    const QByteArray dossier = QFile::encodeName(QDir::tempPath()) + "/runtime-" +
+                               (compte ? QByteArray(compte->pw_name) : QByteArray::number(::getuid()));
+    if (::mkdir(dossier.constData(), 0700) != 0 && errno != EEXIST) return;
+    qputenv("XDG_RUNTIME_DIR", dossier);
+}
+
+}  // namespace
+
 int Executer(const Analyse& analyse, int argc, char** argv) {
+    Output o;
     switch (analyse.issue) {
-    case Issue::Aide: Ecrire(stdout, TexteAide()); return 0;
-    case Issue::Version: Ecrire(stdout, TexteVersion()); return 0;
-    case Issue::PageDeManuel: Ecrire(stdout, PageDeManuel()); return 0;
-    case Issue::Erreur: Ecrire(stderr, analyse.erreur + QLatin1Char('\n')); return 2;
+    case Issue::Aide: return Emit(o.Out(TexteAide()));
+    case Issue::Version: return Emit(o.Out(TexteVersion()));
+    case Issue::PageDeManuel: return Emit(o.Out(PageDeManuel()));
+    case Issue::Erreur: return Emit(o.Fail(analyse.erreur + QLatin1Char('\n'), 2));
     case Issue::Lecon:
     case Issue::Commande: break;
     }
@@ -388,15 +447,16 @@ int Executer(const Analyse& analyse, int argc, char** argv) {
         if (e.avant) e.avant();
         if (!e.commande.graphique) {
             QCoreApplication app(argc, argv);
-            return e.commande.executer(analyse.demande);
+            return Emit(e.commande.executer(analyse.demande));
         }
         // Nothing is shown, whatever the session's platform: pictures are decoded or painted onto paper.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        DossierDExecution();
         QApplication app(argc, argv);
         PreparerApplication();
-        return e.commande.executer(analyse.demande);
+        return Emit(e.commande.executer(analyse.demande));
     }
-    return 2;
+    return Emit(o.Fail(QString(), 2));
 }
 
 }  // namespace cli

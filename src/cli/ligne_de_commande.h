@@ -3,6 +3,8 @@
 // page and what each command runs. Read without any application object, so that no command needs
 // a display; the lesson starts only when no command is given.
 
+#include "cli/output.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -27,13 +29,13 @@ enum class Issue {
     Aide,
     Version,
     PageDeManuel,  // the manual page in roff, for the build
-    Erreur,        // refused: erreur says why, in one line; exit status 2
+    Erreur,        // refused: erreur says why; exit status 2
 };
 
 struct Analyse {
     Issue issue = Issue::Lecon;
     Demande demande;
-    QString erreur;
+    QString erreur;  // written on the standard error, without its last newline
 };
 
 // Deviation: the lesson took no arguments at all and ignored any it was given; now the teacher's
@@ -50,7 +52,7 @@ struct Commande {
     const char* resume;    // one line of help
     const char* detail;    // more for the manual page
     bool graphique;        // needs a (display-less) QApplication rather than a QCoreApplication
-    int (*executer)(const Demande&);
+    Output (*executer)(const Demande&);
 };
 const std::vector<Commande>& Commandes();
 

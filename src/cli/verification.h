@@ -35,8 +35,4 @@ void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs =
 // No sound output is only a warning: the lesson goes on silently.
 void VerifierSon(Verification& v);
 
-// Everything, with the settings of this account, on the course in the current folder; prints the
-// lines and returns 0 only when there is no problem. Needs a QApplication.
-int CommandeVerifier();
-
 }  // namespace cli

@@ -1,28 +1,11 @@
 #include "content/banque.h"
 
-#include "content/question_bank.h"
-
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace content {
-
-const BanqueQuestions& BanqueQuestions::Integree() {
-    static const BanqueQuestions integree = [] {
-        BanqueQuestions banque;
-        for (int n = 1; n <= kNombre; ++n) {
-        const content::EntreeBanque& e = content::Banque(n);
-        banque.entrees[static_cast<size_t>(n - 1)] = {
-            QString::fromUtf16(e.Question),
-            {QString::fromUtf16(e.Reponse1), QString::fromUtf16(e.Reponse2), QString::fromUtf16(e.Reponse3),
-             QString::fromUtf16(e.Reponse4)}};
-        }
-        return banque;
-    }();
-    return integree;
-}
 
 QString BanqueQuestions::Identite() const {
     QCryptographicHash hash(QCryptographicHash::Sha256);

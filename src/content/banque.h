@@ -16,7 +16,6 @@ struct EntreeQuestion {
     bool operator==(const EntreeQuestion&) const = default;
 };
 
-// Not Banque: that is the name of the built-in table's lookup, Banque(numero), in this namespace.
 class BanqueQuestions {
 public:
     static constexpr int kNombre = 20;
@@ -27,7 +26,7 @@ public:
     static constexpr int kLongueurQuestionMax = 200;
     static constexpr int kLongueurReponseMax = 150;
 
-    // Made once, on first use.
+    // The built-in bank (banque_integree.cpp), made once, on first use.
     static const BanqueQuestions& Integree();
 
     // numero: 1 to kNombre.

@@ -128,6 +128,23 @@ private:
     void ResetRop2();
     QColor RopColor(QColor c) const;
 
+    // The state records' steps, called by StateRecord.
+    void SetExtent(QSizeF& extent, const RecordView& v);
+    void ScaleExtent(QSizeF& extent, const RecordView& v);
+    void WorldTransform(std::uint32_t type, const RecordView& v);
+    void RestoreDc(std::int32_t n);
+    void SelectClipPath(int mode);
+    void SelectClipRegion(const RecordView& v);
+    void OffsetClip(const RecordView& v);
+    // The object of that index, emptied and of that kind; null when the index is out of range.
+    Object* NewObject(std::uint32_t index, Object::Kind kind);
+    void CreatePen(const RecordView& v);
+    void ExtCreatePen(const RecordView& v);
+    void CreateBrush(const RecordView& v);
+    void CreatePatternBrush(const RecordRef& r, const RecordView& v);
+    void CreateFont(const RecordView& v);
+    void SelectObject(std::uint32_t index);
+
     // ---- shapes: lines, curves, paths, regions (player_shapes.cpp) ------------------------
     void Draw(const QPainterPath& shape, bool fill, bool stroke);
     static QPainterPath PixelRuns(const QPainterPath& path);
@@ -144,6 +161,17 @@ private:
 
     static double Angle(const QRectF& r, const QPointF& p);
     void ArcShape(const RecordView& v, int kind);
+
+    // The shape records' steps, called by ShapeRecord.
+    void LineTo(const RecordView& v);
+    void SetPixel(const RecordView& v);
+    void BoxShape(const RecordView& v, std::uint32_t type);
+    void AngleArc(const RecordView& v);
+    void DrawPath(std::uint32_t type);
+    void UseRegionBrush(std::uint32_t index);
+    void FillRegion(const RecordView& v, std::uint32_t type);
+    void FrameRegion(const RecordView& v);
+    void InvertRegion(const RecordView& v);
 
     // ---- text (player_text.cpp) ---------------------------------------------------------
     void Text(const RecordView& v, std::uint64_t emrtext, bool wide, std::int64_t forceChars = -1);

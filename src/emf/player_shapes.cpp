@@ -299,34 +299,120 @@ QPainterPath Player::RegionPath(const RecordView& v, std::uint64_t at, std::uint
     return path;
 }
 
+// ---- the shape records, one step each ----------------------------------------------------
+
+void Player::LineTo(const RecordView& v) {
+    const QPointF to = Point(v, 8);
+    if (inPath_) {
+        EnsurePathStart();
+        path_.lineTo(to);
+    } else {
+        QPainterPath path;
+        path.moveTo(dc_.cur);
+        path.lineTo(to);
+        Draw(path, false, true);
+    }
+    dc_.cur = to;
+}
+
+// One logical unit square of the colour; nothing inside a path.
+void Player::SetPixel(const RecordView& v) {
+    if (inPath_) return;
+    UseLogical();
+    const QPointF pt = Point(v, 8);
+    T();
+    p_.fillRect(QRectF(pt, QSizeF(1 / scale_, 1 / scale_)), ColorRef(v.U32(16)));
+}
+
+// A rectangle, rounded rectangle or ellipse in its bounding box, filled and outlined.
+void Player::BoxShape(const RecordView& v, std::uint32_t type) {
+    QPainterPath path;
+    if (type == U_EMR_ROUNDRECT) path.addRoundedRect(Rect(v, 8), std::abs(v.I32(24)) / 2.0, std::abs(v.I32(28)) / 2.0);
+    else if (type == U_EMR_ELLIPSE) path.addEllipse(Rect(v, 8));
+    else path.addRect(Rect(v, 8));
+    Draw(path, true, true);
+}
+
+// A line from the current position to the arc's start, then the arc; the current position ends
+// where the arc ends.
+void Player::AngleArc(const RecordView& v) {
+    const QPointF c = Point(v, 8);
+    const double rad = v.U32(16), start = v.F32(20), sweep = v.F32(24);
+    if (!Finite(start) || !Finite(sweep) || rad > 1e9) return;
+    QRectF box(c.x() - rad, c.y() - rad, 2 * rad, 2 * rad);
+    QPainterPath arc;
+    arc.arcMoveTo(box, start);
+    arc.arcTo(box, start, sweep);
+    QPainterPath path;
+    path.moveTo(dc_.cur);
+    path.connectPath(arc);
+    dc_.cur = path.currentPosition();
+    if (inPath_) {
+        EnsurePathStart();
+        path_.connectPath(arc);
+    } else {
+        Draw(path, false, true);
+    }
+}
+
+// Fills, strokes or both the path built since BEGINPATH, which ends it.
+void Player::DrawPath(std::uint32_t type) {
+    inPath_ = false;
+    QPainterPath path = path_;
+    path.setFillRule(FillRule());
+    if (type == U_EMR_FILLPATH || type == U_EMR_STROKEANDFILLPATH) path.closeSubpath();
+    Draw(path, type != U_EMR_STROKEPATH, type != U_EMR_FILLPATH);
+    path_ = QPainterPath();
+}
+
+// The brush a region record names, as the current one (the caller restores it).
+void Player::UseRegionBrush(std::uint32_t index) {
+    if (index & U_STOCK_OBJECT) SelectStock(index);
+    else if (Object* o = Slot(index); o && o->kind == Object::kBrush) dc_.brush = o->brush;
+}
+
+// FILLRGN with the brush it names, PAINTRGN with the current one.
+void Player::FillRegion(const RecordView& v, std::uint32_t type) {
+    const std::uint32_t cb = v.U32(24);
+    const bool paint = type == U_EMR_PAINTRGN;
+    const QPainterPath region = RegionPath(v, paint ? 28 : 32, cb);
+    Brush saved = dc_.brush;
+    if (!paint) UseRegionBrush(v.U32(28));
+    // Unlike a clip region, a painted region is given in logical units.
+    UseLogical();
+    p_.fillPath(region, QtBrush());
+    dc_.brush = saved;
+}
+
+void Player::FrameRegion(const RecordView& v) {
+    const QPainterPath region = RegionPath(v, 40, v.U32(24));
+    Brush saved = dc_.brush;
+    UseRegionBrush(v.U32(28));
+    UseLogical();
+    const double w = std::max(1, v.I32(32));
+    QPainterPathStroker st;
+    st.setWidth(2 * w);
+    p_.fillPath(st.createStroke(region).intersected(region), QtBrush());
+    dc_.brush = saved;
+}
+
+void Player::InvertRegion(const RecordView& v) {
+    const QPainterPath region = RegionPath(v, 28, v.U32(24));
+    UseLogical();
+    p_.setCompositionMode(QPainter::RasterOp_NotDestination);
+    p_.fillPath(region, Qt::white);
+    p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 bool Player::ShapeRecord(const RecordRef& r, const RecordView& v) {
     switch (r.type) {
+        // Lines and curves.
         case U_EMR_MOVETOEX:
             dc_.cur = Point(v, 8);
             if (inPath_) path_.moveTo(dc_.cur);
             break;
-        case U_EMR_LINETO: {
-            const QPointF to = Point(v, 8);
-            if (inPath_) {
-                EnsurePathStart();
-                path_.lineTo(to);
-            } else {
-                QPainterPath path;
-                path.moveTo(dc_.cur);
-                path.lineTo(to);
-                Draw(path, false, true);
-            }
-            dc_.cur = to;
-            break;
-        }
-        case U_EMR_SETPIXELV: {
-            if (inPath_) break;
-            UseLogical();
-            const QPointF pt = Point(v, 8);
-            T();
-            p_.fillRect(QRectF(pt, QSizeF(1 / scale_, 1 / scale_)), ColorRef(v.U32(16)));
-            break;
-        }
+        case U_EMR_LINETO: LineTo(v); break;
+        case U_EMR_SETPIXELV: SetPixel(v); break;
         case U_EMR_POLYGON: Poly(v, false, U_EMR_POLYGON); break;
         case U_EMR_POLYGON16: Poly(v, true, U_EMR_POLYGON); break;
         case U_EMR_POLYLINE: Poly(v, false, U_EMR_POLYLINE); break;
@@ -343,49 +429,18 @@ bool Player::ShapeRecord(const RecordRef& r, const RecordView& v) {
         case U_EMR_POLYPOLYLINE16: PolyPoly(v, true, false); break;
         case U_EMR_POLYDRAW: PolyDraw(v, false); break;
         case U_EMR_POLYDRAW16: PolyDraw(v, true); break;
-        case U_EMR_RECTANGLE: {
-            QPainterPath path;
-            path.addRect(Rect(v, 8));
-            Draw(path, true, true);
-            break;
-        }
-        case U_EMR_ROUNDRECT: {
-            QPainterPath path;
-            path.addRoundedRect(Rect(v, 8), std::abs(v.I32(24)) / 2.0, std::abs(v.I32(28)) / 2.0);
-            Draw(path, true, true);
-            break;
-        }
-        case U_EMR_ELLIPSE: {
-            QPainterPath path;
-            path.addEllipse(Rect(v, 8));
-            Draw(path, true, true);
-            break;
-        }
+
+        // Closed shapes.
+        case U_EMR_RECTANGLE:
+        case U_EMR_ROUNDRECT:
+        case U_EMR_ELLIPSE: BoxShape(v, r.type); break;
         case U_EMR_ARC:
         case U_EMR_ARCTO:
         case U_EMR_CHORD:
         case U_EMR_PIE: ArcShape(v, int(r.type)); break;
-        case U_EMR_ANGLEARC: {
-            const QPointF c = Point(v, 8);
-            const double rad = v.U32(16), start = v.F32(20), sweep = v.F32(24);
-            if (!Finite(start) || !Finite(sweep) || rad > 1e9) break;
-            QRectF box(c.x() - rad, c.y() - rad, 2 * rad, 2 * rad);
-            QPainterPath arc;
-            arc.arcMoveTo(box, start);
-            arc.arcTo(box, start, sweep);
-            QPainterPath path;
-            path.moveTo(dc_.cur);
-            path.connectPath(arc);
-            dc_.cur = path.currentPosition();
-            if (inPath_) {
-                EnsurePathStart();
-                path_.connectPath(arc);
-            } else {
-                Draw(path, false, true);
-            }
-            break;
-        }
+        case U_EMR_ANGLEARC: AngleArc(v); break;
 
+        // Paths.
         case U_EMR_BEGINPATH:
             inPath_ = true;
             path_ = QPainterPath();
@@ -402,54 +457,13 @@ bool Player::ShapeRecord(const RecordRef& r, const RecordView& v) {
         case U_EMR_WIDENPATH: break;
         case U_EMR_FILLPATH:
         case U_EMR_STROKEPATH:
-        case U_EMR_STROKEANDFILLPATH: {
-            inPath_ = false;
-            QPainterPath path = path_;
-            path.setFillRule(FillRule());
-            if (r.type == U_EMR_FILLPATH || r.type == U_EMR_STROKEANDFILLPATH) path.closeSubpath();
-            Draw(path, r.type != U_EMR_STROKEPATH, r.type != U_EMR_FILLPATH);
-            path_ = QPainterPath();
-            break;
-        }
+        case U_EMR_STROKEANDFILLPATH: DrawPath(r.type); break;
+
+        // Regions.
         case U_EMR_FILLRGN:
-        case U_EMR_PAINTRGN: {
-            const std::uint32_t cb = v.U32(24);
-            const bool paint = r.type == U_EMR_PAINTRGN;
-            const QPainterPath region = RegionPath(v, paint ? 28 : 32, cb);
-            Brush saved = dc_.brush;
-            if (!paint) {
-                const std::uint32_t ih = v.U32(28);
-                if (ih & U_STOCK_OBJECT) SelectStock(ih);
-                else if (Object* o = Slot(ih); o && o->kind == Object::kBrush) dc_.brush = o->brush;
-            }
-            // Unlike a clip region, a painted region is given in logical units.
-            UseLogical();
-            p_.fillPath(region, QtBrush());
-            dc_.brush = saved;
-            break;
-        }
-        case U_EMR_FRAMERGN: {
-            const QPainterPath region = RegionPath(v, 40, v.U32(24));
-            Brush saved = dc_.brush;
-            const std::uint32_t ih = v.U32(28);
-            if (ih & U_STOCK_OBJECT) SelectStock(ih);
-            else if (Object* o = Slot(ih); o && o->kind == Object::kBrush) dc_.brush = o->brush;
-            UseLogical();
-            const double w = std::max(1, v.I32(32));
-            QPainterPathStroker st;
-            st.setWidth(2 * w);
-            p_.fillPath(st.createStroke(region).intersected(region), QtBrush());
-            dc_.brush = saved;
-            break;
-        }
-        case U_EMR_INVERTRGN: {
-            const QPainterPath region = RegionPath(v, 28, v.U32(24));
-            UseLogical();
-            p_.setCompositionMode(QPainter::RasterOp_NotDestination);
-            p_.fillPath(region, Qt::white);
-            p_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            break;
-        }
+        case U_EMR_PAINTRGN: FillRegion(v, r.type); break;
+        case U_EMR_FRAMERGN: FrameRegion(v); break;
+        case U_EMR_INVERTRGN: InvertRegion(v); break;
 
         default: return false;
     }

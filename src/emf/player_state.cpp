@@ -237,65 +237,187 @@ QColor Player::RopColor(QColor c) const {
     return c;
 }
 
+// ---- the state records, one step each ----------------------------------------------------
+
+// A window or viewport extent; a zero side leaves it as it was.
+void Player::SetExtent(QSizeF& extent, const RecordView& v) {
+    const QSizeF s(v.I32(8), v.I32(12));
+    if (s.width() != 0 && s.height() != 0) extent = s;
+    tDirty_ = true;
+}
+
+void Player::ScaleExtent(QSizeF& extent, const RecordView& v) {
+    const double xn = v.I32(8), xd = v.I32(12), yn = v.I32(16), yd = v.I32(20);
+    if (xd == 0 || yd == 0 || xn == 0 || yn == 0) return;
+    extent = QSizeF(extent.width() * xn / xd, extent.height() * yn / yd);
+    tDirty_ = true;
+}
+
+void Player::WorldTransform(std::uint32_t type, const RecordView& v) {
+    const QTransform x(v.F32(8), v.F32(12), v.F32(16), v.F32(20), v.F32(24), v.F32(28));
+    const std::uint32_t mode = type == U_EMR_SETWORLDTRANSFORM ? kMwtSet : v.U32(32);
+    const bool ok = Finite(x.m11()) && Finite(x.m12()) && Finite(x.m21()) && Finite(x.m22()) && Finite(x.dx()) &&
+                    Finite(x.dy()) && x.determinant() != 0;
+    if (mode == U_MWT_IDENTITY) dc_.world = QTransform();
+    else if (!ok) return;
+    else if (mode == U_MWT_LEFTMULTIPLY) dc_.world = x * dc_.world;
+    else if (mode == U_MWT_RIGHTMULTIPLY) dc_.world = dc_.world * x;
+    else if (mode == kMwtSet) dc_.world = x;
+    tDirty_ = true;
+}
+
+// n < 0: that many states back; n > 0: the n-th saved state. Out of range: nothing happens.
+void Player::RestoreDc(std::int32_t n) {
+    std::size_t target;
+    if (n < 0) {
+        if (std::size_t(-std::int64_t(n)) > saved_.size()) return;
+        target = saved_.size() - std::size_t(-std::int64_t(n));
+    } else {
+        if (n == 0 || std::size_t(n) > saved_.size()) return;
+        target = std::size_t(n) - 1;
+    }
+    dc_ = saved_[target];
+    saved_.resize(target);
+    tDirty_ = true;
+    ApplyClip();
+}
+
+// The path being built becomes the clip, combined by mode.
+void Player::SelectClipPath(int mode) {
+    inPath_ = false;
+    QPainterPath path = path_;
+    path.setFillRule(FillRule());
+    path.closeSubpath();
+    CombineClip(T().map(path), mode);
+    path_ = QPainterPath();
+}
+
+void Player::SelectClipRegion(const RecordView& v) {
+    const std::uint32_t cb = v.U32(8), mode = v.U32(12);
+    if (cb == 0 || cb < 32) {
+        // No region: only a copy means anything, and it removes the clip.
+        if (mode == U_RGN_COPY) {
+            dc_.hasClip = false;
+            dc_.clip = QPainterPath();
+            ApplyClip();
+        }
+        return;
+    }
+    CombineClip(RegionPath(v, 16, cb), int(mode));
+}
+
+void Player::OffsetClip(const RecordView& v) {
+    if (!dc_.hasClip) return;
+    dc_.clip.translate(T().map(Point(v, 8)) - T().map(QPointF(0, 0)));
+    ApplyClip();
+}
+
+Object* Player::NewObject(std::uint32_t index, Object::Kind kind) {
+    Object* o = Slot(index);
+    if (!o) return nullptr;
+    *o = Object{};
+    o->kind = kind;
+    return o;
+}
+
+void Player::CreatePen(const RecordView& v) {
+    Object* o = NewObject(v.U32(8), Object::kPen);
+    if (!o) return;
+    o->pen.style = int(v.U32(12));
+    o->pen.width = std::abs(v.I32(16));
+    o->pen.cosmetic = o->pen.width <= 1 && (o->pen.style & U_PS_TYPE_MASK) == 0 ? o->pen.width == 0 : false;
+    // Only pens up to one unit wide can be styled here; wider ones draw solid.
+    if (o->pen.width > 1 && (o->pen.style & U_PS_STYLE_MASK) >= U_PS_DASH &&
+        (o->pen.style & U_PS_STYLE_MASK) <= U_PS_DASHDOTDOT)
+        o->pen.style = (o->pen.style & ~U_PS_STYLE_MASK) | U_PS_SOLID;
+    o->pen.color = ColorRef(v.U32(24));
+}
+
+void Player::ExtCreatePen(const RecordView& v) {
+    Object* o = NewObject(v.U32(8), Object::kPen);
+    if (!o) return;
+    o->pen.style = int(v.U32(28));
+    o->pen.width = v.U32(32);
+    o->pen.cosmetic = (o->pen.style & U_PS_TYPE_MASK) == U_PS_COSMETIC || o->pen.width == 0;
+    const std::uint32_t brushStyle = v.U32(36);
+    o->pen.color = ColorRef(v.U32(40));
+    if (brushStyle == U_BS_NULL) o->pen.null = true;
+    const std::uint32_t n = v.U32(48);
+    if (n > 0 && n <= 64 && v.Has(52, n * 4ull))
+        for (std::uint32_t i = 0; i < n; ++i) o->pen.dashes.push_back(v.U32(52 + 4ull * i));
+}
+
+void Player::CreateBrush(const RecordView& v) {
+    Object* o = NewObject(v.U32(8), Object::kBrush);
+    if (!o) return;
+    o->brush.style = int(v.U32(12));
+    o->brush.color = ColorRef(v.U32(16));
+    o->brush.hatch = int(v.U32(20));
+}
+
+// A brush of the record's bitmap, monochrome or not; grey where the bitmap cannot be read.
+void Player::CreatePatternBrush(const RecordRef& r, const RecordView& v) {
+    Object* o = NewObject(v.U32(8), Object::kBrush);
+    if (!o) return;
+    o->brush.style = U_BS_DIBPATTERNPT;
+    o->brush.color = Qt::gray;
+    if (const QImage* img = Image(r.offset)) o->brush.pattern = *img;
+    o->brush.mono = r.type == U_EMR_CREATEMONOBRUSH;
+}
+
+void Player::CreateFont(const RecordView& v) {
+    Object* o = NewObject(v.U32(8), Object::kFont);
+    if (!o) return;
+    auto f = std::make_shared<Font>();
+    f->height = v.I32(12);
+    f->width = v.I32(16);
+    f->escapement = v.I32(20);
+    f->weight = v.I32(28);
+    f->italic = v.U8(32);
+    f->underline = v.U8(33);
+    f->strike = v.U8(34);
+    f->charset = v.U8(35);
+    for (int i = 0; i < 32; ++i) {
+        const std::uint16_t c = v.U16(40 + 2 * i);
+        if (!c) break;
+        f->face.append(QChar(c));
+    }
+    FinishFont(*f);
+    o->font = f;
+}
+
+void Player::SelectObject(std::uint32_t index) {
+    if (index & U_STOCK_OBJECT) {
+        SelectStock(index);
+        return;
+    }
+    const Object* o = Slot(index);
+    if (!o) return;
+    if (o->kind == Object::kPen) dc_.pen = o->pen;
+    else if (o->kind == Object::kBrush) dc_.brush = o->brush;
+    else if (o->kind == Object::kFont && o->font) dc_.font = o->font;
+}
+
 bool Player::StateRecord(const RecordRef& r, const RecordView& v) {
     switch (r.type) {
+        // Mapping: page space onto the device.
         case U_EMR_SETMAPMODE: dc_.mapMode = int(v.U32(8)); tDirty_ = true; break;
-        case U_EMR_SETWINDOWEXTEX: {
-            const QSizeF s(v.I32(8), v.I32(12));
-            if (s.width() != 0 && s.height() != 0) dc_.winExt = s;
-            tDirty_ = true;
-            break;
-        }
-        case U_EMR_SETVIEWPORTEXTEX: {
-            const QSizeF s(v.I32(8), v.I32(12));
-            if (s.width() != 0 && s.height() != 0) dc_.vpExt = s;
-            tDirty_ = true;
-            break;
-        }
+        case U_EMR_SETWINDOWEXTEX: SetExtent(dc_.winExt, v); break;
+        case U_EMR_SETVIEWPORTEXTEX: SetExtent(dc_.vpExt, v); break;
         case U_EMR_SETWINDOWORGEX: dc_.winOrg = Point(v, 8); tDirty_ = true; break;
         case U_EMR_SETVIEWPORTORGEX: dc_.vpOrg = Point(v, 8); tDirty_ = true; break;
-        case U_EMR_SCALEVIEWPORTEXTEX:
-        case U_EMR_SCALEWINDOWEXTEX: {
-            const double xn = v.I32(8), xd = v.I32(12), yn = v.I32(16), yd = v.I32(20);
-            if (xd == 0 || yd == 0 || xn == 0 || yn == 0) break;
-            QSizeF& s = r.type == U_EMR_SCALEVIEWPORTEXTEX ? dc_.vpExt : dc_.winExt;
-            s = QSizeF(s.width() * xn / xd, s.height() * yn / yd);
-            tDirty_ = true;
-            break;
-        }
+        case U_EMR_SCALEVIEWPORTEXTEX: ScaleExtent(dc_.vpExt, v); break;
+        case U_EMR_SCALEWINDOWEXTEX: ScaleExtent(dc_.winExt, v); break;
         case U_EMR_SETWORLDTRANSFORM:
-        case U_EMR_MODIFYWORLDTRANSFORM: {
-            const QTransform x(v.F32(8), v.F32(12), v.F32(16), v.F32(20), v.F32(24), v.F32(28));
-            const std::uint32_t mode = r.type == U_EMR_SETWORLDTRANSFORM ? kMwtSet : v.U32(32);
-            const bool ok = Finite(x.m11()) && Finite(x.m12()) && Finite(x.m21()) && Finite(x.m22()) &&
-                            Finite(x.dx()) && Finite(x.dy()) && x.determinant() != 0;
-            if (mode == U_MWT_IDENTITY) dc_.world = QTransform();
-            else if (!ok) break;
-            else if (mode == U_MWT_LEFTMULTIPLY) dc_.world = x * dc_.world;
-            else if (mode == U_MWT_RIGHTMULTIPLY) dc_.world = dc_.world * x;
-            else if (mode == kMwtSet) dc_.world = x;
-            tDirty_ = true;
-            break;
-        }
+        case U_EMR_MODIFYWORLDTRANSFORM: WorldTransform(r.type, v); break;
+
+        // The saved states.
         case U_EMR_SAVEDC:
             if (saved_.size() < std::size_t(kMaxSaveDepth)) saved_.push_back(dc_);
             break;
-        case U_EMR_RESTOREDC: {
-            const std::int32_t n = v.I32(8);
-            std::size_t target;
-            if (n < 0) {
-                if (std::size_t(-std::int64_t(n)) > saved_.size()) break;
-                target = saved_.size() - std::size_t(-std::int64_t(n));
-            } else {
-                if (n == 0 || std::size_t(n) > saved_.size()) break;
-                target = std::size_t(n) - 1;
-            }
-            dc_ = saved_[target];
-            saved_.resize(target);
-            tDirty_ = true;
-            ApplyClip();
-            break;
-        }
+        case U_EMR_RESTOREDC: RestoreDc(v.I32(8)); break;
+
+        // Drawing attributes.
         case U_EMR_SETBKMODE: dc_.bkMode = int(v.U32(8)); break;
         case U_EMR_SETPOLYFILLMODE: dc_.fillMode = int(v.U32(8)); break;
         case U_EMR_SETROP2: dc_.rop2 = int(v.U32(8)); break;
@@ -303,21 +425,12 @@ bool Player::StateRecord(const RecordRef& r, const RecordView& v) {
         case U_EMR_SETTEXTCOLOR: dc_.textColor = ColorRef(v.U32(8)); break;
         case U_EMR_SETBKCOLOR: dc_.bkColor = ColorRef(v.U32(8)); break;
         case U_EMR_SETARCDIRECTION: dc_.arcDir = int(v.U32(8)); break;
-        case U_EMR_SETMITERLIMIT: {
-            const double ml = v.U32(8);
-            if (ml >= 1 && ml < 1000) dc_.miter = ml;
+        case U_EMR_SETMITERLIMIT:
+            if (const double ml = v.U32(8); ml >= 1 && ml < 1000) dc_.miter = ml;
             break;
-        }
-        case U_EMR_SELECTCLIPPATH: {
-            inPath_ = false;
-            QPainterPath path = path_;
-            path.setFillRule(FillRule());
-            path.closeSubpath();
-            CombineClip(T().map(path), int(v.U32(8)));
-            path_ = QPainterPath();
-            break;
-        }
 
+        // The clip.
+        case U_EMR_SELECTCLIPPATH: SelectClipPath(int(v.U32(8))); break;
         case U_EMR_INTERSECTCLIPRECT:
         case U_EMR_EXCLUDECLIPRECT: {
             QPainterPath path;
@@ -325,119 +438,18 @@ bool Player::StateRecord(const RecordRef& r, const RecordView& v) {
             CombineClip(T().map(path), r.type == U_EMR_INTERSECTCLIPRECT ? U_RGN_AND : U_RGN_DIFF);
             break;
         }
-        case U_EMR_EXTSELECTCLIPRGN: {
-            const std::uint32_t cb = v.U32(8), mode = v.U32(12);
-            if (cb == 0 || cb < 32) {
-                if (mode == U_RGN_COPY) {
-                    dc_.hasClip = false;
-                    dc_.clip = QPainterPath();
-                    ApplyClip();
-                }
-                break;
-            }
-            CombineClip(RegionPath(v, 16, cb), int(mode));
-            break;
-        }
-        case U_EMR_OFFSETCLIPRGN:
-            if (dc_.hasClip) {
-                dc_.clip.translate(T().map(Point(v, 8)) - T().map(QPointF(0, 0)));
-                ApplyClip();
-            }
-            break;
-        case U_EMR_CREATEPEN: {
-            Object* o = Slot(v.U32(8));
-            if (!o) break;
-            *o = Object{};
-            o->kind = Object::kPen;
-            o->pen.style = int(v.U32(12));
-            o->pen.width = std::abs(v.I32(16));
-            o->pen.cosmetic = o->pen.width <= 1 && (o->pen.style & U_PS_TYPE_MASK) == 0 ? o->pen.width == 0 : false;
-            // Only pens up to one unit wide can be styled here; wider ones draw solid.
-            if (o->pen.width > 1 && (o->pen.style & U_PS_STYLE_MASK) >= U_PS_DASH &&
-                (o->pen.style & U_PS_STYLE_MASK) <= U_PS_DASHDOTDOT)
-                o->pen.style = (o->pen.style & ~U_PS_STYLE_MASK) | U_PS_SOLID;
-            o->pen.color = ColorRef(v.U32(24));
-            break;
-        }
-        case U_EMR_EXTCREATEPEN: {
-            Object* o = Slot(v.U32(8));
-            if (!o) break;
-            *o = Object{};
-            o->kind = Object::kPen;
-            o->pen.style = int(v.U32(28));
-            o->pen.width = v.U32(32);
-            o->pen.cosmetic = (o->pen.style & U_PS_TYPE_MASK) == U_PS_COSMETIC || o->pen.width == 0;
-            const std::uint32_t brushStyle = v.U32(36);
-            o->pen.color = ColorRef(v.U32(40));
-            if (brushStyle == U_BS_NULL) o->pen.null = true;
-            const std::uint32_t n = v.U32(48);
-            if (n > 0 && n <= 64 && v.Has(52, n * 4ull))
-                for (std::uint32_t i = 0; i < n; ++i) o->pen.dashes.push_back(v.U32(52 + 4ull * i));
-            break;
-        }
-        case U_EMR_CREATEBRUSHINDIRECT: {
-            Object* o = Slot(v.U32(8));
-            if (!o) break;
-            *o = Object{};
-            o->kind = Object::kBrush;
-            o->brush.style = int(v.U32(12));
-            o->brush.color = ColorRef(v.U32(16));
-            o->brush.hatch = int(v.U32(20));
-            break;
-        }
+        case U_EMR_EXTSELECTCLIPRGN: SelectClipRegion(v); break;
+        case U_EMR_OFFSETCLIPRGN: OffsetClip(v); break;
+
+        // The object table.
+        case U_EMR_CREATEPEN: CreatePen(v); break;
+        case U_EMR_EXTCREATEPEN: ExtCreatePen(v); break;
+        case U_EMR_CREATEBRUSHINDIRECT: CreateBrush(v); break;
         case U_EMR_CREATEMONOBRUSH:
-        case U_EMR_CREATEDIBPATTERNBRUSHPT: {
-            Object* o = Slot(v.U32(8));
-            if (!o) break;
-            *o = Object{};
-            o->kind = Object::kBrush;
-            o->brush.style = U_BS_DIBPATTERNPT;
-            o->brush.color = Qt::gray;
-            if (const QImage* img = Image(r.offset)) o->brush.pattern = *img;
-            o->brush.mono = r.type == U_EMR_CREATEMONOBRUSH;
-            break;
-        }
-        case U_EMR_EXTCREATEFONTINDIRECTW: {
-            Object* o = Slot(v.U32(8));
-            if (!o) break;
-            *o = Object{};
-            o->kind = Object::kFont;
-            auto f = std::make_shared<Font>();
-            f->height = v.I32(12);
-            f->width = v.I32(16);
-            f->escapement = v.I32(20);
-            f->weight = v.I32(28);
-            f->italic = v.U8(32);
-            f->underline = v.U8(33);
-            f->strike = v.U8(34);
-            f->charset = v.U8(35);
-            for (int i = 0; i < 32; ++i) {
-                const std::uint16_t c = v.U16(40 + 2 * i);
-                if (!c) break;
-                f->face.append(QChar(c));
-            }
-            FinishFont(*f);
-            o->font = f;
-            break;
-        }
-        case U_EMR_CREATEPALETTE: {
-            Object* o = Slot(v.U32(8));
-            if (o) *o = Object{}, o->kind = Object::kPalette;
-            break;
-        }
-        case U_EMR_SELECTOBJECT: {
-            const std::uint32_t ih = v.U32(8);
-            if (ih & U_STOCK_OBJECT) {
-                SelectStock(ih);
-                break;
-            }
-            Object* o = Slot(ih);
-            if (!o) break;
-            if (o->kind == Object::kPen) dc_.pen = o->pen;
-            else if (o->kind == Object::kBrush) dc_.brush = o->brush;
-            else if (o->kind == Object::kFont && o->font) dc_.font = o->font;
-            break;
-        }
+        case U_EMR_CREATEDIBPATTERNBRUSHPT: CreatePatternBrush(r, v); break;
+        case U_EMR_EXTCREATEFONTINDIRECTW: CreateFont(v); break;
+        case U_EMR_CREATEPALETTE: NewObject(v.U32(8), Object::kPalette); break;
+        case U_EMR_SELECTOBJECT: SelectObject(v.U32(8)); break;
         case U_EMR_DELETEOBJECT:
             if (Object* o = Slot(v.U32(8))) *o = Object{};
             break;

@@ -1,7 +1,7 @@
 #include "recording/envoi_lrs.h"
 
 #include "recording/journal.h"
-#include "settings/avertir.h"
+#include "settings/avertissements.h"
 #include "statements/lecture_journal.h"
 
 #include <QFile>
@@ -58,7 +58,7 @@ void EnvoiLrs::Reprendre() {
     for (const QString& chemin : QStringList{cheminJournal_} + autres_)
         if (QFile::exists(chemin)) LireJournal(chemin, lecture);
     for (const LigneIgnoree& l : lecture.ignorees)
-        Avertir(QStringLiteral("%1, ligne %2 ignorée : %3").arg(l.fichier).arg(l.ligne).arg(l.raison));
+        qCWarning(Avertissements()).noquote() << QStringLiteral("%1, ligne %2 ignorée : %3").arg(l.fichier).arg(l.ligne).arg(l.raison);
     for (const QJsonObject& d : lecture.declarations) Envoyer(d);
 }
 
@@ -99,7 +99,7 @@ void EnvoiLrs::Noter(const char* etat, const std::vector<QJsonObject>& lot, int 
     // The notes sit beside the account's own journal, whose folder is made like the journal's: the
     // class folder may be the one written to, and the own folder not made yet.
     const QString erreur = AjouterLigne(cheminEtat_, lignes, Creation{});
-    if (!erreur.isEmpty()) Avertir(QStringLiteral("envoi au LRS non noté dans %1 : %2").arg(cheminEtat_, erreur));
+    if (!erreur.isEmpty()) qCWarning(Avertissements()).noquote() << QStringLiteral("envoi au LRS non noté dans %1 : %2").arg(cheminEtat_, erreur);
 }
 
 void EnvoiLrs::Remettre() {
@@ -118,11 +118,11 @@ void EnvoiLrs::Reponse(QNetworkReply* reponse) {
         delai_ = config_.premiereRelanceMs;
         panneSignalee_ = false;
     } else if (RefusDAcces(code)) {
-        Avertir(QStringLiteral("le LRS %1 refuse l'envoi (%2) : %3. Les résultats restent dans le journal ; "
+        qCWarning(Avertissements()).noquote() << QStringLiteral("le LRS %1 refuse l'envoi (%2) : %3. Les résultats restent dans le journal ; "
                                "ils partiront au prochain démarrage.")
                     .arg(adresse)
                     .arg(code)
-                    .arg(Extrait(reponse->readAll())));
+                    .arg(Extrait(reponse->readAll()));
         Remettre();
         arrete_ = true;
     } else if (code >= 400 && code < 500 && code != 408 && code != 429) {
@@ -131,19 +131,19 @@ void EnvoiLrs::Reponse(QNetworkReply* reponse) {
             tailleLot_ = 1;
             Remettre();
         } else {
-            Avertir(QStringLiteral("le LRS %1 a refusé la déclaration %2 (%3) : %4. Elle ne lui sera pas renvoyée.")
+            qCWarning(Avertissements()).noquote() << QStringLiteral("le LRS %1 a refusé la déclaration %2 (%3) : %4. Elle ne lui sera pas renvoyée.")
                         .arg(adresse, enVol_.front().value(QLatin1String("id")).toString())
                         .arg(code)
-                        .arg(Extrait(reponse->readAll())));
+                        .arg(Extrait(reponse->readAll()));
             Noter("refusee", enVol_, code);
             refusees_ += static_cast<int>(enVol_.size());
             enVol_.clear();
         }
     } else {
         if (!panneSignalee_) {
-            Avertir(QStringLiteral("le LRS %1 ne répond pas (%2) ; nouvel essai dans %3 s.")
+            qCWarning(Avertissements()).noquote() << QStringLiteral("le LRS %1 ne répond pas (%2) ; nouvel essai dans %3 s.")
                         .arg(adresse, code ? QStringLiteral("erreur %1").arg(code) : reponse->errorString())
-                        .arg(delai_ / 1000.0));
+                        .arg(delai_ / 1000.0);
             panneSignalee_ = true;
         }
         Remettre();

@@ -1,6 +1,6 @@
 #include "recording/journal.h"
 
-#include "settings/avertir.h"
+#include "settings/avertissements.h"
 #include "statements/lecture_journal.h"
 
 #include <QDir>
@@ -139,8 +139,8 @@ bool Journal::Ajouter(const QJsonObject& declaration) {
 void Journal::Signaler(const QString& raison) {
     if (raison == derniereRaison_) return;  // one warning per cause, not one per answer
     derniereRaison_ = raison;
-    Avertir(QStringLiteral("résultats gardés dans %1 : %2 ; ils rejoindront %3 dès qu'il pourra les recevoir.")
-                .arg(cheminPropre_, raison, QFileInfo(chemin_).path()));
+    qCWarning(Avertissements()).noquote() << QStringLiteral("résultats gardés dans %1 : %2 ; ils rejoindront %3 dès qu'il pourra les recevoir.")
+                .arg(cheminPropre_, raison, QFileInfo(chemin_).path());
 }
 
 bool Journal::Rejoindre() {
@@ -154,7 +154,7 @@ bool Journal::Rejoindre() {
     }
     if (!derniereRaison_.isEmpty()) {
         derniereRaison_.clear();
-        Avertir(QStringLiteral("les résultats gardés dans %1 ont rejoint %2.").arg(cheminPropre_, chemin_));
+        qCWarning(Avertissements()).noquote() << QStringLiteral("les résultats gardés dans %1 ont rejoint %2.").arg(cheminPropre_, chemin_);
     }
     return true;
 }
@@ -183,9 +183,9 @@ bool Journal::Vider() {
             }
             erreur = QStringLiteral("%1 ; et dans %2 : %3").arg(erreur, cheminPropre_, propre);
         }
-        Avertir(QStringLiteral("résultat non enregistré dans %1 : %2 ; %3 en attente, nouvel essai au prochain.")
+        qCWarning(Avertissements()).noquote() << QStringLiteral("résultat non enregistré dans %1 : %2 ; %3 en attente, nouvel essai au prochain.")
                     .arg(chemin_.isEmpty() ? QStringLiteral("le journal") : chemin_, erreur)
-                    .arg(attente_.size()));
+                    .arg(attente_.size());
         if (!perteSignalee_ && perte_) {
             perteSignalee_ = true;
             perte_();

@@ -1,5 +1,6 @@
 #pragma once
-// Names of the pictures compiled into the program (drawn at build time by tools/make_frames).
+// Names of the pictures compiled into the program (drawn at build time by tools/make_frames): the
+// one list of them. resources.cmake reads the frame numbers and the ":/images/..." names from here.
 
 namespace resources {
 

@@ -1,6 +1,6 @@
 #include "settings/reglages.h"
 
-#include "settings/avertir.h"
+#include "settings/avertissements.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,8 +66,8 @@ void ProtegerSecret(const QString& chemin) {
                         QFileDevice::WriteOther;
     if (!(f.permissions() & autres)) return;
     if (f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        Avertir(QStringLiteral("le fichier de réglages %1 contenait un secret lisible par d'autres comptes ; "
-                               "il n'est plus lisible que par son propriétaire.").arg(chemin));
+        qCWarning(Avertissements()).noquote() << QStringLiteral("le fichier de réglages %1 contenait un secret lisible par d'autres comptes ; "
+                               "il n'est plus lisible que par son propriétaire.").arg(chemin);
 }
 
 QString NettoyerMachine(QString nom) {

@@ -16,8 +16,6 @@
 #include <QHashFunctions>
 #include <QLocale>
 #include <QSaveFile>
-#include <QTextStream>
-#include <cstring>
 #include <ctime>
 
 namespace storyboard {
@@ -156,36 +154,14 @@ Outcome Write(const QString& folder, const QString& pdfPath, int seance) {
     return outcome;
 }
 
-bool Requested(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--storyboard") == 0) {
-            // Nothing is shown: the windows paint straight onto the sheets.
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-            // The PDF writer lists its fonts in hash order, and stamps its date with the local time
-            // zone: a fixed seed and universal time give the same bytes on every run and every machine.
-            QHashSeed::setDeterministicGlobalSeed();
-            qputenv("TZ", "UTC");
-            tzset();
-            return true;
-        }
-    }
-    return false;
-}
-
-int Main(const QStringList& arguments, int seance) {
-    QTextStream err(stderr);
-    const qsizetype at = arguments.indexOf(QStringLiteral("--storyboard"));
-    if (at < 0 || at + 1 >= arguments.size() || arguments.size() != 3 || arguments[at + 1].startsWith(QLatin1Char('-'))) {
-        err << QStringLiteral("usage : seance1 --storyboard FICHIER.pdf   (dans le dossier de la leçon)\n");
-        return 2;
-    }
-    const Outcome outcome = Write(QDir::currentPath(), arguments[at + 1], seance);
-    if (!outcome.ok) {
-        err << outcome.message << '\n';
-        return 1;
-    }
-    QTextStream(stdout) << outcome.message << '\n';
-    return 0;
+void PrepareForPaper() {
+    // Nothing is shown: the windows paint straight onto the sheets.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The PDF writer lists its fonts in hash order, and stamps its date with the local time
+    // zone: a fixed seed and universal time give the same bytes on every run and every machine.
+    QHashSeed::setDeterministicGlobalSeed();
+    qputenv("TZ", "UTC");
+    tzset();
 }
 
 }  // namespace storyboard

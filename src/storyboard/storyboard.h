@@ -18,10 +18,8 @@ struct Outcome {
 // was on failure. Same course files, same PDF. Needs a QApplication.
 Outcome Write(const QString& folder, const QString& pdfPath, int seance = 1);
 
-// True when the command line asks for a storyboard; then sets what must be set before the
-// application object exists (no screen is needed).
-bool Requested(int argc, char** argv);
-// Runs the command: arguments as the application has them. Returns the exit status.
-int Main(const QStringList& arguments, int seance = 1);
+// Sets what must be set before the application object exists, for the same bytes on every run
+// and every machine; no screen is needed.
+void PrepareForPaper();
 
 }  // namespace storyboard

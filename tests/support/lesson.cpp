@@ -3,6 +3,7 @@
 #include "course_window/sl_mm.h"
 
 #include <QLabel>
+#include <algorithm>
 
 #include <vector>
 
@@ -38,6 +39,18 @@ int Lesson::Loaded(const QString& file) const {
 
 void Lesson::Click(platform::CommandButton& button) {
     if (button.Reachable()) button.Click();
+}
+
+void StartEvaluation(Lesson& l, int16_t question) {
+    l.w->NumPage = 18;
+    l.w->NumQuestion = question;
+    l.Click(l.w->B_Pag_S);
+}
+
+QList<int> AnswersTopToBottom(Lesson& l) {
+    QList<int> order{0, 1, 2, 3};
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return l.w->Option1(a).Top() < l.w->Option1(b).Top(); });
+    return order;
 }
 
 void Lesson::ClickAt(qint64 ms, platform::CommandButton& button) {

@@ -41,6 +41,11 @@ struct Lesson {
     void ClickAt(qint64 ms, platform::CommandButton& button);
 };
 
+// Next from page 18, once its wait has set the given question: the evaluation starts there.
+void StartEvaluation(Lesson& l, int16_t question = 1);
+// The answer buttons from top to bottom, as member indexes of Option1.
+QList<int> AnswersTopToBottom(Lesson& l);
+
 // Trace lines at or after ms whose event starts with one of the prefixes, as "t event" where t is
 // the line's time minus origin.
 QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, qint64 origin = 0);

@@ -45,13 +45,14 @@ int main(int argc, char** argv) {
         const QString path = out.filePath(QStringLiteral("frames/%1.bmp").arg(id));
         ok = (WriteBmp24(DrawStripFrame(id - resources::kFirstStripFrame), path) || Fail(path)) && ok;
     }
-    const auto image = [&](const char* name) { return out.filePath(QStringLiteral("images/") + name); };
-    ok = SavePng(DrawBoltLogo(26, false), image("logo26.png")) && ok;
-    ok = SavePng(DrawBoltLogo(32, true), image("icon32.png")) && ok;
-    ok = SavePng(DrawBoltLogo(256, true), image("icon256.png")) && ok;
-    ok = SavePng(DrawHandCursor(), image("hand.png")) && ok;
-    ok = SavePng(DrawArrowButton(true), image("arrow_left.png")) && ok;
-    ok = SavePng(DrawArrowButton(false), image("arrow_right.png")) && ok;
-    ok = SavePng(DrawKorvaneLogo(), image("korvane.png")) && ok;
+    // Where a compiled-in picture's resource path puts it: ":/images/x.png" at OUTPUT_DIR/images/x.png.
+    const auto image = [&](const char* resource) { return out.filePath(QString::fromLatin1(resource).mid(2)); };
+    ok = SavePng(DrawBoltLogo(26, false), image(resources::kLogo)) && ok;
+    ok = SavePng(DrawBoltLogo(32, true), image(resources::kIcon32)) && ok;
+    ok = SavePng(DrawBoltLogo(256, true), image(resources::kIcon256)) && ok;
+    ok = SavePng(DrawHandCursor(), image(resources::kHandCursor)) && ok;
+    ok = SavePng(DrawArrowButton(true), image(resources::kArrowLeft)) && ok;
+    ok = SavePng(DrawArrowButton(false), image(resources::kArrowRight)) && ok;
+    ok = SavePng(DrawKorvaneLogo(), image(resources::kKorvaneLogo)) && ok;
     return ok ? 0 : 1;
 }

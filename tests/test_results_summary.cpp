@@ -3,39 +3,21 @@
 
 #include "recording/journal.h"
 #include "statements/declarations.h"
+#include "support/program.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace resultats;
+using testsupport::ProgramRun;
+using testsupport::RunProgram;
 
 namespace {
 
-const QString kProgramme = QStringLiteral(SEANCE_BIN_DIR "/src/seance1");
-
-struct Sortie {
-    int statut;
-    QByteArray sortie;
-    QString erreurs;
-};
-
-Sortie Lancer(const QStringList& arguments, const QString& dossierEnv = {}) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.insert("QT_QPA_PLATFORM", "xcb");  // the command must need no display at all
-    if (!dossierEnv.isEmpty()) env.insert("SEANCE1_RESULTATS", dossierEnv);
-    p.setProcessEnvironment(env);
-    p.start(kProgramme, arguments);
-    p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
 // A class folder: Léa finished with 14.5 on one machine, Noé stopped after three questions on another
 // (earlier that morning), and Léa's file has one damaged line.
-void RemplirClasse(const QString& dossier) {
+void FillClass(const QString& dossier) {
     const QDateTime matin(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
     const Seance lea{NouvelId(), {"lea", "Léa Martin; 4e B", "poste-01", "https://ecole.example.fr/"}};
     const Seance noe{NouvelId(), {"noe", QString(), "poste-02", "https://ecole.example.fr/"}};
@@ -55,16 +37,16 @@ void RemplirClasse(const QString& dossier) {
 
 }  // namespace
 
-class ResultatsBilanTest : public QObject {
+class ResultsSummaryTest : public QObject {
     Q_OBJECT
 
 private slots:
     void theTextListsEachSessionNewestLastAndNamesTheSkippedLines() {
         QTemporaryDir classe;
-        RemplirClasse(classe.path());
-        const Sortie s = Lancer({"--results", classe.path()});
-        QCOMPARE(s.statut, 0);
-        const QStringList lignes = QString::fromUtf8(s.sortie).split('\n', Qt::SkipEmptyParts);
+        FillClass(classe.path());
+        const ProgramRun s = RunProgram({"--results", classe.path()});
+        QCOMPARE(s.status, 0);
+        const QStringList lignes = QString::fromUtf8(s.out).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lignes.size(), 2);
         QVERIFY2(lignes[0].contains("noe@ecole.example.fr") && lignes[0].contains("0/20") &&
                      lignes[0].contains("3 questions") && lignes[0].contains("non terminée"),
@@ -72,41 +54,41 @@ private slots:
         QVERIFY2(lignes[1].contains("Léa Martin") && lignes[1].contains("12,5/20") && lignes[1].contains("13 min 20 s") &&
                      lignes[1].contains("20 questions") && lignes[1].endsWith(" terminée"),
                  qPrintable(lignes[1]));
-        QVERIFY2(s.erreurs.contains("lea@poste-01.jsonl, ligne 22 : pas du JSON"), qPrintable(s.erreurs));
+        QVERIFY2(s.err.contains("lea@poste-01.jsonl, ligne 22 : pas du JSON"), qPrintable(s.err));
 
         // With no folder named, the environment's is read.
-        QCOMPARE(Lancer({"--results"}, classe.path()).sortie, s.sortie);
+        QCOMPARE(RunProgram({"--results"}, {{"SEANCE1_RESULTATS", classe.path()}}).out, s.out);
     }
 
     void theCsvUsesFrenchConventions() {
         QTemporaryDir classe;
-        RemplirClasse(classe.path());
-        const Sortie s = Lancer({"--results", "--csv", classe.path()});
-        QCOMPARE(s.statut, 0);
-        QVERIFY(s.sortie.startsWith("\xEF\xBB\xBF"));
-        const QStringList lignes = QString::fromUtf8(s.sortie.mid(3)).split("\r\n", Qt::SkipEmptyParts);
+        FillClass(classe.path());
+        const ProgramRun s = RunProgram({"--results", "--csv", classe.path()});
+        QCOMPARE(s.status, 0);
+        QVERIFY(s.out.startsWith("\xEF\xBB\xBF"));
+        const QStringList lignes = QString::fromUtf8(s.out.mid(3)).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(lignes.size(), 3);
         QVERIFY(lignes[0].startsWith("Date;Apprenant;Compte;Note sur 20;"));
         QVERIFY2(lignes[1].endsWith(";noe;noe@ecole.example.fr;0;;3;non"), qPrintable(lignes[1]));
         // A field holding the separator is quoted; minutes and score with a decimal comma.
         QVERIFY2(lignes[2].endsWith(";\"Léa Martin; 4e B\";lea@ecole.example.fr;12,5;13,33;20;oui"), qPrintable(lignes[2]));
-        QVERIFY(s.erreurs.contains("ligne 22"));
+        QVERIFY(s.err.contains("ligne 22"));
     }
 
     void aMissingFolderOrAWrongOptionIsSaidPlainly() {
-        const Sortie absent = Lancer({"--results", "/nulle/part"});
-        QCOMPARE(absent.statut, 1);
-        QVERIFY2(absent.erreurs.contains("le dossier « /nulle/part » n'existe pas"), qPrintable(absent.erreurs));
-        QVERIFY(absent.sortie.isEmpty());
+        const ProgramRun absent = RunProgram({"--results", "/nulle/part"});
+        QCOMPARE(absent.status, 1);
+        QVERIFY2(absent.err.contains("le dossier « /nulle/part » n'existe pas"), qPrintable(absent.err));
+        QVERIFY(absent.out.isEmpty());
 
         QTemporaryDir vide;
-        const Sortie rien = Lancer({"--results", vide.path()});
-        QCOMPARE(rien.statut, 0);
-        QVERIFY(rien.sortie.startsWith("Aucune séance"));
+        const ProgramRun rien = RunProgram({"--results", vide.path()});
+        QCOMPARE(rien.status, 0);
+        QVERIFY(rien.out.startsWith("Aucune séance"));
 
-        QCOMPARE(Lancer({"--results", "--pdf"}).statut, 2);
+        QCOMPARE(RunProgram({"--results", "--pdf"}).status, 2);
     }
 };
 
-QTEST_GUILESS_MAIN(ResultatsBilanTest)
-#include "test_resultats_bilan.moc"
+QTEST_GUILESS_MAIN(ResultsSummaryTest)
+#include "test_results_summary.moc"

@@ -15,7 +15,7 @@ using namespace resultats;
 
 namespace {
 
-struct stat Etat(const QString& chemin) {
+struct stat StatOf(const QString& chemin) {
     struct stat e {};
     ::stat(QFile::encodeName(chemin).constData(), &e);
     return e;
@@ -39,7 +39,7 @@ const group* GroupeEtranger() {
 
 }  // namespace
 
-class DossierClasseTest : public QObject {
+class ClassFolderTest : public QObject {
     Q_OBJECT
     QTemporaryDir racine_;
 
@@ -49,7 +49,7 @@ private slots:
         const Preparation p = PreparerDossierClasse(dossier);
         QVERIFY2(p.ok, qPrintable(p.message));
         QVERIFY(p.message.contains("créé"));
-        const struct stat e = Etat(dossier);
+        const struct stat e = StatOf(dossier);
         QVERIFY(S_ISDIR(e.st_mode));
         QCOMPARE(e.st_mode & 07777, 03733u);  // setgid, sticky, owner rwx, others may only go in and create
         QCOMPARE(e.st_uid, ::geteuid());
@@ -58,7 +58,7 @@ private slots:
         // Run again, it changes nothing and says so.
         const Preparation encore = PreparerDossierClasse(dossier);
         QVERIFY2(encore.ok && encore.message.contains("prêt"), qPrintable(encore.message));
-        QCOMPARE(Etat(dossier).st_mode & 07777, 03733u);
+        QCOMPARE(StatOf(dossier).st_mode & 07777, 03733u);
     }
 
     void anExistingFolderGetsItsModeAndFilesAnyoneMayReadArePointedOut() {
@@ -70,7 +70,7 @@ private slots:
         ancien.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
         const Preparation p = PreparerDossierClasse(dossier);
         QVERIFY2(p.ok, qPrintable(p.message));
-        QCOMPARE(Etat(dossier).st_mode & 07777, 03733u);
+        QCOMPARE(StatOf(dossier).st_mode & 07777, 03733u);
         QVERIFY2(p.message.contains("1 fichier(s)"), qPrintable(p.message));
     }
 
@@ -80,7 +80,7 @@ private slots:
         const QString dossier = racine_.filePath("groupe");
         const Preparation p = PreparerDossierClasse(dossier, QString::fromLocal8Bit(moi->gr_name));
         QVERIFY2(p.ok, qPrintable(p.message));
-        QCOMPARE(Etat(dossier).st_gid, ::getegid());
+        QCOMPARE(StatOf(dossier).st_gid, ::getegid());
     }
 
     void refusals() {
@@ -100,11 +100,11 @@ private slots:
             const QString autre = racine_.filePath("autre");
             QVERIFY(QDir().mkpath(autre));
             QCOMPARE(::chown(QFile::encodeName(autre).constData(), 65534, 65534), 0);
-            const unsigned avant = Etat(autre).st_mode & 07777;
+            const unsigned avant = StatOf(autre).st_mode & 07777;
             p = PreparerDossierClasse(autre);
             QVERIFY(!p.ok);
             QVERIFY2(p.message.contains("seul son propriétaire"), qPrintable(p.message));
-            QCOMPARE(Etat(autre).st_mode & 07777, avant);
+            QCOMPARE(StatOf(autre).st_mode & 07777, avant);
         } else {
             p = PreparerDossierClasse(QDir::rootPath());
             QVERIFY2(!p.ok && p.message.contains("seul son propriétaire"), qPrintable(p.message));
@@ -116,5 +116,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(DossierClasseTest)
-#include "test_dossier_classe.moc"
+QTEST_GUILESS_MAIN(ClassFolderTest)
+#include "test_class_folder.moc"

@@ -7,10 +7,10 @@
 #include "recording/envoi_lrs.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
 #include "support/missing_tool.h"
+#include "support/program.h"
 #include "support/virtual_platform.h"
 
 #include <QProcess>
@@ -20,6 +20,8 @@
 #include <QtTest>
 
 using namespace resultats;
+using testsupport::ProgramRun;
+using testsupport::RunProgram;
 
 namespace {
 
@@ -31,27 +33,9 @@ quint16 PortLibre() {
     return s.serverPort();
 }
 
-struct Sortie {
-    int statut;
-    QByteArray sortie;
-    QString erreurs;
-};
-
-Sortie Lancer(const QStringList& arguments, const QString& configuration) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", configuration);
-    env.remove("SEANCE1_RESULTATS");
-    p.setProcessEnvironment(env);
-    p.start(SEANCE_BIN_DIR "/src/seance1", arguments);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
 }  // namespace
 
-class ResultatsLrsReelTest : public QObject {
+class RealLrsTest : public QObject {
     Q_OBJECT
     QProcess lrs_;
     QTemporaryDir travail_;
@@ -153,19 +137,20 @@ private slots:
         ini.write(QStringLiteral("[lrs]\nadresse=%1\ncle=classe-4b\nsecret=secret\n").arg(config_.adresse.toString()).toUtf8());
         ini.close();
         QVERIFY(ini.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        const Sortie depuisLrs = Lancer({"--results", "--lrs", "--csv"}, configuration.path());
-        const Sortie depuisDossier = Lancer({"--results", classe.path(), "--csv"}, configuration.path());
-        QCOMPARE(depuisLrs.statut, 0);
-        QVERIFY2(depuisLrs.erreurs.isEmpty(), qPrintable(depuisLrs.erreurs));
-        QCOMPARE(depuisLrs.sortie, depuisDossier.sortie);
-        QCOMPARE(QString::fromUtf8(depuisLrs.sortie).count("\r\n"), 5);
+        const QList<QPair<QString, QString>> settings{{"XDG_CONFIG_HOME", configuration.path()}, {"SEANCE1_RESULTATS", ""}};
+        const ProgramRun depuisLrs = RunProgram({"--results", "--lrs", "--csv"}, settings);
+        const ProgramRun depuisDossier = RunProgram({"--results", classe.path(), "--csv"}, settings);
+        QCOMPARE(depuisLrs.status, 0);
+        QVERIFY2(depuisLrs.err.isEmpty(), qPrintable(depuisLrs.err));
+        QCOMPARE(depuisLrs.out, depuisDossier.out);
+        QCOMPARE(QString::fromUtf8(depuisLrs.out).count("\r\n"), 5);
 
         // And the class report's figures, every completed session (Léa's and Inès's second).
-        const Sortie rapportLrs = Lancer({"--class-report", "--lrs", "--csv", "--all"}, configuration.path());
-        const Sortie rapportDossier = Lancer({"--class-report", classe.path(), "--csv", "--all"}, configuration.path());
-        QCOMPARE(rapportLrs.statut, 0);
-        QCOMPARE(rapportLrs.sortie, rapportDossier.sortie);
-        QVERIFY2(rapportLrs.sortie.contains("Séances comptées;2"), rapportLrs.sortie.constData());
+        const ProgramRun rapportLrs = RunProgram({"--class-report", "--lrs", "--csv", "--all"}, settings);
+        const ProgramRun rapportDossier = RunProgram({"--class-report", classe.path(), "--csv", "--all"}, settings);
+        QCOMPARE(rapportLrs.status, 0);
+        QCOMPARE(rapportLrs.out, rapportDossier.out);
+        QVERIFY2(rapportLrs.out.contains("Séances comptées;2"), rapportLrs.out.constData());
     }
 
     void aWrongAddressIsSaidPlainly() {
@@ -176,5 +161,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ResultatsLrsReelTest)
-#include "test_resultats_lrs_reel.moc"
+QTEST_GUILESS_MAIN(RealLrsTest)
+#include "test_results_real_lrs.moc"

@@ -2,89 +2,73 @@
 // --version and a wrong line, run with no display at all.
 
 #include "cli/ligne_de_commande.h"
+#include "support/program.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QtTest>
 
 using namespace cli;
+using testsupport::ProgramRun;
+using testsupport::RunProgram;
 
 namespace {
 
-const QString kProgramme = QStringLiteral(SEANCE_BIN_DIR "/src/seance1");
-
-Analyse Lire(const QStringList& arguments) { return Analyser(QStringList{"seance1"} + arguments); }
-
-struct Sortie {
-    int statut;
-    QString sortie, erreurs;
-};
-
-Sortie Lancer(const QStringList& arguments) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.insert("QT_QPA_PLATFORM", "xcb");  // would abort if anything wanted a display
-    p.setProcessEnvironment(env);
-    p.start(kProgramme, arguments);
-    p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+Analyse Parse(const QStringList& arguments) { return Analyser(QStringList{"seance1"} + arguments); }
 
 }  // namespace
 
-class LigneDeCommandeTest : public QObject {
+class CommandLineTest : public QObject {
     Q_OBJECT
 private slots:
     void withoutACommandTheLessonStartsEvenWithTheToolkitsOwnOptions() {
         for (const QStringList& a : {QStringList{}, {"-platform", "offscreen"}, {"--style=Fusion"}, {"-reverse", "-style", "fusion"}}) {
-            const Analyse r = Lire(a);
+            const Analyse r = Parse(a);
             QVERIFY2(r.issue == Issue::Lecon, qPrintable(a.join(' ') + " : " + r.erreur));
         }
     }
 
     void commandsAndTheirArguments() {
-        Analyse r = Lire({"--results", "--csv", "/srv/classe"});
+        Analyse r = Parse({"--results", "--csv", "/srv/classe"});
         QVERIFY(r.issue == Issue::Commande);
         QCOMPARE(r.demande.commande, "results");
         QCOMPARE(r.demande.dossier, "/srv/classe");
         QVERIFY(r.demande.csv && !r.demande.lrs);
 
-        r = Lire({"--results", "--lrs"});
+        r = Parse({"--results", "--lrs"});
         QVERIFY(r.issue == Issue::Commande && r.demande.lrs && r.demande.dossier.isEmpty());
 
-        r = Lire({"--class-report", "/srv/classe", "4B.PDF", "--lrs"});
+        r = Parse({"--class-report", "/srv/classe", "4B.PDF"});
         QVERIFY(r.issue == Issue::Commande);
         QCOMPARE(r.demande.commande, "class-report");
         QCOMPARE(r.demande.dossier, "/srv/classe");
         QCOMPARE(r.demande.fichier, "4B.PDF");
-        r = Lire({"--class-report", "--csv", "--all"});
+        r = Parse({"--class-report", "--csv", "--all"});
         QVERIFY(r.issue == Issue::Commande && r.demande.csv && r.demande.tout && r.demande.fichier.isEmpty());
 
-        r = Lire({"--storyboard", "lecon.pdf"});
+        r = Parse({"--storyboard", "lecon.pdf"});
         QVERIFY(r.issue == Issue::Commande);
         QCOMPARE(r.demande.fichier, "lecon.pdf");
 
-        r = Lire({"--prepare-class-folder", "/srv/classe", "--group", "profs"});
+        r = Parse({"--prepare-class-folder", "/srv/classe", "--group", "profs"});
         QVERIFY(r.issue == Issue::Commande);
         QCOMPARE(r.demande.dossier, "/srv/classe");
         QCOMPARE(r.demande.groupe, "profs");
 
         // The séance: the lesson's, the storyboard's and the exported questions'.
-        QCOMPARE(Lire({}).demande.seance, 1);
-        r = Lire({"--seance", "2"});
+        QCOMPARE(Parse({}).demande.seance, 1);
+        r = Parse({"--seance", "2"});
         QVERIFY(r.issue == Issue::Lecon && r.demande.seance == 2);
-        r = Lire({"--storyboard", "s2.pdf", "--seance", "12"});
+        r = Parse({"--storyboard", "s2.pdf", "--seance", "12"});
         QVERIFY(r.issue == Issue::Commande && r.demande.seance == 12 && r.demande.fichier == "s2.pdf");
-        QCOMPARE(Lire({"--seance=3", "--export-questions", "q.gift"}).demande.seance, 3);
-        QCOMPARE(Lire({"--results", "--seance", "2", "--csv"}).demande.seance, 2);
+        QCOMPARE(Parse({"--seance=3", "--export-questions", "q.gift"}).demande.seance, 3);
+        QCOMPARE(Parse({"--results", "--seance", "2", "--csv"}).demande.seance, 2);
 
-        QVERIFY(Lire({"--check"}).issue == Issue::Commande);
-        QVERIFY(Lire({"--help"}).issue == Issue::Aide && Lire({"-h"}).issue == Issue::Aide);
-        QVERIFY(Lire({"--version"}).issue == Issue::Version && Lire({"-v"}).issue == Issue::Version);
+        QVERIFY(Parse({"--check"}).issue == Issue::Commande);
+        QVERIFY(Parse({"--help"}).issue == Issue::Aide && Parse({"-h"}).issue == Issue::Aide);
+        QVERIFY(Parse({"--version"}).issue == Issue::Version && Parse({"-v"}).issue == Issue::Version);
     }
 
     void wrongLinesAreRefusedInOneLineNamingTheFault_data() {
@@ -113,28 +97,49 @@ private slots:
     void wrongLinesAreRefusedInOneLineNamingTheFault() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, cite);
-        const Analyse r = Lire(arguments);
+        const Analyse r = Parse(arguments);
         QVERIFY2(r.issue == Issue::Erreur, qPrintable(arguments.join(' ')));
         QVERIFY2(r.erreur.contains(cite), qPrintable(r.erreur));
         QVERIFY(!r.erreur.contains('\n'));
         QVERIFY2(r.erreur.startsWith("seance1 : "), qPrintable(r.erreur));
     }
 
+    void aFolderBesideTheLrsIsRefusedByTheParser() {
+        QCOMPARE(Parse({"--results", "d", "--lrs"}).erreur, QString("--lrs lit le LRS des réglages : ne nommez pas de dossier avec."));
+        const Analyse r = Parse({"--class-report", "d", "r.pdf", "--lrs"});
+        QVERIFY(r.issue == Issue::Erreur && r.erreur.startsWith("Usage : seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf"));
+        QVERIFY(Parse({"--class-report", "--lrs", "--csv"}).issue == Issue::Commande);
+        QVERIFY(Parse({"--results", "--lrs"}).issue == Issue::Commande);
+    }
+
     void theProgramRefusesWithStatusTwoOnTheStandardErrorWithoutADisplay() {
         for (const QStringList& a : {QStringList{"--foo"}, QStringList{"--storyboard"}, QStringList{"--prepare-class-folder"}}) {
-            const Sortie s = Lancer(a);
-            QCOMPARE(s.statut, 2);
-            QVERIFY(s.sortie.isEmpty());
-            QCOMPARE(s.erreurs.count('\n'), 1);
-            QVERIFY2(s.erreurs.endsWith('\n') && s.erreurs.contains(a[0]), qPrintable(s.erreurs));
+            const ProgramRun s = RunProgram(a);
+            QCOMPARE(s.status, 2);
+            QVERIFY(s.Out().isEmpty());
+            QCOMPARE(s.err.count('\n'), 1);
+            QVERIFY2(s.err.endsWith('\n') && s.err.contains(a[0]), qPrintable(s.err));
+        }
+    }
+
+    // The graphical commands on a terminal with no session runtime folder and no sound server: what
+    // the teacher reads is the command's own output, with nothing of the toolkit's.
+    void commandsPrintNoToolkitNoise() {
+        QTemporaryDir classe, config;  // the account's own settings stay as they are
+        for (const QStringList& a : {QStringList{"--check"}, QStringList{"--class-report", classe.path(), "--csv"}}) {
+            const ProgramRun s =
+                RunProgram(a, {{"XDG_RUNTIME_DIR", ""}, {"XDG_CONFIG_HOME", config.path()}}, SEANCE_DEMO_DIR);
+            QVERIFY2(!s.err.contains("XDG_RUNTIME_DIR") && !s.err.contains("PulseAudio") &&
+                         !s.err.contains("QStandardPaths"),
+                     qPrintable(s.err));
         }
     }
 
     void helpListsEveryCommandOnOneLineAndVersionGivesTheProjectsOwn() {
-        const Sortie aide = Lancer({"--help"});
-        QCOMPARE(aide.statut, 0);
-        QVERIFY(aide.erreurs.isEmpty());
-        const QStringList lignes = aide.sortie.split('\n');
+        const ProgramRun aide = RunProgram({"--help"});
+        QCOMPARE(aide.status, 0);
+        QVERIFY(aide.err.isEmpty());
+        const QStringList lignes = aide.Out().split('\n');
         QCOMPARE(Commandes().size(), 6u);
         for (const Commande& c : Commandes()) {
             const QString debut = QStringLiteral("  --%1 %2").arg(c.option, QString::fromUtf8(c.syntaxe)).trimmed();
@@ -143,20 +148,20 @@ private slots:
             QVERIFY2(l->endsWith(QString::fromUtf8(c.resume)), qPrintable(*l));
         }
         for (const char* option : {"--csv", "--lrs", "--all", "--group", "--help", "--version"})
-            QVERIFY2(aide.sortie.contains(QLatin1String("  ") + option) || aide.sortie.contains(QLatin1String(", ") + option), option);
+            QVERIFY2(aide.Out().contains(QLatin1String("  ") + option) || aide.Out().contains(QLatin1String(", ") + option), option);
 
-        const Sortie version = Lancer({"--version"});
-        QCOMPARE(version.statut, 0);
-        QCOMPARE(version.sortie, QStringLiteral("seance1 %1.%2.%3\n").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH));
+        const ProgramRun version = RunProgram({"--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.Out(), QStringLiteral("seance1 %1.%2.%3\n").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH));
     }
 
     void manualPageAndCompletionKnowEveryOptionTheHelpShows() {
-        const QString man = Lancer({"--help-man"}).sortie;
+        const QString man = RunProgram({"--help-man"}).Out();
         QVERIFY(man.startsWith(".TH SEANCE1 1 "));
         QFile complete(SEANCE_SOURCE_DIR "/packaging/seance1.bash-completion");
         QVERIFY(complete.open(QIODevice::ReadOnly));
         const QString completion = QString::fromUtf8(complete.readAll());
-        QRegularExpressionMatchIterator it = QRegularExpression("--[a-z-]+[a-z]").globalMatch(Lancer({"--help"}).sortie);
+        QRegularExpressionMatchIterator it = QRegularExpression("--[a-z-]+[a-z]").globalMatch(RunProgram({"--help"}).Out());
         int vues = 0;
         while (it.hasNext()) {
             const QString option = it.next().captured();
@@ -173,5 +178,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(LigneDeCommandeTest)
-#include "test_ligne_de_commande.moc"
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "test_command_line.moc"

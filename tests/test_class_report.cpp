@@ -6,8 +6,8 @@
 #include "class_reports/rapport.h"
 #include "class_reports/rapport_classe.h"
 #include "class_reports/rapport_pages.h"
-#include "content/question_bank.h"
 #include "statements/declarations.h"
+#include "support/program.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -21,14 +21,17 @@
 #include <numeric>
 
 using namespace resultats;
+using testsupport::ProgramRun;
+using testsupport::RunProgram;
 
 namespace {
 
-const QString kProgramme = QStringLiteral(SEANCE_BIN_DIR "/src/seance1");
 constexpr int kApprenants = 40, kAutreBanque = 3;
+// The command runs where the demo course's slides are.
+const QString kDemo = QStringLiteral(SEANCE_DEMO_DIR);
 
 // One session as generated: the bank's answer chosen for each question (0 is the right one).
-struct Copie {
+struct GeneratedSession {
     int apprenant;
     std::array<int, 20> choix;
     double note = 0;  // as shown on screen, counted in the order asked
@@ -37,27 +40,27 @@ struct Copie {
     bool autreBanque = false;
 };
 
-struct Classe {
-    std::vector<Copie> copies;
+struct GeneratedClass {
+    std::vector<GeneratedSession> copies;
     std::vector<QJsonObject> declarations;
     std::map<int, std::vector<QJsonObject>> parApprenant;
 };
 
-Seance SeanceDe(int apprenant) {
+Seance SessionOf(int apprenant) {
     return {NouvelId(), {QStringLiteral("eleve%1").arg(apprenant), QStringLiteral("Élève %1").arg(apprenant),
                          QStringLiteral("poste-%1").arg(apprenant % 7), QStringLiteral("https://ecole.example.fr/")}};
 }
 
 // As a version that named no bank in its statements wrote them.
-QJsonObject SansBanque(QJsonObject d) {
+QJsonObject WithoutBank(QJsonObject d) {
     QJsonObject contexte = d["context"].toObject();
     contexte.remove(QStringLiteral("extensions"));
     d["context"] = contexte;
     return d;
 }
 
-void Ecrire(Classe& c, Copie copie, QRandomGenerator& hasard, int questions = 20) {
-    const Seance s = SeanceDe(copie.apprenant);
+void WriteSession(GeneratedClass& c, GeneratedSession copie, QRandomGenerator& hasard, int questions = 20) {
+    const Seance s = SessionOf(copie.apprenant);
     std::array<int, 20> ordre;
     std::iota(ordre.begin(), ordre.end(), 1);
     std::shuffle(ordre.begin(), ordre.end(), hasard);
@@ -67,7 +70,7 @@ void Ecrire(Classe& c, Copie copie, QRandomGenerator& hasard, int questions = 20
         const bool juste = copie.choix[q - 1] == 0;
         note = juste ? note + 1 : std::max(0.0, note - 0.5);
         QJsonObject d = Repondu(s, q, copie.choix[q - 1], juste, copie.debut.addSecs(20 * (k + 1)));
-        if (copie.autreBanque) d = SansBanque(d);
+        if (copie.autreBanque) d = WithoutBank(d);
         if (copie.autreBanque && q == 5) {
             // An older version's wording of question 5.
             QJsonObject objet = d["object"].toObject(), def = objet["definition"].toObject();
@@ -82,22 +85,22 @@ void Ecrire(Classe& c, Copie copie, QRandomGenerator& hasard, int questions = 20
     copie.terminee = questions == 20;
     if (copie.terminee) {
         QJsonObject fin = Complete(s, note, 500000, copie.debut.addSecs(500));
-        if (copie.autreBanque) fin = SansBanque(fin);
+        if (copie.autreBanque) fin = WithoutBank(fin);
         c.declarations.push_back(fin);
         c.parApprenant[copie.apprenant].push_back(fin);
     }
     c.copies.push_back(copie);
 }
 
-Classe Generer() {
-    Classe c;
+GeneratedClass Generate() {
+    GeneratedClass c;
     QRandomGenerator hasard(20261208);
     const QDateTime matin(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
     const auto tirer = [&](double p) { return hasard.generateDouble() < p; };
     const auto faux = [&]() { return 1 + static_cast<int>(hasard.bounded(3)); };
     for (int a = 0; a < kApprenants + kAutreBanque; ++a) {
         const double niveau = hasard.generateDouble();
-        Copie copie{a, {}, 0, matin.addSecs(60 * a), true, a >= kApprenants};
+        GeneratedSession copie{a, {}, 0, matin.addSecs(60 * a), true, a >= kApprenants};
         for (int i = 0; i < 20; ++i) {
             if (i == 2)  // most miss it, and most of those choose the same wrong answer
                 copie.choix[i] = tirer(0.15 + 0.2 * niveau) ? 0 : (tirer(0.8) ? 1 : faux());
@@ -108,29 +111,29 @@ Classe Generer() {
             else
                 copie.choix[i] = tirer(0.2 + 0.75 * niveau - 0.01 * i) ? 0 : faux();
         }
-        Ecrire(c, copie, hasard);
+        WriteSession(c, copie, hasard);
     }
     // Second sessions: all right for learners 0 to 9, an hour later; for learner 11 an earlier one,
     // written after, which is then the first; learner 12 left one unfinished before finishing one.
     for (int a = 0; a < 10; ++a) {
-        Copie copie{a, {}, 0, matin.addSecs(3600 + 60 * a), true, false};
+        GeneratedSession copie{a, {}, 0, matin.addSecs(3600 + 60 * a), true, false};
         copie.choix.fill(0);
-        Ecrire(c, copie, hasard);
+        WriteSession(c, copie, hasard);
     }
-    Copie plusTot{11, {}, 0, matin.addSecs(-7200), true, false};
+    GeneratedSession plusTot{11, {}, 0, matin.addSecs(-7200), true, false};
     plusTot.choix.fill(2);
-    Ecrire(c, plusTot, hasard);
-    Copie laissee{12, {}, 0, matin.addSecs(-3600), true, false};
+    WriteSession(c, plusTot, hasard);
+    GeneratedSession laissee{12, {}, 0, matin.addSecs(-3600), true, false};
     laissee.choix.fill(0);
-    Ecrire(c, laissee, hasard, 7);
+    WriteSession(c, laissee, hasard, 7);
     return c;
 }
 
 // The sessions a report counts: completed, on the lesson's bank, each learner's earliest unless all.
-std::vector<Copie> Retenues(const Classe& c, bool toutes, bool autreBanque = false) {
-    std::map<int, Copie> premieres;
-    std::vector<Copie> v;
-    for (const Copie& k : c.copies) {
+std::vector<GeneratedSession> Kept(const GeneratedClass& c, bool toutes, bool autreBanque = false) {
+    std::map<int, GeneratedSession> premieres;
+    std::vector<GeneratedSession> v;
+    for (const GeneratedSession& k : c.copies) {
         if (!k.terminee || k.autreBanque != autreBanque) continue;
         if (toutes) {
             v.push_back(k);
@@ -142,31 +145,31 @@ std::vector<Copie> Retenues(const Classe& c, bool toutes, bool autreBanque = fal
     return v;
 }
 
-double Moy(const std::vector<double>& v) {
+double Mean(const std::vector<double>& v) {
     double s = 0;
     for (double x : v) s += x;
     return s / v.size();
 }
 double Cov(const std::vector<double>& a, const std::vector<double>& b) {
-    const double ma = Moy(a), mb = Moy(b);
+    const double ma = Mean(a), mb = Mean(b);
     double s = 0;
     for (size_t i = 0; i < a.size(); ++i) s += (a[i] - ma) * (b[i] - mb);
     return s / (a.size() - 1);
 }
-double Med(std::vector<double> v) {
+double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-struct Attendu {
+struct Expected {
     double facilite[20], ecart[20], discrimination[20], efficacite[20];
     int choix[20][4] = {};
     bool manquee[20], distracteur[20], nonDiscriminante[20], aRebours[20];
     double moyenne, mediane, ecartType, moyenneNote, medianeNote, ecartTypeNote, alpha, rapportErreur, erreurType;
 };
 
-Attendu Calculer(const std::vector<Copie>& copies) {
-    Attendu a;
+Expected Compute(const std::vector<GeneratedSession>& copies) {
+    Expected a;
     const size_t n = copies.size();
     std::vector<double> total(n, 0), note(n);
     std::vector<std::vector<double>> x(20, std::vector<double>(n));
@@ -182,7 +185,7 @@ Attendu Calculer(const std::vector<Copie>& copies) {
     for (int i = 0; i < 20; ++i) {
         std::vector<double> reste(n);
         for (size_t s = 0; s < n; ++s) reste[s] = total[s] - x[i][s];
-        a.facilite[i] = 100 * Moy(x[i]);
+        a.facilite[i] = 100 * Mean(x[i]);
         a.ecart[i] = 100 * std::sqrt(Cov(x[i], x[i]));
         a.discrimination[i] = 100 * Cov(x[i], reste) / std::sqrt(Cov(x[i], x[i]) * Cov(reste, reste));
         std::vector<double> xs = x[i], rs = reste;
@@ -195,11 +198,11 @@ Attendu Calculer(const std::vector<Copie>& copies) {
         a.nonDiscriminante[i] = a.discrimination[i] >= 0 && a.discrimination[i] < 20;
         a.aRebours[i] = a.discrimination[i] < 0;
     }
-    a.moyenne = Moy(total);
-    a.mediane = Med(total);
+    a.moyenne = Mean(total);
+    a.mediane = Median(total);
     a.ecartType = std::sqrt(Cov(total, total));
-    a.moyenneNote = Moy(note);
-    a.medianeNote = Med(note);
+    a.moyenneNote = Mean(note);
+    a.medianeNote = Median(note);
     a.ecartTypeNote = std::sqrt(Cov(note, note));
     a.alpha = 100 * 20.0 / 19 * (1 - sommeVar / Cov(total, total));
     a.rapportErreur = 100 * std::sqrt(1 - a.alpha / 100);
@@ -208,31 +211,31 @@ Attendu Calculer(const std::vector<Copie>& copies) {
 }
 
 // Undefined on both sides (a question all got right, say) agrees too.
-bool Proche(double a, double b, double tolerance = 1e-9) {
+bool Near(double a, double b, double tolerance = 1e-9) {
     return (std::isnan(a) && std::isnan(b)) || std::abs(a - b) <= tolerance;
 }
 
-void Comparer(const GroupeBanque& g, const std::vector<Copie>& copies) {
-    const Attendu a = Calculer(copies);
+void CompareGroup(const GroupeBanque& g, const std::vector<GeneratedSession>& copies) {
+    const Expected a = Compute(copies);
     QCOMPARE(g.test.seances, static_cast<int>(copies.size()));
-    QVERIFY2(Proche(g.test.moyenne, a.moyenne), qPrintable(QString::number(g.test.moyenne)));
-    QVERIFY(Proche(g.test.mediane, a.mediane));
-    QVERIFY(Proche(g.test.ecartType, a.ecartType));
-    QVERIFY(Proche(g.test.moyenneNote, a.moyenneNote));
-    QVERIFY(Proche(g.test.medianeNote, a.medianeNote));
-    QVERIFY(Proche(g.test.ecartTypeNote, a.ecartTypeNote));
-    QVERIFY2(Proche(g.test.coherence, a.alpha), qPrintable(QString::number(g.test.coherence)));
-    QVERIFY(Proche(g.test.rapportErreur, a.rapportErreur));
-    QVERIFY(Proche(g.test.erreurType, a.erreurType));
+    QVERIFY2(Near(g.test.moyenne, a.moyenne), qPrintable(QString::number(g.test.moyenne)));
+    QVERIFY(Near(g.test.mediane, a.mediane));
+    QVERIFY(Near(g.test.ecartType, a.ecartType));
+    QVERIFY(Near(g.test.moyenneNote, a.moyenneNote));
+    QVERIFY(Near(g.test.medianeNote, a.medianeNote));
+    QVERIFY(Near(g.test.ecartTypeNote, a.ecartTypeNote));
+    QVERIFY2(Near(g.test.coherence, a.alpha), qPrintable(QString::number(g.test.coherence)));
+    QVERIFY(Near(g.test.rapportErreur, a.rapportErreur));
+    QVERIFY(Near(g.test.erreurType, a.erreurType));
     QCOMPARE(g.questions.size(), size_t(20));
     for (int i = 0; i < 20; ++i) {
         const StatsQuestion& q = g.questions[i];
         const QByteArray ou = QByteArray("question ") + QByteArray::number(i + 1);
         QCOMPARE(q.numero, i + 1);
-        QVERIFY2(Proche(q.facilite, a.facilite[i]), ou);
-        QVERIFY2(Proche(q.ecartType, a.ecart[i]), ou);
-        QVERIFY2(Proche(q.discrimination, a.discrimination[i]), ou);
-        QVERIFY2(Proche(q.efficacite, a.efficacite[i]), ou);
+        QVERIFY2(Near(q.facilite, a.facilite[i]), ou);
+        QVERIFY2(Near(q.ecartType, a.ecart[i]), ou);
+        QVERIFY2(Near(q.discrimination, a.discrimination[i]), ou);
+        QVERIFY2(Near(q.efficacite, a.efficacite[i]), ou);
         for (int k = 0; k < 4; ++k) QVERIFY2(q.choix[k] == a.choix[i][k], ou);
         QVERIFY2(q.manquee == a.manquee[i] && q.distracteur == a.distracteur[i] &&
                      q.nonDiscriminante == a.nonDiscriminante[i] && q.aRebours == a.aRebours[i],
@@ -240,7 +243,7 @@ void Comparer(const GroupeBanque& g, const std::vector<Copie>& copies) {
     }
 }
 
-void EcrireDossier(const Classe& c, const QString& dossier) {
+void WriteFolder(const GeneratedClass& c, const QString& dossier) {
     for (const auto& [a, declarations] : c.parApprenant) {
         QFile f(QDir(dossier).filePath(QStringLiteral("eleve%1@poste.jsonl").arg(a)));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -248,44 +251,25 @@ void EcrireDossier(const Classe& c, const QString& dossier) {
     }
 }
 
-struct Sortie {
-    int statut;
-    QByteArray sortie;
-    QString erreurs;
-};
-
-Sortie Lancer(const QStringList& arguments) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.insert("QT_QPA_PLATFORM", "xcb");  // the command must need no display at all
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(QStringLiteral(SEANCE_DEMO_DIR));  // the slides of the demo course
-    p.start(kProgramme, arguments);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-double Nombre(QString texte) { return texte.replace(QChar(0x2212), '-').replace(',', '.').toDouble(); }
+double Number(QString texte) { return texte.replace(QChar(0x2212), '-').replace(',', '.').toDouble(); }
 
 }  // namespace
 
-class ResultatsRapportTest : public QObject {
+class ClassReportTest : public QObject {
     Q_OBJECT
 
 private slots:
     void theFiguresFollowTheDefinitionsOnFirstAndOnAllSessions() {
-        const Classe c = Generer();
+        const GeneratedClass c = Generate();
         const RapportClasse premieres = resultats::Calculer(c.declarations, false);
-        Comparer(premieres.cours, Retenues(c, false));
+        CompareGroup(premieres.cours, Kept(c, false));
         QCOMPARE(premieres.cours.test.apprenants, kApprenants);
         QCOMPARE(premieres.seancesNonTerminees, 1);
         QCOMPARE(premieres.seancesTerminees, kApprenants + kAutreBanque + 11);
 
         const RapportClasse toutes = resultats::Calculer(c.declarations, true);
         QVERIFY(toutes.toutes);
-        Comparer(toutes.cours, Retenues(c, true));
+        CompareGroup(toutes.cours, Kept(c, true));
         QCOMPARE(toutes.cours.test.seances, kApprenants + 11);
 
         // The generated class holds every kind of flag, so that each is checked above.
@@ -301,13 +285,13 @@ private slots:
     }
 
     void anotherBankIsReportedApartNeverMixed() {
-        const Classe c = Generer();
+        const GeneratedClass c = Generate();
         const RapportClasse r = resultats::Calculer(c.declarations);
         QCOMPARE(r.autres.size(), size_t(1));
         QVERIFY(!r.autres[0].banqueDuCours);
-        Comparer(r.autres[0], Retenues(c, false, true));
+        CompareGroup(r.autres[0], Kept(c, false, true));
         QCOMPARE(r.autres[0].questions[4].texte, QStringLiteral("Le déplacement des électrons libres produit..."));
-        QCOMPARE(r.autres[0].questions[5].texte, QString::fromUtf16(content::Banque(6).Question));
+        QCOMPARE(r.autres[0].questions[5].texte, content::BanqueQuestions::Integree().Entree(6).question);
 
         // A statement without the question's text is taken for the lesson's; statements in any order
         // give the same report (an LRS may send the newest first).
@@ -328,7 +312,7 @@ private slots:
     }
 
     void aClassTooSmallToTellGivesNoFigureRatherThanAWrongOne() {
-        const Classe c = Generer();
+        const GeneratedClass c = Generate();
         std::vector<QJsonObject> une;
         for (const QJsonObject& d : c.parApprenant.at(0)) une.push_back(d);
         const RapportClasse r = resultats::Calculer(une);
@@ -363,13 +347,13 @@ private slots:
     }
 
     void theCsvIsFrenchAndHoldsTheQuestionTable() {
-        const Classe c = Generer();
+        const GeneratedClass c = Generate();
         QTemporaryDir dossier;
-        EcrireDossier(c, dossier.path());
-        const Sortie s = Lancer({"--class-report", dossier.path(), "--csv"});
-        QVERIFY2(s.statut == 0, qPrintable(s.erreurs));
-        QVERIFY(s.sortie.startsWith("\xEF\xBB\xBF"));
-        const QStringList lignes = QString::fromUtf8(s.sortie.mid(3)).split(QStringLiteral("\r\n"));
+        WriteFolder(c, dossier.path());
+        const ProgramRun s = RunProgram({"--class-report", dossier.path(), "--csv"}, {}, kDemo);
+        QVERIFY2(s.status == 0, qPrintable(s.err));
+        QVERIFY(s.out.startsWith("\xEF\xBB\xBF"));
+        const QStringList lignes = QString::fromUtf8(s.out.mid(3)).split(QStringLiteral("\r\n"));
         qsizetype entete = -1;
         for (qsizetype i = 0; i < lignes.size() && entete < 0; ++i)
             if (lignes[i].startsWith(QStringLiteral("question;"))) entete = i;
@@ -378,31 +362,31 @@ private slots:
         const qsizetype facilite = champs.indexOf("facilité"), discrimination = champs.indexOf("discrimination"),
                         a = champs.indexOf("A");
         QVERIFY(facilite > 0 && discrimination > 0 && a > 0 && champs.mid(a, 4) == (QStringList{"A", "B", "C", "D"}));
-        const Attendu attendu = Calculer(Retenues(c, false));
+        const Expected attendu = Compute(Kept(c, false));
         for (int i = 0; i < 20; ++i) {
             const QStringList l = lignes[entete + 1 + i].split(';');
             QCOMPARE(l.size(), champs.size());
             QCOMPARE(l[0], QString::number(i + 1));
             QVERIFY(l[facilite].contains(',') || l[facilite].toInt() == std::round(attendu.facilite[i]));
-            QVERIFY2(Proche(Nombre(l[facilite]), attendu.facilite[i], 0.051), qPrintable(l[facilite]));
-            QVERIFY2(Proche(Nombre(l[discrimination]), attendu.discrimination[i], 0.051), qPrintable(l[discrimination]));
+            QVERIFY2(Near(Number(l[facilite]), attendu.facilite[i], 0.051), qPrintable(l[facilite]));
+            QVERIFY2(Near(Number(l[discrimination]), attendu.discrimination[i], 0.051), qPrintable(l[discrimination]));
             for (int k = 0; k < 4; ++k) QCOMPARE(l[a + k].toInt(), attendu.choix[i][k]);
         }
         // The other bank follows, on its own.
-        QVERIFY(s.sortie.contains("Autre banque de questions 1"));
+        QVERIFY(s.out.contains("Autre banque de questions 1"));
 
         // --all counts every completed session.
-        const Sortie toutes = Lancer({"--class-report", dossier.path(), "--csv", "--all"});
-        QVERIFY(toutes.sortie.contains(QStringLiteral("Séances comptées;%1").arg(kApprenants + 11).toUtf8()));
+        const ProgramRun toutes = RunProgram({"--class-report", dossier.path(), "--csv", "--all"}, {}, kDemo);
+        QVERIFY(toutes.out.contains(QStringLiteral("Séances comptées;%1").arg(kApprenants + 11).toUtf8()));
     }
 
     void thePdfHasItsSheets() {
-        const Classe c = Generer();
+        const GeneratedClass c = Generate();
         QTemporaryDir dossier, sortie;
-        EcrireDossier(c, dossier.path());
+        WriteFolder(c, dossier.path());
         const QString pdf = sortie.filePath("classe.pdf");
-        const Sortie s = Lancer({"--class-report", dossier.path(), pdf});
-        QVERIFY2(s.statut == 0, qPrintable(s.erreurs + QString::fromUtf8(s.sortie)));
+        const ProgramRun s = RunProgram({"--class-report", dossier.path(), pdf}, {}, kDemo);
+        QVERIFY2(s.status == 0, qPrintable(s.err + QString::fromUtf8(s.out)));
         QFile f(pdf);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray octets = f.readAll();
@@ -410,10 +394,10 @@ private slots:
         // Two sheets of the class, seven of three questions each, one for the other bank.
         QCOMPARE(QString::fromLatin1(octets).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))), 10);
 
-        QCOMPARE(Lancer({"--class-report", dossier.path()}).statut, 2);
-        QCOMPARE(Lancer({"--class-report", dossier.path() + "/absent", pdf}).statut, 1);
+        QCOMPARE(RunProgram({"--class-report", dossier.path()}, {}, kDemo).status, 2);
+        QCOMPARE(RunProgram({"--class-report", dossier.path() + "/absent", pdf}, {}, kDemo).status, 1);
     }
 };
 
-QTEST_MAIN(ResultatsRapportTest)
-#include "test_resultats_rapport.moc"
+QTEST_MAIN(ClassReportTest)
+#include "test_class_report.moc"

@@ -4,6 +4,7 @@
 
 #include "class_reports/rapport.h"
 #include "class_reports/rapport_classe.h"
+#include "cli/commands.h"
 #include "content/banque.h"
 #include "course_window/observateur_lecon.h"
 #include "recording/journal.h"
@@ -29,19 +30,19 @@ const QString kDemo = QStringLiteral(SEANCE_DEMO_DIR);
 
 // Where question n's right answer stands in the file: never first, so that answer 1 of the bank
 // is the one marked right, not the one written first.
-int PlaceJuste(int n) { return 1 + n % 3; }
+int RightPlace(int n) { return 1 + n % 3; }
 
-QString QuestionAttendue(int n) { return QStringLiteral("Question %1 : que vaut a = b ~ c # d { é } ?").arg(n); }
-QString JusteAttendue(int n) { return QStringLiteral("Réponse juste %1 {à}").arg(n); }
-QString FausseAttendue(int n, int k) { return QStringLiteral("Réponse fausse %1.%2 : è").arg(n).arg(k); }
+QString ExpectedQuestion(int n) { return QStringLiteral("Question %1 : que vaut a = b ~ c # d { é } ?").arg(n); }
+QString ExpectedRight(int n) { return QStringLiteral("Réponse juste %1 {à}").arg(n); }
+QString ExpectedWrong(int n, int k) { return QStringLiteral("Réponse fausse %1.%2 : è").arg(n).arg(k); }
 
 // Everything GIFT reserves, escaped, with accents; a comment and a category as a teacher writes them.
-QByteArray FichierDuCours() {
+QByteArray CourseFile() {
     QString out = QStringLiteral("// Banque du cours : électricité, version « maison »\n$CATEGORY: $course$/Électricité\n\n");
     for (int n = 1; n <= 20; ++n) {
         out += QStringLiteral("::Q%1::Question %1 \\: que vaut a \\= b \\~ c \\# d \\{ é \\} ? {\n").arg(n);
         for (int k = 0; k < 4; ++k)
-            out += k == PlaceJuste(n) ? QStringLiteral("=Réponse juste %1 \\{à\\}\n").arg(n)
+            out += k == RightPlace(n) ? QStringLiteral("=Réponse juste %1 \\{à\\}\n").arg(n)
                                       : QStringLiteral("~Réponse fausse %1.%2 \\: è\n").arg(n).arg(k);
         out += QStringLiteral("}\n\n");
     }
@@ -49,14 +50,14 @@ QByteArray FichierDuCours() {
 }
 
 // Twenty one-line questions, blank lines between: question 3, on line 5, has two right answers.
-QByteArray FichierCasse() {
+QByteArray BrokenFile() {
     QStringList q;
     for (int n = 1; n <= 20; ++n) q << QStringLiteral("Question %1 ? {=juste ~a ~b ~c}").arg(n);
     q[2] = QStringLiteral("Question 3 ? {=juste =aussi juste ~a ~b}");
     return (q.join(QStringLiteral("\n\n")) + u'\n').toUtf8();
 }
 
-void Ecrire(const QString& dossierCours, const QByteArray& octets) {
+void WriteQuestions(const QString& dossierCours, const QByteArray& octets) {
     QDir().mkpath(QDir(dossierCours).filePath(QStringLiteral("Seance1")));
     QFile f(QDir(dossierCours).filePath(content::CheminQuestions()));
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -64,7 +65,7 @@ void Ecrire(const QString& dossierCours, const QByteArray& octets) {
 }
 
 // The demo course, with a questions file added.
-void CopieDemo(const QString& vers, const QByteArray& questions) {
+void CopyDemo(const QString& vers, const QByteArray& questions) {
     QDirIterator it(kDemo, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString de = it.next();
@@ -72,23 +73,23 @@ void CopieDemo(const QString& vers, const QByteArray& questions) {
         QDir().mkpath(QFileInfo(cible).path());
         QFile::copy(de, cible);
     }
-    Ecrire(vers, questions);
+    WriteQuestions(vers, questions);
 }
 
-QStringList TextesPdf(const QString& pdf) {
+QStringList PdfTexts(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {"-enc", "UTF-8", pdf, "-"});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
     return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
 }
 
-resultats::Identite Eleve(const QString& compte) {
+resultats::Identite Learner(const QString& compte) {
     return {compte, QString(), QStringLiteral("poste"), QStringLiteral("https://ecole.example.fr/")};
 }
 
 // A completed session on banque: right at the questions in justes, answer 2 elsewhere.
 std::vector<QJsonObject> Session(const QString& compte, const BanqueQuestions& banque, const QList<int>& justes) {
-    resultats::Seance s{resultats::NouvelId(), Eleve(compte), banque, banque.Identite()};
+    resultats::Seance s{resultats::NouvelId(), Learner(compte), banque, banque.Identite()};
     std::vector<QJsonObject> d;
     const QDateTime t(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
     for (int q = 1; q <= 20; ++q)
@@ -98,7 +99,7 @@ std::vector<QJsonObject> Session(const QString& compte, const BanqueQuestions& b
 }
 
 // As a journal written before statements named their bank.
-std::vector<QJsonObject> SansIdentite(std::vector<QJsonObject> declarations) {
+std::vector<QJsonObject> WithoutIdentity(std::vector<QJsonObject> declarations) {
     for (QJsonObject& d : declarations) {
         QJsonObject contexte = d["context"].toObject();
         contexte.remove(QStringLiteral("extensions"));
@@ -107,15 +108,15 @@ std::vector<QJsonObject> SansIdentite(std::vector<QJsonObject> declarations) {
     return declarations;
 }
 
-BanqueQuestions BanqueDuFichier() {
-    const content::LectureGift lu = content::LireGiftDonnees(FichierDuCours(), QStringLiteral("questions.gift"));
+BanqueQuestions BankFromFile() {
+    const content::LectureGift lu = content::LireGiftDonnees(CourseFile(), QStringLiteral("questions.gift"));
     if (!lu.Reussie()) qFatal("%s", qPrintable(lu.Texte()));
     return *lu.banque;
 }
 
 }  // namespace
 
-class TestBanqueLecon : public QObject {
+class CourseQuestionBankTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -123,11 +124,11 @@ private slots:
         QTemporaryDir classe;
         resultats::Reglages r;
         r.dossier = classe.path();
-        r.identite = Eleve(QStringLiteral("jdupont"));
+        r.identite = Learner(QStringLiteral("jdupont"));
         std::unique_ptr<resultats::Suivi> suivi;
-        const BanqueQuestions attendue = BanqueDuFichier();
+        const BanqueQuestions attendue = BankFromFile();
         Lesson l(
-            true, [](VirtualPlatform& vp) { Ecrire(vp.currentDirectory, FichierDuCours()); }, {},
+            true, [](VirtualPlatform& vp) { WriteQuestions(vp.currentDirectory, CourseFile()); }, {},
             [&] {
                 suivi = std::make_unique<resultats::Suivi>(r, attendue);
                 return suivi.get();
@@ -138,13 +139,13 @@ private slots:
         l.Click(l.w->B_Pag_S);
         for (int q = 1; q <= 20; ++q) {
             QCOMPARE(l.w->NumPage, int16_t(19));
-            QCOMPARE(l.w->Label3.Caption(), QuestionAttendue(q));
-            QStringList montrees, attendues{JusteAttendue(q)};
+            QCOMPARE(l.w->Label3.Caption(), ExpectedQuestion(q));
+            QStringList montrees, attendues{ExpectedRight(q)};
             for (int i = 0; i < 4; ++i) montrees << l.w->Option1(i).Caption();
             for (int k = 0; k < 4; ++k)
-                if (k != PlaceJuste(q)) attendues << FausseAttendue(q, k);
+                if (k != RightPlace(q)) attendues << ExpectedWrong(q, k);
             // Answer 1 of the bank, the right one, is the file's right answer; all four are shown.
-            QCOMPARE(montrees.first(), JusteAttendue(q));
+            QCOMPARE(montrees.first(), ExpectedRight(q));
             montrees.sort();
             attendues.sort();
             QCOMPARE(montrees, attendues);
@@ -167,10 +168,10 @@ private slots:
         QVERIFY(attendue.Identite() != BanqueQuestions::Integree().Identite());
         const QJsonObject d7 = lecture.declarations[6];
         const QJsonObject q7 = d7["object"]["definition"].toObject();
-        QCOMPARE(q7["description"][QStringLiteral("fr-FR")].toString(), QuestionAttendue(7));
+        QCOMPARE(q7["description"][QStringLiteral("fr-FR")].toString(), ExpectedQuestion(7));
         const QJsonArray choix = q7["choices"].toArray();
-        QCOMPARE(choix.at(0).toObject()["description"][QStringLiteral("fr-FR")].toString(), JusteAttendue(7));
-        QCOMPARE(choix.at(3).toObject()["description"][QStringLiteral("fr-FR")].toString(), FausseAttendue(7, 3));
+        QCOMPARE(choix.at(0).toObject()["description"][QStringLiteral("fr-FR")].toString(), ExpectedRight(7));
+        QCOMPARE(choix.at(3).toObject()["description"][QStringLiteral("fr-FR")].toString(), ExpectedWrong(7, 3));
         QCOMPARE(d7["result"]["response"].toString(), resultats::IdChoix(4));
         QCOMPARE(d7["result"]["success"].toBool(), false);
     }
@@ -182,7 +183,7 @@ private slots:
             Lesson l(
                 true,
                 [&](VirtualPlatform& vp) {
-                    Ecrire(vp.currentDirectory, FichierCasse());
+                    WriteQuestions(vp.currentDirectory, BrokenFile());
                     vp.onTrace = [&](const QString& t) { traces << t; };
                 },
                 {},
@@ -207,14 +208,14 @@ private slots:
         QVERIFY2(QFileInfo::exists(kDemo + QStringLiteral("/Seance1/Diapo0.emf")), "the demo course is built");
         QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty());
         QTemporaryDir cours, casse, sortie;
-        CopieDemo(cours.path(), FichierDuCours());
+        CopyDemo(cours.path(), CourseFile());
         const QString pdf = sortie.filePath(QStringLiteral("deroule.pdf"));
         const storyboard::Outcome fait = storyboard::Write(cours.path(), pdf);
         QVERIFY2(fait.ok, qPrintable(fait.message));
-        const QStringList feuilles = TextesPdf(pdf);
+        const QStringList feuilles = PdfTexts(pdf);
         QVERIFY(!feuilles.isEmpty());
         QVERIFY2(feuilles.first().simplified().contains(QStringLiteral("« Seance1/questions.gift » du cours (banque %1)")
-                                                            .arg(BanqueDuFichier().Identite())),
+                                                            .arg(BankFromFile().Identite())),
                  qPrintable(feuilles.first()));
         for (int q = 1; q <= 20; ++q) {
             const QString titre = QStringLiteral("page 19 — question %1 sur 20").arg(q);
@@ -222,11 +223,11 @@ private slots:
             QVERIFY2(feuille != feuilles.end(), qPrintable(titre));
             // The key names the file's right answer; the sheet shows the question as asked.
             const QString texte = QString(*feuille).simplified();
-            QVERIFY2(texte.contains(QStringLiteral("cochée : « %1 »").arg(JusteAttendue(q))), qPrintable(texte));
-            QVERIFY2(texte.contains(QuestionAttendue(q)), qPrintable(texte));
+            QVERIFY2(texte.contains(QStringLiteral("cochée : « %1 »").arg(ExpectedRight(q))), qPrintable(texte));
+            QVERIFY2(texte.contains(ExpectedQuestion(q)), qPrintable(texte));
         }
 
-        CopieDemo(casse.path(), FichierCasse());
+        CopyDemo(casse.path(), BrokenFile());
         const QString rate = sortie.filePath(QStringLiteral("casse.pdf"));
         const storyboard::Outcome refuse = storyboard::Write(casse.path(), rate);
         QVERIFY(!refuse.ok);
@@ -236,7 +237,7 @@ private slots:
     }
 
     void theClassReportKeepsEachBankApart() {
-        const BanqueQuestions cours = BanqueDuFichier();
+        const BanqueQuestions cours = BankFromFile();
         const BanqueQuestions& integree = BanqueQuestions::Integree();
         // Question 5 right on the course's bank, wrong on the built-in one: mixed, it would be half.
         std::vector<QJsonObject> d;
@@ -244,14 +245,14 @@ private slots:
         ajouter(Session(QStringLiteral("a"), cours, {5, 6}));
         ajouter(Session(QStringLiteral("b"), cours, {5}));
         ajouter(Session(QStringLiteral("c"), integree, {6}));
-        ajouter(SansIdentite(Session(QStringLiteral("d"), integree, {})));
+        ajouter(WithoutIdentity(Session(QStringLiteral("d"), integree, {})));
 
         const resultats::RapportClasse r = resultats::Calculer(d, false, cours);
         QCOMPARE(r.cours.test.seances, 2);
         QCOMPARE(r.cours.identite, cours.Identite());
         QCOMPARE(r.cours.questions[4].facilite, 100.0);
-        QCOMPARE(r.cours.questions[4].texte, QuestionAttendue(5));
-        QCOMPARE(r.cours.questions[4].textesReponses[0], JusteAttendue(5));
+        QCOMPARE(r.cours.questions[4].texte, ExpectedQuestion(5));
+        QCOMPARE(r.cours.questions[4].textesReponses[0], ExpectedRight(5));
         QCOMPARE(int(r.autres.size()), 1);
         // A journal that does not name its bank reads as the built-in one.
         QCOMPARE(r.autres[0].test.seances, 2);
@@ -280,10 +281,14 @@ private slots:
 
         // Run in a course whose file is broken, the report is not written on a guess.
         QTemporaryDir casse;
-        Ecrire(casse.path(), FichierCasse());
+        WriteQuestions(casse.path(), BrokenFile());
         const QString ici = QDir::currentPath();
         QDir::setCurrent(casse.path());
-        const int statut = resultats::CommandeRapport(classe.path(), {}, true, false, false);
+        cli::Demande demande;
+        demande.commande = QStringLiteral("class-report");
+        demande.dossier = classe.path();
+        demande.csv = true;
+        const int statut = cli::ClassReport(demande).status;
         QDir::setCurrent(ici);
         QCOMPARE(statut, 1);
 
@@ -294,11 +299,11 @@ private slots:
         QCOMPARE(i.cours.questions[5].facilite, 50.0);
         QCOMPARE(int(i.autres.size()), 1);
         QCOMPARE(i.autres[0].identite, cours.Identite());
-        QCOMPARE(i.autres[0].questions[6].texte, QuestionAttendue(7));
+        QCOMPARE(i.autres[0].questions[6].texte, ExpectedQuestion(7));
         QCOMPARE(i.autres[0].questions[6].textesReponses, cours.Entree(7).reponses);
         QCOMPARE(i.autres[0].questions[4].facilite, 100.0);
     }
 };
 
-QTEST_MAIN(TestBanqueLecon)
-#include "test_banque_lecon.moc"
+QTEST_MAIN(CourseQuestionBankTest)
+#include "test_course_question_bank.moc"

@@ -6,11 +6,12 @@
 #include "class_reports/bilan.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
+#include "support/warnings.h"
 #include "support/virtual_platform.h"
 
+#include <memory>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -26,7 +27,7 @@ namespace {
 
 bool Root() { return ::geteuid() == 0; }
 
-bool Commande(const QString& programme, const QStringList& arguments) {
+bool RunCommand(const QString& programme, const QStringList& arguments) {
     QProcess p;
     p.start(programme, arguments);
     return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
@@ -46,21 +47,21 @@ QStringList Ids(const QString& chemin) {
 
 // A folder the lesson cannot write to. Modes do not stop the administrator (tests run as root in
 // CI): there, a read-only bind mount of the folder on itself does.
-class FermeEnEcriture {
+class ClosedToWriting {
 public:
-    explicit FermeEnEcriture(const QString& dossier) : dossier_(dossier) {
+    explicit ClosedToWriting(const QString& dossier) : dossier_(dossier) {
         if (!Root()) {
             ok_ = QFile::setPermissions(dossier, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
                                                      QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
             return;
         }
-        monte_ = Commande("mount", {"--bind", dossier, dossier});
-        ok_ = monte_ && Commande("mount", {"-o", "remount,ro,bind", dossier});
+        monte_ = RunCommand("mount", {"--bind", dossier, dossier});
+        ok_ = monte_ && RunCommand("mount", {"-o", "remount,ro,bind", dossier});
     }
-    ~FermeEnEcriture() { Ouvrir(); }
+    ~ClosedToWriting() { Open(); }
     bool Ok() const { return ok_; }
-    void Ouvrir() {
-        if (monte_) Commande("umount", {dossier_});
+    void Open() {
+        if (monte_) RunCommand("umount", {dossier_});
         monte_ = false;
         if (!Root()) QFile::setPermissions(dossier_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
@@ -73,19 +74,20 @@ private:
 
 }  // namespace
 
-class ResultatsRepliTest : public QObject {
+class ResultsFallbackTest : public QObject {
     Q_OBJECT
     QStringList avertissements_;
+    std::unique_ptr<testsupport::WarningsCollector> collecteur_;
     QStringList avis_;
     testsupport::VirtualPlatform vp_;
     std::unique_ptr<QTemporaryDir> racine_;
     Reglages r_;
 
-    QString FichierClasse() const { return QDir(r_.dossier).filePath(NomFichier(r_.identite)); }
-    QString FichierPropre() const { return QDir(r_.dossierPropre).filePath(NomFichier(r_.identite)); }
+    QString ClassFile() const { return QDir(r_.dossier).filePath(NomFichier(r_.identite)); }
+    QString OwnFile() const { return QDir(r_.dossierPropre).filePath(NomFichier(r_.identite)); }
 
     // One session: a few answers and the end, the learner's notices collected.
-    void Seance(int reponses, bool fin = true) {
+    void RunSession(int reponses, bool fin = true) {
         Suivi suivi(r_);
         suivi.SurResultatsPerdus([this](const QString& texte) { avis_ << texte; });
         for (int q = 1; q <= reponses; ++q) suivi.ReponseValidee(q, q % 4, q % 4 == 0, q);
@@ -103,19 +105,19 @@ private slots:
     void init() {
         avertissements_.clear();
         avis_.clear();
-        RedirigerAvertissements([this](const QString& m) { avertissements_ << m; });
+        collecteur_ = std::make_unique<testsupport::WarningsCollector>(avertissements_);
         racine_ = std::make_unique<QTemporaryDir>();
         r_ = Reglages{};
         r_.dossier = racine_->filePath("classe");
         r_.dossierPropre = racine_->filePath("propre/seance1");
         r_.identite = {"eleve", "Élève", "poste-03", "https://ecole.example.fr/"};
     }
-    void cleanup() { RedirigerAvertissements({}); }
+    void cleanup() { collecteur_.reset(); }
 
     void aClassFolderClosedToTheAccountLosesNothingAndGetsItAllAtTheNextStart() {
         QVERIFY(QDir().mkpath(r_.dossier));
         {
-            FermeEnEcriture ferme(r_.dossier);
+            ClosedToWriting ferme(r_.dossier);
             const bool bouchon = !ferme.Ok();
             if (bouchon) {
                 // No mount allowed here: a regular file where the folder should be stops everyone.
@@ -123,26 +125,26 @@ private slots:
                 QFile f(r_.dossier);
                 QVERIFY(f.open(QIODevice::WriteOnly));
             }
-            Seance(3);
-            QVERIFY(!QFile::exists(FichierClasse()));
-            QCOMPARE(Ids(FichierPropre()).size(), 4);  // three answers and the end
+            RunSession(3);
+            QVERIFY(!QFile::exists(ClassFile()));
+            QCOMPARE(Ids(OwnFile()).size(), 4);  // three answers and the end
             QVERIFY(avis_.isEmpty());                  // kept on this computer: nothing to tell the learner
-            QVERIFY2(avertissements_.size() == 1 && avertissements_[0].contains(FichierPropre()), qPrintable(avertissements_.join('\n')));
+            QVERIFY2(avertissements_.size() == 1 && avertissements_[0].contains(OwnFile()), qPrintable(avertissements_.join('\n')));
             if (bouchon) QVERIFY(QFile::remove(r_.dossier) && QDir().mkpath(r_.dossier));
         }
-        const QStringList gardes = Ids(FichierPropre());
+        const QStringList gardes = Ids(OwnFile());
         // The next start copies them, once; later starts copy nothing again.
-        Seance(0, false);
-        QCOMPARE(Ids(FichierClasse()), gardes);
+        RunSession(0, false);
+        QCOMPARE(Ids(ClassFile()), gardes);
         QVERIFY(avertissements_.last().contains("ont rejoint"));
-        Seance(2);
-        Seance(0, false);
-        QCOMPARE(Ids(FichierClasse()).size(), 4 + 3);
-        QCOMPARE(Ids(FichierClasse()).mid(0, 4), gardes);
-        QCOMPARE(Ids(FichierClasse()).removeDuplicates(), 0);
-        QCOMPARE(Ids(FichierPropre()), gardes);  // what the class folder took never went there
+        RunSession(2);
+        RunSession(0, false);
+        QCOMPARE(Ids(ClassFile()).size(), 4 + 3);
+        QCOMPARE(Ids(ClassFile()).mid(0, 4), gardes);
+        QCOMPARE(Ids(ClassFile()).removeDuplicates(), 0);
+        QCOMPARE(Ids(OwnFile()), gardes);  // what the class folder took never went there
         struct stat etat {};
-        QCOMPARE(::stat(QFile::encodeName(FichierClasse()).constData(), &etat), 0);
+        QCOMPARE(::stat(QFile::encodeName(ClassFile()).constData(), &etat), 0);
         QCOMPARE(etat.st_mode & 07777, mode_t(0640));  // the folder's group (the teacher's) reads it
 
         // Whoever reads both folders at once counts each statement once.
@@ -162,18 +164,18 @@ private slots:
         suivi.ReponseValidee(2, 1, false, 0.5);
         QVERIFY(suivi.JournalDeLaSeance().Attendre(5000));
         QVERIFY(!QFileInfo::exists(r_.dossier));
-        QCOMPARE(Ids(FichierPropre()).size(), 2);
+        QCOMPARE(Ids(OwnFile()).size(), 2);
         QVERIFY2(avertissements_.size() == 1 && avertissements_[0].contains("n'existe pas"), qPrintable(avertissements_.join('\n')));
 
         // The share is mounted: the next answer brings the first two along, in order.
         QVERIFY(QDir().mkpath(r_.dossier));
         suivi.ReponseValidee(3, 0, true, 1.5);
         suivi.LeconFermee();
-        QStringList attendus = Ids(FichierPropre());
+        QStringList attendus = Ids(OwnFile());
         QCOMPARE(attendus.size(), 2);
-        QCOMPARE(Ids(FichierClasse()).mid(0, 2), attendus);
-        QCOMPARE(Ids(FichierClasse()).size(), 4);
-        QCOMPARE(Ids(FichierClasse()).removeDuplicates(), 0);
+        QCOMPARE(Ids(ClassFile()).mid(0, 2), attendus);
+        QCOMPARE(Ids(ClassFile()).size(), 4);
+        QCOMPARE(Ids(ClassFile()).removeDuplicates(), 0);
         QCoreApplication::processEvents();
         QVERIFY(avis_.isEmpty());
     }
@@ -184,37 +186,37 @@ private slots:
         QFile cible(racine_->filePath("recueil.jsonl"));
         QVERIFY(cible.open(QIODevice::WriteOnly));
         cible.close();
-        QVERIFY(QFile::link(cible.fileName(), FichierClasse()));
-        Seance(1);
+        QVERIFY(QFile::link(cible.fileName(), ClassFile()));
+        RunSession(1);
         QCOMPARE(cible.size(), qint64(0));
-        QCOMPARE(Ids(FichierPropre()).size(), 2);
+        QCOMPARE(Ids(OwnFile()).size(), 2);
         QVERIFY2(avertissements_.join('\n').contains("lien symbolique"), qPrintable(avertissements_.join('\n')));
-        QVERIFY(QFile::remove(FichierClasse()));
+        QVERIFY(QFile::remove(ClassFile()));
 
         if (!Root()) QSKIP("only the administrator can give a file to another account here");
         const QByteArray piege = "{\"id\":\"piege\",\"verb\":{}}\n";
-        QFile squat(FichierClasse());
+        QFile squat(ClassFile());
         QVERIFY(squat.open(QIODevice::WriteOnly));
         squat.write(piege);
         squat.close();
-        QVERIFY(::chown(QFile::encodeName(FichierClasse()).constData(), 65534, 65534) == 0);
+        QVERIFY(::chown(QFile::encodeName(ClassFile()).constData(), 65534, 65534) == 0);
         avertissements_.clear();
-        Seance(2);
-        QFile relu(FichierClasse());
+        RunSession(2);
+        QFile relu(ClassFile());
         QVERIFY(relu.open(QIODevice::ReadOnly));
         QCOMPARE(relu.readAll(), piege);
-        QCOMPARE(Ids(FichierPropre()).size(), 2 + 3);
+        QCOMPARE(Ids(OwnFile()).size(), 2 + 3);
         QVERIFY2(avertissements_.join('\n').contains("appartient à un autre compte"), qPrintable(avertissements_.join('\n')));
         QVERIFY(avis_.isEmpty());
     }
 
     void aFullClassFolderLeavesNoHalfLineAndIsCaughtUpOnceThereIsRoom() {
         QVERIFY(QDir().mkpath(r_.dossier));
-        if (!Root() || !Commande("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", r_.dossier}))
+        if (!Root() || !RunCommand("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", r_.dossier}))
             QSKIP("no small file system can be mounted here (only the administrator can, where allowed)");
         struct Demonter {
             QString d;
-            ~Demonter() { Commande("umount", {d}); }
+            ~Demonter() { RunCommand("umount", {d}); }
         } demonter{r_.dossier};
         // Filled to the last block.
         QFile plein(QDir(r_.dossier).filePath("plein"));
@@ -227,17 +229,17 @@ private slots:
         suivi.SurResultatsPerdus([this](const QString& texte) { avis_ << texte; });
         for (int q = 1; q <= 3; ++q) suivi.ReponseValidee(q, 0, true, q);
         QVERIFY(suivi.JournalDeLaSeance().Attendre(5000));
-        QVERIFY(Ids(FichierClasse()).isEmpty());
-        QCOMPARE(Ids(FichierPropre()).size(), 3);
+        QVERIFY(Ids(ClassFile()).isEmpty());
+        QCOMPARE(Ids(OwnFile()).size(), 3);
         QVERIFY2(avertissements_.join('\n').contains(QString::fromLocal8Bit(strerror(ENOSPC))), qPrintable(avertissements_.join('\n')));
 
         QVERIFY(plein.remove());
         suivi.LeconFermee();
-        const QStringList classe = Ids(FichierClasse());
+        const QStringList classe = Ids(ClassFile());
         QCOMPARE(classe.size(), 4);
-        QCOMPARE(classe.mid(0, 3), Ids(FichierPropre()));
+        QCOMPARE(classe.mid(0, 3), Ids(OwnFile()));
         Lecture lecture;
-        QVERIFY(LireJournal(FichierClasse(), lecture));
+        QVERIFY(LireJournal(ClassFile(), lecture));
         QVERIFY(lecture.ignorees.empty());
         QCoreApplication::processEvents();
         QVERIFY(avis_.isEmpty());
@@ -266,5 +268,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ResultatsRepliTest)
-#include "test_resultats_repli.moc"
+QTEST_GUILESS_MAIN(ResultsFallbackTest)
+#include "test_results_fallback.moc"

@@ -5,12 +5,13 @@
 #include "recording/envoi_lrs.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
+#include "support/warnings.h"
 #include "support/lrs_xapi.h"
 #include "support/virtual_platform.h"
 
+#include <memory>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTcpServer>
@@ -26,7 +27,7 @@ namespace {
 using Requete = test::RequeteHttp;
 
 // Just enough of an xAPI endpoint: POST …/statements with one statement or an array of them.
-class PetitLrs : public QObject {
+class SmallLrs : public QObject {
 public:
     int code = 200;           // the answer to give; 200 stores the statements
     int lenteurMs = 0;        // wait before answering
@@ -34,31 +35,31 @@ public:
     std::vector<Requete> requetes;
     QMap<QString, int> stockees;  // id -> times stored
 
-    PetitLrs() {
+    SmallLrs() {
         QVERIFY(serveur_.listen(QHostAddress::LocalHost));
         connect(&serveur_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* s = serveur_.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { Lire(s); });
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { Read(s); });
                 connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
             }
         });
     }
-    QUrl Adresse(const QString& chemin = "/xapi") const {
+    QUrl Address(const QString& chemin = "/xapi") const {
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serveur_.serverPort()).arg(chemin));
     }
 
 private:
-    void Lire(QTcpSocket* s) {
+    void Read(QTcpSocket* s) {
         QByteArray& tampon = tampons_[s];
         tampon += s->readAll();
         Requete r;
         while (test::ExtraireRequete(tampon, r)) {
             requetes.push_back(r);
-            QTimer::singleShot(lenteurMs, s, [this, s, r] { Repondre(s, r); });
+            QTimer::singleShot(lenteurMs, s, [this, s, r] { Reply(s, r); });
         }
     }
 
-    void Repondre(QTcpSocket* s, const Requete& r) {
+    void Reply(QTcpSocket* s, const Requete& r) {
         const QJsonDocument doc = QJsonDocument::fromJson(r.corps);
         const QJsonArray lot = doc.isArray() ? doc.array() : QJsonArray{doc.object()};
         int reponse = code;
@@ -83,7 +84,7 @@ private:
     QHash<QTcpSocket*, QByteArray> tampons_;
 };
 
-QJsonObject Declaration(const QString& id = NouvelId()) {
+QJsonObject Statement(const QString& id = NouvelId()) {
     const Seance s{NouvelId(), {"eleve", QString(), "poste", "https://ecole.example.fr/"}};
     QJsonObject d = Termine(s, 1000, QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC));
     d["id"] = id;
@@ -102,32 +103,33 @@ ConfigLrs Config(const QUrl& adresse) {
 
 }  // namespace
 
-class ResultatsLrsTest : public QObject {
+class ResultsLrsTest : public QObject {
     Q_OBJECT
     QStringList avertissements_;
+    std::unique_ptr<testsupport::WarningsCollector> collecteur_;
     QTemporaryDir dossier_;
     QString journal_;
 
 private slots:
     void init() {
         avertissements_.clear();
-        RedirigerAvertissements([this](const QString& m) { avertissements_ << m; });
+        collecteur_ = std::make_unique<testsupport::WarningsCollector>(avertissements_);
         journal_ = dossier_.filePath(NouvelId() + ".jsonl");
     }
     void cleanup() {
         // Whatever happened, the credentials were never printed.
         const QString tout = avertissements_.join('\n');
         QVERIFY2(!tout.contains("s3cr3t") && !tout.contains("motdepasse") && !tout.contains("Basic"), qPrintable(tout));
-        RedirigerAvertissements({});
+        collecteur_.reset();
     }
 
     void acceptedStatementsAreSentOnceWithXapiHeadersAndNeverAgain() {
-        PetitLrs lrs;
+        SmallLrs lrs;
         QStringList ids;
         {
-            EnvoiLrs envoi(Config(lrs.Adresse()), journal_);
+            EnvoiLrs envoi(Config(lrs.Address()), journal_);
             for (int i = 0; i < 3; ++i) {
-                const QJsonObject d = Declaration();
+                const QJsonObject d = Statement();
                 ids << d["id"].toString();
                 QVERIFY(AjouterLigne(journal_, QJsonDocument(d).toJson(QJsonDocument::Compact)).isEmpty());
                 envoi.Envoyer(d);
@@ -146,10 +148,10 @@ private slots:
         QVERIFY(r.entetes.value("content-type").startsWith("application/json"));
 
         // The next start sends only what the LRS has not accepted yet; a damaged line is skipped, and said.
-        const QJsonObject nouvelle = Declaration();
+        const QJsonObject nouvelle = Statement();
         QVERIFY(AjouterLigne(journal_, "{\"id\": \"coup").isEmpty());
         QVERIFY(AjouterLigne(journal_, QJsonDocument(nouvelle).toJson(QJsonDocument::Compact)).isEmpty());
-        EnvoiLrs suite(Config(lrs.Adresse()), journal_);
+        EnvoiLrs suite(Config(lrs.Address()), journal_);
         suite.Reprendre();
         QTRY_COMPARE(suite.Acceptees(), 1);
         QCOMPARE(lrs.stockees.size(), 4);
@@ -159,10 +161,10 @@ private slots:
     }
 
     void aFailingOrSlowLrsGetsTheStatementsLaterOrAtTheNextStart() {
-        PetitLrs lrs;
+        SmallLrs lrs;
         lrs.code = 503;
-        EnvoiLrs envoi(Config(lrs.Adresse()), journal_);
-        const QJsonObject a = Declaration(), b = Declaration();
+        EnvoiLrs envoi(Config(lrs.Address()), journal_);
+        const QJsonObject a = Statement(), b = Statement();
         envoi.Envoyer(a);
         envoi.Envoyer(b);
         QTRY_VERIFY(!avertissements_.isEmpty());
@@ -181,27 +183,27 @@ private slots:
         QCOMPARE(int(avertissements_.size()), 1);  // one warning for the whole outage
 
         // The program ends while the LRS cannot be reached: the next start sends the rest from the journal.
-        const QJsonObject c = Declaration();
+        const QJsonObject c = Statement();
         QVERIFY(AjouterLigne(journal_, QJsonDocument(c).toJson(QJsonDocument::Compact)).isEmpty());
         {
             EnvoiLrs hors(Config(QUrl("http://127.0.0.1:9/xapi/")), journal_);
             hors.Envoyer(c);
             QTRY_VERIFY(avertissements_.size() >= 2);
         }
-        EnvoiLrs suite(Config(lrs.Adresse()), journal_);
+        EnvoiLrs suite(Config(lrs.Address()), journal_);
         suite.Reprendre();
         QTRY_COMPARE(suite.Acceptees(), 1);
         QCOMPARE(lrs.stockees.value(c["id"].toString()), 1);
     }
 
     void aRefusedStatementIsLoggedWithTheAnswerAndNotRetriedForEver() {
-        PetitLrs lrs;
-        const QJsonObject premiere = Declaration(), mauvaise = Declaration(), bonne = Declaration();
+        SmallLrs lrs;
+        const QJsonObject premiere = Statement(), mauvaise = Statement(), bonne = Statement();
         lrs.invalides.insert(mauvaise["id"].toString());
         for (const QJsonObject& d : {premiere, mauvaise, bonne})
             QVERIFY(AjouterLigne(journal_, QJsonDocument(d).toJson(QJsonDocument::Compact)).isEmpty());
         {
-            EnvoiLrs envoi(Config(lrs.Adresse()), journal_);
+            EnvoiLrs envoi(Config(lrs.Address()), journal_);
             envoi.Reprendre();
             // The two behind the first go together; the refusal of one does not hold back the other.
             QTRY_COMPARE(envoi.Acceptees() + envoi.Refusees(), 3);
@@ -215,7 +217,7 @@ private slots:
 
         // Nothing is left to send at the next start.
         const size_t avant = lrs.requetes.size();
-        EnvoiLrs suite(Config(lrs.Adresse()), journal_);
+        EnvoiLrs suite(Config(lrs.Address()), journal_);
         suite.Reprendre();
         QCOMPARE(suite.EnAttente(), size_t(0));
         QTest::qWait(200);
@@ -223,12 +225,12 @@ private slots:
     }
 
     void wrongCredentialsStopTheSendingUntilTheNextStart() {
-        PetitLrs lrs;
+        SmallLrs lrs;
         lrs.code = 401;
-        ConfigLrs config = Config(lrs.Adresse("/xapi/"));
+        ConfigLrs config = Config(lrs.Address("/xapi/"));
         config.cle.clear();
         config.adresse.setUserInfo("u:motdepasse");  // credentials in the address are used, never shown
-        const QJsonObject a = Declaration();
+        const QJsonObject a = Statement();
         QVERIFY(AjouterLigne(journal_, QJsonDocument(a).toJson(QJsonDocument::Compact)).isEmpty());
         {
             EnvoiLrs envoi(config, journal_);
@@ -237,7 +239,7 @@ private slots:
             QVERIFY2(avertissements_[0].contains("401") && avertissements_[0].contains("prochain démarrage"),
                      qPrintable(avertissements_[0]));
             QCOMPARE(lrs.requetes.back().entetes.value("authorization"), "Basic " + QByteArray("u:motdepasse").toBase64());
-            envoi.Envoyer(Declaration());
+            envoi.Envoyer(Statement());
             QTest::qWait(300);
             QCOMPARE(lrs.requetes.size(), size_t(1));
             QCOMPARE(envoi.EnAttente(), size_t(2));
@@ -252,7 +254,7 @@ private slots:
     void theLessonSendsEachStatementAsItIsJournaled() {
         testsupport::VirtualPlatform vp;
         platform::SetPlatform(&vp);
-        PetitLrs lrs;
+        SmallLrs lrs;
         QTemporaryDir classe, maison;
         Reglages r;
         r.dossier = classe.path();
@@ -260,7 +262,7 @@ private slots:
         // statements, and the notes of what the LRS took must still be kept (in the own folder).
         r.dossierPropre = maison.filePath("seance1");
         r.identite = {"eleve", QString(), "poste", "https://ecole.example.fr/"};
-        r.lrs = Config(lrs.Adresse());
+        r.lrs = Config(lrs.Address());
         {
             // Fin waits for the LRS to take the end of the session: a lab machine restored at each
             // start would never send it later.
@@ -297,27 +299,27 @@ private slots:
     }
 
     void readingBackFromAFailingOrSlowLrsEndsWithAPlainReason() {
-        PetitLrs lrs;
+        SmallLrs lrs;
         const auto lire = [&](const QUrl& adresse) {
             int recues = 0;
             const LectureLrs l = LireLrs(Config(adresse), [&](const QJsonObject&) { ++recues; });
             return l.erreur;
         };
         lrs.code = 503;
-        QString e = lire(lrs.Adresse());
+        QString e = lire(lrs.Address());
         QVERIFY2(e.contains("a répondu 503") && e.contains("statement rejected by test LRS"), qPrintable(e));
         lrs.code = 401;
-        e = lire(lrs.Adresse());
+        e = lire(lrs.Address());
         QVERIFY2(e.contains("refuse l'accès (401)") && e.contains("clé et le secret"), qPrintable(e));
         lrs.code = 200;  // a list of ids: not a statement result
-        e = lire(lrs.Adresse());
+        e = lire(lrs.Address());
         QVERIFY2(e.contains("autre chose qu'une liste de déclarations"), qPrintable(e));
         QCOMPARE(lrs.requetes.back().methode, QByteArray("GET"));
         QVERIFY2(lrs.requetes.back().chemin.startsWith("/xapi/statements?activity=" + QUrl::toPercentEncoding(IriLecon())),
                  lrs.requetes.back().chemin.constData());
         QCOMPARE(lrs.requetes.back().entetes.value("authorization"), "Basic " + QByteArray("classe-4b:s3cr3t-du-lrs").toBase64());
         lrs.lenteurMs = 3000;
-        e = lire(lrs.Adresse());
+        e = lire(lrs.Address());
         QVERIFY2(e.contains("n'a pas répondu en 2 s"), qPrintable(e));
         e = lire(QUrl("http://127.0.0.1:9/xapi/"));
         QVERIFY2(e.contains("ne répond pas"), qPrintable(e));
@@ -325,5 +327,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ResultatsLrsTest)
-#include "test_resultats_lrs.moc"
+QTEST_GUILESS_MAIN(ResultsLrsTest)
+#include "test_results_lrs.moc"

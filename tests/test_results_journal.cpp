@@ -6,12 +6,13 @@
 #include "course_window/sl_mm.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
-#include "settings/avertir.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
 #include "statements/projection.h"
+#include "support/warnings.h"
 #include "support/lesson.h"
 
+#include <memory>
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,26 +29,26 @@ namespace {
 
 // --- The xAPI 1.0.3 data rules the lesson's statements fall under.
 
-bool EstUuid(const QString& s) {
+bool IsUuid(const QString& s) {
     static const QRegularExpression forme(
         QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[1-5][0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}$"));
     return forme.match(s).hasMatch();
 }
-bool EstIri(const QString& s) {
+bool IsIri(const QString& s) {
     const QUrl u(s, QUrl::StrictMode);
     return u.isValid() && !u.isRelative() && !u.scheme().isEmpty() && !s.contains(QLatin1Char(' '));
 }
-bool EstHorodatage(const QString& s) {
+bool IsTimestamp(const QString& s) {
     static const QRegularExpression forme(
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(\\.\\d+)?(Z|[+-]\\d\\d:\\d\\d)$"));
     return forme.match(s).hasMatch() && QDateTime::fromString(s, Qt::ISODateWithMs).isValid();
 }
-bool EstDuree(const QString& s) {
+bool IsDuration(const QString& s) {
     static const QRegularExpression forme(
         QStringLiteral("^P(?!$)(\\d+Y)?(\\d+M)?(\\d+W)?(\\d+D)?(T(?=\\d)(\\d+H)?(\\d+M)?(\\d+(\\.\\d+)?S)?)?$"));
     return forme.match(s).hasMatch();
 }
-bool EstCarteDeLangues(const QJsonValue& v) {
+bool IsLanguageMap(const QJsonValue& v) {
     static const QRegularExpression etiquette(QStringLiteral("^[a-zA-Z]{2,3}(-[a-zA-Z0-9]{2,8})*$"));
     if (!v.isObject() || v.toObject().isEmpty()) return false;
     const QJsonObject o = v.toObject();
@@ -55,52 +56,52 @@ bool EstCarteDeLangues(const QJsonValue& v) {
         if (!etiquette.match(it.key()).hasMatch() || !it.value().isString()) return false;
     return true;
 }
-bool SeulementDes(const QJsonObject& o, const QStringList& permises) {
+bool OnlyKeys(const QJsonObject& o, const QStringList& permises) {
     for (const QString& k : o.keys())
         if (!permises.contains(k)) return false;
     return true;
 }
 
 // Every rule the statement breaks, as short texts; empty when it is valid.
-QStringList Fautes(const QJsonObject& d) {
+QStringList Faults(const QJsonObject& d) {
     QStringList f;
     const auto exiger = [&](bool ok, const char* regle) {
         if (!ok) f << QString::fromLatin1(regle);
     };
-    exiger(SeulementDes(d, {"id", "actor", "verb", "object", "result", "context", "timestamp"}), "unknown property");
-    exiger(EstUuid(d["id"].toString()), "id is not a UUID");
-    exiger(EstHorodatage(d["timestamp"].toString()), "timestamp is not ISO 8601 with a time zone");
+    exiger(OnlyKeys(d, {"id", "actor", "verb", "object", "result", "context", "timestamp"}), "unknown property");
+    exiger(IsUuid(d["id"].toString()), "id is not a UUID");
+    exiger(IsTimestamp(d["timestamp"].toString()), "timestamp is not ISO 8601 with a time zone");
 
     const QJsonObject acteur = d["actor"].toObject();
     int identifiants = 0;
     for (const char* ifi : {"mbox", "mbox_sha1sum", "openid", "account"}) identifiants += acteur.contains(QLatin1String(ifi));
     exiger(identifiants == 1, "agent has not exactly one identifying property");
     exiger(acteur["objectType"].toString() == "Agent", "actor is not an Agent");
-    exiger(SeulementDes(acteur, {"objectType", "name", "account"}), "agent has unknown properties");
+    exiger(OnlyKeys(acteur, {"objectType", "name", "account"}), "agent has unknown properties");
     const QJsonObject compte = acteur["account"].toObject();
-    exiger(SeulementDes(compte, {"homePage", "name"}) && compte.size() == 2, "account needs homePage and name only");
+    exiger(OnlyKeys(compte, {"homePage", "name"}) && compte.size() == 2, "account needs homePage and name only");
     const QUrl page(compte["homePage"].toString());
     exiger(page.isValid() && (page.scheme() == "http" || page.scheme() == "https") && !page.host().isEmpty(),
            "homePage is not a URL");
     exiger(!compte["name"].toString().isEmpty(), "account name is empty");
 
     const QJsonObject verbe = d["verb"].toObject();
-    exiger(EstIri(verbe["id"].toString()), "verb id is not an IRI");
-    exiger(EstCarteDeLangues(verbe["display"]), "verb display is not a language map");
+    exiger(IsIri(verbe["id"].toString()), "verb id is not an IRI");
+    exiger(IsLanguageMap(verbe["display"]), "verb display is not a language map");
 
     const QJsonObject objet = d["object"].toObject();
-    exiger(objet["objectType"].toString() == "Activity" && EstIri(objet["id"].toString()), "object is not an activity with an IRI");
+    exiger(objet["objectType"].toString() == "Activity" && IsIri(objet["id"].toString()), "object is not an activity with an IRI");
     const QJsonObject def = objet["definition"].toObject();
-    exiger(EstIri(def["type"].toString()), "definition type is not an IRI");
-    exiger(EstCarteDeLangues(def["name"]), "definition name is not a language map");
-    if (def.contains("description")) exiger(EstCarteDeLangues(def["description"]), "description is not a language map");
+    exiger(IsIri(def["type"].toString()), "definition type is not an IRI");
+    exiger(IsLanguageMap(def["name"]), "definition name is not a language map");
+    if (def.contains("description")) exiger(IsLanguageMap(def["description"]), "description is not a language map");
     if (def.contains("interactionType")) {
         exiger(def["interactionType"].toString() == "choice", "interaction is not a choice");
         QSet<QString> ids;
         for (const QJsonValue& c : def["choices"].toArray()) {
             const QString id = c["id"].toString();
             exiger(!id.isEmpty() && !id.contains(QRegularExpression("[\\[\\],\\s]")) && !ids.contains(id), "bad choice id");
-            exiger(EstCarteDeLangues(c["description"]), "choice description is not a language map");
+            exiger(IsLanguageMap(c["description"]), "choice description is not a language map");
             ids.insert(id);
         }
         for (const QJsonValue& p : def["correctResponsesPattern"].toArray()) exiger(ids.contains(p.toString()), "pattern names no choice");
@@ -110,8 +111,8 @@ QStringList Fautes(const QJsonObject& d) {
     }
 
     const QJsonObject resultat = d["result"].toObject();
-    exiger(SeulementDes(resultat, {"score", "success", "completion", "response", "duration"}), "result has unknown properties");
-    if (resultat.contains("duration")) exiger(EstDuree(resultat["duration"].toString()), "duration is not ISO 8601");
+    exiger(OnlyKeys(resultat, {"score", "success", "completion", "response", "duration"}), "result has unknown properties");
+    if (resultat.contains("duration")) exiger(IsDuration(resultat["duration"].toString()), "duration is not ISO 8601");
     if (resultat.contains("score")) {
         const QJsonObject s = resultat["score"].toObject();
         const double raw = s["raw"].toDouble(), min = s["min"].toDouble(), max = s["max"].toDouble(), scaled = s["scaled"].toDouble();
@@ -119,25 +120,25 @@ QStringList Fautes(const QJsonObject& d) {
         exiger(scaled >= -1 && scaled <= 1, "scaled outside -1..1");
     }
     const QJsonObject contexte = d["context"].toObject();
-    exiger(EstUuid(contexte["registration"].toString()), "registration is not a UUID");
+    exiger(IsUuid(contexte["registration"].toString()), "registration is not a UUID");
     exiger(QRegularExpression("^[a-z]{2}(-[A-Z]{2})?$").match(contexte["language"].toString()).hasMatch(), "language is not a tag");
     for (const QJsonValue& p : contexte["contextActivities"].toObject()["parent"].toArray())
-        exiger(EstIri(p["id"].toString()), "parent id is not an IRI");
+        exiger(IsIri(p["id"].toString()), "parent id is not an IRI");
     return f;
 }
 
-Identite Poste(const QString& compte, const QString& machine) {
+Identite Workstation(const QString& compte, const QString& machine) {
     return Identite{compte, compte.toUpper(), machine, QStringLiteral("https://%1/").arg(machine)};
 }
 
-QByteArray Contenu(const QString& chemin) {
+QByteArray Contents(const QString& chemin) {
     QFile f(chemin);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The child process of the kill test: appends large statements until it is killed.
-int EcrireSansFin(const QString& dossier) {
-    Journal j(dossier, Poste("enfant", "poste"));
+int WriteForever(const QString& dossier) {
+    Journal j(dossier, Workstation("enfant", "poste"));
     const QString remplissage(200000, QLatin1Char('x'));
     for (;;) {
         j.Ajouter(QJsonObject{{"id", NouvelId()}, {"verb", QJsonObject{{"id", kVerbeRepondu}}}, {"remplissage", remplissage}});
@@ -146,19 +147,20 @@ int EcrireSansFin(const QString& dossier) {
 
 }  // namespace
 
-class ResultatsJournalTest : public QObject {
+class ResultsJournalTest : public QObject {
     Q_OBJECT
     QStringList avertissements_;
+    std::unique_ptr<testsupport::WarningsCollector> collecteur_;
 
 private slots:
     void init() {
         avertissements_.clear();
-        RedirigerAvertissements([this](const QString& m) { avertissements_ << m; });
+        collecteur_ = std::make_unique<testsupport::WarningsCollector>(avertissements_);
         SL_MM::Forget();
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     }
     void cleanup() {
-        RedirigerAvertissements({});
+        collecteur_.reset();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -166,7 +168,7 @@ private slots:
         QTemporaryDir classe;
         Reglages r;
         r.dossier = classe.path();
-        r.identite = Poste("jdupont", "salle-b-07");
+        r.identite = Workstation("jdupont", "salle-b-07");
         std::unique_ptr<Suivi> suivi;
         Lesson l(true, {}, {}, [&] {
             suivi = std::make_unique<Suivi>(r);
@@ -196,7 +198,7 @@ private slots:
         QVERIFY(lecture.ignorees.empty());
         QCOMPARE(int(lecture.declarations.size()), 22);
         for (const QJsonObject& d : lecture.declarations) {
-            const QStringList f = Fautes(d);
+            const QStringList f = Faults(d);
             QVERIFY2(f.isEmpty(), qPrintable(f.join("; ") + "\n" + QJsonDocument(d).toJson()));
         }
         for (int q = 1; q <= 20; ++q) {
@@ -251,7 +253,7 @@ private slots:
                                                  {-5, "PT0S"}};
         for (const auto& [ms, iso] : cas) {
             QCOMPARE(DureeIso(ms), iso);
-            QVERIFY(EstDuree(iso));
+            QVERIFY(IsDuration(iso));
             QCOMPARE(DureeMs(iso), std::max<qint64>(ms, 0));
         }
         QCOMPARE(DureeMs("P1DT2H"), qint64(93600000));
@@ -261,14 +263,14 @@ private slots:
 
     void aKillMidWriteLosesAtMostTheLineBeingWritten() {
         QTemporaryDir dossier;
-        const QString chemin = dossier.filePath(NomFichier(Poste("enfant", "poste")));
+        const QString chemin = dossier.filePath(NomFichier(Workstation("enfant", "poste")));
         QProcess enfant;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SEANCE1_ENFANT_ECRIT", dossier.path());
+        env.insert("SEANCE_TEST_CHILD_WRITES", dossier.path());
         enfant.setProcessEnvironment(env);
         enfant.start(QCoreApplication::applicationFilePath(), {});
         QVERIFY(enfant.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(Contenu(chemin).count('\n') >= 8, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(Contents(chemin).count('\n') >= 8, 20000);
         enfant.kill();
         QVERIFY(enfant.waitForFinished());
 
@@ -276,11 +278,11 @@ private slots:
         QVERIFY(LireJournal(chemin, avant));
         QVERIFY(avant.declarations.size() >= 8);
         QVERIFY(avant.ignorees.size() <= 1);
-        const int lignes = int(Contenu(chemin).count('\n'));
+        const int lignes = int(Contents(chemin).count('\n'));
         if (!avant.ignorees.empty()) QCOMPARE(avant.ignorees[0].ligne, lignes + 1);
 
         // The next session appends after whatever the kill left, and nothing else is lost.
-        Journal suite(dossier.path(), Poste("enfant", "poste"));
+        Journal suite(dossier.path(), Workstation("enfant", "poste"));
         QVERIFY(suite.Ajouter(QJsonObject{{"id", "apres"}, {"verb", QJsonObject{}}}));
         Lecture apres;
         QVERIFY(LireJournal(chemin, apres));
@@ -357,7 +359,7 @@ private slots:
         QFile bouchon(dossier);
         QVERIFY(bouchon.open(QIODevice::WriteOnly));
         bouchon.close();
-        const Identite id = Poste("eleve", "poste");
+        const Identite id = Workstation("eleve", "poste");
         Journal j(dossier, id);
         QVERIFY(!j.Ajouter(QJsonObject{{"id", "1"}, {"verb", QJsonObject{}}}));
         QVERIFY(!j.Ajouter(QJsonObject{{"id", "2"}, {"verb", QJsonObject{}}}));
@@ -375,7 +377,7 @@ private slots:
         QCOMPARE(ids, QStringList({"1", "2", "3"}));
 
         // The device that is always full, linked under the journal's name: the link is not followed
-        // (a full class folder is tried on a small file system in test_resultats_repli).
+        // (a full class folder is tried on a small file system in test_results_fallback).
         if (QFile::exists("/dev/full")) {
             const QString plein = racine.filePath("plein");
             QVERIFY(QDir().mkpath(plein));
@@ -387,7 +389,7 @@ private slots:
             QCOMPARE(avertissements_.size(), 1);
             QVERIFY(QFile::remove(QDir(plein).filePath(NomFichier(id))));
             QVERIFY(p.Vider());
-            QCOMPARE(Contenu(p.Chemin()).count('\n'), 1);
+            QCOMPARE(Contents(p.Chemin()).count('\n'), 1);
         }
 
         // No home, hence no folder: the statements wait in memory.
@@ -398,7 +400,7 @@ private slots:
 
     void twoMachinesOnOneSharedFolderEachWriteTheirOwnFile() {
         QTemporaryDir classe;
-        const Seance a{NouvelId(), Poste("eleve", "poste-01")}, b{NouvelId(), Poste("eleve", "poste-02")};
+        const Seance a{NouvelId(), Workstation("eleve", "poste-01")}, b{NouvelId(), Workstation("eleve", "poste-02")};
         Journal ja(classe.path(), a.identite), jb(classe.path(), b.identite);
         QVERIFY(ja.Chemin() != jb.Chemin());
         const QDateTime t0(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
@@ -431,7 +433,7 @@ private slots:
         QVERIFY(!r.lrs.Active());
         QVERIFY(!r.ajuster);
         QVERIFY(!r.identite.compte.isEmpty());
-        QVERIFY(EstIri(r.identite.pageAccueil));
+        QVERIFY(IsIri(r.identite.pageAccueil));
 
         QFile f(chemin);
         QVERIFY(f.open(QIODevice::Append));
@@ -455,10 +457,10 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsSet("SEANCE1_ENFANT_ECRIT")) return EcrireSansFin(qEnvironmentVariable("SEANCE1_ENFANT_ECRIT"));
+    if (qEnvironmentVariableIsSet("SEANCE_TEST_CHILD_WRITES")) return WriteForever(qEnvironmentVariable("SEANCE_TEST_CHILD_WRITES"));
     QApplication app(argc, argv);
-    ResultatsJournalTest test;
+    ResultsJournalTest test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_resultats_journal.moc"
+#include "test_results_journal.moc"

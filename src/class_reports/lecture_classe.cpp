@@ -1,0 +1,32 @@
+#include "class_reports/lecture_classe.h"
+
+#include "class_reports/lecture_lrs.h"
+#include "settings/reglages.h"
+
+#include <QDir>
+
+namespace resultats {
+
+LectureClasse LireClasse(const QString& dossier, bool lrs, const std::function<void(const QJsonObject&)>& recevoir,
+                         int seance) {
+    LectureClasse lue;
+    if (lrs) {
+        const ConfigLrs config = Reglages::Lire().lrs;
+        lue.source = AdresseDeclarations(config).toString();
+        lue.erreur = LireLrs(config, recevoir, kParPageCommandes, seance).erreur;
+        return lue;
+    }
+    lue.source = dossier.isEmpty() ? Reglages::Lire().dossier : dossier;
+    if (lue.source.isEmpty() || !QDir(lue.source).exists()) {
+        lue.erreur = QStringLiteral("le dossier « %1 » n'existe pas").arg(lue.source);
+        return lue;
+    }
+    Lecture lecture;
+    lecture.recevoir = recevoir;
+    lecture.essentiel = true;
+    LireDossier(lue.source, lecture);
+    lue.ignorees = std::move(lecture.ignorees);
+    return lue;
+}
+
+}  // namespace resultats

@@ -1,0 +1,25 @@
+#pragma once
+// Where a teacher's command reads the class: the LRS of the settings, or a results folder (the one
+// named, else the settings'). Chosen here once for --results and --class-report.
+
+#include "statements/lecture_journal.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace resultats {
+
+struct LectureClasse {
+    QString source;                     // the folder, or the LRS's statement address
+    QString erreur;                     // in French, empty when the class could be read
+    std::vector<LigneIgnoree> ignorees;  // lines of the folder's journals that were skipped
+};
+
+// Hands each statement to recevoir. dossier: empty for the settings' folder; ignored with lrs.
+// Reading the LRS needs a Qt application object; it is asked for séance number seance's statements.
+LectureClasse LireClasse(const QString& dossier, bool lrs, const std::function<void(const QJsonObject&)>& recevoir,
+                         int seance = 1);
+
+}  // namespace resultats

@@ -1,0 +1,32 @@
+// seance1 --check, in the course's folder, on the learner's machine and account
+
+#include "cli/commands.h"
+#include "cli/verification.h"
+#include "platform/platform.h"
+#include "platform/real_platform.h"
+#include "settings/reglages.h"
+
+#include <QDir>
+#include <algorithm>
+
+namespace cli {
+
+Output Check(const Demande&) {
+    Verification v;
+    {
+        platform::RealPlatform plateforme;
+        platform::SetPlatform(&plateforme);
+        VerifierCours(QDir::currentPath(), v);
+        platform::SetPlatform(nullptr);
+    }
+    const resultats::Reglages reglages = resultats::Reglages::Lire();
+    VerifierResultats(reglages.dossier, reglages.dossier == resultats::DossierParDefaut(), reglages.identite, v);
+    VerifierLrs(reglages.lrs, v, std::min(reglages.lrs.delaiMaxMs, 10000));
+    VerifierSon(v);
+    Output o;
+    o.Out(v.Texte());
+    o.status = v.Reussie() ? 0 : 1;
+    return o;
+}
+
+}  // namespace cli

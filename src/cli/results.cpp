@@ -1,0 +1,29 @@
+// seance1 --results [DOSSIER] [--csv] [--lrs] [--seance N]
+
+#include "class_reports/bilan.h"
+#include "class_reports/lecture_classe.h"
+#include "cli/commands.h"
+
+namespace cli {
+
+void Skipped(Output& o, const std::vector<resultats::LigneIgnoree>& ignorees) {
+    for (const resultats::LigneIgnoree& l : ignorees) {
+        const QString ou = l.ligne > 0 ? QStringLiteral("%1, ligne %2").arg(l.fichier).arg(l.ligne) : l.fichier;
+        o.Err(QStringLiteral("Ignoré : %1 : %2\n").arg(ou, l.raison));
+    }
+}
+
+Output Results(const Demande& d) {
+    Output o;
+    resultats::Comptage comptage(d.seance);
+    const resultats::LectureClasse lue =
+        resultats::LireClasse(d.dossier, d.lrs, [&](const QJsonObject& s) { comptage.Ajouter(s); }, d.seance);
+    if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
+    const std::vector<resultats::BilanSeance> bilans = comptage.Bilans();
+    o.Out(d.csv ? resultats::CsvBilans(bilans) : resultats::TexteBilans(bilans).toUtf8());
+    if (!d.csv && bilans.empty()) o.Out(QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(lue.source));
+    Skipped(o, lue.ignorees);
+    return o;
+}
+
+}  // namespace cli
