@@ -254,6 +254,20 @@ texte = "Fin de la séance 2."
         QCOMPARE(w.Picture2.Top(), w.Picture1.Top() + 20 * 15);
     }
 
+    void aClickStormPastTheLimitKeepsTheInvariants() {
+        // Seed 285084 of the explorer: its learner clicks the scripted séance past the nesting limit,
+        // where its run may part from the built-in one (the loops left on the stack differ), but the
+        // lesson's invariants must hold on both.
+        using namespace testsupport::explorer;
+        PrepareDirectVisits(builtIn_.path());
+        const Sequence s = Draw(285084, 120);
+        const Outcome a = Play(s, Options{builtIn_.path(), true, 30000});
+        const Outcome b = Play(s, Options{scripted_.path(), true, 30000});
+        QVERIFY2(b.ok, qPrintable(b.failure));
+        QVERIFY2(a.ok, qPrintable(a.failure));
+        QVERIFY(a.storm || b.storm);
+    }
+
     void theExplorersLearnersSeeTheSameRuns() {
         using namespace testsupport::explorer;
         Options builtIn{builtIn_.path(), true, 30000};
