@@ -82,11 +82,11 @@ private slots:
         // The seeds too: the reader's own examples, which must read.
         const QString seeds = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../fuzz/seeds/script";
         for (const QString& f : QDir(seeds).entryList({"*.toml"}, QDir::Files)) {
-            const content::LectureScript l = content::LireScriptDonnees(Read(seeds + "/" + f), f);
+            const content::LectureScript l = content::LireScriptDonnees(ReadAll(seeds + "/" + f), f);
             QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
         }
         for (const QString& f : Inputs("script")) {
-            const content::LectureScript l = content::LireScriptDonnees(Read(f), f);
+            const content::LectureScript l = content::LireScriptDonnees(ReadAll(f), f);
             QVERIFY2(l.Reussie() || (l.ligne >= 1 && !l.message.isEmpty()), qPrintable(f));
         }
     }
