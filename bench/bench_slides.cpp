@@ -1,7 +1,8 @@
 // The slide step as a page does it (load the slide, show it in Picture1) until the slide is on the
 // window: first load of each slide, then the same step repeated within its tick. Then, in a child
 // run with QT_SCALE_FACTOR=2, the same first load at device pixel ratio 2 and whether the slide is
-// drawn from its vectors at twice the resolution rather than enlarged from a picture.
+// drawn from its vectors at twice the resolution rather than enlarged from a picture. Then séance 2's
+// slides, the pages of one PDF: the same step, a page change on a 1920 × 1080 screen, and memory.
 // Usage: bench_slides [runs]. Prints "name: value unit".
 
 #include "bench_common.h"
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <cmath>
 
 namespace {
@@ -47,6 +49,70 @@ QImage Render(const platform::Picture& picture, QSizeF logical, qreal dpr, QColo
     QPainter p(&img);
     picture.Draw(p, QRectF(QPointF(0, 0), logical));
     return img;
+}
+
+// Current resident set, in megabytes.
+double RssMb() {
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * 4096 / (1024 * 1024) : 0;
+}
+
+// The same slide step with séance 2's slides, the pages of one PDF: on the window, and drawn whole
+// centred on a 1920 × 1080 screen as the picture box draws it there; then the memory the pages take.
+void PdfSlides(Cour1p& w, int runs) {
+    QString pdf = QStringLiteral(SEANCE_DEMO_DIR "/Seance2/Seance2.pdf");
+    if (!QFileInfo::exists(pdf)) {
+        std::fprintf(stderr, "séance 2 of the demo not found: PDF slides not measured\n");
+        return;
+    }
+    int pages = 0;
+    while (true) {
+        try {
+            platform::LoadPicture(pdf, pages + 1);
+            ++pages;
+        } catch (const platform::FileError&) {
+            break;
+        }
+    }
+    // A copy of the file under another name for each run keeps the picture cache out.
+    std::vector<double> first, screen;
+    const double before = RssMb();
+    QTemporaryDir copies;
+    for (int run = 0; run < runs; ++run) {
+        const QString copy = copies.filePath(QStringLiteral("Seance2-%1.pdf").arg(run));
+        QFile::copy(pdf, copy);
+        platform::RunHandler([&] {
+            for (int page = 1; page <= pages; ++page) {
+                QElapsedTimer t;
+                t.start();
+                const QString name = QStringLiteral("Seance2-%1.pdf#%2").arg(run).arg(page);
+                w.Picture1.SetPicture(platform::LoadPicture(copy, page), name);
+                w.Picture1.Widget()->repaint();
+                first.push_back(MsSince(t));
+            }
+        });
+        const QString other = copies.filePath(QStringLiteral("Ecran-%1.pdf").arg(run));
+        QFile::copy(pdf, other);
+        QImage display(1920, 1080, QImage::Format_ARGB32_Premultiplied);
+        for (int page = 1; page <= pages; ++page) {
+            QElapsedTimer t;
+            t.start();
+            const platform::Picture slide = platform::LoadPicture(other, page);
+            const QSizeF size(slide.SizeTwips().width() / 15, slide.SizeTwips().height() / 15);
+            QPainter p(&display);
+            p.fillRect(display.rect(), QColor(128, 128, 255));
+            slide.Draw(p, QRectF(QPointF((1920 - size.width()) / 2, (1080 - size.height()) / 2), size));
+            screen.push_back(MsSince(t));
+        }
+    }
+    std::printf("slide_step_pdf_first_load: %.2f ms\n", bench::Median(first));
+    std::printf("slide_pdf_page_change_1920x1080: %.2f ms\n", bench::Median(screen));
+    std::fprintf(stderr, "slide_pdf: %d pages, worst first load %.2f ms, worst page change on 1920 x 1080 %.2f ms\n",
+                 pages, bench::Max(first), bench::Max(screen));
+    std::printf("slide_pdf_memory: %.1f MB (%d loads of %d pages; copies of one file share its document)\n",
+                RssMb() - before, 2 * runs, pages);
 }
 
 }  // namespace
@@ -91,6 +157,7 @@ int main(int argc, char** argv) {
     });
     const qreal dpr = w.Picture1.Widget()->devicePixelRatioF();
     std::printf("%sfirst_load: %.2f ms\n", qPrintable(prefix), bench::Median(first));
+    if (!dpr2) PdfSlides(w, runs);
     if (!dpr2) std::printf("%srepeated: %.3f ms\n", qPrintable(prefix), bench::Median(again));
     std::fprintf(stderr, "%sslide: %dx%d logical px at dpr %.1f, worst first load %.2f ms\n", qPrintable(prefix),
                  slidePx.width(), slidePx.height(), dpr, bench::Max(first));

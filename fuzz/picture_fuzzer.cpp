@@ -1,5 +1,5 @@
 // Any bytes as a course picture: decoded as the lesson decodes a file, then drawn small, which
-// is where an EMF's records are played.
+// is where an EMF's records are played; a PDF's second page is asked for too, as a script may.
 
 #include "platform/picture.h"
 #include "platform/platform.h"
@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         canvas.fill(Qt::white);
         QPainter painter(&canvas);
         picture.Draw(painter, QRectF(0, 0, 96, 72));
+        if (picture.Pdf()) platform::DecodePicture(bytes, 15, 15, QStringLiteral("(données)"), 2).Draw(painter, QRectF(-20, 10, 96, 72));
     } catch (const platform::FileError&) {
         // Refused with a reason: the expected end for most inputs.
     }

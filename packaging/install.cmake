@@ -46,6 +46,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "education")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-# Loaded at run time, so not found by the library scan: the X11 platform plugin and the font.
+# Libraries the program links (Qt, libsndfile, Poppler's Qt 6 binding libpoppler-qt6-3 for PDF slides, ...)
+# are found by the library scan above. Loaded at run time, so not found by it: the X11 platform plugin and the font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, fonts-dejavu-core, fonts-crosextra-carlito, fonts-crosextra-caladea")
 include(CPack)

@@ -3,9 +3,9 @@
 set -euo pipefail
 
 SEANCE_PACKAGES=(build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-charts-dev libqt6opengl6-dev libuemf-dev libemf-dev libsndfile1-dev
+  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-charts-dev libqt6opengl6-dev libuemf-dev libemf-dev libsndfile1-dev libpoppler-qt6-dev
   fonts-liberation2 fonts-dejavu-core fonts-crosextra-carlito fonts-crosextra-caladea xvfb xauth libgl-dev qt6-qpa-plugins
-  imagemagick poppler-utils libsimdjson-dev python3)
+  imagemagick poppler-utils libsimdjson-dev python3 libtomlplusplus-dev)
 
 missing_packages() {
   local p installed

@@ -1,6 +1,7 @@
 #include "cli/ligne_de_commande.h"
 #include "content/banque.h"
 #include "content/lesson_content.h"
+#include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
 #include "recording/suivi.h"
@@ -20,18 +21,23 @@ int main(int argc, char** argv) {
     cli::PreparerApplication();
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
-    // Read before anything starts: a broken questions file stops the lesson here, with no window
-    // shown and no result written.
+    // Read before anything starts: a broken questions file or séance script stops the lesson here,
+    // with no window shown and no result written.
+    const int seance = analyse.demande.seance;
     content::BanqueQuestions banque;
-    platform::RunHandler([&] { banque = content::BanqueDuCours(realPlatform.CurrentDirectory()); });
+    std::optional<content::ScriptSeance> script;
+    platform::RunHandler([&] {
+        banque = content::BanqueDuCours(realPlatform.CurrentDirectory(), seance);
+        script = content::ScriptDuCours(realPlatform.CurrentDirectory(), seance);
+    });
     const resultats::Reglages reglages = resultats::Reglages::Lire();
-    resultats::Suivi suivi(reglages, banque);
+    resultats::Suivi suivi(reglages, banque, seance);
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.
-    if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(realPlatform.CurrentDirectory()));
+    if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(realPlatform.CurrentDirectory(), seance));
     try {
-        Cour1p cour(&suivi, &banque);
+        Cour1p cour(&suivi, &banque, script ? &*script : nullptr, seance);
         // Told once, and the lesson goes on: a box that waits for nothing.
         suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour.Form.Widget())](const QString& texte) {
             if (!fenetre) return;

@@ -57,6 +57,15 @@ private slots:
         QCOMPARE(r.demande.dossier, "/srv/classe");
         QCOMPARE(r.demande.groupe, "profs");
 
+        // The séance: the lesson's, the storyboard's and the exported questions'.
+        QCOMPARE(Parse({}).demande.seance, 1);
+        r = Parse({"--seance", "2"});
+        QVERIFY(r.issue == Issue::Lecon && r.demande.seance == 2);
+        r = Parse({"--storyboard", "s2.pdf", "--seance", "12"});
+        QVERIFY(r.issue == Issue::Commande && r.demande.seance == 12 && r.demande.fichier == "s2.pdf");
+        QCOMPARE(Parse({"--seance=3", "--export-questions", "q.gift"}).demande.seance, 3);
+        QCOMPARE(Parse({"--results", "--seance", "2", "--csv"}).demande.seance, 2);
+
         QVERIFY(Parse({"--check"}).issue == Issue::Commande);
         QVERIFY(Parse({"--help"}).issue == Issue::Aide && Parse({"-h"}).issue == Issue::Aide);
         QVERIFY(Parse({"--version"}).issue == Issue::Version && Parse({"-v"}).issue == Issue::Version);
@@ -81,6 +90,9 @@ private slots:
         QTest::newRow("one folder too many") << QStringList{"--results", "a", "b"} << "b";
         QTest::newRow("check takes nothing") << QStringList{"--check", "a"} << "a";
         QTest::newRow("stray argument") << QStringList{"cours"} << "cours";
+        QTest::newRow("seance zero") << QStringList{"--seance", "0"} << "de 1 à 99, pas « 0 »";
+        QTest::newRow("seance not a number") << QStringList{"--storyboard", "s.pdf", "--seance", "deux"} << "« deux »";
+        QTest::newRow("seance of another command") << QStringList{"--check", "--seance", "2"} << "--seance ne va qu'avec --storyboard ou --export-questions ou --results ou la leçon";
     }
     void wrongLinesAreRefusedInOneLineNamingTheFault() {
         QFETCH(QStringList, arguments);

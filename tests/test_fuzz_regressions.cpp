@@ -1,6 +1,7 @@
 // Inputs that once crashed or hung a decoder under the fuzzer, replayed through the same steps:
 // each must now be decoded or refused, and draw without fault.
 
+#include "content/script_seance.h"
 #include "platform/picture.h"
 #include "platform/platform.h"
 #include "platform/wave_decode.h"
@@ -74,6 +75,19 @@ private slots:
                 done->set_value();
             }).detach();
             QVERIFY2(finished.wait_for(std::chrono::seconds(30)) == std::future_status::ready, qPrintable(f));
+        }
+    }
+
+    void scriptsAreReadOrRefused() {
+        // The seeds too: the reader's own examples, which must read.
+        const QString seeds = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../fuzz/seeds/script";
+        for (const QString& f : QDir(seeds).entryList({"*.toml"}, QDir::Files)) {
+            const content::LectureScript l = content::LireScriptDonnees(ReadAll(seeds + "/" + f), f);
+            QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
+        }
+        for (const QString& f : Inputs("script")) {
+            const content::LectureScript l = content::LireScriptDonnees(ReadAll(f), f);
+            QVERIFY2(l.Reussie() || (l.ligne >= 1 && !l.message.isEmpty()), qPrintable(f));
         }
     }
 };

@@ -23,10 +23,10 @@ constexpr int32_t kAttente = 230;
 
 }  // namespace
 
-void Cour1p::AnimCourantAlternatif() {
+void Cour1p::AnimCourantAlternatif(int16_t page) {
     int16_t cycles = 0;
     for (;;) {
-        if (!PageCourante(14)) return;
+        if (!PageCourante(page)) return;
         if (cycles < 4) {
             ++cycles;
         } else if (cycles < 5) {
@@ -37,7 +37,7 @@ void Cour1p::AnimCourantAlternatif() {
         PauseCourte(kAttente);
         for (size_t i = 0; i < kCycle.size(); ++i) {
             // No yield between this check and the frames, so nothing is drawn over another page.
-            if (!PageCourante(14)) return;
+            if (!PageCourante(page)) return;
             EtapeImage(Picture2, kCycle[i].haut);
             EtapeImage(Picture3, kCycle[i].bas);
             // The last pair is held by the wait that starts the next cycle.

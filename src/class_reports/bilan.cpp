@@ -43,10 +43,12 @@ QString CaseCsv(QString texte) {
 
 }  // namespace
 
+Comptage::Comptage(int seance) : lecon_(IriLecon(seance)) {}
+
 void Comptage::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d)); }
 
 void Comptage::Ajouter(const Essentiel& e) {
-    static const QString lecon = IriLecon();
+    const QString& lecon = lecon_;
     const QString& registration = e.registration;
     const QString& objet = e.objet;
     if (registration.isEmpty() || !objet.startsWith(lecon) || (objet.size() > lecon.size() && objet[lecon.size()] != QLatin1Char('/')))
@@ -89,8 +91,8 @@ std::vector<BilanSeance> Comptage::Bilans() const {
     return bilans;
 }
 
-std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations) {
-    Comptage c;
+std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, int seance) {
+    Comptage c(seance);
     for (const QJsonObject& d : declarations) c.Ajouter(d);
     return c.Bilans();
 }
@@ -123,9 +125,9 @@ QByteArray CsvBilans(const std::vector<BilanSeance>& bilans) {
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
 }
 
-bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage) {
-    Comptage comptage;
-    const LectureLrs lecture = LireLrs(config, [&](const QJsonObject& d) { comptage.Ajouter(d); }, parPage);
+bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage, int seance) {
+    Comptage comptage(seance);
+    const LectureLrs lecture = LireLrs(config, [&](const QJsonObject& d) { comptage.Ajouter(d); }, parPage, seance);
     erreur = lecture.erreur;
     if (!erreur.isEmpty()) return false;
     bilans = comptage.Bilans();

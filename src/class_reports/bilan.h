@@ -26,9 +26,10 @@ struct BilanSeance {
     bool terminee = false;  // all twenty answered ("completed")
 };
 
-// Gathers statements, in journal order, into sessions.
+// Gathers statements, in journal order, into sessions of séance number seance.
 class Comptage {
 public:
+    explicit Comptage(int seance = 1);
     void Ajouter(const QJsonObject& declaration);
     void Ajouter(const Essentiel& declaration);  // a results folder's, as the fast reading gives it
     // The sessions, oldest first.
@@ -40,11 +41,12 @@ private:
         QSet<QString> repondues;
         double compte = 0;
     };
+    QString lecon_;  // the séance's activity: its statements are about it or under it
     std::vector<EnCours> seances_;
     QHash<QString, size_t> index_;
 };
 
-std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations);
+std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, int seance = 1);
 
 QString TexteBilans(const std::vector<BilanSeance>& bilans);
 // UTF-8 with its byte-order mark, ";" between fields, decimal comma.
@@ -52,6 +54,7 @@ QByteArray CsvBilans(const std::vector<BilanSeance>& bilans);
 
 // Every session the LRS of the settings holds for this lesson; false with the reason in French when
 // it could not be read to the end. parPage: see LireLrs.
-bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage = 0);
+bool LireBilansLrs(const ConfigLrs& config, std::vector<BilanSeance>& bilans, QString& erreur, int parPage = 0,
+                   int seance = 1);
 
 }  // namespace resultats

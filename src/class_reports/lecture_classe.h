@@ -32,7 +32,7 @@ Destinataire Vers(Compteur& c) {
 }
 
 // Hands each statement to recevoir. dossier: empty for the settings' folder; ignored with lrs.
-// Reading the LRS needs a Qt application object.
-LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir);
+// Reading the LRS needs a Qt application object; it is asked for séance number seance's statements.
+LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir, int seance = 1);
 
 }  // namespace resultats

@@ -29,7 +29,7 @@ bool MemeServeur(const QUrl& a, const QUrl& b) {
 
 }  // namespace
 
-LectureLrs LireLrs(const ConfigLrs& config, const std::function<void(const QJsonObject&)>& recevoir, int parPage) {
+LectureLrs LireLrs(const ConfigLrs& config, const std::function<void(const QJsonObject&)>& recevoir, int parPage, int seance) {
     LectureLrs lecture;
     if (!config.Active()) {
         lecture.erreur = QStringLiteral("aucun LRS dans les réglages (section [lrs], « adresse »)");
@@ -39,7 +39,7 @@ LectureLrs LireLrs(const ConfigLrs& config, const std::function<void(const QJson
     const QString nomLrs = racine.toString();
     QUrl page = racine;
     QUrlQuery requete;
-    requete.addQueryItem(QStringLiteral("activity"), QString::fromLatin1(QUrl::toPercentEncoding(IriLecon())));
+    requete.addQueryItem(QStringLiteral("activity"), QString::fromLatin1(QUrl::toPercentEncoding(IriLecon(seance))));
     requete.addQueryItem(QStringLiteral("related_activities"), QStringLiteral("true"));
     requete.addQueryItem(QStringLiteral("ascending"), QStringLiteral("true"));
     if (parPage > 0) requete.addQueryItem(QStringLiteral("limit"), QString::number(parPage));

@@ -24,6 +24,8 @@ inline constexpr int kParPageCommandes = 1000;
 // Hands each statement to recevoir as the pages come. Synchronous: runs its own event loop, each
 // request bounded by config.delaiMaxMs. parPage: the "limit" asked of the LRS, 0 for its own.
 // Needs a Qt application object.
-LectureLrs LireLrs(const ConfigLrs& config, const std::function<void(const QJsonObject&)>& recevoir, int parPage = 0);
+// seance: the séance whose activity, and those under it, are asked for.
+LectureLrs LireLrs(const ConfigLrs& config, const std::function<void(const QJsonObject&)>& recevoir, int parPage = 0,
+                   int seance = 1);
 
 }  // namespace resultats

@@ -132,8 +132,17 @@ const std::vector<Modificateur>& Modificateurs() {
         {"lrs", nullptr, "lit les résultats dans le LRS des réglages plutôt que dans le dossier", {"results", "class-report"}},
         {"all", nullptr, "toutes les séances", {"class-report"}},
         {"group", "GROUPE", "le groupe du dossier (par défaut celui de l'enseignant)", {"prepare-class-folder"}},
+        // The empty command is the lesson itself.
+        {"seance", "N", "la séance N du cours (SeanceN/, par défaut 1)", {"storyboard", "export-questions", "results", ""}},
     };
     return liste;
+}
+
+// The commands a modifier goes with, as the help says them: "--storyboard ou la leçon".
+QString Avec(const Modificateur& m, const QString& entre) {
+    QStringList noms;
+    for (const QString& c : m.commandes) noms << (c.isEmpty() ? QStringLiteral("la leçon") : QStringLiteral("--") + c);
+    return noms.join(entre);
 }
 
 // Options QGuiApplication reads itself, with one or two dashes; they are the lesson's business.
@@ -255,7 +264,7 @@ const Entree* CommandeDemandee(const QCommandLineParser& p, QString& refus) {
     for (const Modificateur& m : Modificateurs()) {
         const QString nom = QString::fromLatin1(m.option);
         if (p.isSet(nom) && !m.commandes.contains(commande)) {
-            refus = QStringLiteral("--%1 ne va qu'avec --%2").arg(nom, m.commandes.join(QStringLiteral(" ou --")));
+            refus = QStringLiteral("--%1 ne va qu'avec %2").arg(nom, Avec(m, QStringLiteral(" ou ")));
             return nullptr;
         }
     }
@@ -307,6 +316,12 @@ Analyse Analyser(const QStringList& arguments) {
     QString raison;
     const Entree* e = CommandeDemandee(p, raison);
     if (!raison.isEmpty()) return refuser({raison, {}});
+    if (p.isSet(QStringLiteral("seance"))) {
+        bool nombre = false;
+        a.demande.seance = p.value(QStringLiteral("seance")).toInt(&nombre);
+        if (!nombre || a.demande.seance < 1 || a.demande.seance > 99)
+            return refuser({QStringLiteral("--seance attend un numéro de séance de 1 à 99, pas « %1 »").arg(p.value(QStringLiteral("seance"))), {}});
+    }
     if (!e) {
         if (!p.positionalArguments().isEmpty())
             return refuser({QStringLiteral("argument inattendu « %1 » : la leçon se lance sans argument").arg(p.positionalArguments()[0]), {}});
@@ -376,9 +391,9 @@ QString PageDeManuel() {
                       roff(QString::fromUtf8(c.detail)));
     t += QStringLiteral(".SH OPTIONS\n");
     for (const Modificateur& m : Modificateurs())
-        t += QStringLiteral(".TP\n.B \\-\\-%1 %2\n%3 ; avec \\-\\-%4.\n")
+        t += QStringLiteral(".TP\n.B \\-\\-%1 %2\n%3 ; avec %4.\n")
                  .arg(roff(QString::fromLatin1(m.option)), m.valeur ? roff(QString::fromUtf8(m.valeur)) : QString(),
-                      roff(QString::fromUtf8(m.resume)), roff(m.commandes.join(QStringLiteral(", --"))));
+                      roff(QString::fromUtf8(m.resume)), roff(Avec(m, QStringLiteral(", "))));
     t += QStringLiteral(
         ".TP\n.B \\-h, \\-\\-help\nAffiche l'aide.\n"
         ".TP\n.B \\-v, \\-\\-version\nAffiche la version.\n"

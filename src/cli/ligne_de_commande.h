@@ -20,6 +20,7 @@ struct Demande {
     bool csv = false;
     bool lrs = false;
     bool tout = false;  // --all
+    int seance = 1;     // --seance N: the séance of the course played, drawn or exported
 };
 
 enum class Issue {

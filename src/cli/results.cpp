@@ -1,4 +1,4 @@
-// seance1 --results [DOSSIER] [--csv] [--lrs]
+// seance1 --results [DOSSIER] [--csv] [--lrs] [--seance N]
 
 #include "class_reports/bilan.h"
 #include "class_reports/lecture_classe.h"
@@ -15,9 +15,9 @@ void Skipped(Output& o, const std::vector<resultats::LigneIgnoree>& ignorees) {
 
 Output Results(const Demande& d) {
     Output o;
-    resultats::Comptage comptage;
+    resultats::Comptage comptage(d.seance);
     const resultats::LectureClasse lue =
-        resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage));
+        resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage), d.seance);
     if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const std::vector<resultats::BilanSeance> bilans = comptage.Bilans();
     o.Out(d.csv ? resultats::CsvBilans(bilans) : resultats::TexteBilans(bilans).toUtf8());

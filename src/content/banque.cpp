@@ -25,7 +25,7 @@ QString LectureGift::Texte() const {
     return QStringLiteral("%1, ligne %2 : %3.").arg(fichier).arg(ligne).arg(message);
 }
 
-QString CheminQuestions() { return QStringLiteral("Seance1/questions.gift"); }
+QString CheminQuestions(int seance) { return QStringLiteral("Seance%1/questions.gift").arg(seance); }
 
 LectureGift LireGift(const QString& chemin) {
     QFile file(chemin);
@@ -39,10 +39,17 @@ LectureGift LireGift(const QString& chemin) {
     return LireGiftDonnees(file.readAll(), chemin);
 }
 
-LectureGift Charger(const QString& dossier) {
-    const QString chemin = QDir::toNativeSeparators(QDir(dossier).filePath(CheminQuestions()));
+LectureGift Charger(const QString& dossier, int seance) {
+    const QString chemin = QDir::toNativeSeparators(QDir(dossier).filePath(CheminQuestions(seance)));
     if (QFileInfo::exists(chemin)) return LireGift(chemin);
     LectureGift lecture;
+    // The built-in questions are séance 1's: any other séance brings its own.
+    if (seance != 1) {
+        lecture.fichier = chemin;
+        lecture.ligne = 1;
+        lecture.message = QStringLiteral("le fichier est introuvable : la séance %1 doit y donner ses vingt questions").arg(seance);
+        return lecture;
+    }
     lecture.banque = BanqueQuestions::Integree();
     return lecture;
 }

@@ -49,8 +49,8 @@ struct LectureGift {
     QString Texte() const;
 };
 
-// The course's own questions file, relative to the folder that holds Seance1/.
-QString CheminQuestions();
+// A séance's own questions file, relative to the course folder (the one that holds SeanceN/).
+QString CheminQuestions(int seance = 1);
 
 // fichier only names the source in messages.
 LectureGift LireGiftDonnees(const QByteArray& octets, const QString& fichier);
@@ -59,12 +59,13 @@ LectureGift LireGift(const QString& chemin);
 // GIFT that Moodle imports as it is: UTF-8, one category named after the lesson, a title per question.
 QByteArray EcrireGift(const BanqueQuestions& banque, const QString& titreLecon);
 
-// The bank of the course in dossier (the folder that holds Seance1/): its questions.gift when there
-// is one, read or refused; the built-in bank otherwise.
-LectureGift Charger(const QString& dossier);
+// The bank of a séance of the course in dossier (the folder that holds SeanceN/): its questions.gift
+// when there is one, read or refused; otherwise séance 1 asks the built-in bank, and any other
+// séance is refused.
+LectureGift Charger(const QString& dossier, int seance = 1);
 
 // The bank the lesson asks, loaded once at its start: Charger's, or a platform::FileError naming the
 // file and, in its reason, the line and what is wrong, as for any other course file it cannot use.
-BanqueQuestions BanqueDuCours(const QString& dossier);
+BanqueQuestions BanqueDuCours(const QString& dossier, int seance = 1);
 
 }  // namespace content

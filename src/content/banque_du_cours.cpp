@@ -6,8 +6,8 @@
 
 namespace content {
 
-BanqueQuestions BanqueDuCours(const QString& dossier) {
-    LectureGift lecture = Charger(dossier);
+BanqueQuestions BanqueDuCours(const QString& dossier, int seance) {
+    LectureGift lecture = Charger(dossier, seance);
     if (!lecture.Reussie())
         throw platform::FileError(lecture.fichier, QStringLiteral("ligne %1 : %2").arg(lecture.ligne).arg(lecture.message));
     return std::move(*lecture.banque);

@@ -8,6 +8,10 @@ namespace content {
 
 // The course's name, as the About window's title gives it.
 inline const QString kTitre = QStringLiteral("Électricité - Séance 1");
+// A séance's name: séance 1's is the course's.
+inline QString TitreSeance(int seance) {
+    return seance == 1 ? kTitre : QStringLiteral("Électricité - Séance %1").arg(seance);
+}
 // The publisher's web address.
 inline const QString kSiteWeb = QStringLiteral("www.korvane.fr");
 

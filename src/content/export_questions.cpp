@@ -7,12 +7,12 @@
 
 namespace content {
 
-Export ExporterQuestions(const QString& dossier, const QString& fichier) {
-    const LectureGift lecture = Charger(dossier);
+Export ExporterQuestions(const QString& dossier, const QString& fichier, int seance) {
+    const LectureGift lecture = Charger(dossier, seance);
     if (!lecture.Reussie())
         return {false, QStringLiteral("Les questions du cours ne peuvent pas être exportées : ") + lecture.Texte()};
     QSaveFile out(fichier);
-    if (!out.open(QIODevice::WriteOnly) || out.write(EcrireGift(*lecture.banque, QStringLiteral("Séance 1"))) < 0 ||
+    if (!out.open(QIODevice::WriteOnly) || out.write(EcrireGift(*lecture.banque, QStringLiteral("Séance %1").arg(seance))) < 0 ||
         !out.commit())
         return {false, QStringLiteral("Impossible d'écrire « %1 » : %2.").arg(QDir::toNativeSeparators(fichier), out.errorString())};
     const QString origine = lecture.fichier.isEmpty() ? QStringLiteral("les questions intégrées")

@@ -10,8 +10,8 @@ struct Export {
     QString message;  // French, one line: what was written, or why nothing was
 };
 
-// Writes the bank of the course in dossier (its Seance1/questions.gift, or the built-in questions)
-// to fichier, whole or not at all.
-Export ExporterQuestions(const QString& dossier, const QString& fichier);
+// Writes the bank of séance number seance of the course in dossier (its SeanceN/questions.gift, or
+// séance 1's built-in questions) to fichier, whole or not at all.
+Export ExporterQuestions(const QString& dossier, const QString& fichier, int seance = 1);
 
 }  // namespace content

@@ -1,6 +1,7 @@
 #include "content/lesson_content.h"
 
 #include "content/banque.h"
+#include "content/script_seance.h"
 
 #include "platform/picture.h"
 #include "platform/platform.h"
@@ -56,6 +57,50 @@ QString SoundProblem(const QString& path) {
 
 }  // namespace
 
+QList<int> Seances(const QString& folder) {
+    QList<int> out;
+    for (int n = 1; n <= 99; ++n)
+        if (QFileInfo(QDir(folder).filePath(QStringLiteral("Seance%1").arg(n))).isDir()) out << n;
+    return out;
+}
+
+namespace {
+
+struct FichiersSeance {
+    QStringList diapositives, autres;  // relative to the course folder
+    QString probleme;                  // the script refused, or missing
+};
+
+FichiersSeance Fichiers(const QString& folder, int seance) {
+    FichiersSeance f;
+    const QString nom = QStringLiteral("Seance%1").arg(seance);
+    const std::optional<LectureScript> lecture = LireScript(QDir(folder).filePath(nom));
+    if (!lecture) {
+        if (seance == 1) {
+            f.diapositives = Slides();
+            f.autres = Photographs();
+        } else {
+            f.probleme = QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
+                             .arg(QDir::toNativeSeparators(QDir(folder).filePath(nom)), kNomScript);
+        }
+        return f;
+    }
+    if (!lecture->Reussie()) {
+        f.probleme = QDir::toNativeSeparators(lecture->Texte());
+        return f;
+    }
+    for (const ScriptSeance::Fichier& fichier : lecture->script->Fichiers())
+        (fichier.diapositive ? f.diapositives : f.autres) << nom + QLatin1Char('/') + fichier.nom;
+    return f;
+}
+
+}  // namespace
+
+QStringList FilesOfSeance(const QString& folder, int seance) {
+    const FichiersSeance f = Fichiers(folder, seance);
+    return f.diapositives + f.autres + QStringList{CheminQuestions(seance)};
+}
+
 Report CheckFolder(const QString& folder) {
     Report report;
     const QDir root(folder);
@@ -64,19 +109,27 @@ Report CheckFolder(const QString& folder) {
         report.problems << QStringLiteral("Le dossier « %1 » est introuvable : il doit contenir les diapositives "
                                           "et les photographies de la leçon.")
                                .arg(QDir::toNativeSeparators(media));
-    } else {
-        for (const QString& name : Slides() + Photographs()) {
+    }
+    for (const int seance : Seances(folder)) {
+        const FichiersSeance fichiers = Fichiers(folder, seance);
+        if (!fichiers.probleme.isEmpty()) {
+            ++report.checked;
+            report.problems << fichiers.probleme;
+            continue;
+        }
+        for (const QString& name : fichiers.diapositives + fichiers.autres) {
             ++report.checked;
             const QString problem = PictureProblem(QDir::toNativeSeparators(root.filePath(name)));
             if (!problem.isEmpty()) report.problems << problem;
         }
-    }
-    // The course's own questions, when it has them, are read as the lesson will read them.
-    const QString questions = QDir::toNativeSeparators(root.filePath(CheminQuestions()));
-    if (QFileInfo::exists(questions)) {
-        ++report.checked;
-        const LectureGift lecture = LireGift(questions);
-        if (!lecture.Reussie()) report.problems << lecture.Texte();
+        // Each séance's own questions, when it has them, are read as the lesson will read them;
+        // a séance other than the first must have them.
+        const QString questions = QDir::toNativeSeparators(root.filePath(CheminQuestions(seance)));
+        if (QFileInfo::exists(questions) || seance != 1) {
+            ++report.checked;
+            const LectureGift lecture = Charger(folder, seance);
+            if (!lecture.Reussie()) report.problems << lecture.Texte();
+        }
     }
     for (const QString& name : Sounds()) {
         ++report.checked;
@@ -86,9 +139,9 @@ Report CheckFolder(const QString& folder) {
     return report;
 }
 
-QSizeF LargestSlide(const QString& folder) {
+QSizeF LargestSlide(const QString& folder, int seance) {
     QSizeF largest;
-    for (const QString& name : Slides()) {
+    for (const QString& name : Fichiers(folder, seance).diapositives) {
         // Loaded as the lesson loads it, by the same path: it is then ready when its page comes.
         try {
             const QSizeF size = platform::LoadPicture(folder + QLatin1Char('/') + name).SizeTwips();

@@ -21,11 +21,19 @@ struct Report {
     bool CourseWillRun() const { return problems.isEmpty(); }
 };
 
-// Checks every file under folder (the folder that holds Seance1/).
+// Checks every séance under folder (the folder that holds Seance1/, Seance2/ ...): each one's
+// script when it has one, and every file the script, or séance 1's built-in pages, name.
 Report CheckFolder(const QString& folder);
 
-// The largest width and the largest height, in twips, of the slides under folder that can be
-// shown; empty when none can. What a lesson fitted to the screen must make room for.
-QSizeF LargestSlide(const QString& folder);
+// The séances of the course in folder: the numbers of its SeanceN/ folders (1 to 99), in order.
+QList<int> Seances(const QString& folder);
+
+// The files séance number seance reads, relative to folder: its slides, then its photographs and
+// frames, then its questions file. Read from its script when it has one that can be read.
+QStringList FilesOfSeance(const QString& folder, int seance);
+
+// The largest width and the largest height, in twips, of the slides of séance number seance under
+// folder that can be shown; empty when none can. What a lesson fitted to the screen must make room for.
+QSizeF LargestSlide(const QString& folder, int seance = 1);
 
 }  // namespace content

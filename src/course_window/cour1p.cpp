@@ -2,6 +2,7 @@
 
 #include "about/apropos.h"
 #include "content/banque.h"
+#include "content/script_seance.h"
 #include "course_window/m_orvalis2.h"
 #include "course_window/observateur_lecon.h"
 #include "platform/platform.h"
@@ -28,7 +29,8 @@ QColor SystemWindowText() { return QPalette().color(QPalette::Text); }
 const QString kMention = QStringLiteral("© 2026");
 }  // namespace
 
-Cour1p::Cour1p(ObservateurLecon* observateur, const content::BanqueQuestions* banque)
+Cour1p::Cour1p(ObservateurLecon* observateur, const content::BanqueQuestions* banque, const content::ScriptSeance* script,
+               int seance)
     : Form(QStringLiteral("Cour1p")),
       Picture1(&Form, QStringLiteral("Picture1")),
       Label2(&Picture1, QStringLiteral("Label2")),
@@ -50,7 +52,15 @@ Cour1p::Cour1p(ObservateurLecon* observateur, const content::BanqueQuestions* ba
       B_Pag_S(&Picture6, QStringLiteral("B_Pag_S")),
       Timer1(QStringLiteral("Timer1")),
       observateur_(observateur),
-      banque_(banque ? banque : &content::BanqueQuestions::Integree()) {
+      banque_(banque ? banque : &content::BanqueQuestions::Integree()),
+      script_(script),
+      seance_(seance) {
+    if (script_) {
+        for (size_t i = 0; i < script_->pages.size(); ++i) {
+            const auto& animation = script_->pages[i].animation;
+            if (animation && animation->genre == content::AnimationScript::Genre::Courants) pageCourants_ = int(i);
+        }
+    }
     Form.SetBorderless();
     Form.SetCaption(QStringLiteral("Form1"));
     Form.SetBackColor(kFond);
@@ -177,8 +187,8 @@ void Cour1p::Form_Activate() {
     if (premierFocusFait_) return;
     premierFocusFait_ = true;
 
-    Repertoire = P().CurrentDirectory() + QStringLiteral("/Seance1/");
-    NomDiapo = QStringLiteral("Diapo0.emf");
+    Repertoire = P().CurrentDirectory() + QStringLiteral("/Seance%1/").arg(seance_);
+    NomDiapo = script_ ? script_->pages.front().diapositive : QStringLiteral("Diapo0.emf");
     Picture1.SetPicture(platform::LoadPicture(Repertoire + NomDiapo), NomDiapo);
     Centrer(Picture1);
 
@@ -210,7 +220,7 @@ void Cour1p::B_Pag_P_Click() {
 }
 
 void Cour1p::B_Pag_S_Click() {
-    if (NumPage < 19) ChangerPage(static_cast<int16_t>(NumPage + 1));
+    if (NumPage < PageEvaluation()) ChangerPage(static_cast<int16_t>(NumPage + 1));
 }
 
 void Cour1p::ChangerPage(int16_t page) {
@@ -222,7 +232,7 @@ void Cour1p::ChangerPage(int16_t page) {
     // loop cut before its first yield, as a click in the same instant would cut it) and shows the
     // newest one in full. Once page 19 is recorded the page buttons count as disabled, as they
     // would be the moment it showed.
-    if (!pagesEnAttente_.empty() && pagesEnAttente_.back() == 19) return;
+    if (!pagesEnAttente_.empty() && pagesEnAttente_.back() == PageEvaluation()) return;
     const bool rafale = !pagesEnAttente_.empty() || profondeur_ >= kProfondeurMax;
     Interrompre = Vrai;
     NumPage = page;
@@ -232,6 +242,8 @@ void Cour1p::ChangerPage(int16_t page) {
     }
     AfficherPage();
 }
+
+int16_t Cour1p::PageEvaluation() const { return script_ ? static_cast<int16_t>(script_->PageEvaluation()) : 19; }
 
 bool Cour1p::PageCourante(int16_t page) const { return NumPage == page && pagesEnAttente_.empty(); }
 

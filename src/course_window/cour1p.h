@@ -9,6 +9,11 @@
 class ObservateurLecon;
 namespace content {
 class BanqueQuestions;
+struct ScriptSeance;
+struct PageScript;
+struct AnimationScript;
+struct EtapeScript;
+struct Place;
 }
 
 #include <QString>
@@ -20,8 +25,11 @@ class BanqueQuestions;
 class Cour1p {
 public:
     // observateur, when given, is told of each validated answer and of the end; banque, when given,
-    // is the bank the evaluation asks (the built-in one otherwise). Both must outlive the window.
-    explicit Cour1p(ObservateurLecon* observateur = nullptr, const content::BanqueQuestions* banque = nullptr);
+    // is the bank the evaluation asks (the built-in one otherwise); script, when given, says what
+    // each page of séance number seance shows (séance 1's built-in pages otherwise). All must
+    // outlive the window.
+    explicit Cour1p(ObservateurLecon* observateur = nullptr, const content::BanqueQuestions* banque = nullptr,
+                    const content::ScriptSeance* script = nullptr, int seance = 1);
     ~Cour1p();
 
     // The window and its controls, in construction order (which is also their stacking order, back
@@ -87,11 +95,17 @@ public:
     void FaireUnePause(int32_t& secondes);
     // Wait of d milliseconds on the millisecond counter, ended early by Interrompre.
     void PauseCourte(int32_t d);
-    // The direct and alternating current strips of page 14; runs as long as page 14 is shown.
-    void AnimCourantAlternatif();
+    // The direct and alternating current strips of page 14 (of page, in a séance's script); runs
+    // as long as that page is shown.
+    void AnimCourantAlternatif(int16_t page = 14);
 
     // The questions the evaluation asks.
     const content::BanqueQuestions& BanqueEnCours() const { return *banque_; }
+    // The séance shown, and its evaluation's page (the closing page follows it).
+    int Seance() const { return seance_; }
+    int16_t PageEvaluation() const;
+    // The script the pages follow; null for séance 1's built-in pages.
+    const content::ScriptSeance* Script() const { return script_; }
 
     // The whole screen, in twips.
     double LargeurEcran() const;
@@ -150,7 +164,16 @@ private:
     void EtapeImage(platform::PictureBox& box, int id);
     void MiseEnPlaceBandes();
     void Page19();
-    void Page20();
+    void Page20(const QString& texte);
+    // A page of a séance's script: the same loop, pauses and navigation as the built-in pages.
+    void PageScriptee(int16_t& NbCycles);
+    // The first slide of the current page in the script, as NomDiapo holds it; empty for a page without one.
+    QString NomDiapoScript() const;
+    void EtapeScriptee(const content::EtapeScript& etape);
+    void PlacerSelon(platform::PictureBox& box, const content::Place& place);
+    platform::PictureBox& Cadre(int cadre);
+    // A script's frame animation (its own images, or séance 1's circuit), until the page is left.
+    void AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles);
     void PreparerClavier();
     void PreparerLecteurEcran();
     // What screen readers are told as it happens (lecteur_ecran.cpp): the page with its slide, a
@@ -167,6 +190,9 @@ private:
 
     ObservateurLecon* const observateur_;
     const content::BanqueQuestions* const banque_;
+    const content::ScriptSeance* const script_;
+    const int seance_;
+    int pageCourants_ = -1;  // the script's page of the electron strips, if any
     bool premierFocusFait_ = false;
     int profondeur_ = 0;  // AfficherPage runs on the stack
     // Pages asked for in a click storm, oldest first, to be shown once the stack has unwound.

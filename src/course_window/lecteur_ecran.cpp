@@ -58,9 +58,9 @@ void Cour1p::Annoncer(const QString& texte) {
 void Cour1p::Label1_Change() {
     Label1.SetAccessibleName(QStringLiteral("Page ") + Label1.Caption());
     const int page = Label1.Caption().toInt();
-    if (page <= 18) {
+    if (page < PageEvaluation()) {
         Picture1.SetAccessibleName(QStringLiteral("Diapositive ") + Label1.Caption());
-    } else if (page == 19) {
+    } else if (page == PageEvaluation()) {
         Picture1.SetAccessibleName(QStringLiteral("Évaluation"));
         annonceDePage_ = QStringLiteral("Page 19 sur 20. Évaluation de %1 questions.").arg(content::BanqueQuestions::kNombre);
         Annoncer(annonceDePage_);

@@ -1,6 +1,7 @@
 // The page routine: the entry work and dispatch common to every page, and the steps and loop that
 // the page branches are written with.
 
+#include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
@@ -39,11 +40,16 @@ void Cour1p::DebutBoucle() {
 void Cour1p::ExecuterPage() {
     int16_t NbCycles = 0;
     NumPageTexte = QString::number(NumPage);
-    NomDiapo = QStringLiteral("Diapo") + NumPageTexte + QStringLiteral(".emf");
+    NomDiapo = script_ ? NomDiapoScript() : QStringLiteral("Diapo") + NumPageTexte + QStringLiteral(".emf");
     Picture2.SetVisible(false);
     Picture3.SetVisible(false);
     Picture4.SetVisible(false);
     Label1.SetCaption(QString::number(NumPage));
+
+    if (script_) {
+        PageScriptee(NbCycles);
+        return;
+    }
 
     switch (NumPage) {
         case 0: Page0(); break;
@@ -66,7 +72,7 @@ void Cour1p::ExecuterPage() {
         case 17: Page17(); break;
         case 18: Page18(); break;
         case 19: Page19(); break;
-        case 20: Page20(); break;
+        case 20: Page20(content::kTexteClotureSeance1); break;
         default: break;
     }
 }

@@ -3,7 +3,7 @@
 #include "content/course_identity.h"
 #include "course_window/cour1p.h"
 
-void Cour1p::Page20() {
+void Cour1p::Page20(const QString& texte) {
     B_Valider.SetVisible(false);
     for (int i = 0; i < 4; ++i) Option1(i).SetVisible(false);
     Label3.SetVisible(false);
@@ -11,10 +11,7 @@ void Cour1p::Page20() {
     Label2.SetAutoSize(true);
     Label2.SetWordWrap(true);
     Label2.SetWidth(550 * EchelleX);
-    Label2.SetCaption(QStringLiteral(
-        "Et voilà, vous venez de terminer cette séance. Si votre performance est supérieure à 15/20 vous pouvez "
-        "passer à la suivante. Si ce n'est pas le cas, il vous serait profitable de reprendre cette séance depuis "
-        "son début."));
+    Label2.SetCaption(texte);
     Label2.Move((Picture1.Width() - Label2.Width()) / 2, 140 * EchelleY);
     Label2.SetVisible(true);
 

@@ -217,7 +217,21 @@ Picture Picture::FromEmf(emf::Picture emf) {
     return p;
 }
 
-QString Picture::Text() const { return emf_ ? emf_->Text() : description_; }
+Picture Picture::FromPdfPage(std::shared_ptr<const PdfPage> page) {
+    Picture p;
+    // Points at 96 dpi, as an EMF's frame: 20 twips a point.
+    p.sizeTwips_ = page->SizePoints() * 20.0;
+    p.pdf_ = std::move(page);
+    return p;
+}
+
+QString Picture::Text() const { return emf_ ? emf_->Text() : pdf_ ? pdf_->Text() : description_; }
+
+const void* Picture::Identity() const {
+    if (emf_) return emf_.get();
+    if (pdf_) return pdf_.get();
+    return image_.get();
+}
 
 void Picture::Draw(QPainter& painter, const QRectF& target) const {
     if (image_) {
@@ -227,11 +241,19 @@ void Picture::Draw(QPainter& painter, const QRectF& target) const {
         painter.setClipRect(target, Qt::IntersectClip);
         emf_->Draw(painter, target);
         painter.restore();
+    } else if (pdf_) {
+        pdf_->Draw(painter, target);
     }
 }
 
-Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twipsPerPixelY, const QString& path) {
+Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twipsPerPixelY, const QString& path,
+                      int page) {
     if (data.isEmpty()) throw FileError(path, QStringLiteral("le fichier est vide"));
+    if (PdfPage::LooksLikePdf(data)) return Picture::FromPdfPage(PdfPage::FromData(data, page, path));
+    if (page != 1) {
+        throw FileError(path, QStringLiteral("seul un document PDF a plusieurs pages : ce fichier n'a pas de page %1")
+                                  .arg(page));
+    }
     if (emf::Picture::LooksLikeEmf(data)) {
         emf::Picture emf = emf::Picture::FromData(data, kEmfLimits);
         if (emf.IsNull()) throw FileError(path, EmfReason(emf.Error()));
@@ -242,7 +264,15 @@ Picture DecodePicture(const QByteArray& data, double twipsPerPixelX, double twip
     return picture;
 }
 
-Picture LoadPicture(const QString& path) {
+Picture LoadPicture(const QString& path, int page) {
+    // "Seance2.pdf#3" names page 3 of Seance2.pdf, as a script names a slide, unless a file has that very name.
+    if (page == 1) {
+        const qsizetype hash = path.lastIndexOf(QLatin1Char('#'));
+        bool number = false;
+        const int named = hash > 0 ? path.mid(hash + 1).toInt(&number) : 0;
+        if (number && !path.mid(hash + 1).startsWith(QLatin1Char('+')) && !QFileInfo::exists(path))
+            return LoadPicture(path.left(hash), named);
+    }
     const QFileInfo info(path);
     if (!info.exists()) {
         const QFileInfo folder(info.absolutePath());
@@ -256,7 +286,9 @@ Picture LoadPicture(const QString& path) {
     // What is shown must be what the file holds now: the cache is keyed by size and modification time
     // as well as the path, and by the screen's resolution that the natural size depends on.
     const double tx = P().TwipsPerPixelX(), ty = P().TwipsPerPixelY();
-    const CacheEntry* hit = Cache().Find(path);
+    // Each page of a PDF is a picture of its own (no path holds a null character).
+    const QString key = page == 1 ? path : path + QChar(0) + QString::number(page);
+    const CacheEntry* hit = Cache().Find(key);
     if (hit && hit->size == info.size() && hit->modified == info.lastModified() && hit->twipsX == tx &&
         hit->twipsY == ty) {
         return hit->picture;
@@ -274,8 +306,8 @@ Picture LoadPicture(const QString& path) {
     if (file.error() != QFileDevice::NoError) throw FileError(path, QStringLiteral("le fichier ne peut pas être lu"));
     if (data.size() > kMaxFileBytes) throw FileError(path, QStringLiteral("le fichier est trop gros"));
 
-    Picture picture = DecodePicture(data, tx, ty, path);
-    Cache().Insert(path, CacheEntry{info.size(), info.lastModified(), tx, ty, picture, BytesHeld(picture, data.size())});
+    Picture picture = DecodePicture(data, tx, ty, path, page);
+    Cache().Insert(key, CacheEntry{info.size(), info.lastModified(), tx, ty, picture, BytesHeld(picture, data.size())});
     return picture;
 }
 

@@ -40,7 +40,7 @@ protected:
         const qreal dpr = devicePixelRatioF();
         const QRect visible = rect().intersected(QRect(mapFrom(window(), QPoint(0, 0)), window()->size()));
         if (visible.isEmpty()) return;
-        const void* key = picture.IsVector() ? static_cast<const void*>(picture.Emf()) : picture.Image();
+        const void* key = picture.Identity();
         if (cacheKey_ != key || cacheSize_ != size || cacheRect_ != visible || cache_.devicePixelRatioF() != dpr) {
             cache_ = QPixmap(visible.size() * dpr);
             cache_.setDevicePixelRatio(dpr);

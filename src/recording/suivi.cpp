@@ -36,8 +36,8 @@ struct Suivi::Avis {
     }
 };
 
-Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque)
-    : seance_{NouvelId(), reglages.identite, banque, banque.Identite()},
+Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque, int seance)
+    : seance_{NouvelId(), reglages.identite, banque, banque.Identite(), seance},
       tickDebut_(platform::P().TickCount()),
       avis_(std::make_shared<Avis>()),
       journal_(JournalAvertissant(reglages, [avis = avis_] {

@@ -26,13 +26,13 @@ QJsonObject Acteur(const Identite& id) {
     return acteur;
 }
 
-QJsonObject Lecon() {
+QJsonObject Lecon(int seance) {
     return QJsonObject{
         {QStringLiteral("objectType"), QStringLiteral("Activity")},
-        {QStringLiteral("id"), IriLecon()},
+        {QStringLiteral("id"), IriLecon(seance)},
         {QStringLiteral("definition"),
          QJsonObject{{QStringLiteral("type"), QStringLiteral("http://adlnet.gov/expapi/activities/lesson")},
-                     {QStringLiteral("name"), Texte(QStringLiteral("Séance 1 : l'électricité"))}}}};
+                     {QStringLiteral("name"), Texte(QStringLiteral("Séance %1 : l'électricité").arg(seance))}}}};
 }
 
 QJsonObject Contexte(const Seance& s, bool dansLaLecon) {
@@ -44,7 +44,7 @@ QJsonObject Contexte(const Seance& s, bool dansLaLecon) {
         contexte.insert(QStringLiteral("contextActivities"),
                         QJsonObject{{QStringLiteral("parent"),
                                      QJsonArray{QJsonObject{{QStringLiteral("objectType"), QStringLiteral("Activity")},
-                                                            {QStringLiteral("id"), IriLecon()}}}}});
+                                                            {QStringLiteral("id"), IriLecon(s.numero)}}}}});
     }
     return contexte;
 }
@@ -62,8 +62,8 @@ QJsonObject Declaration(const Seance& s, QJsonObject verbe, QJsonObject objet, Q
 
 }  // namespace
 
-QString IriLecon() { return QStringLiteral("https://www.korvane.fr/xapi/seance1"); }
-QString IriQuestion(int numero) { return IriLecon() + QStringLiteral("/question/") + QString::number(numero); }
+QString IriLecon(int seance) { return QStringLiteral("https://www.korvane.fr/xapi/seance%1").arg(seance); }
+QString IriQuestion(int numero, int seance) { return IriLecon(seance) + QStringLiteral("/question/") + QString::number(numero); }
 QString IriBanque() { return IriLecon() + QStringLiteral("/banque"); }
 QString IdChoix(int reponse) { return QStringLiteral("reponse") + QString::number(reponse); }
 
@@ -103,7 +103,7 @@ QJsonObject Repondu(const Seance& s, int numero, int choix, bool juste, const QD
                                   {QStringLiteral("description"), Texte(e.reponses[static_cast<size_t>(i)])}});
     const QJsonObject question{
         {QStringLiteral("objectType"), QStringLiteral("Activity")},
-        {QStringLiteral("id"), IriQuestion(numero)},
+        {QStringLiteral("id"), IriQuestion(numero, s.numero)},
         {QStringLiteral("definition"),
          QJsonObject{{QStringLiteral("type"), QStringLiteral("http://adlnet.gov/expapi/activities/cmi.interaction")},
                      {QStringLiteral("name"), Texte(QStringLiteral("Question %1").arg(numero))},
@@ -121,7 +121,7 @@ QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTi
                             {QStringLiteral("min"), 0},
                             {QStringLiteral("max"), kNoteMax},
                             {QStringLiteral("scaled"), note / kNoteMax}};
-    return Declaration(s, Verbe(kVerbeComplete, QStringLiteral("a terminé"), "completed"), Lecon(),
+    return Declaration(s, Verbe(kVerbeComplete, QStringLiteral("a terminé"), "completed"), Lecon(s.numero),
                        QJsonObject{{QStringLiteral("score"), score},
                                    {QStringLiteral("completion"), true},
                                    {QStringLiteral("duration"), DureeIso(dureeMs)}},
@@ -129,7 +129,7 @@ QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTi
 }
 
 QJsonObject Termine(const Seance& s, qint64 dureeMs, const QDateTime& quand) {
-    return Declaration(s, Verbe(kVerbeTermine, QStringLiteral("a quitté"), "terminated"), Lecon(),
+    return Declaration(s, Verbe(kVerbeTermine, QStringLiteral("a quitté"), "terminated"), Lecon(s.numero),
                        QJsonObject{{QStringLiteral("duration"), DureeIso(dureeMs)}}, false, quand);
 }
 

@@ -12,8 +12,10 @@
 namespace resultats {
 
 // Activity IRIs: stable, so that an LRS gathers every session of every machine under the same ones.
-QString IriLecon();
-QString IriQuestion(int numero);
+// Each séance is an activity of its own (…/seance2 and its questions); séance 1's are as they
+// always were, so that earlier journals still count.
+QString IriLecon(int seance = 1);
+QString IriQuestion(int numero, int seance = 1);
 // The key, in each statement's context extensions, of the identity of the bank the session asked
 // (content::BanqueQuestions::Identite). A statement without it was written before the lesson
 // could ask any other bank than the built-in one.
@@ -30,6 +32,7 @@ struct Seance {
     // The bank asked and its identity; give both or neither.
     content::BanqueQuestions banque = content::BanqueQuestions::Integree();
     QString idBanque = IdentiteIntegree();
+    int numero = 1;  // the séance of the course played
     static QString IdentiteIntegree();
 };
 

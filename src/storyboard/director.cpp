@@ -76,9 +76,9 @@ void Director::OnTrace(const platform::TraceEvent& event) {
 void Director::OnYield() {
     if (phase_ == Phase::Finished) throw LessonEnded{0, {}};
     if (phase_ == Phase::Evaluation) {
-        if (w_.NumPage == 20) {
+        if (w_.NumPage == w_.PageEvaluation() + 1) {
             Close();
-        } else if (w_.NumPage == 19 && w_.NumQuestion != answered_ && w_.B_Valider.Visible()) {
+        } else if (w_.NumPage == w_.PageEvaluation() && w_.NumQuestion != answered_ && w_.B_Valider.Visible()) {
             AnswerQuestion();
         }
         return;
@@ -133,7 +133,7 @@ void Director::NextPage() {
     animated_.clear();
     seen_.clear();
     arrived_ = frameChanged_ = false;
-    if (page_ >= 19) phase_ = Phase::Evaluation;
+    if (page_ >= w_.PageEvaluation()) phase_ = Phase::Evaluation;
     // As the learner does: the next button, inside whatever the page is still doing.
     w_.B_Pag_S.Click();
 }
@@ -142,7 +142,10 @@ void Director::AnswerQuestion() {
     answered_ = w_.NumQuestion;
     // The bank keeps the right answer first, and the offline platform's draw keeps the bank's order.
     w_.Option1(0).Click();
-    sheets_.Shot(QStringLiteral("page 19 — question %1 sur %2").arg(answered_).arg(content::BanqueQuestions::kNombre),
+    sheets_.Shot(QStringLiteral("page %1 — question %2 sur %3")
+                     .arg(w_.PageEvaluation())
+                     .arg(answered_)
+                     .arg(content::BanqueQuestions::kNombre),
                  QStringLiteral("Corrigé : les réponses sont dans l'ordre de la banque de questions (à l'écran, "
                                 "leur ordre est tiré au hasard) ; la bonne réponse est cochée : « %1 ».")
                      .arg(w_.Option1(0).Caption()),
@@ -151,7 +154,7 @@ void Director::AnswerQuestion() {
 }
 
 void Director::Close() {
-    sheets_.Shot(QStringLiteral("page 20"), {}, w_.Form.Widget());
+    sheets_.Shot(QStringLiteral("page %1").arg(w_.PageEvaluation() + 1), {}, w_.Form.Widget());
     w_.Image1.Click();
     if (Apropos* about = Apropos::Instance()) {
         // The title bar belongs to the window system, not to the window: its text goes in the note.

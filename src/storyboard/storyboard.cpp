@@ -3,6 +3,7 @@
 #include "content/banque.h"
 #include "content/course_identity.h"
 #include "content/lesson_content.h"
+#include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
 #include "storyboard/dated_output.h"
@@ -28,10 +29,12 @@ const QString kProgramme = QStringLiteral("Séance 1 %1.%2.%3")
 
 // The date of the course: its newest file. The storyboard says when its content dates from,
 // never when it was printed, so that the same course gives the same document.
-QDateTime CourseDate(const QString& folder) {
+QDateTime CourseDate(const QString& folder, int seance) {
     QDateTime newest;
-    // The questions file is part of the content: its answer key is in the document.
-    for (const QString& name : content::Slides() + content::Photographs() + QStringList{content::CheminQuestions()}) {
+    // The questions file is part of the content: its answer key is in the document; so is the script.
+    QStringList files = content::FilesOfSeance(folder, seance);
+    files << QStringLiteral("Seance%1/%2").arg(seance).arg(content::kNomScript);
+    for (const QString& name : files) {
         const QDateTime t = QFileInfo(QDir(folder).filePath(name)).lastModified().toUTC();
         if (t.isValid() && (!newest.isValid() || t > newest)) newest = t;
     }
@@ -54,22 +57,32 @@ QByteArray Metadata(const QString& title, const QDateTime& date) {
                              "<?xpacket end='w'?>");
 }
 
-QStringList TitleLines(const QString& folder, const QDateTime& date, const content::BanqueQuestions& banque) {
+QStringList TitleLines(const QString& folder, const QDateTime& date, const content::BanqueQuestions& banque,
+                       const content::ScriptSeance* script, int seance) {
     const QLocale fr(QLocale::French, QLocale::France);
     QStringList lines{
         QStringLiteral("Version %1.%2.%3").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH),
         QStringLiteral("Déroulé de la leçon et corrigé de l'évaluation"),
         QStringLiteral("Contenu du dossier « %1 », daté du %2")
             .arg(QFileInfo(folder).fileName(), fr.toString(date.date(), QStringLiteral("d MMMM yyyy"))),
-        QStringLiteral("Pages 0 à 18 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
-                       "arrive depuis l'entrée dans la page. Pages 13 et 14 : leurs animations image par image. "
-                       "Page 19 : les vingt questions de l'évaluation avec leur bonne réponse. Puis la page 20 et "
-                       "la fenêtre « À propos »."),
     };
+    if (!script) {
+        lines << QStringLiteral("Pages 0 à 18 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
+                                "arrive depuis l'entrée dans la page. Pages 13 et 14 : leurs animations image par image. "
+                                "Page 19 : les vingt questions de l'évaluation avec leur bonne réponse. Puis la page 20 et "
+                                "la fenêtre « À propos ».");
+    } else {
+        const int evaluation = script->PageEvaluation();
+        lines << QStringLiteral("Pages 0 à %1 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
+                                "arrive depuis l'entrée dans la page, et ses animations image par image. Page %2 : les "
+                                "vingt questions de l'évaluation avec leur bonne réponse. Puis la page %3 et la fenêtre "
+                                "« À propos ». Les pages suivent le script « Seance%4/%5 ».")
+                     .arg(evaluation - 1).arg(evaluation).arg(evaluation + 1).arg(seance).arg(content::kNomScript);
+    }
     // Said only for a course's own questions: the built-in bank's document stays as it always was.
     if (banque != content::BanqueQuestions::Integree())
         lines << QStringLiteral("Questions de l'évaluation : celles du fichier « %1 » du cours (banque %2).")
-                     .arg(content::CheminQuestions(), banque.Identite());
+                     .arg(content::CheminQuestions(seance), banque.Identite());
     return lines;
 }
 
@@ -79,7 +92,7 @@ QString Failure(const QString& pdfPath, const QString& reason) {
 
 }  // namespace
 
-Outcome Write(const QString& folder, const QString& pdfPath) {
+Outcome Write(const QString& folder, const QString& pdfPath, int seance) {
     Outcome outcome;
     OfflinePlatform platform;
     platform.currentDirectory = folder;
@@ -93,7 +106,7 @@ Outcome Write(const QString& folder, const QString& pdfPath) {
         return outcome;
     }
 
-    const QDateTime date = CourseDate(folder);
+    const QDateTime date = CourseDate(folder, seance);
     platform.timeAtStart = date;
     // Written beside the target under another name, renamed once whole: never a half-written PDF,
     // and an earlier file of that name stays as it was until then.
@@ -109,11 +122,13 @@ Outcome Write(const QString& folder, const QString& pdfPath) {
     DatedOutput output(&file, date.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1());
     output.open(QIODevice::WriteOnly);
     try {
-        const QString title = content::kTitre + QStringLiteral(" — déroulé de la leçon");
+        const QString titre = content::TitreSeance(seance);
+        const QString title = titre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
-        const content::BanqueQuestions banque = content::BanqueDuCours(folder);
-        sheets.TitlePage(content::kTitre, TitleLines(folder, date, banque));
-        Cour1p course(nullptr, &banque);
+        const content::BanqueQuestions banque = content::BanqueDuCours(folder, seance);
+        const std::optional<content::ScriptSeance> script = content::ScriptDuCours(folder, seance);
+        sheets.TitlePage(titre, TitleLines(folder, date, banque, script ? &*script : nullptr, seance));
+        Cour1p course(nullptr, &banque, script ? &*script : nullptr, seance);
         Director(course, platform, sheets).Run();
         if (!sheets.Finish()) {
             outcome.message = Failure(pdfPath, QStringLiteral("le document n'a pas pu être composé"));

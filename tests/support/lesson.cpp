@@ -14,8 +14,11 @@ Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QS
     if (course.isEmpty()) WriteCourse(folder.path());
     vp.currentDirectory = course.isEmpty() ? folder.path() : course;
     if (setUp) setUp(vp);
-    platform::RunHandler([this] { banque = content::BanqueDuCours(vp.currentDirectory); });
-    w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr, &banque);
+    platform::RunHandler([this] {
+        banque = content::BanqueDuCours(vp.currentDirectory);
+        script = content::ScriptDuCours(vp.currentDirectory, 1);
+    });
+    w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr, &banque, script ? &*script : nullptr);
     vp.ClearTraces();  // what construction sets up is the design state, not something that happened
     if (start) {
         // As the toolkit runs them: an error is reported, and ends the run with ProgramEnded.

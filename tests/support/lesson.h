@@ -3,6 +3,7 @@
 // in a temporary folder.
 
 #include "content/banque.h"
+#include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "support/media.h"
 #include "support/virtual_platform.h"
@@ -28,6 +29,8 @@ struct Lesson {
     QTemporaryDir folder;
     VirtualPlatform vp;
     content::BanqueQuestions banque;  // the one the course folder gives
+    // Seance1/seance.toml, when the course has one: read as the program reads it, before the window.
+    std::optional<content::ScriptSeance> script;
     std::unique_ptr<Cour1p> w;
 
     // Pictures of a given file name loaded so far, e.g. Loaded("Img2.jpg").

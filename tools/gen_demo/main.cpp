@@ -1,7 +1,8 @@
 // gen_demo OUTPUT [--preview FOLDER]
 //
 // Writes the demo course into OUTPUT: Seance1/Diapo0.emf to Diapo18.emf, the photographs
-// Seance1/Img<k>.jpg, and Bravo.wav and SonMCM.wav beside Seance1/. The same bytes on every run.
+// Seance1/Img<k>.jpg, and Bravo.wav and SonMCM.wav beside Seance1/; Seance2/ as a teacher makes it
+// (slides as one PDF, photographs, animation frames, questions and script). The same bytes on every run.
 // With --preview, also writes one PNG per page showing the slide centred on a 1920 x 1080 screen
 // with its photographs where the page puts them (drawn by this program, not by the lesson).
 
@@ -9,11 +10,13 @@
 #include "emf_canvas.h"
 #include "layout.h"
 #include "photos.h"
+#include "seance2.h"
 #include "slides.h"
 #include "sounds.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QHashFunctions>
 #include <QImageWriter>
 #include <QPainter>
 #include <QTextStream>
@@ -102,6 +105,7 @@ void Generate(const QString& out, const QString& preview) {
         WriteJpeg(DrawPhoto(photo.number), QDir(media).filePath(QStringLiteral("Img%1.jpg").arg(photo.number)));
     WriteBravo(root.filePath(QStringLiteral("Bravo.wav")));
     WriteSonMcm(root.filePath(QStringLiteral("SonMCM.wav")));
+    WriteSeance2(out);
 
     if (!preview.isEmpty()) {
         QDir().mkpath(preview);
@@ -115,6 +119,8 @@ void Generate(const QString& out, const QString& preview) {
 int main(int argc, char** argv) {
     // Fonts are measured and photographs painted without any display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The PDF writer lists its fonts in hash order: a fixed seed gives the same bytes on every run.
+    QHashSeed::setDeterministicGlobalSeed();
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString out, preview;

@@ -455,7 +455,116 @@ void Draw(int n, QPainter& p, QSize s) {
     throw std::logic_error("no such photograph");
 }
 
+// Séance 2: a flat 4.5 V battery, its two brass strips on top.
+void FlatBattery(QPainter& p, double w, double h) {
+    const QRectF body(w * 0.25, h * 0.28, w * 0.5, h * 0.5);
+    QLinearGradient g(body.left(), 0, body.right(), 0);
+    g.setColorAt(0, QColor(190, 40, 30));
+    g.setColorAt(0.45, QColor(240, 90, 60));
+    g.setColorAt(1, QColor(150, 25, 20));
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawRoundedRect(body, 5, 5);
+    p.setBrush(QColor(215, 180, 80));
+    p.drawRect(QRectF(body.left() + 18, body.top() - 34, 14, 36));   // the short strip: +
+    p.drawRect(QRectF(body.right() - 40, body.top() - 48, 22, 50));  // the long strip: −
+    p.setPen(Qt::white);
+    p.setFont(Font(26, true));
+    p.drawText(body, Qt::AlignCenter, QStringLiteral("4,5 V"));
+    p.setPen(QColor(30, 30, 30));
+    p.setFont(Font(16, true));
+    p.drawText(QRectF(body.left() + 6, body.top() - 60, 40, 20), Qt::AlignCenter, QStringLiteral("+"));
+    p.drawText(QRectF(body.right() - 50, body.top() - 74, 40, 20), Qt::AlignCenter, Minus());
+}
+
+// Séance 2: resistors with their colour bands.
+void Resistors(QPainter& p, double w, double h) {
+    const QColor bands[3][3] = {{QColor(140, 80, 30), Qt::black, QColor(140, 80, 30)},
+                                {QColor(230, 200, 40), QColor(120, 40, 160), QColor(140, 80, 30)},
+                                {QColor(200, 40, 40), QColor(200, 40, 40), QColor(200, 40, 40)}};
+    for (int i = 0; i < 3; ++i) {
+        const double y = h * (0.2 + 0.22 * i);
+        p.setPen(QPen(QColor(170, 170, 175), 3));
+        p.drawLine(QPointF(20, y), QPointF(w - 20, y));
+        const QRectF body(w * 0.3, y - 13, w * 0.4, 26);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(225, 200, 150));
+        p.drawRoundedRect(body, 12, 12);
+        for (int b = 0; b < 3; ++b) {
+            p.setBrush(bands[i][b]);
+            p.drawRect(QRectF(body.left() + 18 + b * 16, body.top(), 8, body.height()));
+        }
+        p.setBrush(QColor(210, 170, 60));
+        p.drawRect(QRectF(body.right() - 26, body.top(), 8, body.height()));
+    }
+}
+
+// Séance 2: a digital multimeter reading 4.50 volts.
+void Multimeter(QPainter& p, double w, double h) {
+    const QRectF body(w * 0.3, 12, w * 0.4, h - 48);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(240, 190, 30));
+    p.drawRoundedRect(body, 12, 12);
+    p.setBrush(QColor(40, 40, 45));
+    p.drawRoundedRect(body.adjusted(8, 8, -8, -8), 8, 8);
+    const QRectF screen(body.left() + 16, body.top() + 16, body.width() - 32, 40);
+    p.setBrush(QColor(190, 205, 180));
+    p.drawRect(screen);
+    p.setPen(QColor(30, 30, 30));
+    p.setFont(Font(26, true));
+    p.drawText(screen, Qt::AlignCenter, QStringLiteral("4.50"));
+    p.setPen(QPen(QColor(200, 200, 200), 2));
+    p.setBrush(QColor(70, 70, 75));
+    p.drawEllipse(QPointF(body.center().x(), body.top() + 98), 26, 26);
+    p.drawLine(QPointF(body.center().x(), body.top() + 98), QPointF(body.center().x() + 18, body.top() + 80));
+    const char* sockets[] = {"A", "COM", "V"};
+    for (int i = 0; i < 3; ++i) {
+        const QPointF at(body.left() + 24 + i * (body.width() - 48) / 2, body.bottom() - 30);
+        Ball(p, at, 7, i == 1 ? QColor(30, 30, 30) : QColor(200, 30, 30));
+        p.setPen(Qt::white);
+        p.setFont(Font(10, true));
+        p.drawText(QRectF(at.x() - 20, at.y() - 24, 40, 14), Qt::AlignCenter, QLatin1String(sockets[i]));
+    }
+}
+
+struct Seance2Photograph {
+    const char* name;
+    QColor top, bottom;
+    void (*scene)(QPainter& p, double w, double h);
+    const char* caption;  // UTF-8
+};
+
+const Seance2Photograph kSeance2Photographs[] = {
+    {"pile_plate.jpg", QColor(245, 240, 230), QColor(210, 200, 185), FlatBattery, "Une pile plate : 4,5 V"},
+    {"voltmetre.jpg", QColor(245, 245, 245), QColor(215, 215, 220), VoltmeterAcrossALamp, "Le voltmètre, en dérivation"},
+    {"multimetre.jpg", QColor(235, 240, 235), QColor(190, 200, 190), Multimeter, "Un multimètre en voltmètre"},
+    {"amperemetre.jpg", QColor(245, 245, 245), QColor(215, 215, 220), AmmeterInSeries, "L'ampèremètre, en série"},
+    {"resistors.jpg", QColor(240, 238, 232), QColor(205, 200, 190), Resistors, "Des résistors et leurs anneaux"},
+};
+
 }  // namespace
+
+QStringList Seance2Photos() {
+    QStringList names;
+    for (const Seance2Photograph& photo : kSeance2Photographs) names << QLatin1String(photo.name);
+    return names;
+}
+
+QImage DrawSeance2Photo(const QString& name) {
+    const QSize size(280, 210);
+    for (const Seance2Photograph& photo : kSeance2Photographs) {
+        if (name != QLatin1String(photo.name)) continue;
+        QImage img = NewImage(size);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        Backdrop(p, size, photo.top, photo.bottom);
+        photo.scene(p, size.width(), size.height());
+        Caption(p, size, QString::fromUtf8(photo.caption));
+        return img;
+    }
+    throw std::logic_error("no such photograph of séance 2");
+}
 
 QImage DrawPhoto(int number) {
     const QSize size = PhotoSize(number);

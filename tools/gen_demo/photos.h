@@ -3,6 +3,7 @@
 // pictures embedded in some slides as bitmaps.
 
 #include <QImage>
+#include <QStringList>
 
 namespace demo {
 
@@ -12,5 +13,8 @@ QImage DrawPhoto(int number);
 QImage EmblemBitmap();
 // A dry cell, embedded in the slide on the cell.
 QImage CellBitmap();
+// Séance 2's photographs, by file name (as its script names them), 280 x 210 pixels.
+QStringList Seance2Photos();
+QImage DrawSeance2Photo(const QString& name);
 
 }  // namespace demo

@@ -1,10 +1,16 @@
-// screenshots FOLDER OUT_DIR [page:ms ...]
+// screenshots [--seance N] [--ajuster] FOLDER OUT_DIR [page:ms ...]
 // Starts the lesson on the course in FOLDER as the program does, then, one after the other, enters each
 // named page (as the next button would from the page before) and saves a picture of the whole
 // screen ms milliseconds later as OUT_DIR/page<N>.png. Page 19 is question 1 of the evaluation;
-// page 20 is reached by validating an answer as the twentieth. Used for the README and to look at layouts.
+// page 20 is reached by validating an answer as the twentieth (the numbers of séance 1). With --seance N,
+// séance N of the course as its script says; with --ajuster, drawn smaller to fit the screen as
+// "[affichage] ajuster=oui" does. Used for the README and to look at layouts.
 
+#include "content/banque.h"
+#include "content/script_seance.h"
+#include "content/lesson_content.h"
 #include "course_window/cour1p.h"
+#include "platform/picture.h"
 #include "platform/real_platform.h"
 
 #include <QApplication>
@@ -32,6 +38,18 @@ void Wait(int ms) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    int seance = 1;
+    if (argc > 2 && QByteArray(argv[1]) == "--seance") {
+        seance = atoi(argv[2]);
+        argc -= 2;
+        argv += 2;
+    }
+    bool ajuster = false;
+    if (argc > 1 && QByteArray(argv[1]) == "--ajuster") {
+        ajuster = true;
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
         std::fprintf(stderr, "usage: screenshots FOLDER OUT_DIR [page:ms ...]\n");
         return 2;
@@ -50,7 +68,22 @@ int main(int argc, char** argv) {
     platform::SetPlatform(&real);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setFont(platform::UiFont(9.75));
-    Cour1p w;
+    // What the program reads at its start: the séance's script and questions (séance 1 without a
+    // script has neither of its own).
+    const std::optional<content::ScriptSeance> script = content::ScriptDuCours(QDir::currentPath(), seance);
+    const content::BanqueQuestions banque = content::BanqueDuCours(QDir::currentPath(), seance);
+    if (ajuster) {
+        QSizeF largest = content::LargestSlide(QDir::currentPath());
+        if (script) {
+            largest = {};
+            for (const auto& f : script->Fichiers())
+                if (f.diapositive)
+                    largest = largest.expandedTo(
+                        platform::LoadPicture(QDir::current().filePath(QStringLiteral("Seance%1/%2").arg(seance).arg(f.nom))).SizeTwips());
+        }
+        real.FitOnScreen(largest);
+    }
+    Cour1p w(nullptr, &banque, script ? &*script : nullptr, seance);
     platform::RunHandler([&] { w.Form_Load(); });
     w.Form.Show();
 

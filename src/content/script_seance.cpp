@@ -1,0 +1,823 @@
+#include "content/script_seance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <set>
+
+#include <toml++/toml.h>
+
+namespace content {
+
+const QString kTexteClotureSeance1 = QStringLiteral(
+    "Et voilà, vous venez de terminer cette séance. Si votre performance est supérieure à 15/20 vous pouvez "
+    "passer à la suivante. Si ce n'est pas le cas, il vous serait profitable de reprendre cette séance depuis "
+    "son début.");
+
+QString NomPagePdf(const QString& pdf, int page) { return pdf + QLatin1Char('#') + QString::number(page); }
+
+QString LectureScript::Texte() const {
+    return QStringLiteral("%1, ligne %2 : %3.").arg(fichier).arg(ligne).arg(message);
+}
+
+// --- expressions -----------------------------------------------------------------------------------
+
+double Expression::Evaluer(const Lecteur& lire, float echelle) const {
+    const std::function<double(const Noeud&)> valeur = [&](const Noeud& n) -> double {
+        switch (n.genre) {
+            case Noeud::Genre::Twips:
+            case Noeud::Genre::Nombre: return n.valeur;
+            case Noeud::Genre::Pixels: return static_cast<double>(static_cast<float>(n.valeur) * echelle);
+            case Noeud::Genre::Mesure:
+                switch (n.mesure) {
+                    case Mesure::Droite: return lire(n.cadre, Mesure::Gauche) + lire(n.cadre, Mesure::Largeur);
+                    case Mesure::Bas: return lire(n.cadre, Mesure::Haut) + lire(n.cadre, Mesure::Hauteur);
+                    default: return lire(n.cadre, n.mesure);
+                }
+            case Noeud::Genre::Plus: return valeur(*n.gauche) + valeur(*n.droite);
+            case Noeud::Genre::Moins: return valeur(*n.gauche) - valeur(*n.droite);
+            case Noeud::Genre::Fois: return valeur(*n.gauche) * valeur(*n.droite);
+            case Noeud::Genre::Divise: {
+                const double d = valeur(*n.droite);
+                return d == 0 ? 0 : valeur(*n.gauche) / d;
+            }
+            case Noeud::Genre::Oppose: return -valeur(*n.gauche);
+        }
+        return 0;
+    };
+    return racine_ ? valeur(*racine_) : 0;
+}
+
+std::vector<int> Expression::Cadres() const {
+    std::vector<int> out;
+    const std::function<void(const Noeud*)> parcourir = [&](const Noeud* n) {
+        if (!n) return;
+        if (n->genre == Noeud::Genre::Mesure && n->cadre > 0 &&
+            std::find(out.begin(), out.end(), n->cadre) == out.end())
+            out.push_back(n->cadre);
+        parcourir(n->gauche.get());
+        parcourir(n->droite.get());
+    };
+    parcourir(racine_.get());
+    return out;
+}
+
+namespace {
+
+struct Refus {
+    int ligne;
+    QString message;
+};
+
+// Messages end without a full stop: whoever shows one ends the sentence, as for the questions file.
+[[noreturn]] void Refuser(int ligne, const QString& message) {
+    throw Refus{ligne, message.endsWith(QLatin1Char('.')) ? message.chopped(1) : message};
+}
+
+using Noeud = Expression::Noeud;
+using NoeudP = std::shared_ptr<const Noeud>;
+
+NoeudP Feuille(Noeud::Genre genre, double valeur) {
+    auto n = std::make_shared<Noeud>();
+    n->genre = genre;
+    n->valeur = valeur;
+    return n;
+}
+
+NoeudP Mesure(int cadre, Expression::Mesure mesure) {
+    auto n = std::make_shared<Noeud>();
+    n->genre = Noeud::Genre::Mesure;
+    n->cadre = cadre;
+    n->mesure = mesure;
+    return n;
+}
+
+NoeudP Operation(Noeud::Genre genre, NoeudP a, NoeudP b = nullptr) {
+    auto n = std::make_shared<Noeud>();
+    n->genre = genre;
+    n->gauche = std::move(a);
+    n->droite = std::move(b);
+    return n;
+}
+
+const QString kAideExpression = QStringLiteral(
+    "écrivez par exemple « diapositive.droite - cadre1.largeur - 20 px » (noms : diapositive, cadre1, cadre2, "
+    "cadre3 ; mesures : .gauche, .haut, .largeur, .hauteur, .droite, .bas ; longueurs en px ou en twips)");
+
+// A formula of « gauche » or « haut »: + - * / and brackets over the frames' measures and lengths.
+class LecteurExpression {
+public:
+    LecteurExpression(const QString& texte, int ligne, const QString& cle) : t_(texte), ligne_(ligne), cle_(cle) {}
+
+    Expression Lire() {
+        if (t_.size() > 1000) Echec(QStringLiteral("la formule est trop longue (1000 caractères au plus)"));
+        auto [racine, longueur] = Somme();
+        Blancs();
+        if (i_ < t_.size()) Echec(QStringLiteral("« %1 » est en trop").arg(t_.mid(i_, 20)));
+        if (!longueur)
+            Echec(QStringLiteral("la formule donne un nombre sans unité, pas une position"));
+        return Expression(racine);
+    }
+
+private:
+    using Terme = std::pair<NoeudP, bool>;  // the node, and whether it is a length (else a bare number)
+
+    [[noreturn]] void Echec(const QString& quoi) {
+        Refuser(ligne_, QStringLiteral("dans « %1 = \"%2\" », %3 ; %4.").arg(cle_, t_, quoi, kAideExpression));
+    }
+    void Blancs() {
+        while (i_ < t_.size() && t_[i_].isSpace()) ++i_;
+    }
+    bool Prendre(QChar c) {
+        Blancs();
+        if (i_ < t_.size() && t_[i_] == c) {
+            ++i_;
+            return true;
+        }
+        return false;
+    }
+
+    Terme Somme() {
+        Terme a = Produit();
+        for (;;) {
+            const bool plus = Prendre(QLatin1Char('+'));
+            if (!plus && !Prendre(QLatin1Char('-'))) return a;
+            Terme b = Produit();
+            if (!a.second || !b.second)
+                Echec(QStringLiteral("on n'ajoute ou ne retranche que des longueurs (un nombre seul a besoin de px ou twips)"));
+            a = {Operation(plus ? Noeud::Genre::Plus : Noeud::Genre::Moins, a.first, b.first), true};
+        }
+    }
+
+    Terme Produit() {
+        Terme a = Unaire();
+        for (;;) {
+            const bool fois = Prendre(QLatin1Char('*'));
+            if (!fois && !Prendre(QLatin1Char('/'))) return a;
+            Terme b = Unaire();
+            if (b.second && (!fois || a.second))
+                Echec(fois ? QStringLiteral("on ne multiplie pas deux longueurs entre elles")
+                           : QStringLiteral("on ne divise que par un nombre sans unité"));
+            a = {Operation(fois ? Noeud::Genre::Fois : Noeud::Genre::Divise, a.first, b.first), a.second || b.second};
+        }
+    }
+
+    Terme Unaire() {
+        if (++profondeur_ > 40) Echec(QStringLiteral("trop de parenthèses imbriquées"));
+        Terme r = UnaireSansLimite();
+        --profondeur_;
+        return r;
+    }
+
+    Terme UnaireSansLimite() {
+        if (Prendre(QLatin1Char('-'))) {
+            Terme a = Unaire();
+            return {Operation(Noeud::Genre::Oppose, a.first), a.second};
+        }
+        if (Prendre(QLatin1Char('('))) {
+            Terme a = Somme();
+            if (!Prendre(QLatin1Char(')'))) Echec(QStringLiteral("une parenthèse n'est pas fermée"));
+            return a;
+        }
+        Blancs();
+        if (i_ >= t_.size()) Echec(QStringLiteral("la formule s'arrête avant la fin"));
+        if (t_[i_].isDigit()) return Nombre();
+        if (t_[i_].isLetter()) return Nom();
+        Echec(QStringLiteral("« %1 » est inattendu").arg(t_[i_]));
+    }
+
+    Terme Nombre() {
+        const qsizetype debut = i_;
+        while (i_ < t_.size() && (t_[i_].isDigit() || t_[i_] == QLatin1Char('.') || t_[i_] == QLatin1Char(','))) ++i_;
+        QString chiffres = t_.mid(debut, i_ - debut);
+        chiffres.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        const double v = chiffres.toDouble(&ok);
+        if (!ok || chiffres.size() > 12) Echec(QStringLiteral("« %1 » n'est pas un nombre").arg(t_.mid(debut, i_ - debut)));
+        Blancs();
+        const qsizetype avantUnite = i_;
+        while (i_ < t_.size() && t_[i_].isLetter()) ++i_;
+        const QString unite = t_.mid(avantUnite, i_ - avantUnite);
+        if (unite.isEmpty()) return {Feuille(Noeud::Genre::Nombre, v), false};
+        if (unite == QLatin1String("px")) return {Feuille(Noeud::Genre::Pixels, v), true};
+        if (unite == QLatin1String("twips")) return {Feuille(Noeud::Genre::Twips, v), true};
+        Echec(QStringLiteral("l'unité « %1 » est inconnue (px ou twips)").arg(unite));
+    }
+
+    Terme Nom() {
+        const qsizetype debut = i_;
+        while (i_ < t_.size() && (t_[i_].isLetterOrNumber() || t_[i_] == QLatin1Char('_'))) ++i_;
+        const QString nom = t_.mid(debut, i_ - debut);
+        int cadre = -1;
+        if (nom == QLatin1String("diapositive")) cadre = 0;
+        else if (nom == QLatin1String("cadre1")) cadre = 1;
+        else if (nom == QLatin1String("cadre2")) cadre = 2;
+        else if (nom == QLatin1String("cadre3")) cadre = 3;
+        else Echec(QStringLiteral("« %1 » n'est ni la diapositive ni un cadre").arg(nom));
+        if (!Prendre(QLatin1Char('.'))) Echec(QStringLiteral("« %1 » doit être suivi d'une mesure, par exemple « %1.gauche »").arg(nom));
+        Blancs();
+        const qsizetype avant = i_;
+        while (i_ < t_.size() && t_[i_].isLetter()) ++i_;
+        const QString mesure = t_.mid(avant, i_ - avant);
+        static const std::pair<const char*, Expression::Mesure> kMesures[] = {
+            {"gauche", Expression::Mesure::Gauche}, {"haut", Expression::Mesure::Haut},
+            {"largeur", Expression::Mesure::Largeur}, {"hauteur", Expression::Mesure::Hauteur},
+            {"droite", Expression::Mesure::Droite}, {"bas", Expression::Mesure::Bas}};
+        for (const auto& [texte, m] : kMesures)
+            if (mesure == QLatin1String(texte)) return {Mesure(cadre, m), true};
+        Echec(QStringLiteral("« %1.%2 » n'est pas une mesure").arg(nom, mesure));
+    }
+
+    QString t_;
+    int ligne_;
+    QString cle_;
+    qsizetype i_ = 0;
+    int profondeur_ = 0;
+};
+
+// --- anchors ---------------------------------------------------------------------------------------
+
+const QString kAidePlace = QStringLiteral(
+    "écrivez par exemple « à droite de la diapositive, en haut, marge 20 px » : une position en largeur (à droite "
+    "de la diapositive, à gauche de la diapositive, au centre de la diapositive, à gauche de la photo précédente, "
+    "à droite de la photo précédente, alignée à droite sur la photo précédente, alignée à gauche sur la photo "
+    "précédente), une en hauteur (en haut, en bas, au milieu, sous la photo précédente, au-dessus de la photo "
+    "précédente) et, si besoin, « marge 20 px » ou « marges 9 px et 10 px » (en largeur puis en hauteur)");
+
+QString Normaliser(QString s) {
+    s = s.toLower();
+    s.replace(QChar(0x2019), QLatin1Char('\''));
+    s.replace(QChar(0x00A0), QLatin1Char(' '));
+    s.replace(QLatin1String("au dessus"), QLatin1String("au-dessus"));
+    return s.simplified();
+}
+
+// « 20 px » or « 300 twips ».
+NoeudP Marge(const QString& texte, int ligne, const QString& clause) {
+    static const QRegularExpression kLongueur(QStringLiteral("^(\\d{1,6})\\s*(px|twips)$"));
+    const QRegularExpressionMatch m = kLongueur.match(texte.trimmed());
+    if (!m.hasMatch())
+        Refuser(ligne, QStringLiteral("dans « %1 », « %2 » n'est pas une marge ; écrivez un nombre entier suivi de px ou "
+                                      "de twips, par exemple « marge 20 px ».")
+                           .arg(clause, texte.trimmed()));
+    return Feuille(m.captured(2) == QLatin1String("px") ? Noeud::Genre::Pixels : Noeud::Genre::Twips,
+                   m.captured(1).toDouble());
+}
+
+// Anchors in words, turned into the formulas they stand for. cadre: the frame being placed;
+// precedent: the frame the page filled before it (0 if none).
+Place LirePlace(const QString& texte, int ligne, int cadre, int precedent) {
+    enum class H { Aucune, DroiteDiapo, GaucheDiapo, CentreDiapo, GauchePrec, DroitePrec, AligneDroitePrec, AligneGauchePrec };
+    enum class V { Aucune, Haut, Bas, Milieu, SousPrec, DessusPrec };
+    H h = H::Aucune;
+    V v = V::Aucune;
+    NoeudP mh = Feuille(Noeud::Genre::Twips, 0), mv = Feuille(Noeud::Genre::Twips, 0);
+    bool marge = false;
+    const auto refuser = [&](const QString& quoi) {
+        Refuser(ligne, QStringLiteral("dans « place = \"%1\" », %2 ; %3.").arg(texte, quoi, kAidePlace));
+    };
+    bool precedente = false;
+    for (const QString& brute : texte.split(QLatin1Char(','))) {
+        const QString c = Normaliser(brute);
+        if (c.isEmpty()) refuser(QStringLiteral("une partie est vide"));
+        static const std::pair<const char*, H> kH[] = {
+            {"à droite de la diapositive", H::DroiteDiapo}, {"à gauche de la diapositive", H::GaucheDiapo},
+            {"au centre de la diapositive", H::CentreDiapo}, {"à gauche de la photo précédente", H::GauchePrec},
+            {"à droite de la photo précédente", H::DroitePrec},
+            {"alignée à droite sur la photo précédente", H::AligneDroitePrec},
+            {"alignée à gauche sur la photo précédente", H::AligneGauchePrec}};
+        static const std::pair<const char*, V> kV[] = {
+            {"en haut", V::Haut}, {"en bas", V::Bas}, {"au milieu", V::Milieu},
+            {"sous la photo précédente", V::SousPrec}, {"au-dessus de la photo précédente", V::DessusPrec}};
+        bool reconnue = false;
+        for (const auto& [mots, quoi] : kH) {
+            if (c != QString::fromUtf8(mots)) continue;
+            if (h != H::Aucune) refuser(QStringLiteral("la position en largeur est donnée deux fois"));
+            h = quoi;
+            reconnue = true;
+            precedente = precedente || c.endsWith(QStringLiteral("précédente"));
+        }
+        for (const auto& [mots, quoi] : kV) {
+            if (c != QString::fromUtf8(mots)) continue;
+            if (v != V::Aucune) refuser(QStringLiteral("la position en hauteur est donnée deux fois"));
+            v = quoi;
+            reconnue = true;
+            precedente = precedente || c.endsWith(QStringLiteral("précédente"));
+        }
+        if (reconnue) continue;
+        if (c.startsWith(QLatin1String("marges "))) {
+            if (marge) refuser(QStringLiteral("la marge est donnée deux fois"));
+            const QStringList deux = c.mid(7).split(QLatin1String(" et "));
+            if (deux.size() != 2) refuser(QStringLiteral("« %1 » doit donner deux marges séparées par « et »").arg(c));
+            mh = Marge(deux[0], ligne, c);
+            mv = Marge(deux[1], ligne, c);
+            marge = true;
+        } else if (c.startsWith(QLatin1String("marge "))) {
+            if (marge) refuser(QStringLiteral("la marge est donnée deux fois"));
+            mh = mv = Marge(c.mid(6), ligne, c);
+            marge = true;
+        } else {
+            refuser(QStringLiteral("« %1 » n'est pas une position connue").arg(brute.trimmed()));
+        }
+    }
+    if (h == H::Aucune) refuser(QStringLiteral("la position en largeur manque"));
+    if (v == V::Aucune) refuser(QStringLiteral("la position en hauteur manque"));
+    if (precedente && precedent == 0)
+        Refuser(ligne, QStringLiteral("aucune photo ne précède celle-ci sur la page ; placez-la par rapport à la "
+                                      "diapositive, par exemple « à droite de la diapositive, en haut »."));
+
+    using G = Noeud::Genre;
+    using M = Expression::Mesure;
+    const auto plus = [](NoeudP a, NoeudP b) { return Operation(G::Plus, std::move(a), std::move(b)); };
+    const auto moins = [](NoeudP a, NoeudP b) { return Operation(G::Moins, std::move(a), std::move(b)); };
+    const auto moitie = [](NoeudP a) { return Operation(G::Divise, std::move(a), Feuille(G::Nombre, 2)); };
+    NoeudP gauche, haut;
+    switch (h) {
+        case H::DroiteDiapo:
+            gauche = moins(moins(plus(Mesure(0, M::Gauche), Mesure(0, M::Largeur)), Mesure(cadre, M::Largeur)), mh);
+            break;
+        case H::GaucheDiapo: gauche = plus(Mesure(0, M::Gauche), mh); break;
+        case H::CentreDiapo:
+            gauche = plus(Mesure(0, M::Gauche), moitie(moins(Mesure(0, M::Largeur), Mesure(cadre, M::Largeur))));
+            break;
+        case H::GauchePrec: gauche = moins(moins(Mesure(precedent, M::Gauche), Mesure(cadre, M::Largeur)), mh); break;
+        case H::DroitePrec: gauche = plus(plus(Mesure(precedent, M::Gauche), Mesure(precedent, M::Largeur)), mh); break;
+        case H::AligneDroitePrec:
+            gauche = moins(moins(plus(Mesure(precedent, M::Gauche), Mesure(precedent, M::Largeur)), Mesure(cadre, M::Largeur)), mh);
+            break;
+        case H::AligneGauchePrec: gauche = plus(Mesure(precedent, M::Gauche), mh); break;
+        case H::Aucune: break;
+    }
+    switch (v) {
+        case V::Haut: haut = plus(Mesure(0, M::Haut), mv); break;
+        case V::Bas:
+            haut = moins(moins(plus(Mesure(0, M::Haut), Mesure(0, M::Hauteur)), Mesure(cadre, M::Hauteur)), mv);
+            break;
+        case V::Milieu:
+            haut = plus(Mesure(0, M::Haut), moitie(moins(Mesure(0, M::Hauteur), Mesure(cadre, M::Hauteur))));
+            break;
+        case V::SousPrec: haut = plus(plus(Mesure(precedent, M::Haut), Mesure(precedent, M::Hauteur)), mv); break;
+        case V::DessusPrec: haut = moins(moins(Mesure(precedent, M::Haut), Mesure(cadre, M::Hauteur)), mv); break;
+        case V::Aucune: break;
+    }
+    return Place{Expression(gauche), Expression(haut)};
+}
+
+// --- the TOML document -----------------------------------------------------------------------------
+
+int Ligne(const toml::node& n) { return static_cast<int>(n.source().begin.line); }
+
+QString Texte(const std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+int Distance(const QString& a, const QString& b) {
+    std::vector<int> d(static_cast<size_t>(b.size()) + 1);
+    for (size_t j = 0; j < d.size(); ++j) d[j] = static_cast<int>(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonale = d[0];
+        d[0] = static_cast<int>(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int avant = d[static_cast<size_t>(j)];
+            d[static_cast<size_t>(j)] = std::min({avant + 1, d[static_cast<size_t>(j - 1)] + 1,
+                                                  diagonale + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonale = avant;
+        }
+    }
+    return d.back();
+}
+
+QString Guillemets(const QStringList& mots) {
+    QStringList out;
+    for (const QString& m : mots) out << QStringLiteral("« %1 »").arg(m);
+    return out.join(QStringLiteral(", "));
+}
+
+// Refuses a key that is not among the permitted ones, naming the nearest one when it looks like a typo.
+void SeulementCles(const toml::table& table, const QStringList& permises, const QString& ou) {
+    for (const auto& [cle, valeur] : table) {
+        const QString k = Texte(cle.str());
+        if (permises.contains(k)) continue;
+        QString proche;
+        int meilleure = 3;
+        for (const QString& p : permises) {
+            const int d = Distance(k.toLower(), p);
+            if (d < meilleure) meilleure = d, proche = p;
+        }
+        const int ligne = cle.source().begin.line ? static_cast<int>(cle.source().begin.line) : Ligne(valeur);
+        Refuser(ligne, proche.isEmpty()
+                           ? QStringLiteral("la clé « %1 » est inconnue %2 ; écrivez l'une de %3.").arg(k, ou, Guillemets(permises))
+                           : QStringLiteral("la clé « %1 » est inconnue %2 ; écrivez « %3 ».").arg(k, ou, proche));
+    }
+}
+
+QString Chaine(const toml::node& n, const QString& cle, const QString& exemple) {
+    if (const auto* s = n.as_string()) return Texte(s->get());
+    Refuser(Ligne(n), QStringLiteral("« %1 » attend un texte entre guillemets ; écrivez par exemple %1 = \"%2\".").arg(cle, exemple));
+}
+
+const toml::node& Exigee(const toml::table& t, const char* cle, int ligneTable, const QString& exemple) {
+    const toml::node* n = t.get(cle);
+    if (!n)
+        Refuser(ligneTable, QStringLiteral("il manque « %1 » ; écrivez par exemple %1 = %2.").arg(QLatin1String(cle), exemple));
+    return *n;
+}
+
+// An instant: ticks of 100 ms as a whole number, or seconds as "1,5 s".
+int LireInstant(const toml::node& n, const QString& cle) {
+    const QString aide = QStringLiteral("écrivez un nombre de tops de 100 ms (%1 = 15) ou de secondes (%1 = \"1,5 s\")").arg(cle);
+    int tops = -1;
+    if (const auto* i = n.as_integer()) {
+        if (i->get() < 1 || i->get() > 30000)
+            Refuser(Ligne(n), QStringLiteral("« %1 » doit être compris entre 1 et 30000 tops ; %2.").arg(cle, aide));
+        tops = static_cast<int>(i->get());
+    } else if (const auto* s = n.as_string()) {
+        static const QRegularExpression kSecondes(QStringLiteral("^(\\d{1,4})(?:[.,](\\d{1,3}))?\\s*s$"));
+        const QString texte = Texte(s->get()).trimmed();
+        const QRegularExpressionMatch m = kSecondes.match(texte);
+        if (!m.hasMatch()) Refuser(Ligne(n), QStringLiteral("« %1 » n'est pas une durée ; %2.").arg(texte, aide));
+        QString decimales = m.captured(2);
+        while (decimales.endsWith(QLatin1Char('0'))) decimales.chop(1);
+        if (decimales.size() > 1)
+            Refuser(Ligne(n), QStringLiteral("« %1 » ne tombe pas sur un top de 100 ms ; arrondissez au dixième de seconde, "
+                                             "par exemple « %2 ».").arg(texte, m.captured(1) + QLatin1Char(',') + decimales.left(1) + QStringLiteral(" s")));
+        tops = m.captured(1).toInt() * 10 + (decimales.isEmpty() ? 0 : decimales.toInt());
+        if (tops < 1 || tops > 30000)
+            Refuser(Ligne(n), QStringLiteral("« %1 » doit être compris entre 0,1 s et 3000 s ; %2.").arg(cle, aide));
+    } else {
+        Refuser(Ligne(n), QStringLiteral("« %1 » n'est pas un instant ; %2.").arg(cle, aide));
+    }
+    return tops;
+}
+
+// The name of a file of the séance's folder: a plain name, no path.
+QString NomFichier(const QString& nom, int ligne, const QStringList& extensions, const QString& quoi) {
+    if (nom.isEmpty() || nom.contains(QLatin1Char('/')) || nom.contains(QLatin1Char('\\')) || nom.startsWith(QLatin1Char('.')) ||
+        nom.size() > 200 || std::any_of(nom.begin(), nom.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        Refuser(ligne, QStringLiteral("« %1 » n'est pas un nom de fichier du dossier de la séance ; écrivez le seul nom du "
+                                      "fichier, sans chemin, par exemple « %2 ».").arg(nom, quoi));
+    const QString extension = QFileInfo(nom).suffix().toLower();
+    if (!extensions.contains(extension))
+        Refuser(ligne, QStringLiteral("« %1 » n'est pas un fichier que la leçon sait montrer ici ; écrivez un fichier %2, "
+                                      "par exemple « %3 ».").arg(nom, Guillemets(extensions).replace(QLatin1String("« "), QLatin1String("« .")), quoi));
+    return nom;
+}
+
+const QStringList kExtensionsImages{QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"), QStringLiteral("bmp")};
+
+// A slide: an EMF file, or a page of a PDF: "Cours.pdf, page 3".
+QString LireDiapositive(const toml::node& n, const QString& cle) {
+    const QString exemple = QStringLiteral("« Diapo3.emf » ou « Cours.pdf, page 3 »");
+    const QString texte = Chaine(n, cle, QStringLiteral("Diapo3.emf")).trimmed();
+    static const QRegularExpression kPagePdf(QStringLiteral("^(.+\\.pdf)\\s*,\\s*page\\s+(\\d{1,4})$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = kPagePdf.match(texte);
+    if (m.hasMatch()) {
+        const int page = m.captured(2).toInt();
+        if (page < 1) Refuser(Ligne(n), QStringLiteral("les pages d'un PDF se comptent à partir de 1 ; écrivez « %1, page 1 ».").arg(m.captured(1)));
+        return NomPagePdf(NomFichier(m.captured(1).trimmed(), Ligne(n), {QStringLiteral("pdf")}, exemple), page);
+    }
+    if (texte.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        Refuser(Ligne(n), QStringLiteral("une diapositive est une page du PDF ; écrivez « %1, page 1 ».").arg(texte));
+    if (!texte.endsWith(QLatin1String(".emf"), Qt::CaseInsensitive))
+        Refuser(Ligne(n), QStringLiteral("« %1 » n'est pas une diapositive ; écrivez un fichier EMF ou une page d'un PDF du "
+                                         "dossier, par exemple %2.").arg(texte, exemple));
+    return NomFichier(texte, Ligne(n), {QStringLiteral("emf")}, exemple);
+}
+
+int LireCadre(const toml::node& n) {
+    const auto* i = n.as_integer();
+    if (!i || i->get() < 1 || i->get() > 3)
+        Refuser(Ligne(n), QStringLiteral("la leçon a trois cadres de photographie ; écrivez cadre = 1, 2 ou 3."));
+    return static_cast<int>(i->get());
+}
+
+// The place of a picture in frame cadre: « place » in words, or « gauche » and « haut » as formulas.
+// dejaPlaces: the frames filled on the page before this one, which a formula may read.
+Place LirePlaceDe(const toml::table& t, int ligneTable, int cadre, int precedent, const std::vector<int>& dejaPlaces) {
+    const toml::node* place = t.get("place");
+    const toml::node* gauche = t.get("gauche");
+    const toml::node* haut = t.get("haut");
+    Place p;
+    if (place) {
+        if (gauche || haut)
+            Refuser(Ligne(gauche ? *gauche : *haut), QStringLiteral("la place est déjà donnée par « place » ; écrivez soit "
+                                                                   "« place », soit « gauche » et « haut »."));
+        return LirePlace(Chaine(*place, QStringLiteral("place"), QStringLiteral("à droite de la diapositive, en haut, marge 20 px")),
+                         Ligne(*place), cadre, precedent);
+    }
+    if (!gauche || !haut)
+        Refuser(gauche || haut ? Ligne(gauche ? *gauche : *haut) : ligneTable,
+                QStringLiteral("il manque la place de la photo ; écrivez place = \"à droite de la diapositive, en haut, "
+                               "marge 20 px\", ou bien gauche = \"…\" et haut = \"…\"."));
+    for (const auto& [noeud, cle] : {std::pair{gauche, QStringLiteral("gauche")}, std::pair{haut, QStringLiteral("haut")}}) {
+        Expression e = LecteurExpression(Chaine(*noeud, cle, QStringLiteral("diapositive.gauche + 20 px")), Ligne(*noeud), cle).Lire();
+        for (int c : e.Cadres()) {
+            if (c != cadre && std::find(dejaPlaces.begin(), dejaPlaces.end(), c) == dejaPlaces.end())
+                Refuser(Ligne(*noeud), QStringLiteral("« cadre%1 » n'a encore rien reçu sur cette page quand cette photo "
+                                                      "arrive ; écrivez une formule sur la diapositive, le cadre%2 ou un "
+                                                      "cadre déjà rempli.").arg(c).arg(cadre));
+        }
+        (cle == QLatin1String("gauche") ? p.gauche : p.haut) = std::move(e);
+    }
+    return p;
+}
+
+const toml::table& Table(const toml::node& n, const QString& quoi) {
+    const auto* t = n.as_table();
+    if (!t) Refuser(Ligne(n), QStringLiteral("« %1 » doit être une table ; écrivez [%1] sur une ligne, puis ses clés.").arg(quoi));
+    return *t;
+}
+
+std::vector<const toml::table*> Tables(const toml::node& n, const QString& quoi) {
+    const auto* a = n.as_array();
+    if (!a || !a->is_array_of_tables())
+        Refuser(Ligne(n), QStringLiteral("« %1 » s'écrit [[%1]] sur une ligne, puis ses clés.").arg(quoi));
+    std::vector<const toml::table*> out;
+    for (const toml::node& e : *a) out.push_back(e.as_table());
+    return out;
+}
+
+AnimationScript LireAnimation(const toml::table& t, int ligneTable, int precedent) {
+    AnimationScript a;
+    a.ligne = ligneTable;
+    a.instant = LireInstant(Exigee(t, "instant", ligneTable, QStringLiteral("10")), QStringLiteral("instant"));
+    const toml::node& images = Exigee(t, "images", ligneTable, QStringLiteral("[\"image1.png\", \"image2.png\"]"));
+    if (const auto* nom = images.as_string()) {
+        const QString n = Texte(nom->get());
+        if (n == QLatin1String("courants")) {
+            a.genre = AnimationScript::Genre::Courants;
+            SeulementCles(t, {QStringLiteral("instant"), QStringLiteral("images")},
+                          QStringLiteral("dans l'animation « courants », qui se règle seule,"));
+            a.cadre = 1;
+            return a;
+        }
+        if (n != QLatin1String("circuit"))
+            Refuser(Ligne(images), QStringLiteral("« %1 » n'est pas une animation de la leçon ; écrivez images = \"circuit\", "
+                                                  "images = \"courants\" ou la liste de vos images, images = [\"a.png\", \"b.png\"].").arg(n));
+        a.genre = AnimationScript::Genre::Circuit;
+    } else if (const auto* liste = images.as_array()) {
+        if (liste->size() < 2 || liste->size() > 200)
+            Refuser(Ligne(images), QStringLiteral("une animation a de 2 à 200 images ; écrivez images = [\"a.png\", \"b.png\"]."));
+        for (const toml::node& e : *liste)
+            a.images << NomFichier(Chaine(e, QStringLiteral("images"), QStringLiteral("a.png")), Ligne(e), kExtensionsImages,
+                                   QStringLiteral("« image1.png »"));
+    } else {
+        Refuser(Ligne(images), QStringLiteral("« images » attend la liste des images ; écrivez images = [\"a.png\", \"b.png\"]."));
+    }
+    SeulementCles(t, {QStringLiteral("instant"), QStringLiteral("images"), QStringLiteral("intervalle"), QStringLiteral("cadre"),
+                      QStringLiteral("place"), QStringLiteral("gauche"), QStringLiteral("haut"), QStringLiteral("photo")},
+                  QStringLiteral("dans une animation"));
+    const toml::node& intervalle = Exigee(t, "intervalle", ligneTable, QStringLiteral("\"250 ms\""));
+    static const QRegularExpression kMs(QStringLiteral("^(\\d{1,5})\\s*ms$"));
+    const QRegularExpressionMatch m = kMs.match(Chaine(intervalle, QStringLiteral("intervalle"), QStringLiteral("250 ms")).trimmed());
+    if (!m.hasMatch() || m.captured(1).toInt() < 20 || m.captured(1).toInt() > 10000)
+        Refuser(Ligne(intervalle), QStringLiteral("l'intervalle entre deux images s'écrit en millisecondes, de 20 à 10000 ; "
+                                                  "écrivez par exemple intervalle = \"250 ms\"."));
+    a.intervalleMs = m.captured(1).toInt();
+    a.cadre = LireCadre(Exigee(t, "cadre", ligneTable, QStringLiteral("1")));
+    a.place = LirePlaceDe(t, ligneTable, a.cadre, precedent, {});
+    if (const toml::node* photo = t.get("photo")) {
+        const toml::table& p = Table(*photo, QStringLiteral("page.animation.photo"));
+        const int ligne = Ligne(*photo);
+        SeulementCles(p, {QStringLiteral("apres"), QStringLiteral("cadre"), QStringLiteral("fichier"), QStringLiteral("place"),
+                          QStringLiteral("gauche"), QStringLiteral("haut")},
+                      QStringLiteral("dans la photo d'une animation"));
+        AnimationScript::Photo ph;
+        ph.ligne = ligne;
+        const toml::node& apres = Exigee(p, "apres", ligne, QStringLiteral("10"));
+        if (!apres.as_integer() || apres.as_integer()->get() < 1 || apres.as_integer()->get() > 1000)
+            Refuser(Ligne(apres), QStringLiteral("« apres » compte les tours de l'animation, de 1 à 1000 ; écrivez par exemple apres = 10."));
+        ph.apres = static_cast<int>(apres.as_integer()->get());
+        ph.cadre = LireCadre(Exigee(p, "cadre", ligne, QStringLiteral("2")));
+        if (ph.cadre == a.cadre)
+            Refuser(Ligne(*p.get("cadre")), QStringLiteral("le cadre %1 montre déjà l'animation ; écrivez un autre cadre.").arg(a.cadre));
+        ph.fichier = NomFichier(Chaine(Exigee(p, "fichier", ligne, QStringLiteral("\"photo.jpg\"")), QStringLiteral("fichier"),
+                                       QStringLiteral("photo.jpg")),
+                                Ligne(*p.get("fichier")), kExtensionsImages, QStringLiteral("« photo.jpg »"));
+        ph.place = LirePlaceDe(p, ligne, ph.cadre, a.cadre, {a.cadre});
+        a.photo = std::move(ph);
+    }
+    return a;
+}
+
+PageScript LirePage(const toml::table& t, int numero, int nombre) {
+    PageScript page;
+    page.ligne = t.source().begin.line ? static_cast<int>(t.source().begin.line) : 1;
+    const int ligne = page.ligne;
+    QString type = QStringLiteral("diapositive");
+    if (const toml::node* n = t.get("type")) {
+        type = Chaine(*n, QStringLiteral("type"), QStringLiteral("diapositive"));
+        static const QStringList kTypes{QStringLiteral("titre"), QStringLiteral("diapositive"), QStringLiteral("evaluation"),
+                                        QStringLiteral("cloture")};
+        if (!kTypes.contains(type)) {
+            QString proche = QStringLiteral("diapositive");
+            for (const QString& k : kTypes)
+                if (Distance(type.toLower(), k) < Distance(type.toLower(), proche)) proche = k;
+            Refuser(Ligne(*n), QStringLiteral("le type « %1 » est inconnu ; écrivez « %2 » (types : %3).").arg(type, proche, Guillemets(kTypes)));
+        }
+    }
+    const auto attendu = [&](const QString& quoi) {
+        Refuser(ligne, QStringLiteral("la page %1 est de type « %2 », mais %3.").arg(numero).arg(type, quoi));
+    };
+    if (numero == 0 && type != QLatin1String("titre"))
+        attendu(QStringLiteral("la première page est la page de titre ; écrivez type = \"titre\""));
+    if (numero > 0 && type == QLatin1String("titre"))
+        attendu(QStringLiteral("seule la première page est une page de titre ; écrivez type = \"diapositive\""));
+    if (numero == nombre - 2 && type != QLatin1String("evaluation"))
+        attendu(QStringLiteral("l'avant-dernière page est l'évaluation ; écrivez type = \"evaluation\""));
+    if (numero == nombre - 1 && type != QLatin1String("cloture"))
+        attendu(QStringLiteral("la dernière page est la clôture ; écrivez type = \"cloture\""));
+    if (numero < nombre - 2 && (type == QLatin1String("evaluation") || type == QLatin1String("cloture")))
+        attendu(QStringLiteral("l'évaluation et la clôture sont les deux dernières pages ; écrivez type = \"diapositive\""));
+
+    if (type == QLatin1String("evaluation")) {
+        page.type = PageScript::Type::Evaluation;
+        SeulementCles(t, {QStringLiteral("type")}, QStringLiteral("dans l'évaluation, dont les questions sont celles de questions.gift,"));
+        return page;
+    }
+    if (type == QLatin1String("cloture")) {
+        page.type = PageScript::Type::Cloture;
+        SeulementCles(t, {QStringLiteral("type"), QStringLiteral("texte")}, QStringLiteral("dans la page de clôture"));
+        page.texte = kTexteClotureSeance1;
+        if (const toml::node* n = t.get("texte")) {
+            page.texte = Chaine(*n, QStringLiteral("texte"), QStringLiteral("Bravo, la séance est terminée.")).trimmed();
+            if (page.texte.isEmpty() || page.texte.size() > 600)
+                Refuser(Ligne(*n), QStringLiteral("le texte de clôture a de 1 à 600 caractères ; écrivez-le entre guillemets."));
+        }
+        return page;
+    }
+    page.diapositive = LireDiapositive(Exigee(t, "diapositive", ligne, QStringLiteral("\"Diapo1.emf\"")), QStringLiteral("diapositive"));
+    if (type == QLatin1String("titre")) {
+        page.type = PageScript::Type::Titre;
+        SeulementCles(t, {QStringLiteral("type"), QStringLiteral("diapositive")},
+                      QStringLiteral("dans la page de titre, qui montre sa diapositive et rien d'autre,"));
+        return page;
+    }
+    SeulementCles(t, {QStringLiteral("type"), QStringLiteral("diapositive"), QStringLiteral("fin"), QStringLiteral("photo"),
+                      QStringLiteral("etape"), QStringLiteral("animation")},
+                  QStringLiteral("dans une page"));
+    const toml::node& fin = Exigee(t, "fin", ligne, QStringLiteral("40"));
+    page.fin = LireInstant(fin, QStringLiteral("fin"));
+
+    // The slide at tick 1, then the steps of the build and the photographs, merged in time order.
+    page.etapes.push_back(EtapeScript{1, true, page.diapositive, 0, {}, ligne});
+    struct Lue {
+        int instant;
+        int ligne;
+        const toml::table* table;
+        bool diapositive;
+    };
+    std::vector<Lue> lues;
+    for (const char* cle : {"etape", "photo"}) {
+        const toml::node* n = t.get(cle);
+        if (!n) continue;
+        for (const toml::table* e : Tables(*n, QStringLiteral("page.%1").arg(QLatin1String(cle)))) {
+            const int l = e->source().begin.line ? static_cast<int>(e->source().begin.line) : Ligne(*n);
+            lues.push_back({LireInstant(Exigee(*e, "instant", l, QStringLiteral("10")), QStringLiteral("instant")), l, e,
+                            std::string_view(cle) == "etape"});
+        }
+    }
+    std::stable_sort(lues.begin(), lues.end(), [](const Lue& a, const Lue& b) { return a.ligne < b.ligne; });
+    int dernier = 1;
+    int precedent = 0;
+    std::vector<int> remplis;
+    for (const Lue& l : lues) {
+        if (l.instant < dernier)
+            Refuser(l.ligne, QStringLiteral("l'instant %1 vient avant celui de l'étape précédente (%2) ; rangez les photos et "
+                                            "les étapes de la page dans l'ordre du temps, ou écrivez un instant d'au moins %2.")
+                                 .arg(l.instant).arg(dernier));
+        if (l.instant >= page.fin)
+            Refuser(l.ligne, QStringLiteral("l'instant %1 n'arrive pas : la page finit au top %2 ; écrivez un instant plus petit "
+                                            "ou une fin plus grande.").arg(l.instant).arg(page.fin));
+        dernier = l.instant;
+        EtapeScript e;
+        e.instant = l.instant;
+        e.ligne = l.ligne;
+        if (l.diapositive) {
+            SeulementCles(*l.table, {QStringLiteral("instant"), QStringLiteral("diapositive")}, QStringLiteral("dans une étape"));
+            e.diapositive = true;
+            e.fichier = LireDiapositive(Exigee(*l.table, "diapositive", l.ligne, QStringLiteral("\"Cours.pdf, page 4\"")),
+                                        QStringLiteral("diapositive"));
+        } else {
+            SeulementCles(*l.table, {QStringLiteral("instant"), QStringLiteral("cadre"), QStringLiteral("fichier"),
+                                     QStringLiteral("place"), QStringLiteral("gauche"), QStringLiteral("haut")},
+                          QStringLiteral("dans une photo"));
+            e.cadre = LireCadre(Exigee(*l.table, "cadre", l.ligne, QStringLiteral("1")));
+            const toml::node& f = Exigee(*l.table, "fichier", l.ligne, QStringLiteral("\"photo.jpg\""));
+            e.fichier = NomFichier(Chaine(f, QStringLiteral("fichier"), QStringLiteral("photo.jpg")), Ligne(f), kExtensionsImages,
+                                   QStringLiteral("« photo.jpg »"));
+            e.place = LirePlaceDe(*l.table, l.ligne, e.cadre, precedent, remplis);
+            precedent = e.cadre;
+            remplis.push_back(e.cadre);
+        }
+        page.etapes.push_back(std::move(e));
+    }
+    if (const toml::node* n = t.get("animation")) {
+        page.animation = LireAnimation(Table(*n, QStringLiteral("page.animation")), Ligne(*n), precedent);
+        if (page.animation->instant < dernier)
+            Refuser(page.animation->ligne, QStringLiteral("l'animation commence au top %1, avant la dernière étape de la page (%2) "
+                                                          "qui n'arriverait jamais ; écrivez un instant d'au moins %2.")
+                                               .arg(page.animation->instant).arg(dernier));
+        if (page.animation->instant >= page.fin)
+            Refuser(page.animation->ligne, QStringLiteral("l'animation commence au top %1, mais la page finit au top %2 ; écrivez "
+                                                          "une fin plus grande.").arg(page.animation->instant).arg(page.fin));
+    }
+    return page;
+}
+
+ScriptSeance LireDocument(const toml::table& racine) {
+    SeulementCles(racine, {QStringLiteral("page")}, QStringLiteral("en tête du script (il ne contient que des pages)"));
+    const toml::node* pages = racine.get("page");
+    if (!pages)
+        Refuser(1, QStringLiteral("le script n'a aucune page ; écrivez [[page]] puis type = \"titre\" et diapositive = \"Diapo0.emf\"."));
+    const std::vector<const toml::table*> tables = Tables(*pages, QStringLiteral("page"));
+    const int nombre = static_cast<int>(tables.size());
+    if (nombre < 3 || nombre > 100)
+        Refuser(tables.empty() ? 1 : static_cast<int>(tables.back()->source().begin.line),
+                QStringLiteral("une séance a de 3 à 100 pages : une page de titre, ses diapositives, l'évaluation et la clôture ; "
+                               "elle en a %1.").arg(nombre));
+    ScriptSeance script;
+    for (int i = 0; i < nombre; ++i) script.pages.push_back(LirePage(*tables[static_cast<size_t>(i)], i, nombre));
+    return script;
+}
+
+}  // namespace
+
+std::vector<ScriptSeance::Fichier> ScriptSeance::Fichiers() const {
+    std::vector<Fichier> diapositives, autres;
+    std::set<QString> vus;
+    const auto ajouter = [&](const QString& nom, bool diapositive, int ligne) {
+        if (!vus.insert(nom).second) return;
+        (diapositive ? diapositives : autres).push_back({nom, diapositive, ligne});
+    };
+    for (const PageScript& p : pages) {
+        if (p.type == PageScript::Type::Titre) ajouter(p.diapositive, true, p.ligne);
+        for (const EtapeScript& e : p.etapes) ajouter(e.fichier, e.diapositive, e.ligne);
+        if (p.animation) {
+            for (const QString& image : p.animation->images) ajouter(image, false, p.animation->ligne);
+            if (p.animation->photo) ajouter(p.animation->photo->fichier, false, p.animation->photo->ligne);
+        }
+    }
+    diapositives.insert(diapositives.end(), autres.begin(), autres.end());
+    return diapositives;
+}
+
+LectureScript LireScriptDonnees(const QByteArray& octets, const QString& fichier) {
+    LectureScript lecture;
+    lecture.fichier = fichier;
+    try {
+        if (octets.size() > 1024 * 1024) Refuser(1, QStringLiteral("le script dépasse 1 Mo ; une séance en demande bien moins."));
+        toml::table racine;
+        try {
+            racine = toml::parse(std::string_view(octets.constData(), static_cast<size_t>(octets.size())));
+        } catch (const toml::parse_error& e) {
+            Refuser(std::max(1, static_cast<int>(e.source().begin.line)),
+                    QStringLiteral("le texte n'est pas écrit comme le veut le format TOML (%1) ; vérifiez les guillemets, les "
+                                   "crochets et les signes = de cette ligne.").arg(Texte(e.description())));
+        }
+        lecture.script = LireDocument(racine);
+    } catch (const Refus& r) {
+        lecture.script.reset();
+        lecture.ligne = r.ligne;
+        lecture.message = r.message;
+    }
+    return lecture;
+}
+
+std::optional<LectureScript> LireScript(const QString& dossierSeance) {
+    const QDir dossier(dossierSeance);
+    const QString chemin = dossier.filePath(kNomScript);
+    if (!QFileInfo(chemin).isFile()) return std::nullopt;
+    const QString nom = QDir(dossierSeance + QStringLiteral("/..")).relativeFilePath(chemin);
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly)) {
+        LectureScript lecture;
+        lecture.fichier = QDir::toNativeSeparators(nom);
+        lecture.ligne = 1;
+        lecture.message = QStringLiteral("le fichier ne peut pas être lu (%1).").arg(f.errorString());
+        return lecture;
+    }
+    LectureScript lecture = LireScriptDonnees(f.read(1024 * 1024 + 1), QDir::toNativeSeparators(nom));
+    if (!lecture.Reussie()) return lecture;
+    // Every file it names must be there: the lesson would otherwise stop on it in the middle.
+    const QStringList presents = dossier.entryList(QDir::Files);
+    for (const ScriptSeance::Fichier& fichier : lecture.script->Fichiers()) {
+        const QString seul = fichier.nom.section(QLatin1Char('#'), 0, 0);
+        if (presents.contains(seul)) continue;
+        QString proche;
+        for (const QString& p : presents)
+            if (p.compare(seul, Qt::CaseInsensitive) == 0) proche = p;
+        lecture.ligne = fichier.ligne;
+        lecture.message = QStringLiteral("le fichier « %1 » est introuvable dans %2 ; %3.")
+                              .arg(QDir::toNativeSeparators(dossier.filePath(seul)), QDir::toNativeSeparators(QFileInfo(dossierSeance).fileName()),
+                                   proche.isEmpty() ? QStringLiteral("ajoutez-le au dossier ou écrivez le nom d'un fichier qui s'y trouve")
+                                                    : QStringLiteral("écrivez « %1 », avec ses majuscules").arg(proche));
+        lecture.script.reset();
+        return lecture;
+    }
+    return lecture;
+}
+
+}  // namespace content

@@ -1,0 +1,136 @@
+// A page of a séance written as a script. The loop, its pauses, its meeting with navigation and the
+// evaluation are those of séance 1's built-in pages; only what the page shows, where and when,
+// comes from the script. Séance 1 written so plays exactly as its built-in pages.
+
+#include "content/script_seance.h"
+#include "course_window/cour1p.h"
+#include "course_window/m_orvalis2.h"
+#include "platform/platform.h"
+
+using namespace M_Orvalis2;
+
+QString Cour1p::NomDiapoScript() const {
+    if (NumPage < 0 || NumPage >= static_cast<int>(script_->pages.size())) return {};
+    return script_->pages[static_cast<size_t>(NumPage)].diapositive;
+}
+
+platform::PictureBox& Cour1p::Cadre(int cadre) {
+    switch (cadre) {
+        case 1: return Picture2;
+        case 2: return Picture3;
+        case 3: return Picture4;
+        default: return Picture1;
+    }
+}
+
+void Cour1p::PlacerSelon(platform::PictureBox& box, const content::Place& place) {
+    const auto lire = [this](int cadre, content::Expression::Mesure mesure) {
+        const platform::PictureBox& b = Cadre(cadre);
+        switch (mesure) {
+            case content::Expression::Mesure::Gauche: return b.Left();
+            case content::Expression::Mesure::Haut: return b.Top();
+            case content::Expression::Mesure::Largeur: return b.Width();
+            case content::Expression::Mesure::Hauteur: return b.Height();
+            default: return 0.0;
+        }
+    };
+    // Read after the load, as the built-in steps read them: the box has its picture's size.
+    const double l = place.gauche.Evaluer(lire, EchelleX);
+    const double t = place.haut.Evaluer(lire, EchelleY);
+    box.Move(l, t);
+}
+
+void Cour1p::EtapeScriptee(const content::EtapeScript& etape) {
+    if (etape.diapositive) {
+        NomDiapo = etape.fichier;
+        EtapeDiapo();
+        return;
+    }
+    platform::PictureBox& box = Cadre(etape.cadre);
+    box.SetAutoSize(true);
+    box.SetPicture(platform::LoadPicture(Repertoire + etape.fichier), etape.fichier);
+    PlacerSelon(box, etape.place);
+    box.SetVisible(true);
+}
+
+void Cour1p::PageScriptee(int16_t& NbCycles) {
+    if (NumPage < 0 || NumPage >= static_cast<int>(script_->pages.size())) return;
+    const content::PageScript& page = script_->pages[static_cast<size_t>(NumPage)];
+    switch (page.type) {
+        case content::PageScript::Type::Titre: Page0(); return;
+        case content::PageScript::Type::Evaluation: Page19(); return;
+        case content::PageScript::Type::Cloture: Page20(page.texte); return;
+        case content::PageScript::Type::Diapositive: break;
+    }
+    const int16_t numero = NumPage;
+    // What another page left up: the title's notice line, the strips' captions. Hidden already
+    // everywhere else, so these change nothing there.
+    Label4.SetVisible(false);
+    Label2.SetVisible(false);
+    Label3.SetVisible(false);
+    // The strips' page turned the lower caption's word wrap off; the evaluation's question needs it.
+    if (pageCourants_ >= 0 && numero > pageCourants_) Label3.SetWordWrap(true);
+
+    DebutBoucle();
+    for (;;) {
+        if (Interrompre) break;
+        Ceder();
+        const int16_t top = Compteur;
+        if (top == page.fin) break;
+        // As on the built-in pages: a pass acts only while its page is still the current one.
+        if (NumPage != numero) continue;
+        for (const content::EtapeScript& etape : page.etapes)
+            if (etape.instant == top) EtapeScriptee(etape);
+        if (page.animation && page.animation->instant == top) {
+            // The animation keeps control until the page is left.
+            if (page.animation->genre == content::AnimationScript::Genre::Courants) {
+                MiseEnPlaceBandes();
+                AnimCourantAlternatif(numero);
+            } else {
+                AnimationScriptee(numero, *page.animation, NbCycles);
+            }
+            break;
+        }
+    }
+    // The evaluation that follows starts from its first question, whichever way the loop ended.
+    if (numero == PageEvaluation() - 1) NumQuestion = 1;
+}
+
+void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles) {
+    const bool circuit = animation.genre == content::AnimationScript::Genre::Circuit;
+    const int nombre = circuit ? 5 : static_cast<int>(animation.images.size());
+    platform::PictureBox& box = Cadre(animation.cadre);
+    const auto image = [&](int i) {
+        if (circuit) {
+            EtapeImage(box, 111 + i);
+        } else {
+            const QString& fichier = animation.images[static_cast<size_t>(i)];
+            box.SetPicture(platform::LoadPicture(Repertoire + fichier), fichier);
+        }
+    };
+    box.SetAutoSize(true);
+    image(0);
+    PlacerSelon(box, animation.place);
+    box.SetVisible(true);
+    for (;;) {
+        if (!PageCourante(page)) return;
+        for (int i = 0; i < nombre; ++i) {
+            PauseCourte(animation.intervalleMs);
+            if (!PageCourante(page)) return;
+            image(i);
+        }
+        if (!animation.photo) continue;
+        const content::AnimationScript::Photo& photo = *animation.photo;
+        if (NbCycles < photo.apres - 1) {
+            ++NbCycles;
+        } else if (NbCycles < photo.apres) {
+            ++NbCycles;
+            platform::PictureBox& cadre = Cadre(photo.cadre);
+            cadre.SetAutoSize(true);
+            if (!PageCourante(page)) return;
+            cadre.SetPicture(platform::LoadPicture(Repertoire + photo.fichier), photo.fichier);
+            PlacerSelon(cadre, photo.place);
+            cadre.SetVisible(true);
+        }
+    }
+}
