@@ -1,24 +1,20 @@
 #include "cli/verification.h"
 
 #include "content/lesson_content.h"
+#include "lrs/client.h"
 #include "platform/platform.h"
 #include "platform/real_platform.h"
 #include "recording/journal.h"
 
 #include <QAudioDevice>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMediaDevices>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QRandomGenerator>
-#include <QUrlQuery>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -125,28 +121,9 @@ void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::
 
 namespace {
 
-struct Reponse {
-    int code = 0;  // 0: no answer
-    QString erreur;
-    QByteArray corps;
-};
-
-Reponse Demander(QNetworkAccessManager& reseau, QNetworkRequest requete, int delaiMs) {
-    requete.setRawHeader("X-Experience-API-Version", "1.0.3");
-    requete.setTransferTimeout(delaiMs);
-    QNetworkReply* r = reseau.get(requete);
-    QEventLoop boucle;
-    QObject::connect(r, &QNetworkReply::finished, &boucle, &QEventLoop::quit);
-    if (!r->isFinished()) boucle.exec();
-    Reponse reponse;
-    reponse.code = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (r->isOpen()) reponse.corps = r->readAll();
-    if (reponse.code == 0)
-        reponse.erreur = r->error() == QNetworkReply::OperationCanceledError || r->error() == QNetworkReply::TimeoutError
-                             ? QStringLiteral("pas de réponse en %1 s").arg(delaiMs / 1000.0, 0, 'g', 3)
-                             : r->errorString();
-    r->deleteLater();
-    return reponse;
+// The network's words for a request that got no answer.
+QString SansReponse(const lrs::Answer& a, int delaiMs) {
+    return a.timedOut ? QStringLiteral("pas de réponse en %1 s").arg(delaiMs / 1000.0, 0, 'g', 3) : a.error;
 }
 
 }  // namespace
@@ -157,34 +134,32 @@ void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs) 
         return;
     }
     // The settings' own reading of the address and the credentials, as the lesson sends with them.
-    const QUrl declarations = resultats::AdresseDeclarations(lrs);
+    lrs::Client client(lrs, delaiMs);
+    const QUrl declarations = client.Statements();
     const QString affiche = declarations.resolved(QUrl(QStringLiteral("."))).toString();
-    QNetworkAccessManager reseau;
-    const Reponse a = Demander(reseau, QNetworkRequest(declarations.resolved(QUrl(QStringLiteral("about")))), delaiMs);
-    if (a.code == 0) {
-        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » est injoignable (%2).").arg(affiche, a.erreur));
+    const lrs::Answer a = client.Get(declarations.resolved(QUrl(QStringLiteral("about"))), lrs::Client::Credentials::Without);
+    if (a.status == 0) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » est injoignable (%2).").arg(affiche, SansReponse(a, delaiMs)));
         return;
     }
-    const QJsonArray versions = QJsonDocument::fromJson(a.corps).object().value(QLatin1String("version")).toArray();
-    if (a.code != 200 || versions.isEmpty()) {
-        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » répond, mais pas comme un LRS xAPI (code %2 pour « about »).").arg(affiche).arg(a.code));
+    const QJsonArray versions = QJsonDocument::fromJson(a.body).object().value(QLatin1String("version")).toArray();
+    if (a.status != 200 || versions.isEmpty()) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » répond, mais pas comme un LRS xAPI (code %2 pour « about »).").arg(affiche).arg(a.status));
         return;
     }
 
     QUrl premiere = declarations;
     premiere.setQuery(QStringLiteral("limit=1"));
-    QNetworkRequest requete(premiere);
-    requete.setRawHeader("Authorization", resultats::Autorisation(lrs));
-    const Reponse d = Demander(reseau, requete, delaiMs);
-    if (d.code == 200)
+    const lrs::Answer d = client.Get(premiere);
+    if (d.status == 200)
         v.Ajouter(Niveau::Bon, QStringLiteral("LRS : « %1 » répond et accepte les identifiants.").arg(affiche));
-    else if (d.code == 401 || d.code == 403)
+    else if (d.status == 401 || d.status == 403)
         v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » refuse les identifiants (code %2) : vérifiez la clé et le secret des réglages.")
-                                        .arg(affiche).arg(d.code));
-    else if (d.code == 0)
-        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » ne répond plus (%2).").arg(affiche, d.erreur));
+                                        .arg(affiche).arg(d.status));
+    else if (d.status == 0)
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » ne répond plus (%2).").arg(affiche, SansReponse(d, delaiMs)));
     else
-        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » répond %2 à la lecture d'une déclaration.").arg(affiche).arg(d.code));
+        v.Ajouter(Niveau::Probleme, QStringLiteral("LRS : « %1 » répond %2 à la lecture d'une déclaration.").arg(affiche).arg(d.status));
 }
 
 void VerifierSon(Verification& v) {

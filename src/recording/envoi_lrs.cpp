@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 
 namespace resultats {
 
@@ -16,21 +14,13 @@ namespace {
 
 constexpr int kDelaiMaxRelanceMs = 10 * 60 * 1000;
 
-QString Extrait(QByteArray texte) {
-    texte = texte.simplified();
-    if (texte.size() > 300) texte = texte.left(300) + "…";
-    return texte.isEmpty() ? QStringLiteral("(réponse vide)") : QString::fromUtf8(texte);
-}
-
 // Answers about the endpoint or the credentials, not about the statements: they wait for the next start.
 bool RefusDAcces(int code) { return code == 401 || code == 403 || code == 404 || code == 405 || code == 407; }
 
 }  // namespace
 
 EnvoiLrs::EnvoiLrs(ConfigLrs config, const QString& cheminJournal, QObject* parent)
-    : QObject(parent), config_(std::move(config)), cheminJournal_(cheminJournal), delai_(config_.premiereRelanceMs) {
-    url_ = AdresseDeclarations(config_);
-    autorisation_ = Autorisation(config_);
+    : QObject(parent), config_(std::move(config)), cheminJournal_(cheminJournal), client_(config_), delai_(config_.premiereRelanceMs) {
     if (cheminJournal.endsWith(QLatin1String(".jsonl")))
         cheminEtat_ = cheminJournal.chopped(6) + QStringLiteral(".lrs");
 
@@ -78,13 +68,7 @@ void EnvoiLrs::Suivant() {
         lot.append(file_.front());
         file_.pop_front();
     }
-    QNetworkRequest requete(url_);
-    requete.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    requete.setRawHeader("X-Experience-API-Version", "1.0.3");
-    requete.setRawHeader("Authorization", autorisation_);
-    requete.setTransferTimeout(config_.delaiMaxMs);
-    QNetworkReply* reponse = reseau_.post(requete, QJsonDocument(lot).toJson(QJsonDocument::Compact));
-    connect(reponse, &QNetworkReply::finished, this, [this, reponse] { Reponse(reponse); });
+    client_.Post(QJsonDocument(lot).toJson(QJsonDocument::Compact), this, [this](const lrs::Answer& reponse) { Reponse(reponse); });
 }
 
 void EnvoiLrs::Noter(const char* etat, const std::vector<QJsonObject>& lot, int code) {
@@ -107,10 +91,9 @@ void EnvoiLrs::Remettre() {
     enVol_.clear();
 }
 
-void EnvoiLrs::Reponse(QNetworkReply* reponse) {
-    reponse->deleteLater();
-    const int code = reponse->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QString adresse = url_.toString();
+void EnvoiLrs::Reponse(const lrs::Answer& reponse) {
+    const int code = reponse.status;
+    const QString adresse = client_.Statements().toString();
     if (code >= 200 && code < 300) {
         Noter("acceptee", enVol_);
         acceptees_ += static_cast<int>(enVol_.size());
@@ -122,7 +105,7 @@ void EnvoiLrs::Reponse(QNetworkReply* reponse) {
                                "ils partiront au prochain démarrage.")
                     .arg(adresse)
                     .arg(code)
-                    .arg(Extrait(reponse->readAll()));
+                    .arg(lrs::Client::Excerpt(reponse.body));
         Remettre();
         arrete_ = true;
     } else if (code >= 400 && code < 500 && code != 408 && code != 429) {
@@ -134,7 +117,7 @@ void EnvoiLrs::Reponse(QNetworkReply* reponse) {
             qCWarning(Avertissements()).noquote() << QStringLiteral("le LRS %1 a refusé la déclaration %2 (%3) : %4. Elle ne lui sera pas renvoyée.")
                         .arg(adresse, enVol_.front().value(QLatin1String("id")).toString())
                         .arg(code)
-                        .arg(Extrait(reponse->readAll()));
+                        .arg(lrs::Client::Excerpt(reponse.body));
             Noter("refusee", enVol_, code);
             refusees_ += static_cast<int>(enVol_.size());
             enVol_.clear();
@@ -142,7 +125,7 @@ void EnvoiLrs::Reponse(QNetworkReply* reponse) {
     } else {
         if (!panneSignalee_) {
             qCWarning(Avertissements()).noquote() << QStringLiteral("le LRS %1 ne répond pas (%2) ; nouvel essai dans %3 s.")
-                        .arg(adresse, code ? QStringLiteral("erreur %1").arg(code) : reponse->errorString())
+                        .arg(adresse, code ? QStringLiteral("erreur %1").arg(code) : reponse.error)
                         .arg(delai_ / 1000.0);
             panneSignalee_ = true;
         }

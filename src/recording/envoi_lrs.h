@@ -1,21 +1,19 @@
 #pragma once
-// Sends the statements to a Learning Record Store as well, in the background, over Qt Network.
+// Sends the statements to a Learning Record Store as well, in the background, through the LRS client.
 // The journals stay the source of truth: what the LRS has not accepted is sent again later, and at
 // the latest at the next start; what it accepted is noted beside the account's own journal and never
 // sent again.
 // A statement the LRS refuses (4xx) is noted with its answer and not sent again.
 
+#include "lrs/client.h"
 #include "settings/reglages.h"
 
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
 #include <deque>
 #include <vector>
-
-class QNetworkReply;
 
 namespace resultats {
 
@@ -47,17 +45,15 @@ signals:
 
 private:
     void Suivant();
-    void Reponse(QNetworkReply* reponse);
+    void Reponse(const lrs::Answer& reponse);
     void Noter(const char* etat, const std::vector<QJsonObject>& lot, int code = 0);
     void Remettre();
 
     ConfigLrs config_;
-    QUrl url_;  // …/statements, without user info
-    QByteArray autorisation_;
     QString cheminJournal_;
     QStringList autres_;
     QString cheminEtat_;
-    QNetworkAccessManager reseau_;
+    lrs::Client client_;
     std::deque<QJsonObject> file_;
     std::vector<QJsonObject> enVol_;
     QSet<QString> connus_;  // queued, in flight, accepted or refused
