@@ -43,21 +43,21 @@ QString CaseCsv(QString texte) {
 
 }  // namespace
 
-Comptage::Comptage(int seance) : lecon_(IriLecon(seance)) {}
+Comptage::Comptage(int seance) : seance_(seance) {}
 
 void Comptage::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d)); }
 
 void Comptage::Ajouter(const Essentiel& e) {
-    const QString& lecon = lecon_;
     const QString& registration = e.registration;
     const QString& objet = e.objet;
-    if (registration.isEmpty() || !objet.startsWith(lecon) || (objet.size() > lecon.size() && objet[lecon.size()] != QLatin1Char('/')))
-        return;
+    const int seance = SeanceDe(objet);
+    if (registration.isEmpty() || seance == 0 || (seance_ != 0 && seance != seance_)) return;
 
     auto it = index_.find(registration);
     if (it == index_.end()) {
         BilanSeance b;
         b.registration = registration;
+        b.seance = seance;
         b.compte = e.compte;
         const QString hote = QUrl(e.pageCompte).host();
         if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
@@ -100,18 +100,19 @@ std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, in
 QString TexteBilans(const std::vector<BilanSeance>& bilans) {
     QString texte;
     for (const BilanSeance& b : bilans) {
-        texte += QStringLiteral("%1  %2 (%3)  %4/20  %5  %6 question%7  %8\n")
-                     .arg(Date(b.debut), b.apprenant, b.compte, Nombre(b.note), Duree(b.dureeMs))
-                     .arg(b.questions)
-                     .arg(b.questions > 1 ? QStringLiteral("s") : QString(), Etat(b));
+        // One pass over every field, so that a name holding "%1" stays as it is.
+        texte += QStringLiteral("%1  séance %2  %3 (%4)  %5/20  %6  %7 question%8  %9\n")
+                     .arg(Date(b.debut), QString::number(b.seance), b.apprenant, b.compte, Nombre(b.note), Duree(b.dureeMs),
+                          QString::number(b.questions), b.questions > 1 ? QStringLiteral("s") : QString(), Etat(b));
     }
     return texte;
 }
 
 QByteArray CsvBilans(const std::vector<BilanSeance>& bilans) {
-    QString csv = QStringLiteral("Date;Apprenant;Compte;Note sur 20;Temps passé (min);Questions répondues;Terminée\r\n");
+    QString csv = QStringLiteral("Date;Séance;Apprenant;Compte;Note sur 20;Temps passé (min);Questions répondues;Terminée\r\n");
     for (const BilanSeance& b : bilans) {
         const QStringList cases{Date(b.debut),
+                                QString::number(b.seance),
                                 b.apprenant,
                                 b.compte,
                                 Nombre(b.note),

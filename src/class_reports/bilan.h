@@ -17,6 +17,7 @@ struct Essentiel;
 
 struct BilanSeance {
     QString registration;
+    int seance = 1;     // the séance of the course played
     QString apprenant;  // full name, else the account
     QString compte;     // account@home page host
     QDateTime debut;    // first statement
@@ -26,7 +27,7 @@ struct BilanSeance {
     bool terminee = false;  // all twenty answered ("completed")
 };
 
-// Gathers statements, in journal order, into sessions of séance number seance.
+// Gathers statements, in journal order, into sessions of séance number seance (0: of every séance).
 class Comptage {
 public:
     explicit Comptage(int seance = 1);
@@ -41,7 +42,7 @@ private:
         QSet<QString> repondues;
         double compte = 0;
     };
-    QString lecon_;  // the séance's activity: its statements are about it or under it
+    int seance_;  // its statements are about the séance's activity or under it
     std::vector<EnCours> seances_;
     QHash<QString, size_t> index_;
 };

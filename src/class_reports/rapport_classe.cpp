@@ -23,9 +23,8 @@ QString Texte(const QJsonObject& langues) {
     return langues.isEmpty() ? QString() : langues.begin().value().toString();
 }
 
-// The question number of an activity id of the lesson, 0 when it is not one.
-int Numero(const QString& objet) {
-    static const QString prefixe = IriQuestion(0).chopped(1);
+// The question number of an activity id whose séance's questions start with prefixe, 0 when it is not one.
+int Numero(const QString& objet, const QString& prefixe) {
     if (!objet.startsWith(prefixe)) return 0;
     bool ok = false;
     const int n = QStringView(objet).mid(prefixe.size()).toInt(&ok);
@@ -149,7 +148,8 @@ GroupeBanque Statistiques(const std::vector<Session>& sessions, const content::B
 
 static_assert(content::BanqueQuestions::kNombre == kQuestions);
 
-CalculRapport::CalculRapport(bool toutes, const content::BanqueQuestions& cours) : toutes_(toutes), cours_(cours) {
+CalculRapport::CalculRapport(bool toutes, const content::BanqueQuestions& cours, int seance)
+    : toutes_(toutes), cours_(cours), seance_(seance), prefixeQuestion_(IriQuestion(0, seance).chopped(1)) {
     texteDe_ << QString();  // 0: not given
     banqueDe_ << QString();
     // The built-in bank's texts are 1 to 20, in its order: how a session that does not name its
@@ -166,13 +166,13 @@ void CalculRapport::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d), &d);
 void CalculRapport::Ajouter(const Essentiel& e) { Ajouter(e, nullptr); }
 
 void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
-    static const QString lecon = IriLecon();
     const QString& registration = e.registration;
     const QString& id = e.objet;
-    if (registration.isEmpty() || !id.startsWith(lecon)) return;
+    // Only this séance's: "…/seance1" must not take "…/seance12"'s statements in.
+    if (registration.isEmpty() || SeanceDe(id) != seance_) return;
     const bool repondu = e.verbe == QLatin1String(kVerbeRepondu);
     const bool complete_ = e.verbe == QLatin1String(kVerbeComplete);
-    const int numero = repondu ? Numero(id) : 0;
+    const int numero = repondu ? Numero(id, prefixeQuestion_) : 0;
     if (repondu && numero == 0) return;
 
     auto it = seances_.find(registration);

@@ -78,9 +78,10 @@ struct RapportClasse {
 // reader and an LRS both see to it).
 class CalculRapport {
 public:
-    // cours: the bank of the course the report is for; its sessions make RapportClasse::cours.
+    // cours: the bank of the séance the report is for; its sessions make RapportClasse::cours.
+    // seance: the séance of the course whose sessions are counted; the others are left out.
     explicit CalculRapport(bool toutes = false,
-                           const content::BanqueQuestions& cours = content::BanqueQuestions::Integree());
+                           const content::BanqueQuestions& cours = content::BanqueQuestions::Integree(), int seance = 1);
     void Ajouter(const QJsonObject& declaration);
     // A results folder's statement, as the fast reading gives it: what Ajouter would take from
     // its projected statement, without building one.
@@ -108,6 +109,8 @@ private:
     };
     bool toutes_;
     content::BanqueQuestions cours_;
+    int seance_;
+    QString prefixeQuestion_;  // the séance's question activities, without their number
     std::vector<Copie> copies_;
     QHash<QString, quint32> seances_;
     QHash<QString, int> apprenants_;

@@ -3,6 +3,9 @@
 #include "class_reports/bilan.h"
 #include "class_reports/lecture_classe.h"
 #include "cli/commands.h"
+#include "content/lesson_content.h"
+
+#include <QDir>
 
 namespace cli {
 
@@ -15,10 +18,19 @@ void Skipped(Output& o, const std::vector<resultats::LigneIgnoree>& ignorees) {
 
 Output Results(const Demande& d) {
     Output o;
-    resultats::Comptage comptage(d.seance);
-    const resultats::LectureClasse lue =
-        resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage), d.seance);
-    if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
+    // Every séance unless one is asked for: a folder's journals hold them all; an LRS is asked for
+    // each séance of the course the command runs in, as it is asked by activity.
+    resultats::Comptage comptage(d.seanceDonnee ? d.seance : 0);
+    QList<int> seances{d.seance};
+    if (d.lrs && !d.seanceDonnee) {
+        seances = content::Seances(QDir::currentPath());
+        if (seances.isEmpty()) seances = {1};
+    }
+    resultats::LectureClasse lue;
+    for (const int seance : seances) {
+        lue = resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage), seance);
+        if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
+    }
     const std::vector<resultats::BilanSeance> bilans = comptage.Bilans();
     o.Out(d.csv ? resultats::CsvBilans(bilans) : resultats::TexteBilans(bilans).toUtf8());
     if (!d.csv && bilans.empty()) o.Out(QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(lue.source));

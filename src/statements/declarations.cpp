@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QUuid>
+#include <cmath>
 
 namespace resultats {
 
@@ -64,7 +65,30 @@ QJsonObject Declaration(const Seance& s, QJsonObject verbe, QJsonObject objet, Q
 
 QString IriLecon(int seance) { return QStringLiteral("https://www.korvane.fr/xapi/seance%1").arg(seance); }
 QString IriQuestion(int numero, int seance) { return IriLecon(seance) + QStringLiteral("/question/") + QString::number(numero); }
+
+int SeanceDe(QStringView iri) {
+    static const QString base = QStringLiteral("https://www.korvane.fr/xapi/seance");
+    if (!iri.startsWith(base)) return 0;
+    int n = 0;
+    qsizetype i = base.size();
+    // One or two digits, no leading zero (1 to 99, as IriLecon writes them), then the end or a "/".
+    for (; i < iri.size() && i < base.size() + 2 && iri[i] >= u'0' && iri[i] <= u'9'; ++i) n = n * 10 + (iri[i].unicode() - '0');
+    if (i == base.size() || iri[base.size()] == u'0' || (i < iri.size() && iri[i] != u'/')) return 0;
+    return n;
+}
+
 QString IriBanque() { return IriLecon() + QStringLiteral("/banque"); }
+QString IriScoreMaitrise() { return QStringLiteral("https://w3id.org/xapi/cmi5/context/extensions/masteryscore"); }
+QString IriSeuil() { return IriLecon() + QStringLiteral("/seuil"); }
+
+std::optional<double> ScoreMaitrise(double seuil) {
+    // Scores go by half points (+1, −0.5): "strictly above seuil" is "at least the next half point",
+    // which is what a mastery score means. k/40 needs no more than three decimals.
+    const double demiPoints = std::floor(seuil * 2 + 1e-9) + 1;
+    if (demiPoints > 2 * kNoteMax) return std::nullopt;
+    return std::round(demiPoints / (2 * kNoteMax) * 1000) / 1000;
+}
+
 QString IdChoix(int reponse) { return QStringLiteral("reponse") + QString::number(reponse); }
 
 QString Seance::IdentiteIntegree() {
@@ -126,6 +150,28 @@ QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTi
                                    {QStringLiteral("completion"), true},
                                    {QStringLiteral("duration"), DureeIso(dureeMs)}},
                        false, quand);
+}
+
+QJsonObject Reussite(const Seance& s, double note, double seuil, bool reussie, qint64 dureeMs, const QDateTime& quand) {
+    const QJsonObject score{{QStringLiteral("raw"), note},
+                            {QStringLiteral("min"), 0},
+                            {QStringLiteral("max"), kNoteMax},
+                            {QStringLiteral("scaled"), note / kNoteMax}};
+    QJsonObject verbe = reussie ? Verbe(kVerbeReussi, QStringLiteral("a réussi"), "passed")
+                                : Verbe(kVerbeEchoue, QStringLiteral("a échoué"), "failed");
+    QJsonObject d = Declaration(s, std::move(verbe), Lecon(s.numero),
+                                QJsonObject{{QStringLiteral("score"), score},
+                                            {QStringLiteral("success"), reussie},
+                                            {QStringLiteral("completion"), true},
+                                            {QStringLiteral("duration"), DureeIso(dureeMs)}},
+                                false, quand);
+    QJsonObject contexte = d.value(QStringLiteral("context")).toObject();
+    QJsonObject extensions = contexte.value(QStringLiteral("extensions")).toObject();
+    extensions.insert(IriSeuil(), seuil);
+    if (const std::optional<double> maitrise = ScoreMaitrise(seuil)) extensions.insert(IriScoreMaitrise(), *maitrise);
+    contexte.insert(QStringLiteral("extensions"), extensions);
+    d.insert(QStringLiteral("context"), contexte);
+    return d;
 }
 
 QJsonObject Termine(const Seance& s, qint64 dureeMs, const QDateTime& quand) {

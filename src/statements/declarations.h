@@ -1,6 +1,7 @@
 #pragma once
 // The lesson's results as xAPI 1.0.3 statements: "answered" for each validated answer, "completed"
-// with the score when the last question is validated, "terminated" when the program ends.
+// with the score when the last question is validated, then "passed" or "failed" against the
+// course's threshold, "terminated" when the program ends.
 
 #include "content/banque.h"
 #include "settings/reglages.h"
@@ -8,6 +9,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
+#include <optional>
 
 namespace resultats {
 
@@ -16,10 +18,21 @@ namespace resultats {
 // always were, so that earlier journals still count.
 QString IriLecon(int seance = 1);
 QString IriQuestion(int numero, int seance = 1);
+// The séance whose activity iri is, or lies under (its questions): N for …/seanceN and
+// …/seanceN/…, 0 for any other.
+int SeanceDe(QStringView iri);
 // The key, in each statement's context extensions, of the identity of the bank the session asked
 // (content::BanqueQuestions::Identite). A statement without it was written before the lesson
 // could ask any other bank than the built-in one.
 QString IriBanque();
+// The keys, in a passed or failed statement's context extensions, of the threshold: cmi5's mastery
+// score (the least scaled score that passes, any LMS reads it) and the teacher's own threshold out
+// of 20 as the settings give it, which a score must be strictly above.
+QString IriScoreMaitrise();
+QString IriSeuil();
+// The least scaled score strictly above seuil (out of 20), to three decimals as cmi5 states it;
+// none when no score can be (seuil 20).
+std::optional<double> ScoreMaitrise(double seuil);
 // The choice id of the bank's answer 1 to 4 (answer 1 is the right one).
 QString IdChoix(int reponse);
 
@@ -45,11 +58,16 @@ qint64 DureeMs(const QString& iso);
 // choix: 0 to 3, the bank's answer the learner validated.
 QJsonObject Repondu(const Seance& s, int numero, int choix, bool juste, const QDateTime& quand);
 QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTime& quand);
+// reussie: the course's rule applied to note and seuil by the caller, so that the statement says
+// what the menu and the reports say.
+QJsonObject Reussite(const Seance& s, double note, double seuil, bool reussie, qint64 dureeMs, const QDateTime& quand);
 QJsonObject Termine(const Seance& s, qint64 dureeMs, const QDateTime& quand);
 
 // Verb IRIs, for readers.
 inline constexpr char kVerbeRepondu[] = "http://adlnet.gov/expapi/verbs/answered";
 inline constexpr char kVerbeComplete[] = "http://adlnet.gov/expapi/verbs/completed";
 inline constexpr char kVerbeTermine[] = "http://adlnet.gov/expapi/verbs/terminated";
+inline constexpr char kVerbeReussi[] = "http://adlnet.gov/expapi/verbs/passed";
+inline constexpr char kVerbeEchoue[] = "http://adlnet.gov/expapi/verbs/failed";
 
 }  // namespace resultats
