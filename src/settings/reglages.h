@@ -31,6 +31,13 @@ struct Identite {
     QString pageAccueil; // the account's home page: the machine or the school's domain
 };
 
+// [progression]: when a course's next séance opens.
+struct ConfigProgression {
+    double seuil = 15;        // out of 20: the next séance opens when the best completed score is strictly above
+    bool toutOuvert = false;  // the teacher opens every séance
+    QString erreur;           // in French, when a value was refused (its default then holds); --check says it
+};
+
 struct Reglages {
     QString dossier;  // the journal folder (the class's), empty when none can be found
     // The account's own folder: takes what the class folder cannot, until it can. Empty when the
@@ -40,6 +47,9 @@ struct Reglages {
     ConfigLrs lrs;
     // [affichage] ajuster: a course whose slides are larger than the screen is drawn smaller.
     bool ajuster = false;
+    ConfigProgression progression;
+    double SeuilProgression() const { return progression.seuil; }
+    bool ToutOuvert() const { return progression.toutOuvert; }
 
     // The settings file's usual place: $XDG_CONFIG_HOME/seance1/seance1.ini.
     static QString CheminParDefaut();

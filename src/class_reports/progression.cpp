@@ -1,0 +1,47 @@
+#include "class_reports/progression.h"
+
+#include <QUrl>
+
+namespace resultats {
+
+bool Reussie(double note, double seuil) { return note > seuil; }
+
+EtatProgression EtatSeance(int seance, const std::vector<BilanSeance>& sessions, double seuil) {
+    EtatProgression e;
+    e.seance = seance;
+    for (const BilanSeance& b : sessions) {
+        // An unfinished session's score only counts the answers so far: it neither passes nor is best.
+        if (!b.terminee) continue;
+        ++e.tentatives;
+        if (!e.meilleure || b.note > *e.meilleure) e.meilleure = b.note;
+    }
+    e.reussie = e.meilleure && Reussie(*e.meilleure, seuil);
+    return e;
+}
+
+QMap<QString, EtatProgression> EtatsParApprenant(int seance, const std::vector<BilanSeance>& sessions, double seuil) {
+    QMap<QString, std::vector<BilanSeance>> parCompte;
+    for (const BilanSeance& b : sessions) parCompte[b.compte].push_back(b);
+    QMap<QString, EtatProgression> etats;
+    for (auto it = parCompte.cbegin(); it != parCompte.cend(); ++it) etats.insert(it.key(), EtatSeance(seance, it.value(), seuil));
+    return etats;
+}
+
+QString CompteBilan(const Identite& identite) {
+    const QString hote = QUrl(identite.pageAccueil).host();
+    return hote.isEmpty() ? identite.compte : identite.compte + QLatin1Char('@') + hote;
+}
+
+std::vector<BilanSeance> SessionsDe(const QString& compte, const std::vector<BilanSeance>& sessions) {
+    std::vector<BilanSeance> siennes;
+    for (const BilanSeance& b : sessions)
+        if (b.compte == compte) siennes.push_back(b);
+    return siennes;
+}
+
+bool Ouverte(const std::vector<EtatProgression>& cours, size_t i, bool toutOuvert) {
+    if (i >= cours.size()) return false;
+    return i == 0 || toutOuvert || cours[i - 1].reussie;
+}
+
+}  // namespace resultats
