@@ -4,6 +4,7 @@
 #include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
+#include "class_reports/progression.h"
 #include "recording/suivi.h"
 #include "settings/reglages.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     });
     const resultats::Reglages reglages = resultats::Reglages::Lire();
     resultats::Suivi suivi(reglages, banque, seance);
+    suivi.RegleDeReussite(resultats::Reussie);
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.

@@ -3,6 +3,8 @@
 // statistics of rapport_classe.h as a spreadsheet or as a PDF with charts and the slides that teach
 // each question.
 
+#include "class_reports/bilan.h"
+#include "class_reports/progression.h"
 #include "class_reports/rapport_classe.h"
 
 #include <QByteArray>
@@ -15,10 +17,29 @@ namespace resultats {
 
 using PagesQuestions = std::array<QList<int>, kQuestions>;
 
+// The class's progress through a course of several séances: one row per learner, one column per
+// séance, as the menu and the closing page count it.
+struct LigneProgression {
+    QString apprenant, compte;
+    std::vector<EtatProgression> seances;  // in the course's order
+    int arret = 0;  // the first séance of the course not passed yet; 0 when every one is
+};
+struct ProgressionClasse {
+    QList<int> seances;  // the course's, in order
+    double seuil = 15;
+    // Those stopped earliest first; at the same séance, those who tried it most, then the lowest
+    // best score: who is stuck, and where, reads from the top.
+    std::vector<LigneProgression> lignes;
+};
+// sessions: of every séance (Comptage(0)); seances: the course's.
+ProgressionClasse CalculerProgression(const std::vector<BilanSeance>& sessions, const QList<int>& seances, double seuil);
+
 // UTF-8 with its byte-order mark, ";" between fields, decimal comma: the test's figures first, then
 // the question table (header "question;texte;facilité;écart type;discrimination;efficacité;A;B;C;D;…",
 // values in %, A to D the learners who chose the bank's answers 1 to 4), then each other bank apart.
-QByteArray CsvRapport(const RapportClasse& rapport, const PagesQuestions& pages);
+// With progression, the class's progress follows, one row per learner.
+QByteArray CsvRapport(const RapportClasse& rapport, const PagesQuestions& pages,
+                      const ProgressionClasse* progression = nullptr);
 
 struct Diapos {
     QString dossier;      // the course folder, holding Seance1/
@@ -31,10 +52,11 @@ Diapos LireDiapos(const QString& dossierCours,
 
 // Writes the PDF (A4 landscape); returns an empty string, else the reason in French. Needs a
 // QApplication (the charts are Qt widgets' graphics items), on the offscreen platform if need be.
+// With progression, the class's progress on the last sheets.
 QString EcrirePdfRapport(const RapportClasse& rapport, const Diapos& diapos, const QString& chemin,
-                         const QString& source);
+                         const QString& source, const ProgressionClasse* progression = nullptr);
 // The number of sheets EcrirePdfRapport writes for this report.
-int FeuillesRapport(const RapportClasse& rapport);
+int FeuillesRapport(const RapportClasse& rapport, const ProgressionClasse* progression = nullptr);
 
 
 }  // namespace resultats

@@ -234,6 +234,7 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
 
 RapportClasse CalculRapport::Resultat() const {
     RapportClasse r;
+    r.seance = seance_;
     r.toutes = toutes_;
     // Each learner's first completed session, unless all are wanted.
     std::vector<const Copie*> retenues;

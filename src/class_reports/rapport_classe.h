@@ -66,6 +66,7 @@ struct GroupeBanque {
 };
 
 struct RapportClasse {
+    int seance = 1;       // the séance of the course reported
     bool toutes = false;  // every completed session, not only each learner's first
     GroupeBanque cours;   // sessions on the course's bank (its questions.gift, else the built-in one)
     // Sessions that asked another bank: each bank on its own, never mixed in.

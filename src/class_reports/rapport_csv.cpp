@@ -48,10 +48,28 @@ QString Groupe(const GroupeBanque& g, const PagesQuestions* pages) {
     return csv;
 }
 
+QString Progression(const ProgressionClasse& p) {
+    QString csv = Ligne({QStringLiteral("Progression de la classe"),
+                         QStringLiteral("réussie : meilleure note strictement au-dessus de %1/20").arg(Decimal(p.seuil, 1))});
+    QStringList entete{QStringLiteral("Apprenant"), QStringLiteral("Compte"), QStringLiteral("Arrêté à la séance")};
+    for (const int n : p.seances)
+        entete << QStringLiteral("Séance %1 : meilleure note").arg(n) << QStringLiteral("Séance %1 : réussie").arg(n)
+               << QStringLiteral("Séance %1 : tentatives").arg(n);
+    csv += Ligne(entete);
+    for (const LigneProgression& l : p.lignes) {
+        QStringList cases{l.apprenant, l.compte, l.arret ? QString::number(l.arret) : QString()};
+        for (const EtatProgression& e : l.seances)
+            cases << (e.meilleure ? Decimal(*e.meilleure, 1) : QString()) << (e.reussie ? QStringLiteral("oui") : QStringLiteral("non"))
+                  << QString::number(e.tentatives);
+        csv += Ligne(cases);
+    }
+    return csv;
+}
+
 }  // namespace
 
-QByteArray CsvRapport(const RapportClasse& r, const PagesQuestions& pages) {
-    QString csv = Ligne({QStringLiteral("Rapport de classe"), QStringLiteral("Séance 1 : l'électricité")});
+QByteArray CsvRapport(const RapportClasse& r, const PagesQuestions& pages, const ProgressionClasse* progression) {
+    QString csv = Ligne({QStringLiteral("Rapport de classe"), QStringLiteral("Séance %1 : l'électricité").arg(r.seance)});
     csv += Ligne({QStringLiteral("Séances retenues"), Retenues(r)});
     csv += Ligne({QStringLiteral("Séances terminées trouvées"), QString::number(r.seancesTerminees)});
     csv += Ligne({QStringLiteral("Séances non terminées (non comptées)"), QString::number(r.seancesNonTerminees)});
@@ -68,6 +86,7 @@ QByteArray CsvRapport(const RapportClasse& r, const PagesQuestions& pages) {
         csv += Ligne(titre);
         csv += Groupe(r.autres[k], nullptr);
     }
+    if (progression) csv += QStringLiteral("\r\n") + Progression(*progression);
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
 }
 

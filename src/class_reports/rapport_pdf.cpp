@@ -390,6 +390,78 @@ void Question(QPainter& p, const StatsQuestion& q, const Diapos& diapos, double 
           Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap);
 }
 
+// The progress sheets: how many rows fit under their heading.
+constexpr double kLigneProgression = 15, kHautProgression = 110;  // the heading's bottom, at most
+int LignesParFeuille() { return static_cast<int>((kHauteur - kMarge - kHautProgression - 16) / kLigneProgression); }
+int FeuillesProgression(const ProgressionClasse& p) {
+    return std::max<int>(1, static_cast<int>((p.lignes.size() + LignesParFeuille() - 1) / LignesParFeuille()));
+}
+
+// One row per learner, one column per séance: the best score, ✓ or ✗, and the attempts.
+void Progression(Feuilles& f, const ProgressionClasse& pr) {
+    const int parFeuille = LignesParFeuille();
+    const int feuilles = FeuillesProgression(pr);
+    for (int k = 0; k < feuilles; ++k) {
+        f.Suivante();
+        QPainter& p = f.P();
+        const double y0 = f.Entete(
+            feuilles > 1 ? QStringLiteral("La progression de la classe (%1/%2)").arg(k + 1).arg(feuilles)
+                         : QStringLiteral("La progression de la classe"),
+            QStringLiteral("Une ligne par apprenant, une colonne par séance : sa meilleure note, ✓ réussie (strictement "
+                           "au-dessus de %1/20, la séance suivante lui est ouverte) ou ✗ pas encore, et entre parenthèses "
+                           "ses séances terminées. En tête, ceux qui sont arrêtés le plus tôt ; à la même séance, ceux qui "
+                           "l'ont le plus tentée.")
+                .arg(Decimal(pr.seuil, pr.seuil == std::floor(pr.seuil) ? 0 : 1)));
+        const double y = y0;
+        const double largeur = kLargeur - 2 * kMarge, wNom = 170, wCompte = 150, wArret = 56;
+        const double wSeance = (largeur - wNom - wCompte - wArret) / std::max<qsizetype>(1, pr.seances.size());
+        const double h = kLigneProgression;
+        p.fillRect(QRectF(kMarge, y, largeur, h + 2), QColor(225, 230, 238));
+        const auto entete = [&](double x, double w, const QString& t, int align) {
+            Texte(p, QRectF(x + 3, y, w - 6, h + 2), t, Police(7.5, true), kEncre, align | Qt::AlignVCenter);
+        };
+        entete(kMarge, wNom, QStringLiteral("Apprenant"), Qt::AlignLeft);
+        entete(kMarge + wNom, wCompte, QStringLiteral("Compte"), Qt::AlignLeft);
+        entete(kMarge + wNom + wCompte, wArret, QStringLiteral("Arrêté à"), Qt::AlignHCenter);
+        for (qsizetype i = 0; i < pr.seances.size(); ++i)
+            entete(kMarge + wNom + wCompte + wArret + i * wSeance, wSeance, QStringLiteral("Séance %1").arg(pr.seances[i]),
+                   Qt::AlignHCenter);
+        double yl = y + h + 2;
+        const size_t debut = static_cast<size_t>(k) * static_cast<size_t>(parFeuille);
+        for (size_t r = debut; r < std::min(pr.lignes.size(), debut + static_cast<size_t>(parFeuille)); ++r) {
+            const LigneProgression& l = pr.lignes[r];
+            if ((r - debut) % 2 == 1) p.fillRect(QRectF(kMarge, yl, largeur, h), QColor(246, 247, 250));
+            const QFontMetricsF m(Police(8), p.device());
+            Texte(p, QRectF(kMarge + 3, yl, wNom - 6, h), m.elidedText(l.apprenant, Qt::ElideRight, wNom - 6), Police(8),
+                  kEncre, Qt::AlignLeft | Qt::AlignVCenter);
+            Texte(p, QRectF(kMarge + wNom + 3, yl, wCompte - 6, h), m.elidedText(l.compte, Qt::ElideRight, wCompte - 6),
+                  Police(7.5), kGris, Qt::AlignLeft | Qt::AlignVCenter);
+            Texte(p, QRectF(kMarge + wNom + wCompte, yl, wArret, h),
+                  l.arret ? QStringLiteral("séance %1").arg(l.arret) : QStringLiteral("—"), Police(8, l.arret != 0),
+                  l.arret ? kAlerte : kGris, Qt::AlignHCenter | Qt::AlignVCenter);
+            for (size_t i = 0; i < l.seances.size(); ++i) {
+                const EtatProgression& e = l.seances[i];
+                const QRectF cellule(kMarge + wNom + wCompte + wArret + static_cast<double>(i) * wSeance, yl, wSeance, h);
+                if (e.reussie)
+                    p.fillRect(cellule.adjusted(1, 1, -1, -1), QColor(223, 240, 228));
+                else if (e.tentatives > 0)
+                    p.fillRect(cellule.adjusted(1, 1, -1, -1), QColor(250, 226, 220));
+                const QString texte = e.meilleure ? QStringLiteral("%1 %2 (%3)")
+                                                        .arg(Decimal(*e.meilleure, *e.meilleure == std::floor(*e.meilleure) ? 0 : 1),
+                                                             e.reussie ? QStringLiteral("✓") : QStringLiteral("✗"))
+                                                        .arg(e.tentatives)
+                                                  : QStringLiteral("—");
+                Texte(p, cellule, texte, Police(8, e.reussie), e.reussie ? kJuste : e.tentatives ? kAlerte : kGris,
+                      Qt::AlignHCenter | Qt::AlignVCenter);
+            }
+            yl += h;
+        }
+        if (pr.lignes.empty())
+            Texte(p, QRectF(kMarge, yl + 6, largeur, 20), QStringLiteral("Aucune séance terminée pour l'instant."), Police(9),
+                  kGris);
+    }
+}
+
 }  // namespace
 
 Diapos LireDiapos(const QString& dossierCours, const content::BanqueQuestions& banque) {
@@ -400,11 +472,13 @@ Diapos LireDiapos(const QString& dossierCours, const content::BanqueQuestions& b
     return d;
 }
 
-int FeuillesRapport(const RapportClasse& r) {
-    return 2 + (kQuestions + kParFeuille - 1) / kParFeuille + static_cast<int>(r.autres.size());
+int FeuillesRapport(const RapportClasse& r, const ProgressionClasse* progression) {
+    return 2 + (kQuestions + kParFeuille - 1) / kParFeuille + static_cast<int>(r.autres.size()) +
+           (progression ? FeuillesProgression(*progression) : 0);
 }
 
-QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QString& chemin, const QString& source) {
+QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QString& chemin, const QString& source,
+                         const ProgressionClasse* progression) {
     QSaveFile fichier(chemin);
     if (!fichier.open(QIODevice::WriteOnly))
         return QStringLiteral("le fichier « %1 » ne peut pas être créé").arg(QDir::toNativeSeparators(chemin));
@@ -421,7 +495,7 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
 
         // 1. The class as a whole.
         const GroupeBanque& g = r.cours;
-        double y = f.Entete(QStringLiteral("Séance 1 — ce que la classe a manqué"),
+        double y = f.Entete(QStringLiteral("Séance %1 — ce que la classe a manqué").arg(r.seance),
                             QStringLiteral("Résultats lus dans « %1 » ; séances retenues : %2 ; %3 séance(s) terminée(s) "
                                            "trouvée(s).")
                                 .arg(QDir::toNativeSeparators(source), Retenues(r))
@@ -485,6 +559,9 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
             Chiffres(p, kMarge, y, largeurGauche, nullptr, a);
             Tableau(p, y + 9 * 15 + 14, a, nullptr);
         }
+
+        // 5. The course: who has passed which séance.
+        if (progression) Progression(f, *progression);
         f.Fin();
     }
     if (!fichier.commit()) return QStringLiteral("l'écriture a échoué (disque plein ?)");

@@ -1,42 +1,75 @@
-// seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf [--all], or … --csv [--all]
+// seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf [--all] [--seance N], or … --csv [--all] [--seance N]
 
+#include "class_reports/bilan.h"
 #include "class_reports/lecture_classe.h"
 #include "class_reports/rapport.h"
 #include "cli/commands.h"
 #include "content/banque.h"
+#include "content/lesson_content.h"
+#include "settings/reglages.h"
 
 #include <QDir>
+#include <algorithm>
 
 namespace cli {
 
 Output ClassReport(const Demande& d) {
     Output o;
-    // The course is the one the command runs in, as for the lesson: its bank is the one the report
-    // is about, and a broken one is named rather than guessed at.
-    const content::LectureGift banque = content::Charger(QDir::currentPath());
+    // The course is the one the command runs in, as for the lesson: the séance's bank is the one the
+    // report is about, and a broken one is named rather than guessed at.
+    const QString cours = QDir::currentPath();
+    const content::LectureGift banque = content::Charger(cours, d.seance);
     if (!banque.Reussie()) return o.Fail(QStringLiteral("Le rapport n'a pas été écrit : %1\n").arg(banque.Texte()));
-    resultats::CalculRapport calcul(d.tout, *banque.banque);
-    const resultats::LectureClasse lue =
-        resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(calcul));
-    if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
+    resultats::CalculRapport calcul(d.tout, *banque.banque, d.seance);
+
+    // A course of several séances gets the class's progress through it too, from the same reading.
+    const QList<int> seances = content::Seances(cours);
+    const bool progression = seances.size() >= 2;
+    resultats::Comptage sessions(0);
+    const resultats::Destinataire vers{[&](const QJsonObject& s) {
+                                           calcul.Ajouter(s);
+                                           if (progression) sessions.Ajouter(s);
+                                       },
+                                       [&](const resultats::Essentiel& e) {
+                                           calcul.Ajouter(e);
+                                           if (progression) sessions.Ajouter(e);
+                                       }};
+    // An LRS is asked séance by séance; a folder's journals hold them all.
+    QList<int> lues{d.seance};
+    if (d.lrs && progression)
+        for (const int s : seances)
+            if (s != d.seance) lues << s;
+    resultats::LectureClasse lue;
+    for (const int s : lues) {
+        lue = resultats::LireClasse(d.dossier, d.lrs, vers, s);
+        if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
+    }
     const resultats::RapportClasse rapport = calcul.Resultat();
+    // Only once the class has gone past séance 1: until then séance 1's report says it all, as it
+    // always did.
+    std::optional<resultats::ProgressionClasse> classe;
+    const std::vector<resultats::BilanSeance> bilans = progression ? sessions.Bilans() : std::vector<resultats::BilanSeance>();
+    if (std::any_of(bilans.begin(), bilans.end(), [](const resultats::BilanSeance& b) { return b.seance != 1; }))
+        classe = resultats::CalculerProgression(bilans, seances, resultats::Reglages::Lire().SeuilProgression());
+    const resultats::ProgressionClasse* avancement = classe ? &*classe : nullptr;
     // The slides are those of the course folder the command runs in, as for the lesson.
-    const resultats::Diapos diapos = resultats::LireDiapos(QDir::currentPath(), *banque.banque);
+    const resultats::Diapos diapos = resultats::LireDiapos(cours, *banque.banque);
 
     if (d.csv) {
-        o.Out(resultats::CsvRapport(rapport, diapos.pages));
-    } else if (const QString erreur = resultats::EcrirePdfRapport(rapport, diapos, d.fichier, lue.source); !erreur.isEmpty()) {
+        o.Out(resultats::CsvRapport(rapport, diapos.pages, avancement));
+    } else if (const QString erreur = resultats::EcrirePdfRapport(rapport, diapos, d.fichier, lue.source, avancement);
+               !erreur.isEmpty()) {
         o.Fail(QStringLiteral("Le rapport n'a pas été écrit : %1.\n").arg(erreur));
     } else {
         o.Out(QStringLiteral("Rapport de classe écrit dans « %1 » : %2 séance(s), %3 feuilles.\n")
                   .arg(QDir::toNativeSeparators(d.fichier))
                   .arg(rapport.cours.test.seances)
-                  .arg(resultats::FeuillesRapport(rapport)));
+                  .arg(resultats::FeuillesRapport(rapport, avancement)));
     }
     if (diapos.textes.join(QString()).trimmed().isEmpty())
         o.Err(QStringLiteral("Aucune diapositive lisible dans « %1 » : lancez la commande dans le dossier de "
                              "la leçon pour savoir où chaque question est enseignée.\n")
-                  .arg(QDir::toNativeSeparators(QDir(QDir::currentPath()).filePath(QStringLiteral("Seance1")))));
+                  .arg(QDir::toNativeSeparators(QDir(cours).filePath(QStringLiteral("Seance%1").arg(d.seance)))));
     Skipped(o, lue.ignorees);
     return o;
 }

@@ -16,6 +16,7 @@ Output Storyboard(const Demande& d);          // storyboard.cpp; needs a QApplic
 Output PrepareClassFolder(const Demande& d);  // prepare_class_folder.cpp
 Output ExportQuestions(const Demande& d);     // export_questions.cpp
 Output Check(const Demande& d);               // check.cpp; needs a QApplication
+Output NewSeance(const Demande& d);           // new_seance.cpp; needs a QApplication
 
 // The journal lines a reading skipped, one "Ignoré : …" line each on the standard error, so that a
 // CSV redirected to a file stays clean.

@@ -68,8 +68,13 @@ Refus PositionnelsRapport(const QStringList& p, Demande& d) {
 
 Refus AucunPositionnel(const QStringList& p, Demande& d) { return EnTrop(p, 0, d); }
 
+Refus PositionnelsNouvelleSeance(const QStringList& p, Demande& d) {
+    if (d.source.isEmpty()) return {QStringLiteral("il manque --from FICHIER.pdf après --new-seance %1").arg(d.seance), {}};
+    return EnTrop(p, 0, d);
+}
+
 // Where the option's value goes, for the commands whose option takes one.
-enum class Valeur { Aucune, Fichier, Dossier };
+enum class Valeur { Aucune, Fichier, Dossier, Seance };
 
 struct Entree {
     Commande commande;
@@ -109,6 +114,13 @@ const std::vector<Entree>& Table() {
           "questions d'origine) dans FICHIER.gift, au format GIFT que Moodle importe tel quel.",
           false, ExportQuestions},
          nullptr, "FICHIER.gift", Valeur::Fichier, AucunPositionnel},
+        {{"new-seance", "N --from FICHIER.pdf", "Une nouvelle séance N depuis une présentation exportée en PDF.",
+          "À lancer dans le dossier du cours. Écrit SeanceN/ : le PDF (SeanceN.pdf), le script seance.toml (la "
+          "première page du PDF en page de titre, puis une page par page du PDF, l'évaluation et la page de "
+          "clôture) et questions.gift, vingt questions « À compléter ». Ne remplace jamais une séance qui existe. "
+          "Tant que les questions ne sont pas écrites, check_content et --check disent ce qui reste à faire.",
+          true, NewSeance},
+         nullptr, "N", Valeur::Seance, PositionnelsNouvelleSeance},
         {{"check", "", "Vérifie ce poste et ce compte avant la classe : cours, résultats, LRS, son.",
           "Dit ce qui va et ce qui ne va pas : le cours du dossier courant, le dossier des résultats et le droit "
           "d'y écrire, le LRS et ses identifiants s'il est configuré, la sortie son (un simple avertissement : "
@@ -131,9 +143,11 @@ const std::vector<Modificateur>& Modificateurs() {
         {"csv", nullptr, "en CSV pour un tableur (UTF-8, « ; » entre les champs)", {"results", "class-report"}},
         {"lrs", nullptr, "lit les résultats dans le LRS des réglages plutôt que dans le dossier", {"results", "class-report"}},
         {"all", nullptr, "toutes les séances", {"class-report"}},
+        {"from", "FICHIER.pdf", "la présentation, exportée en PDF, dont la séance est faite", {"new-seance"}},
         {"group", "GROUPE", "le groupe du dossier (par défaut celui de l'enseignant)", {"prepare-class-folder"}},
         // The empty command is the lesson itself.
-        {"seance", "N", "la séance N du cours (SeanceN/, par défaut 1)", {"storyboard", "export-questions", "results", ""}},
+        {"seance", "N", "la séance N du cours (SeanceN/, par défaut 1)",
+         {"storyboard", "export-questions", "results", "class-report", ""}},
     };
     return liste;
 }
@@ -280,6 +294,13 @@ Refus LireDemande(const QCommandLineParser& p, const Entree& e, Demande& d) {
     d.groupe = p.value(QStringLiteral("group"));
     if (e.destination == Valeur::Fichier) d.fichier = p.value(d.commande);
     if (e.destination == Valeur::Dossier) d.dossier = p.value(d.commande);
+    d.source = p.value(QStringLiteral("from"));
+    if (e.destination == Valeur::Seance) {
+        bool nombre = false;
+        d.seance = p.value(d.commande).toInt(&nombre);
+        if (!nombre || d.seance < 1 || d.seance > 99)
+            return {QStringLiteral("--%1 attend un numéro de séance de 1 à 99, pas « %2 »").arg(d.commande, p.value(d.commande)), {}};
+    }
     return e.positionnels(p.positionalArguments(), d);
 }
 

@@ -17,6 +17,7 @@ struct Demande {
     QString dossier;   // the folder named on the command line, empty for the settings' one
     QString fichier;   // the file to write (storyboard, class report)
     QString groupe;    // --group
+    QString source;    // --from: the presentation a new séance is made from
     bool csv = false;
     bool lrs = false;
     bool tout = false;  // --all

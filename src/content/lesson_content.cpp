@@ -1,6 +1,7 @@
 #include "content/lesson_content.h"
 
 #include "content/banque.h"
+#include "content/readiness.h"
 #include "content/script_seance.h"
 
 #include "platform/picture.h"
@@ -128,7 +129,10 @@ Report CheckFolder(const QString& folder) {
         if (QFileInfo::exists(questions) || seance != 1) {
             ++report.checked;
             const LectureGift lecture = Charger(folder, seance);
-            if (!lecture.Reussie()) report.problems << lecture.Texte();
+            if (!lecture.Reussie())
+                report.problems << lecture.Texte();
+            else if (const QString reste = QuestionsLeft(*lecture.banque); !reste.isEmpty())
+                report.problems << QStringLiteral("%1 : %2.").arg(questions, reste);
         }
     }
     for (const QString& name : Sounds()) {

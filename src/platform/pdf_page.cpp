@@ -21,6 +21,10 @@ constexpr qint64 kMaxDrawnPixels = 40LL * 1000 * 1000;
 // The pages of one document share it, so that its fonts and objects are read once for all its
 // slides. Found again by its bytes; kept while a page of it lives.
 std::shared_ptr<Poppler::Document> SharedDocument(const QByteArray& data) {
+    // A damaged document is reported once, in French, by the error its caller raises; Poppler's own
+    // messages would only fill the learner's terminal.
+    static const bool quiet = (Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant()), true);
+    Q_UNUSED(quiet);
     struct Entry {
         QByteArray data;
         std::weak_ptr<Poppler::Document> document;
@@ -49,11 +53,14 @@ bool PdfPage::LooksLikePdf(const QByteArray& data) {
     return data.left(1024).contains("%PDF-");
 }
 
+int PdfPage::Pages(const QByteArray& data, const QString& path) {
+    const std::shared_ptr<Poppler::Document> document = SharedDocument(data);
+    if (!document) throw FileError(path, QStringLiteral("ce n'est pas un fichier PDF valide"));
+    if (document->isLocked()) throw FileError(path, QStringLiteral("le document est protégé par un mot de passe"));
+    return document->numPages();
+}
+
 std::shared_ptr<const PdfPage> PdfPage::FromData(const QByteArray& data, int page, const QString& path) {
-    // A damaged document is reported once, in French, by the error raised here; Poppler's own
-    // messages would only fill the learner's terminal.
-    static const bool quiet = (Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant()), true);
-    Q_UNUSED(quiet);
     std::shared_ptr<PdfPage> p(new PdfPage);
     p->document_ = SharedDocument(data);
     if (!p->document_) throw FileError(path, QStringLiteral("ce n'est pas un fichier PDF valide"));

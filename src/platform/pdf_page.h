@@ -24,6 +24,9 @@ public:
     ~PdfPage();
 
     static bool LooksLikePdf(const QByteArray& data);
+    // How many pages the document data holds; raises FileError as FromData does for a document
+    // that cannot be read.
+    static int Pages(const QByteArray& data, const QString& path);
 
     // Size of the page in points (1/72 inch), its rotation applied.
     QSizeF SizePoints() const { return points_; }

@@ -39,6 +39,7 @@ struct Suivi::Avis {
 Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque, int seance)
     : seance_{NouvelId(), reglages.identite, banque, banque.Identite(), seance},
       tickDebut_(platform::P().TickCount()),
+      seuil_(reglages.SeuilProgression()),
       avis_(std::make_shared<Avis>()),
       journal_(JournalAvertissant(reglages, [avis = avis_] {
           if (avis->contexte)
@@ -82,7 +83,9 @@ void Suivi::ReponseValidee(int numero, int choix, bool juste, double note) {
     Enregistrer(Repondu(seance_, numero, choix, juste, maintenant));
     if (numero == content::BanqueQuestions::kNombre && !completeEcrit_) {
         completeEcrit_ = true;
-        Enregistrer(Complete(seance_, note, DureeMs(), maintenant));
+        const qint64 duree = DureeMs();
+        Enregistrer(Complete(seance_, note, duree, maintenant));
+        if (regle_) Enregistrer(Reussite(seance_, note, seuil_, regle_(note, seuil_), duree, maintenant));
     }
 }
 

@@ -39,6 +39,11 @@ public:
     void SurResultatsPerdus(std::function<void(const QString&)> afficher);
     static QString TexteResultatsPerdus();
 
+    // The course's rule (class_reports' Reussie, which this layer cannot reach), by which a completion
+    // also says "passed" or "failed" against the settings' [progression] threshold. Set by the
+    // program before the lesson starts; without it, a completion says neither.
+    void RegleDeReussite(std::function<bool(double note, double seuil)> regle) { regle_ = std::move(regle); }
+
     JournalEnFond& JournalDeLaSeance() { return journal_; }
     EnvoiLrs* Envoi() { return envoi_.get(); }
     const Seance& SeanceEnCours() const { return seance_; }
@@ -50,10 +55,12 @@ private:
 
     Seance seance_;
     int32_t tickDebut_;
+    double seuil_;  // [progression], read with the settings at the start
     std::shared_ptr<Avis> avis_;  // shared with the journal's thread, which may outlive this object
     JournalEnFond journal_;
     std::unique_ptr<EnvoiLrs> envoi_;
     bool completeEcrit_ = false;
+    std::function<bool(double, double)> regle_;
 };
 
 }  // namespace resultats

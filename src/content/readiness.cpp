@@ -1,0 +1,72 @@
+#include "content/readiness.h"
+
+#include "content/script_seance.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace content {
+
+namespace {
+
+bool AEcrire(const EntreeQuestion& e) {
+    if (e.question.contains(kACompleter, Qt::CaseInsensitive)) return true;
+    for (const QString& r : e.reponses)
+        if (r.contains(kACompleter, Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+// "3", "3 et 7", "3, 7 et 12"; a run of three or more as "1 à 20".
+QString Numeros(const QList<int>& n) {
+    QStringList parts;
+    for (qsizetype i = 0; i < n.size();) {
+        qsizetype j = i;
+        while (j + 1 < n.size() && n[j + 1] == n[j] + 1) ++j;
+        if (j - i >= 2) {
+            parts << QStringLiteral("%1 à %2").arg(n[i]).arg(n[j]);
+        } else {
+            for (qsizetype k = i; k <= j; ++k) parts << QString::number(n[k]);
+        }
+        i = j + 1;
+    }
+    if (parts.size() == 1) return parts[0];
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
+}
+
+}  // namespace
+
+QString QuestionsLeft(const BanqueQuestions& banque) {
+    QList<int> left;
+    for (int n = 1; n <= BanqueQuestions::kNombre; ++n)
+        if (AEcrire(banque.Entree(n))) left << n;
+    if (left.isEmpty()) return {};
+    return QStringLiteral("%1 encore à écrire (question%2 %3) : remplacez chaque « %4 » par la question, la "
+                          "bonne réponse après « = » et trois mauvaises après « ~ »")
+        .arg(left.size() == 1 ? QStringLiteral("une question") : QStringLiteral("%1 questions").arg(left.size()),
+             left.size() == 1 ? QString() : QStringLiteral("s"), Numeros(left), kACompleter);
+}
+
+Readiness ReadinessOfSeance(const QString& folder, int seance) {
+    Readiness r;
+    const QString nom = QStringLiteral("Seance%1").arg(seance);
+    const QString dossier = QDir(folder).filePath(nom);
+    if (!QFileInfo(dossier).isDir()) {
+        r.left << QStringLiteral("Le dossier « %1 » est introuvable.").arg(QDir::toNativeSeparators(dossier));
+        return r;
+    }
+    const std::optional<LectureScript> script = LireScript(dossier);
+    if (!script && seance != 1)
+        r.left << QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
+                      .arg(QDir::toNativeSeparators(dossier), kNomScript);
+    else if (script && !script->Reussie())
+        r.left << QDir::toNativeSeparators(script->Texte());
+    const LectureGift questions = Charger(folder, seance);
+    if (!questions.Reussie())
+        r.left << questions.Texte();
+    else if (const QString reste = QuestionsLeft(*questions.banque); !reste.isEmpty())
+        r.left << QStringLiteral("%1 : %2.").arg(questions.fichier, reste);
+    return r;
+}
+
+}  // namespace content
