@@ -92,7 +92,7 @@ private slots:
         QTest::newRow("stray argument") << QStringList{"cours"} << "cours";
         QTest::newRow("seance zero") << QStringList{"--seance", "0"} << "de 1 à 99, pas « 0 »";
         QTest::newRow("seance not a number") << QStringList{"--storyboard", "s.pdf", "--seance", "deux"} << "« deux »";
-        QTest::newRow("seance of another command") << QStringList{"--check", "--seance", "2"} << "--seance ne va qu'avec --storyboard ou --export-questions ou --results ou la leçon";
+        QTest::newRow("seance of another command") << QStringList{"--check", "--seance", "2"} << "--seance ne va qu'avec --storyboard ou --export-questions ou --results ou --class-report ou la leçon";
     }
     void wrongLinesAreRefusedInOneLineNamingTheFault() {
         QFETCH(QStringList, arguments);
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(aide.status, 0);
         QVERIFY(aide.err.isEmpty());
         const QStringList lignes = aide.Out().split('\n');
-        QCOMPARE(Commandes().size(), 6u);
+        QCOMPARE(Commandes().size(), 7u);
         for (const Commande& c : Commandes()) {
             const QString debut = QStringLiteral("  --%1 %2").arg(c.option, QString::fromUtf8(c.syntaxe)).trimmed();
             const auto l = std::find_if(lignes.begin(), lignes.end(), [&](const QString& l) { return l.trimmed().startsWith(debut); });

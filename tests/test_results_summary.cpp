@@ -68,10 +68,10 @@ private slots:
         QVERIFY(s.out.startsWith("\xEF\xBB\xBF"));
         const QStringList lignes = QString::fromUtf8(s.out.mid(3)).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(lignes.size(), 3);
-        QVERIFY(lignes[0].startsWith("Date;Apprenant;Compte;Note sur 20;"));
-        QVERIFY2(lignes[1].endsWith(";noe;noe@ecole.example.fr;0;;3;non"), qPrintable(lignes[1]));
+        QVERIFY(lignes[0].startsWith("Date;Séance;Apprenant;Compte;Note sur 20;"));
+        QVERIFY2(lignes[1].endsWith(";1;noe;noe@ecole.example.fr;0;;3;non"), qPrintable(lignes[1]));
         // A field holding the separator is quoted; minutes and score with a decimal comma.
-        QVERIFY2(lignes[2].endsWith(";\"Léa Martin; 4e B\";lea@ecole.example.fr;12,5;13,33;20;oui"), qPrintable(lignes[2]));
+        QVERIFY2(lignes[2].endsWith(";1;\"Léa Martin; 4e B\";lea@ecole.example.fr;12,5;13,33;20;oui"), qPrintable(lignes[2]));
         QVERIFY(s.err.contains("ligne 22"));
     }
 
