@@ -7,6 +7,7 @@
 #include "content/readiness.h"
 #include "content/script_seance.h"
 #include "content/seance_skeleton.h"
+#include "platform/picture.h"
 #include "platform/platform.h"
 #include "platform/real_platform.h"
 #include "support/program.h"
@@ -121,6 +122,30 @@ private slots:
         const ProgramRun s = RunProgram({"--storyboard", cours.filePath("s3.pdf"), "--seance", "3"}, {}, cours.path());
         QVERIFY2(s.status == 0, qPrintable(s.Out() + s.err));
         QVERIFY(ReadAll(cours.filePath("s3.pdf")).startsWith("%PDF-"));
+    }
+
+    void aPresentationExportedByImpressMakesASeanceThatPlays() {
+        // tests/data/puissance.fodp, exported by LibreOffice Impress 7.4 (soffice --convert-to pdf), and
+        // the twenty questions its teacher then wrote, each answered on a slide.
+        const QString donnees = QStringLiteral(SEANCE_SOURCE_DIR "/tests/data/");
+        QTemporaryDir cours;
+        Cours(cours.path());
+        const ProgramRun s = RunProgram({"--new-seance", "3", "--from", donnees + "puissance.pdf"}, {}, cours.path());
+        QVERIFY2(s.status == 0, qPrintable(s.err));
+        QVERIFY(s.Out().contains("la page de titre et 4 pages de diapositives"));
+        // Each slide's text is the presentation's, for screen readers and the class report's page links.
+        platform::RealPlatform reel;
+        platform::SetPlatform(&reel);
+        const QString texte = platform::LoadPicture(cours.filePath("Seance3/Seance3.pdf#3")).Text();
+        platform::SetPlatform(nullptr);
+        QVERIFY2(texte.contains("P = U × I"), qPrintable(texte));
+
+        QVERIFY(QFile::remove(cours.filePath("Seance3/questions.gift")));
+        QVERIFY(QFile::copy(donnees + "puissance.gift", cours.filePath("Seance3/questions.gift")));
+        QVERIFY(content::ReadinessOfSeance(cours.path(), 3).Ready());
+        const ProgramRun sb = RunProgram({"--storyboard", cours.filePath("s3.pdf"), "--seance", "3"}, {}, cours.path());
+        QVERIFY2(sb.status == 0, qPrintable(sb.err));
+        QVERIFY2(sb.Out().contains("28 feuilles"), qPrintable(sb.Out()));
     }
 
     void whatCannotMakeASeanceIsRefusedAndNothingIsWritten() {

@@ -88,12 +88,15 @@ const std::vector<Entree>& Table() {
     static const std::vector<Entree> table{
         {{"results", "[DOSSIER] [--csv] [--lrs]", "Résultats de la classe, une ligne par séance.",
           "Lit les journaux du dossier des résultats (ou, avec --lrs, le LRS des réglages) et écrit une ligne par "
-          "séance : date, apprenant, compte, note sur 20, temps passé, questions répondues, terminée ou non.",
+          "séance suivie : date, numéro de la séance du cours, apprenant, compte, note sur 20, temps passé, questions "
+          "répondues, terminée ou non. Avec --seance N, les seules séances N.",
           false, Results},
          nullptr, nullptr, Valeur::Aucune, PositionnelsResultats},
         {{"class-report", "[DOSSIER | --lrs] FICHIER.pdf | --csv [--all]", "Rapport de la classe, en PDF ou en CSV.",
           "Écrit le rapport de la classe dans FICHIER.pdf, ou en CSV sur la sortie standard ; --all y met "
-          "toutes les séances.",
+          "toutes les séances, --seance N le fait sur la séance N du cours (1 par défaut). Dans un cours de "
+          "plusieurs séances, une fois la séance 1 dépassée, il s'achève sur la progression de la classe : une "
+          "ligne par apprenant, une colonne par séance (meilleure note, réussie ou non, tentatives).",
           true, ClassReport},
          nullptr, nullptr, Valeur::Aucune, PositionnelsRapport},
         {{"storyboard", "FICHIER.pdf", "Toute la leçon sur papier, depuis le cours du dossier courant.",
