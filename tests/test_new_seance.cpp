@@ -116,6 +116,15 @@ private slots:
         QVERIFY(content::ReadinessOfSeance(cours.path(), 3).left.value(0).contains("une question encore à écrire (question 12)"));
         Remplir(cours.filePath("Seance3/questions.gift"));
         QVERIFY(content::ReadinessOfSeance(cours.path(), 3).Ready());
+        // A teacher's own question may well be a sentence « à compléter »: it is theirs, not the template's.
+        {
+            QByteArray gift = ReadAll(cours.filePath("Seance3/questions.gift"));
+            gift.replace("Réponse 5 : la question 5 ?", "À compléter : la tension se mesure en ___ ?");
+            QFile f(cours.filePath("Seance3/questions.gift"));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(gift);
+        }
+        QVERIFY(content::ReadinessOfSeance(cours.path(), 3).Ready());
         QCOMPARE(content::BanqueDuCours(cours.path(), 3).Entree(12).reponses[0], QString("Réponse 12 : sa bonne réponse"));
 
         // Filled in, it plays: the storyboard runs it through, evaluation and closing page included.

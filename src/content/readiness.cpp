@@ -4,15 +4,16 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace content {
 
 namespace {
 
-bool AEcrire(const EntreeQuestion& e) {
-    if (e.question.contains(kACompleter, Qt::CaseInsensitive)) return true;
+bool AEcrire(const EntreeQuestion& e, int numero) {
+    if (e.question == QuestionACompleter(numero)) return true;
     for (const QString& r : e.reponses)
-        if (r.contains(kACompleter, Qt::CaseInsensitive)) return true;
+        if (std::find(ReponsesACompleter().begin(), ReponsesACompleter().end(), r) != ReponsesACompleter().end()) return true;
     return false;
 }
 
@@ -36,10 +37,20 @@ QString Numeros(const QList<int>& n) {
 
 }  // namespace
 
+QString QuestionACompleter(int numero) { return QStringLiteral("%1 : la question %2 ?").arg(kACompleter).arg(numero); }
+
+const std::array<QString, 4>& ReponsesACompleter() {
+    static const std::array<QString, 4> r{kACompleter + QStringLiteral(" : sa bonne réponse"),
+                                          kACompleter + QStringLiteral(" : une mauvaise réponse"),
+                                          kACompleter + QStringLiteral(" : une autre mauvaise réponse"),
+                                          kACompleter + QStringLiteral(" : une dernière mauvaise réponse")};
+    return r;
+}
+
 QString QuestionsLeft(const BanqueQuestions& banque) {
     QList<int> left;
     for (int n = 1; n <= BanqueQuestions::kNombre; ++n)
-        if (AEcrire(banque.Entree(n))) left << n;
+        if (AEcrire(banque.Entree(n), n)) left << n;
     if (left.isEmpty()) return {};
     return QStringLiteral("%1 encore à écrire (question%2 %3) : remplacez chaque « %4 » par la question, la "
                           "bonne réponse après « = » et trois mauvaises après « ~ »")

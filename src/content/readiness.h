@@ -7,12 +7,17 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 
 namespace content {
 
 // Written in every question and answer of a new séance's questions.gift, until its teacher
 // writes them.
 inline const QString kACompleter = QStringLiteral("À compléter");
+// The texts of question numero as a new séance's questions.gift gives them: a question still one
+// of them is still to write. Whole texts, so that a teacher's own "à compléter" is never taken for one.
+QString QuestionACompleter(int numero);
+const std::array<QString, 4>& ReponsesACompleter();
 
 struct Readiness {
     QStringList left;  // plain French lines, each one thing to do; none when the séance is ready

@@ -47,17 +47,11 @@ QByteArray SkeletonQuestions(int seance) {
                     "$CATEGORY: Séance %1\n\n")
                     .arg(seance)
                     .arg(kACompleter);
+    const std::array<QString, 4>& reponses = ReponsesACompleter();
     for (int n = 1; n <= BanqueQuestions::kNombre; ++n)
-        t += QStringLiteral(
-                 "::Q%1::[plain]%2 : la question %3 ? {\n"
-                 "=%2 : sa bonne réponse\n"
-                 "~%2 : une mauvaise réponse\n"
-                 "~%2 : une autre mauvaise réponse\n"
-                 "~%2 : une dernière mauvaise réponse\n"
-                 "}\n\n")
-                 .arg(n, 2, 10, QLatin1Char('0'))
-                 .arg(kACompleter)
-                 .arg(n);
+        t += QStringLiteral("::Q%1::[plain]%2 {\n=%3\n~%4\n~%5\n~%6\n}\n\n")
+                 .arg(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')), QuestionACompleter(n), reponses[0], reponses[1],
+                      reponses[2], reponses[3]);
     return t.toUtf8();
 }
 
