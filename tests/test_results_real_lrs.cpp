@@ -6,6 +6,7 @@
 #include "class_reports/lecture_lrs.h"
 #include "recording/envoi_lrs.h"
 #include "recording/journal.h"
+#include "class_reports/progression.h"
 #include "recording/suivi.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
@@ -100,6 +101,8 @@ private slots:
             r.identite = e.identite;
             r.lrs = config_;
             Suivi suivi(r);
+            // With the verdict a completion sends: the real LRS takes it, and no reading counts it twice.
+            suivi.RegleDeReussite(Reussie);
             for (int q = 1; q <= e.reponses; ++q) {
                 avancer(4000);
                 suivi.ReponseValidee(q, q % 3 == 0 ? 2 : 0, q % 3 != 0, 0);
@@ -110,7 +113,7 @@ private slots:
             QCOMPARE(suivi.Envoi()->EnAttente(), size_t(0));
             envoyees += suivi.Envoi()->Acceptees();
         }
-        QCOMPARE(envoyees, 20 + 2 + 3 + 1 + 7 + 1 + 20 + 2);
+        QCOMPARE(envoyees, 20 + 3 + 3 + 1 + 7 + 1 + 20 + 3);
 
         Lecture dossier;
         QVERIFY(LireDossier(classe.path(), dossier));
