@@ -4,9 +4,9 @@
 
 #include "class_reports/bilan.h"
 #include "class_reports/lecture_lrs.h"
+#include "class_reports/progression.h"
 #include "recording/envoi_lrs.h"
 #include "recording/journal.h"
-#include "class_reports/progression.h"
 #include "recording/suivi.h"
 #include "statements/declarations.h"
 #include "statements/lecture_journal.h"
@@ -154,6 +154,36 @@ private slots:
         QCOMPARE(rapportLrs.status, 0);
         QCOMPARE(rapportLrs.out, rapportDossier.out);
         QVERIFY2(rapportLrs.out.contains("Séances comptées;2"), rapportLrs.out.constData());
+    }
+
+    void theResultsOfACourseAskTheLrsForEachOfItsSeances() {
+        QTemporaryDir classe;
+        Reglages r;
+        r.dossier = classe.path();
+        r.identite = {"zoe", "Zoé", "poste-09", "https://ecole.example.fr/"};
+        r.lrs = config_;
+        {
+            Suivi suivi(r, content::BanqueQuestions::Integree(), 2);
+            for (int q = 1; q <= 20; ++q) suivi.ReponseValidee(q, 0, true, q);
+            suivi.LeconFermee();
+            QCOMPARE(suivi.Envoi()->EnAttente(), size_t(0));
+        }
+        QTemporaryDir configuration;
+        QVERIFY(QDir().mkpath(configuration.filePath("seance1")));
+        QFile ini(configuration.filePath("seance1/seance1.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[lrs]\nadresse=%1\ncle=classe-4b\nsecret=secret\n").arg(config_.adresse.toString()).toUtf8());
+        ini.close();
+        QVERIFY(ini.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QList<QPair<QString, QString>> settings{{"XDG_CONFIG_HOME", configuration.path()}, {"SEANCE1_RESULTATS", ""}};
+        // Run in a course of two séances, séance 2's session is read with séance 1's.
+        const ProgramRun cours = RunProgram({"--results", "--lrs", "--csv"}, settings, QStringLiteral(SEANCE_DEMO_DIR));
+        QCOMPARE(cours.status, 0);
+        QVERIFY2(cours.out.contains(";2;Zoé;zoe@ecole.example.fr;20;"), cours.out.constData());
+        const ProgramRun deux = RunProgram({"--results", "--lrs", "--csv", "--seance", "2"}, settings);
+        QCOMPARE(QString::fromUtf8(deux.out).count("\r\n"), 2);
+        QVERIFY(deux.out.contains(";2;Zoé;"));
+        QVERIFY(!RunProgram({"--results", "--lrs", "--csv"}, settings).out.contains("Zoé"));
     }
 
     void aWrongAddressIsSaidPlainly() {
