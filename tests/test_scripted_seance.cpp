@@ -159,18 +159,7 @@ private slots:
         // animation, then the evaluation on page 3 and the closing page with its own text.
         QTemporaryDir dir;
         WriteCourse(dir.path());
-        const QString s2 = dir.path() + "/Seance2/";
-        QDir().mkpath(s2);
-        for (const char* slide : {"Titre.emf", "Pile.emf", "Pile2.emf", "Anim.emf"}) WriteEmf(s2 + slide, kSlideFrameW, kSlideFrameH);
-        WriteJpeg(s2 + "pile.jpg", 200, 100);
-        for (const char* frame : {"a.png", "b.png", "c.png"}) {
-            QImage image(120, 80, QImage::Format_RGB32);
-            image.fill(Qt::yellow);
-            QVERIFY(image.save(s2 + frame));
-        }
-        QFile script(s2 + "seance.toml");
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(R"([[page]]
+        const QString s2 = WriteSeance(dir.path(), 2, R"([[page]]
 type = "titre"
 diapositive = "Titre.emf"
 [[page]]
@@ -199,27 +188,18 @@ type = "evaluation"
 type = "cloture"
 texte = "Fin de la séance 2."
 )");
-        script.close();
-        QByteArray gift;
-        for (int q = 1; q <= 20; ++q) gift += QStringLiteral("Question %1 ? {=oui ~non ~peut-être ~jamais}\n\n").arg(q).toUtf8();
-        QFile questions(s2 + "questions.gift");
-        QVERIFY(questions.open(QIODevice::WriteOnly));
-        questions.write(gift);
-        questions.close();
+        for (const char* slide : {"Titre.emf", "Pile.emf", "Pile2.emf", "Anim.emf"}) WriteEmf(s2 + slide, kSlideFrameW, kSlideFrameH);
+        WriteJpeg(s2 + "pile.jpg", 200, 100);
+        for (const char* frame : {"a.png", "b.png", "c.png"}) {
+            QImage image(120, 80, QImage::Format_RGB32);
+            image.fill(Qt::yellow);
+            QVERIFY(image.save(s2 + frame));
+        }
 
         SL_MM::Forget();
-        Lesson l(false, {}, dir.path());
-        content::BanqueQuestions banque;
-        std::optional<content::ScriptSeance> seance2;
-        platform::RunHandler([&] {
-            banque = content::BanqueDuCours(dir.path(), 2);
-            seance2 = content::ScriptDuCours(dir.path(), 2);
-        });
-        QVERIFY(seance2.has_value());
-        l.w = std::make_unique<Cour1p>(nullptr, &banque, &*seance2, 2);
+        Lesson l(true, {}, dir.path(), {}, 2);
+        QVERIFY(l.script.has_value());
         Cour1p& w = *l.w;
-        platform::RunHandler([&] { w.Form_Load(); });
-        platform::RunHandler([&] { w.Form_Activate(); });
         QCOMPARE(w.PageEvaluation(), int16_t(3));
         ClickNextAt(l, 1000);
         ClickNextAt(l, 5000);
@@ -260,6 +240,7 @@ texte = "Fin de la séance 2."
         // lesson's invariants must hold on both.
         using namespace testsupport::explorer;
         PrepareDirectVisits(builtIn_.path());
+        PrepareDirectVisits(scripted_.path());
         const Sequence s = Draw(285084, 120);
         const Outcome a = Play(s, Options{builtIn_.path(), true, 30000});
         const Outcome b = Play(s, Options{scripted_.path(), true, 30000});
@@ -273,6 +254,7 @@ texte = "Fin de la séance 2."
         Options builtIn{builtIn_.path(), true, 30000};
         Options scripted{scripted_.path(), true, 30000};
         PrepareDirectVisits(builtIn_.path());
+        PrepareDirectVisits(scripted_.path());
         const int count = qEnvironmentVariableIsSet("SEANCE_EXPLORER_SEQUENCES")
                               ? qEnvironmentVariableIntValue("SEANCE_EXPLORER_SEQUENCES") / 10
                               : 150;
