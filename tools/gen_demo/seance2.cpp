@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <vector>
@@ -292,8 +293,10 @@ QImage AnimationFrame(int frame) {
         p.drawText(QRectF(origin.x() + k * 10 * perMa - 15, origin.y() + 4, 30, 16), Qt::AlignCenter, QString::number(k * 10));
         p.drawText(QRectF(origin.x() - 40, origin.y() - k * perVolt - 8, 34, 16), Qt::AlignRight, QString::number(k));
     }
-    // Each frame adds the point measured at 1.5 V more than the last.
-    for (int k = 0; k < frame; ++k) {
+    // Each frame adds the point measured at 1.5 V more than the last, up to 6 V, the top of the
+    // axis; the last frame draws the line through them and measures nothing more.
+    const int measured = std::min(frame, kFrames - 1);
+    for (int k = 0; k < measured; ++k) {
         const double volts = 1.5 * k, ma = volts * 10;
         p.setPen(Qt::NoPen);
         p.setBrush(kAccent);
@@ -303,7 +306,7 @@ QImage AnimationFrame(int frame) {
         p.setPen(QPen(kTitle, 2));
         p.drawLine(origin, origin + QPointF(60 * perMa, -6 * perVolt));
     }
-    const double volts = 1.5 * std::max(0, frame - 1);
+    const double volts = 1.5 * std::max(0, measured - 1);
     p.setPen(kTitle);
     p.setFont(FontFor(Bold(15), 15));
     p.drawText(QRectF(70, 30, 240, 20), Qt::AlignLeft,
