@@ -234,6 +234,43 @@ texte = "Fin de la séance 2."
         QCOMPARE(w.Picture2.Top(), w.Picture1.Top() + 20 * 15);
     }
 
+    void theEvaluationEnteredBeforeTheLastPageEndsKeepsItsQuestions() {
+        // The page before the evaluation runs five seconds; the learner is on question 2 before
+        // then, and its loop's end must not take the evaluation back to question 1.
+        QTemporaryDir dir;
+        WriteCourse(dir.path());
+        const QString s2 = WriteSeance(dir.path(), 2, R"([[page]]
+type = "titre"
+diapositive = "Titre.emf"
+[[page]]
+diapositive = "Long.emf"
+fin = "5 s"
+[[page]]
+type = "evaluation"
+[[page]]
+type = "cloture"
+)");
+        for (const char* slide : {"Titre.emf", "Long.emf"}) WriteEmf(s2 + slide, kSlideFrameW, kSlideFrameH);
+        SL_MM::Forget();
+        Lesson l(true, {}, dir.path(), {}, 2);
+        Cour1p& w = *l.w;
+        ClickNextAt(l, 1000);
+        ClickNextAt(l, 1500);
+        l.vp.At(1800, [&w] { w.Option1(0).Click(); });
+        l.ClickAt(1900, w.B_Valider);
+        l.vp.At(7000, [&w] { w.Option1(0).Click(); });
+        l.ClickAt(7100, w.B_Valider);
+        l.vp.StopAt(11000);
+        try {
+            for (;;) l.vp.Yield({});
+        } catch (const RunStopped&) {
+        }
+        QCOMPARE(w.NumPage, int16_t(2));
+        QCOMPARE(w.NumQuestion, int16_t(3));
+        QCOMPARE(w.Label6.Caption(), QString("3"));
+        QCOMPARE(w.Note, 2.0);
+    }
+
     void aClickStormPastTheLimitKeepsTheInvariants() {
         // Seed 285084 of the explorer: its learner clicks the scripted séance past the nesting limit,
         // where its run may part from the built-in one (the loops left on the stack differ), but the
