@@ -6,6 +6,7 @@
 // Usage: bench_pdf_libraries [runs]. Prints "name: value unit".
 
 #include "bench_common.h"
+#include "support/media.h"
 
 #include <poppler-qt6.h>
 
@@ -15,7 +16,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <cmath>
@@ -42,13 +42,7 @@ double RssMb() {
 
 // Three slides of 960 × 540 points: a diagram with text, a photograph with its caption, dense text.
 void WriteSlides(const QString& path) {
-    QPdfWriter writer(path);
-    writer.setResolution(72);
-    writer.setPageSize(QPageSize(QSizeF(960, 540), QPageSize::Point));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QPainter p(&writer);
-    p.setRenderHint(QPainter::Antialiasing);
-    auto title = [&](const QString& text) {
+    const auto title = [](QPainter& p, const QString& text) {
         QLinearGradient g(0, 0, 960, 0);
         g.setColorAt(0, QColor(20, 60, 140));
         g.setColorAt(1, QColor(90, 150, 220));
@@ -57,45 +51,48 @@ void WriteSlides(const QString& path) {
         p.setFont(QFont(QStringLiteral("Liberation Sans"), 34, QFont::Bold));
         p.drawText(QRectF(40, 0, 880, 90), Qt::AlignVCenter, text);
     };
-    title(QStringLiteral("La loi d'Ohm : U = R × I"));
-    p.setPen(QPen(Qt::black, 3));
-    p.drawRect(QRectF(120, 180, 400, 260));
-    p.setBrush(QColor(250, 210, 60));
-    p.drawEllipse(QPointF(120, 310), 36, 36);
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(280, 160, 80, 40));
-    p.setFont(QFont(QStringLiteral("Liberation Sans"), 22));
-    p.drawText(QPointF(110, 318), QStringLiteral("V"));
-    p.drawText(QPointF(300, 150), QStringLiteral("R"));
-    p.setFont(QFont(QStringLiteral("Liberation Sans"), 20));
-    p.drawText(QRectF(580, 170, 360, 300), Qt::TextWordWrap,
-               QStringLiteral("• U : la tension, en volts (V)\n• I : l'intensité, en ampères (A)\n"
-                              "• R : la résistance, en ohms (Ω)"));
-    writer.newPage();
-    title(QStringLiteral("Le multimètre"));
-    QImage photo(800, 600, QImage::Format_RGB32);
-    auto* rng = QRandomGenerator::global();
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(x, y, qRgb((x * 255) / 800, (y * 255) / 600, 128 + int(rng->bounded(60))));
-    p.drawImage(QRectF(60, 120, 480, 360), photo);
-    p.setPen(Qt::black);
-    p.setFont(QFont(QStringLiteral("Liberation Serif"), 20, -1, true));
-    p.drawText(QRectF(580, 140, 340, 300), Qt::TextWordWrap,
-               QStringLiteral("En voltmètre, il se branche en dérivation ; en ampèremètre, en série."));
-    writer.newPage();
-    title(QStringLiteral("Résumé"));
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
-    for (int line = 0; line < 24; ++line) {
-        p.drawText(QPointF(40, 120 + line * 17),
-                   QStringLiteral("%1. Une tension de %2 V aux bornes d'une résistance de %3 Ω donne %4 A.")
-                       .arg(line + 1)
-                       .arg(line + 1)
-                       .arg(10 * (line + 1))
-                       .arg(0.1, 0, 'f', 1));
-    }
-    p.setPen(QPen(QColor(200, 30, 30), 0.5));
-    for (int i = 0; i < 40; ++i) p.drawLine(QPointF(700, 120 + i * 10), QPointF(920, 130 + i * 10));
+    const QSizeF page(960, 540);
+    testsupport::WritePdf(path, {{page, [&](QPainter& p) {
+        title(p, QStringLiteral("La loi d'Ohm : U = R × I"));
+        p.setPen(QPen(Qt::black, 3));
+        p.drawRect(QRectF(120, 180, 400, 260));
+        p.setBrush(QColor(250, 210, 60));
+        p.drawEllipse(QPointF(120, 310), 36, 36);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(280, 160, 80, 40));
+        p.setFont(QFont(QStringLiteral("Liberation Sans"), 22));
+        p.drawText(QPointF(110, 318), QStringLiteral("V"));
+        p.drawText(QPointF(300, 150), QStringLiteral("R"));
+        p.setFont(QFont(QStringLiteral("Liberation Sans"), 20));
+        p.drawText(QRectF(580, 170, 360, 300), Qt::TextWordWrap,
+                   QStringLiteral("• U : la tension, en volts (V)\n• I : l'intensité, en ampères (A)\n"
+                                  "• R : la résistance, en ohms (Ω)"));
+    }}, {page, [&](QPainter& p) {
+        title(p, QStringLiteral("Le multimètre"));
+        QImage photo(800, 600, QImage::Format_RGB32);
+        auto* rng = QRandomGenerator::global();
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb((x * 255) / 800, (y * 255) / 600, 128 + int(rng->bounded(60))));
+        p.drawImage(QRectF(60, 120, 480, 360), photo);
+        p.setPen(Qt::black);
+        p.setFont(QFont(QStringLiteral("Liberation Serif"), 20, -1, true));
+        p.drawText(QRectF(580, 140, 340, 300), Qt::TextWordWrap,
+                   QStringLiteral("En voltmètre, il se branche en dérivation ; en ampèremètre, en série."));
+    }}, {page, [&](QPainter& p) {
+        title(p, QStringLiteral("Résumé"));
+        p.setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+        for (int line = 0; line < 24; ++line) {
+            p.drawText(QPointF(40, 120 + line * 17),
+                       QStringLiteral("%1. Une tension de %2 V aux bornes d'une résistance de %3 Ω donne %4 A.")
+                           .arg(line + 1)
+                           .arg(line + 1)
+                           .arg(10 * (line + 1))
+                           .arg(0.1, 0, 'f', 1));
+        }
+        p.setPen(QPen(QColor(200, 30, 30), 0.5));
+        for (int i = 0; i < 40; ++i) p.drawLine(QPointF(700, 120 + i * 10), QPointF(920, 130 + i * 10));
+    }}});
 }
 
 QImage Reference(const QString& pdf, int page) {

@@ -2,6 +2,7 @@
 // instants, each checked against the lesson's invariants after every event; the faults it found,
 // kept as the short sequences that show them; and a few seeded sequences whose whole run is kept,
 // where the outcome depends on the path taken.
+// One sequence in four plays the demo's séance 2, written as a script.
 //   SEANCE_EXPLORER_SEQUENCES (default 2000), SEANCE_EXPLORER_SEED, SEANCE_EXPLORER_SECONDS (a time
 //   budget instead of a count, for the longer run of CI's fuzzing step), SEANCE_EXPLORER_REGOLD=1.
 
@@ -60,8 +61,15 @@ private slots:
             QVERIFY2(name == QLatin1String("test_explorer") || name == QLatin1String("QtTest Watchdog"), qPrintable(name));
         }
         WriteCourse(course_.path());
+        // The demo's séance 2, a teacher's script with PDF slides, steps and an animation of its own,
+        // beside séance 1's built-in pages.
+        const QDir seance2(QStringLiteral(SEANCE_DEMO_DIR "/Seance2"));
+        QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance2")));
+        for (const QString& name : seance2.entryList(QDir::Files))
+            QVERIFY(QFile::copy(seance2.filePath(name), course_.filePath(QStringLiteral("Seance2/") + name)));
         options_.course = course_.path();
-        PrepareDirectVisits(course_.path());
+        PrepareDirectVisits(course_.path(), 1);
+        PrepareDirectVisits(course_.path(), 2);
     }
 
     void sequencesReadBackAsWritten() {
@@ -122,8 +130,14 @@ private slots:
         qint64 played = 0, events = 0, evaluations = 0, closings = 0, storms = 0, settled = 0;
         int deepest = 0, clockReads = 0;
         qint64 stack = 0, rss = 0;
+        qint64 onSeance2 = 0;
         for (uint64_t i = 0; budget > 0 ? clock.elapsed() < budget * 1000 : played < count; ++i, ++played) {
-            const Sequence s = Draw(seed * 1000003u + i, 300);
+            Sequence s = Draw(seed * 1000003u + i, 300);
+            // One sequence in four on the scripted séance, the same invariants read from its script.
+            if (i % 4 == 3) {
+                s.seance = 2;
+                ++onSeance2;
+            }
             const Outcome o = Play(s, options_);
             if (!o.ok) {
                 const Sequence shortest = Shrink(s, options_);
@@ -148,9 +162,9 @@ private slots:
             rss = std::max(rss, o.rssGrowthKb);
         }
         const double seconds = double(clock.elapsed()) / 1000.0;
-        std::printf("explorer: %lld sequences, %lld events in %.1f s (%.0f sequences/s); %lld reached the evaluation, "
-                    "%lld the closing page, %lld the depth limit, %lld compared with a direct visit\n",
-                    played, events, seconds, double(played) / seconds, evaluations, closings, storms, settled);
+        std::printf("explorer: %lld sequences (%lld on séance 2), %lld events in %.1f s (%.0f sequences/s); %lld reached "
+                    "the evaluation, %lld the closing page, %lld the depth limit, %lld compared with a direct visit\n",
+                    played, onSeance2, events, seconds, double(played) / seconds, evaluations, closings, storms, settled);
         std::printf("explorer bounds: depth %d (at most %d), stack %lld KiB (at most %lld), clock reads without a yield %d "
                     "(at most %d), memory gained %lld KiB (at most %lld)\n",
                     deepest, 64, stack / 1024, kStackBytes / 1024, clockReads, kClockReadsWithoutYield, rss, kRssGrowthKb);

@@ -5,6 +5,7 @@
 #include "content/lesson_content.h"
 #include "course_window/m_orvalis2.h"
 #include "support/lesson.h"
+#include "support/media.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -177,6 +178,43 @@ private slots:
         // Within rounding of the pixmap's format; a slide drawn at its natural size and made smaller
         // is off by up to 145 levels along every edge.
         QVERIFY2(MostDifference(drawn, vectors) <= 8, qPrintable(QString::number(MostDifference(drawn, vectors))));
+    }
+
+    // The scale is the played séance's: séance 2's PDF pages, larger than séance 1's slides, the
+    // largest of its pages (a slide in steps included) just fitting the screen.
+    void theSlidesOfThePlayedSeanceSetTheScale() {
+        QTemporaryDir dir;
+        WriteCourse(dir.path());
+        const QString s2 = WriteSeance(dir.path(), 2, R"([[page]]
+type = "titre"
+diapositive = "Cours.pdf, page 1"
+[[page]]
+diapositive = "Cours.pdf, page 1"
+fin = 20
+  [[page.etape]]
+  instant = 10
+  diapositive = "Cours.pdf, page 2"
+[[page]]
+type = "evaluation"
+[[page]]
+type = "cloture"
+)");
+        const auto page = [](QPainter& p) { p.drawText(QPointF(40, 60), QStringLiteral("La tension")); };
+        WritePdf(s2 + "Cours.pdf", {{QSizeF(768, 576), page}, {QSizeF(960, 720), page}, {QSizeF(1920, 1440), page}});
+        Lesson l(true, [&](VirtualPlatform& vp) {
+            vp.screen = QSize(1280, 720);
+            vp.FitOnScreen(content::LargestSlide(dir.path(), 2));
+        }, dir.path(), {}, 2);
+        QCOMPARE(l.vp.DisplayScale(), 0.75);
+        // Page 3, twice as large, is in the file but not in the séance.
+        QCOMPARE(content::LargestSlide(dir.path(), 2), QSizeF(960 * 20, 720 * 20));
+        QCOMPARE(content::LargestSlide(dir.path(), 1), QSizeF(FrameTwips(kSlideFrameW), FrameTwips(kSlideFrameH)));
+        l.vp.StopAt(1500);
+        QVERIFY(StoppedInside(l, l.w->B_Pag_S));
+        // The step's larger page, whole on the screen.
+        QCOMPARE(l.w->Picture1.GetPicture().SizeTwips(), QSizeF(960 * 20, 720 * 20));
+        QCOMPARE(OnScreen(l.w->Picture1).size(), QSize(960, 720));
+        QCOMPARE(DrawnWhereLaidOut(l.w->Form), QString());
     }
 
     // Where the slides fit, asking for fitting changes nothing: the same screen, pixel for pixel.

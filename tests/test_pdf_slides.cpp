@@ -3,6 +3,7 @@
 // plain French when it cannot be shown.
 
 #include "platform/picture.h"
+#include "support/media.h"
 #include "support/virtual_platform.h"
 
 #include <QFile>
@@ -20,26 +21,23 @@ namespace {
 // Two slides as a presentation program exports them: a 4:3 page with a title, a diagram and a
 // hairline; a 16:9 page with other words.
 void WriteSlides(const QString& path) {
-    QPdfWriter writer(path);
-    writer.setResolution(72);
-    writer.setPageSize(QPageSize(QSizeF(768, 576), QPageSize::Point));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QPainter p(&writer);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(QRectF(0, 0, 768, 576), QColor(250, 249, 243));
-    p.setPen(QColor(22, 52, 128));
-    p.setFont(QFont(QStringLiteral("Liberation Sans"), 30, QFont::Bold));
-    p.drawText(QPointF(40, 60), QStringLiteral("La loi d'Ohm"));
-    p.setFont(QFont(QStringLiteral("Liberation Sans"), 18));
-    p.drawText(QPointF(40, 120), QStringLiteral("U = R × I : la tension en volts, la résistance en ohms."));
-    p.setPen(QPen(Qt::black, 0.75));
-    p.setBrush(QColor(214, 110, 24));
-    p.drawEllipse(QPointF(400, 330), 120, 120);
-    p.drawLine(QPointF(100.5, 200), QPointF(100.5, 500));
-    writer.setPageSize(QPageSize(QSizeF(960, 540), QPageSize::Point));
-    writer.newPage();
-    p.setPen(Qt::black);
-    p.drawText(QPointF(40, 80), QStringLiteral("L'ampèremètre se branche en série."));
+    WritePdf(path, {{QSizeF(768, 576),
+                     [](QPainter& p) {
+                         p.fillRect(QRectF(0, 0, 768, 576), QColor(250, 249, 243));
+                         p.setPen(QColor(22, 52, 128));
+                         p.setFont(QFont(QStringLiteral("Liberation Sans"), 30, QFont::Bold));
+                         p.drawText(QPointF(40, 60), QStringLiteral("La loi d'Ohm"));
+                         p.setFont(QFont(QStringLiteral("Liberation Sans"), 18));
+                         p.drawText(QPointF(40, 120), QStringLiteral("U = R × I : la tension en volts, la résistance en ohms."));
+                         p.setPen(QPen(Qt::black, 0.75));
+                         p.setBrush(QColor(214, 110, 24));
+                         p.drawEllipse(QPointF(400, 330), 120, 120);
+                         p.drawLine(QPointF(100.5, 200), QPointF(100.5, 500));
+                     }},
+                    {QSizeF(960, 540), [](QPainter& p) {
+                         p.setPen(Qt::black);
+                         p.drawText(QPointF(40, 80), QStringLiteral("L'ampèremètre se branche en série."));
+                     }}});
 }
 
 QString Reason(const QString& path, int page = 1) {

@@ -159,18 +159,7 @@ private slots:
         // animation, then the evaluation on page 3 and the closing page with its own text.
         QTemporaryDir dir;
         WriteCourse(dir.path());
-        const QString s2 = dir.path() + "/Seance2/";
-        QDir().mkpath(s2);
-        for (const char* slide : {"Titre.emf", "Pile.emf", "Pile2.emf", "Anim.emf"}) WriteEmf(s2 + slide, kSlideFrameW, kSlideFrameH);
-        WriteJpeg(s2 + "pile.jpg", 200, 100);
-        for (const char* frame : {"a.png", "b.png", "c.png"}) {
-            QImage image(120, 80, QImage::Format_RGB32);
-            image.fill(Qt::yellow);
-            QVERIFY(image.save(s2 + frame));
-        }
-        QFile script(s2 + "seance.toml");
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(R"([[page]]
+        const QString s2 = WriteSeance(dir.path(), 2, R"([[page]]
 type = "titre"
 diapositive = "Titre.emf"
 [[page]]
@@ -199,27 +188,18 @@ type = "evaluation"
 type = "cloture"
 texte = "Fin de la séance 2."
 )");
-        script.close();
-        QByteArray gift;
-        for (int q = 1; q <= 20; ++q) gift += QStringLiteral("Question %1 ? {=oui ~non ~peut-être ~jamais}\n\n").arg(q).toUtf8();
-        QFile questions(s2 + "questions.gift");
-        QVERIFY(questions.open(QIODevice::WriteOnly));
-        questions.write(gift);
-        questions.close();
+        for (const char* slide : {"Titre.emf", "Pile.emf", "Pile2.emf", "Anim.emf"}) WriteEmf(s2 + slide, kSlideFrameW, kSlideFrameH);
+        WriteJpeg(s2 + "pile.jpg", 200, 100);
+        for (const char* frame : {"a.png", "b.png", "c.png"}) {
+            QImage image(120, 80, QImage::Format_RGB32);
+            image.fill(Qt::yellow);
+            QVERIFY(image.save(s2 + frame));
+        }
 
         SL_MM::Forget();
-        Lesson l(false, {}, dir.path());
-        content::BanqueQuestions banque;
-        std::optional<content::ScriptSeance> seance2;
-        platform::RunHandler([&] {
-            banque = content::BanqueDuCours(dir.path(), 2);
-            seance2 = content::ScriptDuCours(dir.path(), 2);
-        });
-        QVERIFY(seance2.has_value());
-        l.w = std::make_unique<Cour1p>(nullptr, &banque, &*seance2, 2);
+        Lesson l(true, {}, dir.path(), {}, 2);
+        QVERIFY(l.script.has_value());
         Cour1p& w = *l.w;
-        platform::RunHandler([&] { w.Form_Load(); });
-        platform::RunHandler([&] { w.Form_Activate(); });
         QCOMPARE(w.PageEvaluation(), int16_t(3));
         ClickNextAt(l, 1000);
         ClickNextAt(l, 5000);
@@ -254,12 +234,50 @@ texte = "Fin de la séance 2."
         QCOMPARE(w.Picture2.Top(), w.Picture1.Top() + 20 * 15);
     }
 
+    void theEvaluationEnteredBeforeTheLastPageEndsKeepsItsQuestions() {
+        // The page before the evaluation runs five seconds; the learner is on question 2 before
+        // then, and its loop's end must not take the evaluation back to question 1.
+        QTemporaryDir dir;
+        WriteCourse(dir.path());
+        const QString s2 = WriteSeance(dir.path(), 2, R"([[page]]
+type = "titre"
+diapositive = "Titre.emf"
+[[page]]
+diapositive = "Long.emf"
+fin = "5 s"
+[[page]]
+type = "evaluation"
+[[page]]
+type = "cloture"
+)");
+        for (const char* slide : {"Titre.emf", "Long.emf"}) WriteEmf(s2 + slide, kSlideFrameW, kSlideFrameH);
+        SL_MM::Forget();
+        Lesson l(true, {}, dir.path(), {}, 2);
+        Cour1p& w = *l.w;
+        ClickNextAt(l, 1000);
+        ClickNextAt(l, 1500);
+        l.vp.At(1800, [&w] { w.Option1(0).Click(); });
+        l.ClickAt(1900, w.B_Valider);
+        l.vp.At(7000, [&w] { w.Option1(0).Click(); });
+        l.ClickAt(7100, w.B_Valider);
+        l.vp.StopAt(11000);
+        try {
+            for (;;) l.vp.Yield({});
+        } catch (const RunStopped&) {
+        }
+        QCOMPARE(w.NumPage, int16_t(2));
+        QCOMPARE(w.NumQuestion, int16_t(3));
+        QCOMPARE(w.Label6.Caption(), QString("3"));
+        QCOMPARE(w.Note, 2.0);
+    }
+
     void aClickStormPastTheLimitKeepsTheInvariants() {
         // Seed 285084 of the explorer: its learner clicks the scripted séance past the nesting limit,
         // where its run may part from the built-in one (the loops left on the stack differ), but the
         // lesson's invariants must hold on both.
         using namespace testsupport::explorer;
         PrepareDirectVisits(builtIn_.path());
+        PrepareDirectVisits(scripted_.path());
         const Sequence s = Draw(285084, 120);
         const Outcome a = Play(s, Options{builtIn_.path(), true, 30000});
         const Outcome b = Play(s, Options{scripted_.path(), true, 30000});
@@ -273,6 +291,7 @@ texte = "Fin de la séance 2."
         Options builtIn{builtIn_.path(), true, 30000};
         Options scripted{scripted_.path(), true, 30000};
         PrepareDirectVisits(builtIn_.path());
+        PrepareDirectVisits(scripted_.path());
         const int count = qEnvironmentVariableIsSet("SEANCE_EXPLORER_SEQUENCES")
                               ? qEnvironmentVariableIntValue("SEANCE_EXPLORER_SEQUENCES") / 10
                               : 150;

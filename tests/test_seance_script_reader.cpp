@@ -137,6 +137,39 @@ fin = 20
         QCOMPARE(l.script->pages[2].animation->genre, AnimationScript::Genre::Courants);
     }
 
+    // A teacher types the anchors without accents as often as with them: both mean the same place.
+    void anchorsTypedWithoutAccentsMeanTheSame() {
+        const auto places = [](const QByteArray& first, const QByteArray& second) {
+            const QByteArray page = "[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n"
+                                    "  [[page.photo]]\n  instant = 10\n  cadre = 1\n  fichier = \"a.jpg\"\n  place = \"" + first + "\"\n"
+                                    "  [[page.photo]]\n  instant = 20\n  cadre = 2\n  fichier = \"b.jpg\"\n  place = \"" + second + "\"\n";
+            const LectureScript l = Lire(Seance(page));
+            if (!l.Reussie()) return QList<double>{-1, qQNaN()};
+            QList<double> at;
+            for (const EtapeScript& e : l.script->pages[1].etapes)
+                if (!e.diapositive) at << At(e.place.gauche) << At(e.place.haut);
+            return at;
+        };
+        const QList<QPair<QByteArray, QByteArray>> accented{
+            {"à droite de la diapositive, en haut, marge 20 px", "alignée à droite sur la photo précédente, sous la photo précédente"},
+            {"à gauche de la diapositive, en bas", "à droite de la photo précédente, au-dessus de la photo précédente"},
+            {"au centre de la diapositive, au milieu", "alignée à gauche sur la photo précédente, sous la photo précédente"},
+            {"À droite de la diapositive, en haut", "à gauche de la photo précédente, en bas"}};
+        for (const auto& [first, second] : accented) {
+            const QList<double> meant = places(first, second);
+            QCOMPARE(meant.size(), 4);
+            const auto plain = [](QByteArray s) {
+                return s.replace("à", "a").replace("À", "A").replace("é", "e");
+            };
+            QCOMPARE(places(plain(first), plain(second)), meant);
+            QCOMPARE(places(plain(first).toUpper(), second), meant);
+        }
+        // Folding accents does not make an unknown clause known: it is refused as before.
+        const LectureScript l = Lire(Seance("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n  [[page.photo]]\n  instant = 10\n"
+                                            "  cadre = 1\n  fichier = \"a.jpg\"\n  place = \"a droite de la diapo, en haut\"\n"));
+        QVERIFY(l.message.contains("« a droite de la diapo » n'est pas une position connue"));
+    }
+
     void mistakesAreRefusedWithTheirLineAndWhatToWrite_data() {
         QTest::addColumn<QByteArray>("page");
         QTest::addColumn<int>("line");
@@ -201,11 +234,7 @@ fin = 20
     void aMissingFileIsNamedWithTheLineThatNamesIt() {
         QTemporaryDir dir;
         const QString seance = dir.filePath("Seance2");
-        QDir().mkpath(seance);
-        QFile f(seance + "/seance.toml");
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(Seance(kPagePhotos));
-        f.close();
+        WriteSeance(dir.path(), 2, Seance(kPagePhotos));
         for (const char* name : {"Diapo0.emf", "Cours.pdf", "pile.jpg", "Lampe.jpg"}) QFile(seance + "/" + name).open(QIODevice::WriteOnly);
         const std::optional<LectureScript> l = LireScript(seance);
         QVERIFY(l.has_value());
@@ -219,10 +248,7 @@ fin = 20
     void aBrokenScriptStopsTheLessonBeforeAnyWindow() {
         QTemporaryDir dir;
         WriteCourse(dir.path());
-        QFile f(dir.filePath("Seance1/seance.toml"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(Seance("[[page]]\ndiapositive = \"Diapo1.emf\"\nfni = 10\n"));
-        f.close();
+        WriteSeance(dir.path(), 1, Seance("[[page]]\ndiapositive = \"Diapo1.emf\"\nfni = 10\n"));
         QString message;
         try {
             Lesson l(false, {}, dir.path());

@@ -142,6 +142,22 @@ private slots:
     }
 
     // Same course, same bytes: no date of printing, no random identifier.
+
+    // A teacher's séance: its PDF slides and their steps as they come, its own animation's frames
+    // on one strip (drawn again and again, they are never "something new" that would hold the page),
+    // its evaluation's page and closing page by their own numbers.
+    void aScriptedSeanceWithItsOwnAnimation() {
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("seance2.pdf"));
+        const Run r = Exec(kProgram, {"--storyboard", pdf, "--seance", "2"}, kDemo);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QStringList captions = Captions(SheetTexts(pdf));
+        QCOMPARE(captions.first(), QStringLiteral("Électricité - Séance 2"));
+        for (const char* caption : {"page 8 — 2 s", "page 8 — 4 s", "page 10 — animation, image par image",
+                                    "page 12 — question 20 sur 20", "page 13"})
+            QVERIFY2(captions.contains(QString::fromUtf8(caption)), caption);
+        QCOMPARE(captions.filter(QStringLiteral("page 10 —")).size(), 3);  // the slide, the animation's first frame, the strip
+    }
     void sameCourseSamePdf() {
         // Several runs, in other time zones: what varies from run to run (hash order, addresses)
         // does not vary every time.

@@ -42,13 +42,14 @@ QByteArray CsvRapport(const RapportClasse& rapport, const PagesQuestions& pages,
                       const ProgressionClasse* progression = nullptr);
 
 struct Diapos {
-    QString dossier;      // the course folder, holding Seance1/
-    QStringList textes;   // by page; empty when a slide could not be read
-    PagesQuestions pages;  // where each question is taught
+    QStringList vignettes;  // by page, the slide that shows it whole (the last of its steps); empty if none
+    QStringList textes;     // by page; empty when a slide could not be read
+    PagesQuestions pages;   // where each question is taught
 };
-// Where each right answer of banque, the course's bank, is taught.
+// Where each right answer of banque, the bank of séance number seance of the course in dossierCours,
+// is taught.
 Diapos LireDiapos(const QString& dossierCours,
-                  const content::BanqueQuestions& banque = content::BanqueQuestions::Integree());
+                  const content::BanqueQuestions& banque = content::BanqueQuestions::Integree(), int seance = 1);
 
 // Writes the PDF (A4 landscape); returns an empty string, else the reason in French. Needs a
 // QApplication (the charts are Qt widgets' graphics items), on the offscreen platform if need be.

@@ -1,9 +1,12 @@
 #include "class_reports/rapport_pages.h"
 
 #include "content/lesson_content.h"
-#include "emf/emf.h"
+#include "content/script_seance.h"
+#include "platform/platform.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 namespace resultats {
@@ -75,11 +78,60 @@ QStringList MotsReplies(const QString& texte) {
     return mots;
 }
 
-QStringList TextesDiapos(const QString& dossierCours) {
+std::vector<QStringList> DiaposParPage(const QString& dossierCours, int seance) {
+    const QDir dossier(QDir(dossierCours).filePath(QStringLiteral("Seance%1").arg(seance)));
+    std::vector<QStringList> pages;
+    QFile script(dossier.filePath(content::kNomScript));
+    if (!script.exists()) {
+        if (seance == 1)
+            for (const QString& nom : content::Slides()) pages.push_back({QDir(dossierCours).filePath(nom)});
+        return pages;
+    }
+    // The files it names are not looked for: a missing slide leaves its page alone without text.
+    if (!script.open(QIODevice::ReadOnly)) return pages;
+    const content::LectureScript lecture = content::LireScriptDonnees(script.readAll(), script.fileName());
+    if (!lecture.Reussie()) return pages;
+    for (const content::PageScript& page : lecture.script->pages) {
+        QStringList diapos;
+        for (const content::EtapeScript& etape : page.etapes)
+            if (etape.diapositive) diapos << dossier.filePath(etape.fichier);
+        // A title page has its slide but no steps.
+        if (diapos.isEmpty() && !page.diapositive.isEmpty()) diapos << dossier.filePath(page.diapositive);
+        pages.push_back(diapos);
+    }
+    return pages;
+}
+
+platform::Picture LireDiapo(const QString& chemin) {
+    QString fichier = chemin;
+    int page = 1;
+    // "Cours.pdf#3" is page 3 of Cours.pdf, as the lesson's loader reads it, unless a file has that very name.
+    if (const qsizetype diese = chemin.lastIndexOf(QLatin1Char('#')); diese > 0 && !QFileInfo::exists(chemin)) {
+        bool nombre = false;
+        const int n = chemin.mid(diese + 1).toInt(&nombre);
+        if (nombre && n >= 1) {
+            fichier = chemin.left(diese);
+            page = n;
+        }
+    }
+    QFile f(fichier);
+    // The lesson's own limit on a picture file's size.
+    constexpr qint64 kOctetsMax = 64LL * 1024 * 1024;
+    if (f.size() > kOctetsMax || !f.open(QIODevice::ReadOnly)) return {};
+    try {
+        // A slide's size is its own (an EMF's frame, a PDF page's points), whatever twips per pixel.
+        return platform::DecodePicture(f.readAll(), 15, 15, fichier, page);
+    } catch (const platform::FileError&) {
+        return {};
+    }
+}
+
+QStringList TextesDiapos(const QString& dossierCours, int seance) {
     QStringList textes;
-    for (const QString& nom : content::Slides()) {
-        const emf::Picture diapo = emf::Picture::FromFile(QDir(dossierCours).filePath(nom));
-        textes << (diapo.IsNull() ? QString() : diapo.Text());
+    for (const QStringList& diapos : DiaposParPage(dossierCours, seance)) {
+        QStringList page;
+        for (const QString& chemin : diapos) page << LireDiapo(chemin).Text();
+        textes << page.join(QLatin1Char('\n'));
     }
     return textes;
 }
@@ -101,7 +153,9 @@ QList<int> PagesDeReponse(const QString& question, const QString& reponse, const
         else if (pleinsReponse.size() >= 2 && trouves * 3 >= pleinsReponse.size() * 2)
             part << page;
     }
-    const QList<int>& candidates = mot.isEmpty() ? part : mot;
+    QList<int>& candidates = mot.isEmpty() ? part : mot;
+    // The title page names the séance's subjects without teaching them: it counts only alone.
+    if (candidates.size() > 1) candidates.removeOne(0);
     qsizetype meilleur = 0;
     for (int page : candidates) meilleur = std::max(meilleur, rang[static_cast<size_t>(page)]);
     QList<int> pages;

@@ -6,8 +6,6 @@
 
 #include "class_reports/rapport_pages.h"
 #include "class_reports/rapport_texte.h"
-#include "content/lesson_content.h"
-#include "emf/emf.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -324,12 +322,11 @@ void Tableau(QPainter& p, double y, const GroupeBanque& g, const PagesQuestions*
 }
 
 // A slide drawn small, with its frame; false when it cannot be read.
-bool Vignette(QPainter& p, const QString& dossier, int page, const QRectF& cadre) {
-    const QStringList diapos = content::Slides();
-    if (page < 0 || page >= diapos.size()) return false;
-    const emf::Picture diapo = emf::Picture::FromFile(QDir(dossier).filePath(diapos[page]));
+bool Vignette(QPainter& p, const QStringList& vignettes, int page, const QRectF& cadre) {
+    if (page < 0 || page >= vignettes.size() || vignettes[page].isEmpty()) return false;
+    const platform::Picture diapo = LireDiapo(vignettes[page]);
     if (diapo.IsNull()) return false;
-    const QSizeF taille = diapo.FrameSize().scaled(cadre.size(), Qt::KeepAspectRatio);
+    const QSizeF taille = diapo.SizeTwips().scaled(cadre.size(), Qt::KeepAspectRatio);
     const QRectF ici(cadre.center() - QPointF(taille.width() / 2, taille.height() / 2), taille);
     p.save();
     p.fillRect(ici, Qt::white);
@@ -384,7 +381,7 @@ void Question(QPainter& p, const StatsQuestion& q, const Diapos& diapos, double 
     } else {
         legende = (pages.size() > 1 ? QStringLiteral("Enseignée pages %1") : QStringLiteral("Enseignée page %1"))
                       .arg(ListePages(pages));
-        if (!Vignette(p, diapos.dossier, pages.first(), cadre)) legende += QStringLiteral(" (diapositive illisible)");
+        if (!Vignette(p, diapos.vignettes, pages.first(), cadre)) legende += QStringLiteral(" (diapositive illisible)");
     }
     Texte(p, QRectF(xVignette, y + hVignette + 3, largeurVignette, 22), legende, Police(7.5), kEncre,
           Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap);
@@ -464,10 +461,11 @@ void Progression(Feuilles& f, const ProgressionClasse& pr) {
 
 }  // namespace
 
-Diapos LireDiapos(const QString& dossierCours, const content::BanqueQuestions& banque) {
+Diapos LireDiapos(const QString& dossierCours, const content::BanqueQuestions& banque, int seance) {
     Diapos d;
-    d.dossier = dossierCours;
-    d.textes = TextesDiapos(dossierCours);
+    for (const QStringList& diapos : DiaposParPage(dossierCours, seance))
+        d.vignettes << (diapos.isEmpty() ? QString() : diapos.last());
+    d.textes = TextesDiapos(dossierCours, seance);
     d.pages = PagesDesReponses(d.textes, banque);
     return d;
 }

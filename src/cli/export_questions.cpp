@@ -8,10 +8,8 @@
 namespace cli {
 
 Output ExportQuestions(const Demande& d) {
-    Output o;
     const content::Export e = content::ExporterQuestions(QDir::currentPath(), d.fichier, d.seance);
-    if (!e.ok) return o.Fail(e.message + QLatin1Char('\n'));
-    return o.Out(e.message + QLatin1Char('\n'));
+    return Output::Line(e.ok, e.message);
 }
 
 }  // namespace cli

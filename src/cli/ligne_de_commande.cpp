@@ -113,8 +113,9 @@ const std::vector<Entree>& Table() {
           false, PrepareClassFolder},
          nullptr, "DOSSIER", Valeur::Dossier, AucunPositionnel},
         {{"export-questions", "FICHIER.gift", "Les questions de la leçon en GIFT, pour Moodle.",
-          "Écrit les vingt questions que la leçon pose (Seance1/questions.gift du dossier courant, sinon les "
-          "questions d'origine) dans FICHIER.gift, au format GIFT que Moodle importe tel quel.",
+          "Écrit les vingt questions que la leçon pose (SeanceN/questions.gift du dossier courant, N donné par "
+          "--seance, 1 par défaut ; pour la séance 1 sans ce fichier, les questions d'origine) dans FICHIER.gift, "
+          "au format GIFT que Moodle importe tel quel.",
           false, ExportQuestions},
          nullptr, "FICHIER.gift", Valeur::Fichier, AucunPositionnel},
         {{"new-seance", "N --from FICHIER.pdf", "Une nouvelle séance N depuis une présentation exportée en PDF.",
@@ -406,7 +407,7 @@ QString PageDeManuel() {
     t += QStringLiteral(
         ".SH DESCRIPTION\n"
         "Sans commande, la leçon commence en plein écran, sur le cours du dossier courant : les diapositives et "
-        "photographies de Seance1/, les sons Bravo.wav et SonMCM.wav. Chaque réponse à l'évaluation est écrite "
+        "photographies de Seance1/ (de SeanceN/ avec \\-\\-seance N), les sons Bravo.wav et SonMCM.wav. Chaque réponse à l'évaluation est écrite "
         "dans le journal du dossier des résultats et, si un LRS est configuré, lui est envoyée.\n"
         ".PP\nLes commandes ci\\-dessous n'ont besoin d'aucun écran.\n"
         ".SH COMMANDES\n");

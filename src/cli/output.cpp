@@ -19,6 +19,12 @@ Output& Output::Fail(const QString& text, int code) {
     return Err(text);
 }
 
+Output Output::Line(bool done, const QString& line) {
+    Output o;
+    if (done) return o.Out(line + QLatin1Char('\n'));
+    return o.Fail(line + QLatin1Char('\n'));
+}
+
 int Emit(const Output& output) {
     for (const auto& [stream, bytes] : output.parts) {
         FILE* f = stream == Output::Stream::Out ? stdout : stderr;

@@ -19,6 +19,10 @@ struct Output {
     Output& Err(const QString& text);
     // A failure: text to the standard error, and status.
     Output& Fail(const QString& text, int code = 1);
+
+    // A command that says one line of what it did: on the standard output when done, else on the
+    // standard error with status 1.
+    static Output Line(bool done, const QString& line);
 };
 
 // Writes the parts to the standard output and error, each flushed, and returns the status.

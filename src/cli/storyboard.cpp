@@ -8,10 +8,8 @@
 namespace cli {
 
 Output Storyboard(const Demande& d) {
-    Output o;
     const storyboard::Outcome outcome = storyboard::Write(QDir::currentPath(), d.fichier, d.seance);
-    if (!outcome.ok) return o.Fail(outcome.message + QLatin1Char('\n'));
-    return o.Out(outcome.message + QLatin1Char('\n'));
+    return Output::Line(outcome.ok, outcome.message);
 }
 
 }  // namespace cli

@@ -247,12 +247,17 @@ const QString kAidePlace = QStringLiteral(
     "précédente), une en hauteur (en haut, en bas, au milieu, sous la photo précédente, au-dessus de la photo "
     "précédente) et, si besoin, « marge 20 px » ou « marges 9 px et 10 px » (en largeur puis en hauteur)");
 
+// A clause as it is compared: case, accents and spacing folded, since a teacher types « a droite
+// de la diapositive » or « alignee a droite » as often as the accented words, and means the same.
 QString Normaliser(QString s) {
     s = s.toLower();
     s.replace(QChar(0x2019), QLatin1Char('\''));
     s.replace(QChar(0x00A0), QLatin1Char(' '));
     s.replace(QLatin1String("au dessus"), QLatin1String("au-dessus"));
-    return s.simplified();
+    QString plie;
+    for (const QChar c : s.normalized(QString::NormalizationForm_D))
+        if (c.category() != QChar::Mark_NonSpacing) plie += c;
+    return plie.simplified();
 }
 
 // « 20 px » or « 300 twips ».
@@ -294,18 +299,18 @@ Place LirePlace(const QString& texte, int ligne, int cadre, int precedent) {
             {"sous la photo précédente", V::SousPrec}, {"au-dessus de la photo précédente", V::DessusPrec}};
         bool reconnue = false;
         for (const auto& [mots, quoi] : kH) {
-            if (c != QString::fromUtf8(mots)) continue;
+            if (c != Normaliser(QString::fromUtf8(mots))) continue;
             if (h != H::Aucune) refuser(QStringLiteral("la position en largeur est donnée deux fois"));
             h = quoi;
             reconnue = true;
-            precedente = precedente || c.endsWith(QStringLiteral("précédente"));
+            precedente = precedente || c.endsWith(QLatin1String("precedente"));
         }
         for (const auto& [mots, quoi] : kV) {
-            if (c != QString::fromUtf8(mots)) continue;
+            if (c != Normaliser(QString::fromUtf8(mots))) continue;
             if (v != V::Aucune) refuser(QStringLiteral("la position en hauteur est donnée deux fois"));
             v = quoi;
             reconnue = true;
-            precedente = precedente || c.endsWith(QStringLiteral("précédente"));
+            precedente = precedente || c.endsWith(QLatin1String("precedente"));
         }
         if (reconnue) continue;
         if (c.startsWith(QLatin1String("marges "))) {

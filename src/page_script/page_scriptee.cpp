@@ -93,7 +93,10 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
         }
     }
     // The evaluation that follows starts from its first question, whichever way the loop ended.
-    if (numero == PageEvaluation() - 1) NumQuestion = 1;
+    // Deviation: not once the evaluation has begun inside this loop's yield. Séance 1's page 18 runs
+    // one second, less than the pause after the first answer; a teacher's page may run longer and
+    // would take the learner back to question 1 while question 2 is on the screen.
+    if (numero == PageEvaluation() - 1 && NumPage < PageEvaluation()) NumQuestion = 1;
 }
 
 void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles) {

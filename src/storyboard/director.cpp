@@ -2,6 +2,7 @@
 
 #include "about/apropos.h"
 #include "content/banque.h"
+#include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
 #include "storyboard/offline_platform.h"
@@ -28,8 +29,8 @@ void Collect(const platform::Container& container, std::map<QString, platform::C
 
 }  // namespace
 
-Director::Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets)
-    : w_(course), p_(platform), sheets_(sheets) {
+Director::Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets, const content::ScriptSeance* script)
+    : w_(course), p_(platform), sheets_(sheets), script_(script) {
     Collect(w_.Form, controls_);
 }
 
@@ -60,11 +61,13 @@ void Director::OnTrace(const platform::TraceEvent& event) {
     const QString& name = event.control;
     if (event.kind == Kind::Show) {
         arrived_ = true;
-    } else if (event.kind == Kind::Picture && event.resource != 0) {
-        // One of the program's own bitmaps: a frame of an animation.
+    } else if (event.kind == Kind::Picture && (event.resource != 0 || AnimationFrame(event.text))) {
+        // One of the program's own bitmaps, or of a script's frames: a frame of an animation, which
+        // repeats until the page is left and so is never "something new" for the page.
         animated_.insert(name);
         frameChanged_ = true;
-        shown_[name] = QString::number(event.resource);
+        shown_[name] = event.resource != 0 ? QString::number(event.resource) : event.text;
+        if (event.resource == 0) files_.insert(event.text);
     } else if (event.kind == Kind::Picture) {
         // The About window's logo is the program's own, not a file of the course.
         if (QFileInfo::exists(w_.Repertoire + event.text)) files_.insert(event.text);
@@ -94,6 +97,12 @@ void Director::OnYield() {
     }
     // Always just after a tick, so that every page's times count from the same point of the tick.
     if (p_.Elapsed() - lastNew_ >= kQuiet && p_.JustTicked()) NextPage();
+}
+
+bool Director::AnimationFrame(const QString& file) const {
+    if (!script_ || w_.NumPage < 0 || w_.NumPage >= static_cast<int>(script_->pages.size())) return false;
+    const std::optional<content::AnimationScript>& a = script_->pages[static_cast<size_t>(w_.NumPage)].animation;
+    return a && a->genre == content::AnimationScript::Genre::Images && a->images.contains(file);
 }
 
 void Director::RecordFrame() {

@@ -13,6 +13,10 @@
 
 class Cour1p;
 
+namespace content {
+struct ScriptSeance;
+}
+
 namespace platform {
 class Control;
 struct TraceEvent;
@@ -24,7 +28,8 @@ class OfflinePlatform;
 
 class Director {
 public:
-    Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets);
+    // script: the séance's script when it has one, whose animations' frames are files of the folder.
+    Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets, const content::ScriptSeance* script = nullptr);
     // Runs the lesson from its start to the About window; LessonEnded escapes on an error.
     void Run();
     // The files of every slide and photograph the lesson showed, by name.
@@ -38,6 +43,8 @@ private:
     // The page has shown all it will: its strips go on a sheet, then the learner goes on.
     void NextPage();
     void RecordFrame();
+    // A file the script's animation of the current page draws in turn.
+    bool AnimationFrame(const QString& file) const;
     void FlushStrip();
     void AnswerQuestion();
     void Close();
@@ -46,6 +53,7 @@ private:
     Cour1p& w_;
     OfflinePlatform& p_;
     Sheets& sheets_;
+    const content::ScriptSeance* script_;
     std::map<QString, platform::Control*> controls_;
 
     Phase phase_ = Phase::Pages;
@@ -56,7 +64,7 @@ private:
     bool frameChanged_ = false;
     std::map<QString, QString> shown_;  // box name -> what it was last given
     std::set<QString> files_;
-    std::set<QString> animated_;        // boxes given resource frames on this page
+    std::set<QString> animated_;        // boxes given an animation's frames on this page
     std::set<QString> seen_;            // frame combinations already on the strip
     std::vector<Frame> strip_;
     int answered_ = 0;

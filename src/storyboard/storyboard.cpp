@@ -129,7 +129,7 @@ Outcome Write(const QString& folder, const QString& pdfPath, int seance) {
         const std::optional<content::ScriptSeance> script = content::ScriptDuCours(folder, seance);
         sheets.TitlePage(titre, TitleLines(folder, date, banque, script ? &*script : nullptr, seance));
         Cour1p course(nullptr, &banque, script ? &*script : nullptr, seance);
-        Director(course, platform, sheets).Run();
+        Director(course, platform, sheets, script ? &*script : nullptr).Run();
         if (!sheets.Finish()) {
             outcome.message = Failure(pdfPath, QStringLiteral("le document n'a pas pu être composé"));
             return outcome;

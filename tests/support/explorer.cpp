@@ -3,6 +3,7 @@
 #include "about/apropos.h"
 #include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
+#include "content/script_seance.h"
 #include "support/lesson.h"
 
 #include <QKeySequence>
@@ -66,38 +67,109 @@ qint64 Gap(Rng& r, qint64 t) {
 
 // --- the child ---------------------------------------------------------------------------------
 
-std::map<int, QStringList> g_direct;
+// What the explorer must know of the séance it plays to check it: each page's slides and pictures,
+// how long its loop runs, and where the evaluation stands. Séance 1's built-in pages are tables;
+// a scripted séance's are read from its script, so that séance 1 written as a script gives the same.
+struct PagePlan {
+    QStringList slides;     // what Picture1 may show once the page has run its first tick
+    QStringList pictures;   // what the photograph boxes may show
+    qint64 runLength = 0;   // from its entry to the end of its loop, a tick to spare
+    bool animated = false;  // its loop hands over to an animation that never ends
+};
 
-// Pictures a page may put into the photograph boxes.
-bool BelongsTo(int page, const QString& picture) {
+struct Plan {
+    std::vector<PagePlan> pages;
+    int evaluation = 19;
+    int strips = 14;  // the page of the two electron strips and their captions, if any
+    int Closing() const { return evaluation + 1; }
+    const PagePlan& Page(int p) const {
+        static const PagePlan none;
+        return p >= 0 && p < static_cast<int>(pages.size()) ? pages[static_cast<size_t>(p)] : none;
+    }
+    // Sequences are drawn for séance 1 (starting on page 0, 12 or 17): another séance starts at
+    // the same place relative to its evaluation, or just before if an animation holds that page
+    // (the walk there must come to its end before the sequence starts).
+    int Start(int drawn) const {
+        int page = drawn * evaluation / 19;
+        while (page > 0 && Page(page).animated) --page;
+        return page;
+    }
+};
+
+Plan BuiltInPlan() {
     static const std::map<int, QStringList> kPhotos{
         {1, {"Img1.jpg", "Img2.jpg", "Img3.jpg"}}, {2, {"Img6.jpg", "Img7.jpg", "Img8.jpg"}},
         {3, {"Img9.jpg", "Img10.jpg"}},           {9, {"Img11.jpg", "Img12.jpg"}},
         {11, {"Img13.jpg", "Img14.jpg", "Img15.jpg"}}, {12, {"Img17.jpg", "Img16.jpg", "Img18.jpg"}},
         {13, {"111", "112", "113", "114", "115", "Img19.jpg"}},
         {14, {"116", "117", "118", "119", "120", "121", "122"}}, {16, {"Img20.jpg"}}};
-    const auto it = kPhotos.find(page);
-    return it != kPhotos.end() && it->second.contains(picture);
+    Plan plan;
+    for (int p = 0; p <= 20; ++p) {
+        PagePlan page;
+        page.slides = {p <= 18 ? QStringLiteral("Diapo%1.emf").arg(p) : QStringLiteral("(none)")};
+        if (const auto it = kPhotos.find(p); it != kPhotos.end()) page.pictures = it->second;
+        switch (p) {
+            case 0: case 19: case 20: page.runLength = 0; break;
+            case 8: case 10: case 17: case 18: page.runLength = 1200; break;
+            case 9: page.runLength = 3200; break;
+            case 15: case 16: page.runLength = 2200; break;
+            default: page.runLength = 4200;
+        }
+        page.animated = p == 13 || p == 14;
+        plan.pages.push_back(page);
+    }
+    return plan;
 }
 
-// How long a page's loop runs from its entry, with a tick to spare; pages 13 and 14 never end.
-qint64 RunLength(int page) {
-    switch (page) {
-        case 0: return 0;
-        case 8: case 10: case 17: case 18: return 1200;
-        case 9: return 3200;
-        case 15: case 16: return 2200;
-        default: return 4200;
-    }
+QStringList Resources(int first, int last) {
+    QStringList ids;
+    for (int id = first; id <= last; ++id) ids << QString::number(id);
+    return ids;
 }
+
+Plan ScriptPlan(const content::ScriptSeance& script) {
+    using content::AnimationScript;
+    using content::PageScript;
+    Plan plan;
+    plan.evaluation = script.PageEvaluation();
+    plan.strips = -1;
+    for (const PageScript& p : script.pages) {
+        PagePlan page;
+        if (p.type == PageScript::Type::Titre) page.slides << p.diapositive;
+        if (p.type == PageScript::Type::Evaluation || p.type == PageScript::Type::Cloture) page.slides << QStringLiteral("(none)");
+        for (const content::EtapeScript& e : p.etapes) (e.diapositive ? page.slides : page.pictures) << e.fichier;
+        if (p.type == PageScript::Type::Diapositive) page.runLength = p.fin * 100LL + 200;
+        if (const std::optional<AnimationScript>& a = p.animation) {
+            page.animated = true;
+            switch (a->genre) {
+                case AnimationScript::Genre::Images: page.pictures << a->images; break;
+                case AnimationScript::Genre::Circuit: page.pictures << Resources(111, 115); break;
+                case AnimationScript::Genre::Courants:
+                    page.pictures << Resources(116, 122);
+                    plan.strips = static_cast<int>(plan.pages.size());
+                    break;
+            }
+            if (a->photo) page.pictures << a->photo->fichier;
+        }
+        plan.pages.push_back(page);
+    }
+    return plan;
+}
+
+Plan PlanOf(const Lesson& l) { return l.script ? ScriptPlan(*l.script) : BuiltInPlan(); }
+
+// The screens of a direct visit, by course and séance, then by page.
+std::map<QString, std::map<int, QStringList>> g_direct;
+
+QString DirectKey(const QString& course, int seance) { return course + QStringLiteral("#%1").arg(seance); }
 
 // A learner who goes from page 0 to target with the next button, letting each page run to its
-// end, except the two animated pages, left after 1.5 s. Returns the time target is entered.
-qint64 ScheduleWalk(Lesson& l, int target) {
+// end, except the animated pages, left after 1.5 s. Returns the time target is entered.
+qint64 ScheduleWalk(Lesson& l, const Plan& plan, int target) {
     qint64 t = 0;
     for (int p = 1; p <= target; ++p) {
         l.ClickAt(t, l.w->B_Pag_S);
-        if (p < target) t += (p == 13 || p == 14) ? 1500 : RunLength(p);
+        if (p < target) t += plan.Page(p).animated ? 1500 : plan.Page(p).runLength;
     }
     return t;
 }
@@ -108,8 +180,6 @@ void RunUntil(Lesson& l, qint64 ms) {
     l.vp.At(ms, [&] { done = true; });
     while (!done) l.vp.Yield(std::nullopt);
 }
-
-QString SlideOf(int page) { return page <= 18 ? QStringLiteral("Diapo%1.emf").arg(page) : QStringLiteral("(none)"); }
 
 qint64 ResidentKb() {
     FILE* f = std::fopen("/proc/self/statm", "r");
@@ -130,11 +200,14 @@ public:
             // The answers' order is drawn from these: the same for a sequence and its shrunk forms.
             Rng r{20261207};
             for (int i = 0; i < 400; ++i) vp.randomValues.push_back(double(r.Below(1000)) / 1000.0);
-        }, o_.course);
+        }, o_.course, {}, s_.seance);
         l_ = &l;
         w_ = l.w.get();
+        plan_ = PlanOf(l);
+        direct_ = &g_direct[DirectKey(o_.course, s_.seance)];
         VirtualPlatform& vp = l.vp;
-        if (s_.start > 0) RunUntil(l, ScheduleWalk(l, s_.start) + RunLength(s_.start));
+        if (const int start = plan_.Start(s_.start); start > 0)
+            RunUntil(l, ScheduleWalk(l, plan_, start) + plan_.Page(start).runLength);
         t0_ = vp.Elapsed();
         for (const TraceLine& line : vp.Traces()) Watch(line.event);
         vp.ClearTraces();
@@ -234,21 +307,22 @@ private:
         }
         if (!Settled()) return;
         const int p = w_->NumPage;
-        if (box == QLatin1String("Picture1") && what != SlideOf(p))
+        if (box == QLatin1String("Picture1") && !plan_.Page(p).slides.contains(what))
             Fail(QStringLiteral("page: slide %1 drawn on page %2").arg(what).arg(p));
-        if (!box.isEmpty() && box != QLatin1String("Picture1") && !BelongsTo(p, what))
+        if (!box.isEmpty() && box != QLatin1String("Picture1") && !plan_.Page(p).pictures.contains(what))
             Fail(QStringLiteral("page: %1 drawn on page %2").arg(what).arg(p));
         if (event.endsWith(QLatin1String(" show")) && !MayShow(event.chopped(5), p))
             Fail(QStringLiteral("page: %1 shown on page %2").arg(event.chopped(5)).arg(p));
     }
 
     // Controls that only some pages show.
-    static bool MayShow(const QString& name, int p) {
-        if (name == QLatin1String("Label2")) return p == 14 || p >= 19;
-        if (name == QLatin1String("Label3")) return p == 14 || p == 19;
+    bool MayShow(const QString& name, int p) const {
+        const int evaluation = plan_.evaluation;
+        if (name == QLatin1String("Label2")) return p == plan_.strips || p >= evaluation;
+        if (name == QLatin1String("Label3")) return p == plan_.strips || p == evaluation;
         if (name == QLatin1String("Label4")) return p == 0;
-        if (name == QLatin1String("Label6") || name == QLatin1String("Label9")) return p >= 19;
-        if (name.startsWith(QLatin1String("Option1")) || name == QLatin1String("B_Valider")) return p == 19;
+        if (name == QLatin1String("Label6") || name == QLatin1String("Label9")) return p >= evaluation;
+        if (name.startsWith(QLatin1String("Option1")) || name == QLatin1String("B_Valider")) return p == evaluation;
         return true;
     }
 
@@ -273,11 +347,11 @@ private:
         stackBytes_ = std::max<qint64>(stackBytes_, stackBase_ - &here);
         if (stackBytes_ > kStackBytes) Fail(QStringLiteral("depth: %1 bytes of stack").arg(stackBytes_));
         const int p = w.NumPage;
-        if (p < 0 || p > 20) Fail(QStringLiteral("page: NumPage %1").arg(p));
+        if (p < 0 || p > plan_.Closing()) Fail(QStringLiteral("page: NumPage %1").arg(p));
         if (Settled()) {
             for (platform::PictureBox* box : {&w.Picture2, &w.Picture3, &w.Picture4}) {
                 const QString& shown = pictures_[box->Name()];
-                if (box->Visible() && !BelongsTo(p, shown))
+                if (box->Visible() && !plan_.Page(p).pictures.contains(shown))
                     Fail(QStringLiteral("page: %1 with %2 on page %3").arg(box->Name(), shown).arg(p));
             }
             for (const platform::Control* c : std::initializer_list<const platform::Control*>{
@@ -287,7 +361,7 @@ private:
             }
             if (w.Label1.Caption() != QString::number(p))
                 Fail(QStringLiteral("page: Label1 reads %1 on page %2").arg(w.Label1.Caption()).arg(p));
-            if (pictures_[QStringLiteral("Picture1")] != SlideOf(p))
+            if (!plan_.Page(p).slides.contains(pictures_[QStringLiteral("Picture1")]))
                 Fail(QStringLiteral("page: slide %1 shown on page %2").arg(pictures_[QStringLiteral("Picture1")]).arg(p));
         }
         CheckEvaluation();
@@ -304,12 +378,13 @@ private:
             note_ = w.Note;
         }
         if (w.Note < 0 || w.Note > 20) Fail(QStringLiteral("score: %1").arg(w.Note));
-        if (p == 19 && !w.B_Pag_S.Enabled()) evaluation_ = true;
-        if (p == 20) closingPage_ = true;
+        const int evaluation = plan_.evaluation;
+        if (p == evaluation && !w.B_Pag_S.Enabled()) evaluation_ = true;
+        if (p == plan_.Closing()) closingPage_ = true;
         if (!evaluation_) return;
-        if (p < 19) Fail(QStringLiteral("evaluation: back to page %1").arg(p));
+        if (p < evaluation) Fail(QStringLiteral("evaluation: back to page %1").arg(p));
         if (w.B_Pag_P.Enabled() || w.B_Pag_S.Enabled()) Fail(QStringLiteral("evaluation: a page button enabled"));
-        if (p == 19) {
+        if (p == evaluation) {
             if (w.NumQuestion < 1 || w.NumQuestion > 20) Fail(QStringLiteral("evaluation: question %1").arg(w.NumQuestion));
             if (w.Label6.Caption() != QString::number(w.NumQuestion))
                 Fail(QStringLiteral("evaluation: question %1 numbered %2").arg(w.NumQuestion).arg(w.Label6.Caption()));
@@ -321,16 +396,17 @@ private:
     void CompareWithDirectVisit() {
         Cour1p& w = *w_;
         const int p = w.NumPage;
-        if (p <= 18) {
+        if (p < plan_.evaluation) {
             const QStringList now = Screen(w);
-            if (now != g_direct[p])
+            const QStringList& direct = (*direct_)[p];
+            if (now != direct)
                 Fail(QStringLiteral("screen: page %1 differs from a direct visit:\n  %2\nexpected:\n  %3")
                          .arg(p)
-                         .arg(now.join(QStringLiteral("\n  ")), g_direct[p].join(QStringLiteral("\n  "))));
+                         .arg(now.join(QStringLiteral("\n  ")), direct.join(QStringLiteral("\n  "))));
             return;
         }
         // The evaluation depends on the answers; its layout must still hold together.
-        if (p == 19) {
+        if (p == plan_.evaluation) {
             std::vector<const platform::OptionButton*> answers;
             for (int k = 0; k < 4; ++k)
                 if (w.Option1(k).Visible()) answers.push_back(&w.Option1(k));
@@ -341,7 +417,7 @@ private:
                 if (answers[k]->Top() < answers[k - 1]->Top() + answers[k - 1]->Height())
                     Fail(QStringLiteral("screen: answers overlap"));
         }
-        if (p == 20 && (!w.Label2.Visible() || !w.Label6.Visible() || w.B_Valider.Visible()))
+        if (p == plan_.Closing() && (!w.Label2.Visible() || !w.Label6.Visible() || w.B_Valider.Visible()))
             Fail(QStringLiteral("screen: the closing page incomplete"));
     }
 
@@ -395,6 +471,8 @@ private:
     int fd_;
     Lesson* l_ = nullptr;
     Cour1p* w_ = nullptr;
+    Plan plan_;
+    std::map<int, QStringList>* direct_ = nullptr;
     qint64 t0_ = 0;
     int current_ = -1;
     bool closingKey_ = false;
@@ -419,6 +497,7 @@ QString Kind(const QString& failure) { return failure.section(QLatin1Char(':'), 
 
 QString Text(const Sequence& s) {
     QStringList lines{QStringLiteral("start %1").arg(s.start)};
+    if (s.seance != 1) lines.prepend(QStringLiteral("seance %1").arg(s.seance));
     for (const Event& e : s.events) {
         QString name;
         for (const Names& n : kNames)
@@ -443,6 +522,10 @@ Sequence Parse(const QString& text, QString* error) {
         const QStringList w = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (w[0] == QLatin1String("start") && w.size() == 2) {
             s.start = w[1].toInt();
+            continue;
+        }
+        if (w[0] == QLatin1String("seance") && w.size() == 2) {
+            s.seance = w[1].toInt();
             continue;
         }
         if (w.size() < 2) return fail(QStringLiteral("not an event: ") + line);
@@ -531,12 +614,18 @@ Sequence Draw(uint64_t seed, int maxEvents) {
     return s;
 }
 
-void PrepareDirectVisits(const QString& course) {
-    g_direct.clear();
-    for (int p = 0; p <= 18; ++p) {
-        Lesson l(true, {}, course);
-        const qint64 at = ScheduleWalk(l, p) + kSettleMs;
-        l.vp.At(at, [&] { g_direct[p] = Screen(*l.w); });
+void PrepareDirectVisits(const QString& course, int seance) {
+    std::map<int, QStringList>& direct = g_direct[DirectKey(course, seance)];
+    direct.clear();
+    Plan plan;
+    {
+        const Lesson l(false, {}, course, {}, seance);
+        plan = PlanOf(l);
+    }
+    for (int p = 0; p < plan.evaluation; ++p) {
+        Lesson l(true, {}, course, {}, seance);
+        const qint64 at = ScheduleWalk(l, plan, p) + kSettleMs;
+        l.vp.At(at, [&] { direct[p] = Screen(*l.w); });
         l.vp.StopAt(at + 1);
         try {
             for (;;) l.vp.Yield(std::nullopt);

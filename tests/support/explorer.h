@@ -33,11 +33,15 @@ struct Event {
 };
 
 struct Sequence {
-    int start = 0;  // the page shown when the sequence starts: 0 (just started), 12 or 17
+    int seance = 1;  // the séance of the course it plays
+    // The page shown when the sequence starts: 0 (just started), 12 or 17; in another séance, the
+    // page as far before its evaluation as these are before séance 1's (not one an animation holds).
+    int start = 0;
     std::vector<Event> events;
 };
 
-// One line per event ("1530 next", "1530 key Right", …) after a "start N" line; and back.
+// One line per event ("1530 next", "1530 key Right", …) after a "start N" line (and a "seance N"
+// line before it for a séance other than 1); and back.
 QString Text(const Sequence& s);
 Sequence Parse(const QString& text, QString* error = nullptr);
 
@@ -66,9 +70,10 @@ struct Options {
     int timeoutMs = 30000;     // wall-clock time after which the child counts as frozen
 };
 
-// The screens of a direct visit of pages 0 to 18, taken once a page has run for a while; the
-// child compares a settled sequence's screen with them. Call once, before the first Play.
-void PrepareDirectVisits(const QString& course);
+// The screens of a direct visit of the pages before the evaluation, taken once a page has run for
+// a while; the child compares a settled sequence's screen with them. Call once per course and
+// séance, before the first Play of a sequence of that séance.
+void PrepareDirectVisits(const QString& course, int seance = 1);
 
 Outcome Play(const Sequence& s, const Options& options);
 

@@ -10,15 +10,15 @@
 namespace testsupport {
 
 Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course,
-               const std::function<ObservateurLecon*()>& observateur) {
+               const std::function<ObservateurLecon*()>& observateur, int seance) {
     if (course.isEmpty()) WriteCourse(folder.path());
     vp.currentDirectory = course.isEmpty() ? folder.path() : course;
     if (setUp) setUp(vp);
-    platform::RunHandler([this] {
-        banque = content::BanqueDuCours(vp.currentDirectory);
-        script = content::ScriptDuCours(vp.currentDirectory, 1);
+    platform::RunHandler([this, seance] {
+        banque = content::BanqueDuCours(vp.currentDirectory, seance);
+        script = content::ScriptDuCours(vp.currentDirectory, seance);
     });
-    w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr, &banque, script ? &*script : nullptr);
+    w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr, &banque, script ? &*script : nullptr, seance);
     vp.ClearTraces();  // what construction sets up is the design state, not something that happened
     if (start) {
         // As the toolkit runs them: an error is reported, and ends the run with ProgramEnded.

@@ -20,16 +20,17 @@ struct Lesson {
     // observateur, when given, hands the window its observer once the platform is set up: the
     // results start on the lesson's clock, as the program makes them before the window. The bank
     // is read first, as the program reads it: a broken questions file ends the run (ProgramEnded)
-    // before the observer or the window is made.
+    // before the observer or the window is made. seance: the séance of the course played, as the
+    // program's --seance.
     explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {}, const QString& course = {},
-                    const std::function<ObservateurLecon*()>& observateur = {});
+                    const std::function<ObservateurLecon*()>& observateur = {}, int seance = 1);
     // The program-wide sound window opened its device on this lesson's platform: it goes too.
     ~Lesson();
 
     QTemporaryDir folder;
     VirtualPlatform vp;
     content::BanqueQuestions banque;  // the one the course folder gives
-    // Seance1/seance.toml, when the course has one: read as the program reads it, before the window.
+    // SeanceN/seance.toml, when the course has one: read as the program reads it, before the window.
     std::optional<content::ScriptSeance> script;
     std::unique_ptr<Cour1p> w;
 

@@ -4,8 +4,38 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPdfWriter>
 
 namespace testsupport {
+
+void WritePdf(const QString& path, const std::vector<PdfSlide>& slides) {
+    QPdfWriter writer(path);
+    writer.setResolution(72);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    const auto size = [](QSizeF points) { return QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch); };
+    if (!slides.empty()) writer.setPageSize(size(slides.front().points));
+    QPainter p(&writer);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (size_t i = 0; i < slides.size(); ++i) {
+        if (i > 0) {
+            writer.setPageSize(size(slides[i].points));
+            writer.newPage();
+        }
+        slides[i].draw(p);
+    }
+}
+
+QString WriteSeance(const QString& folder, int seance, const QByteArray& script) {
+    const QString dir = QStringLiteral("%1/Seance%2/").arg(folder).arg(seance);
+    QDir().mkpath(dir);
+    QByteArray gift;
+    for (int q = 1; q <= 20; ++q) gift += QStringLiteral("Question %1 ? {=oui ~non ~peut-être ~jamais}\n\n").arg(q).toUtf8();
+    for (const auto& [name, bytes] : {std::pair{QStringLiteral("seance.toml"), script}, std::pair{QStringLiteral("questions.gift"), gift}}) {
+        QFile f(dir + name);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(f.fileName()));
+    }
+    return dir;
+}
 
 void WriteEmf(const QString& path, int frameW, int frameH) {
     QByteArray data;

@@ -2,7 +2,11 @@
 // Small media files of known sizes for course tests.
 
 #include <QColor>
+#include <QPainter>
+#include <QSizeF>
 #include <QString>
+#include <functional>
+#include <vector>
 
 namespace testsupport {
 
@@ -10,6 +14,20 @@ namespace testsupport {
 void WriteEmf(const QString& path, int frameW, int frameH);
 // A JPEG photograph of w × h pixels in one colour.
 void WriteJpeg(const QString& path, int w, int h, const QColor& color = Qt::darkGreen);
+
+// A PDF as a presentation program exports its slides: one page per slide, each of its own size in
+// points, drawn by its function with the painter in points from the page's top-left corner (the
+// painter goes on from one page to the next, its pen and font as the last page left them).
+struct PdfSlide {
+    QSizeF points;
+    std::function<void(QPainter&)> draw;
+};
+void WritePdf(const QString& path, const std::vector<PdfSlide>& slides);
+
+// Makes folder/SeanceN with its script, seance.toml, and twenty questions of four answers in its
+// questions.gift (the right one first, "oui"); returns the séance's folder, "…/SeanceN/". Its
+// slides and pictures are the caller's to write.
+QString WriteSeance(const QString& folder, int seance, const QByteArray& script);
 
 // Twips of a frame given in hundredths of a millimetre.
 inline double FrameTwips(int frame) { return frame * 1440.0 / 2540.0; }

@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHashFunctions>
-#include <QImageWriter>
 #include <QPainter>
 #include <QTextStream>
 
@@ -59,14 +58,6 @@ void CheckPage(int page) {
             Fail(QStringLiteral("page %1: %2 at %3 is cut off by the slide's edge")
                      .arg(page)
                      .arg(item.text ? QStringLiteral("text") : QStringLiteral("a drawing"), Describe(item.rect)));
-}
-
-void WriteJpeg(const QImage& image, const QString& path) {
-    QImageWriter w(path, "jpeg");
-    w.setQuality(90);
-    w.setOptimizedWrite(false);
-    w.setProgressiveScanWrite(false);
-    if (!w.write(image)) Fail(QStringLiteral("cannot write %1: %2").arg(path, w.errorString()));
 }
 
 void WritePreview(int page, const QString& path) {

@@ -4,12 +4,14 @@
 #include "layout.h"
 
 #include <QFontMetricsF>
+#include <QImageWriter>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QtMath>
 #include <cmath>
+#include <stdexcept>
 #include <stdexcept>
 
 namespace demo {
@@ -604,6 +606,15 @@ QImage CellBitmap() {
     DryCell(p, QRectF(15, 22, 60, 118));
     p.end();
     return img;
+}
+
+void WriteJpeg(const QImage& image, const QString& path) {
+    QImageWriter w(path, "jpeg");
+    w.setQuality(90);
+    w.setOptimizedWrite(false);
+    w.setProgressiveScanWrite(false);
+    if (!w.write(image))
+        throw std::runtime_error(QStringLiteral("cannot write %1: %2").arg(path, w.errorString()).toStdString());
 }
 
 }  // namespace demo

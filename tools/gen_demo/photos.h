@@ -3,6 +3,7 @@
 // pictures embedded in some slides as bitmaps.
 
 #include <QImage>
+#include <QString>
 #include <QStringList>
 
 namespace demo {
@@ -16,5 +17,8 @@ QImage CellBitmap();
 // Séance 2's photographs, by file name (as its script names them), 280 x 210 pixels.
 QStringList Seance2Photos();
 QImage DrawSeance2Photo(const QString& name);
+
+// Writes a photograph as JPEG, the same bytes on every run; throws std::runtime_error when it cannot.
+void WriteJpeg(const QImage& image, const QString& path);
 
 }  // namespace demo

@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
-#include <QImageWriter>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <vector>
 #include <stdexcept>
 
 namespace demo {
@@ -56,11 +59,6 @@ void Frame(Canvas& c, int page, const char* title, double ruleEnd = 984) {
     Line(c, 40, 738, Fr("Séance 2 · page %1").arg(page), Small());
 }
 
-double Bullets(Canvas& c, double y, double width, std::initializer_list<const char*> items) {
-    for (const char* item : items) y = Bullet(c, 40, y, width, Fr(item), Body()) + 10;
-    return y;
-}
-
 void Resistor(Canvas& c, QPointF centre, bool vertical = false) {
     c.SetPen(kWire, 3);
     c.SetBrush(Qt::white);
@@ -82,19 +80,108 @@ void Circuit(Canvas& c, const QRectF& loop, const QString& meter, bool meterInSe
     }
 }
 
-// Slides 1 to 14 of Seance2.pdf; page is the lesson page that shows it (its footer).
+// A slide of points: its frame and title, its points down the left, then the figure beside or
+// under them. Those that receive photographs keep their text narrow.
+struct PointsSlide {
+    int page;  // the lesson page that shows it (its footer)
+    const char* title;
+    double width;  // of the points; the title's rule runs just past them, or to the margin
+    std::vector<const char*> points;
+    std::function<void(Canvas&)> figure;
+};
+
+constexpr double kFull = 940, kBesidePhotographs = 640;
+
+void DrawPoints(Canvas& c, const PointsSlide& s) {
+    Frame(c, s.page, s.title, s.width == kFull ? 984 : s.width + 40);
+    double y = 110;
+    for (const char* point : s.points) y = Bullet(c, 40, y, s.width, Fr(point), Body()) + 10;
+    if (s.figure) s.figure(c);
+}
+
+// Slides 2 to 8, 12 and 13 of Seance2.pdf, by slide number.
+const std::map<int, PointsSlide>& PointsSlides() {
+    static const std::map<int, PointsSlide> slides{
+        {2, {1, "Rappel de la séance 1", kFull,
+             {"Le courant électrique est un déplacement d'électrons libres dans un conducteur.",
+              "Il ne circule que dans un circuit fermé : un générateur, des fils, un récepteur.",
+              "La pile est un générateur : elle a une borne positive (+) et une borne négative (−).",
+              "Par convention, le courant va de la borne + vers la borne − à l'extérieur du générateur.",
+              "Cette séance mesure le courant : sa tension, son intensité, et la résistance qu'il rencontre."},
+             [](Canvas& c) { Circuit(c, QRectF(392, 540, 240, 120), QStringLiteral("A"), true); }}},
+        {3, {2, "La tension électrique", kBesidePhotographs,
+             {"La tension électrique se note U. Elle se mesure en volts (symbole V).",
+              "La tension est une différence d'état électrique entre deux points d'un circuit.",
+              "Une pile plate a une tension de 4,5 V ; une pile ronde, de 1,5 V.",
+              "Sans tension entre ses bornes, un dipôle n'est parcouru par aucun courant."},
+             [](Canvas& c) {
+                 CellSymbol(c, QPointF(200, 620), 1.2);
+                 Line(c, 200, 680, Fr("U = 4,5 V"), Bold(24, kTitle), Align::Center);
+             }}},
+        {4, {3, "Mesurer une tension : le voltmètre", kBesidePhotographs,
+             {"La tension se mesure avec un voltmètre.",
+              "Le voltmètre se branche en dérivation, aux bornes du dipôle.",
+              "Sa borne V est reliée au côté + et sa borne COM au côté −.",
+              "Un multimètre réglé sur le calibre V devient un voltmètre."},
+             [](Canvas& c) { Circuit(c, QRectF(180, 560, 300, 110), QStringLiteral("V"), false); }}},
+        {5, {4, "L'intensité du courant", kFull,
+             {"L'intensité du courant se note I. Elle se mesure en ampères (symbole A).",
+              "L'intensité est un débit : la quantité d'électricité qui passe en une seconde.",
+              "On emploie aussi le milliampère : 1 mA = 0,001 A, donc 250 mA = 0,25 A.",
+              "Dans un circuit en série, l'intensité est la même en tout point."},
+             [](Canvas& c) { Circuit(c, QRectF(392, 530, 240, 130), QStringLiteral("A"), true); }}},
+        {6, {5, "Mesurer une intensité : l'ampèremètre", kBesidePhotographs,
+             {"L'intensité se mesure avec un ampèremètre.",
+              "L'ampèremètre se branche en série : on ouvre le circuit pour l'y insérer.",
+              "Le courant entre par la borne A (ou mA) et sort par la borne COM.",
+              "Brancher un ampèremètre en dérivation le mettrait en court-circuit."},
+             [](Canvas& c) { Circuit(c, QRectF(180, 560, 300, 110), QStringLiteral("A"), true); }}},
+        {7, {6, "La résistance", kBesidePhotographs,
+             {"La résistance se note R. Elle se mesure en ohms (symbole Ω).",
+              "Un résistor s'oppose au passage du courant : il limite l'intensité.",
+              "À tension égale, plus la résistance est grande, plus l'intensité est faible.",
+              "Des anneaux de couleur donnent la valeur de la résistance d'un résistor."},
+             [](Canvas& c) {
+                 Resistor(c, QPointF(200, 640));
+                 Wire(c, QPolygonF({QPointF(100, 640), QPointF(170, 640)}));
+                 Wire(c, QPolygonF({QPointF(230, 640), QPointF(300, 640)}));
+                 Line(c, 200, 670, Fr("R = 100 Ω"), Bold(22, kTitle), Align::Center);
+             }}},
+        {8, {7, "Mesurer une résistance : l'ohmmètre", kFull,
+             {"La résistance se mesure avec un ohmmètre.",
+              "On mesure la résistance d'un résistor débranché du circuit : l'ohmmètre a sa propre pile.",
+              "Un multimètre réglé sur le calibre Ω devient un ohmmètre.",
+              "On emploie aussi le kilohm : 1 kΩ = 1 000 Ω."},
+             [](Canvas& c) {
+                 Resistor(c, QPointF(512, 600));
+                 Wire(c, QPolygonF({QPointF(420, 600), QPointF(482, 600)}));
+                 Wire(c, QPolygonF({QPointF(542, 600), QPointF(604, 600)}));
+                 MeterSymbol(c, QPointF(512, 520), QString(QChar(0x03A9)));
+                 Wire(c, QPolygonF({QPointF(420, 600), QPointF(420, 520), QPointF(490, 520)}));
+                 Wire(c, QPolygonF({QPointF(604, 600), QPointF(604, 520), QPointF(534, 520)}));
+             }}},
+        {12, {9, "Un exemple de calcul", kFull,
+              {"Un résistor de 100 Ω est traversé par un courant de 0,05 A.",
+               "La loi d'Ohm donne la tension à ses bornes : U = R × I = 100 × 0,05 = 5 V.",
+               "Avec une tension de 4,5 V aux bornes d'un résistor de 90 Ω, I = 4,5 / 90 = 0,05 A."},
+              [](Canvas& c) { Circuit(c, QRectF(392, 500, 240, 140), QStringLiteral("V"), false); }}},
+        // The animation of the characteristic comes beside it.
+        {13, {10, "La caractéristique d'un résistor", 600,
+              {"On augmente la tension pas à pas et l'on mesure chaque fois l'intensité.",
+               "Les points du graphique U en fonction de I sont alignés sur une droite qui passe par "
+               "l'origine : la tension est proportionnelle à l'intensité.",
+               "C'est la loi d'Ohm ; la pente de la droite est la résistance."},
+              {}}},
+    };
+    return slides;
+}
+
+// Slides 1 to 14 of Seance2.pdf.
 void Slide(int slide, Canvas& c) {
+    if (const auto it = PointsSlides().find(slide); it != PointsSlides().end()) return DrawPoints(c, it->second);
     switch (slide) {
         case 1:
-            Background(c);
-            c.SetPen(QColor(), 0);
-            c.SetBrush(kTitle);
-            c.Rect(QRectF(0, 0, kSlideWidth, 250));
-            c.SetBrush(kAccent);
-            c.Rect(QRectF(0, 250, kSlideWidth, 6));
-            Line(c, 512, 60, Fr("Cours d'électricité"), Bold(52, Qt::white), Align::Center);
-            Line(c, 512, 140, Fr("Séance 2 : tension, intensité, résistance"), Bold(34, QColor(255, 214, 150)),
-                 Align::Center);
+            TitleBanner(c, Fr("Séance 2 : tension, intensité, résistance"));
             Circuit(c, QRectF(392, 310, 240, 110), QStringLiteral("A"), true);
             Line(c, 512, 480, Fr("La loi d'Ohm et les appareils de mesure"), Bold(28, kTitle), Align::Center);
             Line(c, 512, 530, Fr("La tension · l'intensité · la résistance · la loi d'Ohm · les unités"), Body(20),
@@ -103,88 +190,16 @@ void Slide(int slide, Canvas& c) {
             Line(c, 512, 716, Fr("Passez d'une page à l'autre avec les flèches, en haut à droite de l'écran."),
                  Small(), Align::Center);
             break;
-        case 2:
-            Frame(c, 1, "Rappel de la séance 1");
-            Bullets(c, 110, 940,
-                    {"Le courant électrique est un déplacement d'électrons libres dans un conducteur.",
-                     "Il ne circule que dans un circuit fermé : un générateur, des fils, un récepteur.",
-                     "La pile est un générateur : elle a une borne positive (+) et une borne négative (−).",
-                     "Par convention, le courant va de la borne + vers la borne − à l'extérieur du générateur.",
-                     "Cette séance mesure le courant : sa tension, son intensité, et la résistance qu'il rencontre."});
-            Circuit(c, QRectF(392, 540, 240, 120), QStringLiteral("A"), true);
-            break;
-        case 3:
-            Frame(c, 2, "La tension électrique", 680);
-            Bullets(c, 110, 640,
-                    {"La tension électrique se note U. Elle se mesure en volts (symbole V).",
-                     "La tension est une différence d'état électrique entre deux points d'un circuit.",
-                     "Une pile plate a une tension de 4,5 V ; une pile ronde, de 1,5 V.",
-                     "Sans tension entre ses bornes, un dipôle n'est parcouru par aucun courant."});
-            CellSymbol(c, QPointF(200, 620), 1.2);
-            Line(c, 200, 680, Fr("U = 4,5 V"), Bold(24, kTitle), Align::Center);
-            break;
-        case 4:
-            Frame(c, 3, "Mesurer une tension : le voltmètre", 680);
-            Bullets(c, 110, 640,
-                    {"La tension se mesure avec un voltmètre.",
-                     "Le voltmètre se branche en dérivation, aux bornes du dipôle.",
-                     "Sa borne V est reliée au côté + et sa borne COM au côté −.",
-                     "Un multimètre réglé sur le calibre V devient un voltmètre."});
-            Circuit(c, QRectF(180, 560, 300, 110), QStringLiteral("V"), false);
-            break;
-        case 5:
-            Frame(c, 4, "L'intensité du courant");
-            Bullets(c, 110, 940,
-                    {"L'intensité du courant se note I. Elle se mesure en ampères (symbole A).",
-                     "L'intensité est un débit : la quantité d'électricité qui passe en une seconde.",
-                     "On emploie aussi le milliampère : 1 mA = 0,001 A, donc 250 mA = 0,25 A.",
-                     "Dans un circuit en série, l'intensité est la même en tout point."});
-            Circuit(c, QRectF(392, 530, 240, 130), QStringLiteral("A"), true);
-            break;
-        case 6:
-            Frame(c, 5, "Mesurer une intensité : l'ampèremètre", 680);
-            Bullets(c, 110, 640,
-                    {"L'intensité se mesure avec un ampèremètre.",
-                     "L'ampèremètre se branche en série : on ouvre le circuit pour l'y insérer.",
-                     "Le courant entre par la borne A (ou mA) et sort par la borne COM.",
-                     "Brancher un ampèremètre en dérivation le mettrait en court-circuit."});
-            Circuit(c, QRectF(180, 560, 300, 110), QStringLiteral("A"), true);
-            break;
-        case 7:
-            Frame(c, 6, "La résistance", 680);
-            Bullets(c, 110, 640,
-                    {"La résistance se note R. Elle se mesure en ohms (symbole Ω).",
-                     "Un résistor s'oppose au passage du courant : il limite l'intensité.",
-                     "À tension égale, plus la résistance est grande, plus l'intensité est faible.",
-                     "Des anneaux de couleur donnent la valeur de la résistance d'un résistor."});
-            Resistor(c, QPointF(200, 640));
-            Wire(c, QPolygonF({QPointF(100, 640), QPointF(170, 640)}));
-            Wire(c, QPolygonF({QPointF(230, 640), QPointF(300, 640)}));
-            Line(c, 200, 670, Fr("R = 100 Ω"), Bold(22, kTitle), Align::Center);
-            break;
-        case 8:
-            Frame(c, 7, "Mesurer une résistance : l'ohmmètre");
-            Bullets(c, 110, 940,
-                    {"La résistance se mesure avec un ohmmètre.",
-                     "On mesure la résistance d'un résistor débranché du circuit : l'ohmmètre a sa propre pile.",
-                     "Un multimètre réglé sur le calibre Ω devient un ohmmètre.",
-                     "On emploie aussi le kilohm : 1 kΩ = 1 000 Ω."});
-            Resistor(c, QPointF(512, 600));
-            Wire(c, QPolygonF({QPointF(420, 600), QPointF(482, 600)}));
-            Wire(c, QPolygonF({QPointF(542, 600), QPointF(604, 600)}));
-            MeterSymbol(c, QPointF(512, 520), QString(QChar(0x03A9)));
-            Wire(c, QPolygonF({QPointF(420, 600), QPointF(420, 520), QPointF(490, 520)}));
-            Wire(c, QPolygonF({QPointF(604, 600), QPointF(604, 520), QPointF(534, 520)}));
-            break;
         case 9:
         case 10:
         case 11: {
             // One slide built in three steps: each step adds to the previous one, as a presentation
             // program exports its builds (one PDF page per step).
             Frame(c, 8, "La loi d'Ohm");
-            double y = Bullets(c, 110, 940,
-                               {"Pour un résistor, la tension U à ses bornes et l'intensité I qui le traverse sont "
-                                "proportionnelles."});
+            double y = Bullet(c, 40, 110, kFull,
+                              Fr("Pour un résistor, la tension U à ses bornes et l'intensité I qui le traverse sont "
+                                 "proportionnelles."),
+                              Body()) + 10;
             if (slide >= 10) {
                 c.SetPen(kAccent, 3);
                 c.SetBrush(QColor(255, 244, 225));
@@ -198,22 +213,6 @@ void Slide(int slide, Canvas& c) {
             }
             break;
         }
-        case 12:
-            Frame(c, 9, "Un exemple de calcul");
-            Bullets(c, 110, 940,
-                    {"Un résistor de 100 Ω est traversé par un courant de 0,05 A.",
-                     "La loi d'Ohm donne la tension à ses bornes : U = R × I = 100 × 0,05 = 5 V.",
-                     "Avec une tension de 4,5 V aux bornes d'un résistor de 90 Ω, I = 4,5 / 90 = 0,05 A."});
-            Circuit(c, QRectF(392, 500, 240, 140), QStringLiteral("V"), false);
-            break;
-        case 13:
-            Frame(c, 10, "La caractéristique d'un résistor", 640);
-            Bullets(c, 110, 600,
-                    {"On augmente la tension pas à pas et l'on mesure chaque fois l'intensité.",
-                     "Les points du graphique U en fonction de I sont alignés sur une droite qui passe par "
-                     "l'origine : la tension est proportionnelle à l'intensité.",
-                     "C'est la loi d'Ohm ; la pente de la droite est la résistance."});
-            break;
         case 14: {
             Frame(c, 11, "Résumé");
             const double x[] = {40, 230, 330, 480, 700};
@@ -294,8 +293,10 @@ QImage AnimationFrame(int frame) {
         p.drawText(QRectF(origin.x() + k * 10 * perMa - 15, origin.y() + 4, 30, 16), Qt::AlignCenter, QString::number(k * 10));
         p.drawText(QRectF(origin.x() - 40, origin.y() - k * perVolt - 8, 34, 16), Qt::AlignRight, QString::number(k));
     }
-    // Each frame adds the point measured at 1.5 V more than the last.
-    for (int k = 0; k < frame; ++k) {
+    // Each frame adds the point measured at 1.5 V more than the last, up to 6 V, the top of the
+    // axis; the last frame draws the line through them and measures nothing more.
+    const int measured = std::min(frame, kFrames - 1);
+    for (int k = 0; k < measured; ++k) {
         const double volts = 1.5 * k, ma = volts * 10;
         p.setPen(Qt::NoPen);
         p.setBrush(kAccent);
@@ -305,7 +306,7 @@ QImage AnimationFrame(int frame) {
         p.setPen(QPen(kTitle, 2));
         p.drawLine(origin, origin + QPointF(60 * perMa, -6 * perVolt));
     }
-    const double volts = 1.5 * std::max(0, frame - 1);
+    const double volts = 1.5 * std::max(0, measured - 1);
     p.setPen(kTitle);
     p.setFont(FontFor(Bold(15), 15));
     p.drawText(QRectF(70, 30, 240, 20), Qt::AlignLeft,
@@ -463,14 +464,6 @@ type = "evaluation"
 [[page]]                                  # page 13 : la clôture
 type = "cloture"
 )";
-
-void WriteJpeg(const QImage& image, const QString& path) {
-    QImageWriter w(path, "jpeg");
-    w.setQuality(90);
-    w.setOptimizedWrite(false);
-    w.setProgressiveScanWrite(false);
-    if (!w.write(image)) Fail(QStringLiteral("cannot write %1: %2").arg(path, w.errorString()));
-}
 
 }  // namespace
 

@@ -65,7 +65,18 @@ inline void Background(Canvas& c) {
     c.Rect(QRectF(0, 0, 12, kSlideHeight));
 }
 
-// Title, with an orange rule under it as far as the page leaves room.
+// A title slide's top: the course's name on a dark band, the séance's title under it.
+inline void TitleBanner(Canvas& c, const QString& seance) {
+    Background(c);
+    c.SetPen(QColor(), 0);
+    c.SetBrush(kTitle);
+    c.Rect(QRectF(0, 0, kSlideWidth, 250));
+    c.SetBrush(kAccent);
+    c.Rect(QRectF(0, 250, kSlideWidth, 6));
+    Line(c, 512, 60, Fr("Cours d'électricité"), Bold(52, Qt::white), Align::Center);
+    Line(c, 512, 140, seance, Bold(34, QColor(255, 214, 150)), Align::Center);
+}
+
 // A charged particle: a disc with its sign.
 inline void Particle(Canvas& c, QPointF at, double r, const QColor& fill, const QString& sign) {
     c.SetPen(fill.darker(140), 1.5);

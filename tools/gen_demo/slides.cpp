@@ -31,14 +31,7 @@ void Frame(Canvas& c, int page, const char* title, double ruleEnd) {
 // ----------------------------------------------------------------------------------------------
 
 void Page0(Canvas& c) {
-    Background(c);
-    c.SetPen(QColor(), 0);
-    c.SetBrush(kTitle);
-    c.Rect(QRectF(0, 0, kSlideWidth, 250));
-    c.SetBrush(kAccent);
-    c.Rect(QRectF(0, 250, kSlideWidth, 6));
-    Line(c, 512, 60, Fr("Cours d'électricité"), Bold(52, Qt::white), Align::Center);
-    Line(c, 512, 140, Fr("Séance 1 : les bases"), Bold(34, QColor(255, 214, 150)), Align::Center);
+    TitleBanner(c, Fr("Séance 1 : les bases"));
     c.Bitmap(QRectF(432, 290, 160, 160), EmblemBitmap());
     Line(c, 512, 480, Fr("De l'atome au circuit électrique"), Bold(28, kTitle), Align::Center);
     Line(c, 512, 530, Fr("La matière et l'atome · les charges · le courant · la tension · l'intensité"),

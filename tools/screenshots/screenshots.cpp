@@ -1,8 +1,8 @@
 // screenshots [--seance N] [--ajuster] FOLDER OUT_DIR [page:ms ...]
 // Starts the lesson on the course in FOLDER as the program does, then, one after the other, enters each
 // named page (as the next button would from the page before) and saves a picture of the whole
-// screen ms milliseconds later as OUT_DIR/page<N>.png. Page 19 is question 1 of the evaluation;
-// page 20 is reached by validating an answer as the twentieth (the numbers of séance 1). With --seance N,
+// screen ms milliseconds later as OUT_DIR/page<N>.png. The evaluation's page (19 in séance 1) is its
+// question 1; the closing page after it is reached by validating an answer as the twentieth. With --seance N,
 // séance N of the course as its script says; with --ajuster, drawn smaller to fit the screen as
 // "[affichage] ajuster=oui" does. Used for the README and to look at layouts.
 
@@ -10,7 +10,6 @@
 #include "content/script_seance.h"
 #include "content/lesson_content.h"
 #include "course_window/cour1p.h"
-#include "platform/picture.h"
 #include "platform/real_platform.h"
 
 #include <QApplication>
@@ -72,17 +71,7 @@ int main(int argc, char** argv) {
     // script has neither of its own).
     const std::optional<content::ScriptSeance> script = content::ScriptDuCours(QDir::currentPath(), seance);
     const content::BanqueQuestions banque = content::BanqueDuCours(QDir::currentPath(), seance);
-    if (ajuster) {
-        QSizeF largest = content::LargestSlide(QDir::currentPath());
-        if (script) {
-            largest = {};
-            for (const auto& f : script->Fichiers())
-                if (f.diapositive)
-                    largest = largest.expandedTo(
-                        platform::LoadPicture(QDir::current().filePath(QStringLiteral("Seance%1/%2").arg(seance).arg(f.nom))).SizeTwips());
-        }
-        real.FitOnScreen(largest);
-    }
+    if (ajuster) real.FitOnScreen(content::LargestSlide(QDir::currentPath(), seance));
     Cour1p w(nullptr, &banque, script ? &*script : nullptr, seance);
     platform::RunHandler([&] { w.Form_Load(); });
     w.Form.Show();
@@ -99,10 +88,11 @@ int main(int argc, char** argv) {
         if (shots.empty()) platform::P().EndProgram(0);
         const Shot s = shots.front();
         shots.pop_front();
-        if (s.page == 20) {
+        const int evaluation = w.PageEvaluation();
+        if (s.page == evaluation + 1) {
             // From any question of the evaluation: validating the twentieth ends it.
-            if (w.NumPage != 19) {
-                w.NumPage = 18;
+            if (w.NumPage != evaluation) {
+                w.NumPage = static_cast<int16_t>(evaluation - 1);
                 w.B_Pag_S.Click();
             }
             w.NumQuestion = 20;
