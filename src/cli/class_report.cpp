@@ -52,9 +52,8 @@ Output ClassReport(const Demande& d) {
     if (std::any_of(bilans.begin(), bilans.end(), [](const resultats::BilanSeance& b) { return b.seance != 1; }))
         classe = resultats::CalculerProgression(bilans, seances, resultats::Reglages::Lire().SeuilProgression());
     const resultats::ProgressionClasse* avancement = classe ? &*classe : nullptr;
-    // The slides are those of the course folder the command runs in, as for the lesson. Only séance
-    // 1's can be read here yet: another séance's report links no page rather than séance 1's.
-    const resultats::Diapos diapos = d.seance == 1 ? resultats::LireDiapos(cours, *banque.banque) : resultats::Diapos{};
+    // The slides are those of the reported séance in the course folder the command runs in, as for the lesson.
+    const resultats::Diapos diapos = resultats::LireDiapos(cours, *banque.banque, d.seance);
 
     if (d.csv) {
         o.Out(resultats::CsvRapport(rapport, diapos.pages, avancement));
