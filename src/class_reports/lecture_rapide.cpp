@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonValue>
 
 #include <simdjson.h>
@@ -85,6 +86,30 @@ simdjson::dom::element Dedans(simdjson::dom::element parent, const char* nom, bo
     return e;
 }
 
+QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Each answer of definition.choices that gives a string id or a French text, as Projeter keeps them.
+template <class F>
+void ParChoix(simdjson::dom::element definition, F&& f) {
+    simdjson::dom::array choix;
+    if (definition.at_key("choices").get_array().get(choix) != simdjson::SUCCESS) return;
+    for (const simdjson::dom::element v : choix) {
+        simdjson::dom::object o;
+        if (v.get_object().get(o) != simdjson::SUCCESS) continue;
+        std::string_view id, texte;
+        simdjson::dom::object description;
+        const bool aId = o.at_key("id").get_string().get(id) == simdjson::SUCCESS;
+        const bool aTexte = o.at_key("description").get_object().get(description) == simdjson::SUCCESS &&
+                            description.at_key("fr-FR").get_string().get(texte) == simdjson::SUCCESS;
+        if (aId || aTexte) f(aId ? &id : nullptr, aTexte ? &texte : nullptr);
+    }
+}
+
+// The answer's number, 0 to 3, from its id "reponse1" to "reponse4"; -1 for any other.
+int NumeroChoix(std::string_view id) {
+    return id.size() == 8 && id.substr(0, 7) == "reponse" && id[7] >= '1' && id[7] <= '4' ? id[7] - '1' : -1;
+}
+
 // The statement as Projeter shapes it: the wanted fields that are there, and nothing else.
 QJsonObject Projete(simdjson::dom::element racine) {
     QJsonObject d;
@@ -99,11 +124,20 @@ QJsonObject Projete(simdjson::dom::element racine) {
         QJsonObject o;
         Garder(o, QLatin1String("id"), objet, "id");
         if (const auto definition = Dedans(objet, "definition", ok); ok) {
+            QJsonObject def;
             if (const auto description = Dedans(definition, "description", ok); ok) {
                 QJsonObject langues;
-                if (Garder(langues, QLatin1String("fr-FR"), description, "fr-FR"))
-                    o.insert(QLatin1String("definition"), QJsonObject{{QLatin1String("description"), langues}});
+                if (Garder(langues, QLatin1String("fr-FR"), description, "fr-FR")) def.insert(QLatin1String("description"), langues);
             }
+            QJsonArray choix;
+            ParChoix(definition, [&](const std::string_view* id, const std::string_view* texte) {
+                QJsonObject c;
+                if (id) c.insert(QLatin1String("id"), Utf8(*id));
+                if (texte) c.insert(QLatin1String("description"), QJsonObject{{QLatin1String("fr-FR"), Utf8(*texte)}});
+                choix.append(c);
+            });
+            if (!choix.isEmpty()) def.insert(QLatin1String("choices"), choix);
+            if (!def.isEmpty()) o.insert(QLatin1String("definition"), def);
         }
         if (!o.isEmpty()) d.insert(QLatin1String("object"), o);
     }
@@ -156,6 +190,9 @@ public:
     QString operator()(simdjson::dom::element parent, const char* nom) {
         std::string_view s;
         if (parent.at_key(nom).get_string().get(s) != simdjson::SUCCESS) return {};
+        return (*this)(s);
+    }
+    QString operator()(std::string_view s) {
         const auto it = connus_.find(s);
         if (it != connus_.end()) return it->second;
         // Bounded whatever a folder holds.
@@ -188,8 +225,13 @@ Essentiel Essentielle(simdjson::dom::element racine, Textes& texte) {
     if (const auto verbe = Dedans(racine, "verb", ok); ok) e.verbe = texte(verbe, "id");
     if (const auto objet = Dedans(racine, "object", ok); ok) {
         e.objet = texte(objet, "id");
-        if (const auto definition = Dedans(objet, "definition", ok); ok)
+        if (const auto definition = Dedans(objet, "definition", ok); ok) {
             if (const auto description = Dedans(definition, "description", ok); ok) e.description = texte(description, "fr-FR");
+            ParChoix(definition, [&](const std::string_view* id, const std::string_view* t) {
+                const int k = id ? NumeroChoix(*id) : -1;
+                if (k >= 0) e.choix[static_cast<size_t>(k)] = t ? texte(*t) : QString();
+            });
+        }
     }
     if (const auto acteur = Dedans(racine, "actor", ok); ok) {
         e.acteur = texte(acteur, "name");
@@ -230,8 +272,11 @@ const QString& Id(const Essentiel& e) { return e.id; }
 constexpr std::string_view kVoulus[] = {"id", "timestamp", "verb.id", "object.id", "actor.name", "actor.account.name",
                                         "actor.account.homePage", "context.registration", "result.success",
                                         "result.duration", "result.response", "result.score.raw",
-                                        "object.definition.description.fr-FR",
+                                        "object.definition.description.fr-FR", "object.definition.choices",
+                                        "object.definition.choices[].id",
+                                        "object.definition.choices[].description.fr-FR",
                                         "context.extensions.https://www.korvane.fr/xapi/seance1/banque"};
+constexpr std::string_view kChoix = "object.definition.choices";
 constexpr std::string_view kExtension = "context.extensions.https://www.korvane.fr/xapi/seance1/banque";
 
 // Whether a wanted field lies at chemin or under it.
@@ -261,7 +306,15 @@ bool CleAmbigue(simdjson::dom::object o, std::string& chemin) {
         const bool mene = Mene(chemin);
         bool ambigue = mene && champ.key.find('.') != std::string_view::npos && chemin != kExtension;
         simdjson::dom::object dedans;
-        if (!ambigue && mene && champ.value.get_object().get(dedans) == simdjson::SUCCESS) ambigue = CleAmbigue(dedans, chemin);
+        simdjson::dom::array elements;
+        if (!ambigue && mene && champ.value.get_object().get(dedans) == simdjson::SUCCESS) {
+            ambigue = CleAmbigue(dedans, chemin);
+        } else if (!ambigue && chemin == kChoix && champ.value.get_array().get(elements) == simdjson::SUCCESS) {
+            // The answers' keys are read as Projeter reads them in each element of the array.
+            chemin += "[]";
+            for (const simdjson::dom::element v : elements)
+                if (!ambigue && v.get_object().get(dedans) == simdjson::SUCCESS) ambigue = CleAmbigue(dedans, chemin);
+        }
         chemin.resize(avant);
         if (ambigue) return true;
     }
@@ -420,7 +473,13 @@ Essentiel EssentielDe(const QJsonObject& d) {
     e.verbe = chaine(objet(d, "verb"), "id");
     const QJsonObject o = objet(d, "object");
     e.objet = chaine(o, "id");
-    e.description = chaine(objet(objet(o, "definition"), "description"), "fr-FR");
+    const QJsonObject definition = objet(o, "definition");
+    e.description = chaine(objet(definition, "description"), "fr-FR");
+    for (const QJsonValue v : definition.value(QLatin1String("choices")).toArray()) {
+        const QByteArray id = chaine(v.toObject(), "id").toUtf8();
+        const int k = NumeroChoix(std::string_view(id.constData(), static_cast<size_t>(id.size())));
+        if (k >= 0) e.choix[static_cast<size_t>(k)] = chaine(objet(v.toObject(), "description"), "fr-FR");
+    }
     const QJsonObject acteur = objet(d, "actor");
     e.acteur = chaine(acteur, "name");
     const QJsonObject compte = objet(acteur, "account");

@@ -6,6 +6,7 @@
 
 #include "statements/lecture_journal.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -21,6 +22,7 @@ struct Essentiel {
     QString acteur, compte, pageCompte;  // actor.name, actor.account.{name,homePage}
     bool compteDonne = false;            // an account with a name or home page
     QString reponse, duree, description, banque;
+    std::array<QString, 4> choix;  // the French texts of the answers reponse1 to reponse4
     bool dureeDonnee = false;  // result.duration present, whatever it holds
     std::optional<bool> succes;
     double note = 0;  // result.score.raw, 0 when not a number

@@ -217,10 +217,13 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
                 c.texte[i] = *t;
                 const quint32 cle = quint32(banque) << 16 | *t;
                 if (!reponsesDe_.contains(cle)) {
-                    std::array<QString, 4> reponses;
-                    for (const QJsonValue v : definition.value(QLatin1String("choices")).toArray()) {
-                        const int k = Choix(Chaine(v.toObject(), "id"));
-                        if (k >= 0) reponses[static_cast<size_t>(k)] = Texte(Objet(v.toObject(), "description"));
+                    std::array<QString, 4> reponses = e.choix;
+                    if (complete) {
+                        reponses = {};
+                        for (const QJsonValue v : definition.value(QLatin1String("choices")).toArray()) {
+                            const int k = Choix(Chaine(v.toObject(), "id"));
+                            if (k >= 0) reponses[static_cast<size_t>(k)] = Texte(Objet(v.toObject(), "description"));
+                        }
                     }
                     reponsesDe_.insert(cle, reponses);
                 }
