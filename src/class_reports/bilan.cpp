@@ -67,8 +67,7 @@ void Comptage::Ajouter(const Essentiel& e) {
     }
     EnCours& s = seances_[*it];
     // The earliest statement, whichever order they come in (an LRS gives them in the order it stored them).
-    const QDateTime quand = QDateTime::fromString(e.horodatage, Qt::ISODateWithMs);
-    if (quand.isValid() && (!s.bilan.debut.isValid() || quand < s.bilan.debut)) s.bilan.debut = quand;
+    if (e.quand != Essentiel::kSansDate) s.debut = std::min(s.debut, e.quand);
     if (e.verbe == QLatin1String(kVerbeRepondu)) {
         if (!s.repondues.contains(objet)) {
             s.repondues.insert(objet);
@@ -86,7 +85,10 @@ void Comptage::Ajouter(const Essentiel& e) {
 std::vector<BilanSeance> Comptage::Bilans() const {
     std::vector<BilanSeance> bilans;
     bilans.reserve(seances_.size());
-    for (const EnCours& s : seances_) bilans.push_back(s.bilan);
+    for (const EnCours& s : seances_) {
+        bilans.push_back(s.bilan);
+        if (s.debut != std::numeric_limits<qint64>::max()) bilans.back().debut = QDateTime::fromMSecsSinceEpoch(s.debut, Qt::UTC);
+    }
     std::stable_sort(bilans.begin(), bilans.end(), [](const BilanSeance& a, const BilanSeance& b) { return a.debut < b.debut; });
     return bilans;
 }

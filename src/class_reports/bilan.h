@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <limits>
 #include <vector>
 
 namespace resultats {
@@ -40,6 +41,7 @@ private:
         BilanSeance bilan;
         QSet<QString> repondues;
         double compte = 0;
+        qint64 debut = std::numeric_limits<qint64>::max();  // ms since the epoch, max when unknown
     };
     QString lecon_;  // the séance's activity: its statements are about it or under it
     std::vector<EnCours> seances_;

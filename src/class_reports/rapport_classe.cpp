@@ -187,8 +187,7 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
         copies_.back().apprenant = *a;
     }
     Copie& c = copies_[*it];
-    const QDateTime quand = QDateTime::fromString(e.horodatage, Qt::ISODateWithMs);
-    if (quand.isValid()) c.debut = std::min(c.debut, quand.toMSecsSinceEpoch());
+    if (e.quand != Essentiel::kSansDate) c.debut = std::min(c.debut, e.quand);
     quint16 banque = 0;
     if (!e.banque.isEmpty()) {
         auto b = banques_.constFind(e.banque);
