@@ -110,6 +110,15 @@ private slots:
                "{\"id\":\"a2\",\"id\":\"a3\",\"verb\":{\"id\":\"v\"},\"result\":{\"score\":{\"raw\":1e400}}}\n"
                "{\"id\":\"a4\",\"verb\":{\"id\":\"v\"},\"timestamp\":null,\"result\":{\"success\":1,\"response\":[\"x\"]}}\n"
                "{\"id\":\"a5\",\"verb\":{\"id\":\"\\ud800\"},\"object\":{\"id\":\"\\u00e9\\n\"}}\n");
+        // Keys given twice that lead nowhere wanted, a key spelt with escapes, the bank's IRI made of
+        // several keys or begun alone.
+        Append(dir.filePath(journaux[1]),
+               "{\"id\":\"d1\",\"verb\":{\"id\":\"v\",\"display\":1,\"display\":2},\"stored\":1,\"stored\":2}\n"
+               "{\"i\\u0064\":\"d2\",\"verb\":{\"\\u0069d\":\"v\"},\"actor\":{\"n\\u0061me\":\"\\u00c9l\\u00e8ve\"}}\n"
+               "{\"id\":\"d3\",\"verb\":{\"id\":\"v\"},\"context\":{\"extensions\":{\"https://www\":{\"korvane\":{\"fr/xapi/seance1/banque\":\"B\"}}}}}\n"
+               "{\"id\":\"d4\",\"verb\":{\"id\":\"v\"},\"context\":{\"extensions\":{\"https://www\":1,\"https://www.korvane.fr/xapi/seance1/banque\":\"C\"}}}\n"
+               "{\"id\":\"d5\",\"verb\":{\"id\":\"v\"},\"context\":{\"extensions\":{\"https://www.korvane.fr/xapi/seance1/banque\":\"E\",\"https://a.b/c\":{\"d.e\":1}}}}\n"
+               "{\"id\":\"d6\",\"verb\":{\"id\":\"v\"},\"verb\":3}\n");
         // Invalid UTF-8, and a last line cut short.
         Append(dir.filePath(journaux[2]), "{\"id\":\"b\xff\",\"verb\":{}}\n{\"id\":\"b2\",\"verb\":{\"id\":");
         SameReading(dir.path());

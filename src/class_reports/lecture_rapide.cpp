@@ -54,10 +54,16 @@ struct CleId {
     std::string autre;
 };
 
+// A lower-case hexadecimal digit's value, -1 for any other byte.
 int Hex(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+    static const std::array<qint8, 256> valeurs = [] {
+        std::array<qint8, 256> v;
+        v.fill(-1);
+        for (int i = 0; i < 10; ++i) v[static_cast<size_t>('0' + i)] = static_cast<qint8>(i);
+        for (int i = 0; i < 6; ++i) v[static_cast<size_t>('a' + i)] = static_cast<qint8>(10 + i);
+        return v;
+    }();
+    return valeurs[static_cast<unsigned char>(c)];
 }
 
 CleId Cle(std::string_view id) {
@@ -110,11 +116,20 @@ public:
     Ids& operator=(const Ids&) = delete;
     ~Ids() { std::free(table_); }
 
+    // Room for n more, and the places of those ids asked of the memory ahead of Ajouter: the table
+    // is too large for the cache, and one miss per statement was most of the handing thread's time.
+    template <class Lignes>
+    void Preparer(const Lignes& lignes) {
+        if ((n_ + lignes.size() + 1) * 2 > taille_) Agrandir(n_ + lignes.size() + 1);
+        for (const auto& l : lignes)
+            if (l.id.uuid) __builtin_prefetch(&table_[Place(l.id.haut, l.id.bas, taille_)]);
+    }
+
     // Whether the id was new.
     bool Ajouter(CleId&& k) {
         if (!k.uuid) return autres_.insert(std::move(k.autre)).second;
         if (k.haut == 0 && k.bas == 0) return !std::exchange(zero_, true);  // the empty case's mark
-        if ((n_ + 1) * 2 > taille_) Agrandir();
+        if ((n_ + 1) * 2 > taille_) Agrandir(n_ + 1);
         if (!Placer(table_, taille_, k.haut, k.bas)) return false;
         ++n_;
         return true;
@@ -124,9 +139,10 @@ private:
     struct Case {
         quint64 haut, bas;
     };
+    static size_t Place(quint64 haut, quint64 bas, size_t taille) { return (haut ^ bas * 0x9E3779B97F4A7C15ull) & (taille - 1); }
     static bool Placer(Case* table, size_t taille, quint64 haut, quint64 bas) {
         const size_t masque = taille - 1;
-        for (size_t i = (haut ^ bas * 0x9E3779B97F4A7C15ull) & masque;; i = (i + 1) & masque) {
+        for (size_t i = Place(haut, bas, taille);; i = (i + 1) & masque) {
             Case& c = table[i];
             if (c.haut == 0 && c.bas == 0) {
                 c = {haut, bas};
@@ -135,8 +151,9 @@ private:
             if (c.haut == haut && c.bas == bas) return false;
         }
     }
-    void Agrandir() {
-        const size_t taille = std::max<size_t>(1 << 16, taille_ * 2);
+    void Agrandir(size_t voulu) {
+        size_t taille = std::max<size_t>(1 << 16, taille_ * 2);
+        while (taille < voulu * 2) taille *= 2;
         Case* plus = static_cast<Case*>(std::calloc(taille, sizeof(Case)));
         if (!plus) throw std::bad_alloc();
         for (size_t i = 0; i < taille_; ++i)
@@ -309,6 +326,11 @@ constexpr std::string_view kVoulus[] = {"id", "timestamp", "verb.id", "object.id
 constexpr std::string_view kChoix = "object.definition.choices";
 constexpr std::string_view kIri = "https://www.korvane.fr/xapi/seance1/banque";
 
+// Keys compared where they first differ, their length or first letter, most often.
+inline bool Egales(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a.empty() || (a[0] == b[0] && std::memcmp(a.data(), b.data(), a.size()) == 0));
+}
+
 // The wanted fields as a tree of keys, split at every dot as Projeter's joined path is (the bank's
 // IRI too): a path leads to a wanted field, or is one, exactly when it walks this tree. Walked key by
 // key, for every field of every statement, rather than comparing joined paths.
@@ -322,7 +344,7 @@ public:
     // The node under noeud by one key without a dot, -1 if none.
     int Enfant(int noeud, std::string_view cle) const {
         for (const auto& [nom, enfant] : noeuds_[static_cast<size_t>(noeud)])
-            if (nom == cle) return enfant;
+            if (Egales(nom, cle)) return enfant;
         return -1;
     }
     // By a key split at its dots.
@@ -409,7 +431,9 @@ public:
         if (parent.at_key(nom).get_string().get(s) != simdjson::SUCCESS) return {};
         return (*this)(s);
     }
-    enum { kVerbe, kActeur, kCompte, kPageCompte, kRegistration, kBanque, kChamps };
+    // The first three are shared by the class and looked up when they change; the others are the
+    // learner's or the session's own, made when they change and kept out of the shared texts.
+    enum { kVerbe, kPageCompte, kBanque, kActeur, kCompte, kRegistration, kChamps };
 
     // The text at a node of the tree, if a string. With champ, a field whose text is most often the
     // one of the statement before (the session, the learner, the bank): compared with that one
@@ -421,7 +445,7 @@ public:
         Dernier& d = derniers_[static_cast<size_t>(champ)];
         if (s != d.octets) {
             d.octets.assign(s);
-            d.texte = (*this)(s);
+            d.texte = champ < kActeur ? (*this)(s) : QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
         }
         return d.texte;
     }
@@ -509,26 +533,28 @@ Essentiel Rendu(QJsonObject&& projete, const Essentiel*) { return EssentielDe(pr
 
 
 // Keys Projeter would read otherwise than by their names: a dot in a key on the way to a wanted
-// field (it joins keys with dots), or a key given twice there (it keeps the last, simdjson finds
-// the first), or the bank's IRI made of several keys. Such a line goes to Projeter. noeud: where o
-// lies in the tree of wanted fields; what lies on the way is noted in trouves.
+// field (it joins keys with dots), a key on that way given twice (Projeter reads both: what it
+// keeps of each is not always what the last gives), or the bank's IRI made of several keys. Such a
+// line goes to Projeter. noeud: where o lies in the tree of wanted fields; what lies on the way is
+// noted in trouves, the last of a key given twice as Projeter keeps it.
 bool CleAmbigue(simdjson::dom::object o, int noeud, Trouves& trouves) {
     const Arbre& arbre = Arbre::Lui();
-    constexpr size_t kCles = 32;
-    std::string_view cles[kCles];
-    size_t n = 0;
+    quint64 vus = 0;  // the nodes under noeud met so far: each is one key
     for (const auto champ : o) {
-        // Statements have a dozen keys a level: past that, the line is left to Projeter.
-        if (n == kCles) return true;
-        for (size_t i = 0; i < n; ++i)
-            if (cles[i] == champ.key) return true;
-        cles[n++] = champ.key;
-        const bool point = champ.key.find('.') != std::string_view::npos;
-        const int dessous = point ? arbre.Chemin(noeud, champ.key) : arbre.Enfant(noeud, champ.key);
-        if (dessous < 0) continue;
-        // The bank's IRI is one key with dots; the same path made of several keys is not it.
-        if (point && !(noeud == arbre.extensions && champ.key == kIri)) return true;
-        if (noeud == arbre.extensions && dessous != arbre.iri) return true;
+        int dessous = arbre.Enfant(noeud, champ.key);
+        if (dessous < 0) {
+            // No key of the tree holds a dot: only a key with dots can lead there otherwise.
+            if (champ.key.find('.') == std::string_view::npos) continue;
+            dessous = arbre.Chemin(noeud, champ.key);
+            if (dessous < 0) continue;
+            // The bank's IRI is one key with dots.
+            if (!(noeud == arbre.extensions && champ.key == kIri)) return true;
+        } else if (noeud == arbre.extensions) {
+            return true;  // the first part of the IRI alone: the IRI made of several keys
+        }
+        const quint64 bit = quint64(1) << dessous;
+        if (vus & bit) return true;
+        vus |= bit;
         trouves.Noter(dessous, champ.value);
         simdjson::dom::object dedans;
         simdjson::dom::array elements;
@@ -642,7 +668,8 @@ bool LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char
     }
     const char* debut = tout.data();
     const char* const fin = debut + taille;
-    f.lignes.reserve(static_cast<size_t>(std::count(debut, fin, '\n')) + 1);
+    // About a kilobyte a statement: room made once for most journals, without counting the lines.
+    f.lignes.reserve(static_cast<size_t>(taille / 1024) + 4);
     int numero = 0;
     while (debut < fin) {
         ++numero;
@@ -732,6 +759,7 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
             ignorees.push_back({f.chemin, 0, f.erreur});
             tout = false;
         }
+        ids.Preparer(f.lignes);
         for (LigneLue<T>& l : f.lignes) {
             if (!l.raison.isEmpty()) {
                 ignorees.push_back({f.chemin, l.ligne, l.raison});

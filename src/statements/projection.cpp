@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -170,7 +171,17 @@ private:
             if (!Chaine(nullptr)) return false;
             const qsizetype avant = chemin_.size();
             if (!chemin_.isEmpty()) chemin_ += '.';
-            chemin_.append(cle, p_ - 1 - cle);
+            if (std::memchr(cle, '\\', static_cast<size_t>(p_ - 1 - cle))) {
+                // A key written with escapes is the key they spell, as for any JSON reader.
+                const char* apres = p_;
+                p_ = cle - 1;
+                QString texte;
+                Chaine(&texte);
+                p_ = apres;
+                chemin_.append(texte.toUtf8());
+            } else {
+                chemin_.append(cle, p_ - 1 - cle);
+            }
             Blancs();
             if (p_ >= fin_ || *p_ != ':') return false;
             ++p_;
