@@ -11,6 +11,7 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -41,8 +42,10 @@ namespace {
 constexpr qint64 kFichierMax = 16 << 20;
 // Projeter refuses deeper nesting; lines beyond this are handed to it, so that both agree.
 constexpr size_t kProfondeur = 100;
-// Files read ahead of the one being handed over.
-constexpr size_t kAvance = 64;
+// Files are read and handed over by lots, so that threads wait on one another once a lot rather
+// than once a file (the waits were most of the system calls); lots read ahead of the one handed.
+constexpr size_t kLot = 16;
+constexpr size_t kAvance = 4;
 
 // A statement's id as the reading keeps each statement once: a UUID as written by the lesson
 // (lower-case) in 16 bytes, any other id as its UTF-8 bytes. A text no UTF-8 can hold (a lone
@@ -180,7 +183,6 @@ template <class T>
 struct Fichier {
     QString chemin;
     bool gros = false;
-    bool lu = false;
     bool illisible = false;
     QString erreur;
     std::vector<LigneLue<T>> lignes;
@@ -616,21 +618,16 @@ qint64 LireTout(const QString& chemin, std::vector<char>& tout, QString& erreur)
         }
         preparer(etat.st_size);
         qint64 taille = 0;
-        // Read to the end even when the file grew since fstat, up to the room there is.
-        for (ssize_t n; (n = ::read(fd, tout.data() + taille, tout.size() - simdjson::SIMDJSON_PADDING - static_cast<size_t>(taille))) != 0;) {
+        // The size fstat gave, as QFile reads it: what is appended meanwhile waits for the next reading.
+        while (taille < etat.st_size) {
+            const ssize_t n = ::read(fd, tout.data() + taille, static_cast<size_t>(etat.st_size - taille));
+            if (n == 0) break;
             if (n < 0) {
                 if (errno == EINTR) continue;
                 taille = -2;
                 break;
             }
             taille += n;
-            if (static_cast<size_t>(taille) + simdjson::SIMDJSON_PADDING == tout.size()) {
-                if (taille >= kFichierMax) {
-                    ::close(fd);
-                    return -1;
-                }
-                tout.resize(tout.size() * 2);
-            }
         }
         ::close(fd);
         if (taille >= 0) {
@@ -705,8 +702,10 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
 
     std::mutex verrou;
     std::condition_variable signal;
+    const size_t lots = (fichiers.size() + kLot - 1) / kLot;
+    std::vector<char> lus(lots, 0);  // under verrou
     std::atomic<size_t> prochain{0};
-    size_t rendus = 0;  // files handed over, under verrou
+    size_t rendus = 0;  // lots handed over, under verrou
     auto travailler = [&] {
         simdjson::dom::parser parser;
         Textes textes;
@@ -716,23 +715,26 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
         // thread's texts, whose counts the handing thread would otherwise fight it for.
         std::vector<size_t> miens;
         for (;;) {
-            const size_t i = prochain++;
-            if (i >= fichiers.size()) return;
+            const size_t lot = prochain++;
+            if (lot >= lots) return;
             size_t handes = 0;
             {
                 std::unique_lock<std::mutex> v(verrou);
-                signal.wait(v, [&] { return i < rendus + kAvance; });
-                handes = rendus;
+                signal.wait(v, [&] { return lot < rendus + kAvance; });
+                handes = rendus * kLot;
             }
             const auto reste = std::partition(miens.begin(), miens.end(), [&](size_t j) { return j >= handes; });
             for (auto j = reste; j != miens.end(); ++j) std::vector<LigneLue<T>>().swap(fichiers[*j].lignes);
             miens.erase(reste, miens.end());
-            miens.push_back(i);
-            // gros is read by the handing thread only once lu is set, under verrou.
-            const bool grosFichier = !pret || !LireFichier(parser, textes, tampon, fichiers[i]);
-            std::lock_guard<std::mutex> v(verrou);
-            fichiers[i].gros = grosFichier;
-            fichiers[i].lu = true;
+            // The lot's files are the handing thread's only once lus is set, under verrou.
+            for (size_t i = lot * kLot; i < std::min(fichiers.size(), (lot + 1) * kLot); ++i) {
+                miens.push_back(i);
+                fichiers[i].gros = !pret || !LireFichier(parser, textes, tampon, fichiers[i]);
+            }
+            {
+                std::lock_guard<std::mutex> v(verrou);
+                lus[lot] = 1;
+            }
             signal.notify_all();
         }
     };
@@ -741,9 +743,9 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
 
     bool tout = true;
     for (size_t i = 0; i < fichiers.size(); ++i) {
-        {
+        if (i % kLot == 0) {
             std::unique_lock<std::mutex> v(verrou);
-            signal.wait(v, [&] { return fichiers[i].lu; });
+            signal.wait(v, [&] { return lus[i / kLot] != 0; });
         }
         Fichier<T>& f = fichiers[i];
         if (f.gros) {
@@ -767,9 +769,13 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
             }
             if (ids.Ajouter(std::move(l.id))) rendre(std::move(l.declaration));
         }
-        std::lock_guard<std::mutex> v(verrou);
-        rendus = i + 1;
-        signal.notify_all();
+        if ((i + 1) % kLot == 0 || i + 1 == fichiers.size()) {
+            {
+                std::lock_guard<std::mutex> v(verrou);
+                rendus = i / kLot + 1;
+            }
+            signal.notify_all();
+        }
     }
     premier.join();
     second.join();
