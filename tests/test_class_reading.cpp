@@ -175,6 +175,39 @@ private slots:
                "{\"id\":\"c5\",\"verb\":{\"id\":\"v\"},\"object\":{\"definition.choices\":[{\"id\":\"reponse1\",\"description\":{\"fr-FR\":\"E\"}}]}}\n");
         SameReading(dir.path(), 100);
     }
+
+    // --results lists each session at its local time, worked out once an hour of sessions: the
+    // same as asking the system each time, across its changes of time too, whatever the zone.
+    void sessionsListedAtTheirLocalTime() {
+        const QByteArray avant = qgetenv("TZ");
+        const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
+        for (const char* zone : {"Europe/Paris", "Australia/Lord_Howe", "America/St_Johns", "UTC"}) {
+            qputenv("TZ", zone);
+            std::vector<BilanSeance> bilans;
+            QStringList attendues;
+            // Around the changes of 2026 in each zone, a session every 7 minutes for two days.
+            for (const QDate jour : {QDate(2026, 3, 28), QDate(2026, 4, 4), QDate(2026, 10, 3), QDate(2026, 10, 24), QDate(2026, 11, 1)}) {
+                for (qint64 m = 0; m < 2 * 24 * 60; m += 7) {
+                    BilanSeance b;
+                    b.debut = QDateTime(jour, QTime(0, 0), Qt::UTC).addSecs(m * 60 + 13);
+                    bilans.push_back(b);
+                    attendues << b.debut.toLocalTime().toString(format);
+                }
+            }
+            bilans.push_back({});  // no date at all
+            attendues << QDateTime().toLocalTime().toString(format);
+            const QStringList lignes = TexteBilans(bilans).split(u'\n', Qt::SkipEmptyParts);
+            QCOMPARE(lignes.size(), attendues.size());
+            for (qsizetype i = 0; i < lignes.size(); ++i)
+                QVERIFY2(lignes[i].startsWith(attendues[i] + QStringLiteral("  ")), qPrintable(zone + (u' ' + lignes[i])));
+            const QStringList csv = QString::fromUtf8(CsvBilans(bilans)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            for (qsizetype i = 0; i < attendues.size(); ++i) QVERIFY(csv[i + 1].startsWith(attendues[i] + u';'));
+        }
+        if (avant.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", avant);
+    }
 };
 
 QTEST_MAIN(ClassReadingTest)

@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace resultats {
 
@@ -21,7 +23,10 @@ namespace {
 // The score as the quiz counts it: a right answer adds one, a wrong one takes half off, never below zero.
 double Compter(double note, bool juste) { return juste ? note + 1 : std::max(0.0, note - 0.5); }
 
-QString Nombre(double valeur) { return QLocale(QLocale::French, QLocale::France).toString(valeur, 'g', 6); }
+QString Nombre(double valeur) {
+    static const QLocale francais(QLocale::French, QLocale::France);
+    return francais.toString(valeur, 'g', 6);
+}
 
 QString Duree(qint64 ms) {
     if (ms < 0) return QStringLiteral("—");
@@ -31,7 +36,32 @@ QString Duree(qint64 ms) {
     return QStringLiteral("%1 s").arg(s);
 }
 
-QString Date(const QDateTime& t) { return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+// The local time of t, as toLocalTime gives it. The system's local time is asked once an hour of
+// the class's sessions rather than once a session: each asking reads the system's time zone again,
+// which was a good part of listing ten thousand sessions.
+class Dates {
+public:
+    QString operator()(const QDateTime& t) {
+        if (!t.isValid()) return t.toLocalTime().toString(kFormat);
+        const qint64 ms = t.toMSecsSinceEpoch();
+        const qint64 heure = ms - ((ms % kHeure) + kHeure) % kHeure;
+        if (heure != heure_) {
+            heure_ = heure;
+            const int debut = QDateTime::fromMSecsSinceEpoch(heure, Qt::UTC).toLocalTime().offsetFromUtc();
+            const int fin = QDateTime::fromMSecsSinceEpoch(heure + kHeure - 1, Qt::UTC).toLocalTime().offsetFromUtc();
+            // An hour across a change of the local time is asked each time.
+            decalage_ = debut == fin ? std::optional<int>(debut) : std::nullopt;
+        }
+        if (!decalage_) return t.toLocalTime().toString(kFormat);
+        return QDateTime::fromMSecsSinceEpoch(ms + qint64(*decalage_) * 1000, Qt::UTC).toString(kFormat);
+    }
+
+private:
+    static constexpr qint64 kHeure = 3600 * 1000;
+    inline static const QString kFormat = QStringLiteral("yyyy-MM-dd HH:mm");
+    qint64 heure_ = std::numeric_limits<qint64>::min();
+    std::optional<int> decalage_;
+};
 
 QString Etat(const BilanSeance& b) { return b.terminee ? QStringLiteral("terminée") : QStringLiteral("non terminée"); }
 
@@ -101,6 +131,7 @@ std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, in
 
 QString TexteBilans(const std::vector<BilanSeance>& bilans) {
     QString texte;
+    Dates Date;
     for (const BilanSeance& b : bilans) {
         texte += QStringLiteral("%1  %2 (%3)  %4/20  %5  %6 question%7  %8\n")
                      .arg(Date(b.debut), b.apprenant, b.compte, Nombre(b.note), Duree(b.dureeMs))
@@ -112,6 +143,7 @@ QString TexteBilans(const std::vector<BilanSeance>& bilans) {
 
 QByteArray CsvBilans(const std::vector<BilanSeance>& bilans) {
     QString csv = QStringLiteral("Date;Apprenant;Compte;Note sur 20;Temps passé (min);Questions répondues;Terminée\r\n");
+    Dates Date;
     for (const BilanSeance& b : bilans) {
         const QStringList cases{Date(b.debut),
                                 b.apprenant,
