@@ -84,32 +84,42 @@ void Comptage::Ajouter(const Essentiel& e) {
     if (registration.isEmpty() || !objet.startsWith(lecon) || (objet.size() > lecon.size() && objet[lecon.size()] != QLatin1Char('/')))
         return;
 
-    auto it = index_.find(registration);
-    if (it == index_.end()) {
-        BilanSeance b;
-        b.registration = registration;
-        b.compte = e.compte;
-        const QString hote = QUrl(e.pageCompte).host();
-        if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
-        b.apprenant = e.acteur.isEmpty() ? e.compte : e.acteur;
-        it = index_.insert(registration, seances_.size());
-        seances_.push_back({b, {}, 0});
+    // A session's statements mostly follow one another, their registration one shared text: the
+    // same one as the last is known without looking it up.
+    if (registration.constData() != derniere_.constData() || registration.size() != derniere_.size()) {
+        auto it = index_.constFind(registration);
+        if (it == index_.constEnd()) it = Nouvelle(e);
+        derniere_ = registration;
+        derniereSeance_ = *it;
     }
-    EnCours& s = seances_[*it];
+    EnCours& s = seances_[derniereSeance_];
+
     // The earliest statement, whichever order they come in (an LRS gives them in the order it stored them).
     if (e.quand != Essentiel::kSansDate) s.debut = std::min(s.debut, e.quand);
-    if (e.verbe == QLatin1String(kVerbeRepondu)) {
+    static const QString repondu = QLatin1String(kVerbeRepondu), complete = QLatin1String(kVerbeComplete);
+    if (e.verbe == repondu) {
         if (!s.repondues.contains(objet)) {
             s.repondues.insert(objet);
             s.compte = Compter(s.compte, e.succes.value_or(false));
         }
         s.bilan.questions = static_cast<int>(s.repondues.size());
         if (!s.bilan.terminee) s.bilan.note = s.compte;
-    } else if (e.verbe == QLatin1String(kVerbeComplete)) {
+    } else if (e.verbe == complete) {
         s.bilan.terminee = true;
         s.bilan.note = e.note;
     }
     if (e.dureeDonnee) s.bilan.dureeMs = std::max(s.bilan.dureeMs, DureeMs(e.duree));
+}
+
+QHash<QString, size_t>::const_iterator Comptage::Nouvelle(const Essentiel& e) {
+    BilanSeance b;
+    b.registration = e.registration;
+    b.compte = e.compte;
+    const QString hote = QUrl(e.pageCompte).host();
+    if (!hote.isEmpty()) b.compte += QLatin1Char('@') + hote;
+    b.apprenant = e.acteur.isEmpty() ? e.compte : e.acteur;
+    seances_.push_back({b, {}, 0});
+    return index_.insert(e.registration, seances_.size() - 1);
 }
 
 std::vector<BilanSeance> Comptage::Bilans() const {

@@ -43,9 +43,12 @@ private:
         double compte = 0;
         qint64 debut = std::numeric_limits<qint64>::max();  // ms since the epoch, max when unknown
     };
+    QHash<QString, size_t>::const_iterator Nouvelle(const Essentiel& e);
     QString lecon_;  // the séance's activity: its statements are about it or under it
     std::vector<EnCours> seances_;
     QHash<QString, size_t> index_;
+    QString derniere_;  // the registration of the last statement counted, and its session
+    size_t derniereSeance_ = 0;
 };
 
 std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, int seance = 1);

@@ -181,7 +181,7 @@ struct LigneLue {
 
 template <class T>
 struct Fichier {
-    QString chemin;
+    QString nom, chemin;
     bool gros = false;
     bool illisible = false;
     QString erreur;
@@ -362,7 +362,7 @@ public:
     // The fields the counting reads.
     int id = -1, horodatage = -1, verbe = -1, verbeId = -1, objetId = -1, description = -1, acteur = -1, compte = -1,
         pageCompte = -1, registration = -1, succes = -1, duree = -1, reponse = -1, note = -1;
-    int Noeuds() const { return static_cast<int>(noeuds_.size()); }
+    bool Feuille(int noeud) const { return noeuds_[static_cast<size_t>(noeud)].empty(); }
 
 private:
     Arbre() {
@@ -383,6 +383,8 @@ private:
                 debut = point + 1;
             }
         }
+        // A bit each in a line's mask (Trouves, CleAmbigue).
+        Q_ASSERT(noeuds_.size() <= 64);
         choix = Chemin(kRacine, kChoix);
         elementChoix = Chemin(kRacine, "object.definition.choices[]");
         extensions = Chemin(kRacine, "context.extensions");
@@ -560,8 +562,8 @@ bool CleAmbigue(simdjson::dom::object o, int noeud, Trouves& trouves) {
         trouves.Noter(dessous, champ.value);
         simdjson::dom::object dedans;
         simdjson::dom::array elements;
-        if (champ.value.get_object().get(dedans) == simdjson::SUCCESS) {
-            if (CleAmbigue(dedans, dessous, trouves)) return true;
+        if (!arbre.Feuille(dessous)) {  // under a leaf, nothing is read
+            if (champ.value.get_object().get(dedans) == simdjson::SUCCESS && CleAmbigue(dedans, dessous, trouves)) return true;
         } else if (dessous == arbre.choix && champ.value.get_array().get(elements) == simdjson::SUCCESS) {
             // The answers' keys are read as Projeter reads them in each element of the array.
             for (const simdjson::dom::element v : elements)
@@ -601,15 +603,17 @@ LigneLue<T> Lire(simdjson::dom::parser& parser, Textes& textes, int numero, cons
 // The whole journal into tout (grown as needed, padding zeroed after it); its size, or -1 when it
 // is too large to hold, -2 when it cannot be read (erreur says why). One open, one size, one read:
 // the system calls were a good part of reading ten thousand small files.
-qint64 LireTout(const QString& chemin, std::vector<char>& tout, QString& erreur) {
+// dossier: the folder's descriptor, nom the journal's name in it (a name is found faster from its
+// folder than a whole path from the root), or -1 to open chemin.
+qint64 LireTout(int dossier, const QString& nom, const QString& chemin, std::vector<char>& tout, QString& erreur) {
     const auto preparer = [&](qint64 taille) {
         // One buffer per thread, grown as needed: a buffer per file cost more than parsing it.
         const size_t voulu = static_cast<size_t>(taille) + simdjson::SIMDJSON_PADDING;
         if (tout.size() < voulu) tout.resize(std::max(voulu, tout.size() * 2));
     };
 #ifdef Q_OS_UNIX
-    const QByteArray nom = QFile::encodeName(chemin);
-    const int fd = ::open(nom.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = dossier >= 0 ? ::openat(dossier, QFile::encodeName(nom).constData(), O_RDONLY | O_CLOEXEC)
+                                : ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC);
     struct stat etat {};
     if (fd >= 0 && ::fstat(fd, &etat) == 0 && S_ISREG(etat.st_mode)) {
         if (etat.st_size > kFichierMax) {
@@ -656,8 +660,8 @@ qint64 LireTout(const QString& chemin, std::vector<char>& tout, QString& erreur)
 
 // False, reading nothing, when the journal is too large to hold.
 template <class T>
-bool LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char>& tout, Fichier<T>& f) {
-    const qint64 taille = LireTout(f.chemin, tout, f.erreur);
+bool LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char>& tout, int dossier, Fichier<T>& f) {
+    const qint64 taille = LireTout(dossier, f.nom, f.chemin, tout, f.erreur);
     if (taille == -1) return false;
     if (taille == -2) {
         f.illisible = true;
@@ -698,7 +702,15 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
     const QStringList noms = d.entryList({QStringLiteral("*.jsonl")}, QDir::Files | QDir::Hidden, QDir::Name);
     std::vector<Fichier<T>> fichiers(static_cast<size_t>(noms.size()));
     // Each journal's size is looked at by the thread that reads it, not here one after the other.
-    for (size_t i = 0; i < fichiers.size(); ++i) fichiers[i].chemin = d.filePath(noms[static_cast<qsizetype>(i)]);
+    for (size_t i = 0; i < fichiers.size(); ++i) {
+        fichiers[i].nom = noms[static_cast<qsizetype>(i)];
+        fichiers[i].chemin = d.filePath(fichiers[i].nom);
+    }
+#ifdef Q_OS_UNIX
+    const int dossierFd = ::open(QFile::encodeName(d.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#else
+    const int dossierFd = -1;
+#endif
 
     std::mutex verrou;
     std::condition_variable signal;
@@ -729,7 +741,7 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
             // The lot's files are the handing thread's only once lus is set, under verrou.
             for (size_t i = lot * kLot; i < std::min(fichiers.size(), (lot + 1) * kLot); ++i) {
                 miens.push_back(i);
-                fichiers[i].gros = !pret || !LireFichier(parser, textes, tampon, fichiers[i]);
+                fichiers[i].gros = !pret || !LireFichier(parser, textes, tampon, dossierFd, fichiers[i]);
             }
             {
                 std::lock_guard<std::mutex> v(verrou);
@@ -779,6 +791,9 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
     }
     premier.join();
     second.join();
+#ifdef Q_OS_UNIX
+    if (dossierFd >= 0) ::close(dossierFd);
+#endif
     return tout;
 }
 

@@ -33,8 +33,10 @@ int Numero(const QString& objet) {
 }
 
 int Choix(const QString& reponse) {
-    for (int k = 1; k <= 4; ++k)
-        if (reponse == IdChoix(k)) return k - 1;
+    // Made once: this runs for every statement of a class.
+    static const std::array<QString, 4> ids{IdChoix(1), IdChoix(2), IdChoix(3), IdChoix(4)};
+    for (int k = 0; k < 4; ++k)
+        if (reponse == ids[static_cast<size_t>(k)]) return k;
     return -1;
 }
 
