@@ -726,6 +726,7 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
         // The statements of this thread's files, freed here once handed over: they share this
         // thread's texts, whose counts the handing thread would otherwise fight it for.
         std::vector<size_t> miens;
+        std::vector<std::vector<LigneLue<T>>> libres;
         for (;;) {
             const size_t lot = prochain++;
             if (lot >= lots) return;
@@ -736,11 +737,21 @@ bool Parcourir(const QString& dossier, std::vector<LigneIgnoree>& ignorees, Ids&
                 handes = rendus * kLot;
             }
             const auto reste = std::partition(miens.begin(), miens.end(), [&](size_t j) { return j >= handes; });
-            for (auto j = reste; j != miens.end(); ++j) std::vector<LigneLue<T>>().swap(fichiers[*j].lignes);
+            // Their room is kept for the files to come: taken from the system and given back a file
+            // at a time, it was a good part of the time, in page faults.
+            for (auto j = reste; j != miens.end(); ++j) {
+                fichiers[*j].lignes.clear();
+                if (libres.size() < 2 * kLot * kAvance) libres.push_back(std::move(fichiers[*j].lignes));
+                std::vector<LigneLue<T>>().swap(fichiers[*j].lignes);
+            }
             miens.erase(reste, miens.end());
             // The lot's files are the handing thread's only once lus is set, under verrou.
             for (size_t i = lot * kLot; i < std::min(fichiers.size(), (lot + 1) * kLot); ++i) {
                 miens.push_back(i);
+                if (!libres.empty()) {
+                    fichiers[i].lignes = std::move(libres.back());
+                    libres.pop_back();
+                }
                 fichiers[i].gros = !pret || !LireFichier(parser, textes, tampon, dossierFd, fichiers[i]);
             }
             {
