@@ -93,6 +93,88 @@ private slots:
         SameReading(dir.path());
     }
 
+    // Each statement once across journals, whatever form its id takes and whichever reading takes
+    // the journal: one too large to hold is read by the journal reader, in its turn.
+    void statementsKeptOnceAcrossJournals() {
+        QTemporaryDir dir;
+        bench::WriteClass(dir.path(), 20, 5);
+        const QStringList journaux = QDir(dir.path()).entryList({QStringLiteral("*.jsonl")}, QDir::Files, QDir::Name);
+        QFile premier(dir.filePath(journaux[0]));
+        QVERIFY(premier.open(QIODevice::ReadOnly));
+        const QByteArray deja = premier.readLine();
+        const auto ligne = [](const char* id, const char* verbe) {
+            return QByteArray("{\"id\":\"") + id + "\",\"verb\":{\"id\":\"" + verbe + "\"}}\n";
+        };
+        const char* uuid = "0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d";
+        const char* majuscules = "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D";  // another id
+        const char* zero = "00000000-0000-0000-0000-000000000000";
+        // Past the size a journal is held whole, between journals read the fast way.
+        Append(dir.filePath(journaux[5] + QStringLiteral(".gros.jsonl")),
+               deja + ligne(uuid, "g1") + ligne(zero, "g2") + QByteArray(17 << 20, ' ') + "\n" + ligne(uuid, "g3") +
+                   ligne("pas-un-uuid", "g4"));
+        Append(dir.filePath(journaux[9]), ligne(uuid, "p1") + ligne(majuscules, "p2") + ligne(zero, "p3") + ligne(zero, "p4") +
+                                              ligne("pas-un-uuid", "p5") + ligne("0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4", "p6") +
+                                              ligne("0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4dx", "p7"));
+        Append(dir.filePath(journaux[12]), ligne("pas-un-uuid", "q1") + ligne("\\ud800", "q2") + ligne("\\ud800", "q3") +
+                                               ligne("\\ufffd", "q4") + ligne(majuscules, "q5"));
+        SameReading(dir.path());
+
+        LectureEssentielle lecture;
+        QStringList verbes;
+        lecture.recevoir = [&](const Essentiel& e) {
+            if (e.verbe.size() == 2) verbes << e.verbe;
+        };
+        LireDossierEssentiel(dir.path(), lecture);
+        QCOMPARE(verbes, QStringList({"g1", "g2", "g4", "p2", "p6", "p7", "q2", "q4"}));
+    }
+
+    // Sessions whose statements alternate in a journal, or repeat a session's text from another
+    // journal, are counted apart, as the journal reader counts them.
+    void interleavedSessionsCountedApart() {
+        QTemporaryDir dir;
+        bench::WriteClass(dir.path(), 6, 11);
+        const QStringList journaux = QDir(dir.path()).entryList({QStringLiteral("*.jsonl")}, QDir::Files, QDir::Name);
+        QByteArray melange;
+        std::vector<QList<QByteArray>> lignes;
+        for (const QString& j : journaux.mid(0, 3)) {
+            QFile f(dir.filePath(j));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            lignes.push_back(f.readAll().split('\n'));
+        }
+        for (qsizetype i = 0; i < 40; ++i)
+            for (const QList<QByteArray>& l : lignes)
+                if (i < l.size() && !l[i].isEmpty()) melange += l[i] + '\n';
+        for (const QString& j : journaux.mid(0, 3)) QVERIFY(QFile::remove(dir.filePath(j)));
+        Append(dir.filePath(QStringLiteral("melange.jsonl")), melange);
+        SameReading(dir.path(), 100);
+    }
+
+    // The lesson's timestamps are read without Qt, any other form by it: the same milliseconds,
+    // or none, as QDateTime reads them.
+    void timestampsReadAsQtReadsThem() {
+        QStringList textes{"2026-09-01T08:00:20.000Z", "2026-09-01T08:00:20Z", "1970-01-01T00:00:00.000Z",
+                           "1969-12-31T23:59:59.999Z", "2000-02-29T12:00:00.000Z", "1900-02-28T23:59:59.999Z",
+                           "1900-02-29T00:00:00.000Z", "2100-02-29T00:00:00.000Z", "2024-02-29T00:00:00.000Z",
+                           "2023-02-29T00:00:00.000Z", "2026-04-31T00:00:00.000Z", "2026-12-31T23:59:59.999Z",
+                           "2026-13-01T00:00:00.000Z", "2026-00-10T00:00:00.000Z", "2026-01-00T00:00:00.000Z",
+                           "0001-01-01T00:00:00.000Z", "0000-06-15T00:00:00.000Z", "9999-12-31T23:59:59.999Z",
+                           "2026-09-01T24:00:00.000Z", "2026-09-01T23:60:00.000Z", "2026-09-01T23:59:60.000Z",
+                           "2026-09-01T08:00:20.5Z", "2026-09-01T08:00:20.1234Z", "2026-09-01T08:00:20.000+02:00",
+                           "2026-09-01T08:00:20.000", "2026-09-01 08:00:20.000Z", "2026-09-01T08:00:20.000z",
+                           "2026-09-01T08:00:20,000Z", "+2026-09-01T08:00:20.000Z", "2026-9-01T08:00:20.000Z",
+                           "2026-09-01T08:00:2a.000Z", "", "Z", "2026-09-01"};
+        // Every day of a few years, at times that change with it.
+        for (QDate d(1999, 12, 25); d < QDate(2001, 3, 5); d = d.addDays(1))
+            textes << QDateTime(d, QTime(d.day() % 24, d.month() * 4, d.dayOfYear() % 60, d.year() % 1000), Qt::UTC)
+                          .toString(Qt::ISODateWithMs);
+        for (const QString& t : std::as_const(textes)) {
+            const QDateTime qt = QDateTime::fromString(t, Qt::ISODateWithMs);
+            const QByteArray octets = t.toUtf8();
+            QCOMPARE(Horodatage(std::string_view(octets.constData(), static_cast<size_t>(octets.size()))),
+                     qt.isValid() ? qt.toMSecsSinceEpoch() : Essentiel::kSansDate);
+        }
+    }
+
     // Lines the journal reader skips or reads in its own way, each in a journal of a class.
     void oddLinesReadTheSame() {
         QTemporaryDir dir;

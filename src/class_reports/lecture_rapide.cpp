@@ -426,15 +426,12 @@ struct Trouves {
     }
 };
 
-// The texts a class repeats (verbs, questions, learners, sessions) made once per thread and shared:
-// allocating a string per field and statement was most of the reading's time.
+// The texts of a class's statements made once per thread and shared: those the whole class repeats
+// (verbs, questions, answers, the bank) in a table, those of one learner or session (names,
+// registration) when they change from one statement to the next. Allocating a string per field and
+// statement was most of the reading's time.
 class Textes {
 public:
-    QString operator()(simdjson::dom::element parent, const char* nom) {
-        std::string_view s;
-        if (parent.at_key(nom).get_string().get(s) != simdjson::SUCCESS) return {};
-        return (*this)(s);
-    }
     // The first three are shared by the class and looked up when they change; the others are the
     // learner's or the session's own, made when they change and kept out of the shared texts.
     enum { kVerbe, kPageCompte, kBanque, kActeur, kCompte, kRegistration, kChamps };
