@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <limits>
 #include <vector>
 
 namespace resultats {
@@ -41,10 +42,14 @@ private:
         BilanSeance bilan;
         QSet<QString> repondues;
         double compte = 0;
+        qint64 debut = std::numeric_limits<qint64>::max();  // ms since the epoch, max when unknown
     };
+    QHash<QString, size_t>::const_iterator Nouvelle(const Essentiel& e, int seance);
     int seance_;  // its statements are about the séance's activity or under it
     std::vector<EnCours> seances_;
     QHash<QString, size_t> index_;
+    QString derniere_;  // the registration of the last statement counted, and its session
+    size_t derniereSeance_ = 0;
 };
 
 std::vector<BilanSeance> Bilans(const std::vector<QJsonObject>& declarations, int seance = 1);

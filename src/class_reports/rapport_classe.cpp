@@ -32,8 +32,10 @@ int Numero(const QString& objet, const QString& prefixe) {
 }
 
 int Choix(const QString& reponse) {
-    for (int k = 1; k <= 4; ++k)
-        if (reponse == IdChoix(k)) return k - 1;
+    // Made once: this runs for every statement of a class.
+    static const std::array<QString, 4> ids{IdChoix(1), IdChoix(2), IdChoix(3), IdChoix(4)};
+    for (int k = 0; k < 4; ++k)
+        if (reponse == ids[static_cast<size_t>(k)]) return k;
     return -1;
 }
 
@@ -187,8 +189,7 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
         copies_.back().apprenant = *a;
     }
     Copie& c = copies_[*it];
-    const QDateTime quand = QDateTime::fromString(e.horodatage, Qt::ISODateWithMs);
-    if (quand.isValid()) c.debut = std::min(c.debut, quand.toMSecsSinceEpoch());
+    if (e.quand != Essentiel::kSansDate) c.debut = std::min(c.debut, e.quand);
     quint16 banque = 0;
     if (!e.banque.isEmpty()) {
         auto b = banques_.constFind(e.banque);
@@ -217,10 +218,13 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
                 c.texte[i] = *t;
                 const quint32 cle = quint32(banque) << 16 | *t;
                 if (!reponsesDe_.contains(cle)) {
-                    std::array<QString, 4> reponses;
-                    for (const QJsonValue v : definition.value(QLatin1String("choices")).toArray()) {
-                        const int k = Choix(Chaine(v.toObject(), "id"));
-                        if (k >= 0) reponses[static_cast<size_t>(k)] = Texte(Objet(v.toObject(), "description"));
+                    std::array<QString, 4> reponses = e.choix;
+                    if (complete) {
+                        reponses = {};
+                        for (const QJsonValue v : definition.value(QLatin1String("choices")).toArray()) {
+                            const int k = Choix(Chaine(v.toObject(), "id"));
+                            if (k >= 0) reponses[static_cast<size_t>(k)] = Texte(Objet(v.toObject(), "description"));
+                        }
                     }
                     reponsesDe_.insert(cle, reponses);
                 }

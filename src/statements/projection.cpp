@@ -1,11 +1,14 @@
 #include "statements/projection.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -30,10 +33,20 @@ const char* const kVoulus[] = {"id",
                                // the bank asked (the key after "extensions" is an IRI, taken whole)
                                "context.extensions.https://www.korvane.fr/xapi/seance1/banque"};
 
+// The answers' ids and French texts (kept as strings only), so that a report shows another bank's
+// answers from a class folder as it does from an LRS.
+constexpr std::string_view kChoix = "object.definition.choices";
+constexpr std::string_view kChoixId = "object.definition.choices[].id";
+constexpr std::string_view kChoixTexte = "object.definition.choices[].description.fr-FR";
+
 // Deeper than any statement; a hostile line cannot run the stack out.
 constexpr int kProfondeurMax = 128;
 
 class Lecteur {
+    struct Choix {
+        std::optional<QString> id, description;
+    };
+
 public:
     Lecteur(const char* debut, const char* fin) : p_(debut), fin_(fin) { chemin_.reserve(256); }
 
@@ -45,8 +58,10 @@ public:
         Blancs();
         r.json = r.json && p_ == fin_;
         r.verbeObjet = verbeObjet_;
-        if (r.json)
+        if (r.json) {
             for (const auto& [chemin, valeur] : trouves_) Placer(r.declaration, Parties(chemin), 0, valeur);
+            PlacerChoix(r.declaration);
+        }
         return r;
     }
 
@@ -65,6 +80,23 @@ private:
             return p;
         }();
         return parties[static_cast<size_t>(std::find(std::begin(kVoulus), std::end(kVoulus), chemin) - std::begin(kVoulus))];
+    }
+
+    // object.definition.choices: the answers that give an id or a French text, in their order.
+    void PlacerChoix(QJsonObject& d) const {
+        QJsonArray choix;
+        for (const Choix& c : choix_) {
+            QJsonObject o;
+            if (c.id) o.insert(QLatin1String("id"), *c.id);
+            if (c.description) o.insert(QLatin1String("description"), QJsonObject{{QLatin1String("fr-FR"), *c.description}});
+            if (!o.isEmpty()) choix.append(o);
+        }
+        if (choix.isEmpty()) return;
+        QJsonObject objet = d.value(QLatin1String("object")).toObject();
+        QJsonObject definition = objet.value(QLatin1String("definition")).toObject();
+        definition.insert(QLatin1String("choices"), choix);
+        objet.insert(QLatin1String("definition"), definition);
+        d.insert(QLatin1String("object"), objet);
     }
 
     static void Placer(QJsonObject& o, const QStringList& chemin, int i, const QJsonValue& valeur) {
@@ -99,6 +131,7 @@ private:
     bool Valeur(int profondeur) {
         if (p_ >= fin_ || profondeur > kProfondeurMax) return false;
         const char* voulu = Voulu();
+        Choix* choix = ChoixVoulu();
         switch (*p_) {
         case '{':
             if (chemin_ == "verb") verbeObjet_ = true;
@@ -107,8 +140,9 @@ private:
             return Tableau(profondeur + 1);
         case '"': {
             QString s;
-            if (!Chaine(voulu ? &s : nullptr)) return false;
+            if (!Chaine(voulu || choix ? &s : nullptr)) return false;
             if (voulu) trouves_.push_back({voulu, s});
+            if (choix) (chemin_.endsWith(".id") ? choix->id : choix->description) = s;
             return true;
         }
         case 't':
@@ -137,7 +171,17 @@ private:
             if (!Chaine(nullptr)) return false;
             const qsizetype avant = chemin_.size();
             if (!chemin_.isEmpty()) chemin_ += '.';
-            chemin_.append(cle, p_ - 1 - cle);
+            if (std::memchr(cle, '\\', static_cast<size_t>(p_ - 1 - cle))) {
+                // A key written with escapes is the key they spell, as for any JSON reader.
+                const char* apres = p_;
+                p_ = cle - 1;
+                QString texte;
+                Chaine(&texte);
+                p_ = apres;
+                chemin_.append(texte.toUtf8());
+            } else {
+                chemin_.append(cle, p_ - 1 - cle);
+            }
             Blancs();
             if (p_ >= fin_ || *p_ != ':') return false;
             ++p_;
@@ -159,7 +203,10 @@ private:
     bool Tableau(int profondeur) {
         ++p_;
         const qsizetype avant = chemin_.size();
-        chemin_ += "[]";  // nothing wanted lies in an array
+        // The answers' texts are the one wanted thing in an array; given twice, the last array counts.
+        const bool choix = Ici(kChoix);
+        if (choix) choix_.clear();
+        chemin_ += "[]";
         Blancs();
         bool ok = true;
         if (p_ < fin_ && *p_ == ']') {
@@ -167,7 +214,13 @@ private:
         } else {
             for (;;) {
                 Blancs();
-                if (!Valeur(profondeur)) {
+                if (choix) {
+                    choix_.emplace_back();
+                    element_ = true;
+                }
+                const bool lu = Valeur(profondeur);
+                if (choix) element_ = false;
+                if (!lu) {
                     ok = false;
                     break;
                 }
@@ -185,6 +238,17 @@ private:
         }
         chemin_.truncate(avant);
         return ok;
+    }
+
+    bool Ici(std::string_view chemin) const {
+        return std::string_view(chemin_.constData(), static_cast<size_t>(chemin_.size())) == chemin;
+    }
+
+    // The answer being read when at one of its wanted fields, inside the answers' array itself (a
+    // key "choices[]" elsewhere names the same path).
+    Choix* ChoixVoulu() {
+        if (!element_ || (!Ici(kChoixId) && !Ici(kChoixTexte))) return nullptr;
+        return &choix_.back();
     }
 
     static int Hex(char c) {
@@ -274,6 +338,8 @@ private:
     QByteArray chemin_;
     bool verbeObjet_ = false;
     std::vector<std::pair<const char*, QJsonValue>> trouves_;
+    std::vector<Choix> choix_;
+    bool element_ = false;  // directly in an element of the answers' array
 };
 
 }  // namespace

@@ -14,7 +14,8 @@ struct Projection {
     // id, timestamp, verb.id, object.id, actor.name, actor.account.{name,homePage}, context.registration,
     // result.{success,duration,response}, result.score.raw,
     // object.definition.description.fr-FR, the bank's identity in context.extensions: those present,
-    // in a statement of the same shape.
+    // in a statement of the same shape; and object.definition.choices, each answer's id and
+    // description.fr-FR when strings (answers with neither left out).
     QJsonObject declaration;
 };
 
