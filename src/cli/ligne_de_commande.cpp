@@ -319,6 +319,7 @@ Analyse Analyser(const QStringList& arguments) {
     if (p.isSet(QStringLiteral("seance"))) {
         bool nombre = false;
         a.demande.seance = p.value(QStringLiteral("seance")).toInt(&nombre);
+        a.demande.seanceDonnee = true;
         if (!nombre || a.demande.seance < 1 || a.demande.seance > 99)
             return refuser({QStringLiteral("--seance attend un numéro de séance de 1 à 99, pas « %1 »").arg(p.value(QStringLiteral("seance"))), {}});
     }

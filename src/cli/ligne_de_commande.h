@@ -21,6 +21,7 @@ struct Demande {
     bool lrs = false;
     bool tout = false;  // --all
     int seance = 1;     // --seance N: the séance of the course played, drawn or exported
+    bool seanceDonnee = false;  // --seance was given: the lesson plays that séance, not the course's menu
 };
 
 enum class Issue {
