@@ -305,14 +305,17 @@ bool LireFichier(simdjson::dom::parser& parser, Textes& textes, std::vector<char
         f.erreur = QStringLiteral("illisible : ") + q.errorString();
         return true;
     }
-    if (q.size() > kFichierMax) return false;
+    // The size is taken once: a journal a session is writing grows while it is read, and what came
+    // after this instant is left for the next reading (a line cut there is skipped as cut).
+    const qint64 octets = q.size();
+    if (octets > kFichierMax) return false;
     // simdjson reads a little past a line's end: the padding keeps the last line's within the buffer.
     // One buffer per thread, grown as needed: a buffer per file cost more than parsing it.
-    const size_t voulu = static_cast<size_t>(q.size()) + simdjson::SIMDJSON_PADDING;
+    const size_t voulu = static_cast<size_t>(octets) + simdjson::SIMDJSON_PADDING;
     if (tout.size() < voulu) tout.resize(voulu);
-    std::fill_n(tout.data() + q.size(), simdjson::SIMDJSON_PADDING, '\0');
+    std::fill_n(tout.data() + octets, simdjson::SIMDJSON_PADDING, '\0');
     qint64 taille = 0;
-    for (qint64 n; taille < q.size() && (n = q.read(tout.data() + taille, q.size() - taille)) > 0;) taille += n;
+    for (qint64 n; taille < octets && (n = q.read(tout.data() + taille, octets - taille)) > 0;) taille += n;
     const char* debut = tout.data();
     const char* const fin = debut + taille;
     f.lignes.reserve(static_cast<size_t>(std::count(debut, fin, '\n')) + 1);
