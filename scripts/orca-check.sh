@@ -83,7 +83,7 @@ sleep 3
 
 # The bank the lesson asks, with its right answers, for the learner of the script to answer by ear.
 (cd "$build/demo" && QT_QPA_PLATFORM=offscreen "$build/src/seance1" --export-questions "$work/questions.gift" >/dev/null)
-(cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" >"$work/log/seance1.out" 2>&1) &
+(cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" --seance 1 >"$work/log/seance1.out" 2>&1) &
 stop_on_exit $!
 status=0
 /usr/bin/python3 "$SEANCE_ROOT/scripts/orca_lesson.py" "$transcript" "$work/questions.gift" || status=$?
