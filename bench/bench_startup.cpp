@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
             p.setProcessEnvironment(env);
             p.setWorkingDirectory(folder);
             p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            p.start(QStringLiteral(SEANCE_PROGRAM), {});
+            // Séance 1 alone, as before the demo became a course: the lesson's own start, not its menu.
+            p.start(QStringLiteral(SEANCE_PROGRAM), {QStringLiteral("--seance"), QStringLiteral("1")});
         };
         auto stop = [&](QProcess& p, const std::vector<QImage>& reference) {
             p.kill();

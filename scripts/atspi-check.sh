@@ -10,6 +10,6 @@ build=$(cd "${1:-$SEANCE_ROOT/build}" && pwd)
 in_atspi_session "$build"
 cmake --build "$build" --target seance1 demo_content >/dev/null
 start_xvfb 1024x768
-(cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" >/dev/null 2>&1) &
+(cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" --seance 1 >/dev/null 2>&1) &
 stop_on_exit $!
 /usr/bin/python3 "$SEANCE_ROOT/scripts/atspi_slide_text.py"

@@ -57,7 +57,7 @@ settings() {  # the learner's settings: the class folder and the LRS
 lesson() {  # learner, answers: the lesson in the learner's account, answered from the keyboard
   local u=$1 answers=$2 status=0
   settings "$u"
-  (cd "$COURS" && exec runuser -u "$u" -- env DISPLAY="$DISPLAY" SEANCE1_RESULTATS="$CLASSE" "$BUILD/src/seance1" 2>"$WORK/$u.err") &
+  (cd "$COURS" && exec runuser -u "$u" -- env DISPLAY="$DISPLAY" SEANCE1_RESULTATS="$CLASSE" "$BUILD/src/seance1" --seance 1 2>"$WORK/$u.err") &
   local lesson=$!
   sleep 3
   for _ in $(seq 19); do xdotool key Right; sleep 0.4; done

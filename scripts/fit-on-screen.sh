@@ -26,7 +26,7 @@ export XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data
 right1=$(awk '/^::Q01/ { q = 1 } q && /^[[:space:]]*=/ { sub(/^[[:space:]]*=/, ""); gsub(/\\/, ""); print; exit }' "$home/questions.gift")
 
 start_xvfb "$screen"
-(cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" >/dev/null 2>&1) &
+(cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" --seance 1 >/dev/null 2>&1) &
 app=$!
 stop_on_exit $app
 status=0

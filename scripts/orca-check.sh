@@ -4,6 +4,7 @@
 # virtual display, in a private D-Bus session with the accessibility bus, the lesson runs on the demo
 # course and scripts/orca_lesson.py drives it with keys only, then checks what was said and prints it.
 #   scripts/orca-check.sh [BUILD_DIR]        (root: installs what it needs; exits 77 when it cannot run)
+#   scripts/orca-check.sh [BUILD_DIR] menu   the course's menu instead (scripts/orca_menu.py)
 # SEANCE_ORCA_KEEP=DIR keeps the logs of a failed run (Orca's debug log, speech-dispatcher's, the lesson's).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -11,7 +12,7 @@ source "$SEANCE_ROOT/scripts/lib/display.sh"
 build=$(cd "${1:-$SEANCE_ROOT/build}" && pwd)
 need_root "installs Orca and speech-dispatcher, makes the French locale"
 install_packages orca speech-dispatcher libao4 xdotool locales
-in_atspi_session "$build"
+in_atspi_session "$build" "${2:-}"
 cmake --build "$build" --target seance1 demo_content >/dev/null
 
 # Orca speaks the language of the locale: French, as a French learner's desktop would.
@@ -83,9 +84,17 @@ sleep 3
 
 # The bank the lesson asks, with its right answers, for the learner of the script to answer by ear.
 (cd "$build/demo" && QT_QPA_PLATFORM=offscreen "$build/src/seance1" --export-questions "$work/questions.gift" >/dev/null)
-(cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" >"$work/log/seance1.out" 2>&1) &
+if [ "${2:-}" = menu ]; then
+  (cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" >"$work/log/seance1.out" 2>&1) &
+else
+  (cd "$build/demo" && QT_QPA_PLATFORM=xcb exec "$build/src/seance1" --seance 1 >"$work/log/seance1.out" 2>&1) &
+fi
 stop_on_exit $!
 status=0
-/usr/bin/python3 "$SEANCE_ROOT/scripts/orca_lesson.py" "$transcript" "$work/questions.gift" || status=$?
+if [ "${2:-}" = menu ]; then
+  /usr/bin/python3 "$SEANCE_ROOT/scripts/orca_menu.py" "$transcript" || status=$?
+else
+  /usr/bin/python3 "$SEANCE_ROOT/scripts/orca_lesson.py" "$transcript" "$work/questions.gift" || status=$?
+fi
 if [ "$status" -ne 0 ] && [ -n "${SEANCE_ORCA_KEEP:-}" ]; then cp -r "$work/log" "$SEANCE_ORCA_KEEP"; fi
 exit "$status"

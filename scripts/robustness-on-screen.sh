@@ -23,7 +23,7 @@ click() { xdotool mousemove $1 $2 click 1; }
 shot() { import -window root "$OUT/$1.png"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 start() {
-  (cd "$BUILD/demo" && exec "$BUILD/src/seance1") &
+  (cd "$BUILD/demo" && exec "$BUILD/src/seance1" --seance 1) &
   LESSON=$!
   sleep 2
 }

@@ -2,6 +2,8 @@
 #include "content/banque.h"
 #include "content/lesson_content.h"
 #include "content/script_seance.h"
+#include "course/parcours.h"
+#include "course/seances_du_cours.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
 #include "class_reports/progression.h"
@@ -11,6 +13,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <exception>
 
 int main(int argc, char** argv) {
@@ -22,6 +25,20 @@ int main(int argc, char** argv) {
     cli::PreparerApplication();
     platform::RealPlatform realPlatform;
     platform::SetPlatform(&realPlatform);
+    const QString dossier = realPlatform.CurrentDirectory();
+    // A folder of several séances starts on the course's menu; one with only Seance1/, or a séance
+    // asked for by number, starts on its page 0.
+    if (!analyse.demande.seanceDonnee && cours::EstUnCours(dossier)) {
+        const resultats::Reglages reglages = resultats::Reglages::Lire();
+        if (reglages.ajuster) {
+            QSizeF largest;
+            for (const int n : content::Seances(dossier)) largest = largest.expandedTo(content::LargestSlide(dossier, n));
+            realPlatform.FitOnScreen(largest);
+        }
+        cours::Parcours parcours(dossier, reglages);
+        QTimer::singleShot(0, [&] { platform::RunHandler([&] { parcours.Executer(); }); });
+        return QApplication::exec();
+    }
     // Read before anything starts: a broken questions file or séance script stops the lesson here,
     // with no window shown and no result written.
     const int seance = analyse.demande.seance;

@@ -5,12 +5,15 @@
 #include "class_reports/bilan.h"
 #include "class_reports/lecture_classe.h"
 #include "class_reports/progression.h"
+#include "course/progression_apprenant.h"
 #include "recording/journal.h"
 #include "statements/declarations.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 using namespace resultats;
 
@@ -135,6 +138,40 @@ private slots:
         QCOMPARE(l2.tentatives, 0);
         QVERIFY(!l2.meilleure);
         QCOMPARE(int(seance2.size()), 1);
+    }
+
+    void theStandingIsReadWhileASessionIsStillWritingItsJournal() {
+        // The closing page reads the learner's journal while the session's own writer appends to it:
+        // a file that grows during its reading once wrote past the reader's buffer.
+        QTemporaryDir classe;
+        const Identite lea{"lea", "Léa", "poste-01", "https://ecole.example.fr/"};
+        const QDateTime t(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+        {
+            Journal j(classe.path(), lea);
+            Play(j, lea, 1, 16, true, t);
+        }
+        Reglages r;
+        r.identite = lea;
+        r.dossier = classe.path();
+        std::atomic<bool> fin = false;
+        std::thread ecrivain([&] {
+            Journal j(classe.path(), lea);
+            Seance s{NouvelId(), lea};
+            for (int i = 0; !fin; ++i) j.Ajouter(Repondu(s, 1 + i % 20, 1, false, t.addSecs(3600 + i)));
+        });
+        QElapsedTimer duree;
+        duree.start();
+        int lectures = 0;
+        bool toujours = true;
+        while (duree.elapsed() < 1500) {
+            const cours::ProgressionLue lue = cours::LireProgression(r, {1, 2});
+            toujours = toujours && lue.etats[0].reussie && *lue.etats[0].meilleure == 16.0;
+            ++lectures;
+        }
+        fin = true;
+        ecrivain.join();
+        QVERIFY(toujours);
+        QVERIFY(lectures > 1);
     }
 
     void theSettingsAreReadAsATeacherWritesThem() {

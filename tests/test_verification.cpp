@@ -215,6 +215,32 @@ private slots:
         QVERIFY(QDir().mkpath(classe));
         sortie = lancer(statut);
         QVERIFY2(statut == 0 && sortie.endsWith("Tout est prêt pour la leçon.\n"), qPrintable(sortie));
+        QVERIFY2(sortie.contains("[ok]        Progression : la séance suivante s'ouvre au-dessus de 15/20 (strictement) ; "
+                                 "2 séances, le menu du cours s'ouvre au lancement."),
+                 qPrintable(sortie));
+
+        // The [progression] settings: a threshold out of 0–20 is refused as any other wrong value.
+        QVERIFY(ini.open(QIODevice::Append));
+        ini.write("[progression]\nseuil=21\ntout_ouvert=oui\n");
+        ini.close();
+        sortie = lancer(statut);
+        QCOMPARE(statut, 1);
+        QVERIFY2(sortie.contains("[problème]  Progression : dans [progression], seuil=21 n'est pas une note de 0 à 20"),
+                 qPrintable(sortie));
+    }
+
+    void theProgressionSettingsAreReported() {
+        Verification v;
+        resultats::ConfigProgression p;
+        p.seuil = 12.5;
+        VerifierProgression(p, 1, v);
+        QCOMPARE(Seule(v).texte, QString("Progression : la séance suivante s'ouvre au-dessus de 12,5/20 (strictement) ; "
+                                         "une séance seule, sans menu."));
+        Verification tout;
+        p.toutOuvert = true;
+        VerifierProgression(p, 3, tout);
+        QCOMPARE(Seule(tout).texte, QString("Progression : toutes les séances sont ouvertes (tout_ouvert=oui) ; "
+                                            "3 séances, le menu du cours s'ouvre au lancement."));
     }
 };
 

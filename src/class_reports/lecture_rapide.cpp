@@ -647,10 +647,13 @@ qint64 LireTout(int dossier, const QString& nom, const QString& chemin, std::vec
         erreur = QStringLiteral("illisible : ") + q.errorString();
         return -2;
     }
-    if (q.size() > kFichierMax) return -1;
-    preparer(q.size());
+    // The size is taken once: a journal a session is writing grows while it is read, and what came
+    // after this instant is left for the next reading (a line cut there is skipped as cut).
+    const qint64 octets = q.size();
+    if (octets > kFichierMax) return -1;
+    preparer(octets);
     qint64 taille = 0;
-    for (qint64 n; taille < q.size() && (n = q.read(tout.data() + taille, q.size() - taille)) > 0;) taille += n;
+    for (qint64 n; taille < octets && (n = q.read(tout.data() + taille, octets - taille)) > 0;) taille += n;
     std::fill_n(tout.data() + taille, simdjson::SIMDJSON_PADDING, '\0');
     return taille;
 }

@@ -22,7 +22,8 @@ struct Demande {
     bool lrs = false;
     bool tout = false;  // --all
     int seance = 1;     // --seance N: the séance of the course played, drawn or exported
-    bool seanceDonnee = false;  // --seance given: --results then keeps that séance only
+    bool seanceDonnee = false;  // --seance given: the lesson plays that séance, not the course's menu;
+                                // --results keeps that séance only
 };
 
 enum class Issue {

@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QMediaDevices>
 #include <QRandomGenerator>
 #include <cerrno>
@@ -50,6 +51,21 @@ void VerifierCours(const QString& dossier, Verification& v) {
     for (const QString& w : r.warnings) v.Ajouter(Niveau::Avertissement, QStringLiteral("Cours : %1").arg(w));
     if (r.CourseWillRun())
         v.Ajouter(Niveau::Bon, QStringLiteral("Cours : %1 fichiers vérifiés dans « %2 ».").arg(r.checked).arg(QDir::toNativeSeparators(dossier)));
+}
+
+void VerifierProgression(const resultats::ConfigProgression& p, int seances, Verification& v) {
+    if (!p.erreur.isEmpty()) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("Progression : dans [progression], %1.").arg(p.erreur));
+        return;
+    }
+    const QString cours = seances >= 2 ? QStringLiteral("%1 séances, le menu du cours s'ouvre au lancement").arg(seances)
+                                       : QStringLiteral("une séance seule, sans menu");
+    const QString seuil = QLocale(QLocale::French, QLocale::France).toString(p.seuil, 'g', 6);
+    if (p.toutOuvert)
+        v.Ajouter(Niveau::Bon, QStringLiteral("Progression : toutes les séances sont ouvertes (tout_ouvert=oui) ; %1.").arg(cours));
+    else
+        v.Ajouter(Niveau::Bon, QStringLiteral("Progression : la séance suivante s'ouvre au-dessus de %1/20 (strictement) ; %2.")
+                                   .arg(seuil, cours));
 }
 
 void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::Identite& identite, Verification& v) {

@@ -32,6 +32,9 @@ void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::
 // The LRS, when one is set: its "about" resource answers, and the credentials are accepted for
 // reading one statement. Each request is given at most delaiMs.
 void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs = 10000);
+// The [progression] settings: what opens the next séance of a course of `seances` séances; a
+// value the settings refused is a problem.
+void VerifierProgression(const resultats::ConfigProgression& progression, int seances, Verification& v);
 // No sound output is only a warning: the lesson goes on silently.
 void VerifierSon(Verification& v);
 

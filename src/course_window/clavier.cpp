@@ -17,6 +17,8 @@ void Cour1p::PreparerClavier() {
         ordre.push_back(&B_Valider);
         ordre.push_back(&B_Fermer);
         ordre.push_back(&Image1);
+        if (B_Suivante) ordre.insert(ordre.begin(), B_Suivante.get());
+        if (B_Menu) ordre.insert(ordre.begin(), B_Menu.get());
         return ordre;
     };
 }
@@ -83,8 +85,8 @@ bool Cour1p::Form_KeyPreview(int key) {
                 B_Valider.Click();
                 return true;
             }
-            for (platform::CommandButton* bouton : {&B_Pag_P, &B_Pag_S, &B_Fermer}) {
-                if (bouton->HasFocus()) {
+            for (platform::CommandButton* bouton : {&B_Pag_P, &B_Pag_S, &B_Fermer, B_Menu.get(), B_Suivante.get()}) {
+                if (bouton && bouton->HasFocus()) {
                     bouton->Click();
                     return true;
                 }

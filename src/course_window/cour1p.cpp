@@ -245,11 +245,17 @@ void Cour1p::ChangerPage(int16_t page) {
 
 int16_t Cour1p::PageEvaluation() const { return script_ ? static_cast<int16_t>(script_->PageEvaluation()) : 19; }
 
-bool Cour1p::PageCourante(int16_t page) const { return NumPage == page && pagesEnAttente_.empty(); }
+bool Cour1p::PageCourante(int16_t page) const { return NumPage == page && pagesEnAttente_.empty() && !quittee_; }
 
 void Cour1p::Image1_Click() { Apropos::Afficher(); }
 
 void Cour1p::B_Fermer_Click() {
+    // Deviation: in a course of several séances, Fermer before the closing page leaves the séance for
+    // the course's menu rather than ending the program: the learner chooses again there.
+    if (cours_ && NumPage <= PageEvaluation()) {
+        QuitterSeance(false);
+        return;
+    }
     Form.Hide();
     if (observateur_) observateur_->LeconFermee();  // before the end: nothing runs after it
     P().EndProgram(0);
@@ -299,4 +305,55 @@ void Cour1p::PauseCourte(int32_t d) {
     // these waits can never spin without handling events, the click on Fermer among them.
     if (attenteSecheA_ == cessions_) Ceder();
     attenteSecheA_ = cessions_;
+}
+
+void Cour1p::DansUnCours(SuiteCours suite) {
+    cours_ = std::make_unique<SuiteCours>(std::move(suite));
+    Form.SetAccessibleName(QStringLiteral("Séance %1").arg(seance_));
+    // Made now, in front of the course's controls, so that a séance played alone has none of them.
+    B_Menu = std::make_unique<platform::CommandButton>(&Form, QStringLiteral("B_Menu"));
+    B_Suivante = std::make_unique<platform::CommandButton>(&Form, QStringLiteral("B_Suivante"));
+    B_Menu->SetCaption(QStringLiteral("Retour au menu"));
+    B_Menu->SetAccessibleName(QStringLiteral("Retour au menu"));
+    B_Menu->SetAccessibleDescription(QStringLiteral("Revient au menu des séances"));
+    B_Menu->OnClick = [this] { QuitterSeance(false); };
+    B_Suivante->SetCaption(QStringLiteral("Séance suivante"));
+    B_Suivante->SetAccessibleName(QStringLiteral("Séance suivante"));
+    B_Suivante->SetAccessibleDescription(QStringLiteral("Commence la séance suivante"));
+    B_Suivante->OnClick = [this] { QuitterSeance(true); };
+    for (platform::CommandButton* b : {B_Menu.get(), B_Suivante.get()}) {
+        b->SetFont(UiFont(9.75, true));
+        b->SetWidth(1800);
+        b->SetHeight(420);
+        b->SetVisible(false);
+    }
+}
+
+void Cour1p::MontrerSuiteCours() {
+    // Beside Fermer and the logo (which shows the score by now), on the lesson's top bar.
+    B_Menu->Move(Picture5.Left() + Picture5.Width() + 10 * EchelleX, B_Fermer.Top());
+    B_Menu->SetHeight(B_Fermer.Height());
+    B_Menu->SetVisible(true);
+    const bool suivante = cours_->suivanteOuverte && cours_->suivanteOuverte(Note);
+    if (suivante) {
+        B_Suivante->Move(B_Menu->Left() + B_Menu->Width() + 10 * EchelleX, B_Fermer.Top());
+        B_Suivante->SetHeight(B_Fermer.Height());
+        B_Suivante->SetVisible(true);
+        B_Suivante->SetFocus();
+        Annoncer(QStringLiteral("La séance suivante est ouverte : bouton Séance suivante."));
+    } else {
+        B_Menu->SetFocus();
+        Annoncer(QStringLiteral("La séance suivante n'est pas encore ouverte : bouton Retour au menu."));
+    }
+}
+
+void Cour1p::QuitterSeance(bool suivante) {
+    if (quittee_) return;
+    quittee_ = true;
+    // As a click storm unwinds: every loop and wait on the stack leaves at its next test, and no page
+    // starts any more (AfficherPage, DebutBoucle).
+    Interrompre = Vrai;
+    Form.Hide();
+    if (observateur_) observateur_->LeconFermee();
+    cours_->quitter(suivante);
 }

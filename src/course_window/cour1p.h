@@ -19,6 +19,7 @@ struct Place;
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -107,6 +108,23 @@ public:
     // The script the pages follow; null for séance 1's built-in pages.
     const content::ScriptSeance* Script() const { return script_; }
 
+    // When the séance is one of a course of several: Fermer before the closing page goes back to the
+    // course's menu, and the closing page offers the menu, and the next séance once it is open.
+    struct SuiteCours {
+        // Asked on the closing page with the score just made: may the learner go on to the next séance?
+        std::function<bool(double note)> suivanteOuverte;
+        // The séance is left, to the next one (true) or to the menu. The window is hidden and the
+        // observer told already; every page run on the stack ends at its next test.
+        std::function<void(bool suivante)> quitter;
+    };
+    void DansUnCours(SuiteCours suite);
+    bool DansUnCours() const { return cours_ != nullptr; }
+    // The closing page's buttons of a course, made by DansUnCours (null otherwise).
+    std::unique_ptr<platform::CommandButton> B_Menu;
+    std::unique_ptr<platform::CommandButton> B_Suivante;
+    // The séance was left (to the menu or the next séance).
+    bool Quittee() const { return quittee_; }
+
     // The whole screen, in twips.
     double LargeurEcran() const;
     double HauteurEcran() const;
@@ -174,6 +192,9 @@ private:
     platform::PictureBox& Cadre(int cadre);
     // A script's frame animation (its own images, or séance 1's circuit), until the page is left.
     void AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles);
+    // In a course: the closing page's buttons, and leaving.
+    void MontrerSuiteCours();
+    void QuitterSeance(bool suivante);
     void PreparerClavier();
     void PreparerLecteurEcran();
     // What screen readers are told as it happens (lecteur_ecran.cpp): the page with its slide, a
@@ -205,4 +226,6 @@ private:
     bool validationEnCours_ = false;
     int16_t choixValide_ = 0;  // the answer chosen last before that click
     QString annonceDePage_;    // what the current page told screen readers, for RepeterAnnonce
+    std::unique_ptr<SuiteCours> cours_;
+    bool quittee_ = false;
 };

@@ -12,6 +12,7 @@ using namespace M_Orvalis2;
 using platform::P;
 
 void Cour1p::AfficherPage() {
+    if (quittee_) return;  // the séance was left for the course's menu: nothing more shows
     struct Profondeur {
         int& n;
         ~Profondeur() { --n; }
@@ -34,7 +35,7 @@ void Cour1p::AfficherPage() {
 
 void Cour1p::DebutBoucle() {
     Compteur = 0;
-    Interrompre = rattrapage_ ? Vrai : Faux;
+    Interrompre = rattrapage_ || quittee_ ? Vrai : Faux;
 }
 
 void Cour1p::ExecuterPage() {

@@ -18,4 +18,6 @@ void Cour1p::Page20(const QString& texte) {
     Label6.SetCaption(content::kSiteWeb);  // the publisher's web address, as in the About window
     Label6.Move((Picture1.Width() - Label6.Width()) / 2, Label2.Top() + Label2.Height() + 40 * EchelleY);
     Label6.SetVisible(true);
+
+    if (DansUnCours()) MontrerSuiteCours();
 }

@@ -1,0 +1,115 @@
+#include "course/parcours.h"
+
+#include "content/banque.h"
+#include "content/script_seance.h"
+#include "course/progression_apprenant.h"
+#include "course_window/cour1p.h"
+#include "platform/platform.h"
+#include "recording/suivi.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+using platform::P;
+
+namespace cours {
+
+Parcours::Parcours(QString dossier, resultats::Reglages reglages)
+    : dossier_(std::move(dossier)), reglages_(std::move(reglages)), menu_(std::make_unique<MenuCours>()) {
+    menu_->OnChoix = [this](int numero) { choix_ = numero; };
+    menu_->OnFermer = [this] {
+        menu_->Form.Hide();
+        P().EndProgram(0);
+    };
+}
+
+Parcours::~Parcours() = default;
+
+std::vector<EntreeMenu> Parcours::Entrees() {
+    seances_ = SeancesDuCours(dossier_);
+    std::vector<int> numeros;
+    for (const SeanceDuCours& s : seances_) numeros.push_back(s.numero);
+    const ProgressionLue lue = LireProgression(reglages_, numeros);
+    std::vector<EntreeMenu> entrees;
+    for (size_t i = 0; i < seances_.size(); ++i) {
+        EntreeMenu e;
+        e.seance = seances_[i];
+        e.etat = lue.etats[i];
+        e.ouverte = resultats::Ouverte(lue.etats, i, reglages_.ToutOuvert());
+        if (i > 0)
+            e.condition = QStringLiteral("plus de %1/20 à la séance %2")
+                              .arg(Nombre(reglages_.SeuilProgression()))
+                              .arg(seances_[i - 1].numero);
+        entrees.push_back(e);
+    }
+    return entrees;
+}
+
+int Parcours::Choisir() {
+    choix_.reset();
+    menu_->Montrer(Entrees());
+    while (!choix_) P().Yield();
+    menu_->Form.Hide();
+    return *choix_;
+}
+
+std::optional<int> Parcours::Suivante(int numero, std::optional<double> note) {
+    const std::vector<EntreeMenu> entrees = Entrees();
+    for (size_t i = 0; i + 1 < entrees.size(); ++i) {
+        if (entrees[i].seance.numero != numero) continue;
+        const EntreeMenu& apres = entrees[i + 1];
+        // The score just made may open it before the results are read again.
+        const bool ouverte = apres.ouverte || (note && resultats::Reussie(*note, reglages_.SeuilProgression()));
+        if (ouverte && apres.seance.Disponible()) return apres.seance.numero;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> Parcours::Jouer(int numero) {
+    content::BanqueQuestions banque;
+    std::optional<content::ScriptSeance> script;
+    try {
+        banque = content::BanqueDuCours(dossier_, numero);
+        script = content::ScriptDuCours(dossier_, numero);
+    } catch (const platform::FileError&) {
+        return std::nullopt;  // changed since the menu read it: the menu says why now
+    }
+    resultats::Suivi suivi(reglages_, banque, numero);
+    std::optional<bool> sortie;
+    std::optional<int> ensuite;
+    Cour1p cour(&suivi, &banque, script ? &*script : nullptr, numero);
+    cour.DansUnCours({[&](double note) {
+                          ensuite = Suivante(numero, note);
+                          return ensuite.has_value();
+                      },
+                      [&](bool suivante) { sortie = suivante; }});
+    // Told once, and the lesson goes on: a box that waits for nothing.
+    suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour.Form.Widget())](const QString& texte) {
+        if (!fenetre) return;
+        auto* avis = new QMessageBox(QMessageBox::Warning, QStringLiteral("Séance 1"), texte, QMessageBox::Ok, fenetre);
+        avis->setAttribute(Qt::WA_DeleteOnClose);
+        avis->setWindowModality(Qt::NonModal);
+        avis->show();
+    });
+    cour_ = &cour;
+    struct Fin {
+        Cour1p*& cour;
+        ~Fin() { cour = nullptr; }
+    } fin{cour_};
+    cour.Form_Load();
+    cour.Form.Show();
+    cour.Form_Activate();
+    while (!sortie) P().Yield();
+    return *sortie ? ensuite : std::nullopt;
+}
+
+void Parcours::Executer() {
+    std::optional<int> suivante;
+    for (;;) {
+        const int numero = suivante ? *suivante : Choisir();
+        suivante = Jouer(numero);
+    }
+}
+
+}  // namespace cours
