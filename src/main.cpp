@@ -6,13 +6,10 @@
 #include "course/seances_du_cours.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
-#include "class_reports/progression.h"
 #include "recording/suivi.h"
 #include "settings/reglages.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTimer>
 #include <exception>
 
@@ -50,21 +47,13 @@ int main(int argc, char** argv) {
     });
     const resultats::Reglages reglages = resultats::Reglages::Lire();
     resultats::Suivi suivi(reglages, banque, seance);
-    suivi.RegleDeReussite(resultats::Reussie);
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.
     if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(realPlatform.CurrentDirectory(), seance));
     try {
         Cour1p cour(&suivi, &banque, script ? &*script : nullptr, seance);
-        // Told once, and the lesson goes on: a box that waits for nothing.
-        suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour.Form.Widget())](const QString& texte) {
-            if (!fenetre) return;
-            auto* avis = new QMessageBox(QMessageBox::Warning, QStringLiteral("Séance 1"), texte, QMessageBox::Ok, fenetre);
-            avis->setAttribute(Qt::WA_DeleteOnClose);
-            avis->setWindowModality(Qt::NonModal);
-            avis->show();
-        });
+        cours::PreparerSuivi(suivi, cour.Form.Widget());
         platform::RunHandler([&] { cour.Form_Load(); });
         cour.Form.Show();
         return QApplication::exec();

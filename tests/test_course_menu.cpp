@@ -120,6 +120,16 @@ struct CourseRun {
     std::unique_ptr<cours::Parcours> parcours;
 };
 
+// Every journal of the class folder, one after the other.
+QByteArray Journals(const QString& classe) {
+    QByteArray all;
+    for (QDirIterator it(classe, {"*.jsonl"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile f(it.next());
+        if (f.open(QIODevice::ReadOnly)) all += f.readAll();
+    }
+    return all;
+}
+
 QStringList Captions(cours::Parcours& p) {
     QStringList out;
     for (const auto& e : p.Menu().Entrees) out << e->Caption();
@@ -260,6 +270,8 @@ private slots:
         QStringList c = Captions(quinze.Course());
         QCOMPARE(c[0].section('\n', 1), QString("Meilleure note : 15/20 — à faire"));
         QVERIFY(c[1].contains("pas encore ouverte"));
+        // A séance played from the menu sends its verdict as one played alone does.
+        QVERIFY(Journals(quinze.classe.path()).contains("http://adlnet.gov/expapi/verbs/failed"));
 
         // 15,5: "Séance suivante" shows beside the menu's button and starts séance 2 at its page 0.
         CourseRun plus;
@@ -287,6 +299,7 @@ private slots:
                      });
         QVERIFY(!plus.Run(300000));
         QVERIFY(vu && seance2);
+        QVERIFY(Journals(plus.classe.path()).contains("http://adlnet.gov/expapi/verbs/passed"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "content/banque.h"
 #include "content/script_seance.h"
+#include "class_reports/progression.h"
 #include "course/progression_apprenant.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
@@ -13,6 +14,18 @@
 using platform::P;
 
 namespace cours {
+
+void PreparerSuivi(resultats::Suivi& suivi, QWidget* fenetre) {
+    suivi.RegleDeReussite(resultats::Reussie);
+    // Told once, and the lesson goes on: a box that waits for nothing.
+    suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(fenetre)](const QString& texte) {
+        if (!fenetre) return;
+        auto* avis = new QMessageBox(QMessageBox::Warning, QStringLiteral("Séance 1"), texte, QMessageBox::Ok, fenetre);
+        avis->setAttribute(Qt::WA_DeleteOnClose);
+        avis->setWindowModality(Qt::NonModal);
+        avis->show();
+    });
+}
 
 Parcours::Parcours(QString dossier, resultats::Reglages reglages)
     : dossier_(std::move(dossier)), reglages_(std::move(reglages)), menu_(std::make_unique<MenuCours>()) {
@@ -84,14 +97,7 @@ std::optional<int> Parcours::Jouer(int numero) {
                           return ensuite.has_value();
                       },
                       [&](bool suivante) { sortie = suivante; }});
-    // Told once, and the lesson goes on: a box that waits for nothing.
-    suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour.Form.Widget())](const QString& texte) {
-        if (!fenetre) return;
-        auto* avis = new QMessageBox(QMessageBox::Warning, QStringLiteral("Séance 1"), texte, QMessageBox::Ok, fenetre);
-        avis->setAttribute(Qt::WA_DeleteOnClose);
-        avis->setWindowModality(Qt::NonModal);
-        avis->show();
-    });
+    PreparerSuivi(suivi, cour.Form.Widget());
     cour_ = &cour;
     struct Fin {
         Cour1p*& cour;
