@@ -1,11 +1,11 @@
 #include "course/menu_cours.h"
 
 #include "about/apropos.h"
+#include "course_window/cour1p.h"
 #include "course_window/texte_parle.h"
 #include "platform/platform.h"
 #include "resources/media.h"
 
-#include <QCursor>
 #include <QLocale>
 #include <QPixmap>
 #include <algorithm>
@@ -69,12 +69,7 @@ MenuCours::MenuCours()
 
     Picture5.SetBackColor(Qt::white);
     Picture5.SetAccessibleName(QStringLiteral("Logo"));
-    Image1.Move(0, 0);
-    Image1.SetWidth(390);
-    Image1.SetHeight(390);
-    Image1.SetPicture(QPixmap(QString::fromLatin1(resources::kLogo)));
-    Image1.SetCursor(QCursor(QPixmap(QString::fromLatin1(resources::kHandCursor)), resources::kHandHotspotX,
-                             resources::kHandHotspotY));
+    PreparerLogo(Image1);
     Image1.SetAccessibleName(QStringLiteral("À propos"));
     Image1.SetAccessibleDescription(QStringLiteral("Ouvre la fenêtre À propos"));
     Image1.OnClick = [] { Apropos::Afficher(); };

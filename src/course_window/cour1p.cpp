@@ -117,12 +117,7 @@ Cour1p::Cour1p(ObservateurLecon* observateur, const content::BanqueQuestions* ba
     }
 
     Picture5.SetBackColor(Qt::white);
-    Image1.Move(0, 0);
-    Image1.SetWidth(390);
-    Image1.SetHeight(390);
-    Image1.SetPicture(QPixmap(QString::fromLatin1(resources::kLogo)));
-    Image1.SetCursor(QCursor(QPixmap(QString::fromLatin1(resources::kHandCursor)), resources::kHandHotspotX,
-                             resources::kHandHotspotY));
+    PreparerLogo(Image1);
     Image1.OnClick = [this] { Image1_Click(); };
 
     Label9.SetVisible(false);
@@ -167,6 +162,15 @@ Cour1p::~Cour1p() = default;
 
 double Cour1p::LargeurEcran() const { return P().ScreenSizePixels().width() * P().TwipsPerPixelX(); }
 double Cour1p::HauteurEcran() const { return P().ScreenSizePixels().height() * P().TwipsPerPixelY(); }
+
+void PreparerLogo(platform::Image& logo) {
+    logo.Move(0, 0);
+    logo.SetWidth(390);
+    logo.SetHeight(390);
+    logo.SetPicture(QPixmap(QString::fromLatin1(resources::kLogo)));
+    logo.SetCursor(QCursor(QPixmap(QString::fromLatin1(resources::kHandCursor)), resources::kHandHotspotX,
+                           resources::kHandHotspotY));
+}
 
 void Cour1p::Centrer(platform::Control& box) {
     box.Move((LargeurEcran() - box.Width()) / 2, (HauteurEcran() - box.Height()) / 2);

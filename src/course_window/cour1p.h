@@ -23,6 +23,9 @@ struct Place;
 #include <optional>
 #include <vector>
 
+// The lesson's logo, top left, the hand over it: on the lesson's window and the course's menu alike.
+void PreparerLogo(platform::Image& logo);
+
 class Cour1p {
 public:
     // observateur, when given, is told of each validated answer and of the end; banque, when given,
