@@ -73,7 +73,7 @@ QString CaseCsv(QString texte) {
 
 }  // namespace
 
-Comptage::Comptage(int seance) : seance_(seance) {}
+Comptage::Comptage(int seance, bool reponses) : seance_(seance), reponses_(reponses) {}
 
 void Comptage::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d)); }
 
@@ -97,6 +97,7 @@ void Comptage::Ajouter(const Essentiel& e) {
     if (e.quand != Essentiel::kSansDate) s.debut = std::min(s.debut, e.quand);
     static const QString repondu = QLatin1String(kVerbeRepondu), complete = QLatin1String(kVerbeComplete);
     if (e.verbe == repondu) {
+        if (!reponses_) return;
         if (!s.repondues.contains(objet)) {
             s.repondues.insert(objet);
             s.compte = Compter(s.compte, e.succes.value_or(false));

@@ -31,7 +31,9 @@ struct BilanSeance {
 // Gathers statements, in journal order, into sessions of séance number seance (0: of every séance).
 class Comptage {
 public:
-    explicit Comptage(int seance = 1);
+    // reponses false: only who, when and the completed score are kept (a session's answers are not
+    // counted, its unfinished score stays 0): what a class's progress needs, at a fraction of the cost.
+    explicit Comptage(int seance = 1, bool reponses = true);
     void Ajouter(const QJsonObject& declaration);
     void Ajouter(const Essentiel& declaration);  // a results folder's, as the fast reading gives it
     // The sessions, oldest first.
@@ -46,6 +48,7 @@ private:
     };
     QHash<QString, size_t>::const_iterator Nouvelle(const Essentiel& e, int seance);
     int seance_;  // its statements are about the séance's activity or under it
+    bool reponses_;
     std::vector<EnCours> seances_;
     QHash<QString, size_t> index_;
     QString derniere_;  // the registration of the last statement counted, and its session

@@ -25,7 +25,7 @@ Output ClassReport(const Demande& d) {
     // A course of several séances gets the class's progress through it too, from the same reading.
     const QList<int> seances = content::Seances(cours);
     const bool progression = seances.size() >= 2;
-    resultats::Comptage sessions(0);
+    resultats::Comptage sessions(0, false);
     const resultats::Destinataire vers{[&](const QJsonObject& s) {
                                            calcul.Ajouter(s);
                                            if (progression) sessions.Ajouter(s);
