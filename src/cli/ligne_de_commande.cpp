@@ -150,7 +150,7 @@ const std::vector<Modificateur>& Modificateurs() {
         {"from", "FICHIER.pdf", "la présentation, exportée en PDF, dont la séance est faite", {"new-seance"}},
         {"group", "GROUPE", "le groupe du dossier (par défaut celui de l'enseignant)", {"prepare-class-folder"}},
         // The empty command is the lesson itself.
-        {"seance", "N", "la séance N du cours (SeanceN/, par défaut 1)",
+        {"seance", "N", "la séance N du cours (SeanceN/). Sans elle : la séance 1 ; le menu du cours pour la leçon d'un cours de plusieurs séances ; toutes les séances pour --results",
          {"storyboard", "export-questions", "results", "class-report", ""}},
     };
     return liste;
