@@ -90,16 +90,17 @@ echo "The teacher prepares the class folder:"
 runuser -u "$PROF" -- "$BUILD/src/seance1" --prepare-class-folder "$CLASSE"
 ls -ld "$CLASSE"
 lesson seance1-lea 20
-check "the LRS held Léa's 22 statements right after Fermer" '[ "$(lrs_count)" -eq 30 ]'
+# Léa finishes: her twenty answers, the session's own statements and the verdict (passed or failed).
+check "the LRS held Léa's 23 statements right after Fermer" '[ "$(lrs_count)" -eq 31 ]'
 lesson seance1-noe 3
-check "the LRS held all 34 statements right after Noé's Fermer" '[ "$(lrs_count)" -eq 34 ]'
+check "the LRS held all 35 statements right after Noé's Fermer" '[ "$(lrs_count)" -eq 35 ]'
 check "Léa, in a prepared folder: no warning on the standard error" '! grep -q "Séance 1 (résultats)" "$WORK/seance1-lea.err"'
 
 echo "The class folder, as the teacher lists it:"
 ls -l "$CLASSE"
 LEA_FILE=$(ls "$CLASSE" | grep '^seance1-lea@' | grep '\.jsonl$')
 NOE_FILE=$(ls "$CLASSE" | grep '^seance1-noe@' | grep '\.jsonl$')
-check "Léa's file holds her 22 statements" '[ "$(wc -l <"$CLASSE/$LEA_FILE")" -eq 22 ]'
+check "Léa's file holds her 23 statements" '[ "$(wc -l <"$CLASSE/$LEA_FILE")" -eq 23 ]'
 check "Noé's file holds his three sessions, 12 statements, each once" '[ "$(wc -l <"$CLASSE/$NOE_FILE")" -eq 12 ] && [ "$(grep -o "\"id\":\"[0-9a-f-]*\",\"object\"" "$CLASSE/$NOE_FILE" | sort -u | wc -l)" -eq 12 ]'
 check "Léa's file is 0640, group the teacher's" '[ "$(stat -c %a:%G "$CLASSE/$LEA_FILE")" = "640:$PROF" ]'
 check "Noé cannot list the class folder" '! runuser -u seance1-noe -- ls "$CLASSE" >/dev/null 2>&1'
