@@ -5,6 +5,8 @@
 
 #include <QtTest>
 #include <algorithm>
+#include <cmath>
+#include <random>
 
 using namespace testsupport;
 
@@ -86,9 +88,11 @@ private slots:
         QCOMPARE(w.NumQuestion, int16_t(1));
         QCOMPARE(Chosen(l), -1);
 
-        // Up and Down move along the answers as they stand on the screen, without choosing.
+        // The question starts on the answer at the top; Up and Down move along the answers as they
+        // stand on the screen, without choosing.
         const QList<int> ordre = AnswersTopToBottom(l);
-        PressKey(l, Qt::Key_Down);
+        QCOMPARE(Focused(l), ordre[0]);
+        PressKey(l, Qt::Key_Up);
         QCOMPARE(Focused(l), ordre[0]);
         PressKey(l, Qt::Key_Down);
         PressKey(l, Qt::Key_Down);
@@ -113,6 +117,41 @@ private slots:
         QCOMPARE(w.NumQuestion, int16_t(2));
         QCOMPARE(w.Note, 1.0);
         QCOMPARE(w.Label9.Caption(), QString("Performance : 1/20"));
+    }
+
+    // The same keys pressed at every question, without reading it, must score what chance gives:
+    // the keyboard is handed places on the screen, never the control that holds the right answer.
+    void fixedKeysScoreWhatChanceGives_data() {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::newRow("Space Enter") << QList<int>{Qt::Key_Space, Qt::Key_Return};
+        QTest::newRow("1 Enter") << QList<int>{Qt::Key_1, Qt::Key_Return};
+        QTest::newRow("Down Down Space Enter") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Space, Qt::Key_Return};
+    }
+
+    void fixedKeysScoreWhatChanceGives() {
+        QFETCH(QList<int>, keys);
+        constexpr int kQuestions = 2000;
+        Lesson l(true, [&](VirtualPlatform& vp) {
+            std::mt19937 draw(static_cast<uint32_t>(qHash(QTest::currentDataTag())));
+            std::uniform_real_distribution<double> uniform(0.0, 1.0);
+            for (int i = 0; i < kQuestions + 100; ++i) vp.randomValues.push_back(uniform(draw));
+        });
+        Cour1p& w = *l.w;
+        StartEvaluation(l);
+        int justes = 0, comptees = 0;
+        for (int q = 0; q < kQuestions; ++q) {
+            // One evaluation after another, on the score it started from.
+            if (w.NumQuestion == 20) w.NumQuestion = 1;
+            w.Note = 10;
+            const int16_t avant = w.NumQuestion;
+            for (int key : keys) PressKey(l, key);
+            if (w.NumQuestion == avant) break;  // the keys validated nothing
+            ++comptees;
+            if (w.Note == 11) ++justes;
+        }
+        QCOMPARE(comptees, kQuestions);
+        const double part = double(justes) / kQuestions;
+        QVERIFY2(std::abs(part - 0.25) <= 0.03, qPrintable(QStringLiteral("%1 % right").arg(100 * part)));
     }
 
     void keysDuringThePauseAfterAValidationAreIgnored() {
@@ -148,10 +187,11 @@ private slots:
         QCOMPARE(FocusName(l), QString("Image1"));
 
         StartEvaluation(l);
-        // The page buttons are disabled now: Tab starts on the answers, top to bottom.
+        // The page buttons are disabled now: the question starts on the top answer, Tab goes down
+        // the others, then round.
         const QList<int> ordre = AnswersTopToBottom(l);
-        vus.clear();
-        for (int i = 0; i < 7; ++i) {
+        vus = QStringList{FocusName(l)};
+        for (int i = 0; i < 6; ++i) {
             PressKey(l, Qt::Key_Tab);
             vus << FocusName(l);
         }
@@ -159,7 +199,7 @@ private slots:
         for (int i : ordre) attendu << QStringLiteral("Option1(%1)").arg(i);
         attendu << "B_Fermer" << "Image1" << attendu[0];
         // Valider is reached only once an answer is chosen.
-        QCOMPARE(vus.mid(vus.indexOf(attendu[0])), attendu.mid(0, vus.size() - vus.indexOf(attendu[0])));
+        QCOMPARE(vus, attendu);
         PressKey(l, Qt::Key_Space);
         for (int i = 0; i < 4; ++i) PressKey(l, Qt::Key_Tab);
         QCOMPARE(FocusName(l), QString("B_Valider"));

@@ -107,8 +107,6 @@ void Cour1p::AnnoncerQuestion() {
     }
     annonceDePage_ = texte;
     Annoncer(texte);
-    // Heard, the question is followed by its first answer; seen, nothing moves without a screen reader.
-    if (!reponses.empty() && platform::ScreenReaderListening()) reponses.front()->SetFocus();
 }
 
 void Cour1p::AnnoncerReponse(bool juste) {

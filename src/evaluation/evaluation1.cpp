@@ -5,6 +5,8 @@
 #include "course_window/observateur_lecon.h"
 #include "platform/platform.h"
 
+#include <vector>
+
 using namespace M_Orvalis2;
 using platform::P;
 using platform::UiFont;
@@ -46,13 +48,16 @@ void Cour1p::Evaluation1() {
 
     // Slot s, top to bottom, holds member (s + k - 1) mod 4: a rotation of the stored order.
     double top = Label3.Top() + Label3.Height() + 40 * EchelleY;
-    platform::OptionButton* dessous = nullptr;
+    std::vector<platform::OptionButton*> places;
     for (int s = 0; s < 4; ++s) {
         platform::OptionButton& bouton = Option1((s + k - 1) % 4);
-        if (dessous) top = dessous->Top() + dessous->Height() + 20 * EchelleY;
+        if (!places.empty()) top = places.back()->Top() + places.back()->Height() + 20 * EchelleY;
         bouton.Move(Label3.Left(), top);
-        dessous = &bouton;
+        places.push_back(&bouton);
     }
+    platform::OptionButton* dessous = places.back();
+    // A screen reader lists the answers as they stand, never in the order that tells the right one.
+    Option1.StackInOrder(places);
 
     B_Valider.Move(dessous->Left() + B_Valider.Width(), dessous->Top() + dessous->Height() + 30 * EchelleY);
 
@@ -67,6 +72,10 @@ void Cour1p::Evaluation1() {
 
     validationEnCours_ = false;
     AnnoncerQuestion();
+    // Deviation: the keyboard starts every question on the answer at the top of the screen. Left
+    // where it was, the focus would stay on the control it had, and member 0 always holds the right
+    // answer: Space then Enter would repeat the last verdict, right or wrong, without reading.
+    places.front()->SetFocus();
     P().Beep();
 }
 

@@ -28,8 +28,6 @@ QAccessibleInterface* NotificationAccessible(const QString&, QObject* object) {
 }  // namespace
 #endif
 
-bool ScreenReaderListening() { return QAccessible::isActive(); }
-
 Announcer::Announcer(QWidget* window) : window_(window) {}
 
 Announcer::~Announcer() {

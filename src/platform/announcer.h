@@ -10,9 +10,6 @@
 
 namespace platform {
 
-// True when a screen reader (or any assistive technology) is listening to the program.
-bool ScreenReaderListening();
-
 class Announcer {
 public:
     // Speaks for `window` (a top-level widget).

@@ -9,4 +9,13 @@ OptionButtonArray::OptionButtonArray(Container* parent, QString name, int count)
     }
 }
 
+void OptionButtonArray::StackInOrder(const std::vector<OptionButton*>& order) {
+    // Each one goes just under the one after it: the last keeps its place, the block stays whole.
+    for (size_t i = order.size(); i-- > 1;) {
+        QWidget* under = order[i - 1]->Widget();
+        QWidget* over = order[i]->Widget();
+        if (under && over) under->stackUnder(over);
+    }
+}
+
 }  // namespace platform

@@ -19,6 +19,10 @@ public:
     const OptionButton& operator()(int index) const { return *members_.at(static_cast<size_t>(index)); }
     int Count() const { return static_cast<int>(members_.size()); }
     const QString& Name() const { return name_; }
+    // Restacks the members among themselves in this order, bottom first, so that what a screen
+    // reader lists (the widgets' order) is the order given, never the members' own; the members
+    // keep their place among the other controls.
+    void StackInOrder(const std::vector<OptionButton*>& order);
 
     std::function<void(int16_t index)> OnClick;
 

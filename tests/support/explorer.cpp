@@ -305,6 +305,8 @@ private:
             what = event.mid(17);
             pictures_[box] = what;
         }
+        // The question's own beep ends its showing: from there the keyboard must be on the top answer.
+        if (event == QLatin1String("beep")) CheckQuestionStart();
         if (!Settled()) return;
         const int p = w_->NumPage;
         if (box == QLatin1String("Picture1") && !plan_.Page(p).slides.contains(what))
@@ -391,6 +393,25 @@ private:
         }
         const QString score = QStringLiteral("Performance : ") + platform::NumberText(w.Note) + QStringLiteral("/20");
         if (w.Label9.Caption() != score) Fail(QStringLiteral("score: %1 shown for %2").arg(w.Label9.Caption(), score));
+    }
+
+    // A question just shown gives the keyboard a place on the screen, never a member of Option1
+    // (member 0 holds the right answer): the focus on the top answer, none chosen, Valider disabled.
+    void CheckQuestionStart() {
+        Cour1p& w = *w_;
+        if (w.NumPage != plan_.evaluation || !w.B_Valider.Visible() || w.B_Valider.Enabled()) return;
+        const platform::OptionButton* top = nullptr;
+        for (int k = 0; k < w.Option1.Count(); ++k) {
+            const platform::OptionButton& b = w.Option1(k);
+            if (b.Value()) Fail(QStringLiteral("focus: question %1 starts with an answer chosen").arg(w.NumQuestion));
+            if (b.Reachable() && (!top || b.Top() < top->Top())) top = &b;
+        }
+        if (top && !top->HasFocus()) {
+            const QWidget* f = w.Form.Widget()->focusWidget();
+            Fail(QStringLiteral("focus: question %1 starts on %2, not on the top answer")
+                     .arg(w.NumQuestion)
+                     .arg(f ? f->objectName() : QStringLiteral("nothing")));
+        }
     }
 
     void CompareWithDirectVisit() {
