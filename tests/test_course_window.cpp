@@ -19,7 +19,7 @@ QStringList PeelAt(QWidget* host, QPoint at) {
     std::vector<QWidget*> hidden;
     while (QWidget* w = host->childAt(at)) {
         while (w->parentWidget() != host) w = w->parentWidget();
-        hit << w->objectName();
+        hit << ControlName(w);
         w->hide();
         hidden.push_back(w);
     }
@@ -31,7 +31,7 @@ QStringList PeelAt(QWidget* host, QPoint at) {
 QStringList PaintedFrontToBack(QWidget* host) {
     QStringList order;
     for (QObject* o : host->children())
-        if (o->isWidgetType() && !o->objectName().isEmpty()) order.prepend(o->objectName());
+        if (o->isWidgetType() && !ControlName(o).isEmpty()) order.prepend(ControlName(o));
     return order;
 }
 }  // namespace

@@ -32,7 +32,7 @@ int Focused(Lesson& l) {
 
 QString FocusName(Lesson& l) {
     const QWidget* f = l.w->Form.Widget()->focusWidget();
-    return f ? f->objectName() : QString();
+    return ControlName(f);
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ private slots:
         for (int i = 0; i < 6; ++i) {
             QTest::keyClick(w.Form.Widget(), Qt::Key_Tab);
             QWidget* focus = w.Form.Widget()->focusWidget();
-            vus << (focus ? focus->objectName() : QString());
+            vus << ControlName(focus);
         }
         QCOMPARE(vus, QStringList({parHauteur[1]->Name(), parHauteur[2]->Name(), parHauteur[3]->Name(), "B_Valider",
                                    "B_Fermer", "Image1"}));

@@ -20,6 +20,7 @@ Control::~Control() {
 void Control::Attach(QWidget* widget) {
     widget_ = widget;
     widget->setObjectName(name_);
+    widget->setProperty(kControlProperty, name_);
     Place();
     widget->show();
 }

@@ -14,6 +14,11 @@ namespace platform {
 
 class Container;
 
+// The widget's dynamic property that holds its control's name (e.g. "Option1(2)"). It is the
+// widget's object name too, except where that name would tell assistive technologies more than the
+// learner sees (the members of the answers' array).
+inline constexpr char kControlProperty[] = "seanceControl";
+
 class Control {
 public:
     virtual ~Control();

@@ -6,6 +6,9 @@ OptionButtonArray::OptionButtonArray(Container* parent, QString name, int count)
     for (int i = 0; i < count; ++i) {
         members_.push_back(std::make_unique<OptionButton>(
             parent, QStringLiteral("%1(%2)").arg(name_).arg(i), this, static_cast<int16_t>(i)));
+        // One object name for all: a toolkit that hands it to assistive technologies (as an
+        // accessible id) must not tell member 0, which holds the right answer, from the others.
+        members_.back()->Widget()->setObjectName(name_);
     }
 }
 

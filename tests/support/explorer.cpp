@@ -410,7 +410,7 @@ private:
             const QWidget* f = w.Form.Widget()->focusWidget();
             Fail(QStringLiteral("focus: question %1 starts on %2, not on the top answer")
                      .arg(w.NumQuestion)
-                     .arg(f ? f->objectName() : QStringLiteral("nothing")));
+                     .arg(f ? ControlName(f) : QStringLiteral("nothing")));
         }
     }
 

@@ -93,6 +93,10 @@ QStringList Screen(const Cour1p& w) {
     return out;
 }
 
+QString ControlName(const QObject* widget) {
+    return widget ? widget->property(platform::kControlProperty).toString() : QString();
+}
+
 QRect OnScreen(const platform::Control& c) {
     const QWidget* widget = c.Widget();
     return QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());

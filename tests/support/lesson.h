@@ -54,6 +54,9 @@ QStringList TracesFrom(const Lesson& l, qint64 ms, const QStringList& prefixes, 
 // in screen pixels within the window, and its caption.
 QStringList Screen(const Cour1p& w);
 
+// The name of the control a widget shows ("Option1(2)", "B_Valider"), empty for none.
+QString ControlName(const QObject* widget);
+
 // Where a control shows, in pixels within its window (for the course window, the screen).
 QRect OnScreen(const platform::Control& c);
 // The part of it the learner can see: cut by every box it lies in and by its window.
