@@ -2,7 +2,7 @@
 # Shared by ./run and ./test: installs what is missing (Debian 12), then configures and builds.
 set -euo pipefail
 
-SEANCE_PACKAGES=(build-essential cmake pkg-config ninja-build ccache
+SEANCE_PACKAGES=(build-essential cmake pkg-config ninja-build ccache mold
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-charts-dev libqt6opengl6-dev libuemf-dev libemf-dev libsndfile1-dev libpoppler-qt6-dev
   fonts-liberation2 fonts-dejavu-core fonts-crosextra-carlito fonts-crosextra-caladea xvfb xauth libgl-dev qt6-qpa-plugins
   imagemagick poppler-utils libsimdjson-dev python3 libtomlplusplus-dev)
