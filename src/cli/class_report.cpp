@@ -39,11 +39,8 @@ Output ClassReport(const Demande& d) {
     if (d.lrs && progression)
         for (const int s : seances)
             if (s != d.seance) lues << s;
-    resultats::LectureClasse lue;
-    for (const int s : lues) {
-        lue = resultats::LireClasse(d.dossier, d.lrs, vers, s);
-        if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
-    }
+    const resultats::LectureClasse lue = resultats::LireClasse(d.dossier, d.lrs, vers, lues);
+    if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const resultats::RapportClasse rapport = calcul.Resultat();
     // Only once the class has gone past séance 1: until then séance 1's report says it all, as it
     // always did.

@@ -26,11 +26,8 @@ Output Results(const Demande& d) {
         seances = content::Seances(QDir::currentPath());
         if (seances.isEmpty()) seances = {1};
     }
-    resultats::LectureClasse lue;
-    for (const int seance : seances) {
-        lue = resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage), seance);
-        if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
-    }
+    const resultats::LectureClasse lue = resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage), seances);
+    if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const std::vector<resultats::BilanSeance> bilans = comptage.Bilans();
     o.Out(d.csv ? resultats::CsvBilans(bilans) : resultats::TexteBilans(bilans).toUtf8());
     if (!d.csv && bilans.empty()) o.Out(QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(lue.source));
