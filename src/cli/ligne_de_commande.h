@@ -80,7 +80,7 @@ struct Commande {
     const char* valeur = nullptr;  // the name of the option's own value, when it takes one
     Lecteur lireValeur = nullptr;  // takes that value into the request
     std::vector<const Option*> options = {};  // the options it goes with
-    Refus (*positionnels)(const QStringList&, Demande&) = nullptr;  // reads them into the request
+    Refus (*positionnels)(const QStringList&, Demande&) = nullptr;  // reads its positional arguments; null: none
     void (*avant)() = nullptr;  // what must be set before the application object exists
 };
 // In the order the help lists them.
