@@ -5,6 +5,7 @@
 #include "class_reports/bilan.h"
 #include "class_reports/lecture_lrs.h"
 #include "class_reports/progression.h"
+#include "course/progression_apprenant.h"
 #include "recording/envoi_lrs.h"
 #include "recording/journal.h"
 #include "recording/suivi.h"
@@ -184,6 +185,20 @@ private slots:
         QCOMPARE(QString::fromUtf8(deux.out).count("\r\n"), 2);
         QVERIFY(deux.out.contains(";2;Zoé;"));
         QVERIFY(!RunProgram({"--results", "--lrs", "--csv"}, settings).out.contains("Zoé"));
+
+        // The class report and the learner's standing ask for each séance too: Zoé's séance 2 is in the
+        // class's progress, and in her own when no folder holds a session of hers.
+        const ProgramRun rapport = RunProgram({"--class-report", "--lrs", "--csv"}, settings, QStringLiteral(SEANCE_DEMO_DIR));
+        QCOMPARE(rapport.status, 0);
+        QVERIFY2(rapport.out.contains("Progression de la classe") && rapport.out.contains("Zoé;zoe@ecole.example.fr;1;"),
+                 rapport.out.constData());
+        QTemporaryDir vide;
+        r.dossier = r.dossierPropre = vide.path();
+        const cours::ProgressionLue lue = cours::LireProgression(r, {1, 2});
+        QVERIFY2(lue.erreur.isEmpty(), qPrintable(lue.erreur));
+        QCOMPARE(lue.etats[0].tentatives, 0);
+        QCOMPARE(lue.etats[1].tentatives, 1);
+        QCOMPARE(*lue.etats[1].meilleure, 20.0);
     }
 
     void aWrongAddressIsSaidPlainly() {

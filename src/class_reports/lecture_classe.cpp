@@ -7,12 +7,12 @@
 
 namespace resultats {
 
-LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir, int seance) {
+LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir, const QList<int>& seances) {
     LectureClasse lue;
     if (lrs) {
         const ConfigLrs config = Reglages::Lire().lrs;
         lue.source = AdresseDeclarations(config).toString();
-        lue.erreur = LireLrs(config, recevoir.lrs, kParPageCommandes, seance).erreur;
+        lue.erreur = LireLrsSeances(config, seances, [&](int, const QJsonObject& s) { recevoir.lrs(s); }, kParPageCommandes).erreur;
         return lue;
     }
     lue.source = dossier.isEmpty() ? Reglages::Lire().dossier : dossier;

@@ -6,6 +6,7 @@
 #include "statements/lecture_journal.h"
 
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -32,7 +33,11 @@ Destinataire Vers(Compteur& c) {
 }
 
 // Hands each statement to recevoir. dossier: empty for the settings' folder; ignored with lrs.
-// Reading the LRS needs a Qt application object; it is asked for séance number seance's statements.
-LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir, int seance = 1);
+// Reading the LRS needs a Qt application object; it is asked for each of seances in turn and stops
+// at the first it cannot read. A folder's journals hold every séance: they are read once.
+LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir, const QList<int>& seances);
+inline LectureClasse LireClasse(const QString& dossier, bool lrs, const Destinataire& recevoir, int seance = 1) {
+    return LireClasse(dossier, lrs, recevoir, QList<int>{seance});
+}
 
 }  // namespace resultats

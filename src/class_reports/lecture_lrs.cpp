@@ -34,4 +34,15 @@ LectureLrs LireLrs(const ConfigLrs& config, const std::function<void(const QJson
     return lecture;
 }
 
+LectureSeances LireLrsSeances(const ConfigLrs& config, const QList<int>& seances,
+                              const std::function<void(int, const QJsonObject&)>& recevoir, int parPage) {
+    LectureSeances lecture;
+    for (const int seance : seances) {
+        lecture.erreur = LireLrs(config, [&](const QJsonObject& d) { recevoir(seance, d); }, parPage, seance).erreur;
+        if (!lecture.erreur.isEmpty()) break;
+        ++lecture.lues;
+    }
+    return lecture;
+}
+
 }  // namespace resultats

@@ -6,6 +6,7 @@
 #include "settings/reglages.h"
 
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -27,5 +28,15 @@ inline constexpr int kParPageCommandes = 1000;
 // seance: the séance whose activity, and those under it, are asked for.
 LectureLrs LireLrs(const ConfigLrs& config, const std::function<void(const QJsonObject&)>& recevoir, int parPage = 0,
                    int seance = 1);
+
+struct LectureSeances {
+    int lues = 0;    // how many of the séances asked were read to the end, the first ones
+    QString erreur;  // why the next one could not be, in French; empty when all were
+};
+
+// The LRS asked séance by séance, as it is asked by activity: each of seances in turn, its
+// statements handed to recevoir(séance, statement), up to the first that cannot be read to the end.
+LectureSeances LireLrsSeances(const ConfigLrs& config, const QList<int>& seances,
+                              const std::function<void(int, const QJsonObject&)>& recevoir, int parPage = 0);
 
 }  // namespace resultats

@@ -12,6 +12,17 @@
 
 namespace cli {
 
+const Commande kCheck{
+    .option = "check",
+    .syntaxe = "",
+    .resume = "Vérifie ce poste et ce compte avant la classe : cours, résultats, LRS, son.",
+    .detail = "Dit ce qui va et ce qui ne va pas : le cours du dossier courant, le dossier des résultats et le droit "
+              "d'y écrire, le LRS et ses identifiants s'il est configuré, la sortie son (un simple avertissement : "
+              "la leçon se déroule sans son). Code de retour 0 seulement si tout va.",
+    .graphique = true,
+    .executer = Check,
+};
+
 Output Check(const Demande&) {
     Verification v;
     {

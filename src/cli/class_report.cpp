@@ -13,6 +13,51 @@
 
 namespace cli {
 
+namespace {
+
+const Option kAll{"all", nullptr, "toutes les séances", [](const QString&, Demande& d) {
+                      d.tout = true;
+                      return QString();
+                  }};
+
+bool EstPdf(const QString& s) { return s.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
+
+Refus Positionnels(const QStringList& p, Demande& d) {
+    qsizetype permis = 1;
+    if (d.csv) {
+        if (EstPdf(p.value(0)))
+            return {QStringLiteral("--class-report écrit FICHIER.pdf ou, avec --csv, sur la sortie standard : pas les deux"), {}};
+        d.dossier = p.value(0);
+    } else {
+        if (p.isEmpty() || !EstPdf(p.last())) return {QStringLiteral("il manque FICHIER.pdf (ou --csv) après --class-report"), {}};
+        permis = 2;
+        d.fichier = p.last();
+        if (p.size() == 2) d.dossier = p[0];
+    }
+    if (Refus r = EnTrop(p, permis, d); !r.Vide()) return r;
+    if (d.lrs && !d.dossier.isEmpty())
+        return {{},
+                QStringLiteral("Usage : seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf [--all]\n"
+                               "        seance1 --class-report [DOSSIER | --lrs] --csv [--all]")};
+    return {};
+}
+
+}  // namespace
+
+const Commande kClassReport{
+    .option = "class-report",
+    .syntaxe = "[DOSSIER | --lrs] FICHIER.pdf | --csv [--all]",
+    .resume = "Rapport de la classe, en PDF ou en CSV.",
+    .detail = "Écrit le rapport de la classe dans FICHIER.pdf, ou en CSV sur la sortie standard ; --all y met "
+              "toutes les séances, --seance N le fait sur la séance N du cours (1 par défaut). Dans un cours de "
+              "plusieurs séances, une fois la séance 1 dépassée, il s'achève sur la progression de la classe : une "
+              "ligne par apprenant, une colonne par séance (meilleure note, réussie ou non, tentatives).",
+    .graphique = true,
+    .executer = ClassReport,
+    .options = {&kCsv, &kLrs, &kAll, &kSeance},
+    .positionnels = Positionnels,
+};
+
 Output ClassReport(const Demande& d) {
     Output o;
     // The course is the one the command runs in, as for the lesson: the séance's bank is the one the
@@ -39,11 +84,8 @@ Output ClassReport(const Demande& d) {
     if (d.lrs && progression)
         for (const int s : seances)
             if (s != d.seance) lues << s;
-    resultats::LectureClasse lue;
-    for (const int s : lues) {
-        lue = resultats::LireClasse(d.dossier, d.lrs, vers, s);
-        if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
-    }
+    const resultats::LectureClasse lue = resultats::LireClasse(d.dossier, d.lrs, vers, lues);
+    if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const resultats::RapportClasse rapport = calcul.Resultat();
     // Only once the class has gone past séance 1: until then séance 1's report says it all, as it
     // always did.

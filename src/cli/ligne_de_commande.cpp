@@ -1,11 +1,7 @@
 #include "cli/ligne_de_commande.h"
 
-#include "class_reports/bilan.h"
-#include "class_reports/dossier_classe.h"
-#include "class_reports/rapport.h"
 #include "cli/commands.h"
 #include "platform/controls.h"
-#include "storyboard/storyboard.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,6 +9,7 @@
 #include <QFile>
 #include <QSet>
 #include <QStyleFactory>
+#include <algorithm>
 #include <cerrno>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -20,146 +17,61 @@
 
 namespace cli {
 
-namespace {
-
-// A refusal of the command line: a reason, written as "seance1 : <raison> (seance1 --help pour l'aide).",
-// or a text written as it is.
-struct Refus {
-    QString raison;
-    QString texte;
-    bool Vide() const { return raison.isEmpty() && texte.isEmpty(); }
-};
-
-bool EstPdf(const QString& s) { return s.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
-
-Refus EnTrop(const QStringList& positionnels, qsizetype permis, const Demande& d) {
-    if (positionnels.size() <= permis) return {};
-    return {QStringLiteral("argument en trop « %1 » pour --%2").arg(positionnels[permis], d.commande), {}};
-}
-
-// Each command's positional arguments, read into the request.
-Refus PositionnelsResultats(const QStringList& p, Demande& d) {
-    d.dossier = p.value(0);
-    if (Refus r = EnTrop(p, 1, d); !r.Vide()) return r;
-    if (d.lrs && !d.dossier.isEmpty())
-        return {{}, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.")};
-    return {};
-}
-
-Refus PositionnelsRapport(const QStringList& p, Demande& d) {
-    qsizetype permis = 1;
-    if (d.csv) {
-        if (EstPdf(p.value(0)))
-            return {QStringLiteral("--class-report écrit FICHIER.pdf ou, avec --csv, sur la sortie standard : pas les deux"), {}};
-        d.dossier = p.value(0);
-    } else {
-        if (p.isEmpty() || !EstPdf(p.last())) return {QStringLiteral("il manque FICHIER.pdf (ou --csv) après --class-report"), {}};
-        permis = 2;
-        d.fichier = p.last();
-        if (p.size() == 2) d.dossier = p[0];
-    }
-    if (Refus r = EnTrop(p, permis, d); !r.Vide()) return r;
-    if (d.lrs && !d.dossier.isEmpty())
-        return {{},
-                QStringLiteral("Usage : seance1 --class-report [DOSSIER | --lrs] FICHIER.pdf [--all]\n"
-                               "        seance1 --class-report [DOSSIER | --lrs] --csv [--all]")};
-    return {};
-}
-
-Refus AucunPositionnel(const QStringList& p, Demande& d) { return EnTrop(p, 0, d); }
-
-Refus PositionnelsNouvelleSeance(const QStringList& p, Demande& d) {
-    if (d.source.isEmpty()) return {QStringLiteral("il manque --from FICHIER.pdf après --new-seance %1").arg(d.seance), {}};
-    return EnTrop(p, 0, d);
-}
-
-// Where the option's value goes, for the commands whose option takes one.
-enum class Valeur { Aucune, Fichier, Dossier, Seance };
-
-struct Entree {
-    Commande commande;
-    void (*avant)();  // what must be set before the application object exists
-    const char* valeur;  // the name of the option's value, when it takes one
-    Valeur destination;
-    Refus (*positionnels)(const QStringList&, Demande&);
-};
-
-const std::vector<Entree>& Table() {
-    static const std::vector<Entree> table{
-        {{"results", "[DOSSIER] [--csv] [--lrs]", "Résultats de la classe, une ligne par séance.",
-          "Lit les journaux du dossier des résultats (ou, avec --lrs, le LRS des réglages) et écrit une ligne par "
-          "séance suivie : date, numéro de la séance du cours, apprenant, compte, note sur 20, temps passé, questions "
-          "répondues, terminée ou non. Avec --seance N, les seules séances N.",
-          false, Results},
-         nullptr, nullptr, Valeur::Aucune, PositionnelsResultats},
-        {{"class-report", "[DOSSIER | --lrs] FICHIER.pdf | --csv [--all]", "Rapport de la classe, en PDF ou en CSV.",
-          "Écrit le rapport de la classe dans FICHIER.pdf, ou en CSV sur la sortie standard ; --all y met "
-          "toutes les séances, --seance N le fait sur la séance N du cours (1 par défaut). Dans un cours de "
-          "plusieurs séances, une fois la séance 1 dépassée, il s'achève sur la progression de la classe : une "
-          "ligne par apprenant, une colonne par séance (meilleure note, réussie ou non, tentatives).",
-          true, ClassReport},
-         nullptr, nullptr, Valeur::Aucune, PositionnelsRapport},
-        {{"storyboard", "FICHIER.pdf", "Toute la leçon sur papier, depuis le cours du dossier courant.",
-          "Déroule la leçon sans écran et écrit chacune de ses étapes dans FICHIER.pdf, pour l'enseignant ou "
-          "l'auteur du cours.",
-          true, Storyboard},
-         storyboard::PrepareForPaper, "FICHIER.pdf", Valeur::Fichier, AucunPositionnel},
-        {{"prepare-class-folder", "DOSSIER [--group GROUPE]",
-          "Prépare le dossier des résultats : chacun y dépose son fichier, seul l'enseignant lit tout.",
-          "À lancer une fois par l'enseignant. Crée DOSSIER au besoin et le rend boîte de dépôt (mode 3733) : il "
-          "appartient à l'enseignant et à son groupe (ou à GROUPE), chaque apprenant peut y créer son fichier mais "
-          "ne peut ni lister le dossier, ni lire, modifier ou supprimer le fichier d'un autre. GROUPE ne doit "
-          "compter aucun apprenant.",
-          false, PrepareClassFolder},
-         nullptr, "DOSSIER", Valeur::Dossier, AucunPositionnel},
-        {{"export-questions", "FICHIER.gift", "Les questions de la leçon en GIFT, pour Moodle.",
-          "Écrit les vingt questions que la leçon pose (SeanceN/questions.gift du dossier courant, N donné par "
-          "--seance, 1 par défaut ; pour la séance 1 sans ce fichier, les questions d'origine) dans FICHIER.gift, "
-          "au format GIFT que Moodle importe tel quel.",
-          false, ExportQuestions},
-         nullptr, "FICHIER.gift", Valeur::Fichier, AucunPositionnel},
-        {{"new-seance", "N --from FICHIER.pdf", "Une nouvelle séance N depuis une présentation exportée en PDF.",
-          "À lancer dans le dossier du cours. Écrit SeanceN/ : le PDF (SeanceN.pdf), le script seance.toml (la "
-          "première page du PDF en page de titre, puis une page par page du PDF, l'évaluation et la page de "
-          "clôture) et questions.gift, vingt questions « À compléter ». Ne remplace jamais une séance qui existe. "
-          "Tant que les questions ne sont pas écrites, check_content et --check disent ce qui reste à faire.",
-          true, NewSeance},
-         nullptr, "N", Valeur::Seance, PositionnelsNouvelleSeance},
-        {{"check", "", "Vérifie ce poste et ce compte avant la classe : cours, résultats, LRS, son.",
-          "Dit ce qui va et ce qui ne va pas : le cours du dossier courant, le dossier des résultats et le droit "
-          "d'y écrire, le LRS et ses identifiants s'il est configuré, la sortie son (un simple avertissement : "
-          "la leçon se déroule sans son). Code de retour 0 seulement si tout va.",
-          true, Check},
-         nullptr, nullptr, Valeur::Aucune, AucunPositionnel},
-    };
-    return table;
-}
-
-struct Modificateur {
-    const char* option;
-    const char* valeur;
-    const char* resume;
-    QStringList commandes;  // the commands it goes with
-};
-
-const std::vector<Modificateur>& Modificateurs() {
-    static const std::vector<Modificateur> liste{
-        {"csv", nullptr, "en CSV pour un tableur (UTF-8, « ; » entre les champs)", {"results", "class-report"}},
-        {"lrs", nullptr, "lit les résultats dans le LRS des réglages plutôt que dans le dossier", {"results", "class-report"}},
-        {"all", nullptr, "toutes les séances", {"class-report"}},
-        {"from", "FICHIER.pdf", "la présentation, exportée en PDF, dont la séance est faite", {"new-seance"}},
-        {"group", "GROUPE", "le groupe du dossier (par défaut celui de l'enseignant)", {"prepare-class-folder"}},
-        // The empty command is the lesson itself.
-        {"seance", "N", "la séance N du cours (SeanceN/). Sans elle : la séance 1 ; le menu du cours pour la leçon d'un cours de plusieurs séances ; toutes les séances pour --results",
-         {"storyboard", "export-questions", "results", "class-report", ""}},
-    };
+const std::vector<Commande>& Commandes() {
+    static const std::vector<Commande> liste{kResults,         kClassReport, kStoryboard, kPrepareClassFolder,
+                                             kExportQuestions, kNewSeance,   kCheck};
     return liste;
 }
 
-// The commands a modifier goes with, as the help says them: "--storyboard ou la leçon".
-QString Avec(const Modificateur& m, const QString& entre) {
+namespace {
+
+// The options the lesson itself goes with.
+const std::vector<const Option*> kOptionsDeLaLecon{&kSeance};
+
+// The order the help and the manual page list the options in, and the one in which an option names
+// the commands it goes with ("" the lesson), there and in a refusal. One missing here comes last.
+const QStringList kOrdreDesOptions{"csv", "lrs", "all", "from", "group", "seance"};
+const QStringList kOrdreDesCommandes{"storyboard", "export-questions", "results", "class-report", "prepare-class-folder",
+                                     "new-seance",  "check",            ""};
+
+qsizetype Rang(const QStringList& ordre, const QString& nom) {
+    const qsizetype i = ordre.indexOf(nom);
+    return i < 0 ? ordre.size() : i;
+}
+
+bool VaAvec(const std::vector<const Option*>& options, const Option& o) {
+    return std::any_of(options.begin(), options.end(), [&](const Option* p) { return qstrcmp(p->nom, o.nom) == 0; });
+}
+
+// Every option the commands and the lesson go with, once each, in the help's order.
+const std::vector<const Option*>& Options() {
+    static const std::vector<const Option*> toutes = [] {
+        std::vector<const Option*> l;
+        const auto ajouter = [&l](const std::vector<const Option*>& options) {
+            for (const Option* o : options)
+                if (!VaAvec(l, *o)) l.push_back(o);
+        };
+        for (const Commande& c : Commandes()) ajouter(c.options);
+        ajouter(kOptionsDeLaLecon);
+        std::stable_sort(l.begin(), l.end(), [](const Option* a, const Option* b) {
+            return Rang(kOrdreDesOptions, QString::fromLatin1(a->nom)) < Rang(kOrdreDesOptions, QString::fromLatin1(b->nom));
+        });
+        return l;
+    }();
+    return toutes;
+}
+
+// The commands option o goes with, as the help says them: "--storyboard ou la leçon".
+QString Avec(const Option& o, const QString& entre) {
+    QStringList commandes;
+    for (const Commande& c : Commandes())
+        if (VaAvec(c.options, o)) commandes << QString::fromLatin1(c.option);
+    if (VaAvec(kOptionsDeLaLecon, o)) commandes << QString();
+    std::stable_sort(commandes.begin(), commandes.end(), [](const QString& a, const QString& b) {
+        return Rang(kOrdreDesCommandes, a) < Rang(kOrdreDesCommandes, b);
+    });
     QStringList noms;
-    for (const QString& c : m.commandes) noms << (c.isEmpty() ? QStringLiteral("la leçon") : QStringLiteral("--") + c);
+    for (const QString& c : commandes) noms << (c.isEmpty() ? QStringLiteral("la leçon") : QStringLiteral("--") + c);
     return noms.join(entre);
 }
 
@@ -200,41 +112,20 @@ QString Version() {
     return QStringLiteral("%1.%2.%3").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH);
 }
 
-}  // namespace
-
-const std::vector<Commande>& Commandes() {
-    static const std::vector<Commande> liste = [] {
-        std::vector<Commande> l;
-        for (const Entree& e : Table()) l.push_back(e.commande);
-        return l;
-    }();
-    return liste;
+QCommandLineOption OptionDuParseur(const char* nom, const char* valeur) {
+    QCommandLineOption o(QString::fromLatin1(nom));
+    if (valeur) o.setValueName(QString::fromUtf8(valeur));
+    return o;
 }
 
-QStringList Arguments(int argc, char** argv) {
-    QStringList l;
-    for (int i = 0; i < argc; ++i) l << QString::fromLocal8Bit(argv[i]);
-    return l;
-}
-
-namespace {
-
-// The parser's options: help, version, the manual page, the commands and their modifiers.
-QList<QCommandLineOption> Options() {
+// The parser's options: help, version, the manual page, the commands and the options they go with.
+QList<QCommandLineOption> OptionsDuParseur() {
     QList<QCommandLineOption> options{QCommandLineOption(QStringList{"h", "help", "?"}), QCommandLineOption(QStringList{"v", "version"})};
     QCommandLineOption man(QStringLiteral("help-man"));
     man.setFlags(QCommandLineOption::HiddenFromHelp);
     options << man;
-    for (const Entree& e : Table()) {
-        QCommandLineOption o(QString::fromLatin1(e.commande.option));
-        if (e.valeur) o.setValueName(QString::fromUtf8(e.valeur));
-        options << o;
-    }
-    for (const Modificateur& m : Modificateurs()) {
-        QCommandLineOption o(QString::fromLatin1(m.option));
-        if (m.valeur) o.setValueName(QString::fromUtf8(m.valeur));
-        options << o;
-    }
+    for (const Commande& c : Commandes()) options << OptionDuParseur(c.option, c.valeur);
+    for (const Option* o : Options()) options << OptionDuParseur(o->nom, o->valeur);
     return options;
 }
 
@@ -267,48 +158,54 @@ QString ValeurManquante(const QCommandLineParser& p, const QList<QCommandLineOpt
     return {};
 }
 
-// The command asked for (at most one), its modifiers checked: the entry, or null for the lesson.
-const Entree* CommandeDemandee(const QCommandLineParser& p, QString& refus) {
-    const Entree* demandee = nullptr;
-    for (const Entree& e : Table()) {
-        if (!p.isSet(QString::fromLatin1(e.commande.option))) continue;
+// The command asked for (at most one), each option given going with it: the command, or null for
+// the lesson.
+const Commande* CommandeDemandee(const QCommandLineParser& p, QString& refus) {
+    const Commande* demandee = nullptr;
+    for (const Commande& c : Commandes()) {
+        if (!p.isSet(QString::fromLatin1(c.option))) continue;
         if (demandee) {
-            refus = QStringLiteral("une seule commande à la fois, pas --%1 et --%2").arg(QLatin1String(demandee->commande.option), QLatin1String(e.commande.option));
+            refus = QStringLiteral("une seule commande à la fois, pas --%1 et --%2").arg(QLatin1String(demandee->option), QLatin1String(c.option));
             return nullptr;
         }
-        demandee = &e;
+        demandee = &c;
     }
-    const QString commande = demandee ? QString::fromLatin1(demandee->commande.option) : QString();
-    for (const Modificateur& m : Modificateurs()) {
-        const QString nom = QString::fromLatin1(m.option);
-        if (p.isSet(nom) && !m.commandes.contains(commande)) {
-            refus = QStringLiteral("--%1 ne va qu'avec %2").arg(nom, Avec(m, QStringLiteral(" ou ")));
+    const std::vector<const Option*>& permises = demandee ? demandee->options : kOptionsDeLaLecon;
+    for (const Option* o : Options()) {
+        if (p.isSet(QString::fromLatin1(o->nom)) && !VaAvec(permises, *o)) {
+            refus = QStringLiteral("--%1 ne va qu'avec %2").arg(QLatin1String(o->nom), Avec(*o, QStringLiteral(" ou ")));
             return nullptr;
         }
     }
     return demandee;
 }
 
-// The request for entry e: its modifiers, its option's value and its positional arguments.
-Refus LireDemande(const QCommandLineParser& p, const Entree& e, Demande& d) {
-    d.commande = QString::fromLatin1(e.commande.option);
-    d.csv = p.isSet(QStringLiteral("csv"));
-    d.lrs = p.isSet(QStringLiteral("lrs"));
-    d.tout = p.isSet(QStringLiteral("all"));
-    d.groupe = p.value(QStringLiteral("group"));
-    if (e.destination == Valeur::Fichier) d.fichier = p.value(d.commande);
-    if (e.destination == Valeur::Dossier) d.dossier = p.value(d.commande);
-    d.source = p.value(QStringLiteral("from"));
-    if (e.destination == Valeur::Seance) {
-        bool nombre = false;
-        d.seance = p.value(d.commande).toInt(&nombre);
-        if (!nombre || d.seance < 1 || d.seance > 99)
-            return {QStringLiteral("--%1 attend un numéro de séance de 1 à 99, pas « %2 »").arg(d.commande, p.value(d.commande)), {}};
+// The options given, read into d: the first refusal, if any.
+QString LireOptions(const QCommandLineParser& p, Demande& d) {
+    for (const Option* o : Options()) {
+        const QString nom = QString::fromLatin1(o->nom);
+        if (!p.isSet(nom)) continue;
+        if (const QString faute = o->lire(p.value(nom), d); !faute.isEmpty()) return QStringLiteral("--%1 %2").arg(nom, faute);
     }
-    return e.positionnels(p.positionalArguments(), d);
+    return {};
+}
+
+// The request for command c: its option's value and its positional arguments.
+Refus LireDemande(const QCommandLineParser& p, const Commande& c, Demande& d) {
+    d.commande = QString::fromLatin1(c.option);
+    if (c.lireValeur)
+        if (const QString faute = c.lireValeur(p.value(d.commande), d); !faute.isEmpty())
+            return {QStringLiteral("--%1 %2").arg(d.commande, faute), {}};
+    return c.positionnels ? c.positionnels(p.positionalArguments(), d) : AucunPositionnel(p.positionalArguments(), d);
 }
 
 }  // namespace
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList l;
+    for (int i = 0; i < argc; ++i) l << QString::fromLocal8Bit(argv[i]);
+    return l;
+}
 
 Analyse Analyser(const QStringList& arguments) {
     Analyse a;
@@ -318,7 +215,7 @@ Analyse Analyser(const QStringList& arguments) {
         return a;
     };
     const QStringList args = SansOptionsDuToolkit(arguments);
-    const QList<QCommandLineOption> options = Options();
+    const QList<QCommandLineOption> options = OptionsDuParseur();
     QCommandLineParser p;
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     p.addOptions(options);
@@ -339,21 +236,15 @@ Analyse Analyser(const QStringList& arguments) {
     }
 
     QString raison;
-    const Entree* e = CommandeDemandee(p, raison);
+    const Commande* c = CommandeDemandee(p, raison);
     if (!raison.isEmpty()) return refuser({raison, {}});
-    if (p.isSet(QStringLiteral("seance"))) {
-        bool nombre = false;
-        a.demande.seance = p.value(QStringLiteral("seance")).toInt(&nombre);
-        a.demande.seanceDonnee = true;
-        if (!nombre || a.demande.seance < 1 || a.demande.seance > 99)
-            return refuser({QStringLiteral("--seance attend un numéro de séance de 1 à 99, pas « %1 »").arg(p.value(QStringLiteral("seance"))), {}});
-    }
-    if (!e) {
+    if (const QString faute = LireOptions(p, a.demande); !faute.isEmpty()) return refuser({faute, {}});
+    if (!c) {
         if (!p.positionalArguments().isEmpty())
             return refuser({QStringLiteral("argument inattendu « %1 » : la leçon se lance sans argument").arg(p.positionalArguments()[0]), {}});
         return a;  // the lesson
     }
-    if (const Refus r = LireDemande(p, *e, a.demande); !r.Vide()) return refuser(r);
+    if (const Refus r = LireDemande(p, *c, a.demande); !r.Vide()) return refuser(r);
     a.issue = Issue::Commande;
     return a;
 }
@@ -376,9 +267,9 @@ QString TexteAide() {
     const auto ligne = [&](const QString& gauche, const QString& texte) {
         t += QStringLiteral("  %1  %2\n").arg(gauche.leftJustified(largeur), texte);
     };
-    for (const Modificateur& m : Modificateurs())
-        ligne(QStringLiteral("--%1 %2").arg(QString::fromLatin1(m.option), m.valeur ? QString::fromUtf8(m.valeur) : QString()).trimmed(),
-              QString::fromUtf8(m.resume));
+    for (const Option* o : Options())
+        ligne(QStringLiteral("--%1 %2").arg(QString::fromLatin1(o->nom), o->valeur ? QString::fromUtf8(o->valeur) : QString()).trimmed(),
+              QString::fromUtf8(o->aide));
     ligne(QStringLiteral("-h, --help"), QStringLiteral("affiche cette aide"));
     ligne(QStringLiteral("-v, --version"), QStringLiteral("affiche la version"));
     t += QStringLiteral(
@@ -416,10 +307,10 @@ QString PageDeManuel() {
                  .arg(roff(QString::fromLatin1(c.option)), roff(QString::fromUtf8(c.syntaxe)), roff(QString::fromUtf8(c.resume)),
                       roff(QString::fromUtf8(c.detail)));
     t += QStringLiteral(".SH OPTIONS\n");
-    for (const Modificateur& m : Modificateurs())
+    for (const Option* o : Options())
         t += QStringLiteral(".TP\n.B \\-\\-%1 %2\n%3 ; avec %4.\n")
-                 .arg(roff(QString::fromLatin1(m.option)), m.valeur ? roff(QString::fromUtf8(m.valeur)) : QString(),
-                      roff(QString::fromUtf8(m.resume)), roff(Avec(m, QStringLiteral(", "))));
+                 .arg(roff(QString::fromLatin1(o->nom)), o->valeur ? roff(QString::fromUtf8(o->valeur)) : QString(),
+                      roff(QString::fromUtf8(o->aide)), roff(Avec(*o, QStringLiteral(", "))));
     t += QStringLiteral(
         ".TP\n.B \\-h, \\-\\-help\nAffiche l'aide.\n"
         ".TP\n.B \\-v, \\-\\-version\nAffiche la version.\n"
@@ -468,19 +359,19 @@ int Executer(const Analyse& analyse, int argc, char** argv) {
     case Issue::Lecon:
     case Issue::Commande: break;
     }
-    for (const Entree& e : Table()) {
-        if (analyse.demande.commande != QLatin1String(e.commande.option)) continue;
-        if (e.avant) e.avant();
-        if (!e.commande.graphique) {
+    for (const Commande& c : Commandes()) {
+        if (analyse.demande.commande != QLatin1String(c.option)) continue;
+        if (c.avant) c.avant();
+        if (!c.graphique) {
             QCoreApplication app(argc, argv);
-            return Emit(e.commande.executer(analyse.demande));
+            return Emit(c.executer(analyse.demande));
         }
         // Nothing is shown, whatever the session's platform: pictures are decoded or painted onto paper.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         DossierDExecution();
         QApplication app(argc, argv);
         PreparerApplication();
-        return Emit(e.commande.executer(analyse.demande));
+        return Emit(c.executer(analyse.demande));
     }
     return Emit(o.Fail(QString(), 2));
 }

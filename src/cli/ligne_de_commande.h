@@ -1,7 +1,8 @@
 #pragma once
-// The program's command line: one table of commands gives the parser, the French help, the manual
-// page and what each command runs. Read without any application object, so that no command needs
-// a display; the lesson starts only when no command is given.
+// The program's command line. Each command declares, in its own file, its option and the options it
+// goes with; the parser, the French help and the manual page are built from what they declare. Read
+// without any application object, so that no command needs a display; the lesson starts only when
+// no command is given.
 
 #include "cli/output.h"
 
@@ -49,6 +50,26 @@ struct Analyse {
 Analyse Analyser(const QStringList& arguments);
 QStringList Arguments(int argc, char** argv);
 
+// Takes an option's value (empty for an option that takes none) into the request. Returns what is
+// wrong with it, as said after the option's name ("attend …"), or nothing.
+using Lecteur = QString (*)(const QString& valeur, Demande& d);
+
+// An option that goes with one command or more: --nom [VALEUR].
+struct Option {
+    const char* nom;     // without its dashes
+    const char* valeur;  // the value's name, as the help shows it; null when it takes none
+    const char* aide;    // its line of help
+    Lecteur lire;
+};
+
+// A refusal of the command line: a reason, written as "seance1 : <raison> (seance1 --help pour l'aide).",
+// or a text written as it is.
+struct Refus {
+    QString raison;
+    QString texte;
+    bool Vide() const { return raison.isEmpty() && texte.isEmpty(); }
+};
+
 struct Commande {
     const char* option;    // without its dashes
     const char* syntaxe;   // what follows the option, as the help shows it
@@ -56,7 +77,13 @@ struct Commande {
     const char* detail;    // more for the manual page
     bool graphique;        // needs a (display-less) QApplication rather than a QCoreApplication
     Output (*executer)(const Demande&);
+    const char* valeur = nullptr;  // the name of the option's own value, when it takes one
+    Lecteur lireValeur = nullptr;  // takes that value into the request
+    std::vector<const Option*> options = {};  // the options it goes with
+    Refus (*positionnels)(const QStringList&, Demande&) = nullptr;  // reads its positional arguments; null: none
+    void (*avant)() = nullptr;  // what must be set before the application object exists
 };
+// In the order the help lists them.
 const std::vector<Commande>& Commandes();
 
 QString TexteAide();

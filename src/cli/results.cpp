@@ -9,6 +9,31 @@
 
 namespace cli {
 
+namespace {
+
+Refus Positionnels(const QStringList& p, Demande& d) {
+    d.dossier = p.value(0);
+    if (Refus r = EnTrop(p, 1, d); !r.Vide()) return r;
+    if (d.lrs && !d.dossier.isEmpty())
+        return {{}, QStringLiteral("--lrs lit le LRS des réglages : ne nommez pas de dossier avec.")};
+    return {};
+}
+
+}  // namespace
+
+const Commande kResults{
+    .option = "results",
+    .syntaxe = "[DOSSIER] [--csv] [--lrs]",
+    .resume = "Résultats de la classe, une ligne par séance.",
+    .detail = "Lit les journaux du dossier des résultats (ou, avec --lrs, le LRS des réglages) et écrit une ligne par "
+              "séance suivie : date, numéro de la séance du cours, apprenant, compte, note sur 20, temps passé, questions "
+              "répondues, terminée ou non. Avec --seance N, les seules séances N.",
+    .graphique = false,
+    .executer = Results,
+    .options = {&kCsv, &kLrs, &kSeance},
+    .positionnels = Positionnels,
+};
+
 void Skipped(Output& o, const std::vector<resultats::LigneIgnoree>& ignorees) {
     for (const resultats::LigneIgnoree& l : ignorees) {
         const QString ou = l.ligne > 0 ? QStringLiteral("%1, ligne %2").arg(l.fichier).arg(l.ligne) : l.fichier;
@@ -26,11 +51,8 @@ Output Results(const Demande& d) {
         seances = content::Seances(QDir::currentPath());
         if (seances.isEmpty()) seances = {1};
     }
-    resultats::LectureClasse lue;
-    for (const int seance : seances) {
-        lue = resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage), seance);
-        if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
-    }
+    const resultats::LectureClasse lue = resultats::LireClasse(d.dossier, d.lrs, resultats::Vers(comptage), seances);
+    if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const std::vector<resultats::BilanSeance> bilans = comptage.Bilans();
     o.Out(d.csv ? resultats::CsvBilans(bilans) : resultats::TexteBilans(bilans).toUtf8());
     if (!d.csv && bilans.empty()) o.Out(QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(lue.source));

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <memory>
 
 namespace cours {
@@ -42,15 +43,14 @@ ProgressionLue LireProgression(const Reglages& reglages, const std::vector<int>&
 
     ProgressionLue lue;
     if (aucune && reglages.lrs.Active()) {
-        for (size_t i = 0; i < seances.size(); ++i) {
-            std::vector<BilanSeance> bilans;
-            QString erreur;
-            if (!LireBilansLrs(reglages.lrs, bilans, erreur, 0, seances[i])) {
-                lue.erreur = erreur;
-                break;
-            }
-            sessions[i] = SessionsDe(compte, bilans);
-        }
+        std::vector<std::unique_ptr<Comptage>> duLrs;
+        for (const int n : seances) duLrs.push_back(std::make_unique<Comptage>(n));
+        const auto rang = [&](int seance) { return size_t(std::find(seances.begin(), seances.end(), seance) - seances.begin()); };
+        const LectureSeances l = LireLrsSeances(reglages.lrs, QList<int>(seances.begin(), seances.end()),
+                                                [&](int seance, const QJsonObject& d) { duLrs[rang(seance)]->Ajouter(d); });
+        // A séance the LRS could not give to the end keeps what the folders said of it.
+        for (size_t i = 0; i < size_t(l.lues); ++i) sessions[i] = SessionsDe(compte, duLrs[i]->Bilans());
+        lue.erreur = l.erreur;
     }
     for (size_t i = 0; i < seances.size(); ++i)
         lue.etats.push_back(EtatSeance(seances[i], sessions[i], reglages.SeuilProgression()));
