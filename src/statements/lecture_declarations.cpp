@@ -272,6 +272,8 @@ public:
     static constexpr int kElement = 1;  // an element of the answers' array ("…choices[]")
 
     int Suivre(int noeud, std::string_view cle) const {
+        // No wanted path holds an empty key: at the top, one would otherwise lead back to the top.
+        if (cle.empty()) return -1;
         if (noeud != kRacine) noeud = suite_[static_cast<size_t>(noeud)]['.'];
         for (const char c : cle) {
             if (noeud < 0 || static_cast<unsigned char>(c) >= 128) return -1;
