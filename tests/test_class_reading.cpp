@@ -267,7 +267,7 @@ private slots:
             {"{\"id\":\"g1\",\"verb\":{\"id\":\"v\xff\"},\"result\":{\"score\":{\"raw\":-2.5e+1},\"success\":false,\"duration\":null}}",
              "verbe=v\uFFFD échec note=-25"},
             {QByteArray(120, '[') + QByteArray(120, ']'), "ignorée : pas une déclaration xAPI"},
-            {QByteArray(1000000, '[') + QByteArray(1000000, ']'), "ignorée : pas du JSON"},
+            {QByteArray(1000000, '[') + QByteArray(1000000, ']') + '\n', "ignorée : pas du JSON"},
             {"{\"a\":[1,-2.5e+3,0,true,false,null,{\"b\":\"\\u00e9\\ud83d\\ude00\\n\\/\xff\"}]}", "ignorée : pas une déclaration xAPI"},
             {" {\"\\\"k\":{\"\":[[]]},\"id\":\"h\",\"verb\":{\"id\":\"\xc3\xa9\"} } ", "verbe=é"},
         };
