@@ -1,11 +1,11 @@
 // The class folder of the class report's benchmark (bench/class_report_speed makes it), read in
-// process by the journal reader and by the fast reading, alone and with the report's and
-// --results' counting, to tell where the time goes. Prints "name: value unit".
+// process whole and as the commands read it, alone and with the report's and --results' counting,
+// to tell where the time goes. Prints "name: value unit".
 //   bench_class_reading [FOLDER]   (default: the 10 000 learners' class in the build folder)
 #include "bench_common.h"
 #include "class_reports/bilan.h"
+#include "statements/lecture_declarations.h"
 #include "statements/lecture_journal.h"
-#include "class_reports/lecture_rapide.h"
 #include "class_reports/rapport_classe.h"
 
 #include <QCoreApplication>
@@ -19,33 +19,27 @@ int main(int argc, char** argv) {
     }
     // BENCH_ONLY=fast_read_only (a figure's name without its prefix) runs that one alone, for a profiler.
     const QString seul = qEnvironmentVariable("BENCH_ONLY");
-    for (const bool rapide : {false, true}) {
-        const char* nom = rapide ? "fast" : "journal_reader";
-        for (int quoi = 0; quoi < 3; ++quoi) {
-            const char* etape = quoi == 0 ? "read_only" : quoi == 1 ? "with_report" : "with_results";
-            if (!seul.isEmpty() && seul != QStringLiteral("%1_%2").arg(nom, etape)) continue;
-            QElapsedTimer t;
-            t.start();
-            const double cpu = bench::CpuSeconds();
-            resultats::CalculRapport calcul;
-            resultats::Comptage comptage;
-            resultats::Lecture lecture;
-            lecture.essentiel = true;
-            lecture.recevoir = [&](const QJsonObject& d) {
-                if (quoi == 1) calcul.Ajouter(d);
-                if (quoi == 2) comptage.Ajouter(d);
-            };
-            if (rapide)
-                resultats::LireDossierRapide(dossier, lecture);
-            else
-                resultats::LireDossier(dossier, lecture);
-            if (quoi == 1) calcul.Resultat();
-            if (quoi == 2) comptage.Bilans();
-            std::printf("class_reading_%s_%s: %.0f ms (cpu %.0f ms)\n", nom, etape, t.nsecsElapsed() / 1e6,
-                        (bench::CpuSeconds() - cpu) * 1000);
-        }
+    // The journals read whole (the recording's reading), alone and counted as an LRS's statements.
+    for (int quoi = 0; quoi < 3; ++quoi) {
+        const char* etape = quoi == 0 ? "read_only" : quoi == 1 ? "with_report" : "with_results";
+        if (!seul.isEmpty() && seul != QStringLiteral("journal_reader_%1").arg(etape)) continue;
+        QElapsedTimer t;
+        t.start();
+        const double cpu = bench::CpuSeconds();
+        resultats::CalculRapport calcul;
+        resultats::Comptage comptage;
+        resultats::Lecture lecture;
+        lecture.recevoir = [&](const QJsonObject& d) {
+            if (quoi == 1) calcul.Ajouter(d);
+            if (quoi == 2) comptage.Ajouter(d);
+        };
+        resultats::LireDossier(dossier, lecture);
+        if (quoi == 1) calcul.Resultat();
+        if (quoi == 2) comptage.Bilans();
+        std::printf("class_reading_journal_reader_%s: %.0f ms (cpu %.0f ms)\n", etape, t.nsecsElapsed() / 1e6,
+                    (bench::CpuSeconds() - cpu) * 1000);
     }
-    // What the commands run: the fast reading's Essentiel, counted by the report or by --results.
+    // What the commands run: the statements' Essentiel, counted by the report or by --results.
     for (int quoi = 0; quoi < 3; ++quoi) {
         const char* etape = quoi == 0 ? "read_only" : quoi == 1 ? "with_report" : "with_results";
         if (!seul.isEmpty() && seul != QStringLiteral("essential_%1").arg(etape)) continue;

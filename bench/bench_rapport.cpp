@@ -7,6 +7,7 @@
 #include "class_reports/rapport_classe.h"
 #include "recording/journal.h"
 #include "statements/declarations.h"
+#include "statements/lecture_declarations.h"
 #include "statements/lecture_journal.h"
 
 #include <QApplication>
@@ -61,10 +62,9 @@ int main(int argc, char** argv) {
         t.start();
         const double cpu = bench::CpuSeconds();
         resultats::CalculRapport calcul;
-        resultats::Lecture lecture;
-        lecture.recevoir = [&](const QJsonObject& d) { calcul.Ajouter(d); };
-        lecture.essentiel = true;
-        resultats::LireDossier(classe.path(), lecture);
+        resultats::LectureEssentielle lecture;
+        lecture.recevoir = [&](const resultats::Essentiel& e) { calcul.Ajouter(e); };
+        resultats::LireDossierEssentiel(classe.path(), lecture);
         rapport = calcul.Resultat();
         lectures.push_back(Ms(t));
         processeur.push_back((bench::CpuSeconds() - cpu) * 1000);
@@ -74,10 +74,9 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         const double cpu = bench::CpuSeconds();
-        resultats::Lecture lecture;
-        lecture.recevoir = [](const QJsonObject&) {};
-        lecture.essentiel = true;
-        resultats::LireDossier(classe.path(), lecture);
+        resultats::LectureEssentielle lecture;
+        lecture.recevoir = [](const resultats::Essentiel&) {};
+        resultats::LireDossierEssentiel(classe.path(), lecture);
         std::printf("report_10000_read_only: %.0f ms (cpu %.0f ms)\n", Ms(t), (bench::CpuSeconds() - cpu) * 1000);
     }
     std::printf("report_10000_read_and_statistics: %.0f ms\n", bench::Median(lectures));

@@ -7,6 +7,7 @@
 #include "recording/journal.h"
 #include "recording/suivi.h"
 #include "statements/declarations.h"
+#include "statements/lecture_declarations.h"
 #include "statements/lecture_journal.h"
 #include "support/virtual_platform.h"
 
@@ -83,10 +84,9 @@ int main(int argc, char** argv) {
         t.start();
         const double cpu = bench::CpuSeconds();
         resultats::Comptage comptage;
-        resultats::Lecture lecture;
-        lecture.recevoir = [&](const QJsonObject& d) { comptage.Ajouter(d); };
-        lecture.essentiel = true;
-        resultats::LireDossier(classe.path(), lecture);
+        resultats::LectureEssentielle lecture;
+        lecture.recevoir = [&](const resultats::Essentiel& e) { comptage.Ajouter(e); };
+        resultats::LireDossierEssentiel(classe.path(), lecture);
         seances = comptage.Bilans().size();
         lectures.push_back(Ms(t));
         processeur.push_back((bench::CpuSeconds() - cpu) * 1000);
@@ -95,10 +95,9 @@ int main(int argc, char** argv) {
     {
         QElapsedTimer t;
         t.start();
-        resultats::Lecture lecture;
-        lecture.recevoir = [](const QJsonObject&) {};
-        lecture.essentiel = true;
-        resultats::LireDossier(classe.path(), lecture);
+        resultats::LectureEssentielle lecture;
+        lecture.recevoir = [](const resultats::Essentiel&) {};
+        resultats::LireDossierEssentiel(classe.path(), lecture);
         std::printf("read_100000_parse_only: %.0f ms\n", Ms(t));
     }
     std::printf("read_100000_statements_cpu: %.0f ms\n", bench::Median(processeur));

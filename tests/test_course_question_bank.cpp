@@ -10,6 +10,7 @@
 #include "recording/journal.h"
 #include "recording/suivi.h"
 #include "statements/declarations.h"
+#include "statements/lecture_declarations.h"
 #include "statements/lecture_journal.h"
 #include "storyboard/storyboard.h"
 #include "support/lesson.h"
@@ -269,10 +270,9 @@ private slots:
             for (const QJsonObject& o : d) f.write(QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n');
         }
         resultats::CalculRapport calcul(false, cours);
-        resultats::Lecture lecture;
-        lecture.essentiel = true;
-        lecture.recevoir = [&](const QJsonObject& o) { calcul.Ajouter(o); };
-        QVERIFY(resultats::LireDossier(classe.path(), lecture));
+        resultats::LectureEssentielle lecture;
+        lecture.recevoir = [&](const resultats::Essentiel& e) { calcul.Ajouter(e); };
+        QVERIFY(resultats::LireDossierEssentiel(classe.path(), lecture));
         const resultats::RapportClasse lu = calcul.Resultat();
         QCOMPARE(lu.cours.test.seances, 2);
         QCOMPARE(lu.cours.questions[4].facilite, 100.0);

@@ -1,7 +1,7 @@
 #include "class_reports/bilan.h"
 
 #include "class_reports/lecture_lrs.h"
-#include "class_reports/lecture_rapide.h"
+#include "statements/lecture_declarations.h"
 #include "settings/reglages.h"
 #include "statements/declarations.h"
 
@@ -75,7 +75,7 @@ QString CaseCsv(QString texte) {
 
 Comptage::Comptage(int seance, bool reponses) : seance_(seance), reponses_(reponses) {}
 
-void Comptage::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d)); }
+void Comptage::Ajouter(const QJsonObject& d) { Ajouter(Projeter(d)); }
 
 void Comptage::Ajouter(const Essentiel& e) {
     const QString& registration = e.registration;

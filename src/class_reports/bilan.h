@@ -34,8 +34,8 @@ public:
     // reponses false: only who, when and the completed score are kept (a session's answers are not
     // counted, its unfinished score stays 0): what a class's progress needs, at a fraction of the cost.
     explicit Comptage(int seance = 1, bool reponses = true);
-    void Ajouter(const QJsonObject& declaration);
-    void Ajouter(const Essentiel& declaration);  // a results folder's, as the fast reading gives it
+    void Ajouter(const QJsonObject& declaration);  // projected first (Projeter)
+    void Ajouter(const Essentiel& declaration);
     // The sessions, oldest first.
     std::vector<BilanSeance> Bilans() const;
 

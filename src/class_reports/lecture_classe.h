@@ -2,7 +2,7 @@
 // Where a teacher's command reads the class: the LRS of the settings, or a results folder (the one
 // named, else the settings'). Chosen here once for --results and --class-report.
 
-#include "class_reports/lecture_rapide.h"
+#include "statements/lecture_declarations.h"
 #include "statements/lecture_journal.h"
 
 #include <QJsonObject>
@@ -19,8 +19,8 @@ struct LectureClasse {
     std::vector<LigneIgnoree> ignorees;  // lines of the folder's journals that were skipped
 };
 
-// Who takes the statements: an LRS's whole, a folder's as the fast reading gives them (what the
-// counting uses, nothing more).
+// Who takes the statements: an LRS's whole, a folder's as their projection (what the counting
+// uses, nothing more).
 struct Destinataire {
     std::function<void(const QJsonObject&)> lrs;
     std::function<void(const Essentiel&)> dossier;

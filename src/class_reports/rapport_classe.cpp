@@ -1,6 +1,6 @@
 #include "class_reports/rapport_classe.h"
 
-#include "class_reports/lecture_rapide.h"
+#include "statements/lecture_declarations.h"
 #include "statements/declarations.h"
 
 #include <QDateTime>
@@ -12,16 +12,6 @@
 namespace resultats {
 
 namespace {
-
-QString Chaine(const QJsonObject& o, const char* cle) { return o.value(QLatin1String(cle)).toString(); }
-QJsonObject Objet(const QJsonObject& o, const char* cle) { return o.value(QLatin1String(cle)).toObject(); }
-
-// A language map's French text, else its first.
-QString Texte(const QJsonObject& langues) {
-    const QJsonValue fr = langues.value(QLatin1String("fr-FR"));
-    if (fr.isString()) return fr.toString();
-    return langues.isEmpty() ? QString() : langues.begin().value().toString();
-}
 
 // The question number of an activity id whose séance's questions start with prefixe, 0 when it is not one.
 int Numero(const QString& objet, const QString& prefixe) {
@@ -163,11 +153,9 @@ CalculRapport::CalculRapport(bool toutes, const content::BanqueQuestions& cours,
     }
 }
 
-void CalculRapport::Ajouter(const QJsonObject& d) { Ajouter(EssentielDe(d), &d); }
+void CalculRapport::Ajouter(const QJsonObject& d) { Ajouter(Projeter(d)); }
 
-void CalculRapport::Ajouter(const Essentiel& e) { Ajouter(e, nullptr); }
-
-void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
+void CalculRapport::Ajouter(const Essentiel& e) {
     const QString& registration = e.registration;
     const QString& id = e.objet;
     // Only this séance's: "…/seance1" must not take "…/seance12"'s statements in.
@@ -181,7 +169,7 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
     if (it == seances_.end()) {
         QString qui = e.compte + QLatin1Char('|') + e.pageCompte;
         if (!e.compteDonne)
-            qui = (complete ? Chaine(Objet(*complete, "actor"), "mbox") : QString()) + QLatin1Char('|') + e.acteur;
+            qui = e.mbox + QLatin1Char('|') + e.acteur;
         auto a = apprenants_.constFind(qui);
         if (a == apprenants_.constEnd()) a = apprenants_.insert(qui, static_cast<int>(apprenants_.size()));
         it = seances_.insert(registration, static_cast<quint32>(copies_.size()));
@@ -206,8 +194,7 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
         const int choix = Choix(e.reponse);
         c.choix[i] = static_cast<qint8>(choix);
         c.juste[i] = static_cast<qint8>(e.succes ? *e.succes : choix == 0);
-        const QJsonObject definition = complete ? Objet(Objet(*complete, "object"), "definition") : QJsonObject();
-        const QString texte = complete ? Texte(Objet(definition, "description")) : e.description;
+        const QString& texte = e.description;
         if (!texte.isEmpty()) {
             auto t = textes_.constFind(texte);
             if (t == textes_.constEnd() && texteDe_.size() < 65535) {
@@ -218,15 +205,7 @@ void CalculRapport::Ajouter(const Essentiel& e, const QJsonObject* complete) {
                 c.texte[i] = *t;
                 const quint32 cle = quint32(banque) << 16 | *t;
                 if (!reponsesDe_.contains(cle)) {
-                    std::array<QString, 4> reponses = e.choix;
-                    if (complete) {
-                        reponses = {};
-                        for (const QJsonValue v : definition.value(QLatin1String("choices")).toArray()) {
-                            const int k = Choix(Chaine(v.toObject(), "id"));
-                            if (k >= 0) reponses[static_cast<size_t>(k)] = Texte(Objet(v.toObject(), "description"));
-                        }
-                    }
-                    reponsesDe_.insert(cle, reponses);
+                    reponsesDe_.insert(cle, e.choix);
                 }
             }
         }

@@ -83,16 +83,11 @@ public:
     // seance: the séance of the course whose sessions are counted; the others are left out.
     explicit CalculRapport(bool toutes = false,
                            const content::BanqueQuestions& cours = content::BanqueQuestions::Integree(), int seance = 1);
-    void Ajouter(const QJsonObject& declaration);
-    // A results folder's statement, as the fast reading gives it: what Ajouter would take from
-    // its projected statement, without building one.
+    void Ajouter(const QJsonObject& declaration);  // projected first (Projeter)
     void Ajouter(const Essentiel& declaration);
     RapportClasse Resultat() const;
 
 private:
-    // complete: the whole statement when there is one (an LRS's), for the fields a folder's
-    // projected statement never holds (actor.mbox, the choices' texts, a description in another language).
-    void Ajouter(const Essentiel& e, const QJsonObject* complete);
 
     struct Copie {
         qint64 debut = std::numeric_limits<qint64>::max();  // first statement, ms since the epoch

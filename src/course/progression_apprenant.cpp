@@ -2,7 +2,7 @@
 
 #include "class_reports/bilan.h"
 #include "class_reports/lecture_lrs.h"
-#include "class_reports/lecture_rapide.h"
+#include "statements/lecture_declarations.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "recording/journal.h"
 
 #include "settings/avertissements.h"
+#include "statements/lecture_declarations.h"
 #include "statements/lecture_journal.h"
 
 #include <QDir>
@@ -204,11 +205,10 @@ void Journal::Rattraper() {
     // count each id once.
     QSet<QString> dejaLa;
     if (QFileInfo::exists(chemin_)) {
-        Lecture classe;
-        classe.essentiel = true;
-        classe.recevoir = [](const QJsonObject&) {};
-        LireJournal(chemin_, classe);
-        dejaLa = std::move(classe.ids);
+        LectureEssentielle classe;
+        classe.recevoir = [](const Essentiel&) {};
+        classe.ids = &dejaLa;
+        LireJournalEssentiel(chemin_, classe);
     }
     QSet<QString> enRetard;
     for (const Ligne& l : retard_) enRetard.insert(l.id);

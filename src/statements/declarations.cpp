@@ -32,7 +32,7 @@ QJsonObject Lecon(int seance) {
         {QStringLiteral("objectType"), QStringLiteral("Activity")},
         {QStringLiteral("id"), IriLecon(seance)},
         {QStringLiteral("definition"),
-         QJsonObject{{QStringLiteral("type"), QStringLiteral("http://adlnet.gov/expapi/activities/lesson")},
+         QJsonObject{{QStringLiteral("type"), QLatin1String(kTypeLecon)},
                      {QStringLiteral("name"), Texte(QStringLiteral("Séance %1 : l'électricité").arg(seance))}}}};
 }
 
@@ -63,11 +63,11 @@ QJsonObject Declaration(const Seance& s, QJsonObject verbe, QJsonObject objet, Q
 
 }  // namespace
 
-QString IriLecon(int seance) { return QStringLiteral("https://www.korvane.fr/xapi/seance%1").arg(seance); }
-QString IriQuestion(int numero, int seance) { return IriLecon(seance) + QStringLiteral("/question/") + QString::number(numero); }
+QString IriLecon(int seance) { return QLatin1String(kIriSeances) + QString::number(seance); }
+QString IriQuestion(int numero, int seance) { return IriLecon(seance) + QLatin1String(kSousQuestion) + QString::number(numero); }
 
 int SeanceDe(QStringView iri) {
-    static const QString base = QStringLiteral("https://www.korvane.fr/xapi/seance");
+    static const QString base = QLatin1String(kIriSeances);
     if (!iri.startsWith(base)) return 0;
     int n = 0;
     qsizetype i = base.size();
@@ -77,9 +77,9 @@ int SeanceDe(QStringView iri) {
     return n;
 }
 
-QString IriBanque() { return IriLecon() + QStringLiteral("/banque"); }
-QString IriScoreMaitrise() { return QStringLiteral("https://w3id.org/xapi/cmi5/context/extensions/masteryscore"); }
-QString IriSeuil() { return IriLecon() + QStringLiteral("/seuil"); }
+QString IriBanque() { return QLatin1String(kIriBanque); }
+QString IriScoreMaitrise() { return QLatin1String(kIriScoreMaitrise); }
+QString IriSeuil() { return QLatin1String(kIriSeuil); }
 
 std::optional<double> ScoreMaitrise(double seuil) {
     // Scores go by half points (+1, −0.5): "strictly above seuil" is "at least the next half point",
@@ -89,7 +89,7 @@ std::optional<double> ScoreMaitrise(double seuil) {
     return std::round(demiPoints / (2 * kNoteMax) * 1000) / 1000;
 }
 
-QString IdChoix(int reponse) { return QStringLiteral("reponse") + QString::number(reponse); }
+QString IdChoix(int reponse) { return QLatin1String(kIdChoix) + QString::number(reponse); }
 
 QString Seance::IdentiteIntegree() {
     static const QString id = content::BanqueQuestions::Integree().Identite();
@@ -129,7 +129,7 @@ QJsonObject Repondu(const Seance& s, int numero, int choix, bool juste, const QD
         {QStringLiteral("objectType"), QStringLiteral("Activity")},
         {QStringLiteral("id"), IriQuestion(numero, s.numero)},
         {QStringLiteral("definition"),
-         QJsonObject{{QStringLiteral("type"), QStringLiteral("http://adlnet.gov/expapi/activities/cmi.interaction")},
+         QJsonObject{{QStringLiteral("type"), QLatin1String(kTypeQuestion)},
                      {QStringLiteral("name"), Texte(QStringLiteral("Question %1").arg(numero))},
                      {QStringLiteral("description"), Texte(e.question)},
                      {QStringLiteral("interactionType"), QStringLiteral("choice")},

@@ -5,6 +5,7 @@
 
 #include "content/banque.h"
 #include "settings/reglages.h"
+#include "statements/vocabulaire.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -63,11 +64,5 @@ QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTi
 QJsonObject Reussite(const Seance& s, double note, double seuil, bool reussie, qint64 dureeMs, const QDateTime& quand);
 QJsonObject Termine(const Seance& s, qint64 dureeMs, const QDateTime& quand);
 
-// Verb IRIs, for readers.
-inline constexpr char kVerbeRepondu[] = "http://adlnet.gov/expapi/verbs/answered";
-inline constexpr char kVerbeComplete[] = "http://adlnet.gov/expapi/verbs/completed";
-inline constexpr char kVerbeTermine[] = "http://adlnet.gov/expapi/verbs/terminated";
-inline constexpr char kVerbeReussi[] = "http://adlnet.gov/expapi/verbs/passed";
-inline constexpr char kVerbeEchoue[] = "http://adlnet.gov/expapi/verbs/failed";
 
 }  // namespace resultats

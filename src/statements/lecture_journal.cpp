@@ -1,7 +1,5 @@
 #include "statements/lecture_journal.h"
 
-#include "statements/projection.h"
-
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -20,7 +18,7 @@ struct LigneLue {
 };
 
 // Parses the lines of [debut, fin); returns them and, in lignes, how many lines the range holds.
-std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qsizetype fin, bool essentiel, int& lignes) {
+std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qsizetype fin, int& lignes) {
     std::vector<LigneLue> lues;
     lignes = 0;
     while (debut < fin) {
@@ -34,22 +32,11 @@ std::vector<LigneLue> AnalyserLignes(const QByteArray& tout, qsizetype debut, qs
         debut = finLigne + 1;
         if (std::all_of(ligne.cbegin(), ligne.cend(), [](char c) { return c == ' ' || c == '\t' || c == '\r'; })) continue;
 
-        const QString coupure = QStringLiteral("ligne coupée (écriture interrompue)");
-        if (essentiel) {
-            Projection p = Projeter(ligne.constData(), ligne.constData() + ligne.size());
-            if (!p.json)
-                lues.push_back({lignes, {}, coupee ? coupure : QStringLiteral("pas du JSON")});
-            else if (!p.objet || !p.declaration.value(QLatin1String("id")).isString() || !p.verbeObjet)
-                lues.push_back({lignes, {}, QStringLiteral("pas une déclaration xAPI")});
-            else
-                lues.push_back({lignes, std::move(p.declaration), {}});
-            continue;
-        }
         QJsonParseError erreur{};
         const QJsonDocument doc = QJsonDocument::fromJson(ligne, &erreur);
         QJsonObject declaration = doc.object();
         if (erreur.error != QJsonParseError::NoError)
-            lues.push_back({lignes, {}, coupee ? coupure : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString())});
+            lues.push_back({lignes, {}, coupee ? QStringLiteral("ligne coupée (écriture interrompue)") : QStringLiteral("pas du JSON (%1)").arg(erreur.errorString())});
         else if (!doc.isObject() || !declaration.value(QLatin1String("id")).isString() ||
                  !declaration.value(QLatin1String("verb")).isObject())
             lues.push_back({lignes, {}, QStringLiteral("pas une déclaration xAPI")});
@@ -83,8 +70,8 @@ bool LireJournal(const QString& chemin, Lecture& lecture) {
         const qsizetype milieu = LigneSuivante(tout, debut + (fin - debut) / 2, fin);
         int lignesSecondes = 0, lignesPremieres = 0;
         std::vector<LigneLue> secondes;
-        std::thread fil([&] { secondes = AnalyserLignes(tout, milieu, fin, lecture.essentiel, lignesSecondes); });
-        std::vector<LigneLue> premieres = AnalyserLignes(tout, debut, milieu, lecture.essentiel, lignesPremieres);
+        std::thread fil([&] { secondes = AnalyserLignes(tout, milieu, fin, lignesSecondes); });
+        std::vector<LigneLue> premieres = AnalyserLignes(tout, debut, milieu, lignesPremieres);
         fil.join();
         for (std::vector<LigneLue>* lues : {&premieres, &secondes}) {
             const int decalage = base + (lues == &secondes ? lignesPremieres : 0);

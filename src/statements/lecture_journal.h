@@ -1,8 +1,9 @@
 #pragma once
 // Reading a results journal (see recording/journal.h for how it is written): one JSON statement a
 // line; a line that is not one is skipped with its reason, and a statement written twice is read once.
-// The class's reports read every journal of a folder; the learner's recording reads its own journal
-// back to catch up what the class folder lacks.
+// Whole statements, for the learner's recording, which reads its own journal back to catch up what
+// the class folder lacks and to send it; the teacher's side reads the fields it counts
+// (lecture_declarations.h).
 
 #include <QJsonObject>
 #include <QSet>
@@ -22,8 +23,6 @@ struct Lecture {
     // In file order, each id once; or, when recevoir is set, handed to it one by one instead of kept.
     std::vector<QJsonObject> declarations;
     std::function<void(const QJsonObject&)> recevoir;
-    // Only the fields a session's summary needs (see projection.h), read much faster.
-    bool essentiel = false;
     std::vector<LigneIgnoree> ignorees;
     QSet<QString> ids;  // a statement written again after a failed flush is read once
 };
