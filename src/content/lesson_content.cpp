@@ -82,7 +82,7 @@ FichiersSeance Fichiers(const QString& folder, int seance) {
             f.autres = Photographs();
         } else {
             f.problemes << QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
-                             .arg(QDir::toNativeSeparators(QDir(folder).filePath(nom)), kNomScript);
+                               .arg(QDir::toNativeSeparators(QDir(folder).filePath(nom)), kNomScript);
         }
         return f;
     }
