@@ -1,5 +1,5 @@
-// Any bytes as a séance script: read or refused with a line and a message, never a crash or a hang;
-// a script that is read gives every place it holds, whatever the frames' sizes.
+// Any bytes as a séance script: read, or refused with its mistakes, each with a line and a message,
+// never a crash or a hang; a script that is read gives every place it holds, whatever the frames' sizes.
 
 #include "content/script_seance.h"
 
@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const content::LectureScript lecture = content::LireScriptDonnees(bytes, QStringLiteral("Seance2/seance.toml"));
     if (!lecture.Reussie()) {
-        if (lecture.ligne < 1 || lecture.message.isEmpty()) std::abort();
+        if (lecture.erreurs.Vide()) std::abort();
+        for (const content::Erreur& e : lecture.erreurs.liste)
+            if (e.ligne < 1 || e.colonne < 0 || e.message.isEmpty()) std::abort();
         return 0;
     }
     const content::ScriptSeance& s = *lecture.script;

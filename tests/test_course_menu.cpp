@@ -218,6 +218,19 @@ private slots:
         QCOMPARE(choisie, std::optional<int>(1));
     }
 
+    // The menu says how many mistakes a script has, on one line; the teacher's check lists them.
+    void aScriptWithSeveralMistakesIsUnavailableOnOneLine() {
+        QTemporaryDir course;
+        CopyTree(SEANCE_DEMO_DIR, course.path());
+        for (const char* photo : {"Seance2/voltmetre.jpg", "Seance2/multimetre.jpg"}) QVERIFY(QFile::remove(course.filePath(photo)));
+        CourseRun r(kLea, course.path());
+        r.reglages.progression.toutOuvert = true;
+        cours::MenuCours& m = r.Course().Menu();
+        m.Montrer(r.Course().Entrees());
+        QVERIFY2(m.Entrees[1]->Caption().endsWith("\nIndisponible : Le fichier « Seance2/seance.toml » ne peut pas être utilisé : 2 erreurs."),
+                 qPrintable(m.Entrees[1]->Caption()));
+    }
+
     void leavingASeanceInTheMiddleComesBackToTheMenu() {
         CourseRun r;
         r.ChooseWhenShown(1);

@@ -87,7 +87,8 @@ private slots:
         }
         for (const QString& f : Inputs("script")) {
             const content::LectureScript l = content::LireScriptDonnees(ReadAll(f), f);
-            QVERIFY2(l.Reussie() || (l.ligne >= 1 && !l.message.isEmpty()), qPrintable(f));
+            QVERIFY2(l.Reussie() != !l.erreurs.Vide(), qPrintable(f));
+            for (const content::Erreur& e : l.erreurs.liste) QVERIFY2(e.ligne >= 1 && !e.message.isEmpty(), qPrintable(f));
         }
     }
 };

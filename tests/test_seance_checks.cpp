@@ -98,7 +98,7 @@ private slots:
         QDir().mkpath(dir.filePath("Seance3"));
         const content::Report broken = content::CheckFolder(dir.path());
         QCOMPARE(broken.problems.size(), 2);
-        QVERIFY2(broken.problems[0].startsWith(QDir::toNativeSeparators("Seance2/seance.toml, ligne 8 : le fichier « " +
+        QVERIFY2(broken.problems[0].startsWith(QDir::toNativeSeparators("Seance2/seance.toml, ligne 11, colonne 13 : le fichier « " +
                                                                         dir.filePath("Seance2/pile.jpg") + " » est introuvable")),
                  qPrintable(broken.problems[0]));
         QVERIFY2(broken.problems[1].contains("n'a pas de script « seance.toml »"), qPrintable(broken.problems[1]));
@@ -146,7 +146,7 @@ private slots:
         Write(dir.filePath("Seance1/seance.toml"), script);
         const storyboard::Outcome o = storyboard::Write(dir.path(), out.filePath("s.pdf"));
         QVERIFY(!o.ok);
-        QVERIFY2(o.message.contains("seance.toml, ligne 26 : l'instant 5 vient avant celui de l'étape précédente (10)"),
+        QVERIFY2(o.message.contains("seance.toml, ligne 27, colonne 13 : l'instant 5 vient avant celui de l'étape précédente (10)"),
                  qPrintable(o.message));
         QVERIFY(!QFile::exists(out.filePath("s.pdf")));
     }

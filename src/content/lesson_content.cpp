@@ -69,7 +69,7 @@ namespace {
 
 struct FichiersSeance {
     QStringList diapositives, autres;  // relative to the course folder
-    QString probleme;                  // the script refused, or missing
+    QStringList problemes;             // the script's mistakes, or that it is missing
 };
 
 FichiersSeance Fichiers(const QString& folder, int seance) {
@@ -81,13 +81,13 @@ FichiersSeance Fichiers(const QString& folder, int seance) {
             f.diapositives = Slides();
             f.autres = Photographs();
         } else {
-            f.probleme = QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
-                             .arg(QDir::toNativeSeparators(QDir(folder).filePath(nom)), kNomScript);
+            f.problemes << QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
+                               .arg(QDir::toNativeSeparators(QDir(folder).filePath(nom)), kNomScript);
         }
         return f;
     }
     if (!lecture->Reussie()) {
-        f.probleme = QDir::toNativeSeparators(lecture->Texte());
+        for (const QString& texte : lecture->erreurs.Textes()) f.problemes << QDir::toNativeSeparators(texte);
         return f;
     }
     for (const ScriptSeance::Fichier& fichier : lecture->script->Fichiers())
@@ -113,9 +113,9 @@ Report CheckFolder(const QString& folder) {
     }
     for (const int seance : Seances(folder)) {
         const FichiersSeance fichiers = Fichiers(folder, seance);
-        if (!fichiers.probleme.isEmpty()) {
+        if (!fichiers.problemes.isEmpty()) {
             ++report.checked;
-            report.problems << fichiers.probleme;
+            report.problems << fichiers.problemes;
             continue;
         }
         for (const QString& name : fichiers.diapositives + fichiers.autres) {

@@ -71,7 +71,7 @@ Readiness ReadinessOfSeance(const QString& folder, int seance) {
         r.left << QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
                       .arg(QDir::toNativeSeparators(dossier), kNomScript);
     else if (script && !script->Reussie())
-        r.left << QDir::toNativeSeparators(script->Texte());
+        for (const QString& texte : script->erreurs.Textes()) r.left << QDir::toNativeSeparators(texte);
     const LectureGift questions = Charger(folder, seance);
     if (!questions.Reussie())
         r.left << questions.Texte();

@@ -19,8 +19,7 @@ std::optional<ScriptSeance> ScriptDuCours(const QString& dossier, int seance) {
                                       .arg(seance));
     }
     if (!lecture->Reussie())
-        throw platform::FileError(QDir::toNativeSeparators(QDir(dossier).filePath(lecture->fichier)),
-                                  QStringLiteral("ligne %1 : %2").arg(lecture->ligne).arg(lecture->message));
+        throw platform::FileError(QDir::toNativeSeparators(QDir(dossier).filePath(lecture->fichier)), lecture->erreurs.Raison());
     return std::move(lecture->script);
 }
 

@@ -1,4 +1,5 @@
 #include "content/script_seance.h"
+#include "content/toml_errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,6 +7,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <set>
 
 #include <toml++/toml.h>
@@ -18,10 +21,6 @@ const QString kTexteClotureSeance1 = QStringLiteral(
     "son début.");
 
 QString NomPagePdf(const QString& pdf, int page) { return pdf + QLatin1Char('#') + QString::number(page); }
-
-QString LectureScript::Texte() const {
-    return QStringLiteral("%1, ligne %2 : %3.").arg(fichier).arg(ligne).arg(message);
-}
 
 // --- expressions -----------------------------------------------------------------------------------
 
@@ -67,14 +66,20 @@ std::vector<int> Expression::Cadres() const {
 
 namespace {
 
+// Where a mistake is: the line, and the column when it is about one key or value (0 otherwise).
+struct Lieu {
+    int ligne = 1;
+    int colonne = 0;
+};
+
 struct Refus {
-    int ligne;
+    Lieu lieu;
     QString message;
 };
 
 // Messages end without a full stop: whoever shows one ends the sentence, as for the questions file.
-[[noreturn]] void Refuser(int ligne, const QString& message) {
-    throw Refus{ligne, message.endsWith(QLatin1Char('.')) ? message.chopped(1) : message};
+[[noreturn]] void Refuser(Lieu lieu, const QString& message) {
+    throw Refus{lieu, message.endsWith(QLatin1Char('.')) ? message.chopped(1) : message};
 }
 
 using Noeud = Expression::Noeud;
@@ -110,7 +115,7 @@ const QString kAideExpression = QStringLiteral(
 // A formula of « gauche » or « haut »: + - * / and brackets over the frames' measures and lengths.
 class LecteurExpression {
 public:
-    LecteurExpression(const QString& texte, int ligne, const QString& cle) : t_(texte), ligne_(ligne), cle_(cle) {}
+    LecteurExpression(const QString& texte, Lieu lieu, const QString& cle) : t_(texte), lieu_(lieu), cle_(cle) {}
 
     Expression Lire() {
         if (t_.size() > 1000) Echec(QStringLiteral("la formule est trop longue (1000 caractères au plus)"));
@@ -126,7 +131,7 @@ private:
     using Terme = std::pair<NoeudP, bool>;  // the node, and whether it is a length (else a bare number)
 
     [[noreturn]] void Echec(const QString& quoi) {
-        Refuser(ligne_, QStringLiteral("dans « %1 = \"%2\" », %3 ; %4.").arg(cle_, t_, quoi, kAideExpression));
+        Refuser(lieu_, QStringLiteral("dans « %1 = \"%2\" », %3 ; %4.").arg(cle_, t_, quoi, kAideExpression));
     }
     void Blancs() {
         while (i_ < t_.size() && t_[i_].isSpace()) ++i_;
@@ -232,7 +237,7 @@ private:
     }
 
     QString t_;
-    int ligne_;
+    Lieu lieu_;
     QString cle_;
     qsizetype i_ = 0;
     int profondeur_ = 0;
@@ -261,11 +266,11 @@ QString Normaliser(QString s) {
 }
 
 // « 20 px » or « 300 twips ».
-NoeudP Marge(const QString& texte, int ligne, const QString& clause) {
+NoeudP Marge(const QString& texte, Lieu lieu, const QString& clause) {
     static const QRegularExpression kLongueur(QStringLiteral("^(\\d{1,6})\\s*(px|twips)$"));
     const QRegularExpressionMatch m = kLongueur.match(texte.trimmed());
     if (!m.hasMatch())
-        Refuser(ligne, QStringLiteral("dans « %1 », « %2 » n'est pas une marge ; écrivez un nombre entier suivi de px ou "
+        Refuser(lieu, QStringLiteral("dans « %1 », « %2 » n'est pas une marge ; écrivez un nombre entier suivi de px ou "
                                       "de twips, par exemple « marge 20 px ».")
                            .arg(clause, texte.trimmed()));
     return Feuille(m.captured(2) == QLatin1String("px") ? Noeud::Genre::Pixels : Noeud::Genre::Twips,
@@ -274,7 +279,7 @@ NoeudP Marge(const QString& texte, int ligne, const QString& clause) {
 
 // Anchors in words, turned into the formulas they stand for. cadre: the frame being placed;
 // precedent: the frame the page filled before it (0 if none).
-Place LirePlace(const QString& texte, int ligne, int cadre, int precedent) {
+Place LirePlace(const QString& texte, Lieu lieu, int cadre, int precedent) {
     enum class H { Aucune, DroiteDiapo, GaucheDiapo, CentreDiapo, GauchePrec, DroitePrec, AligneDroitePrec, AligneGauchePrec };
     enum class V { Aucune, Haut, Bas, Milieu, SousPrec, DessusPrec };
     H h = H::Aucune;
@@ -282,7 +287,7 @@ Place LirePlace(const QString& texte, int ligne, int cadre, int precedent) {
     NoeudP mh = Feuille(Noeud::Genre::Twips, 0), mv = Feuille(Noeud::Genre::Twips, 0);
     bool marge = false;
     const auto refuser = [&](const QString& quoi) {
-        Refuser(ligne, QStringLiteral("dans « place = \"%1\" », %2 ; %3.").arg(texte, quoi, kAidePlace));
+        Refuser(lieu, QStringLiteral("dans « place = \"%1\" », %2 ; %3.").arg(texte, quoi, kAidePlace));
     };
     bool precedente = false;
     for (const QString& brute : texte.split(QLatin1Char(','))) {
@@ -317,12 +322,12 @@ Place LirePlace(const QString& texte, int ligne, int cadre, int precedent) {
             if (marge) refuser(QStringLiteral("la marge est donnée deux fois"));
             const QStringList deux = c.mid(7).split(QLatin1String(" et "));
             if (deux.size() != 2) refuser(QStringLiteral("« %1 » doit donner deux marges séparées par « et »").arg(c));
-            mh = Marge(deux[0], ligne, c);
-            mv = Marge(deux[1], ligne, c);
+            mh = Marge(deux[0], lieu, c);
+            mv = Marge(deux[1], lieu, c);
             marge = true;
         } else if (c.startsWith(QLatin1String("marge "))) {
             if (marge) refuser(QStringLiteral("la marge est donnée deux fois"));
-            mh = mv = Marge(c.mid(6), ligne, c);
+            mh = mv = Marge(c.mid(6), lieu, c);
             marge = true;
         } else {
             refuser(QStringLiteral("« %1 » n'est pas une position connue").arg(brute.trimmed()));
@@ -331,7 +336,7 @@ Place LirePlace(const QString& texte, int ligne, int cadre, int precedent) {
     if (h == H::Aucune) refuser(QStringLiteral("la position en largeur manque"));
     if (v == V::Aucune) refuser(QStringLiteral("la position en hauteur manque"));
     if (precedente && precedent == 0)
-        Refuser(ligne, QStringLiteral("aucune photo ne précède celle-ci sur la page ; placez-la par rapport à la "
+        Refuser(lieu, QStringLiteral("aucune photo ne précède celle-ci sur la page ; placez-la par rapport à la "
                                       "diapositive, par exemple « à droite de la diapositive, en haut »."));
 
     using G = Noeud::Genre;
@@ -375,6 +380,14 @@ Place LirePlace(const QString& texte, int ligne, int cadre, int precedent) {
 
 int Ligne(const toml::node& n) { return static_cast<int>(n.source().begin.line); }
 
+Lieu LieuDe(const toml::node& n) {
+    const toml::source_position debut = n.source().begin;
+    return debut.line ? Lieu{static_cast<int>(debut.line), static_cast<int>(debut.column)} : Lieu{};
+}
+
+// A table's mistakes (a key missing) are said at its header's line.
+Lieu LieuDeTable(int ligne) { return Lieu{std::max(1, ligne), 0}; }
+
 QString Texte(const std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 int Distance(const QString& a, const QString& b) {
@@ -399,73 +412,64 @@ QString Guillemets(const QStringList& mots) {
     return out.join(QStringLiteral(", "));
 }
 
-// Refuses a key that is not among the permitted ones, naming the nearest one when it looks like a typo.
-void SeulementCles(const toml::table& table, const QStringList& permises, const QString& ou) {
-    for (const auto& [cle, valeur] : table) {
-        const QString k = Texte(cle.str());
-        if (permises.contains(k)) continue;
-        QString proche;
-        int meilleure = 3;
-        for (const QString& p : permises) {
-            const int d = Distance(k.toLower(), p);
-            if (d < meilleure) meilleure = d, proche = p;
-        }
-        const int ligne = cle.source().begin.line ? static_cast<int>(cle.source().begin.line) : Ligne(valeur);
-        Refuser(ligne, proche.isEmpty()
-                           ? QStringLiteral("la clé « %1 » est inconnue %2 ; écrivez l'une de %3.").arg(k, ou, Guillemets(permises))
-                           : QStringLiteral("la clé « %1 » est inconnue %2 ; écrivez « %3 ».").arg(k, ou, proche));
-    }
-}
-
 QString Chaine(const toml::node& n, const QString& cle, const QString& exemple) {
     if (const auto* s = n.as_string()) return Texte(s->get());
-    Refuser(Ligne(n), QStringLiteral("« %1 » attend un texte entre guillemets ; écrivez par exemple %1 = \"%2\".").arg(cle, exemple));
+    Refuser(LieuDe(n), QStringLiteral("« %1 » attend un texte entre guillemets ; écrivez par exemple %1 = \"%2\".").arg(cle, exemple));
 }
 
-const toml::node& Exigee(const toml::table& t, const char* cle, int ligneTable, const QString& exemple) {
-    const toml::node* n = t.get(cle);
-    if (!n)
-        Refuser(ligneTable, QStringLiteral("il manque « %1 » ; écrivez par exemple %1 = %2.").arg(QLatin1String(cle), exemple));
-    return *n;
-}
+// An instant as its teacher wrote it, ticks of 100 ms or seconds, and said back to them so.
+struct Instant {
+    int tops = 1;
+    bool secondes = false;
+    Lieu lieu;
+    // « 15 » or « 1,5 s ».
+    QString Dit() const {
+        if (!secondes) return QString::number(tops);
+        return QString::number(tops / 10) + (tops % 10 ? QStringLiteral(",%1").arg(tops % 10) : QString()) + QStringLiteral(" s");
+    }
+    // « au top 15 » or « à 1,5 s ».
+    QString Quand() const { return (secondes ? QStringLiteral("à ") : QStringLiteral("au top ")) + Dit(); }
+};
 
 // An instant: ticks of 100 ms as a whole number, or seconds as "1,5 s".
-int LireInstant(const toml::node& n, const QString& cle) {
+Instant LireInstant(const toml::node& n, const QString& cle) {
     const QString aide = QStringLiteral("écrivez un nombre de tops de 100 ms (%1 = 15) ou de secondes (%1 = \"1,5 s\")").arg(cle);
-    int tops = -1;
+    Instant instant;
+    instant.lieu = LieuDe(n);
     if (const auto* i = n.as_integer()) {
         if (i->get() < 1 || i->get() > 30000)
-            Refuser(Ligne(n), QStringLiteral("« %1 » doit être compris entre 1 et 30000 tops ; %2.").arg(cle, aide));
-        tops = static_cast<int>(i->get());
+            Refuser(instant.lieu, QStringLiteral("« %1 » doit être compris entre 1 et 30000 tops ; %2.").arg(cle, aide));
+        instant.tops = static_cast<int>(i->get());
     } else if (const auto* s = n.as_string()) {
         static const QRegularExpression kSecondes(QStringLiteral("^(\\d{1,4})(?:[.,](\\d{1,3}))?\\s*s$"));
         const QString texte = Texte(s->get()).trimmed();
         const QRegularExpressionMatch m = kSecondes.match(texte);
-        if (!m.hasMatch()) Refuser(Ligne(n), QStringLiteral("« %1 » n'est pas une durée ; %2.").arg(texte, aide));
+        if (!m.hasMatch()) Refuser(instant.lieu, QStringLiteral("« %1 » n'est pas une durée ; %2.").arg(texte, aide));
         QString decimales = m.captured(2);
         while (decimales.endsWith(QLatin1Char('0'))) decimales.chop(1);
         if (decimales.size() > 1)
-            Refuser(Ligne(n), QStringLiteral("« %1 » ne tombe pas sur un top de 100 ms ; arrondissez au dixième de seconde, "
-                                             "par exemple « %2 ».").arg(texte, m.captured(1) + QLatin1Char(',') + decimales.left(1) + QStringLiteral(" s")));
-        tops = m.captured(1).toInt() * 10 + (decimales.isEmpty() ? 0 : decimales.toInt());
-        if (tops < 1 || tops > 30000)
-            Refuser(Ligne(n), QStringLiteral("« %1 » doit être compris entre 0,1 s et 3000 s ; %2.").arg(cle, aide));
+            Refuser(instant.lieu, QStringLiteral("« %1 » ne tombe pas sur un top de 100 ms ; arrondissez au dixième de seconde, "
+                                                 "par exemple « %2 ».").arg(texte, m.captured(1) + QLatin1Char(',') + decimales.left(1) + QStringLiteral(" s")));
+        instant.tops = m.captured(1).toInt() * 10 + (decimales.isEmpty() ? 0 : decimales.toInt());
+        instant.secondes = true;
+        if (instant.tops < 1 || instant.tops > 30000)
+            Refuser(instant.lieu, QStringLiteral("« %1 » doit être compris entre 0,1 s et 3000 s ; %2.").arg(cle, aide));
     } else {
-        Refuser(Ligne(n), QStringLiteral("« %1 » n'est pas un instant ; %2.").arg(cle, aide));
+        Refuser(instant.lieu, QStringLiteral("« %1 » n'est pas un instant ; %2.").arg(cle, aide));
     }
-    return tops;
+    return instant;
 }
 
 // The name of a file of the séance's folder: a plain name, no path.
-QString NomFichier(const QString& nom, int ligne, const QStringList& extensions, const QString& quoi) {
+QString NomFichier(const QString& nom, Lieu lieu, const QStringList& extensions, const QString& quoi) {
     if (nom.isEmpty() || nom.contains(QLatin1Char('/')) || nom.contains(QLatin1Char('\\')) || nom.startsWith(QLatin1Char('.')) ||
         nom.size() > 200 || std::any_of(nom.begin(), nom.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
-        Refuser(ligne, QStringLiteral("« %1 » n'est pas un nom de fichier du dossier de la séance ; écrivez le seul nom du "
-                                      "fichier, sans chemin, par exemple « %2 ».").arg(nom, quoi));
+        Refuser(lieu, QStringLiteral("« %1 » n'est pas un nom de fichier du dossier de la séance ; écrivez le seul nom du "
+                                     "fichier, sans chemin, par exemple « %2 ».").arg(nom, quoi));
     const QString extension = QFileInfo(nom).suffix().toLower();
     if (!extensions.contains(extension))
-        Refuser(ligne, QStringLiteral("« %1 » n'est pas un fichier que la leçon sait montrer ici ; écrivez un fichier %2, "
-                                      "par exemple « %3 ».").arg(nom, Guillemets(extensions).replace(QLatin1String("« "), QLatin1String("« .")), quoi));
+        Refuser(lieu, QStringLiteral("« %1 » n'est pas un fichier que la leçon sait montrer ici ; écrivez un fichier %2, "
+                                     "par exemple « %3 ».").arg(nom, Guillemets(extensions).replace(QLatin1String("« "), QLatin1String("« .")), quoi));
     return nom;
 }
 
@@ -480,49 +484,49 @@ QString LireDiapositive(const toml::node& n, const QString& cle) {
     const QRegularExpressionMatch m = kPagePdf.match(texte);
     if (m.hasMatch()) {
         const int page = m.captured(2).toInt();
-        if (page < 1) Refuser(Ligne(n), QStringLiteral("les pages d'un PDF se comptent à partir de 1 ; écrivez « %1, page 1 ».").arg(m.captured(1)));
-        return NomPagePdf(NomFichier(m.captured(1).trimmed(), Ligne(n), {QStringLiteral("pdf")}, exemple), page);
+        if (page < 1) Refuser(LieuDe(n), QStringLiteral("les pages d'un PDF se comptent à partir de 1 ; écrivez « %1, page 1 ».").arg(m.captured(1)));
+        return NomPagePdf(NomFichier(m.captured(1).trimmed(), LieuDe(n), {QStringLiteral("pdf")}, exemple), page);
     }
     if (texte.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        Refuser(Ligne(n), QStringLiteral("une diapositive est une page du PDF ; écrivez « %1, page 1 ».").arg(texte));
+        Refuser(LieuDe(n), QStringLiteral("une diapositive est une page du PDF ; écrivez « %1, page 1 ».").arg(texte));
     if (!texte.endsWith(QLatin1String(".emf"), Qt::CaseInsensitive))
-        Refuser(Ligne(n), QStringLiteral("« %1 » n'est pas une diapositive ; écrivez un fichier EMF ou une page d'un PDF du "
-                                         "dossier, par exemple %2.").arg(texte, exemple));
-    return NomFichier(texte, Ligne(n), {QStringLiteral("emf")}, exemple);
+        Refuser(LieuDe(n), QStringLiteral("« %1 » n'est pas une diapositive ; écrivez un fichier EMF ou une page d'un PDF du "
+                                          "dossier, par exemple %2.").arg(texte, exemple));
+    return NomFichier(texte, LieuDe(n), {QStringLiteral("emf")}, exemple);
 }
 
 int LireCadre(const toml::node& n) {
     const auto* i = n.as_integer();
     if (!i || i->get() < 1 || i->get() > 3)
-        Refuser(Ligne(n), QStringLiteral("la leçon a trois cadres de photographie ; écrivez cadre = 1, 2 ou 3."));
+        Refuser(LieuDe(n), QStringLiteral("la leçon a trois cadres de photographie ; écrivez cadre = 1, 2 ou 3."));
     return static_cast<int>(i->get());
 }
 
 // The place of a picture in frame cadre: « place » in words, or « gauche » and « haut » as formulas.
 // dejaPlaces: the frames filled on the page before this one, which a formula may read.
-Place LirePlaceDe(const toml::table& t, int ligneTable, int cadre, int precedent, const std::vector<int>& dejaPlaces) {
+Place LirePlaceDe(const toml::table& t, Lieu table, int cadre, int precedent, const std::vector<int>& dejaPlaces) {
     const toml::node* place = t.get("place");
     const toml::node* gauche = t.get("gauche");
     const toml::node* haut = t.get("haut");
     Place p;
     if (place) {
         if (gauche || haut)
-            Refuser(Ligne(gauche ? *gauche : *haut), QStringLiteral("la place est déjà donnée par « place » ; écrivez soit "
-                                                                   "« place », soit « gauche » et « haut »."));
+            Refuser(LieuDe(gauche ? *gauche : *haut), QStringLiteral("la place est déjà donnée par « place » ; écrivez soit "
+                                                                     "« place », soit « gauche » et « haut »."));
         return LirePlace(Chaine(*place, QStringLiteral("place"), QStringLiteral("à droite de la diapositive, en haut, marge 20 px")),
-                         Ligne(*place), cadre, precedent);
+                         LieuDe(*place), cadre, precedent);
     }
     if (!gauche || !haut)
-        Refuser(gauche || haut ? Ligne(gauche ? *gauche : *haut) : ligneTable,
+        Refuser(gauche || haut ? LieuDe(gauche ? *gauche : *haut) : table,
                 QStringLiteral("il manque la place de la photo ; écrivez place = \"à droite de la diapositive, en haut, "
                                "marge 20 px\", ou bien gauche = \"…\" et haut = \"…\"."));
     for (const auto& [noeud, cle] : {std::pair{gauche, QStringLiteral("gauche")}, std::pair{haut, QStringLiteral("haut")}}) {
-        Expression e = LecteurExpression(Chaine(*noeud, cle, QStringLiteral("diapositive.gauche + 20 px")), Ligne(*noeud), cle).Lire();
+        Expression e = LecteurExpression(Chaine(*noeud, cle, QStringLiteral("diapositive.gauche + 20 px")), LieuDe(*noeud), cle).Lire();
         for (int c : e.Cadres()) {
             if (c != cadre && std::find(dejaPlaces.begin(), dejaPlaces.end(), c) == dejaPlaces.end())
-                Refuser(Ligne(*noeud), QStringLiteral("« cadre%1 » n'a encore rien reçu sur cette page quand cette photo "
-                                                      "arrive ; écrivez une formule sur la diapositive, le cadre%2 ou un "
-                                                      "cadre déjà rempli.").arg(c).arg(cadre));
+                Refuser(LieuDe(*noeud), QStringLiteral("« cadre%1 » n'a encore rien reçu sur cette page quand cette photo "
+                                                       "arrive ; écrivez une formule sur la diapositive, le cadre%2 ou un "
+                                                       "cadre déjà rempli.").arg(c).arg(cadre));
         }
         (cle == QLatin1String("gauche") ? p.gauche : p.haut) = std::move(e);
     }
@@ -531,221 +535,452 @@ Place LirePlaceDe(const toml::table& t, int ligneTable, int cadre, int precedent
 
 const toml::table& Table(const toml::node& n, const QString& quoi) {
     const auto* t = n.as_table();
-    if (!t) Refuser(Ligne(n), QStringLiteral("« %1 » doit être une table ; écrivez [%1] sur une ligne, puis ses clés.").arg(quoi));
+    if (!t) Refuser(LieuDe(n), QStringLiteral("« %1 » doit être une table ; écrivez [%1] sur une ligne, puis ses clés.").arg(quoi));
     return *t;
 }
 
 std::vector<const toml::table*> Tables(const toml::node& n, const QString& quoi) {
     const auto* a = n.as_array();
     if (!a || !a->is_array_of_tables())
-        Refuser(Ligne(n), QStringLiteral("« %1 » s'écrit [[%1]] sur une ligne, puis ses clés.").arg(quoi));
+        Refuser(LieuDe(n), QStringLiteral("« %1 » s'écrit [[%1]] sur une ligne, puis ses clés.").arg(quoi));
     std::vector<const toml::table*> out;
     for (const toml::node& e : *a) out.push_back(e.as_table());
     return out;
 }
 
-AnimationScript LireAnimation(const toml::table& t, int ligneTable, int precedent) {
-    AnimationScript a;
-    a.ligne = ligneTable;
-    a.instant = LireInstant(Exigee(t, "instant", ligneTable, QStringLiteral("10")), QStringLiteral("instant"));
-    const toml::node& images = Exigee(t, "images", ligneTable, QStringLiteral("[\"image1.png\", \"image2.png\"]"));
-    if (const auto* nom = images.as_string()) {
-        const QString n = Texte(nom->get());
-        if (n == QLatin1String("courants")) {
-            a.genre = AnimationScript::Genre::Courants;
-            SeulementCles(t, {QStringLiteral("instant"), QStringLiteral("images")},
-                          QStringLiteral("dans l'animation « courants », qui se règle seule,"));
-            a.cadre = 1;
-            return a;
+// The séance's folder, when the script is read from it: every file the script names is looked for there.
+struct DossierSeance {
+    QString chemin;
+    QStringList presents;
+};
+
+struct LecteurScript;
+
+// A kind of page: its name in the script, where it goes, the keys it allows and how it is read.
+struct GenrePage {
+    PageScript::Type type;
+    QString nom;
+    std::optional<int> place;  // its page number, counted from the end when negative; none: any page between
+    QString ici;               // why its place wants this kind
+    QString ailleurs;          // why this kind is at no other place
+    QStringList cles;
+    QString ou;  // where, in the message about a key it does not allow
+    void (LecteurScript::*lire)(const toml::table&, PageScript&);
+};
+
+// A step or photograph of a page, its instant read, before the page's steps are put in time order.
+struct Lue {
+    std::optional<Instant> instant;
+    int ligne;
+    const toml::table* table;
+    bool diapositive;
+};
+
+// Reads the whole script and keeps every mistake: a value that cannot be read is left out, and
+// what depends on it (a photograph's place on its frame, an instant against the page's end) is not
+// checked, so that each mistake is said once and for itself.
+struct LecteurScript {
+    const DossierSeance* dossier = nullptr;
+    std::vector<Refus> refus;
+    std::set<QString> introuvables;
+    // The keys already offered for a mistyped one, each with its table: missing there, it is that mistake.
+    std::set<std::pair<const toml::table*, QString>> proposees;
+
+    void Signaler(Lieu lieu, const QString& message) {
+        refus.push_back({lieu, message.endsWith(QLatin1Char('.')) ? message.chopped(1) : message});
+    }
+    // Runs lire; its refusal becomes one mistake among the others. Whether it read.
+    bool Essayer(const std::function<void()>& lire) {
+        try {
+            lire();
+            return true;
+        } catch (const Refus& r) {
+            if (!r.message.isEmpty()) refus.push_back(r);
+            return false;
         }
-        if (n != QLatin1String("circuit"))
-            Refuser(Ligne(images), QStringLiteral("« %1 » n'est pas une animation de la leçon ; écrivez images = \"circuit\", "
-                                                  "images = \"courants\" ou la liste de vos images, images = [\"a.png\", \"b.png\"].").arg(n));
-        a.genre = AnimationScript::Genre::Circuit;
-    } else if (const auto* liste = images.as_array()) {
-        if (liste->size() < 2 || liste->size() > 200)
-            Refuser(Ligne(images), QStringLiteral("une animation a de 2 à 200 images ; écrivez images = [\"a.png\", \"b.png\"]."));
-        for (const toml::node& e : *liste)
-            a.images << NomFichier(Chaine(e, QStringLiteral("images"), QStringLiteral("a.png")), Ligne(e), kExtensionsImages,
-                                   QStringLiteral("« image1.png »"));
-    } else {
-        Refuser(Ligne(images), QStringLiteral("« images » attend la liste des images ; écrivez images = [\"a.png\", \"b.png\"]."));
     }
-    SeulementCles(t, {QStringLiteral("instant"), QStringLiteral("images"), QStringLiteral("intervalle"), QStringLiteral("cadre"),
-                      QStringLiteral("place"), QStringLiteral("gauche"), QStringLiteral("haut"), QStringLiteral("photo")},
-                  QStringLiteral("dans une animation"));
-    const toml::node& intervalle = Exigee(t, "intervalle", ligneTable, QStringLiteral("\"250 ms\""));
-    static const QRegularExpression kMs(QStringLiteral("^(\\d{1,5})\\s*ms$"));
-    const QRegularExpressionMatch m = kMs.match(Chaine(intervalle, QStringLiteral("intervalle"), QStringLiteral("250 ms")).trimmed());
-    if (!m.hasMatch() || m.captured(1).toInt() < 20 || m.captured(1).toInt() > 10000)
-        Refuser(Ligne(intervalle), QStringLiteral("l'intervalle entre deux images s'écrit en millisecondes, de 20 à 10000 ; "
-                                                  "écrivez par exemple intervalle = \"250 ms\"."));
-    a.intervalleMs = m.captured(1).toInt();
-    a.cadre = LireCadre(Exigee(t, "cadre", ligneTable, QStringLiteral("1")));
-    a.place = LirePlaceDe(t, ligneTable, a.cadre, precedent, {});
-    if (const toml::node* photo = t.get("photo")) {
-        const toml::table& p = Table(*photo, QStringLiteral("page.animation.photo"));
-        const int ligne = Ligne(*photo);
-        SeulementCles(p, {QStringLiteral("apres"), QStringLiteral("cadre"), QStringLiteral("fichier"), QStringLiteral("place"),
-                          QStringLiteral("gauche"), QStringLiteral("haut")},
-                      QStringLiteral("dans la photo d'une animation"));
-        AnimationScript::Photo ph;
-        ph.ligne = ligne;
-        const toml::node& apres = Exigee(p, "apres", ligne, QStringLiteral("10"));
-        if (!apres.as_integer() || apres.as_integer()->get() < 1 || apres.as_integer()->get() > 1000)
-            Refuser(Ligne(apres), QStringLiteral("« apres » compte les tours de l'animation, de 1 à 1000 ; écrivez par exemple apres = 10."));
-        ph.apres = static_cast<int>(apres.as_integer()->get());
-        ph.cadre = LireCadre(Exigee(p, "cadre", ligne, QStringLiteral("2")));
-        if (ph.cadre == a.cadre)
-            Refuser(Ligne(*p.get("cadre")), QStringLiteral("le cadre %1 montre déjà l'animation ; écrivez un autre cadre.").arg(a.cadre));
-        ph.fichier = NomFichier(Chaine(Exigee(p, "fichier", ligne, QStringLiteral("\"photo.jpg\"")), QStringLiteral("fichier"),
-                                       QStringLiteral("photo.jpg")),
-                                Ligne(*p.get("fichier")), kExtensionsImages, QStringLiteral("« photo.jpg »"));
-        ph.place = LirePlaceDe(p, ligne, ph.cadre, a.cadre, {a.cadre});
-        a.photo = std::move(ph);
+
+    const toml::node& Exigee(const toml::table& t, const char* cle, Lieu table, const QString& exemple) {
+        const toml::node* n = t.get(cle);
+        if (n) return *n;
+        if (proposees.count({&t, QLatin1String(cle)})) throw Refus{table, {}};
+        Refuser(table, QStringLiteral("il manque « %1 » ; écrivez par exemple %1 = %2.").arg(QLatin1String(cle), exemple));
     }
-    return a;
+
+    // Each key that is not among the permitted ones, naming the nearest one when it looks like a typo.
+    void SeulementCles(const toml::table& table, const QStringList& permises, const QString& ou) {
+        for (const auto& [cle, valeur] : table) {
+            const QString k = Texte(cle.str());
+            if (permises.contains(k)) continue;
+            QString proche;
+            int meilleure = 3;
+            for (const QString& p : permises) {
+                const int d = Distance(k.toLower(), p);
+                if (d < meilleure) meilleure = d, proche = p;
+            }
+            if (!proche.isEmpty()) proposees.insert({&table, proche});
+            const toml::source_position debut = cle.source().begin;
+            Signaler(debut.line ? Lieu{static_cast<int>(debut.line), static_cast<int>(debut.column)} : LieuDe(valeur),
+                     proche.isEmpty()
+                         ? QStringLiteral("la clé « %1 » est inconnue %2 ; écrivez l'une de %3.").arg(k, ou, Guillemets(permises))
+                         : QStringLiteral("la clé « %1 » est inconnue %2 ; écrivez « %3 ».").arg(k, ou, proche));
+        }
+    }
+
+    // A file the script names, looked for in the séance's folder: the lesson would otherwise stop on it
+    // in the middle. Said once, where it is first named.
+    void Chercher(const QString& nom, Lieu lieu) {
+        const QString seul = nom.section(QLatin1Char('#'), 0, 0);
+        if (!dossier || dossier->presents.contains(seul) || !introuvables.insert(seul).second) return;
+        QString proche;
+        for (const QString& p : dossier->presents)
+            if (p.compare(seul, Qt::CaseInsensitive) == 0) proche = p;
+        Signaler(lieu, QStringLiteral("le fichier « %1 » est introuvable dans %2 ; %3.")
+                           .arg(QDir::toNativeSeparators(QDir(dossier->chemin).filePath(seul)),
+                                QDir::toNativeSeparators(QFileInfo(dossier->chemin).fileName()),
+                                proche.isEmpty() ? QStringLiteral("ajoutez-le au dossier ou écrivez le nom d'un fichier qui s'y trouve")
+                                                 : QStringLiteral("écrivez « %1 », avec ses majuscules").arg(proche)));
+    }
+    QString Diapositive(const toml::node& n) {
+        QString nom = LireDiapositive(n, QStringLiteral("diapositive"));
+        Chercher(nom, LieuDe(n));
+        return nom;
+    }
+    QString Image(const toml::node& n, const QString& cle, const QString& exemple, const QString& quoi) {
+        QString nom = NomFichier(Chaine(n, cle, exemple), LieuDe(n), kExtensionsImages, quoi);
+        Chercher(nom, LieuDe(n));
+        return nom;
+    }
+
+    ScriptSeance Lire(const toml::table& racine);
+    PageScript LirePage(const toml::table& t, int numero, int nombre);
+    void LireTitre(const toml::table& t, PageScript& page);
+    void LireDiapositives(const toml::table& t, PageScript& page);
+    void LireEvaluation(const toml::table&, PageScript&) {}
+    void LireCloture(const toml::table& t, PageScript& page);
+    EtapeScript LireEtape(const Lue& l);
+    EtapeScript LirePhoto(const Lue& l, int& precedent, std::vector<int>& remplis);
+    void LireAnimationDePage(const toml::node& n, const Instant& dernier, const std::optional<Instant>& fin, int precedent,
+                             PageScript& page);
+    AnimationScript LireAnimation(const toml::table& t, int ligneTable, int precedent, std::optional<Instant>& instant);
+    std::optional<AnimationScript::Photo> LirePhotoAnimation(const toml::node& n, std::optional<int> cadreAnimation);
+};
+
+const QString kCloses = QStringLiteral("l'évaluation et la clôture sont les deux dernières pages");
+
+const GenrePage kGenresPage[] = {
+    {PageScript::Type::Titre, QStringLiteral("titre"), 0, QStringLiteral("la première page est la page de titre"),
+     QStringLiteral("seule la première page est une page de titre"), {QStringLiteral("type"), QStringLiteral("diapositive")},
+     QStringLiteral("dans la page de titre, qui montre sa diapositive et rien d'autre,"), &LecteurScript::LireTitre},
+    {PageScript::Type::Diapositive, QStringLiteral("diapositive"), std::nullopt, {}, {},
+     {QStringLiteral("type"), QStringLiteral("diapositive"), QStringLiteral("fin"), QStringLiteral("photo"), QStringLiteral("etape"),
+      QStringLiteral("animation")},
+     QStringLiteral("dans une page"), &LecteurScript::LireDiapositives},
+    {PageScript::Type::Evaluation, QStringLiteral("evaluation"), -2, QStringLiteral("l'avant-dernière page est l'évaluation"),
+     kCloses, {QStringLiteral("type")}, QStringLiteral("dans l'évaluation, dont les questions sont celles de questions.gift,"),
+     &LecteurScript::LireEvaluation},
+    {PageScript::Type::Cloture, QStringLiteral("cloture"), -1, QStringLiteral("la dernière page est la clôture"), kCloses,
+     {QStringLiteral("type"), QStringLiteral("texte")}, QStringLiteral("dans la page de clôture"), &LecteurScript::LireCloture},
+};
+
+const GenrePage& GenreDe(PageScript::Type type) {
+    return *std::find_if(std::begin(kGenresPage), std::end(kGenresPage), [&](const GenrePage& g) { return g.type == type; });
 }
 
-PageScript LirePage(const toml::table& t, int numero, int nombre) {
+// The kind the page numero of nombre must be.
+const GenrePage& GenreALaPlace(int numero, int nombre) {
+    for (const GenrePage& g : kGenresPage)
+        if (g.place && (*g.place < 0 ? nombre + *g.place : *g.place) == numero) return g;
+    return GenreDe(PageScript::Type::Diapositive);
+}
+
+const GenrePage& LireGenre(const toml::node& n) {
+    const QString type = Chaine(n, QStringLiteral("type"), QStringLiteral("diapositive"));
+    QStringList noms;
+    for (const GenrePage& g : kGenresPage) {
+        if (g.nom == type) return g;
+        noms << g.nom;
+    }
+    // A kind cut short (« diapo ») is the one it begins; otherwise the nearest in spelling.
+    QString proche = QStringLiteral("diapositive");
+    for (const QString& k : noms)
+        if (Distance(type.toLower(), k) < Distance(type.toLower(), proche)) proche = k;
+    for (const QString& k : noms)
+        if (!type.isEmpty() && k.startsWith(type, Qt::CaseInsensitive)) proche = k;
+    Refuser(LieuDe(n), QStringLiteral("le type « %1 » est inconnu ; écrivez « %2 » (types : %3).").arg(type, proche, Guillemets(noms)));
+}
+
+ScriptSeance LecteurScript::Lire(const toml::table& racine) {
+    ScriptSeance script;
+    SeulementCles(racine, {QStringLiteral("page")}, QStringLiteral("en tête du script (il ne contient que des pages)"));
+    const toml::node* pages = racine.get("page");
+    if (!pages) {
+        Signaler({}, QStringLiteral("le script n'a aucune page ; écrivez [[page]] puis type = \"titre\" et diapositive = \"Diapo0.emf\"."));
+        return script;
+    }
+    std::vector<const toml::table*> tables;
+    if (!Essayer([&] { tables = Tables(*pages, QStringLiteral("page")); })) return script;
+    const int nombre = static_cast<int>(tables.size());
+    // Out of that, no page's place says its kind: each page is still read as it is written.
+    const bool compte = nombre >= 3 && nombre <= 100;
+    if (!compte)
+        Signaler(LieuDeTable(tables.empty() ? 1 : static_cast<int>(tables.back()->source().begin.line)),
+                 QStringLiteral("une séance a de 3 à 100 pages : une page de titre, ses diapositives, l'évaluation et la clôture ; "
+                                "elle en a %1.").arg(nombre));
+    for (int i = 0; i < nombre; ++i) script.pages.push_back(LirePage(*tables[static_cast<size_t>(i)], i, compte ? nombre : 0));
+    return script;
+}
+
+// nombre: the séance's number of pages, 0 when it cannot say which kind each place wants.
+PageScript LecteurScript::LirePage(const toml::table& t, int numero, int nombre) {
     PageScript page;
     page.ligne = t.source().begin.line ? static_cast<int>(t.source().begin.line) : 1;
-    const int ligne = page.ligne;
-    QString type = QStringLiteral("diapositive");
+    const GenrePage* genre = &GenreDe(PageScript::Type::Diapositive);
+    Lieu lieuType = LieuDeTable(page.ligne);
     if (const toml::node* n = t.get("type")) {
-        type = Chaine(*n, QStringLiteral("type"), QStringLiteral("diapositive"));
-        static const QStringList kTypes{QStringLiteral("titre"), QStringLiteral("diapositive"), QStringLiteral("evaluation"),
-                                        QStringLiteral("cloture")};
-        if (!kTypes.contains(type)) {
-            QString proche = QStringLiteral("diapositive");
-            for (const QString& k : kTypes)
-                if (Distance(type.toLower(), k) < Distance(type.toLower(), proche)) proche = k;
-            Refuser(Ligne(*n), QStringLiteral("le type « %1 » est inconnu ; écrivez « %2 » (types : %3).").arg(type, proche, Guillemets(kTypes)));
-        }
+        lieuType = LieuDe(*n);
+        genre = nullptr;
+        Essayer([&] { genre = &LireGenre(*n); });
+        if (!genre) return page;  // no kind, so no keys to hold the page's own against
     }
-    const auto attendu = [&](const QString& quoi) {
-        Refuser(ligne, QStringLiteral("la page %1 est de type « %2 », mais %3.").arg(numero).arg(type, quoi));
-    };
-    if (numero == 0 && type != QLatin1String("titre"))
-        attendu(QStringLiteral("la première page est la page de titre ; écrivez type = \"titre\""));
-    if (numero > 0 && type == QLatin1String("titre"))
-        attendu(QStringLiteral("seule la première page est une page de titre ; écrivez type = \"diapositive\""));
-    if (numero == nombre - 2 && type != QLatin1String("evaluation"))
-        attendu(QStringLiteral("l'avant-dernière page est l'évaluation ; écrivez type = \"evaluation\""));
-    if (numero == nombre - 1 && type != QLatin1String("cloture"))
-        attendu(QStringLiteral("la dernière page est la clôture ; écrivez type = \"cloture\""));
-    if (numero < nombre - 2 && (type == QLatin1String("evaluation") || type == QLatin1String("cloture")))
-        attendu(QStringLiteral("l'évaluation et la clôture sont les deux dernières pages ; écrivez type = \"diapositive\""));
-
-    if (type == QLatin1String("evaluation")) {
-        page.type = PageScript::Type::Evaluation;
-        SeulementCles(t, {QStringLiteral("type")}, QStringLiteral("dans l'évaluation, dont les questions sont celles de questions.gift,"));
-        return page;
+    page.type = genre->type;
+    if (nombre > 0) {
+        const GenrePage& attendu = GenreALaPlace(numero, nombre);
+        if (&attendu != genre)
+            Signaler(lieuType, QStringLiteral("la page %1 est de type « %2 », mais %3 ; écrivez type = \"%4\".")
+                                   .arg(numero)
+                                   .arg(genre->nom, attendu.ici.isEmpty() ? genre->ailleurs : attendu.ici, attendu.nom));
     }
-    if (type == QLatin1String("cloture")) {
-        page.type = PageScript::Type::Cloture;
-        SeulementCles(t, {QStringLiteral("type"), QStringLiteral("texte")}, QStringLiteral("dans la page de clôture"));
-        page.texte = kTexteClotureSeance1;
-        if (const toml::node* n = t.get("texte")) {
-            page.texte = Chaine(*n, QStringLiteral("texte"), QStringLiteral("Bravo, la séance est terminée.")).trimmed();
-            if (page.texte.isEmpty() || page.texte.size() > 600)
-                Refuser(Ligne(*n), QStringLiteral("le texte de clôture a de 1 à 600 caractères ; écrivez-le entre guillemets."));
-        }
-        return page;
-    }
-    page.diapositive = LireDiapositive(Exigee(t, "diapositive", ligne, QStringLiteral("\"Diapo1.emf\"")), QStringLiteral("diapositive"));
-    if (type == QLatin1String("titre")) {
-        page.type = PageScript::Type::Titre;
-        SeulementCles(t, {QStringLiteral("type"), QStringLiteral("diapositive")},
-                      QStringLiteral("dans la page de titre, qui montre sa diapositive et rien d'autre,"));
-        return page;
-    }
-    SeulementCles(t, {QStringLiteral("type"), QStringLiteral("diapositive"), QStringLiteral("fin"), QStringLiteral("photo"),
-                      QStringLiteral("etape"), QStringLiteral("animation")},
-                  QStringLiteral("dans une page"));
-    const toml::node& fin = Exigee(t, "fin", ligne, QStringLiteral("40"));
-    page.fin = LireInstant(fin, QStringLiteral("fin"));
-
-    // The slide at tick 1, then the steps of the build and the photographs, merged in time order.
-    page.etapes.push_back(EtapeScript{1, true, page.diapositive, 0, {}, ligne});
-    struct Lue {
-        int instant;
-        int ligne;
-        const toml::table* table;
-        bool diapositive;
-    };
-    std::vector<Lue> lues;
-    for (const char* cle : {"etape", "photo"}) {
-        const toml::node* n = t.get(cle);
-        if (!n) continue;
-        for (const toml::table* e : Tables(*n, QStringLiteral("page.%1").arg(QLatin1String(cle)))) {
-            const int l = e->source().begin.line ? static_cast<int>(e->source().begin.line) : Ligne(*n);
-            lues.push_back({LireInstant(Exigee(*e, "instant", l, QStringLiteral("10")), QStringLiteral("instant")), l, e,
-                            std::string_view(cle) == "etape"});
-        }
-    }
-    std::stable_sort(lues.begin(), lues.end(), [](const Lue& a, const Lue& b) { return a.ligne < b.ligne; });
-    int dernier = 1;
-    int precedent = 0;
-    std::vector<int> remplis;
-    for (const Lue& l : lues) {
-        if (l.instant < dernier)
-            Refuser(l.ligne, QStringLiteral("l'instant %1 vient avant celui de l'étape précédente (%2) ; rangez les photos et "
-                                            "les étapes de la page dans l'ordre du temps, ou écrivez un instant d'au moins %2.")
-                                 .arg(l.instant).arg(dernier));
-        if (l.instant >= page.fin)
-            Refuser(l.ligne, QStringLiteral("l'instant %1 n'arrive pas : la page finit au top %2 ; écrivez un instant plus petit "
-                                            "ou une fin plus grande.").arg(l.instant).arg(page.fin));
-        dernier = l.instant;
-        EtapeScript e;
-        e.instant = l.instant;
-        e.ligne = l.ligne;
-        if (l.diapositive) {
-            SeulementCles(*l.table, {QStringLiteral("instant"), QStringLiteral("diapositive")}, QStringLiteral("dans une étape"));
-            e.diapositive = true;
-            e.fichier = LireDiapositive(Exigee(*l.table, "diapositive", l.ligne, QStringLiteral("\"Cours.pdf, page 4\"")),
-                                        QStringLiteral("diapositive"));
-        } else {
-            SeulementCles(*l.table, {QStringLiteral("instant"), QStringLiteral("cadre"), QStringLiteral("fichier"),
-                                     QStringLiteral("place"), QStringLiteral("gauche"), QStringLiteral("haut")},
-                          QStringLiteral("dans une photo"));
-            e.cadre = LireCadre(Exigee(*l.table, "cadre", l.ligne, QStringLiteral("1")));
-            const toml::node& f = Exigee(*l.table, "fichier", l.ligne, QStringLiteral("\"photo.jpg\""));
-            e.fichier = NomFichier(Chaine(f, QStringLiteral("fichier"), QStringLiteral("photo.jpg")), Ligne(f), kExtensionsImages,
-                                   QStringLiteral("« photo.jpg »"));
-            e.place = LirePlaceDe(*l.table, l.ligne, e.cadre, precedent, remplis);
-            precedent = e.cadre;
-            remplis.push_back(e.cadre);
-        }
-        page.etapes.push_back(std::move(e));
-    }
-    if (const toml::node* n = t.get("animation")) {
-        page.animation = LireAnimation(Table(*n, QStringLiteral("page.animation")), Ligne(*n), precedent);
-        if (page.animation->instant < dernier)
-            Refuser(page.animation->ligne, QStringLiteral("l'animation commence au top %1, avant la dernière étape de la page (%2) "
-                                                          "qui n'arriverait jamais ; écrivez un instant d'au moins %2.")
-                                               .arg(page.animation->instant).arg(dernier));
-        if (page.animation->instant >= page.fin)
-            Refuser(page.animation->ligne, QStringLiteral("l'animation commence au top %1, mais la page finit au top %2 ; écrivez "
-                                                          "une fin plus grande.").arg(page.animation->instant).arg(page.fin));
-    }
+    SeulementCles(t, genre->cles, genre->ou);
+    (this->*genre->lire)(t, page);
     return page;
 }
 
-ScriptSeance LireDocument(const toml::table& racine) {
-    SeulementCles(racine, {QStringLiteral("page")}, QStringLiteral("en tête du script (il ne contient que des pages)"));
-    const toml::node* pages = racine.get("page");
-    if (!pages)
-        Refuser(1, QStringLiteral("le script n'a aucune page ; écrivez [[page]] puis type = \"titre\" et diapositive = \"Diapo0.emf\"."));
-    const std::vector<const toml::table*> tables = Tables(*pages, QStringLiteral("page"));
-    const int nombre = static_cast<int>(tables.size());
-    if (nombre < 3 || nombre > 100)
-        Refuser(tables.empty() ? 1 : static_cast<int>(tables.back()->source().begin.line),
-                QStringLiteral("une séance a de 3 à 100 pages : une page de titre, ses diapositives, l'évaluation et la clôture ; "
-                               "elle en a %1.").arg(nombre));
-    ScriptSeance script;
-    for (int i = 0; i < nombre; ++i) script.pages.push_back(LirePage(*tables[static_cast<size_t>(i)], i, nombre));
-    return script;
+void LecteurScript::LireTitre(const toml::table& t, PageScript& page) {
+    Essayer([&] { page.diapositive = Diapositive(Exigee(t, "diapositive", LieuDeTable(page.ligne), QStringLiteral("\"Diapo1.emf\""))); });
+}
+
+void LecteurScript::LireCloture(const toml::table& t, PageScript& page) {
+    page.texte = kTexteClotureSeance1;
+    if (const toml::node* n = t.get("texte"))
+        Essayer([&] {
+            page.texte = Chaine(*n, QStringLiteral("texte"), QStringLiteral("Bravo, la séance est terminée.")).trimmed();
+            if (page.texte.isEmpty() || page.texte.size() > 600)
+                Refuser(LieuDe(*n), QStringLiteral("le texte de clôture a de 1 à 600 caractères ; écrivez-le entre guillemets."));
+        });
+}
+
+void LecteurScript::LireDiapositives(const toml::table& t, PageScript& page) {
+    const Lieu lieu = LieuDeTable(page.ligne);
+    Essayer([&] { page.diapositive = Diapositive(Exigee(t, "diapositive", lieu, QStringLiteral("\"Diapo1.emf\""))); });
+    std::optional<Instant> fin;
+    Essayer([&] { fin = LireInstant(Exigee(t, "fin", lieu, QStringLiteral("40")), QStringLiteral("fin")); });
+    if (fin) page.fin = fin->tops;
+
+    // The slide at tick 1, then the steps of the build and the photographs, merged in time order.
+    page.etapes.push_back(EtapeScript{1, true, page.diapositive, 0, {}, page.ligne});
+    std::vector<Lue> lues;
+    for (const char* cle : {"etape", "photo"}) {
+        const toml::node* n = t.get(cle);
+        std::vector<const toml::table*> tables;
+        if (!n || !Essayer([&] { tables = Tables(*n, QStringLiteral("page.%1").arg(QLatin1String(cle))); })) continue;
+        for (const toml::table* e : tables) {
+            Lue l{std::nullopt, e->source().begin.line ? static_cast<int>(e->source().begin.line) : Ligne(*n), e,
+                  std::string_view(cle) == "etape"};
+            if (l.diapositive)
+                SeulementCles(*e, {QStringLiteral("instant"), QStringLiteral("diapositive")}, QStringLiteral("dans une étape"));
+            else
+                SeulementCles(*e, {QStringLiteral("instant"), QStringLiteral("cadre"), QStringLiteral("fichier"), QStringLiteral("place"),
+                                   QStringLiteral("gauche"), QStringLiteral("haut")},
+                              QStringLiteral("dans une photo"));
+            Essayer([&] { l.instant = LireInstant(Exigee(*e, "instant", LieuDeTable(l.ligne), QStringLiteral("10")), QStringLiteral("instant")); });
+            lues.push_back(l);
+        }
+    }
+    std::stable_sort(lues.begin(), lues.end(), [](const Lue& a, const Lue& b) { return a.ligne < b.ligne; });
+    Instant dernier;
+    int precedent = 0;
+    std::vector<int> remplis;
+    for (const Lue& l : lues) {
+        if (l.instant) {
+            if (l.instant->tops < dernier.tops)
+                Signaler(l.instant->lieu, QStringLiteral("l'instant %1 vient avant celui de l'étape précédente (%2) ; rangez les photos et "
+                                                         "les étapes de la page dans l'ordre du temps, ou écrivez un instant d'au moins %2.")
+                                              .arg(l.instant->Dit(), dernier.Dit()));
+            if (fin && l.instant->tops >= fin->tops)
+                Signaler(l.instant->lieu, QStringLiteral("l'instant %1 n'arrive pas : la page finit %2 ; écrivez un instant plus petit "
+                                                         "ou une fin plus grande.").arg(l.instant->Dit(), fin->Quand()));
+            if (l.instant->tops >= dernier.tops) dernier = *l.instant;
+        }
+        page.etapes.push_back(l.diapositive ? LireEtape(l) : LirePhoto(l, precedent, remplis));
+    }
+    if (const toml::node* n = t.get("animation")) LireAnimationDePage(*n, dernier, fin, precedent, page);
+}
+
+EtapeScript LecteurScript::LireEtape(const Lue& l) {
+    EtapeScript e;
+    e.instant = l.instant ? l.instant->tops : 0;
+    e.ligne = l.ligne;
+    e.diapositive = true;
+    Essayer([&] {
+        e.fichier = Diapositive(Exigee(*l.table, "diapositive", LieuDeTable(l.ligne), QStringLiteral("\"Cours.pdf, page 4\"")));
+    });
+    return e;
+}
+
+// precedent, remplis: the frame the page filled last, and every one it filled, before this photograph.
+EtapeScript LecteurScript::LirePhoto(const Lue& l, int& precedent, std::vector<int>& remplis) {
+    EtapeScript e;
+    e.instant = l.instant ? l.instant->tops : 0;
+    e.ligne = l.ligne;
+    const Lieu lieu = LieuDeTable(l.ligne);
+    std::optional<int> cadre;
+    Essayer([&] { cadre = LireCadre(Exigee(*l.table, "cadre", lieu, QStringLiteral("1"))); });
+    Essayer([&] {
+        e.fichier = Image(Exigee(*l.table, "fichier", lieu, QStringLiteral("\"photo.jpg\"")), QStringLiteral("fichier"),
+                          QStringLiteral("photo.jpg"), QStringLiteral("« photo.jpg »"));
+    });
+    // Its place is said against its frame and the frames before it.
+    if (cadre) {
+        e.cadre = *cadre;
+        Essayer([&] { e.place = LirePlaceDe(*l.table, lieu, e.cadre, precedent, remplis); });
+        precedent = e.cadre;
+        remplis.push_back(e.cadre);
+    }
+    return e;
+}
+
+// dernier: the page's last step; precedent: the frame its last photograph filled.
+void LecteurScript::LireAnimationDePage(const toml::node& n, const Instant& dernier, const std::optional<Instant>& fin,
+                                        int precedent, PageScript& page) {
+    const toml::table* t = nullptr;
+    if (!Essayer([&] { t = &Table(n, QStringLiteral("page.animation")); })) return;
+    std::optional<Instant> instant;
+    page.animation = LireAnimation(*t, Ligne(n), precedent, instant);
+    if (!instant) return;
+    if (instant->tops < dernier.tops)
+        Signaler(instant->lieu, QStringLiteral("l'animation commence %1, avant la dernière étape de la page (%2) qui n'arriverait "
+                                               "jamais ; écrivez un instant d'au moins %2.").arg(instant->Quand(), dernier.Dit()));
+    if (fin && instant->tops >= fin->tops)
+        Signaler(instant->lieu, QStringLiteral("l'animation commence %1, mais la page finit %2 ; écrivez une fin plus grande.")
+                                    .arg(instant->Quand(), fin->Quand()));
+}
+
+AnimationScript LecteurScript::LireAnimation(const toml::table& t, int ligneTable, int precedent, std::optional<Instant>& instant) {
+    AnimationScript a;
+    a.ligne = ligneTable;
+    const Lieu lieu = LieuDeTable(ligneTable);
+    const toml::node* images = t.get("images");
+    const bool courants = images && images->as_string() && images->as_string()->get() == "courants";
+    if (courants)
+        SeulementCles(t, {QStringLiteral("instant"), QStringLiteral("images")},
+                      QStringLiteral("dans l'animation « courants », qui se règle seule,"));
+    else
+        SeulementCles(t, {QStringLiteral("instant"), QStringLiteral("images"), QStringLiteral("intervalle"), QStringLiteral("cadre"),
+                          QStringLiteral("place"), QStringLiteral("gauche"), QStringLiteral("haut"), QStringLiteral("photo")},
+                      QStringLiteral("dans une animation"));
+    Essayer([&] { instant = LireInstant(Exigee(t, "instant", lieu, QStringLiteral("10")), QStringLiteral("instant")); });
+    if (instant) a.instant = instant->tops;
+    if (courants) {
+        a.genre = AnimationScript::Genre::Courants;
+        a.cadre = 1;
+        return a;
+    }
+    if (!images) {
+        Essayer([&] { Exigee(t, "images", lieu, QStringLiteral("[\"image1.png\", \"image2.png\"]")); });
+    } else if (const auto* nom = images->as_string()) {
+        if (nom->get() == "circuit")
+            a.genre = AnimationScript::Genre::Circuit;
+        else
+            Signaler(LieuDe(*images), QStringLiteral("« %1 » n'est pas une animation de la leçon ; écrivez images = \"circuit\", "
+                                                     "images = \"courants\" ou la liste de vos images, images = [\"a.png\", \"b.png\"].")
+                                          .arg(Texte(nom->get())));
+    } else if (const auto* liste = images->as_array()) {
+        if (liste->size() < 2 || liste->size() > 200)
+            Signaler(LieuDe(*images), QStringLiteral("une animation a de 2 à 200 images ; écrivez images = [\"a.png\", \"b.png\"]."));
+        for (const toml::node& e : *liste)
+            Essayer([&] { a.images << Image(e, QStringLiteral("images"), QStringLiteral("a.png"), QStringLiteral("« image1.png »")); });
+    } else {
+        Signaler(LieuDe(*images), QStringLiteral("« images » attend la liste des images ; écrivez images = [\"a.png\", \"b.png\"]."));
+    }
+    Essayer([&] {
+        const toml::node& intervalle = Exigee(t, "intervalle", lieu, QStringLiteral("\"250 ms\""));
+        static const QRegularExpression kMs(QStringLiteral("^(\\d{1,5})\\s*ms$"));
+        const QRegularExpressionMatch m = kMs.match(Chaine(intervalle, QStringLiteral("intervalle"), QStringLiteral("250 ms")).trimmed());
+        if (!m.hasMatch() || m.captured(1).toInt() < 20 || m.captured(1).toInt() > 10000)
+            Refuser(LieuDe(intervalle), QStringLiteral("l'intervalle entre deux images s'écrit en millisecondes, de 20 à 10000 ; "
+                                                       "écrivez par exemple intervalle = \"250 ms\"."));
+        a.intervalleMs = m.captured(1).toInt();
+    });
+    std::optional<int> cadre;
+    Essayer([&] { cadre = LireCadre(Exigee(t, "cadre", lieu, QStringLiteral("1"))); });
+    if (cadre) {
+        a.cadre = *cadre;
+        Essayer([&] { a.place = LirePlaceDe(t, lieu, a.cadre, precedent, {}); });
+    }
+    if (const toml::node* photo = t.get("photo")) a.photo = LirePhotoAnimation(*photo, cadre);
+    return a;
+}
+
+// A photograph added to an animation in frame cadreAnimation (none when that could not be read).
+std::optional<AnimationScript::Photo> LecteurScript::LirePhotoAnimation(const toml::node& n, std::optional<int> cadreAnimation) {
+    const toml::table* p = nullptr;
+    if (!Essayer([&] { p = &Table(n, QStringLiteral("page.animation.photo")); })) return std::nullopt;
+    AnimationScript::Photo ph;
+    ph.ligne = Ligne(n);
+    const Lieu lieu = LieuDeTable(ph.ligne);
+    SeulementCles(*p, {QStringLiteral("apres"), QStringLiteral("cadre"), QStringLiteral("fichier"), QStringLiteral("place"),
+                       QStringLiteral("gauche"), QStringLiteral("haut")},
+                  QStringLiteral("dans la photo d'une animation"));
+    Essayer([&] {
+        const toml::node& apres = Exigee(*p, "apres", lieu, QStringLiteral("10"));
+        if (!apres.as_integer() || apres.as_integer()->get() < 1 || apres.as_integer()->get() > 1000)
+            Refuser(LieuDe(apres), QStringLiteral("« apres » compte les tours de l'animation, de 1 à 1000 ; écrivez par exemple apres = 10."));
+        ph.apres = static_cast<int>(apres.as_integer()->get());
+    });
+    std::optional<int> cadre;
+    Essayer([&] { cadre = LireCadre(Exigee(*p, "cadre", lieu, QStringLiteral("2"))); });
+    if (cadre && cadre == cadreAnimation) {
+        Signaler(LieuDe(*p->get("cadre")), QStringLiteral("le cadre %1 montre déjà l'animation ; écrivez un autre cadre.").arg(*cadre));
+        cadre.reset();
+    }
+    Essayer([&] {
+        ph.fichier = Image(Exigee(*p, "fichier", lieu, QStringLiteral("\"photo.jpg\"")), QStringLiteral("fichier"),
+                           QStringLiteral("photo.jpg"), QStringLiteral("« photo.jpg »"));
+    });
+    if (cadre && cadreAnimation) {
+        ph.cadre = *cadre;
+        Essayer([&] { ph.place = LirePlaceDe(*p, lieu, ph.cadre, *cadreAnimation, {*cadreAnimation}); });
+    }
+    return ph;
+}
+
+// The script in octets, its files looked for in dossier when there is one.
+LectureScript Lire(const QByteArray& octets, const QString& fichier, const DossierSeance* dossier) {
+    LecteurScript lecteur;
+    lecteur.dossier = dossier;
+    std::optional<ScriptSeance> script;
+    if (octets.size() > 1024 * 1024) {
+        lecteur.Signaler({}, QStringLiteral("le script dépasse 1 Mo ; une séance en demande bien moins."));
+    } else {
+        try {
+            const toml::table racine = toml::parse(std::string_view(octets.constData(), static_cast<size_t>(octets.size())));
+            script = lecteur.Lire(racine);
+        } catch (const toml::parse_error& e) {
+            // toml++ stops at the first: a text that is not TOML has no table to read on from.
+            const Lieu lieu{std::max(1, static_cast<int>(e.source().begin.line)), static_cast<int>(e.source().begin.column)};
+            lecteur.Signaler(lieu, QStringLiteral("le texte n'est pas écrit comme le veut le format TOML : %1.")
+                                       .arg(TomlErrorInFrench(e.description(), octets, lieu.ligne, lieu.colonne)));
+        }
+    }
+    std::stable_sort(lecteur.refus.begin(), lecteur.refus.end(), [](const Refus& a, const Refus& b) {
+        return std::pair(a.lieu.ligne, a.lieu.colonne) < std::pair(b.lieu.ligne, b.lieu.colonne);
+    });
+    LectureScript lecture;
+    lecture.fichier = fichier;
+    for (const Refus& r : lecteur.refus) lecture.erreurs.liste.push_back({fichier, r.lieu.ligne, r.lieu.colonne, r.message});
+    if (lecture.erreurs.Vide()) lecture.script = std::move(script);
+    return lecture;
 }
 
 }  // namespace
@@ -769,60 +1004,22 @@ std::vector<ScriptSeance::Fichier> ScriptSeance::Fichiers() const {
     return diapositives;
 }
 
-LectureScript LireScriptDonnees(const QByteArray& octets, const QString& fichier) {
-    LectureScript lecture;
-    lecture.fichier = fichier;
-    try {
-        if (octets.size() > 1024 * 1024) Refuser(1, QStringLiteral("le script dépasse 1 Mo ; une séance en demande bien moins."));
-        toml::table racine;
-        try {
-            racine = toml::parse(std::string_view(octets.constData(), static_cast<size_t>(octets.size())));
-        } catch (const toml::parse_error& e) {
-            Refuser(std::max(1, static_cast<int>(e.source().begin.line)),
-                    QStringLiteral("le texte n'est pas écrit comme le veut le format TOML (%1) ; vérifiez les guillemets, les "
-                                   "crochets et les signes = de cette ligne.").arg(Texte(e.description())));
-        }
-        lecture.script = LireDocument(racine);
-    } catch (const Refus& r) {
-        lecture.script.reset();
-        lecture.ligne = r.ligne;
-        lecture.message = r.message;
-    }
-    return lecture;
-}
+LectureScript LireScriptDonnees(const QByteArray& octets, const QString& fichier) { return Lire(octets, fichier, nullptr); }
 
 std::optional<LectureScript> LireScript(const QString& dossierSeance) {
     const QDir dossier(dossierSeance);
     const QString chemin = dossier.filePath(kNomScript);
     if (!QFileInfo(chemin).isFile()) return std::nullopt;
-    const QString nom = QDir(dossierSeance + QStringLiteral("/..")).relativeFilePath(chemin);
+    const QString nom = QDir::toNativeSeparators(QDir(dossierSeance + QStringLiteral("/..")).relativeFilePath(chemin));
     QFile f(chemin);
     if (!f.open(QIODevice::ReadOnly)) {
         LectureScript lecture;
-        lecture.fichier = QDir::toNativeSeparators(nom);
-        lecture.ligne = 1;
-        lecture.message = QStringLiteral("le fichier ne peut pas être lu (%1).").arg(f.errorString());
+        lecture.fichier = nom;
+        lecture.erreurs.liste.push_back({nom, 1, 0, QStringLiteral("le fichier ne peut pas être lu (%1)").arg(f.errorString())});
         return lecture;
     }
-    LectureScript lecture = LireScriptDonnees(f.read(1024 * 1024 + 1), QDir::toNativeSeparators(nom));
-    if (!lecture.Reussie()) return lecture;
-    // Every file it names must be there: the lesson would otherwise stop on it in the middle.
-    const QStringList presents = dossier.entryList(QDir::Files);
-    for (const ScriptSeance::Fichier& fichier : lecture.script->Fichiers()) {
-        const QString seul = fichier.nom.section(QLatin1Char('#'), 0, 0);
-        if (presents.contains(seul)) continue;
-        QString proche;
-        for (const QString& p : presents)
-            if (p.compare(seul, Qt::CaseInsensitive) == 0) proche = p;
-        lecture.ligne = fichier.ligne;
-        lecture.message = QStringLiteral("le fichier « %1 » est introuvable dans %2 ; %3.")
-                              .arg(QDir::toNativeSeparators(dossier.filePath(seul)), QDir::toNativeSeparators(QFileInfo(dossierSeance).fileName()),
-                                   proche.isEmpty() ? QStringLiteral("ajoutez-le au dossier ou écrivez le nom d'un fichier qui s'y trouve")
-                                                    : QStringLiteral("écrivez « %1 », avec ses majuscules").arg(proche));
-        lecture.script.reset();
-        return lecture;
-    }
-    return lecture;
+    const DossierSeance seance{dossierSeance, dossier.entryList(QDir::Files)};
+    return Lire(f.read(1024 * 1024 + 1), nom, &seance);
 }
 
 }  // namespace content

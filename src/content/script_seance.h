@@ -2,8 +2,10 @@
 // A séance written by its teacher: SeanceN/seance.toml says what each page shows and when. The
 // engine (navigation, the tick, page loops, the evaluation, sounds, results) is the lesson's own;
 // the script only gives each page its slide, its photographs and their places, its animation, its
-// last tick, and the closing text. Read strictly: the first mistake is refused with the file, the
-// line and what to write instead, in French.
+// last tick, and the closing text. Read strictly: a script with a mistake is refused, and every
+// mistake of it is said with the file, the line and what to write instead, in French.
+
+#include "content/erreurs.h"
 
 #include <QByteArray>
 #include <QString>
@@ -113,13 +115,12 @@ struct ScriptSeance {
 };
 
 struct LectureScript {
-    std::optional<ScriptSeance> script;
+    std::optional<ScriptSeance> script;  // only when it has no mistake
     QString fichier;
-    int ligne = 0;
-    QString message;  // without a full stop
+    Erreurs erreurs;  // every mistake found, in the order of the lines
     bool Reussie() const { return script.has_value(); }
-    // « Seance2/seance.toml, ligne 12 : la clé « fichir » est inconnue ; écrivez « fichier ». »
-    QString Texte() const;
+    // One line per mistake: « Seance2/seance.toml, ligne 12, colonne 3 : la clé « fichir » est inconnue ; écrivez « fichier ». »
+    QString Texte() const { return erreurs.Texte(); }
 };
 
 // The script's file name in a séance's folder.
@@ -131,14 +132,14 @@ extern const QString kTexteClotureSeance1;
 LectureScript LireScriptDonnees(const QByteArray& octets, const QString& fichier);
 
 // The script of the séance whose folder is dossierSeance (…/SeanceN), read, and every file it names
-// looked for in that folder: a missing one is refused with the line that names it. Nothing when
-// the folder holds no script.
+// looked for in that folder: a missing one is a mistake at the line that first names it. Nothing
+// when the folder holds no script.
 std::optional<LectureScript> LireScript(const QString& dossierSeance);
 
 // The script séance number seance of the course in dossier plays, read once at the lesson's start:
 // nothing for a Seance1/ without one (séance 1's built-in pages); a platform::FileError naming the
-// script and, in its reason, the line and what to write, when it cannot be used or, for any other
-// séance, is missing.
+// script and, in its reason, every mistake with its line and what to write, when it cannot be used
+// or, for any other séance, is missing.
 std::optional<ScriptSeance> ScriptDuCours(const QString& dossier, int seance);
 
 // A loader name's form for a script's slide: "Cours.pdf#3" for "Cours.pdf, page 3".

@@ -54,8 +54,14 @@ SeanceDuCours Lire(const QString& dossier, int numero) {
         const QString premiere = script ? script->pages.front().diapositive : QStringLiteral("Diapo0.emf");
         s.titre = Titre(platform::LoadPicture(racine.filePath(QStringLiteral("Seance%1/").arg(numero) + premiere)).Text());
     } catch (const platform::FileError& e) {
-        // Named within the course folder: the learner knows it, and the whole path would crowd the menu.
+        // Named within the course folder: the learner knows it, and the whole path would crowd the menu,
+        // as would a list of mistakes: of one, the menu says how many (the teacher's check lists them).
         s.indisponible = e.message().replace(QDir::toNativeSeparators(QDir(dossier).absolutePath() + QLatin1Char('/')), QString());
+        if (const qsizetype fin = s.indisponible.indexOf(QLatin1Char('\n')); fin > 0) {
+            s.indisponible.truncate(fin);
+            if (s.indisponible.endsWith(QLatin1String(" :"))) s.indisponible.chop(2);
+            s.indisponible += QLatin1Char('.');
+        }
     }
     if (s.titre.isEmpty()) s.titre = QStringLiteral("Séance %1").arg(numero);
     return s;
