@@ -104,7 +104,8 @@ cp /etc/resolv.conf "$ROOTFS/etc/resolv.conf"
 
 # The certificate authorities this machine trusts: its bundle as it is, and its own additions, which
 # Debian's ca-certificates adds again when a package installed later rebuilds the bundle.
-copy_in() { [ -f "$1" ] && [ ! -e "$ROOTFS$1" ] && install -D -m "${2:-644}" "$1" "$ROOTFS$1" || true; }
+# copy_in FILE: a file of this machine at the same place inside, unless the chroot has its own.
+copy_in() { [ -f "$1" ] && [ ! -e "$ROOTFS$1" ] && install -D -m 644 "$1" "$ROOTFS$1" || true; }
 install -D -m 644 /etc/ssl/certs/ca-certificates.crt "$ROOTFS/etc/ssl/certs/ca-certificates.crt"
 if [ -d /usr/local/share/ca-certificates ]; then
   mkdir -p "$ROOTFS/usr/local/share/ca-certificates"
