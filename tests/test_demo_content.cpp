@@ -26,10 +26,14 @@ const QString kChecker = QStringLiteral(SEANCE_BIN_DIR "/tools/check_content/che
 
 const QList<int> kPhotos = {1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
 
-// Runs a program; returns its exit status (-1 when it did not end normally) and its output.
-int Run(const QString& program, const QStringList& args, QString* output = nullptr) {
+// Runs a program, with ENV's NAME=VALUE added to its environment; returns its exit status (-1 when
+// it did not end normally) and its output.
+int Run(const QString& program, const QStringList& args, QString* output = nullptr, const QStringList& env = {}) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : env) environment.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    p.setProcessEnvironment(environment);
     p.start(program, args);
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) return -1;
     if (output) *output = QString::fromUtf8(p.readAll());
@@ -235,7 +239,8 @@ private slots:
         QTemporaryDir a, b;
         QVERIFY(a.isValid() && b.isValid());
         QCOMPARE(Run(kGenerator, {a.path()}), 0);
-        QCOMPARE(Run(kGenerator, {b.path()}), 0);
+        // Another zone: the PDF's date stamps carry its offset.
+        QCOMPARE(Run(kGenerator, {b.path()}, nullptr, {QStringLiteral("TZ=XYZ-14")}), 0);
         const auto first = ReadTree(a.path());
         const auto second = ReadTree(b.path());
         QCOMPARE(first.size(), 19 + 18 + 2 + 14);  // séance 1, the sounds, séance 2

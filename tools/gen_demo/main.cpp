@@ -110,6 +110,8 @@ void Generate(const QString& out, const QString& preview) {
 int main(int argc, char** argv) {
     // Fonts are measured and photographs painted without any display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The PDF writer's date stamps carry the zone's offset: the same zone on every machine.
+    qputenv("TZ", "UTC");
     // The PDF writer lists its fonts in hash order: a fixed seed gives the same bytes on every run.
     QHashSeed::setDeterministicGlobalSeed();
     QGuiApplication app(argc, argv);

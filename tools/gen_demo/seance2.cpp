@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QUuid>
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -238,12 +239,15 @@ void Slide(int slide, Canvas& c) {
 }
 constexpr int kSlides = 14;
 
-// QPdfWriter stamps the time of writing into the document; the demo must be the same bytes on
-// every run, so the stamp is set to a fixed date (same length, so the cross-references hold).
-QByteArray FixedDate(QByteArray pdf) {
-    static const QRegularExpression stamp(QStringLiteral("D:\\d{14}"));
+// QPdfWriter stamps the time of writing into the document: into its information, and from Qt 6.8
+// into its XMP metadata too. The demo must be the same bytes on every run, so each stamp is set to
+// a fixed date of the same length, so that the cross-references hold.
+QByteArray FixedDates(QByteArray pdf) {
+    static const QRegularExpression info(QStringLiteral("D:\\d{14}"));
+    static const QRegularExpression xmp(QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d"));
     QString text = QString::fromLatin1(pdf);
-    text.replace(stamp, QStringLiteral("D:20260901080000"));
+    text.replace(info, QStringLiteral("D:20260901080000"));
+    text.replace(xmp, QStringLiteral("2026-09-01T08:00:00"));
     return text.toLatin1();
 }
 
@@ -260,6 +264,11 @@ QByteArray SlidesPdf() {
         writer.setCreator(QStringLiteral("gen_demo"));
         // Without an identity of its own the writer would draw a random one.
         writer.setDocumentXmpMetadata(QByteArray());
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        // From Qt 6.8 every document has an identity (its metadata's, its trailer's), drawn at
+        // random unless given.
+        writer.setDocumentId(QUuid::createUuidV5(QUuid(), QStringLiteral("gen_demo Seance2.pdf")));
+#endif
         QPainter p(&writer);
         p.setRenderHint(QPainter::Antialiasing);
         PdfCanvas canvas(p);
@@ -268,7 +277,7 @@ QByteArray SlidesPdf() {
             Slide(slide, canvas);
         }
     }
-    return FixedDate(buffer.data());
+    return FixedDates(buffer.data());
 }
 
 // The animation: the characteristic of a 100 Ω resistor traced point by point.
