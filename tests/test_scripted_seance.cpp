@@ -67,8 +67,8 @@ private slots:
         WriteCourse(scripted_.path());
         QVERIFY(QFile::copy(kScriptSeance1, scripted_.path() + QStringLiteral("/Seance1/seance.toml")));
         Lesson l(false, {}, scripted_.path());
-        QVERIFY(l.script.has_value());
-        QCOMPARE(int(l.script->pages.size()), 21);
+        QVERIFY(l.seance.script.has_value());
+        QCOMPARE(int(l.seance.script->pages.size()), 21);
     }
 
     void theGoldenRunIsTheBuiltInOne_data() {
@@ -198,7 +198,7 @@ texte = "Fin de la séance 2."
 
         SL_MM::Forget();
         Lesson l(true, {}, dir.path(), {}, 2);
-        QVERIFY(l.script.has_value());
+        QVERIFY(l.seance.script.has_value());
         Cour1p& w = *l.w;
         QCOMPARE(w.PageEvaluation(), int16_t(3));
         ClickNextAt(l, 1000);

@@ -16,7 +16,7 @@ using namespace testsupport;
 namespace {
 
 // A small séance around the page under test: a title page, the page, the evaluation, the closing.
-QByteArray Seance(const QByteArray& page, const QByteArray& fin = "[[page]]\ntype = \"evaluation\"\n\n[[page]]\ntype = \"cloture\"\n") {
+QByteArray ScriptOf(const QByteArray& page, const QByteArray& fin = "[[page]]\ntype = \"evaluation\"\n\n[[page]]\ntype = \"cloture\"\n") {
     return "# essai\n[[page]]\ntype = \"titre\"\ndiapositive = \"Diapo0.emf\"\n\n" + page + "\n" + fin;
 }
 
@@ -75,7 +75,7 @@ class SeanceScriptReaderTest : public QObject {
 
 private slots:
     void aPageReadsAsTheTeacherMeantIt() {
-        const LectureScript l = Lire(Seance(kPagePhotos));
+        const LectureScript l = Lire(ScriptOf(kPagePhotos));
         QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
         const ScriptSeance& s = *l.script;
         QCOMPARE(int(s.pages.size()), 4);
@@ -103,7 +103,7 @@ private slots:
     }
 
     void animationsOfTheTeacherAndOfTheLesson() {
-        const LectureScript l = Lire(Seance(R"(
+        const LectureScript l = Lire(ScriptOf(R"(
 [[page]]
 diapositive = "Diapo1.emf"
 fin = 20
@@ -143,7 +143,7 @@ fin = 20
             const QByteArray page = "[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n"
                                     "  [[page.photo]]\n  instant = 10\n  cadre = 1\n  fichier = \"a.jpg\"\n  place = \"" + first + "\"\n"
                                     "  [[page.photo]]\n  instant = 20\n  cadre = 2\n  fichier = \"b.jpg\"\n  place = \"" + second + "\"\n";
-            const LectureScript l = Lire(Seance(page));
+            const LectureScript l = Lire(ScriptOf(page));
             if (!l.Reussie()) return QList<double>{-1, qQNaN()};
             QList<double> at;
             for (const EtapeScript& e : l.script->pages[1].etapes)
@@ -165,7 +165,7 @@ fin = 20
             QCOMPARE(places(plain(first).toUpper(), second), meant);
         }
         // Folding accents does not make an unknown clause known: it is refused as before.
-        const LectureScript l = Lire(Seance("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n  [[page.photo]]\n  instant = 10\n"
+        const LectureScript l = Lire(ScriptOf("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n  [[page.photo]]\n  instant = 10\n"
                                             "  cadre = 1\n  fichier = \"a.jpg\"\n  place = \"a droite de la diapo, en haut\"\n"));
         QVERIFY(l.message.contains("« a droite de la diapo » n'est pas une position connue"));
     }
@@ -215,7 +215,7 @@ fin = 20
         QFETCH(QByteArray, page);
         QFETCH(int, line);
         QFETCH(QString, says);
-        const LectureScript l = Lire(Seance(page));
+        const LectureScript l = Lire(ScriptOf(page));
         QVERIFY2(!l.Reussie(), page.constData());
         QVERIFY2(l.message.contains(says), qPrintable(l.Texte()));
         QCOMPARE(l.ligne, line);
@@ -224,17 +224,17 @@ fin = 20
 
     void theSeanceHasItsFramingPages() {
         // The evaluation and the closing page come last, the title page first.
-        QVERIFY(Lire(Seance("", "[[page]]\ntype = \"cloture\"\n\n[[page]]\ntype = \"evaluation\"\n")).message.contains("l'avant-dernière page est l'évaluation"));
+        QVERIFY(Lire(ScriptOf("", "[[page]]\ntype = \"cloture\"\n\n[[page]]\ntype = \"evaluation\"\n")).message.contains("l'avant-dernière page est l'évaluation"));
         QVERIFY(Lire("[[page]]\ndiapositive = \"D.emf\"\nfin = 10\n[[page]]\ntype = \"evaluation\"\n[[page]]\ntype = \"cloture\"\n")
                     .message.contains("écrivez type = \"titre\""));
         QVERIFY(Lire("").message.contains("aucune page"));
-        QCOMPARE(Lire(Seance("[[page]]\ntype = \"evaluation\"\n")).message.contains("les deux dernières pages"), true);
+        QCOMPARE(Lire(ScriptOf("[[page]]\ntype = \"evaluation\"\n")).message.contains("les deux dernières pages"), true);
     }
 
     void aMissingFileIsNamedWithTheLineThatNamesIt() {
         QTemporaryDir dir;
         const QString seance = dir.filePath("Seance2");
-        WriteSeance(dir.path(), 2, Seance(kPagePhotos));
+        WriteSeance(dir.path(), 2, ScriptOf(kPagePhotos));
         for (const char* name : {"Diapo0.emf", "Cours.pdf", "pile.jpg", "Lampe.jpg"}) QFile(seance + "/" + name).open(QIODevice::WriteOnly);
         const std::optional<LectureScript> l = LireScript(seance);
         QVERIFY(l.has_value());
@@ -248,7 +248,7 @@ fin = 20
     void aBrokenScriptStopsTheLessonBeforeAnyWindow() {
         QTemporaryDir dir;
         WriteCourse(dir.path());
-        WriteSeance(dir.path(), 1, Seance("[[page]]\ndiapositive = \"Diapo1.emf\"\nfni = 10\n"));
+        WriteSeance(dir.path(), 1, ScriptOf("[[page]]\ndiapositive = \"Diapo1.emf\"\nfni = 10\n"));
         QString message;
         try {
             Lesson l(false, {}, dir.path());

@@ -1,6 +1,7 @@
 #include "class_reports/rapport_pages.h"
 
 #include "content/lesson_content.h"
+#include "content/nom_dossier.h"
 #include "content/script_seance.h"
 #include "platform/platform.h"
 
@@ -79,7 +80,7 @@ QStringList MotsReplies(const QString& texte) {
 }
 
 std::vector<QStringList> DiaposParPage(const QString& dossierCours, int seance) {
-    const QDir dossier(QDir(dossierCours).filePath(QStringLiteral("Seance%1").arg(seance)));
+    const QDir dossier(QDir(dossierCours).filePath(content::NomDossierSeance(seance)));
     std::vector<QStringList> pages;
     QFile script(dossier.filePath(content::kNomScript));
     if (!script.exists()) {

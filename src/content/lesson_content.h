@@ -8,6 +8,8 @@
 
 namespace content {
 
+struct Seance;
+
 // The files the lesson reads, relative to its folder: the nineteen slides and the photographs
 // in Seance1/, then the two wave files beside it.
 QStringList Slides();
@@ -31,9 +33,12 @@ QList<int> Seances(const QString& folder);
 // The files séance number seance reads, relative to folder: its slides, then its photographs and
 // frames, then its questions file. Read from its script when it has one that can be read.
 QStringList FilesOfSeance(const QString& folder, int seance);
+// The pictures séance reads, relative to its course folder: its slides, then its photographs and frames.
+QStringList FilesOfSeance(const Seance& seance);
 
 // The largest width and the largest height, in twips, of the slides of séance number seance under
 // folder that can be shown; empty when none can. What a lesson fitted to the screen must make room for.
 QSizeF LargestSlide(const QString& folder, int seance = 1);
+QSizeF LargestSlide(const Seance& seance);
 
 }  // namespace content

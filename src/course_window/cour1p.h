@@ -9,6 +9,7 @@
 class ObservateurLecon;
 namespace content {
 class BanqueQuestions;
+struct Seance;
 struct ScriptSeance;
 struct PageScript;
 struct AnimationScript;
@@ -28,12 +29,10 @@ void PreparerLogo(platform::Image& logo);
 
 class Cour1p {
 public:
-    // observateur, when given, is told of each validated answer and of the end; banque, when given,
-    // is the bank the evaluation asks (the built-in one otherwise); script, when given, says what
-    // each page of séance number seance shows (séance 1's built-in pages otherwise). All must
-    // outlive the window.
-    explicit Cour1p(ObservateurLecon* observateur = nullptr, const content::BanqueQuestions* banque = nullptr,
-                    const content::ScriptSeance* script = nullptr, int seance = 1);
+    // observateur, when given, is told of each validated answer and of the end; seance, when given,
+    // is the séance shown, with its script and its questions (séance 1 as the program holds it
+    // otherwise). Both must outlive the window.
+    explicit Cour1p(ObservateurLecon* observateur = nullptr, const content::Seance* seance = nullptr);
     ~Cour1p();
 
     // The window and its controls, in construction order (which is also their stacking order, back

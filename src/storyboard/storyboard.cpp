@@ -4,6 +4,7 @@
 #include "content/course_identity.h"
 #include "content/lesson_content.h"
 #include "content/script_seance.h"
+#include "content/seance.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
 #include "storyboard/dated_output.h"
@@ -33,7 +34,7 @@ QDateTime CourseDate(const QString& folder, int seance) {
     QDateTime newest;
     // The questions file is part of the content: its answer key is in the document; so is the script.
     QStringList files = content::FilesOfSeance(folder, seance);
-    files << QStringLiteral("Seance%1/%2").arg(seance).arg(content::kNomScript);
+    files << content::NomDossierSeance(seance) + QLatin1Char('/') + content::kNomScript;
     for (const QString& name : files) {
         const QDateTime t = QFileInfo(QDir(folder).filePath(name)).lastModified().toUTC();
         if (t.isValid() && (!newest.isValid() || t > newest)) newest = t;
@@ -76,8 +77,8 @@ QStringList TitleLines(const QString& folder, const QDateTime& date, const conte
         lines << QStringLiteral("Pages 0 à %1 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
                                 "arrive depuis l'entrée dans la page, et ses animations image par image. Page %2 : les "
                                 "vingt questions de l'évaluation avec leur bonne réponse. Puis la page %3 et la fenêtre "
-                                "« À propos ». Les pages suivent le script « Seance%4/%5 ».")
-                     .arg(evaluation - 1).arg(evaluation).arg(evaluation + 1).arg(seance).arg(content::kNomScript);
+                                "« À propos ». Les pages suivent le script « %4/%5 ».")
+                     .arg(evaluation - 1).arg(evaluation).arg(evaluation + 1).arg(content::NomDossierSeance(seance), content::kNomScript);
     }
     // Said only for a course's own questions: the built-in bank's document stays as it always was.
     if (banque != content::BanqueQuestions::Integree())
@@ -125,11 +126,11 @@ Outcome Write(const QString& folder, const QString& pdfPath, int seance) {
         const QString titre = content::TitreSeance(seance);
         const QString title = titre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
-        const content::BanqueQuestions banque = content::BanqueDuCours(folder, seance);
-        const std::optional<content::ScriptSeance> script = content::ScriptDuCours(folder, seance);
-        sheets.TitlePage(titre, TitleLines(folder, date, banque, script ? &*script : nullptr, seance));
-        Cour1p course(nullptr, &banque, script ? &*script : nullptr, seance);
-        Director(course, platform, sheets, script ? &*script : nullptr).Run();
+        const content::Seance lue = content::SeanceAJouer(folder, seance);
+        const content::ScriptSeance* script = lue.script ? &*lue.script : nullptr;
+        sheets.TitlePage(titre, TitleLines(folder, date, lue.banque, script, seance));
+        Cour1p course(nullptr, &lue);
+        Director(course, platform, sheets, script).Run();
         if (!sheets.Finish()) {
             outcome.message = Failure(pdfPath, QStringLiteral("le document n'a pas pu être composé"));
             return outcome;

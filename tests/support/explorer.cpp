@@ -156,7 +156,7 @@ Plan ScriptPlan(const content::ScriptSeance& script) {
     return plan;
 }
 
-Plan PlanOf(const Lesson& l) { return l.script ? ScriptPlan(*l.script) : BuiltInPlan(); }
+Plan PlanOf(const Lesson& l) { return l.seance.script ? ScriptPlan(*l.seance.script) : BuiltInPlan(); }
 
 // The screens of a direct visit, by course and séance, then by page.
 std::map<QString, std::map<int, QStringList>> g_direct;
