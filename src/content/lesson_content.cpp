@@ -1,7 +1,6 @@
 #include "content/lesson_content.h"
 
 #include "content/banque.h"
-#include "content/readiness.h"
 #include "content/script_seance.h"
 #include "content/seance.h"
 
@@ -14,19 +13,6 @@
 #include <QFileInfo>
 
 namespace content {
-
-QStringList Slides() {
-    QStringList out;
-    for (int n = 0; n <= 18; ++n) out << QStringLiteral("Seance1/Diapo%1.emf").arg(n);
-    return out;
-}
-
-QStringList Photographs() {
-    QStringList out;
-    for (int n : {1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20})
-        out << QStringLiteral("Seance1/Img%1.jpg").arg(n);
-    return out;
-}
 
 QStringList Sounds() { return {QStringLiteral("Bravo.wav"), QStringLiteral("SonMCM.wav")}; }
 
@@ -75,14 +61,7 @@ struct FichiersSeance {
 FichiersSeance Fichiers(const Seance& seance) {
     FichiersSeance f;
     const QString nom = NomDossierSeance(seance.numero);
-    if (!seance.script) {
-        if (!seance.ManqueDe(Manque::Genre::Script)) {
-            f.diapositives = Slides();
-            f.autres = Photographs();
-        }
-        return f;
-    }
-    for (const ScriptSeance::Fichier& fichier : seance.script->Fichiers())
+    for (const ScriptSeance::Fichier& fichier : seance.script.Fichiers())
         (fichier.diapositive ? f.diapositives : f.autres) << nom + QLatin1Char('/') + fichier.nom;
     return f;
 }

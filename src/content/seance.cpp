@@ -5,8 +5,10 @@
 #include "platform/picture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <stdexcept>
 
 namespace content {
 
@@ -42,9 +44,22 @@ bool EstUneImage(const QString& nom) {
 
 }  // namespace
 
+const ScriptSeance& ScriptIntegre() {
+    static const ScriptSeance script = [] {
+        QFile f(QStringLiteral(":/seances/seance1.toml"));
+        if (!f.open(QIODevice::ReadOnly)) throw std::logic_error("séance 1's pages are not compiled in");
+        LectureScript lecture = LireScriptDonnees(f.readAll(), NomDossierSeance(1) + QLatin1Char('/') + kNomScript);
+        if (!lecture.Reussie()) throw std::logic_error(lecture.Texte().toStdString());
+        return std::move(*lecture.script);
+    }();
+    return script;
+}
+
 const Seance& Seance::Integree() {
     static const Seance integree = [] {
         Seance s;
+        s.script = ScriptIntegre();
+        s.scriptIntegre = true;
         s.banque = BanqueQuestions::Integree();
         return s;
     }();
@@ -82,21 +97,25 @@ Seance ChargerSeance(const QString& cours, int numero) {
 
     std::optional<LectureScript> script = LireScript(s.dossier);
     if (!script) {
-        // Séance 1 has its pages built in; any other séance says what its pages show.
-        if (numero != 1)
+        // Séance 1's pages are the program's own; any other séance says what its pages show.
+        if (numero == 1) {
+            s.script = ScriptIntegre();
+            s.scriptIntegre = true;
+        } else {
             s.manques.push_back(
                 {Genre::Script,
                  platform::FileError(Natif(QDir(s.dossier).filePath(kNomScript)),
                                      QStringLiteral("le fichier est introuvable : il dit ce que montre chaque page de la séance %1").arg(numero)),
                  QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
                      .arg(Natif(s.dossier), kNomScript)});
+        }
     } else if (!script->Reussie()) {
         s.manques.push_back({Genre::Script,
                              platform::FileError(Natif(QDir(cours).filePath(script->fichier)),
                                                  QStringLiteral("ligne %1 : %2").arg(script->ligne).arg(script->message)),
                              Natif(script->Texte())});
     } else {
-        s.script = std::move(script->script);
+        s.script = std::move(*script->script);
     }
 
     LectureGift questions = Charger(cours, numero);
@@ -119,8 +138,7 @@ void LireImages(Seance& s) {
     try {
         for (const QString& nom : FilesOfSeance(s))
             if (EstUneImage(nom)) platform::LoadPicture(racine.filePath(nom));
-        const QString premiere = s.script ? s.script->pages.front().diapositive : QStringLiteral("Diapo0.emf");
-        s.titre = Titre(platform::LoadPicture(QDir(s.dossier).filePath(premiere)).Text());
+        s.titre = Titre(platform::LoadPicture(QDir(s.dossier).filePath(s.script.pages.front().diapositive)).Text());
     } catch (const platform::FileError& e) {
         s.manques.push_back({Manque::Genre::Image, e, e.message()});
     }

@@ -30,23 +30,28 @@ struct Seance {
     // From its first slide (its title slide), once its pictures are read (LireImages): what follows
     // "Séance N :" on the line that starts so, else the slide's first line of text, else "Séance N".
     QString titre;
-    // What each page shows; none for a Seance1/ without one (séance 1's built-in pages).
-    std::optional<ScriptSeance> script;
+    // What each page shows: its seance.toml, or for a Seance1/ without one the program's own
+    // (scriptIntegre). No page while the script is a manque.
+    ScriptSeance script;
+    bool scriptIntegre = false;
     BanqueQuestions banque;
     // In the order they were found: its folder, its script, its questions, then its pictures.
     std::vector<Manque> manques;
 
-    // Séance 1 as the program holds it: its built-in pages and questions, in the current folder.
+    // Séance 1 as the program holds it: its own pages and questions, in the current folder.
     static const Seance& Integree();
 
     bool Prete() const { return manques.empty(); }
     const Manque* ManqueDe(Manque::Genre genre) const;
     // What the lesson stops on before any window, the first it reads: its questions, then its script.
-    // A missing folder is not one: séance 1 then plays its built-in pages and stops on its first slide.
+    // A missing folder is not one: séance 1 then plays its own pages and stops on its first slide.
     const platform::FileError* Empechement() const;
     // The check's lines: the folder alone when it is missing, else everything found.
     QStringList Constats() const;
 };
+
+// Séance 1's pages as the program holds them (seance1.toml, compiled in), read by the script reader.
+const ScriptSeance& ScriptIntegre();
 
 // Séance number numero of the course in cours: its script (read, each file it names looked for)
 // and its questions (read, and written: no « À compléter » left). Never throws: what is wrong is

@@ -55,13 +55,11 @@ Cour1p::Cour1p(ObservateurLecon* observateur, const content::Seance* seance)
       Timer1(QStringLiteral("Timer1")),
       observateur_(observateur),
       banque_(&SeanceOuIntegree(seance).banque),
-      script_(SeanceOuIntegree(seance).script ? &*SeanceOuIntegree(seance).script : nullptr),
+      script_(&SeanceOuIntegree(seance).script),
       seance_(SeanceOuIntegree(seance).numero) {
-    if (script_) {
-        for (size_t i = 0; i < script_->pages.size(); ++i) {
-            const auto& animation = script_->pages[i].animation;
-            if (animation && animation->genre == content::AnimationScript::Genre::Courants) pageCourants_ = int(i);
-        }
+    for (size_t i = 0; i < script_->pages.size(); ++i) {
+        const auto& animation = script_->pages[i].animation;
+        if (animation && animation->genre == content::AnimationScript::Genre::Courants) pageCourants_ = int(i);
     }
     Form.SetBorderless();
     Form.SetCaption(QStringLiteral("Form1"));
@@ -194,7 +192,7 @@ void Cour1p::Form_Activate() {
     premierFocusFait_ = true;
 
     Repertoire = P().CurrentDirectory() + QLatin1Char('/') + content::NomDossierSeance(seance_) + QLatin1Char('/');
-    NomDiapo = script_ ? script_->pages.front().diapositive : QStringLiteral("Diapo0.emf");
+    NomDiapo = script_->pages.front().diapositive;
     Picture1.SetPicture(platform::LoadPicture(Repertoire + NomDiapo), NomDiapo);
     Centrer(Picture1);
 
@@ -249,7 +247,7 @@ void Cour1p::ChangerPage(int16_t page) {
     AfficherPage();
 }
 
-int16_t Cour1p::PageEvaluation() const { return script_ ? static_cast<int16_t>(script_->PageEvaluation()) : 19; }
+int16_t Cour1p::PageEvaluation() const { return static_cast<int16_t>(script_->PageEvaluation()); }
 
 bool Cour1p::PageCourante(int16_t page) const { return NumPage == page && pagesEnAttente_.empty() && !quittee_; }
 

@@ -58,8 +58,8 @@ QByteArray Metadata(const QString& title, const QDateTime& date) {
                              "<?xpacket end='w'?>");
 }
 
-QStringList TitleLines(const QString& folder, const QDateTime& date, const content::BanqueQuestions& banque,
-                       const content::ScriptSeance* script, int seance) {
+QStringList TitleLines(const QString& folder, const QDateTime& date, const content::Seance& lue, int seance) {
+    const content::BanqueQuestions& banque = lue.banque;
     const QLocale fr(QLocale::French, QLocale::France);
     QStringList lines{
         QStringLiteral("Version %1.%2.%3").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH),
@@ -67,13 +67,14 @@ QStringList TitleLines(const QString& folder, const QDateTime& date, const conte
         QStringLiteral("Contenu du dossier « %1 », daté du %2")
             .arg(QFileInfo(folder).fileName(), fr.toString(date.date(), QStringLiteral("d MMMM yyyy"))),
     };
-    if (!script) {
+    // Séance 1's own pages keep the document's words as they always were.
+    if (lue.scriptIntegre) {
         lines << QStringLiteral("Pages 0 à 18 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
                                 "arrive depuis l'entrée dans la page. Pages 13 et 14 : leurs animations image par image. "
                                 "Page 19 : les vingt questions de l'évaluation avec leur bonne réponse. Puis la page 20 et "
                                 "la fenêtre « À propos ».");
     } else {
-        const int evaluation = script->PageEvaluation();
+        const int evaluation = lue.script.PageEvaluation();
         lines << QStringLiteral("Pages 0 à %1 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
                                 "arrive depuis l'entrée dans la page, et ses animations image par image. Page %2 : les "
                                 "vingt questions de l'évaluation avec leur bonne réponse. Puis la page %3 et la fenêtre "
@@ -127,10 +128,9 @@ Outcome Write(const QString& folder, const QString& pdfPath, int seance) {
         const QString title = titre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
         const content::Seance lue = content::SeanceAJouer(folder, seance);
-        const content::ScriptSeance* script = lue.script ? &*lue.script : nullptr;
-        sheets.TitlePage(titre, TitleLines(folder, date, lue.banque, script, seance));
+        sheets.TitlePage(titre, TitleLines(folder, date, lue, seance));
         Cour1p course(nullptr, &lue);
-        Director(course, platform, sheets, script).Run();
+        Director(course, platform, sheets, lue.script).Run();
         if (!sheets.Finish()) {
             outcome.message = Failure(pdfPath, QStringLiteral("le document n'a pas pu être composé"));
             return outcome;
