@@ -1,12 +1,10 @@
 #include "cli/ligne_de_commande.h"
-#include "content/banque.h"
 #include "content/lesson_content.h"
-#include "content/script_seance.h"
+#include "content/seance.h"
 #include "course/parcours.h"
+#include "course/seance_jouee.h"
 #include "course/seances_du_cours.h"
-#include "course_window/cour1p.h"
 #include "platform/real_platform.h"
-#include "recording/suivi.h"
 #include "settings/reglages.h"
 
 #include <QApplication>
@@ -38,24 +36,16 @@ int main(int argc, char** argv) {
     }
     // Read before anything starts: a broken questions file or séance script stops the lesson here,
     // with no window shown and no result written.
-    const int seance = analyse.demande.seance;
-    content::BanqueQuestions banque;
-    std::optional<content::ScriptSeance> script;
-    platform::RunHandler([&] {
-        banque = content::BanqueDuCours(realPlatform.CurrentDirectory(), seance);
-        script = content::ScriptDuCours(realPlatform.CurrentDirectory(), seance);
-    });
+    content::Seance seance;
+    platform::RunHandler([&] { seance = content::SeanceAJouer(dossier, analyse.demande.seance); });
     const resultats::Reglages reglages = resultats::Reglages::Lire();
-    resultats::Suivi suivi(reglages, banque, seance);
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.
-    if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(realPlatform.CurrentDirectory(), seance));
+    if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(seance));
     try {
-        Cour1p cour(&suivi, &banque, script ? &*script : nullptr, seance);
-        cours::PreparerSuivi(suivi, cour.Form.Widget());
-        platform::RunHandler([&] { cour.Form_Load(); });
-        cour.Form.Show();
+        cours::SeanceJouee jouee(seance, reglages);
+        platform::RunHandler([&] { jouee.Demarrer(); });
         return QApplication::exec();
     } catch (const std::exception& e) {
         realPlatform.Fatal(QStringLiteral("La leçon s'est arrêtée sur une erreur imprévue : %1.").arg(QString::fromUtf8(e.what())));

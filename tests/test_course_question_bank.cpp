@@ -134,7 +134,7 @@ private slots:
                 suivi = std::make_unique<resultats::Suivi>(r, attendue);
                 return suivi.get();
             });
-        QCOMPARE(l.banque, attendue);
+        QCOMPARE(l.seance.banque, attendue);
         l.w->NumPage = 18;
         l.w->NumQuestion = 1;
         l.Click(l.w->B_Pag_S);

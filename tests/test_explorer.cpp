@@ -62,7 +62,7 @@ private slots:
         }
         WriteCourse(course_.path());
         // The demo's séance 2, a teacher's script with PDF slides, steps and an animation of its own,
-        // beside séance 1's built-in pages.
+        // beside séance 1's own pages.
         const QDir seance2(QStringLiteral(SEANCE_DEMO_DIR "/Seance2"));
         QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance2")));
         for (const QString& name : seance2.entryList(QDir::Files))

@@ -5,6 +5,7 @@
 #include "content/banque.h"
 #include "content/lesson_content.h"
 #include "content/readiness.h"
+#include "content/seance.h"
 #include "content/script_seance.h"
 #include "content/seance_skeleton.h"
 #include "platform/picture.h"
@@ -95,27 +96,26 @@ private slots:
         QVERIFY(Brouillons(cours.path()).isEmpty());
 
         // Not ready: the readiness, the content check and the lesson all say what is left.
-        const content::Readiness avant = content::ReadinessOfSeance(cours.path(), 3);
-        QVERIFY(!avant.Ready());
-        QCOMPARE(avant.left.size(), 1);
-        QVERIFY2(avant.left[0].contains("questions.gift : 20 questions encore à écrire (questions 1 à 20)"), qPrintable(avant.left[0]));
-        QVERIFY(content::ReadinessOfSeance(cours.path(), 1).Ready());
+        const QStringList avant = content::ChargerSeance(cours.path(), 3).Constats();
+        QCOMPARE(avant.size(), 1);
+        QVERIFY2(avant[0].contains("questions.gift : 20 questions encore à écrire (questions 1 à 20)"), qPrintable(avant[0]));
+        QVERIFY(content::ChargerSeance(cours.path(), 1).Prete());
         {
             platform::RealPlatform reel;
             platform::SetPlatform(&reel);
             const content::Report r = content::CheckFolder(cours.path());
             platform::SetPlatform(nullptr);
-            QCOMPARE(r.problems, avant.left);
+            QCOMPARE(r.problems, avant);
         }
-        QVERIFY_THROWS_EXCEPTION(platform::FileError, content::BanqueDuCours(cours.path(), 3));
+        QVERIFY_THROWS_EXCEPTION(platform::FileError, content::SeanceAJouer(cours.path(), 3));
 
         Remplir(cours.filePath("Seance3/questions.gift"), {3, 7, 8, 9, 12});
-        QVERIFY2(content::ReadinessOfSeance(cours.path(), 3).left.value(0).contains("5 questions encore à écrire (questions 3, 7 à 9 et 12)"),
-                 qPrintable(content::ReadinessOfSeance(cours.path(), 3).left.value(0)));
+        QVERIFY2(content::ChargerSeance(cours.path(), 3).Constats().value(0).contains("5 questions encore à écrire (questions 3, 7 à 9 et 12)"),
+                 qPrintable(content::ChargerSeance(cours.path(), 3).Constats().value(0)));
         Remplir(cours.filePath("Seance3/questions.gift"), {12});
-        QVERIFY(content::ReadinessOfSeance(cours.path(), 3).left.value(0).contains("une question encore à écrire (question 12)"));
+        QVERIFY(content::ChargerSeance(cours.path(), 3).Constats().value(0).contains("une question encore à écrire (question 12)"));
         Remplir(cours.filePath("Seance3/questions.gift"));
-        QVERIFY(content::ReadinessOfSeance(cours.path(), 3).Ready());
+        QVERIFY(content::ChargerSeance(cours.path(), 3).Prete());
         // A teacher's own question may well be a sentence « à compléter »: it is theirs, not the template's.
         {
             QByteArray gift = ReadAll(cours.filePath("Seance3/questions.gift"));
@@ -124,8 +124,8 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write(gift);
         }
-        QVERIFY(content::ReadinessOfSeance(cours.path(), 3).Ready());
-        QCOMPARE(content::BanqueDuCours(cours.path(), 3).Entree(12).reponses[0], QString("Réponse 12 : sa bonne réponse"));
+        QVERIFY(content::ChargerSeance(cours.path(), 3).Prete());
+        QCOMPARE(content::SeanceAJouer(cours.path(), 3).banque.Entree(12).reponses[0], QString("Réponse 12 : sa bonne réponse"));
 
         // Filled in, it plays: the storyboard runs it through, evaluation and closing page included.
         const ProgramRun s = RunProgram({"--storyboard", cours.filePath("s3.pdf"), "--seance", "3"}, {}, cours.path());
@@ -151,7 +151,7 @@ private slots:
 
         QVERIFY(QFile::remove(cours.filePath("Seance3/questions.gift")));
         QVERIFY(QFile::copy(donnees + "puissance.gift", cours.filePath("Seance3/questions.gift")));
-        QVERIFY(content::ReadinessOfSeance(cours.path(), 3).Ready());
+        QVERIFY(content::ChargerSeance(cours.path(), 3).Prete());
         const ProgramRun sb = RunProgram({"--storyboard", cours.filePath("s3.pdf"), "--seance", "3"}, {}, cours.path());
         QVERIFY2(sb.status == 0, qPrintable(sb.err));
         QVERIFY2(sb.Out().contains("28 feuilles"), qPrintable(sb.Out()));

@@ -254,7 +254,7 @@ private slots:
         Lesson l;
         l.w->NumPage = 3;
         const auto traces = l.vp.Traces().size();
-        l.w->AnimCourantAlternatif();
+        l.w->AnimCourantAlternatif(14);
         QCOMPARE(l.vp.Traces().size(), traces);
         QCOMPARE(l.vp.Elapsed(), 0);
     }
@@ -320,11 +320,11 @@ private slots:
         // A question number moved on while page 18's loop still runs below the evaluation.
         l.vp.At(750, [&] { w.NumQuestion = 7; });
         l.Click(w.B_Pag_S);
-        // The evaluation cleared Interrompre; page 18's loop then counted on to its tick 10 and set
-        // the first question again.
+        // The evaluation cleared Interrompre; page 18's loop then counted on to its tick 10 and left
+        // the question the evaluation had reached as it was.
         QCOMPARE(l.vp.Elapsed(), 1000);
         QCOMPARE(w.NumPage, int16_t(19));
-        QCOMPARE(w.NumQuestion, int16_t(1));
+        QCOMPARE(w.NumQuestion, int16_t(7));
         QCOMPARE(M_Orvalis2::Interrompre, M_Orvalis2::Faux);
         QCOMPARE(w.Label6.Caption(), QString("1"));
         QVERIFY(!w.B_Pag_P.Enabled() && !w.B_Pag_S.Enabled());

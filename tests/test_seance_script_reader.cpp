@@ -17,7 +17,7 @@ using namespace testsupport;
 namespace {
 
 // A small séance around the page under test: a title page, the page, the evaluation, the closing.
-QByteArray Seance(const QByteArray& page, const QByteArray& fin = "[[page]]\ntype = \"evaluation\"\n\n[[page]]\ntype = \"cloture\"\n") {
+QByteArray ScriptOf(const QByteArray& page, const QByteArray& fin = "[[page]]\ntype = \"evaluation\"\n\n[[page]]\ntype = \"cloture\"\n") {
     return "# essai\n[[page]]\ntype = \"titre\"\ndiapositive = \"Diapo0.emf\"\n\n" + page + "\n" + fin;
 }
 
@@ -76,7 +76,7 @@ class SeanceScriptReaderTest : public QObject {
 
 private slots:
     void aPageReadsAsTheTeacherMeantIt() {
-        const LectureScript l = Lire(Seance(kPagePhotos));
+        const LectureScript l = Lire(ScriptOf(kPagePhotos));
         QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
         const ScriptSeance& s = *l.script;
         QCOMPARE(int(s.pages.size()), 4);
@@ -104,7 +104,7 @@ private slots:
     }
 
     void animationsOfTheTeacherAndOfTheLesson() {
-        const LectureScript l = Lire(Seance(R"(
+        const LectureScript l = Lire(ScriptOf(R"(
 [[page]]
 diapositive = "Diapo1.emf"
 fin = 20
@@ -144,7 +144,7 @@ fin = 20
             const QByteArray page = "[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n"
                                     "  [[page.photo]]\n  instant = 10\n  cadre = 1\n  fichier = \"a.jpg\"\n  place = \"" + first + "\"\n"
                                     "  [[page.photo]]\n  instant = 20\n  cadre = 2\n  fichier = \"b.jpg\"\n  place = \"" + second + "\"\n";
-            const LectureScript l = Lire(Seance(page));
+            const LectureScript l = Lire(ScriptOf(page));
             if (!l.Reussie()) return QList<double>{-1, qQNaN()};
             QList<double> at;
             for (const EtapeScript& e : l.script->pages[1].etapes)
@@ -166,7 +166,7 @@ fin = 20
             QCOMPARE(places(plain(first).toUpper(), second), meant);
         }
         // Folding accents does not make an unknown clause known: it is refused as before.
-        const LectureScript l = Lire(Seance("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n  [[page.photo]]\n  instant = 10\n"
+        const LectureScript l = Lire(ScriptOf("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 40\n  [[page.photo]]\n  instant = 10\n"
                                             "  cadre = 1\n  fichier = \"a.jpg\"\n  place = \"a droite de la diapo, en haut\"\n"));
         QVERIFY(l.Texte().contains("« a droite de la diapo » n'est pas une position connue"));
     }
@@ -246,7 +246,7 @@ fin = 20
     void mistakesAreSaidWithTheirPlaceAndWhatToWrite() {
         QFETCH(QByteArray, page);
         QFETCH(QStringList, mistakes);
-        const LectureScript l = Lire(Seance(page));
+        const LectureScript l = Lire(ScriptOf(page));
         QVERIFY2(!l.Reussie(), page.constData());
         QStringList said;
         for (const Erreur& e : l.erreurs.liste) said << e.Texte().remove(QStringLiteral("Seance2/seance.toml, "));
@@ -287,7 +287,7 @@ fin = 20
     void textThatIsNotTomlIsSaidInFrench() {
         QFETCH(QByteArray, page);
         QFETCH(QString, said);
-        const LectureScript l = Lire(Seance(page));
+        const LectureScript l = Lire(ScriptOf(page));
         QCOMPARE(l.erreurs.Nombre(), 1);
         const QString texte = l.erreurs.liste[0].Texte();
         QVERIFY2(texte.startsWith("Seance2/seance.toml, " + said), qPrintable(texte));
@@ -303,18 +303,18 @@ fin = 20
 
     void theSeanceHasItsFramingPages() {
         // The evaluation and the closing page come last, the title page first.
-        QVERIFY(Lire(Seance("", "[[page]]\ntype = \"cloture\"\n\n[[page]]\ntype = \"evaluation\"\n")).Texte().contains("l'avant-dernière page est l'évaluation"));
+        QVERIFY(Lire(ScriptOf("", "[[page]]\ntype = \"cloture\"\n\n[[page]]\ntype = \"evaluation\"\n")).Texte().contains("l'avant-dernière page est l'évaluation"));
         QVERIFY(Lire("[[page]]\ndiapositive = \"D.emf\"\nfin = 10\n[[page]]\ntype = \"evaluation\"\n[[page]]\ntype = \"cloture\"\n")
                     .Texte().contains("écrivez type = \"titre\""));
         QVERIFY(Lire("").Texte().contains("aucune page"));
-        QVERIFY(Lire(Seance("[[page]]\ntype = \"evaluation\"\n")).Texte().contains("les deux dernières pages"));
-        QVERIFY(Lire(Seance("[[page]]\ntype = \"titre\"\ndiapositive = \"D.emf\"\n")).Texte().contains("seule la première page est une page de titre"));
+        QVERIFY(Lire(ScriptOf("[[page]]\ntype = \"evaluation\"\n")).Texte().contains("les deux dernières pages"));
+        QVERIFY(Lire(ScriptOf("[[page]]\ntype = \"titre\"\ndiapositive = \"D.emf\"\n")).Texte().contains("seule la première page est une page de titre"));
     }
 
     void everyMissingFileIsNamedWhereItIsFirstNamed() {
         QTemporaryDir dir;
         const QString seance = dir.filePath("Seance2");
-        WriteSeance(dir.path(), 2, Seance(kPagePhotos));
+        WriteSeance(dir.path(), 2, ScriptOf(kPagePhotos));
         for (const char* name : {"Diapo0.emf", "Cours.pdf", "pile.jpg", "Lampe.jpg"}) QFile(seance + "/" + name).open(QIODevice::WriteOnly);
         const std::optional<LectureScript> l = LireScript(seance);
         QVERIFY(l.has_value());
@@ -333,7 +333,7 @@ fin = 20
     void aBrokenScriptStopsTheLessonBeforeAnyWindowWithEveryMistake() {
         QTemporaryDir dir;
         WriteCourse(dir.path());
-        WriteSeance(dir.path(), 1, Seance("[[page]]\ndiapositive = \"Diapo1.png\"\nfni = 10\n"));
+        WriteSeance(dir.path(), 1, ScriptOf("[[page]]\ndiapositive = \"Diapo1.png\"\nfni = 10\n"));
         QString message;
         try {
             Lesson l(false, {}, dir.path());

@@ -3,6 +3,7 @@
 // same bytes for the same course; and a broken course folder leaves no PDF behind.
 
 #include "content/lesson_content.h"
+#include "content/seance.h"
 #include "course_window/cour1p.h"
 #include "storyboard/dated_output.h"
 #include "storyboard/director.h"
@@ -241,12 +242,12 @@ private slots:
         pdf.open(QIODevice::WriteOnly);
         storyboard::Sheets sheets(&pdf, QStringLiteral("essai"), QStringLiteral("essai"), {});
         Cour1p course;
-        storyboard::Director director(course, platform, sheets);
+        storyboard::Director director(course, platform, sheets, course.Script());
         director.Run();
         QVERIFY(sheets.Finish());
 
         std::set<QString> listed;
-        for (const QString& path : content::Slides() + content::Photographs()) listed.insert(QFileInfo(path).fileName());
+        for (const QString& path : content::FilesOfSeance(content::Seance::Integree())) listed.insert(QFileInfo(path).fileName());
         const QStringList shown(director.FilesShown().begin(), director.FilesShown().end());
         QCOMPARE(shown, QStringList(listed.begin(), listed.end()));
     }

@@ -1,6 +1,7 @@
 #include "class_reports/rapport_pages.h"
 
 #include "content/lesson_content.h"
+#include "content/seance.h"
 #include "content/script_seance.h"
 #include "platform/platform.h"
 
@@ -79,26 +80,27 @@ QStringList MotsReplies(const QString& texte) {
 }
 
 std::vector<QStringList> DiaposParPage(const QString& dossierCours, int seance) {
-    const QDir dossier(QDir(dossierCours).filePath(QStringLiteral("Seance%1").arg(seance)));
+    const QDir dossier(QDir(dossierCours).filePath(content::NomDossierSeance(seance)));
     std::vector<QStringList> pages;
+    const auto lire = [&](const content::ScriptSeance& script) {
+        for (const content::PageScript& page : script.pages) {
+            QStringList diapos;
+            for (const content::EtapeScript& etape : page.etapes)
+                if (etape.diapositive) diapos << dossier.filePath(etape.fichier);
+            // A title page has its slide but no steps.
+            if (diapos.isEmpty() && !page.diapositive.isEmpty()) diapos << dossier.filePath(page.diapositive);
+            pages.push_back(diapos);
+        }
+    };
     QFile script(dossier.filePath(content::kNomScript));
     if (!script.exists()) {
-        if (seance == 1)
-            for (const QString& nom : content::Slides()) pages.push_back({QDir(dossierCours).filePath(nom)});
+        if (seance == 1) lire(content::ScriptIntegre());
         return pages;
     }
     // The files it names are not looked for: a missing slide leaves its page alone without text.
     if (!script.open(QIODevice::ReadOnly)) return pages;
     const content::LectureScript lecture = content::LireScriptDonnees(script.readAll(), script.fileName());
-    if (!lecture.Reussie()) return pages;
-    for (const content::PageScript& page : lecture.script->pages) {
-        QStringList diapos;
-        for (const content::EtapeScript& etape : page.etapes)
-            if (etape.diapositive) diapos << dossier.filePath(etape.fichier);
-        // A title page has its slide but no steps.
-        if (diapos.isEmpty() && !page.diapositive.isEmpty()) diapos << dossier.filePath(page.diapositive);
-        pages.push_back(diapos);
-    }
+    if (lecture.Reussie()) lire(*lecture.script);
     return pages;
 }
 

@@ -19,8 +19,8 @@ QStringList MotsReplies(const QString& texte);
 
 // The slides of each page of séance number seance of the course in dossierCours (the folder that
 // holds Seance1/, Seance2/ ...), as paths the picture loader takes ("…/Seance2/Seance2.pdf#3"):
-// séance 1's built-in pages 0 to 18 one each; a scripted page its slide, then those of its steps;
-// the evaluation and the closing page none. Nothing when the séance's script is missing or refused.
+// each page its slide, then those of its steps (séance 1's own pages without a script, pages 0 to 18
+// one each); the evaluation and the closing page none. Nothing when the séance's script is missing or refused.
 std::vector<QStringList> DiaposParPage(const QString& dossierCours, int seance = 1);
 
 // A slide read for paper, with no screen to size it: an EMF file or a page of a PDF ("….pdf#3");

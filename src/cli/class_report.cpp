@@ -5,6 +5,7 @@
 #include "class_reports/rapport.h"
 #include "cli/commands.h"
 #include "content/banque.h"
+#include "content/nom_dossier.h"
 #include "content/lesson_content.h"
 #include "settings/reglages.h"
 
@@ -111,7 +112,7 @@ Output ClassReport(const Demande& d) {
     if (diapos.textes.join(QString()).trimmed().isEmpty())
         o.Err(QStringLiteral("Aucune diapositive lisible dans « %1 » : lancez la commande dans le dossier de "
                              "la leçon pour savoir où chaque question est enseignée.\n")
-                  .arg(QDir::toNativeSeparators(QDir(cours).filePath(QStringLiteral("Seance%1").arg(d.seance)))));
+                  .arg(QDir::toNativeSeparators(QDir(cours).filePath(content::NomDossierSeance(d.seance)))));
     Skipped(o, lue.ignorees);
     return o;
 }

@@ -1,4 +1,5 @@
 #include "content/banque.h"
+#include "content/nom_dossier.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -25,7 +26,7 @@ QString LectureGift::Texte() const {
     return QStringLiteral("%1, ligne %2 : %3.").arg(fichier).arg(ligne).arg(message);
 }
 
-QString CheminQuestions(int seance) { return QStringLiteral("Seance%1/questions.gift").arg(seance); }
+QString CheminQuestions(int seance) { return NomDossierSeance(seance) + QStringLiteral("/questions.gift"); }
 
 LectureGift LireGift(const QString& chemin) {
     QFile file(chemin);

@@ -64,8 +64,4 @@ QByteArray EcrireGift(const BanqueQuestions& banque, const QString& titreLecon);
 // séance is refused.
 LectureGift Charger(const QString& dossier, int seance = 1);
 
-// The bank the lesson asks, loaded once at its start: Charger's, or a platform::FileError naming the
-// file and, in its reason, the line and what is wrong, as for any other course file it cannot use.
-BanqueQuestions BanqueDuCours(const QString& dossier, int seance = 1);
-
 }  // namespace content

@@ -1,8 +1,8 @@
 #include "content/lesson_content.h"
 
 #include "content/banque.h"
-#include "content/readiness.h"
 #include "content/script_seance.h"
+#include "content/seance.h"
 
 #include "platform/picture.h"
 #include "platform/platform.h"
@@ -13,19 +13,6 @@
 #include <QFileInfo>
 
 namespace content {
-
-QStringList Slides() {
-    QStringList out;
-    for (int n = 0; n <= 18; ++n) out << QStringLiteral("Seance1/Diapo%1.emf").arg(n);
-    return out;
-}
-
-QStringList Photographs() {
-    QStringList out;
-    for (int n : {1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20})
-        out << QStringLiteral("Seance1/Img%1.jpg").arg(n);
-    return out;
-}
 
 QStringList Sounds() { return {QStringLiteral("Bravo.wav"), QStringLiteral("SonMCM.wav")}; }
 
@@ -61,7 +48,7 @@ QString SoundProblem(const QString& path) {
 QList<int> Seances(const QString& folder) {
     QList<int> out;
     for (int n = 1; n <= 99; ++n)
-        if (QFileInfo(QDir(folder).filePath(QStringLiteral("Seance%1").arg(n))).isDir()) out << n;
+        if (QFileInfo(QDir(folder).filePath(NomDossierSeance(n))).isDir()) out << n;
     return out;
 }
 
@@ -69,55 +56,44 @@ namespace {
 
 struct FichiersSeance {
     QStringList diapositives, autres;  // relative to the course folder
-    QStringList problemes;             // the script's mistakes, or that it is missing
 };
 
-FichiersSeance Fichiers(const QString& folder, int seance) {
+FichiersSeance Fichiers(const Seance& seance) {
     FichiersSeance f;
-    const QString nom = QStringLiteral("Seance%1").arg(seance);
-    const std::optional<LectureScript> lecture = LireScript(QDir(folder).filePath(nom));
-    if (!lecture) {
-        if (seance == 1) {
-            f.diapositives = Slides();
-            f.autres = Photographs();
-        } else {
-            f.problemes << QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
-                               .arg(QDir::toNativeSeparators(QDir(folder).filePath(nom)), kNomScript);
-        }
-        return f;
-    }
-    if (!lecture->Reussie()) {
-        for (const QString& texte : lecture->erreurs.Textes()) f.problemes << QDir::toNativeSeparators(texte);
-        return f;
-    }
-    for (const ScriptSeance::Fichier& fichier : lecture->script->Fichiers())
+    const QString nom = NomDossierSeance(seance.numero);
+    for (const ScriptSeance::Fichier& fichier : seance.script.Fichiers())
         (fichier.diapositive ? f.diapositives : f.autres) << nom + QLatin1Char('/') + fichier.nom;
     return f;
 }
 
 }  // namespace
 
+QStringList FilesOfSeance(const Seance& seance) {
+    const FichiersSeance f = Fichiers(seance);
+    return f.diapositives + f.autres;
+}
+
 QStringList FilesOfSeance(const QString& folder, int seance) {
-    const FichiersSeance f = Fichiers(folder, seance);
-    return f.diapositives + f.autres + QStringList{CheminQuestions(seance)};
+    return FilesOfSeance(ChargerSeance(folder, seance)) + QStringList{CheminQuestions(seance)};
 }
 
 Report CheckFolder(const QString& folder) {
     Report report;
     const QDir root(folder);
-    const QString media = root.filePath(QStringLiteral("Seance1"));
+    const QString media = root.filePath(NomDossierSeance(1));
     if (!QFileInfo(media).isDir()) {
         report.problems << QStringLiteral("Le dossier « %1 » est introuvable : il doit contenir les diapositives "
                                           "et les photographies de la leçon.")
                                .arg(QDir::toNativeSeparators(media));
     }
     for (const int seance : Seances(folder)) {
-        const FichiersSeance fichiers = Fichiers(folder, seance);
-        if (!fichiers.problemes.isEmpty()) {
+        const Seance lue = ChargerSeance(folder, seance);
+        if (const Manque* script = lue.ManqueDe(Manque::Genre::Script)) {
             ++report.checked;
-            report.problems << fichiers.problemes;
+            report.problems << script->constats;
             continue;
         }
+        const FichiersSeance fichiers = Fichiers(lue);
         for (const QString& name : fichiers.diapositives + fichiers.autres) {
             ++report.checked;
             const QString problem = PictureProblem(QDir::toNativeSeparators(root.filePath(name)));
@@ -128,11 +104,7 @@ Report CheckFolder(const QString& folder) {
         const QString questions = QDir::toNativeSeparators(root.filePath(CheminQuestions(seance)));
         if (QFileInfo::exists(questions) || seance != 1) {
             ++report.checked;
-            const LectureGift lecture = Charger(folder, seance);
-            if (!lecture.Reussie())
-                report.problems << lecture.Texte();
-            else if (const QString reste = QuestionsLeft(*lecture.banque); !reste.isEmpty())
-                report.problems << QStringLiteral("%1 : %2.").arg(questions, reste);
+            if (const Manque* m = lue.ManqueDe(Manque::Genre::Questions)) report.problems << m->constats;
         }
     }
     for (const QString& name : Sounds()) {
@@ -143,12 +115,14 @@ Report CheckFolder(const QString& folder) {
     return report;
 }
 
-QSizeF LargestSlide(const QString& folder, int seance) {
+QSizeF LargestSlide(const QString& folder, int seance) { return LargestSlide(ChargerSeance(folder, seance)); }
+
+QSizeF LargestSlide(const Seance& seance) {
     QSizeF largest;
-    for (const QString& name : Fichiers(folder, seance).diapositives) {
+    for (const QString& name : Fichiers(seance).diapositives) {
         // Loaded as the lesson loads it, by the same path: it is then ready when its page comes.
         try {
-            const QSizeF size = platform::LoadPicture(folder + QLatin1Char('/') + name).SizeTwips();
+            const QSizeF size = platform::LoadPicture(seance.cours + QLatin1Char('/') + name).SizeTwips();
             largest = largest.expandedTo(size);
         } catch (const platform::FileError&) {
             // Told to the learner when its page comes, as without fitting.

@@ -8,10 +8,9 @@
 
 namespace content {
 
-// The files the lesson reads, relative to its folder: the nineteen slides and the photographs
-// in Seance1/, then the two wave files beside it.
-QStringList Slides();
-QStringList Photographs();
+struct Seance;
+
+// The two wave files the lesson plays, relative to its folder.
 QStringList Sounds();
 
 struct Report {
@@ -22,18 +21,21 @@ struct Report {
 };
 
 // Checks every séance under folder (the folder that holds Seance1/, Seance2/ ...): each one's
-// script when it has one, and every file the script, or séance 1's built-in pages, name.
+// script, and every file its script (séance 1's own pages, without one) names.
 Report CheckFolder(const QString& folder);
 
 // The séances of the course in folder: the numbers of its SeanceN/ folders (1 to 99), in order.
 QList<int> Seances(const QString& folder);
 
 // The files séance number seance reads, relative to folder: its slides, then its photographs and
-// frames, then its questions file. Read from its script when it has one that can be read.
+// frames, then its questions file. Nothing but the questions file when its script cannot be read.
 QStringList FilesOfSeance(const QString& folder, int seance);
+// The pictures séance reads, relative to its course folder: its slides, then its photographs and frames.
+QStringList FilesOfSeance(const Seance& seance);
 
 // The largest width and the largest height, in twips, of the slides of séance number seance under
 // folder that can be shown; empty when none can. What a lesson fitted to the screen must make room for.
 QSizeF LargestSlide(const QString& folder, int seance = 1);
+QSizeF LargestSlide(const Seance& seance);
 
 }  // namespace content

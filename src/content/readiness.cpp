@@ -1,9 +1,6 @@
 #include "content/readiness.h"
 
-#include "content/script_seance.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 
 namespace content {
@@ -56,28 +53,6 @@ QString QuestionsLeft(const BanqueQuestions& banque) {
                           "bonne réponse après « = » et trois mauvaises après « ~ »")
         .arg(left.size() == 1 ? QStringLiteral("une question") : QStringLiteral("%1 questions").arg(left.size()),
              left.size() == 1 ? QString() : QStringLiteral("s"), Numeros(left), kACompleter);
-}
-
-Readiness ReadinessOfSeance(const QString& folder, int seance) {
-    Readiness r;
-    const QString nom = QStringLiteral("Seance%1").arg(seance);
-    const QString dossier = QDir(folder).filePath(nom);
-    if (!QFileInfo(dossier).isDir()) {
-        r.left << QStringLiteral("Le dossier « %1 » est introuvable.").arg(QDir::toNativeSeparators(dossier));
-        return r;
-    }
-    const std::optional<LectureScript> script = LireScript(dossier);
-    if (!script && seance != 1)
-        r.left << QStringLiteral("Le dossier « %1 » n'a pas de script « %2 » : il dit ce que montre chaque page de la séance.")
-                      .arg(QDir::toNativeSeparators(dossier), kNomScript);
-    else if (script && !script->Reussie())
-        for (const QString& texte : script->erreurs.Textes()) r.left << QDir::toNativeSeparators(texte);
-    const LectureGift questions = Charger(folder, seance);
-    if (!questions.Reussie())
-        r.left << questions.Texte();
-    else if (const QString reste = QuestionsLeft(*questions.banque); !reste.isEmpty())
-        r.left << QStringLiteral("%1 : %2.").arg(questions.fichier, reste);
-    return r;
 }
 
 }  // namespace content

@@ -136,12 +136,6 @@ LectureScript LireScriptDonnees(const QByteArray& octets, const QString& fichier
 // when the folder holds no script.
 std::optional<LectureScript> LireScript(const QString& dossierSeance);
 
-// The script séance number seance of the course in dossier plays, read once at the lesson's start:
-// nothing for a Seance1/ without one (séance 1's built-in pages); a platform::FileError naming the
-// script and, in its reason, every mistake with its line and what to write, when it cannot be used
-// or, for any other séance, is missing.
-std::optional<ScriptSeance> ScriptDuCours(const QString& dossier, int seance);
-
 // A loader name's form for a script's slide: "Cours.pdf#3" for "Cours.pdf, page 3".
 QString NomPagePdf(const QString& pdf, int page);
 

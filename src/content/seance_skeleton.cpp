@@ -1,5 +1,6 @@
 #include "content/seance_skeleton.h"
 
+#include "content/nom_dossier.h"
 #include "content/readiness.h"
 #include "content/script_seance.h"
 #include "platform/pdf_page.h"
@@ -67,7 +68,7 @@ bool Ecrire(const QString& chemin, const QByteArray& octets) {
 SkeletonOutcome WriteSeanceSkeleton(const QString& courseFolder, int seance, const QString& pdfPath) {
     SkeletonOutcome out;
     const QDir cours(courseFolder);
-    const QString nom = QStringLiteral("Seance%1").arg(seance);
+    const QString nom = NomDossierSeance(seance);
     const QString cible = cours.filePath(nom);
     const QString natif = QDir::toNativeSeparators(cible);
     if (QFileInfo::exists(cible) || QFileInfo(cible).isSymLink()) {

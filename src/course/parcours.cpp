@@ -1,31 +1,14 @@
 #include "course/parcours.h"
 
-#include "content/banque.h"
-#include "content/script_seance.h"
 #include "class_reports/progression.h"
+#include "content/seance.h"
 #include "course/progression_apprenant.h"
-#include "course_window/cour1p.h"
+#include "course/seance_jouee.h"
 #include "platform/platform.h"
-#include "recording/suivi.h"
-
-#include <QMessageBox>
-#include <QPointer>
 
 using platform::P;
 
 namespace cours {
-
-void PreparerSuivi(resultats::Suivi& suivi, QWidget* fenetre) {
-    suivi.RegleDeReussite(resultats::Reussie);
-    // Told once, and the lesson goes on: a box that waits for nothing.
-    suivi.SurResultatsPerdus([fenetre = QPointer<QWidget>(fenetre)](const QString& texte) {
-        if (!fenetre) return;
-        auto* avis = new QMessageBox(QMessageBox::Warning, QStringLiteral("Séance 1"), texte, QMessageBox::Ok, fenetre);
-        avis->setAttribute(Qt::WA_DeleteOnClose);
-        avis->setWindowModality(Qt::NonModal);
-        avis->show();
-    });
-}
 
 Parcours::Parcours(QString dossier, resultats::Reglages reglages)
     : dossier_(std::move(dossier)), reglages_(std::move(reglages)), menu_(std::make_unique<MenuCours>()) {
@@ -80,32 +63,23 @@ std::optional<int> Parcours::Suivante(int numero, std::optional<double> note) {
 }
 
 std::optional<int> Parcours::Jouer(int numero) {
-    content::BanqueQuestions banque;
-    std::optional<content::ScriptSeance> script;
-    try {
-        banque = content::BanqueDuCours(dossier_, numero);
-        script = content::ScriptDuCours(dossier_, numero);
-    } catch (const platform::FileError&) {
-        return std::nullopt;  // changed since the menu read it: the menu says why now
-    }
-    resultats::Suivi suivi(reglages_, banque, numero);
+    const content::Seance seance = content::ChargerSeance(dossier_, numero);
+    if (seance.Empechement()) return std::nullopt;  // changed since the menu read it: the menu says why now
     std::optional<bool> sortie;
     std::optional<int> ensuite;
-    Cour1p cour(&suivi, &banque, script ? &*script : nullptr, numero);
+    SeanceJouee jouee(seance, reglages_);
+    Cour1p& cour = jouee.Cour();
     cour.DansUnCours({[&](double note) {
                           ensuite = Suivante(numero, note);
                           return ensuite.has_value();
                       },
                       [&](bool suivante) { sortie = suivante; }});
-    PreparerSuivi(suivi, cour.Form.Widget());
     cour_ = &cour;
     struct Fin {
         Cour1p*& cour;
         ~Fin() { cour = nullptr; }
     } fin{cour_};
-    cour.Form_Load();
-    cour.Form.Show();
-    cour.Form_Activate();
+    jouee.Demarrer();
     while (!sortie) P().Yield();
     return *sortie ? ensuite : std::nullopt;
 }

@@ -13,16 +13,8 @@
 #include <vector>
 
 class Cour1p;
-class QWidget;
-namespace resultats {
-class Suivi;
-}
 
 namespace cours {
-
-// What every played séance's recording needs, alone or in a course: the progression rule its
-// passed/failed verdict follows, and a box, in fenetre, telling once that results are being lost.
-void PreparerSuivi(resultats::Suivi& suivi, QWidget* fenetre);
 
 class Parcours {
 public:

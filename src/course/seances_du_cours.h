@@ -10,9 +10,7 @@ namespace cours {
 
 struct SeanceDuCours {
     int numero = 0;
-    // From the séance's first slide (its title slide): what follows "Séance N :" on the line that
-    // starts so, else the slide's first line of text, else "Séance N".
-    QString titre;
+    QString titre;  // content::Seance's
     // In French, why it cannot be played; empty when it can.
     QString indisponible;
     bool Disponible() const { return indisponible.isEmpty(); }

@@ -3,6 +3,7 @@
 #include "about/apropos.h"
 #include "content/banque.h"
 #include "content/script_seance.h"
+#include "content/seance.h"
 #include "course_window/m_orvalis2.h"
 #include "course_window/observateur_lecon.h"
 #include "platform/platform.h"
@@ -27,10 +28,11 @@ QColor SystemWindowText() { return QPalette().color(QPalette::Text); }
 
 // A short line with the year, small enough for the notice label's 735 × 255 twips.
 const QString kMention = QStringLiteral("© 2026");
+
+const content::Seance& SeanceOuIntegree(const content::Seance* seance) { return seance ? *seance : content::Seance::Integree(); }
 }  // namespace
 
-Cour1p::Cour1p(ObservateurLecon* observateur, const content::BanqueQuestions* banque, const content::ScriptSeance* script,
-               int seance)
+Cour1p::Cour1p(ObservateurLecon* observateur, const content::Seance* seance)
     : Form(QStringLiteral("Cour1p")),
       Picture1(&Form, QStringLiteral("Picture1")),
       Label2(&Picture1, QStringLiteral("Label2")),
@@ -52,14 +54,12 @@ Cour1p::Cour1p(ObservateurLecon* observateur, const content::BanqueQuestions* ba
       B_Pag_S(&Picture6, QStringLiteral("B_Pag_S")),
       Timer1(QStringLiteral("Timer1")),
       observateur_(observateur),
-      banque_(banque ? banque : &content::BanqueQuestions::Integree()),
-      script_(script),
-      seance_(seance) {
-    if (script_) {
-        for (size_t i = 0; i < script_->pages.size(); ++i) {
-            const auto& animation = script_->pages[i].animation;
-            if (animation && animation->genre == content::AnimationScript::Genre::Courants) pageCourants_ = int(i);
-        }
+      banque_(&SeanceOuIntegree(seance).banque),
+      script_(&SeanceOuIntegree(seance).script),
+      seance_(SeanceOuIntegree(seance).numero) {
+    for (size_t i = 0; i < script_->pages.size(); ++i) {
+        const auto& animation = script_->pages[i].animation;
+        if (animation && animation->genre == content::AnimationScript::Genre::Courants) pageCourants_ = int(i);
     }
     Form.SetBorderless();
     Form.SetCaption(QStringLiteral("Form1"));
@@ -191,8 +191,8 @@ void Cour1p::Form_Activate() {
     if (premierFocusFait_) return;
     premierFocusFait_ = true;
 
-    Repertoire = P().CurrentDirectory() + QStringLiteral("/Seance%1/").arg(seance_);
-    NomDiapo = script_ ? script_->pages.front().diapositive : QStringLiteral("Diapo0.emf");
+    Repertoire = P().CurrentDirectory() + QLatin1Char('/') + content::NomDossierSeance(seance_) + QLatin1Char('/');
+    NomDiapo = script_->pages.front().diapositive;
     Picture1.SetPicture(platform::LoadPicture(Repertoire + NomDiapo), NomDiapo);
     Centrer(Picture1);
 
@@ -247,7 +247,7 @@ void Cour1p::ChangerPage(int16_t page) {
     AfficherPage();
 }
 
-int16_t Cour1p::PageEvaluation() const { return script_ ? static_cast<int16_t>(script_->PageEvaluation()) : 19; }
+int16_t Cour1p::PageEvaluation() const { return static_cast<int16_t>(script_->PageEvaluation()); }
 
 bool Cour1p::PageCourante(int16_t page) const { return NumPage == page && pagesEnAttente_.empty() && !quittee_; }
 

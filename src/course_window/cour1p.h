@@ -1,7 +1,7 @@
 #pragma once
 // The course window: the one window the learner works in, its controls and the state that every
-// page shares. The page routine AfficherPage and its branches live in page_script/, the quiz in
-// evaluation/, the strips of page 14 in animation/.
+// page shares. The page routine AfficherPage, which plays each page of the séance's script, lives
+// in page_script/, the quiz in evaluation/, the electron strips in animation/.
 
 #include "platform/controls.h"
 #include "platform/timer.h"
@@ -9,6 +9,7 @@
 class ObservateurLecon;
 namespace content {
 class BanqueQuestions;
+struct Seance;
 struct ScriptSeance;
 struct PageScript;
 struct AnimationScript;
@@ -28,12 +29,10 @@ void PreparerLogo(platform::Image& logo);
 
 class Cour1p {
 public:
-    // observateur, when given, is told of each validated answer and of the end; banque, when given,
-    // is the bank the evaluation asks (the built-in one otherwise); script, when given, says what
-    // each page of séance number seance shows (séance 1's built-in pages otherwise). All must
-    // outlive the window.
-    explicit Cour1p(ObservateurLecon* observateur = nullptr, const content::BanqueQuestions* banque = nullptr,
-                    const content::ScriptSeance* script = nullptr, int seance = 1);
+    // observateur, when given, is told of each validated answer and of the end; seance, when given,
+    // is the séance shown, with its script and its questions (séance 1 as the program holds it
+    // otherwise). Both must outlive the window.
+    explicit Cour1p(ObservateurLecon* observateur = nullptr, const content::Seance* seance = nullptr);
     ~Cour1p();
 
     // The window and its controls, in construction order (which is also their stacking order, back
@@ -99,17 +98,17 @@ public:
     void FaireUnePause(int32_t& secondes);
     // Wait of d milliseconds on the millisecond counter, ended early by Interrompre.
     void PauseCourte(int32_t d);
-    // The direct and alternating current strips of page 14 (of page, in a séance's script); runs
-    // as long as that page is shown.
-    void AnimCourantAlternatif(int16_t page = 14);
+    // The direct and alternating current strips of page (séance 1's page 14); runs as long as
+    // that page is shown.
+    void AnimCourantAlternatif(int16_t page);
 
     // The questions the evaluation asks.
     const content::BanqueQuestions& BanqueEnCours() const { return *banque_; }
     // The séance shown, and its evaluation's page (the closing page follows it).
     int Seance() const { return seance_; }
     int16_t PageEvaluation() const;
-    // The script the pages follow; null for séance 1's built-in pages.
-    const content::ScriptSeance* Script() const { return script_; }
+    // The script the pages follow.
+    const content::ScriptSeance& Script() const { return *script_; }
 
     // When the séance is one of a course of several: Fermer before the closing page goes back to the
     // course's menu, and the closing page offers the menu, and the next séance once it is open.
@@ -139,7 +138,7 @@ public:
 
 private:
     void AfficherPage();
-    // AfficherPage's own work: the entry work and the page branch.
+    // AfficherPage's own work: the entry work, then the current page of the script.
     void ExecuterPage();
     // Moves to a page from a page button: nested as always, or, in a click storm, left to the top.
     void ChangerPage(int16_t page);
@@ -150,50 +149,26 @@ private:
     void DebutBoucle();
     // Yields to the message queue; every wait of the course yields through here.
     void Ceder(std::optional<int32_t> wakeAt = std::nullopt);
-    // The steps shared by all page branches.
+    // The slide NomDiapo names, centred.
     void EtapeDiapo();
-    void EtapePhoto(platform::PictureBox& box, const QString& fichier, const std::function<double()>& left,
-                    const std::function<double()>& top);
     void Centrer(platform::Control& box);
-    // Page loop: reset, then pass after pass test Interrompre, yield, act on Compteur, until lastTick.
-    void BouclePage(int16_t dernierTop, const std::function<void(int16_t top)>& agir);
-
-    void Page0();
-    void Page1();
-    void Page2();
-    void Page3();
-    void Page4();
-    void Page5();
-    void Page6();
-    void Page7();
-    void Page8();
-    void Page9();
-    void Page10();
-    void Page11();
-    void Page12();
-    void Page13(int16_t& NbCycles);
-    void Page14();
-    void Page15();
-    void Page16();
-    void Page17();
-    void Page18();
-    // Page 11 and 12 share one loop; only their photographs differ.
-    void PagePhotos(int16_t page, const std::function<void(int16_t top)>& photo);
-    // Page 13's five frames, cycling until the page changes.
-    void AnimationCircuit(int16_t& NbCycles);
     // Loads one of the program's own bitmaps into a box.
     void EtapeImage(platform::PictureBox& box, int id);
+    // The strips' boxes and captions, before AnimCourantAlternatif runs.
     void MiseEnPlaceBandes();
-    void Page19();
-    void Page20(const QString& texte);
-    // A page of a séance's script: the same loop, pauses and navigation as the built-in pages.
+    // The kinds of page: the title (no loop), a slide's page (its loop of ticks, its steps and its
+    // animation), the evaluation (once per question), the closing page (no slide, no loop).
+    void PageTitre();
     void PageScriptee(int16_t& NbCycles);
+    void PageQuestion();
+    void PageCloture(const QString& texte);
     // The first slide of the current page in the script, as NomDiapo holds it; empty for a page without one.
     QString NomDiapoScript() const;
     void EtapeScriptee(const content::EtapeScript& etape);
     void PlacerSelon(platform::PictureBox& box, const content::Place& place);
     platform::PictureBox& Cadre(int cadre);
-    // A script's frame animation (its own images, or séance 1's circuit), until the page is left.
+    // A script's frame animation (its own images, or the program's five frames of the circuit),
+    // until the page is left.
     void AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles);
     // In a course: the closing page's buttons, and leaving.
     void MontrerSuiteCours();
@@ -214,7 +189,7 @@ private:
 
     ObservateurLecon* const observateur_;
     const content::BanqueQuestions* const banque_;
-    const content::ScriptSeance* const script_;
+    const content::ScriptSeance* const script_;  // never null
     const int seance_;
     int pageCourants_ = -1;  // the script's page of the electron strips, if any
     bool premierFocusFait_ = false;

@@ -1,6 +1,6 @@
-// A page of a séance written as a script. The loop, its pauses, its meeting with navigation and the
-// evaluation are those of séance 1's built-in pages; only what the page shows, where and when,
-// comes from the script. Séance 1 written so plays exactly as its built-in pages.
+// A page of the séance's script. The loop, its pauses, its meeting with navigation and the
+// evaluation are the lesson's own; what the page shows, where and when, comes from the script
+// (séance 1's from the one the program holds).
 
 #include "content/script_seance.h"
 #include "course_window/cour1p.h"
@@ -8,6 +8,11 @@
 #include "platform/platform.h"
 
 using namespace M_Orvalis2;
+
+void Cour1p::PageTitre() {
+    EtapeDiapo();
+    Label4.SetVisible(true);
+}
 
 QString Cour1p::NomDiapoScript() const {
     if (NumPage < 0 || NumPage >= static_cast<int>(script_->pages.size())) return {};
@@ -34,7 +39,7 @@ void Cour1p::PlacerSelon(platform::PictureBox& box, const content::Place& place)
             default: return 0.0;
         }
     };
-    // Read after the load, as the built-in steps read them: the box has its picture's size.
+    // Read after the load: the box has its picture's size.
     const double l = place.gauche.Evaluer(lire, EchelleX);
     const double t = place.haut.Evaluer(lire, EchelleY);
     box.Move(l, t);
@@ -57,9 +62,9 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
     if (NumPage < 0 || NumPage >= static_cast<int>(script_->pages.size())) return;
     const content::PageScript& page = script_->pages[static_cast<size_t>(NumPage)];
     switch (page.type) {
-        case content::PageScript::Type::Titre: Page0(); return;
-        case content::PageScript::Type::Evaluation: Page19(); return;
-        case content::PageScript::Type::Cloture: Page20(page.texte); return;
+        case content::PageScript::Type::Titre: PageTitre(); return;
+        case content::PageScript::Type::Evaluation: PageQuestion(); return;
+        case content::PageScript::Type::Cloture: PageCloture(page.texte); return;
         case content::PageScript::Type::Diapositive: break;
     }
     const int16_t numero = NumPage;
@@ -77,7 +82,10 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
         Ceder();
         const int16_t top = Compteur;
         if (top == page.fin) break;
-        // As on the built-in pages: a pass acts only while its page is still the current one.
+        // Deviation: a pass acts on Compteur only while its page is still the current one. A loop that
+        // goes on after the learner left (for the title page, or for the evaluation within its first
+        // tick) would otherwise bring its photograph back over the new page, or load a slide for a page
+        // that has none and end the lesson on a missing file.
         if (NumPage != numero) continue;
         for (const content::EtapeScript& etape : page.etapes)
             if (etape.instant == top) EtapeScriptee(etape);

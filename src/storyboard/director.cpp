@@ -29,7 +29,7 @@ void Collect(const platform::Container& container, std::map<QString, platform::C
 
 }  // namespace
 
-Director::Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets, const content::ScriptSeance* script)
+Director::Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets, const content::ScriptSeance& script)
     : w_(course), p_(platform), sheets_(sheets), script_(script) {
     Collect(w_.Form, controls_);
 }
@@ -100,8 +100,8 @@ void Director::OnYield() {
 }
 
 bool Director::AnimationFrame(const QString& file) const {
-    if (!script_ || w_.NumPage < 0 || w_.NumPage >= static_cast<int>(script_->pages.size())) return false;
-    const std::optional<content::AnimationScript>& a = script_->pages[static_cast<size_t>(w_.NumPage)].animation;
+    if (w_.NumPage < 0 || w_.NumPage >= static_cast<int>(script_.pages.size())) return false;
+    const std::optional<content::AnimationScript>& a = script_.pages[static_cast<size_t>(w_.NumPage)].animation;
     return a && a->genre == content::AnimationScript::Genre::Images && a->images.contains(file);
 }
 

@@ -28,8 +28,8 @@ class OfflinePlatform;
 
 class Director {
 public:
-    // script: the séance's script when it has one, whose animations' frames are files of the folder.
-    Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets, const content::ScriptSeance* script = nullptr);
+    // script: the séance's, whose animations' frames may be files of the folder.
+    Director(Cour1p& course, OfflinePlatform& platform, Sheets& sheets, const content::ScriptSeance& script);
     // Runs the lesson from its start to the About window; LessonEnded escapes on an error.
     void Run();
     // The files of every slide and photograph the lesson showed, by name.
@@ -53,7 +53,7 @@ private:
     Cour1p& w_;
     OfflinePlatform& p_;
     Sheets& sheets_;
-    const content::ScriptSeance* script_;
+    const content::ScriptSeance& script_;
     std::map<QString, platform::Control*> controls_;
 
     Phase phase_ = Phase::Pages;

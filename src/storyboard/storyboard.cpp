@@ -4,6 +4,7 @@
 #include "content/course_identity.h"
 #include "content/lesson_content.h"
 #include "content/script_seance.h"
+#include "content/seance.h"
 #include "course_window/cour1p.h"
 #include "platform/platform.h"
 #include "storyboard/dated_output.h"
@@ -33,7 +34,7 @@ QDateTime CourseDate(const QString& folder, int seance) {
     QDateTime newest;
     // The questions file is part of the content: its answer key is in the document; so is the script.
     QStringList files = content::FilesOfSeance(folder, seance);
-    files << QStringLiteral("Seance%1/%2").arg(seance).arg(content::kNomScript);
+    files << content::NomDossierSeance(seance) + QLatin1Char('/') + content::kNomScript;
     for (const QString& name : files) {
         const QDateTime t = QFileInfo(QDir(folder).filePath(name)).lastModified().toUTC();
         if (t.isValid() && (!newest.isValid() || t > newest)) newest = t;
@@ -57,8 +58,8 @@ QByteArray Metadata(const QString& title, const QDateTime& date) {
                              "<?xpacket end='w'?>");
 }
 
-QStringList TitleLines(const QString& folder, const QDateTime& date, const content::BanqueQuestions& banque,
-                       const content::ScriptSeance* script, int seance) {
+QStringList TitleLines(const QString& folder, const QDateTime& date, const content::Seance& lue, int seance) {
+    const content::BanqueQuestions& banque = lue.banque;
     const QLocale fr(QLocale::French, QLocale::France);
     QStringList lines{
         QStringLiteral("Version %1.%2.%3").arg(SEANCE_VERSION_MAJOR).arg(SEANCE_VERSION_MINOR).arg(SEANCE_VERSION_PATCH),
@@ -66,18 +67,19 @@ QStringList TitleLines(const QString& folder, const QDateTime& date, const conte
         QStringLiteral("Contenu du dossier « %1 », daté du %2")
             .arg(QFileInfo(folder).fileName(), fr.toString(date.date(), QStringLiteral("d MMMM yyyy"))),
     };
-    if (!script) {
+    // Séance 1's own pages keep the document's words as they always were.
+    if (lue.scriptIntegre) {
         lines << QStringLiteral("Pages 0 à 18 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
                                 "arrive depuis l'entrée dans la page. Pages 13 et 14 : leurs animations image par image. "
                                 "Page 19 : les vingt questions de l'évaluation avec leur bonne réponse. Puis la page 20 et "
                                 "la fenêtre « À propos ».");
     } else {
-        const int evaluation = script->PageEvaluation();
+        const int evaluation = lue.script.PageEvaluation();
         lines << QStringLiteral("Pages 0 à %1 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
                                 "arrive depuis l'entrée dans la page, et ses animations image par image. Page %2 : les "
                                 "vingt questions de l'évaluation avec leur bonne réponse. Puis la page %3 et la fenêtre "
-                                "« À propos ». Les pages suivent le script « Seance%4/%5 ».")
-                     .arg(evaluation - 1).arg(evaluation).arg(evaluation + 1).arg(seance).arg(content::kNomScript);
+                                "« À propos ». Les pages suivent le script « %4/%5 ».")
+                     .arg(evaluation - 1).arg(evaluation).arg(evaluation + 1).arg(content::NomDossierSeance(seance), content::kNomScript);
     }
     // Said only for a course's own questions: the built-in bank's document stays as it always was.
     if (banque != content::BanqueQuestions::Integree())
@@ -125,11 +127,10 @@ Outcome Write(const QString& folder, const QString& pdfPath, int seance) {
         const QString titre = content::TitreSeance(seance);
         const QString title = titre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
-        const content::BanqueQuestions banque = content::BanqueDuCours(folder, seance);
-        const std::optional<content::ScriptSeance> script = content::ScriptDuCours(folder, seance);
-        sheets.TitlePage(titre, TitleLines(folder, date, banque, script ? &*script : nullptr, seance));
-        Cour1p course(nullptr, &banque, script ? &*script : nullptr, seance);
-        Director(course, platform, sheets, script ? &*script : nullptr).Run();
+        const content::Seance lue = content::SeanceAJouer(folder, seance);
+        sheets.TitlePage(titre, TitleLines(folder, date, lue, seance));
+        Cour1p course(nullptr, &lue);
+        Director(course, platform, sheets, lue.script).Run();
         if (!sheets.Finish()) {
             outcome.message = Failure(pdfPath, QStringLiteral("le document n'a pas pu être composé"));
             return outcome;

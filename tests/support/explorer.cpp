@@ -68,8 +68,8 @@ qint64 Gap(Rng& r, qint64 t) {
 // --- the child ---------------------------------------------------------------------------------
 
 // What the explorer must know of the séance it plays to check it: each page's slides and pictures,
-// how long its loop runs, and where the evaluation stands. Séance 1's built-in pages are tables;
-// a scripted séance's are read from its script, so that séance 1 written as a script gives the same.
+// how long its loop runs, and where the evaluation stands. Séance 1's own pages are tables, what the
+// lesson is known to show; a teacher's séance's are read from its script.
 struct PagePlan {
     QStringList slides;     // what Picture1 may show once the page has run its first tick
     QStringList pictures;   // what the photograph boxes may show
@@ -156,7 +156,8 @@ Plan ScriptPlan(const content::ScriptSeance& script) {
     return plan;
 }
 
-Plan PlanOf(const Lesson& l) { return l.script ? ScriptPlan(*l.script) : BuiltInPlan(); }
+// Séance 1's own pages are checked against what the lesson is known to show, not against their script.
+Plan PlanOf(const Lesson& l) { return l.seance.scriptIntegre ? BuiltInPlan() : ScriptPlan(l.seance.script); }
 
 // The screens of a direct visit, by course and séance, then by page.
 std::map<QString, std::map<int, QStringList>> g_direct;

@@ -10,15 +10,12 @@
 namespace testsupport {
 
 Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course,
-               const std::function<ObservateurLecon*()>& observateur, int seance) {
+               const std::function<ObservateurLecon*()>& observateur, int numero) {
     if (course.isEmpty()) WriteCourse(folder.path());
     vp.currentDirectory = course.isEmpty() ? folder.path() : course;
     if (setUp) setUp(vp);
-    platform::RunHandler([this, seance] {
-        banque = content::BanqueDuCours(vp.currentDirectory, seance);
-        script = content::ScriptDuCours(vp.currentDirectory, seance);
-    });
-    w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr, &banque, script ? &*script : nullptr, seance);
+    platform::RunHandler([this, numero] { seance = content::SeanceAJouer(vp.currentDirectory, numero); });
+    w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr, &seance);
     vp.ClearTraces();  // what construction sets up is the design state, not something that happened
     if (start) {
         // As the toolkit runs them: an error is reported, and ends the run with ProgramEnded.

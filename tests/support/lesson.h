@@ -2,8 +2,7 @@
 // A course window on the virtual platform, started as the program starts it, with a test course
 // in a temporary folder.
 
-#include "content/banque.h"
-#include "content/script_seance.h"
+#include "content/seance.h"
 #include "course_window/cour1p.h"
 #include "support/media.h"
 #include "support/virtual_platform.h"
@@ -23,15 +22,14 @@ struct Lesson {
     // before the observer or the window is made. seance: the séance of the course played, as the
     // program's --seance.
     explicit Lesson(bool start = true, std::function<void(VirtualPlatform&)> setUp = {}, const QString& course = {},
-                    const std::function<ObservateurLecon*()>& observateur = {}, int seance = 1);
+                    const std::function<ObservateurLecon*()>& observateur = {}, int numero = 1);
     // The program-wide sound window opened its device on this lesson's platform: it goes too.
     ~Lesson();
 
     QTemporaryDir folder;
     VirtualPlatform vp;
-    content::BanqueQuestions banque;  // the one the course folder gives
-    // SeanceN/seance.toml, when the course has one: read as the program reads it, before the window.
-    std::optional<content::ScriptSeance> script;
+    // Read as the program reads it, before the window: its questions, and its script when it has one.
+    content::Seance seance;
     std::unique_ptr<Cour1p> w;
 
     // Pictures of a given file name loaded so far, e.g. Loaded("Img2.jpg").

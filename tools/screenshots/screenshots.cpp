@@ -8,6 +8,7 @@
 
 #include "content/banque.h"
 #include "content/script_seance.h"
+#include "content/seance.h"
 #include "content/lesson_content.h"
 #include "course_window/cour1p.h"
 #include "platform/real_platform.h"
@@ -69,10 +70,9 @@ int main(int argc, char** argv) {
     QApplication::setFont(platform::UiFont(9.75));
     // What the program reads at its start: the séance's script and questions (séance 1 without a
     // script has neither of its own).
-    const std::optional<content::ScriptSeance> script = content::ScriptDuCours(QDir::currentPath(), seance);
-    const content::BanqueQuestions banque = content::BanqueDuCours(QDir::currentPath(), seance);
-    if (ajuster) real.FitOnScreen(content::LargestSlide(QDir::currentPath(), seance));
-    Cour1p w(nullptr, &banque, script ? &*script : nullptr, seance);
+    const content::Seance lue = content::SeanceAJouer(QDir::currentPath(), seance);
+    if (ajuster) real.FitOnScreen(content::LargestSlide(lue));
+    Cour1p w(nullptr, &lue);
     platform::RunHandler([&] { w.Form_Load(); });
     w.Form.Show();
 

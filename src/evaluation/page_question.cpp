@@ -1,4 +1,5 @@
-// Page 19: the evaluation. Runs once per question; the validation brings it back with the next number.
+// The evaluation's page (séance 1's page 19). Runs once per question; the validation brings it back
+// with the next number.
 
 #include "content/banque.h"
 #include "course_window/cour1p.h"
@@ -6,7 +7,7 @@
 
 using namespace M_Orvalis2;
 
-void Cour1p::Page19() {
+void Cour1p::PageQuestion() {
     // The learner answers all twenty questions before leaving: nothing enables these again.
     B_Pag_P.SetEnabled(false);
     B_Pag_S.SetEnabled(false);

@@ -1,9 +1,9 @@
-// Page 20: the closing page, reached from the last validation. No slide, no loop.
+// The closing page (séance 1's page 20), reached from the last validation. No slide, no loop.
 
 #include "content/course_identity.h"
 #include "course_window/cour1p.h"
 
-void Cour1p::Page20(const QString& texte) {
+void Cour1p::PageCloture(const QString& texte) {
     B_Valider.SetVisible(false);
     for (int i = 0; i < 4; ++i) Option1(i).SetVisible(false);
     Label3.SetVisible(false);
