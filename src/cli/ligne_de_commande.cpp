@@ -185,7 +185,9 @@ QString LireOptions(const QCommandLineParser& p, Demande& d) {
     for (const Option* o : Options()) {
         const QString nom = QString::fromLatin1(o->nom);
         if (!p.isSet(nom)) continue;
-        if (const QString faute = o->lire(p.value(nom), d); !faute.isEmpty()) return QStringLiteral("--%1 %2").arg(nom, faute);
+        // A flag has no value to ask for: Qt 6.8's parser warns on stderr when asked.
+        const QString valeur = o->valeur ? p.value(nom) : QString();
+        if (const QString faute = o->lire(valeur, d); !faute.isEmpty()) return QStringLiteral("--%1 %2").arg(nom, faute);
     }
     return {};
 }
