@@ -129,6 +129,12 @@ if [ -n "${NODE_EXTRA_CA_CERTS:-}" ]; then
   npm_env+=("NODE_EXTRA_CA_CERTS=$NODE_EXTRA_CA_CERTS")
 fi
 
+# A chroot that cannot reach the mirror cannot install what ./test needs: this machine cannot run the
+# check, which says nothing of the project.
+chroot "$ROOTFS" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin apt-get update -qq ||
+  cannot_run_here "the chroot cannot reach the mirror $MIRROR; not checked"
+phase_done "the mirror reached from the chroot"
+
 rm -rf "$ROOTFS/root/seance1"
 git clone -q "$SEANCE_ROOT" "$ROOTFS/root/seance1"
 grep PRETTY_NAME "$ROOTFS/etc/os-release"
