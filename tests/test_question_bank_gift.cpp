@@ -174,6 +174,7 @@ private slots:
         QTest::newRow("zero written 0.0") << GiftFile("Q ? {=a ~%0.0%b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("feedback and weights")
             << GiftFile("Q ? {~%0%b#non =a#oui, \\= bien ~c#x ~d ####en général}") << "Q ?" << abcd;
+        QTest::newRow("a tag in feedback") << GiftFile("Q ? {=a#<b>oui</b> ~b ~c ~d ####<i>voir</i>}") << "Q ?" << abcd;
         QTest::newRow("missing word") << GiftFile("Le {=courant ~b ~c ~d} circule.") << "Le _____ circule." << QStringList{"courant", "b", "c", "d"};
         QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") + GiftFile("Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("CRLF") << GiftFile("Q\nsuite ? {\n=a\n~b\n~c\n~d\n}").replace("\n", "\r\n") << "Q suite ?" << abcd;

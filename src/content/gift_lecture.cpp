@@ -89,7 +89,8 @@ QString Deseschapper(const QString& s) {
 // for [html], and refuses what its plain-text controls cannot show.
 // Deviation: Markdown is shown as written, marks included: the lesson's labels show plain text,
 // and a teacher who wants emphasis gets nothing from it there.
-QString Lisible(QString brut, Format format, const Bloc& b, qsizetype ou, const QString& quoi) {
+// A feedback is read leniently: it is not shown yet, and a file that played before still plays.
+QString Lisible(QString brut, Format format, const Bloc& b, qsizetype ou, const QString& quoi, bool strict = true) {
     static const QRegularExpression saut(QStringLiteral(R"([ \t]*\n[ \t]*)"));
     brut.replace(saut, QStringLiteral(" "));
     QString texte = Deseschapper(brut);
@@ -97,7 +98,7 @@ QString Lisible(QString brut, Format format, const Bloc& b, qsizetype ou, const 
         // Moodle's format shows a line break written "\n" as a line break, where HTML folds it.
         if (format == Format::Moodle) texte.replace(u'\n', QStringLiteral("<br>"));
         const TexteHtml html = LireHtml(texte);
-        if (!html.refus.isEmpty()) throw Refus{b.Ligne(ou), quoi + QStringLiteral(" : ") + html.refus};
+        if (strict && !html.refus.isEmpty()) throw Refus{b.Ligne(ou), quoi + QStringLiteral(" : ") + html.refus};
         texte = html.texte;
     }
     return texte.trimmed();
@@ -269,7 +270,7 @@ QString CouperRetour(QString& brut, Format format, const Bloc& b, qsizetype ou, 
     QString retour = brut.mid(diese + 1);
     brut.truncate(diese);
     const Format formatRetour = LireFormat(retour, format);
-    return Lisible(retour, formatRetour, b, ou, Refuse("le commentaire d'une réponse de la question %1", n));
+    return Lisible(retour, formatRetour, b, ou, Refuse("le commentaire d'une réponse de la question %1", n), false);
 }
 
 QString TexteCourt(const QString& brut, Format format, const Bloc& b, qsizetype ou, int n) {
@@ -346,7 +347,7 @@ void LireVraiFaux(const Bloc& b, const Accolades& a, Format format, int n, Quest
         if (de < 0) return QString();
         QString brut = t.mid(de + 1, (jusqua < 0 ? a.fin : jusqua) - de - 1);
         const Format f = LireFormat(brut, format);
-        return Lisible(brut, f, b, de, Refuse("le commentaire de la question %1", n));
+        return Lisible(brut, f, b, de, Refuse("le commentaire de la question %1", n), false);
     };
     const QString siFaux = retour(premier, second);
     const QString siJuste = retour(second, -1);
@@ -456,7 +457,7 @@ QuestionGift LireQuestion(const Bloc& b, qsizetype p, int n) {
     if (a.fin < a.ferme) {
         QString general = b.texte.mid(a.fin + 4, a.ferme - a.fin - 4);
         const Format f = LireFormat(general, format);
-        q.retourGeneral = Lisible(general, f, b, a.fin, Refuse("le commentaire général de la question %1", n));
+        q.retourGeneral = Lisible(general, f, b, a.fin, Refuse("le commentaire général de la question %1", n), false);
     }
     q.genre = LireGenre(b, a, n);
     switch (q.genre) {
