@@ -312,6 +312,12 @@ private slots:
         const Report mauvais = CheckFolder(dir.path());
         QVERIFY(mauvais.problems.contains(
             QDir::toNativeSeparators(chemin) + QStringLiteral(", ligne 5 : la question 3 a 3 réponses, il en faut quatre dont une bonne.")));
+        // The check tells every mistake of the file, as the lesson's refusal does.
+        WriteFile(chemin, GiftFile("Q ? {#4,5}", "Q ? {=a ~b ~c}"));
+        const QStringList tous = CheckFolder(dir.path()).problems.filter(QStringLiteral("questions.gift"));
+        QCOMPARE(tous.size(), 2);
+        QVERIFY(tous[0].contains(QStringLiteral("ligne 1 : la question 1 donne le nombre « 4,5 »")));
+        QVERIFY(tous[1].contains(QStringLiteral("ligne 5 : la question 3 a 3 réponses")));
     }
 
     void exportCommand() {
