@@ -120,12 +120,14 @@ private slots:
         {
             QByteArray gift = ReadAll(cours.filePath("Seance3/questions.gift"));
             gift.replace("Réponse 5 : la question 5 ?", "À compléter : la tension se mesure en ___ ?");
+            gift.replace("Réponse 6 : la question 6 ?", "L'&eacute;lectron ?");
             QFile f(cours.filePath("Seance3/questions.gift"));
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write(gift);
         }
         QVERIFY(content::ChargerSeance(cours.path(), 3).Prete());
         QCOMPARE(content::SeanceAJouer(cours.path(), 3).banque.Entree(12).reponses[0], QString("Réponse 12 : sa bonne réponse"));
+        QCOMPARE(content::SeanceAJouer(cours.path(), 3).banque.Entree(6).question, QString("L'électron ?"));
 
         // Filled in, it plays: the storyboard runs it through, evaluation and closing page included.
         const ProgramRun s = RunProgram({"--storyboard", cours.filePath("s3.pdf"), "--seance", "3"}, {}, cours.path());

@@ -171,8 +171,10 @@ private slots:
         QTest::newRow("plain") << GiftFile("[plain]Q <b> ? {=a ~b ~c ~d}") << "Q <b> ?" << abcd;
         QTest::newRow("markdown") << GiftFile("[markdown]Q **ici** ? {=a ~b ~c ~d}") << "Q **ici** ?" << abcd;
         QTest::newRow("moodle") << GiftFile("[moodle]Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
+        QTest::newRow("zero written 0.0") << GiftFile("Q ? {=a ~%0.0%b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("feedback and weights")
             << GiftFile("Q ? {~%0%b#non =a#oui, \\= bien ~c#x ~d ####en général}") << "Q ?" << abcd;
+        QTest::newRow("a tag in feedback") << GiftFile("Q ? {=a#<b>oui</b> ~b ~c ~d ####<i>voir</i>}") << "Q ?" << abcd;
         QTest::newRow("missing word") << GiftFile("Le {=courant ~b ~c ~d} circule.") << "Le _____ circule." << QStringList{"courant", "b", "c", "d"};
         QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") + GiftFile("Q ? {=a ~b ~c ~d}") << "Q ?" << abcd;
         QTest::newRow("CRLF") << GiftFile("Q\nsuite ? {\n=a\n~b\n~c\n~d\n}").replace("\n", "\r\n") << "Q suite ?" << abcd;
@@ -204,9 +206,10 @@ private slots:
         QTest::newRow("open question") << GiftFile({}, "Q ?\n{}") << 6 << "la question 3 est une question ouverte";
         QTest::newRow("true-false") << GiftFile({}, "Q ? {TRUE#oui}") << 5 << "vrai-faux";
         QTest::newRow("numerical") << GiftFile({}, "Q ? {#12:2}") << 5 << "numérique";
-        QTest::newRow("matching") << GiftFile({}, "Q ? {\n=a -> 1\n=b -> 2\n=c -> 3\n}") << 6 << "appariement";
-        QTest::newRow("short answers") << GiftFile({}, "Q ? {=a =b =c =d}") << 5 << "deux bonnes réponses";
-        QTest::newRow("short answer") << GiftFile({}, "Q ? {=a}") << 5 << "la question 3 a 1 réponse,";
+        QTest::newRow("matching") << GiftFile({}, "Q ? {\n=a -> 1\n=b -> 2\n=c -> 3\n}") << 5 << "appariement";
+        QTest::newRow("short answers") << GiftFile({}, "Q ? {=a =b =c =d}") << 5 << "la question 3 est une question à réponse courte";
+        QTest::newRow("several to tick") << GiftFile({}, "Q ? {~%50%a ~%50%b ~c ~d}") << 5 << "à plusieurs réponses";
+        QTest::newRow("two answers") << GiftFile({}, "Q ? {=a ~b}") << 5 << "la question 3 a 2 réponses,";
         QTest::newRow("missing }") << GiftFile({}, "Q ?\n{=a ~b\n~c ~d") << 6 << "il manque l'accolade fermante";
         QTest::newRow("missing } before next") << GiftFile({}, "Q ? {=a ~b ~c ~d\nQ4 ? {=a ~b ~c ~d}") << 6
                                                << "une ligne vide sépare deux questions";
@@ -230,7 +233,6 @@ private slots:
         QTest::newRow("zero on =, hundred on ~") << GiftFile({}, "Q ? {=%0%Lyon ~%100%Paris ~c ~d}") << 5
                                                  << "« %0% », que Moodle lit comme du texte : écrivez « =Lyon » si elle est la bonne, « ~Lyon » sinon";
         QTest::newRow("hundred without =") << GiftFile({}, "Q ? {~a ~%100%Paris ~c ~d}") << 5 << "écrivez-la « =Paris »";
-        QTest::newRow("zero written 0.0") << GiftFile({}, "Q ? {=a ~%0.0%b ~c ~d}") << 5 << "écrivez « ~%0% »";
         // Lines a word processor leaves, blank or a comment to the eye only.
         QTest::newRow("non-breaking space line") << GiftFile({}, "Q ? {=a ~b ~c ~d}").replace("}\n\nQ ? {", "}\n\xC2\xA0\nQ ? {")
                                                  << 4 << "espace insécable";
@@ -277,6 +279,17 @@ private slots:
         QVERIFY(lu.Texte().endsWith(u'.'));
     }
 
+    // A teacher's file is refused once, with all its mistakes.
+    void everyMistakeInOneRun() {
+        const LectureGift lu = LireGiftDonnees(GiftFile("Q ? {=a ~b ~c}", "Q ? {T}", 19), QStringLiteral("questions.gift"));
+        QCOMPARE(lu.erreurs.Textes(),
+                 QStringList({"questions.gift, ligne 1 : la question 1 a 3 réponses, il en faut quatre dont une bonne.",
+                              "questions.gift, ligne 5 : la question 3 est une question vrai-faux : la leçon attend quatre "
+                              "réponses, la bonne précédée de « = », les autres de « ~ ».",
+                              "questions.gift, ligne 37 : le fichier n'a que 19 questions, il en faut vingt."}));
+        QCOMPARE(lu.Texte(), lu.erreurs.Textes().front());
+    }
+
     void courseFolderAndItsCheck() {
         QTemporaryDir dir;
         const QString chemin = dir.filePath(QStringLiteral("Seance1/questions.gift"));
@@ -299,6 +312,12 @@ private slots:
         const Report mauvais = CheckFolder(dir.path());
         QVERIFY(mauvais.problems.contains(
             QDir::toNativeSeparators(chemin) + QStringLiteral(", ligne 5 : la question 3 a 3 réponses, il en faut quatre dont une bonne.")));
+        // The check tells every mistake of the file, as the lesson's refusal does.
+        WriteFile(chemin, GiftFile("Q ? {#4,5}", "Q ? {=a ~b ~c}"));
+        const QStringList tous = CheckFolder(dir.path()).problems.filter(QStringLiteral("questions.gift"));
+        QCOMPARE(tous.size(), 2);
+        QVERIFY(tous[0].contains(QStringLiteral("ligne 1 : la question 1 donne le nombre « 4,5 »")));
+        QVERIFY(tous[1].contains(QStringLiteral("ligne 5 : la question 3 a 3 réponses")));
     }
 
     void exportCommand() {

@@ -35,6 +35,7 @@ LectureGift LireGift(const QString& chemin) {
         lecture.fichier = chemin;
         lecture.ligne = 1;
         lecture.message = QStringLiteral("le fichier ne peut pas être lu (%1)").arg(file.errorString());
+        lecture.erreurs.liste.push_back({chemin, lecture.ligne, 0, lecture.message});
         return lecture;
     }
     return LireGiftDonnees(file.readAll(), chemin);
@@ -49,6 +50,7 @@ LectureGift Charger(const QString& dossier, int seance) {
         lecture.fichier = chemin;
         lecture.ligne = 1;
         lecture.message = QStringLiteral("le fichier est introuvable : la séance %1 doit y donner ses vingt questions").arg(seance);
+        lecture.erreurs.liste.push_back({chemin, lecture.ligne, 0, lecture.message});
         return lecture;
     }
     lecture.banque = BanqueQuestions::Integree();

@@ -2,6 +2,9 @@
 // The twenty questions the evaluation asks: the built-in ones, or a course's own, written by its
 // teacher in GIFT (the plain-text question format of Moodle) as Seance1/questions.gift.
 
+#include "content/erreurs.h"
+#include "content/question.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -38,14 +41,16 @@ public:
     bool operator==(const BanqueQuestions&) const = default;
 };
 
-// A bank read from a file, or why not: the file, the line (from 1) and what is wrong, in French.
+// A bank read from a file, or why not: every mistake, each with its line (from 1) and what is wrong,
+// in French; ligne and message are the first one's.
 struct LectureGift {
     std::optional<BanqueQuestions> banque;
     QString fichier;
     int ligne = 0;
     QString message;
+    Erreurs erreurs;
     bool Reussie() const { return banque.has_value(); }
-    // « questions.gift, ligne 12 : la question 3 a deux bonnes réponses. »
+    // « questions.gift, ligne 12 : la question 3 a deux bonnes réponses. », the first mistake.
     QString Texte() const;
 };
 

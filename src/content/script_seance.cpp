@@ -653,6 +653,7 @@ struct LecteurScript {
     }
 
     ScriptSeance Lire(const toml::table& racine);
+    double LirePenalite(const toml::table& t);
     PageScript LirePage(const toml::table& t, int numero, int nombre);
     void LireTitre(const toml::table& t, PageScript& page);
     void LireDiapositives(const toml::table& t, PageScript& page);
@@ -710,9 +711,24 @@ const GenrePage& LireGenre(const toml::node& n) {
     Refuser(LieuDe(n), QStringLiteral("le type « %1 » est inconnu ; écrivez « %2 » (types : %3).").arg(type, proche, Guillemets(noms)));
 }
 
+double LecteurScript::LirePenalite(const toml::table& t) {
+    SeulementCles(t, {QStringLiteral("penalite")}, QStringLiteral("dans [evaluation]"));
+    const toml::node* n = t.get("penalite");
+    if (!n) return 0.5;
+    const std::optional<double> p = n->value<double>();
+    if (!p || !(*p >= 0 && *p <= 1))
+        Refuser(LieuDe(*n), QStringLiteral("« penalite » est la part de la valeur d'une question qu'une mauvaise réponse "
+                                           "retire, de 0 à 1 ; écrivez par exemple penalite = 0.5 (la moitié), ou "
+                                           "penalite = 0 pour aucune."));
+    return *p;
+}
+
 ScriptSeance LecteurScript::Lire(const toml::table& racine) {
     ScriptSeance script;
-    SeulementCles(racine, {QStringLiteral("page")}, QStringLiteral("en tête du script (il ne contient que des pages)"));
+    SeulementCles(racine, {QStringLiteral("page"), QStringLiteral("evaluation")},
+                  QStringLiteral("en tête du script (il contient ses pages et la table [evaluation])"));
+    if (const toml::node* evaluation = racine.get("evaluation"))
+        Essayer([&] { script.penalite = LirePenalite(Table(*evaluation, QStringLiteral("evaluation"))); });
     const toml::node* pages = racine.get("page");
     if (!pages) {
         Signaler({}, QStringLiteral("le script n'a aucune page ; écrivez [[page]] puis type = \"titre\" et diapositive = \"Diapo0.emf\"."));

@@ -102,6 +102,9 @@ struct PageScript {
 
 struct ScriptSeance {
     std::vector<PageScript> pages;
+    // [evaluation] penalite: the share of a question's worth a wrong answer costs while the score is
+    // above 0; séance 1's half unless the script says otherwise.
+    double penalite = 0.5;
     // The evaluation's page number; the closing page follows it.
     int PageEvaluation() const { return static_cast<int>(pages.size()) - 2; }
     // Every file of the folder the script names, slides first, each once, in order of appearance,

@@ -120,9 +120,8 @@ Seance ChargerSeance(const QString& cours, int numero) {
 
     LectureGift questions = Charger(cours, numero);
     if (!questions.Reussie()) {
-        s.manques.push_back({Genre::Questions,
-                             platform::FileError(questions.fichier, QStringLiteral("ligne %1 : %2").arg(questions.ligne).arg(questions.message)),
-                             {questions.Texte()}});
+        s.manques.push_back({Genre::Questions, platform::FileError(questions.fichier, questions.erreurs.Raison()),
+                             questions.erreurs.Textes()});
     } else if (const QString reste = QuestionsLeft(*questions.banque); !reste.isEmpty()) {
         // A new séance's questions still « À compléter » are never put to a learner.
         s.manques.push_back({Genre::Questions, platform::FileError(questions.fichier, reste),

@@ -50,7 +50,8 @@ QByteArray SkeletonQuestions(int seance) {
                     .arg(kACompleter);
     const std::array<QString, 4>& reponses = ReponsesACompleter();
     for (int n = 1; n <= BanqueQuestions::kNombre; ++n)
-        t += QStringLiteral("::Q%1::[plain]%2 {\n=%3\n~%4\n~%5\n~%6\n}\n\n")
+        // Moodle's own format, as a teacher's own question would be: "&eacute;" shows « é » there.
+        t += QStringLiteral("::Q%1::%2 {\n=%3\n~%4\n~%5\n~%6\n}\n\n")
                  .arg(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')), QuestionACompleter(n), reponses[0], reponses[1],
                       reponses[2], reponses[3]);
     return t.toUtf8();

@@ -1,6 +1,7 @@
 #include "course/menu_cours.h"
 
 #include "about/apropos.h"
+#include "content/bareme.h"
 #include "course_window/cour1p.h"
 #include "course_window/texte_parle.h"
 #include "platform/platform.h"
@@ -27,7 +28,7 @@ const QColor kRougeFonce(192, 0, 0);
 QString Nombre(double valeur) { return QLocale(QLocale::French, QLocale::France).toString(valeur, 'g', 6); }
 
 namespace {
-QString Note(double note) { return Nombre(note) + QStringLiteral("/20"); }
+QString Note(double note) { return Nombre(content::Affichee(note)) + QStringLiteral("/20"); }
 }  // namespace
 
 QString TexteEtat(const EntreeMenu& e) {

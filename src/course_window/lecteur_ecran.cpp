@@ -3,6 +3,7 @@
 // verdict and the score) told to them as it happens, in words, without punctuation read aloud.
 
 #include "content/banque.h"
+#include "content/bareme.h"
 #include "course_window/cour1p.h"
 #include "course_window/texte_parle.h"
 #include "platform/announcer.h"
@@ -116,7 +117,7 @@ void Cour1p::AnnoncerReponse(bool juste) {
 void Cour1p::Label2_Change() {
     if (NumPage != 20) return;
     annonceDePage_ = QStringLiteral("Page 20 sur 20. Fin de la séance. ") + Label2.Caption() +
-                     QStringLiteral("\nPerformance finale : ") + platform::NumberText(Note) + QStringLiteral("/20");
+                     QStringLiteral("\nPerformance finale : ") + content::TexteSur20(Note) + QStringLiteral("/20");
     Annoncer(annonceDePage_);
 }
 

@@ -1,5 +1,8 @@
 // The quiz engine: showing a question, choosing an answer, validating it.
 
+#include "content/banque.h"
+#include "content/bareme.h"
+#include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "course_window/m_orvalis2.h"
 #include "course_window/observateur_lecon.h"
@@ -12,7 +15,7 @@ using platform::P;
 using platform::UiFont;
 
 namespace {
-QString TexteNote(double note) { return QStringLiteral("Performance : ") + platform::NumberText(note) + QStringLiteral("/20"); }
+QString TexteNote(double note) { return QStringLiteral("Performance : ") + content::TexteSur20(note) + QStringLiteral("/20"); }
 }  // namespace
 
 void Cour1p::Evaluation1() {
@@ -97,13 +100,13 @@ void Cour1p::B_Valider_Click() {
     validationEnCours_ = true;
     const bool juste = ReponseJuste != Faux;
 
+    const content::Bareme bareme{content::BanqueQuestions::kNombre, script_->penalite};
+    Note = bareme.Apres(Note, juste ? 1 : 0);
     if (ReponseJuste) {
         ReponseJuste = Faux;
         P().Beep();
-        Note += 1;
         FichierSon = QStringLiteral("Bravo.wav");
     } else {
-        if (Note > 0) Note -= 0.5;
         FichierSon = QStringLiteral("SonMCM.wav");
     }
     JouerSon();
