@@ -120,6 +120,30 @@ private slots:
         }
     }
 
+    void aPreparedLessonPlaysAsAFreshOne() {
+        // A sequence played by a copy of the lesson prepared at its start page sees what a child
+        // that starts the lesson and walks there itself sees: nothing of an earlier copy stays.
+        Options traced = options_;
+        traced.wantTrace = true;
+        Options fresh = traced;
+        fresh.fresh = true;
+        // Seed and séance: each start page of both séances, wandering, flipping, storming, the evaluation.
+        const std::pair<uint64_t, int> rows[] = {{3, 1}, {1, 1}, {5, 1}, {4, 1}, {12, 2}, {19, 2}, {11, 2}, {6, 2}};
+        for (const auto& [seed, seance] : rows) {
+            Sequence s = Draw(seed, 120);
+            s.seance = seance;
+            const Outcome prepared = Play(s, traced), again = Play(s, traced), alone = Play(s, fresh);
+            for (const Outcome* o : {&again, &alone}) {
+                QCOMPARE(o->ok, prepared.ok);
+                QCOMPARE(o->failure, prepared.failure);
+                QCOMPARE(o->trace, prepared.trace);
+                QCOMPARE(o->deepest, prepared.deepest);
+                QCOMPARE(o->stackBytes, prepared.stackBytes);
+                QCOMPARE(o->pagesSeen, prepared.pagesSeen);
+            }
+        }
+    }
+
     void randomSequencesKeepEveryInvariant() {
         const qint64 count = EnvNumber("SEANCE_EXPLORER_SEQUENCES", 2000);
         const qint64 budget = EnvNumber("SEANCE_EXPLORER_SECONDS", 0);
