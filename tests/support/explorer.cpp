@@ -408,8 +408,12 @@ private:
             if (w.Label6.Caption() != QString::number(w.NumQuestion))
                 Fail(QStringLiteral("evaluation: question %1 numbered %2").arg(w.NumQuestion).arg(w.Label6.Caption()));
         }
-        const QString score = QStringLiteral("Performance : ") + platform::NumberText(w.Note) + QStringLiteral("/20");
-        if (w.Label9.Caption() != score) Fail(QStringLiteral("score: %1 shown for %2").arg(w.Label9.Caption(), score));
+        // Written anew only when the score changes: this runs after every tick.
+        if (score_.isEmpty() || w.Note != scoreOf_) {
+            scoreOf_ = w.Note;
+            score_ = QStringLiteral("Performance : ") + platform::NumberText(w.Note) + QStringLiteral("/20");
+        }
+        if (w.Label9.Caption() != score_) Fail(QStringLiteral("score: %1 shown for %2").arg(w.Label9.Caption(), score_));
     }
 
     // A question just shown gives the keyboard a place on the screen, never a member of Option1
@@ -518,6 +522,8 @@ private:
     int validations_ = 0;
     int scored_ = 0;
     double note_ = 0;
+    double scoreOf_ = 0;
+    QString score_;  // the score Label9 must show for scoreOf_
     int page_ = 0;
     int ticksAtChange_ = -2;
     qint64 pageChangedAt_ = 0;
