@@ -21,7 +21,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <set>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -191,12 +190,14 @@ void RunUntil(Lesson& l, qint64 ms) {
 }
 
 qint64 ResidentKb() {
-    FILE* f = std::fopen("/proc/self/statm", "r");
+    // Read with a plain read: stdio's first use in a child costs more than the reading itself.
+    char text[128] = {};
+    const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
     long size = 0, resident = 0;
-    if (f) {
-        if (std::fscanf(f, "%ld %ld", &size, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
+    if (n <= 0 || std::sscanf(text, "%ld %ld", &size, &resident) != 2) return 0;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
@@ -595,8 +596,28 @@ bool ReadToEnd(int fd, QByteArray& text, const QDeadlineTimer& deadline) {
     }
 }
 
-uint32_t CpuUs(const rusage& u) {
-    return static_cast<uint32_t>((u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000000LL + u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+// Processor time a process has run, in microseconds, from the scheduler's own count: the usage
+// that wait4 reports is counted in whole clock ticks, too coarse for a child of a few milliseconds.
+uint32_t CpuUs(const char* process) {
+    char path[64], text[96] = {};
+    std::snprintf(path, sizeof path, "/proc/%s/schedstat", process);
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    unsigned long long ns = 0;
+    return n > 0 && std::sscanf(text, "%llu", &ns) == 1 ? static_cast<uint32_t>(ns / 1000) : 0;
+}
+
+// Waits for a child's end and reads its processor time before it is reaped.
+uint32_t Reap(pid_t pid, int* status) {
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+    }
+    const uint32_t us = CpuUs(QByteArray::number(pid).constData());
+    while (waitpid(pid, status, 0) < 0 && errno == EINTR) {
+    }
+    return us;
 }
 
 // A sequence as bytes between the explorer and a prepared lesson, and back.
@@ -693,8 +714,7 @@ constexpr int kCannotPrepare = 120;
         request.resize(size);
         if (!ReadExactly(control, request.data(), size)) _exit(0);
         // Its own share of the sequence's processor time (the fork, the report) is counted with the child's.
-        rusage before{};
-        getrusage(RUSAGE_SELF, &before);
+        const uint32_t before = CpuUs("self");
         bool wantTrace = false;
         const Sequence s = FromRequest(request, &wantTrace);
         int fds[2];
@@ -715,12 +735,9 @@ constexpr int kCannotPrepare = 120;
         ReadToEnd(fds[0], text, QDeadlineTimer::Forever);
         close(fds[0]);
         int status = 0;
-        rusage usage{};
-        if (pid > 0) wait4(pid, &status, 0, &usage);
-        rusage after{};
-        getrusage(RUSAGE_SELF, &after);
+        const uint32_t childUs = pid > 0 ? Reap(pid, &status) : 0;
         const uint32_t head[3] = {static_cast<uint32_t>(status), static_cast<uint32_t>(text.size()),
-                                  CpuUs(usage) + CpuUs(after) - CpuUs(before)};
+                                  childUs + CpuUs("self") - before};
         if (!WriteAll(control, head, sizeof head) || !WriteAll(control, text.constData(), static_cast<size_t>(text.size())))
             _exit(0);
     }
@@ -812,9 +829,7 @@ Ran RunFresh(const Sequence& s, const Options& options) {
         kill(pid, SIGKILL);
     }
     close(fds[0]);
-    rusage usage{};
-    wait4(pid, &ran.status, 0, &usage);
-    ran.cpuMs = CpuUs(usage) / 1000.0;
+    ran.cpuMs = Reap(pid, &ran.status) / 1000.0;
     return ran;
 }
 
@@ -941,6 +956,16 @@ Sequence Draw(uint64_t seed, int maxEvents) {
 
 void PrepareDirectVisits(const QString& course, int seance) {
     g_prepared.Retire(DirectKey(course, seance) + QLatin1Char('#'));
+    // The About window opened once here: the children that open it again find its logo decoded,
+    // its fonts loaded and its text put into words, as the program does at a second opening.
+    static const bool aboutOpened = [&] {
+        Lesson l(true, {}, course, {}, seance);
+        if (l.w->Image1.Reachable()) l.w->Image1.Click();
+        if (Apropos* about = Apropos::Instance()) about->cmdOK.Click();
+        QCoreApplication::processEvents();  // the window goes once its button's click is done with it
+        return true;
+    }();
+    (void)aboutOpened;
     std::map<int, QStringList>& direct = g_direct[DirectKey(course, seance)];
     direct.clear();
     Plan plan;
