@@ -3,7 +3,7 @@
 // kept as the short sequences that show them; and a few seeded sequences whose whole run is kept,
 // where the outcome depends on the path taken.
 // One sequence in four plays the demo's séance 2, written as a script.
-//   SEANCE_EXPLORER_SEQUENCES (default 2000), SEANCE_EXPLORER_SEED, SEANCE_EXPLORER_SECONDS (a time
+//   SEANCE_EXPLORER_SEQUENCES (default 4000), SEANCE_EXPLORER_SEED, SEANCE_EXPLORER_SECONDS (a time
 //   budget instead of a count, for the longer run of CI's fuzzing step), SEANCE_EXPLORER_REGOLD=1.
 
 #include "support/explorer.h"
@@ -145,7 +145,7 @@ private slots:
     }
 
     void randomSequencesKeepEveryInvariant() {
-        const qint64 count = EnvNumber("SEANCE_EXPLORER_SEQUENCES", 2000);
+        const qint64 count = EnvNumber("SEANCE_EXPLORER_SEQUENCES", 4000);
         const qint64 budget = EnvNumber("SEANCE_EXPLORER_SECONDS", 0);
         const uint64_t seed = static_cast<uint64_t>(EnvNumber("SEANCE_EXPLORER_SEED", 20261207));
         std::printf("explorer seed: %llu\n", static_cast<unsigned long long>(seed));
