@@ -20,8 +20,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <map>
 #include <cstdio>
+#include <map>
 #include <random>
 
 using namespace testsupport;

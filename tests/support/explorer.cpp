@@ -695,9 +695,11 @@ PreparedLessons g_prepared;
 
 QString PreparedKey(const QString& course, int seance, int start) { return DirectKey(course, seance) + QStringLiteral("#%1").arg(start); }
 
-// Forked from a prepared lesson: the child that plays one sequence.
+// How a prepared lesson ends when it could not start the lesson, or walk it to its start page.
 constexpr int kCannotPrepare = 120;
 
+// The prepared lesson's own loop: for each sequence asked on control, a copy of itself plays it;
+// its child's process id, then its report, end status and processor time go back.
 [[noreturn]] void ServePreparedLesson(const QString& course, int seance, int start, int control) {
     std::optional<Child> prepared;
     try {
