@@ -72,8 +72,8 @@ private slots:
         Lesson l;
         Cour1p& w = *l.w;
         // Page 1's slide as the demo course has it, with its words.
-        QFile::remove(l.folder.filePath("Seance1/Diapo1.emf"));
-        QVERIFY(QFile::copy(SEANCE_DEMO_DIR "/Seance1/Diapo1.emf", l.folder.filePath("Seance1/Diapo1.emf")));
+        QFile::remove(l.folder->filePath("Seance1/Diapo1.emf"));
+        QVERIFY(QFile::copy(SEANCE_DEMO_DIR "/Seance1/Diapo1.emf", l.folder->filePath("Seance1/Diapo1.emf")));
         QStringList vus;
         l.vp.At(l.vp.Elapsed() + 300, [&] { vus << AccessibleName(w.Label1) << AccessibleName(w.Picture1); });
         l.Click(w.B_Pag_S);

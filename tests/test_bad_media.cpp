@@ -321,7 +321,7 @@ private slots:
         QString slowestFile;
         for (int i = 0; i < files.size(); ++i) {
             for (const char* as : {"Diapo1.emf", "Img1.jpg"}) {
-                const QString folder = l.folder.path() + QStringLiteral("/corpus%1-%2/").arg(i).arg(as[0]);
+                const QString folder = l.folder->path() + QStringLiteral("/corpus%1-%2/").arg(i).arg(as[0]);
                 QDir().mkpath(folder);
                 for (const char* own : {"Diapo1.emf", "Img1.jpg", "Img2.jpg", "Img3.jpg"}) {
                     QFile::copy(QString(own) == as ? files[i] : course + own, folder + own);

@@ -80,7 +80,7 @@ private slots:
     void firstFocusSetsTheQuizStateAndLaysOutTheCorners() {
         Lesson l;
         Cour1p& w = *l.w;
-        QCOMPARE(w.Repertoire, l.folder.path() + "/Seance1/");
+        QCOMPARE(w.Repertoire, l.folder->path() + "/Seance1/");
         QCOMPARE(w.Note, 0.0);
         QCOMPARE(w.NumQuestion, int16_t(1));
         QCOMPARE(w.Label1.Caption(), QString("0"));

@@ -3,7 +3,7 @@
 // kept as the short sequences that show them; and a few seeded sequences whose whole run is kept,
 // where the outcome depends on the path taken.
 // One sequence in four plays the demo's séance 2, written as a script.
-//   SEANCE_EXPLORER_SEQUENCES (default 2000), SEANCE_EXPLORER_SEED, SEANCE_EXPLORER_SECONDS (a time
+//   SEANCE_EXPLORER_SEQUENCES (default 4000), SEANCE_EXPLORER_SEED, SEANCE_EXPLORER_SECONDS (a time
 //   budget instead of a count, for the longer run of CI's fuzzing step), SEANCE_EXPLORER_REGOLD=1.
 
 #include "support/explorer.h"
@@ -120,8 +120,32 @@ private slots:
         }
     }
 
+    void aPreparedLessonPlaysAsAFreshOne() {
+        // A sequence played by a copy of the lesson prepared at its start page sees what a child
+        // that starts the lesson and walks there itself sees: nothing of an earlier copy stays.
+        Options traced = options_;
+        traced.wantTrace = true;
+        Options fresh = traced;
+        fresh.fresh = true;
+        // Seed and séance: each start page of both séances, wandering, flipping, storming, the evaluation.
+        const std::pair<uint64_t, int> rows[] = {{3, 1}, {1, 1}, {5, 1}, {4, 1}, {12, 2}, {19, 2}, {11, 2}, {6, 2}};
+        for (const auto& [seed, seance] : rows) {
+            Sequence s = Draw(seed, 120);
+            s.seance = seance;
+            const Outcome prepared = Play(s, traced), again = Play(s, traced), alone = Play(s, fresh);
+            for (const Outcome* o : {&again, &alone}) {
+                QCOMPARE(o->ok, prepared.ok);
+                QCOMPARE(o->failure, prepared.failure);
+                QCOMPARE(o->trace, prepared.trace);
+                QCOMPARE(o->deepest, prepared.deepest);
+                QCOMPARE(o->stackBytes, prepared.stackBytes);
+                QCOMPARE(o->pagesSeen, prepared.pagesSeen);
+            }
+        }
+    }
+
     void randomSequencesKeepEveryInvariant() {
-        const qint64 count = EnvNumber("SEANCE_EXPLORER_SEQUENCES", 2000);
+        const qint64 count = EnvNumber("SEANCE_EXPLORER_SEQUENCES", 4000);
         const qint64 budget = EnvNumber("SEANCE_EXPLORER_SECONDS", 0);
         const uint64_t seed = static_cast<uint64_t>(EnvNumber("SEANCE_EXPLORER_SEED", 20261207));
         std::printf("explorer seed: %llu\n", static_cast<unsigned long long>(seed));

@@ -40,8 +40,8 @@ int At(const QStringList& said, const QString& start) {
 
 void UseDemoSlide(Lesson& l, int page) {
     const QString name = QStringLiteral("Seance1/Diapo%1.emf").arg(page);
-    QFile::remove(l.folder.filePath(name));
-    QVERIFY(QFile::copy(QStringLiteral(SEANCE_DEMO_DIR "/") + name, l.folder.filePath(name)));
+    QFile::remove(l.folder->filePath(name));
+    QVERIFY(QFile::copy(QStringLiteral(SEANCE_DEMO_DIR "/") + name, l.folder->filePath(name)));
 }
 
 // Question 1 with the answers rotated so that the right one stands in the given place (1 to 4).

@@ -125,6 +125,12 @@ private slots:
     void nowIsToTheSecondAndMsecsUntilToTheMillisecond() {
         WallClockBetweenTwoSeconds<testsupport::VirtualPlatform>();
         WallClockBetweenTwoSeconds<storyboard::OfflinePlatform>();
+        // A run started between two seconds: its whole seconds are the clock's, not the start's.
+        testsupport::VirtualPlatform p;
+        p.timeAtStart = QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0, 750));
+        p.Yield(p.TickCount() + 300);
+        QCOMPARE(p.Now(), QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
+        QCOMPARE(p.MsecsUntil(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 2))), qint64(950));
     }
 
     void readingTheClockOftenWithoutYieldingIsCaught() {

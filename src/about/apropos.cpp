@@ -20,6 +20,12 @@ struct Position {
     double left, top, width, height;
 };
 
+// The publisher's logo, decoded once: the window is loaded anew at every click on the course's logo.
+const QImage& LogoKorvane() {
+    static const QImage logo(QString::fromLatin1(resources::kKorvaneLogo));
+    return logo;
+}
+
 void Placer(platform::Control& c, const Position& p) {
     c.Move(p.left, p.top);
     c.Resize(p.width, p.height);
@@ -57,8 +63,7 @@ Apropos::Apropos()
 
     Placer(picIcon, {120, 120, 2730, 720});
     picIcon.SetBackColor(QColor(240, 240, 240));
-    picIcon.SetPicture(platform::Picture::FromImage(QImage(QString::fromLatin1(resources::kKorvaneLogo)),
-                                                    P().TwipsPerPixelX(), P().TwipsPerPixelY()),
+    picIcon.SetPicture(platform::Picture::FromImage(LogoKorvane(), P().TwipsPerPixelX(), P().TwipsPerPixelY()),
                        QStringLiteral("korvane"));
 
     Ligne(Label1, {120, 960, 1080, 240}, QStringLiteral("KORVANE"), true);

@@ -1,5 +1,6 @@
 #include "course_window/texte_parle.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <utility>
@@ -56,7 +57,14 @@ const std::vector<std::pair<QRegularExpression, QString>>& Remplacements() {
 }  // namespace
 
 QString TexteParle(const QString& texte) {
+    // The same texts come back again and again (a slide at each visit of its page, the score, the
+    // answers of a question asked again): each is worked out once, the twenty passes kept for new ones.
+    constexpr qsizetype kRetenus = 512;
+    thread_local QHash<QString, QString> dits;
+    if (const auto it = dits.constFind(texte); it != dits.cend()) return *it;
     QString t = texte;
     for (const auto& [motif, par] : Remplacements()) t.replace(motif, par);
+    if (dits.size() >= kRetenus) dits.clear();
+    dits.insert(texte, t);
     return t;
 }

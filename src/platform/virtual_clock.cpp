@@ -27,16 +27,20 @@ int32_t VirtualClock::TickCount() {
     return TickAt(now_);
 }
 
+// Each step of a date in a time zone asks the system's zone again (a stat of its file): one step
+// each, not two. A pause reads the clock at every tick.
 QDateTime VirtualClock::Now() {
     CountClockRead();
-    const QDateTime t = timeAtStart.addMSecs(now_);
-    // To the whole second, in the zone the run started in.
-    return t.addMSecs(-t.time().msec());
+    // To the whole second, in the zone the run started in; zones differ from UTC by whole seconds,
+    // so the milliseconds of the start carry on with those of the run.
+    const qint64 msec = (timeAtStart.time().msec() + now_) % 1000;
+    return timeAtStart.addMSecs(now_ - msec);
 }
 
 qint64 VirtualClock::MsecsUntil(const QDateTime& t) {
     CountClockRead();
-    return timeAtStart.addMSecs(now_).msecsTo(t);
+    if (!t.isValid() || !timeAtStart.isValid()) return 0;
+    return t.toMSecsSinceEpoch() - timeAtStart.toMSecsSinceEpoch() - now_;
 }
 
 bool VirtualClock::DeliverDueTick() {

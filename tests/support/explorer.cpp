@@ -7,14 +7,21 @@
 #include "support/lesson.h"
 
 #include <QKeySequence>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QRegularExpression>
 #include <QtTest>
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <optional>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <set>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -183,32 +190,42 @@ void RunUntil(Lesson& l, qint64 ms) {
 }
 
 qint64 ResidentKb() {
-    FILE* f = std::fopen("/proc/self/statm", "r");
+    // Read with a plain read: stdio's first use in a child costs more than the reading itself.
+    char text[128] = {};
+    const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
     long size = 0, resident = 0;
-    if (f) {
-        if (std::fscanf(f, "%ld %ld", &size, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
+    if (n <= 0 || std::sscanf(text, "%ld %ld", &size, &resident) != 2) return 0;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 class Child {
 public:
-    Child(const Sequence& s, const Options& o, int fd) : s_(s), o_(o), fd_(fd) {}
-
-    [[noreturn]] void Run() {
-        Lesson l(true, [](VirtualPlatform& vp) {
+    // Starts the lesson of a séance of course, as the program starts it, and walks it to the page
+    // where sequences drawn with start begin.
+    Child(const QString& course, int seance, int start) {
+        lesson_ = std::make_unique<Lesson>(true, [](VirtualPlatform& vp) {
             // The answers' order is drawn from these: the same for a sequence and its shrunk forms.
             Rng r{20261207};
             for (int i = 0; i < 400; ++i) vp.randomValues.push_back(double(r.Below(1000)) / 1000.0);
-        }, o_.course, {}, s_.seance);
+        }, course, std::function<ObservateurLecon*()>{}, seance);
+        Lesson& l = *lesson_;
         l_ = &l;
         w_ = l.w.get();
         plan_ = PlanOf(l);
-        direct_ = &g_direct[DirectKey(o_.course, s_.seance)];
-        VirtualPlatform& vp = l.vp;
-        if (const int start = plan_.Start(s_.start); start > 0)
-            RunUntil(l, ScheduleWalk(l, plan_, start) + plan_.Page(start).runLength);
+        direct_ = &g_direct[DirectKey(course, seance)];
+        if (const int page = plan_.Start(start); page > 0)
+            RunUntil(l, ScheduleWalk(l, plan_, page) + plan_.Page(page).runLength);
+    }
+
+    // Plays s from there, reports on fd and ends the process.
+    [[noreturn]] void Run(const Sequence& s, const Options& o, int fd) {
+        s_ = s;
+        o_ = o;
+        fd_ = fd;
+        VirtualPlatform& vp = l_->vp;
         t0_ = vp.Elapsed();
         for (const TraceLine& line : vp.Traces()) Watch(line.event);
         vp.ClearTraces();
@@ -392,8 +409,12 @@ private:
             if (w.Label6.Caption() != QString::number(w.NumQuestion))
                 Fail(QStringLiteral("evaluation: question %1 numbered %2").arg(w.NumQuestion).arg(w.Label6.Caption()));
         }
-        const QString score = QStringLiteral("Performance : ") + platform::NumberText(w.Note) + QStringLiteral("/20");
-        if (w.Label9.Caption() != score) Fail(QStringLiteral("score: %1 shown for %2").arg(w.Label9.Caption(), score));
+        // Written anew only when the score changes: this runs after every tick.
+        if (score_.isEmpty() || w.Note != scoreOf_) {
+            scoreOf_ = w.Note;
+            score_ = QStringLiteral("Performance : ") + platform::NumberText(w.Note) + QStringLiteral("/20");
+        }
+        if (w.Label9.Caption() != score_) Fail(QStringLiteral("score: %1 shown for %2").arg(w.Label9.Caption(), score_));
     }
 
     // A question just shown gives the keyboard a place on the screen, never a member of Option1
@@ -488,9 +509,10 @@ private:
         }
     }
 
-    const Sequence& s_;
-    const Options& o_;
-    int fd_;
+    std::unique_ptr<Lesson> lesson_;
+    Sequence s_;
+    Options o_;
+    int fd_ = -1;
     Lesson* l_ = nullptr;
     Cour1p* w_ = nullptr;
     Plan plan_;
@@ -501,6 +523,8 @@ private:
     int validations_ = 0;
     int scored_ = 0;
     double note_ = 0;
+    double scoreOf_ = 0;
+    QString score_;  // the score Label9 must show for scoreOf_
     int page_ = 0;
     int ticksAtChange_ = -2;
     qint64 pageChangedAt_ = 0;
@@ -514,6 +538,302 @@ private:
 };
 
 QString Kind(const QString& failure) { return failure.section(QLatin1Char(':'), 0, 0); }
+
+// --- running the children ------------------------------------------------------------------------
+
+// What a child process reported, and how it ended.
+struct Ran {
+    QByteArray text;
+    int status = 0;       // as waitpid gives it
+    double cpuMs = 0;     // the child's processor time
+    bool frozen = false;  // stopped from outside after the time allowed
+    QString error;        // the explorer's own trouble, when it could not run the sequence
+};
+
+bool WriteAll(int fd, const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool ReadExactly(int fd, void* data, size_t size) {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = read(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Waits until fd can be read or the deadline passes (false).
+bool WaitReadable(int fd, const QDeadlineTimer& deadline) {
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        const int n = poll(&p, 1, static_cast<int>(std::min<qint64>(deadline.remainingTime(), INT_MAX)));
+        if (n > 0) return true;
+        if (n == 0 || errno != EINTR) return false;
+    }
+}
+
+// Reads fd to its end; false when the deadline passed first.
+bool ReadToEnd(int fd, QByteArray& text, const QDeadlineTimer& deadline) {
+    for (;;) {
+        if (!WaitReadable(fd, deadline)) return false;
+        char buf[65536];
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return true;
+        text.append(buf, n);
+    }
+}
+
+// Processor time a process has run, in microseconds, from the scheduler's own count: the usage
+// that wait4 reports is counted in whole clock ticks, too coarse for a child of a few milliseconds.
+uint32_t CpuUs(const char* process) {
+    char path[64], text[96] = {};
+    std::snprintf(path, sizeof path, "/proc/%s/schedstat", process);
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    unsigned long long ns = 0;
+    return n > 0 && std::sscanf(text, "%llu", &ns) == 1 ? static_cast<uint32_t>(ns / 1000) : 0;
+}
+
+// Waits for a child's end and reads its processor time before it is reaped.
+uint32_t Reap(pid_t pid, int* status) {
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+    }
+    const uint32_t us = CpuUs(QByteArray::number(pid).constData());
+    while (waitpid(pid, status, 0) < 0 && errno == EINTR) {
+    }
+    return us;
+}
+
+// A sequence as bytes between the explorer and a prepared lesson, and back.
+QByteArray Request(const Sequence& s, bool wantTrace) {
+    QByteArray b;
+    const int32_t head[3] = {s.seance, s.start, wantTrace ? 1 : 0};
+    b.append(reinterpret_cast<const char*>(head), sizeof head);
+    b.append(reinterpret_cast<const char*>(s.events.data()), static_cast<qsizetype>(s.events.size() * sizeof(Event)));
+    return b;
+}
+
+Sequence FromRequest(const QByteArray& b, bool* wantTrace) {
+    int32_t head[3];
+    std::memcpy(head, b.constData(), sizeof head);
+    Sequence s;
+    s.seance = head[0];
+    s.start = head[1];
+    *wantTrace = head[2] != 0;
+    s.events.resize((static_cast<size_t>(b.size()) - sizeof head) / sizeof(Event));
+    std::memcpy(s.events.data(), b.constData() + sizeof head, s.events.size() * sizeof(Event));
+    return s;
+}
+
+// Prepared lessons: for each course, séance and start page, a process that started the lesson and
+// walked it to that page once, then forks a copy of itself for every sequence played from there.
+// A sequence so pays neither the lesson's start (its script, questions, window) nor the walk, and
+// starts from the very state a child that did both itself reaches: the virtual clock runs the same
+// way every time. A prepared lesson reads its course once; PrepareDirectVisits ends the course's.
+struct Prepared {
+    pid_t pid = -1;    // -1: this lesson cannot be prepared; its sequences start afresh
+    int control = -1;  // sequences go in; each one's child, then its report and end come back
+};
+
+class PreparedLessons {
+public:
+    ~PreparedLessons() {
+        for (auto& [key, p] : lessons_) End(p);
+    }
+    Prepared* Find(const QString& key) {
+        const auto it = lessons_.find(key);
+        return it == lessons_.end() ? nullptr : &it->second;
+    }
+    Prepared& Add(const QString& key, Prepared p) { return lessons_[key] = p; }
+    void Retire(const QString& prefix) {
+        for (auto it = lessons_.begin(); it != lessons_.end();) {
+            if (it->first.startsWith(prefix)) {
+                End(it->second);
+                it = lessons_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // In a new child: the others' sockets are not its own to hold (a prepared lesson ends when the
+    // explorer's end of its socket closes).
+    void ForgetInChild() {
+        for (auto& [key, p] : lessons_)
+            if (p.control >= 0) close(p.control);
+        lessons_.clear();
+    }
+
+private:
+    static void End(Prepared& p) {
+        if (p.control >= 0) close(p.control);
+        if (p.pid > 0) {
+            kill(p.pid, SIGKILL);
+            waitpid(p.pid, nullptr, 0);
+        }
+        p = {};
+    }
+    std::map<QString, Prepared> lessons_;
+};
+
+PreparedLessons g_prepared;
+
+QString PreparedKey(const QString& course, int seance, int start) { return DirectKey(course, seance) + QStringLiteral("#%1").arg(start); }
+
+// How a prepared lesson ends when it could not start the lesson, or walk it to its start page.
+constexpr int kCannotPrepare = 120;
+
+// The prepared lesson's own loop: for each sequence asked on control, a copy of itself plays it;
+// its child's process id, then its report, end status and processor time go back.
+[[noreturn]] void ServePreparedLesson(const QString& course, int seance, int start, int control) {
+    std::optional<Child> prepared;
+    try {
+        prepared.emplace(course, seance, start);
+    } catch (...) {
+        _exit(kCannotPrepare);  // the sequence's own child will meet the same and say what it is
+    }
+    // Forking is safe only while no other thread could hold a lock the child needs.
+    if (QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() != 1) _exit(kCannotPrepare);
+    for (;;) {
+        uint32_t size = 0;
+        QByteArray request;
+        if (!ReadExactly(control, &size, sizeof size)) _exit(0);
+        request.resize(size);
+        if (!ReadExactly(control, request.data(), size)) _exit(0);
+        // Its own share of the sequence's processor time (the fork, the report) is counted with the child's.
+        const uint32_t before = CpuUs("self");
+        bool wantTrace = false;
+        const Sequence s = FromRequest(request, &wantTrace);
+        int fds[2];
+        if (pipe(fds) != 0) _exit(kCannotPrepare);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(control);
+            close(fds[0]);
+            Options o;
+            o.course = course;
+            o.wantTrace = wantTrace;
+            prepared->Run(s, o, fds[1]);
+        }
+        close(fds[1]);
+        const int64_t child = pid;
+        if (!WriteAll(control, &child, sizeof child)) _exit(0);
+        QByteArray text;
+        ReadToEnd(fds[0], text, QDeadlineTimer::Forever);
+        close(fds[0]);
+        int status = 0;
+        const uint32_t childUs = pid > 0 ? Reap(pid, &status) : 0;
+        const uint32_t head[3] = {static_cast<uint32_t>(status), static_cast<uint32_t>(text.size()),
+                                  childUs + CpuUs("self") - before};
+        if (!WriteAll(control, head, sizeof head) || !WriteAll(control, text.constData(), static_cast<size_t>(text.size())))
+            _exit(0);
+    }
+}
+
+Prepared* PreparedFor(const QString& course, int seance, int start) {
+    const QString key = PreparedKey(course, seance, start);
+    if (Prepared* p = g_prepared.Find(key)) return p->pid > 0 ? p : nullptr;
+    int fds[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return nullptr;
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        g_prepared.ForgetInChild();
+        ServePreparedLesson(course, seance, start, fds[1]);
+    }
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return nullptr;
+    }
+    return &g_prepared.Add(key, Prepared{pid, fds[0]});
+}
+
+// The sequence played by a copy of its prepared lesson; nothing when there is none to be had, or
+// when it ended (it could not start the lesson, or walk it): then the sequence's own child shows why.
+std::optional<Ran> RunPrepared(const Sequence& s, const Options& options) {
+    Prepared* p = PreparedFor(options.course, s.seance, s.start);
+    if (!p) return std::nullopt;
+    auto gone = [&]() -> std::optional<Ran> {
+        // Kept as not preparable: its sequences start afresh from now on.
+        int status = 0;
+        close(p->control);
+        waitpid(p->pid, &status, 0);
+        *p = {};
+        return std::nullopt;
+    };
+    const QByteArray request = Request(s, options.wantTrace);
+    const uint32_t size = static_cast<uint32_t>(request.size());
+    if (!WriteAll(p->control, &size, sizeof size) || !WriteAll(p->control, request.constData(), size)) return gone();
+    QDeadlineTimer deadline(options.timeoutMs);
+    int64_t child = 0;
+    // The first sequence waits for the lesson to be prepared, which a frozen walk never is.
+    if (!WaitReadable(p->control, deadline)) {
+        kill(p->pid, SIGKILL);
+        return gone();
+    }
+    if (!ReadExactly(p->control, &child, sizeof child) || child <= 0) return gone();
+    Ran ran;
+    if (!WaitReadable(p->control, deadline)) {
+        ran.frozen = true;
+        kill(static_cast<pid_t>(child), SIGKILL);
+    }
+    uint32_t head[3];
+    if (!ReadExactly(p->control, head, sizeof head)) {
+        gone();
+        ran.error = QStringLiteral("explorer: the prepared lesson ended during the sequence");
+        return ran;
+    }
+    ran.status = static_cast<int>(head[0]);
+    ran.cpuMs = head[2] / 1000.0;
+    ran.text.resize(head[1]);
+    if (!ReadExactly(p->control, ran.text.data(), head[1])) {
+        gone();
+        ran.error = QStringLiteral("explorer: the prepared lesson ended during the sequence");
+    }
+    return ran;
+}
+
+// The sequence played by a child that starts the lesson itself.
+Ran RunFresh(const Sequence& s, const Options& options) {
+    Ran ran;
+    int fds[2];
+    if (pipe(fds) != 0) {
+        ran.error = QStringLiteral("explorer: no pipe");
+        return ran;
+    }
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        g_prepared.ForgetInChild();
+        Child(options.course, s.seance, s.start).Run(s, options, fds[1]);
+    }
+    close(fds[1]);
+    if (!ReadToEnd(fds[0], ran.text, QDeadlineTimer(options.timeoutMs))) {
+        ran.frozen = true;
+        kill(pid, SIGKILL);
+    }
+    close(fds[0]);
+    ran.cpuMs = Reap(pid, &ran.status) / 1000.0;
+    return ran;
+}
 
 }  // namespace
 
@@ -637,6 +957,17 @@ Sequence Draw(uint64_t seed, int maxEvents) {
 }
 
 void PrepareDirectVisits(const QString& course, int seance) {
+    g_prepared.Retire(DirectKey(course, seance) + QLatin1Char('#'));
+    // The About window opened once here: the children that open it again find its logo decoded,
+    // its fonts loaded and its text put into words, as the program does at a second opening.
+    static const bool aboutOpened = [&] {
+        Lesson l(true, {}, course, {}, seance);
+        if (l.w->Image1.Reachable()) l.w->Image1.Click();
+        if (Apropos* about = Apropos::Instance()) about->cmdOK.Click();
+        QCoreApplication::processEvents();  // the window goes once its button's click is done with it
+        return true;
+    }();
+    (void)aboutOpened;
     std::map<int, QStringList>& direct = g_direct[DirectKey(course, seance)];
     direct.clear();
     Plan plan;
@@ -658,38 +989,13 @@ void PrepareDirectVisits(const QString& course, int seance) {
 
 Outcome Play(const Sequence& s, const Options& options) {
     Outcome out;
-    int fds[2];
-    if (pipe(fds) != 0) {
-        out.failure = QStringLiteral("explorer: no pipe");
-        return out;
-    }
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        Child(s, options, fds[1]).Run();
-    }
-    close(fds[1]);
-    QByteArray text;
-    bool frozen = false;
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        pollfd p{fds[0], POLLIN, 0};
-        const int left = options.timeoutMs - static_cast<int>(clock.elapsed());
-        if (left <= 0 || poll(&p, 1, left) == 0) {
-            frozen = true;
-            kill(pid, SIGKILL);
-            break;
-        }
-        char buf[65536];
-        const ssize_t n = read(fds[0], buf, sizeof buf);
-        if (n <= 0) break;
-        text.append(buf, n);
-    }
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    std::optional<Ran> ran;
+    if (!options.fresh) ran = RunPrepared(s, options);
+    if (!ran) ran = RunFresh(s, options);
+    const QByteArray& text = ran->text;
+    const int status = ran->status;
+    const bool frozen = ran->frozen;
+    out.cpuMs = ran->cpuMs;
     for (const QString& line : QString::fromUtf8(text).split(QLatin1Char('\n'))) {
         const QString key = line.section(QLatin1Char(' '), 0, 0), value = line.section(QLatin1Char(' '), 1);
         if (key == QLatin1String("ok")) out.ok = value == QLatin1String("1");
@@ -704,7 +1010,10 @@ Outcome Play(const Sequence& s, const Options& options) {
         else if (key == QLatin1String("storm")) out.storm = value == QLatin1String("1");
         else if (key == QLatin1String("trace")) out.trace << value;
     }
-    if (frozen) {
+    if (!ran->error.isEmpty()) {
+        out.ok = false;
+        out.failure = ran->error;
+    } else if (frozen) {
         out.ok = false;
         out.failure = QStringLiteral("froze: no end after %1 ms of real time").arg(options.timeoutMs);
     } else if (out.ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {

@@ -62,12 +62,16 @@ struct Outcome {
     bool closingPage = false;     // page 20 was reached
     bool storm = false;           // the depth limit was reached
     QStringList trace;            // what the learner saw, when asked for
+    double cpuMs = 0;             // processor time of the child that played it
 };
 
 struct Options {
     QString course;            // a folder written by WriteCourse
     bool wantTrace = false;    // return the trace (pictures, visibility, captions, sounds)
     int timeoutMs = 30000;     // wall-clock time after which the child counts as frozen
+    // A child that starts the lesson and walks to the sequence's start itself, rather than a copy
+    // of a lesson prepared there once (the course is then read anew for every sequence).
+    bool fresh = false;
 };
 
 // The screens of a direct visit of the pages before the evaluation, taken once a page has run for

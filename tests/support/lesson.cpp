@@ -11,8 +11,11 @@ namespace testsupport {
 
 Lesson::Lesson(bool start, std::function<void(VirtualPlatform&)> setUp, const QString& course,
                const std::function<ObservateurLecon*()>& observateur, int numero) {
-    if (course.isEmpty()) WriteCourse(folder.path());
-    vp.currentDirectory = course.isEmpty() ? folder.path() : course;
+    if (course.isEmpty()) {
+        folder = std::make_unique<QTemporaryDir>();
+        WriteCourse(folder->path());
+    }
+    vp.currentDirectory = folder ? folder->path() : course;
     if (setUp) setUp(vp);
     platform::RunHandler([this, numero] { seance = content::SeanceAJouer(vp.currentDirectory, numero); });
     w = std::make_unique<Cour1p>(observateur ? observateur() : nullptr, &seance);

@@ -26,7 +26,9 @@ struct Lesson {
     // The program-wide sound window opened its device on this lesson's platform: it goes too.
     ~Lesson();
 
-    QTemporaryDir folder;
+    // The course written for this lesson alone, when none was given (a folder of its own, so that a
+    // lesson played in a child process that ends with _exit leaves no empty one behind).
+    std::unique_ptr<QTemporaryDir> folder;
     VirtualPlatform vp;
     // Read as the program reads it, before the window: its questions, and its script when it has one.
     content::Seance seance;
