@@ -1,5 +1,6 @@
 #include "cli/ligne_de_commande.h"
 #include "content/lesson_content.h"
+#include "content/regles_cours.h"
 #include "content/seance.h"
 #include "course/parcours.h"
 #include "course/seance_jouee.h"
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.
     if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(seance));
     try {
-        cours::SeanceJouee jouee(seance, reglages);
+        const content::ReglesCours regles = content::LireReglesCours(dossier);
+        cours::SeanceJouee jouee(seance, reglages, regles);
         platform::RunHandler([&] { jouee.Demarrer(); });
         return QApplication::exec();
     } catch (const std::exception& e) {

@@ -24,7 +24,7 @@ using namespace testsupport;
 
 namespace {
 
-constexpr double kSeuil = 15;
+constexpr double kSeuil = 15;  // the demo course's
 
 struct Explorer {
     explicit Explorer(uint64_t seed) : rng(seed) {
@@ -33,7 +33,6 @@ struct Explorer {
         reglages.identite = {"explorateur", "Explorateur", "poste-01", "https://ecole.example.fr/"};
         reglages.dossier = classe.path();
         reglages.dossierPropre = classe.filePath("propre");
-        reglages.progression.seuil = kSeuil;
         parcours = std::make_unique<cours::Parcours>(vp.currentDirectory, reglages);
     }
     ~Explorer() { SL_MM::Forget(); }

@@ -49,6 +49,13 @@ void CopyTree(const QString& from, const QString& to) {
     }
 }
 
+// The teacher's cours.toml opening every séance of the course.
+void OpenAll(const QString& course) {
+    QFile f(course + "/cours.toml");
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("ouvertes = \"toutes\"\n");
+}
+
 // The course played on the virtual clock for one learner, whose results go to a class folder of
 // its own.
 struct CourseRun {
@@ -175,9 +182,11 @@ private slots:
         // The focus is on the next séance to do.
         QVERIFY(lea.Course().Menu().Entrees[1]->HasFocus());
 
-        // The teacher opens every séance, for a learner with no result at all.
-        CourseRun nouveau(Identite{"zoe", "Zoé", "poste-03", "https://ecole.example.fr/"});
-        nouveau.reglages.progression.toutOuvert = true;
+        // The teacher opens every séance in the course's file, for a learner with no result at all.
+        QTemporaryDir course;
+        CopyTree(SEANCE_DEMO_DIR, course.path());
+        OpenAll(course.path());
+        CourseRun nouveau(Identite{"zoe", "Zoé", "poste-03", "https://ecole.example.fr/"}, course.path());
         const auto entrees = nouveau.Course().Entrees();
         QVERIFY(entrees[1].ouverte && !entrees[1].etat.meilleure);
     }
@@ -187,8 +196,8 @@ private slots:
         CopyTree(SEANCE_DEMO_DIR, course.path());
         QVERIFY(QFile::remove(course.filePath("Seance2/voltmetre.jpg")));
         QDir().mkpath(course.filePath("Seance3"));
+        OpenAll(course.path());
         CourseRun r(kLea, course.path());
-        r.reglages.progression.toutOuvert = true;
         cours::MenuCours& m = r.Course().Menu();
         m.Montrer(r.Course().Entrees());
         QCOMPARE(int(m.Entrees.size()), 3);
@@ -223,8 +232,8 @@ private slots:
         QTemporaryDir course;
         CopyTree(SEANCE_DEMO_DIR, course.path());
         for (const char* photo : {"Seance2/voltmetre.jpg", "Seance2/multimetre.jpg"}) QVERIFY(QFile::remove(course.filePath(photo)));
+        OpenAll(course.path());
         CourseRun r(kLea, course.path());
-        r.reglages.progression.toutOuvert = true;
         cours::MenuCours& m = r.Course().Menu();
         m.Montrer(r.Course().Entrees());
         QVERIFY2(m.Entrees[1]->Caption().endsWith("\nIndisponible : Le fichier « Seance2/seance.toml » ne peut pas être utilisé : 2 erreurs."),

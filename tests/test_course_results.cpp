@@ -94,11 +94,10 @@ private slots:
             Reglages r;
             r.dossier = classe.path();
             r.identite = Poste("lea");
-            r.progression.seuil = seuil;
             std::unique_ptr<Suivi> suivi;
             testsupport::Lesson l(true, {}, {}, [&] {
                 suivi = std::make_unique<Suivi>(r);
-                suivi->RegleDeReussite(Reussie);
+                suivi->RegleDeReussite(Reussie, seuil);
                 return suivi.get();
             });
             l.w->NumPage = 18;

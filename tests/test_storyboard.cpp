@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(ReadAll(old.fileName()), QByteArray("%PDF-1.4 ancien déroulé"));
         // Nothing half-written beside it either.
         const QStringList left = QDir(course.path()).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(left, QStringList({"Bravo.wav", "SonMCM.wav", "ancien.pdf"}));
+        QCOMPARE(left, QStringList({"Bravo.wav", "SonMCM.wav", "ancien.pdf", "cours.toml"}));
     }
 
     // The content checker checks exactly the pictures that the lesson's page scripts show.

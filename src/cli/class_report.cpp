@@ -7,7 +7,7 @@
 #include "content/banque.h"
 #include "content/nom_dossier.h"
 #include "content/lesson_content.h"
-#include "settings/reglages.h"
+#include "content/regles_cours.h"
 
 #include <QDir>
 #include <algorithm>
@@ -93,7 +93,7 @@ Output ClassReport(const Demande& d) {
     std::optional<resultats::ProgressionClasse> classe;
     const std::vector<resultats::BilanSeance> bilans = progression ? sessions.Bilans() : std::vector<resultats::BilanSeance>();
     if (std::any_of(bilans.begin(), bilans.end(), [](const resultats::BilanSeance& b) { return b.seance != 1; }))
-        classe = resultats::CalculerProgression(bilans, seances, resultats::Reglages::Lire().SeuilProgression());
+        classe = resultats::CalculerProgression(bilans, seances, content::LireReglesCours(cours).seuil);
     const resultats::ProgressionClasse* avancement = classe ? &*classe : nullptr;
     // The slides are those of the reported séance in the course folder the command runs in, as for the lesson.
     const resultats::Diapos diapos = resultats::LireDiapos(cours, *banque.banque, d.seance);

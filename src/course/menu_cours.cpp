@@ -79,7 +79,6 @@ MenuCours::MenuCours()
     Titre.SetForeColor(kRougeFonce);
     Titre.SetFont(UiFont(13.5, true));
     Titre.SetAutoSize(true);
-    Titre.SetCaption(QStringLiteral("Choisissez une séance"));
 
     Form.OnKeyPreview = [this](int key) { return Form_KeyPreview(key); };
     Form.TabOrder = [this] {
@@ -93,8 +92,10 @@ MenuCours::MenuCours()
 
 MenuCours::~MenuCours() = default;
 
-void MenuCours::Montrer(const std::vector<EntreeMenu>& entrees) {
+void MenuCours::Montrer(const std::vector<EntreeMenu>& entrees, const QString& titreCours) {
     entrees_ = entrees;
+    Titre.SetCaption(titreCours.isEmpty() ? QStringLiteral("Choisissez une séance")
+                                          : titreCours + QStringLiteral(" : choisissez une séance"));
     const double ex = P().TwipsPerPixelX(), ey = P().TwipsPerPixelY();
     const double largeur = P().ScreenSizePixels().width() * ex, hauteur = P().ScreenSizePixels().height() * ey;
     Form.SetWidth(largeur);

@@ -42,9 +42,9 @@ public:
     platform::Label Titre;
     std::vector<std::unique_ptr<platform::CommandButton>> Entrees;
 
-    // Lays the menu out for these séances, in course order, and shows it with the focus on the
-    // first séance still to do.
-    void Montrer(const std::vector<EntreeMenu>& entrees);
+    // Lays the menu out for these séances, in course order, under the course's title (its
+    // cours.toml's, when it gives one), and shows it with the focus on the first séance still to do.
+    void Montrer(const std::vector<EntreeMenu>& entrees, const QString& titreCours = {});
     const std::vector<EntreeMenu>& Montrees() const { return entrees_; }
 
     // The learner chose a séance that can be played (its number).

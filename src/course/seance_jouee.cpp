@@ -1,6 +1,7 @@
 #include "course/seance_jouee.h"
 
 #include "class_reports/progression.h"
+#include "content/regles_cours.h"
 #include "content/seance.h"
 
 #include <QMessageBox>
@@ -8,9 +9,9 @@
 
 namespace cours {
 
-SeanceJouee::SeanceJouee(const content::Seance& seance, const resultats::Reglages& reglages)
+SeanceJouee::SeanceJouee(const content::Seance& seance, const resultats::Reglages& reglages, const content::ReglesCours& regles)
     : suivi_(reglages, seance.banque, seance.numero), cour_(&suivi_, &seance) {
-    suivi_.RegleDeReussite(resultats::Reussie);
+    suivi_.RegleDeReussite(resultats::Reussie, regles.seuil);
     // Told once, and the lesson goes on: a box that waits for nothing.
     suivi_.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour_.Form.Widget())](const QString& texte) {
         if (!fenetre) return;
