@@ -38,7 +38,10 @@ int main(int argc, char** argv) {
     // Read before anything starts: a broken questions file or séance script stops the lesson here,
     // with no window shown and no result written.
     content::Seance seance;
-    platform::RunHandler([&] { seance = content::SeanceAJouer(dossier, analyse.demande.seance); });
+    platform::RunHandler([&] {
+        seance = content::SeanceAJouer(dossier, analyse.demande.seance);
+        content::LireTitre(seance);
+    });
     const resultats::Reglages reglages = resultats::Reglages::Lire();
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut

@@ -154,7 +154,7 @@ private slots:
         const ProgramRun rapportDossier = RunProgram({"--class-report", classe.path(), "--csv", "--all"}, settings);
         QCOMPARE(rapportLrs.status, 0);
         QCOMPARE(rapportLrs.out, rapportDossier.out);
-        QVERIFY2(rapportLrs.out.contains("Séances comptées;2"), rapportLrs.out.constData());
+        QVERIFY2(rapportLrs.out.contains("Passages comptés;2"), rapportLrs.out.constData());
     }
 
     void theResultsOfACourseAskTheLrsForEachOfItsSeances() {

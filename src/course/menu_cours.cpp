@@ -72,7 +72,7 @@ MenuCours::MenuCours()
     PreparerLogo(Image1);
     Image1.SetAccessibleName(QStringLiteral("À propos"));
     Image1.SetAccessibleDescription(QStringLiteral("Ouvre la fenêtre À propos"));
-    Image1.OnClick = [] { Apropos::Afficher(); };
+    Image1.OnClick = [this] { Apropos::Afficher(0, titreCours_); };
 
     Panneau.SetBackColor(kFondDiapo);
     Panneau.SetAccessibleName(QStringLiteral("Séances"));
@@ -94,6 +94,7 @@ MenuCours::~MenuCours() = default;
 
 void MenuCours::Montrer(const std::vector<EntreeMenu>& entrees, const QString& titreCours) {
     entrees_ = entrees;
+    titreCours_ = titreCours;
     Titre.SetCaption(titreCours.isEmpty() ? QStringLiteral("Choisissez une séance")
                                           : titreCours + QStringLiteral(" : choisissez une séance"));
     const double ex = P().TwipsPerPixelX(), ey = P().TwipsPerPixelY();
@@ -184,7 +185,7 @@ bool MenuCours::Form_KeyPreview(int key) {
                 return true;
             }
             if (B_Fermer.HasFocus()) B_Fermer.Click();
-            if (Image1.HasFocus()) Apropos::Afficher();
+            if (Image1.HasFocus()) Apropos::Afficher(0, titreCours_);
             return B_Fermer.HasFocus() || Image1.HasFocus();
         case Qt::Key_Escape:
             // An accidental key never ends the course; only Fermer does.

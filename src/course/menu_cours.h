@@ -58,6 +58,7 @@ public:
 
 private:
     std::vector<EntreeMenu> entrees_;
+    QString titreCours_;
 };
 
 }  // namespace cours

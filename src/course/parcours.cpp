@@ -64,8 +64,9 @@ std::optional<int> Parcours::Suivante(int numero, std::optional<double> note) {
 }
 
 std::optional<int> Parcours::Jouer(int numero) {
-    const content::Seance seance = content::ChargerSeance(dossier_, numero);
+    content::Seance seance = content::ChargerSeance(dossier_, numero);
     if (seance.Empechement()) return std::nullopt;  // changed since the menu read it: the menu says why now
+    content::LireTitre(seance);
     std::optional<bool> sortie;
     std::optional<int> ensuite;
     SeanceJouee jouee(seance, reglages_, regles_);

@@ -36,8 +36,8 @@ struct Suivi::Avis {
     }
 };
 
-Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque, int seance)
-    : seance_{NouvelId(), reglages.identite, banque, banque.Identite(), seance},
+Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque, int seance, const QString& titre)
+    : seance_{NouvelId(), reglages.identite, banque, banque.Identite(), seance, titre},
       tickDebut_(platform::P().TickCount()),
       avis_(std::make_shared<Avis>()),
       journal_(JournalAvertissant(reglages, [avis = avis_] {

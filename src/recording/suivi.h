@@ -21,10 +21,11 @@ class EnvoiLrs;
 
 class Suivi final : public ObservateurLecon {
 public:
-    // Starts the session now (platform time), on the bank the lesson asks, of séance number seance.
-    // With an LRS set, sends at once what an earlier session left unsent.
+    // Starts the session now (platform time), on the bank the lesson asks, of séance number seance
+    // and of that title. With an LRS set, sends at once what an earlier session left unsent.
     explicit Suivi(const Reglages& reglages,
-                   const content::BanqueQuestions& banque = content::BanqueQuestions::Integree(), int seance = 1);
+                   const content::BanqueQuestions& banque = content::BanqueQuestions::Integree(), int seance = 1,
+                   const QString& titre = {});
     ~Suivi();
 
     void ReponseValidee(int numero, int choix, bool juste, double note) override;
