@@ -18,6 +18,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QtTest>
+#include <cmath>
 
 using namespace testsupport;
 using resultats::Identite;
@@ -189,6 +190,46 @@ private slots:
         CourseRun nouveau(Identite{"zoe", "Zoé", "poste-03", "https://ecole.example.fr/"}, course.path());
         const auto entrees = nouveau.Course().Entrees();
         QVERIFY(entrees[1].ouverte && !entrees[1].etat.meilleure);
+
+        // Séance 2 passed (played with --seance 2) shows passed, and open, whatever séance 1 says.
+        CourseRun ines(Identite{"ines", "Inès", "poste-04", "https://ecole.example.fr/"});
+        Played(ines.classe.path(), ines.reglages.identite, 2, 20);
+        ines.Course().Menu().Montrer(ines.Course().Entrees());
+        QCOMPARE(Captions(ines.Course())[1].section('\n', 1), QString("Meilleure note : 20/20 — réussie"));
+        QVERIFY(ines.Course().Menu().Montrees()[1].Jouable());
+        QCOMPARE(ines.Course().Menu().Progres.Caption(), QString("Séances réussies : 1 sur 2"));
+    }
+
+    // The focused entry wears a frame a seeing learner cannot miss: several pixels thick, of a
+    // colour at least 3:1 against the entry's face and against the panel around it.
+    void theFocusedEntryHasAThickContrastedFrame() {
+        CourseRun r;
+        cours::MenuCours& m = r.Course().Menu();
+        m.Montrer(r.Course().Entrees());
+        QWidget* entree = m.Entrees[0]->Widget();
+        // As on a desktop: the window shown is the active one, where a focus is drawn.
+        m.Form.Widget()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m.Form.Widget()));
+        QVERIFY(m.Entrees[0]->HasFocus());
+        const QImage focalisee = entree->grab().toImage();
+        m.Entrees[1]->SetFocus();
+        const QImage sans = entree->grab().toImage();
+        const auto luminance = [](QColor c) {
+            const auto canal = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * canal(c.redF()) + 0.7152 * canal(c.greenF()) + 0.0722 * canal(c.blueF());
+        };
+        const auto contraste = [&](QColor a, QColor b) {
+            const double la = luminance(a), lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+        };
+        const int y = focalisee.height() / 2;
+        const QColor cadre = focalisee.pixelColor(1, y), face = focalisee.pixelColor(focalisee.width() / 2, 4 + focalisee.height() / 4);
+        const QColor panneau = m.Panneau.Widget()->grab().toImage().pixelColor(2, 2);
+        QVERIFY2(contraste(cadre, face) >= 3 && contraste(cadre, panneau) >= 3,
+                 qPrintable(QString("%1 on %2 and %3").arg(cadre.name(), face.name(), panneau.name())));
+        // Thick: the frame's colour three pixels in, where the entry without the focus shows its face.
+        QCOMPARE(focalisee.pixelColor(3, y), cadre);
+        QVERIFY(sans.pixelColor(3, y) != cadre);
     }
 
     void arrowsMoveEnterStartsAndAClosedOrBrokenSeanceSaysWhy() {
@@ -222,6 +263,10 @@ private slots:
         QCOMPARE(r.vp.Beeps(), 1);
         QCOMPARE(r.vp.Announcements().size(), avant + 1);
         QVERIFY2(r.vp.Announcements().back().text.startsWith("Séance 3, Indisponible"), qPrintable(r.vp.Announcements().back().text));
+        // Shown as well as heard, until the learner moves on.
+        QVERIFY(m.Avis.Visible() && m.Avis.Caption().startsWith("Séance 3 : Indisponible : "));
+        QVERIFY(m.Form_KeyPreview(Qt::Key_Down));
+        QVERIFY(!m.Avis.Visible());
         QVERIFY(m.Form_KeyPreview(Qt::Key_Home));
         QVERIFY(m.Form_KeyPreview(Qt::Key_Enter));
         QCOMPARE(choisie, std::optional<int>(1));

@@ -42,10 +42,13 @@ std::vector<BilanSeance> SessionsDe(const QString& compte, const std::vector<Bil
 
 bool Ouverte(const content::ReglesCours& regles, int numero, const std::vector<EtatProgression>& etats) {
     if (!regles.seances.contains(numero)) return false;
+    const auto reussie = [&](int seance) {
+        const auto e = std::find_if(etats.begin(), etats.end(), [&](const EtatProgression& x) { return x.seance == seance; });
+        return e != etats.end() && e->reussie;
+    };
+    // A séance passed stays open, whatever opened it (--seance N, the teacher's rules of the time).
     const std::optional<int> avant = regles.Prealable(numero);
-    if (!avant) return true;
-    const auto e = std::find_if(etats.begin(), etats.end(), [&](const EtatProgression& x) { return x.seance == *avant; });
-    return e != etats.end() && e->reussie;
+    return !avant || reussie(*avant) || reussie(numero);
 }
 
 }  // namespace resultats

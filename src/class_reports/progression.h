@@ -35,7 +35,7 @@ QString CompteBilan(const Identite& identite);
 std::vector<BilanSeance> SessionsDe(const QString& compte, const std::vector<BilanSeance>& sessions);
 
 // Whether séance numero is open to a learner with these states (one per séance of the course):
-// open from the start by the course's rules, or the séance they name before it passed.
+// open from the start by the course's rules, or the séance they name before it passed, or passed itself.
 bool Ouverte(const content::ReglesCours& regles, int numero, const std::vector<EtatProgression>& etats);
 
 }  // namespace resultats

@@ -40,6 +40,9 @@ public:
     platform::Image Image1;
     platform::PictureBox Panneau;  // the entries' background, as a slide's
     platform::Label Titre;
+    platform::Label Progres;  // "Séances réussies : 1 sur 3"
+    // What a closed or broken séance needs, shown when the learner tries to start it.
+    platform::Label Avis;
     std::vector<std::unique_ptr<platform::CommandButton>> Entrees;
 
     // Lays the menu out for these séances, in course order, under the course's title (its
