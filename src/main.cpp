@@ -1,5 +1,6 @@
 #include "cli/ligne_de_commande.h"
 #include "content/lesson_content.h"
+#include "content/regles_cours.h"
 #include "content/seance.h"
 #include "course/parcours.h"
 #include "course/seance_jouee.h"
@@ -37,14 +38,18 @@ int main(int argc, char** argv) {
     // Read before anything starts: a broken questions file or séance script stops the lesson here,
     // with no window shown and no result written.
     content::Seance seance;
-    platform::RunHandler([&] { seance = content::SeanceAJouer(dossier, analyse.demande.seance); });
+    platform::RunHandler([&] {
+        seance = content::SeanceAJouer(dossier, analyse.demande.seance);
+        content::LireTitre(seance);
+    });
     const resultats::Reglages reglages = resultats::Reglages::Lire();
     // Deviation: on request, a course whose slides are larger than the screen is drawn smaller, the
     // whole lesson at one scale, so that the learner sees each slide whole where it would be cut
     // (the demo's 1024 × 768 slides on a 1280 × 720 screen). Off by default.
     if (reglages.ajuster) realPlatform.FitOnScreen(content::LargestSlide(seance));
     try {
-        cours::SeanceJouee jouee(seance, reglages);
+        const content::ReglesCours regles = content::LireReglesCours(dossier);
+        cours::SeanceJouee jouee(seance, reglages, regles);
         platform::RunHandler([&] { jouee.Demarrer(); });
         return QApplication::exec();
     } catch (const std::exception& e) {

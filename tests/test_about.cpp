@@ -64,6 +64,23 @@ private slots:
         l.w->Image1.Click();
         QCOMPARE(Apropos::Instance(), a);
         QCOMPARE(OpenAboutWindows(), 1);
+
+        // Opened from another séance, or the course's menu, the same window names that one.
+        const struct {
+            int seance;
+            const char* titre;
+            const char* lblTitle;
+            const char* lblDescription;
+        } rows[] = {
+            {2, "tension, intensité, résistance", "Séance 2 : tension, intensité, résistance", "(séance 2)"},
+            {0, "L'électricité", "L'électricité", "TESSARIN 2"},
+            {1, "les bases", "Électricité - Séance 1", "(séance 1)"},
+        };
+        for (const auto& row : rows) {
+            Apropos::Afficher(row.seance, row.titre);
+            QCOMPARE(a->lblTitle.Caption(), QString(row.lblTitle));
+            QVERIFY2(a->lblDescription.Caption().endsWith(row.lblDescription), qPrintable(a->lblDescription.Caption()));
+        }
     }
 
     // Every line of the dialog reads whole in its own font, inside the dialog.

@@ -379,7 +379,7 @@ private slots:
 
         // --all counts every completed session.
         const ProgramRun toutes = RunProgram({"--class-report", dossier.path(), "--csv", "--all"}, {}, kDemo);
-        QVERIFY(toutes.out.contains(QStringLiteral("Séances comptées;%1").arg(kApprenants + 11).toUtf8()));
+        QVERIFY(toutes.out.contains(QStringLiteral("Passages comptés;%1").arg(kApprenants + 11).toUtf8()));
     }
 
     void thePdfHasItsSheets() {

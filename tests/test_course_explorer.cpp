@@ -28,7 +28,7 @@ using namespace testsupport;
 
 namespace {
 
-constexpr double kSeuil = 15;
+constexpr double kSeuil = 15;  // the demo course's
 
 // The class folder in memory where the system has one: each answer's statement is written and
 // synced as on a disk (fdatasync), without waiting for a disk the other builds keep busy.
@@ -44,7 +44,6 @@ struct Explorer {
         reglages.identite = {"explorateur", "Explorateur", "poste-01", "https://ecole.example.fr/"};
         reglages.dossier = classe.path();
         reglages.dossierPropre = classe.filePath("propre");
-        reglages.progression.seuil = kSeuil;
         parcours = std::make_unique<cours::Parcours>(vp.currentDirectory, reglages);
     }
     ~Explorer() { SL_MM::Forget(); }

@@ -18,6 +18,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QtTest>
+#include <cmath>
 
 using namespace testsupport;
 using resultats::Identite;
@@ -47,6 +48,13 @@ void CopyTree(const QString& from, const QString& to) {
         QDir().mkpath(QFileInfo(target).path());
         QFile::copy(f, target);
     }
+}
+
+// The teacher's cours.toml opening every séance of the course.
+void OpenAll(const QString& course) {
+    QFile f(course + "/cours.toml");
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("ouvertes = \"toutes\"\n");
 }
 
 // The course played on the virtual clock for one learner, whose results go to a class folder of
@@ -175,11 +183,53 @@ private slots:
         // The focus is on the next séance to do.
         QVERIFY(lea.Course().Menu().Entrees[1]->HasFocus());
 
-        // The teacher opens every séance, for a learner with no result at all.
-        CourseRun nouveau(Identite{"zoe", "Zoé", "poste-03", "https://ecole.example.fr/"});
-        nouveau.reglages.progression.toutOuvert = true;
+        // The teacher opens every séance in the course's file, for a learner with no result at all.
+        QTemporaryDir course;
+        CopyTree(SEANCE_DEMO_DIR, course.path());
+        OpenAll(course.path());
+        CourseRun nouveau(Identite{"zoe", "Zoé", "poste-03", "https://ecole.example.fr/"}, course.path());
         const auto entrees = nouveau.Course().Entrees();
         QVERIFY(entrees[1].ouverte && !entrees[1].etat.meilleure);
+
+        // Séance 2 passed (played with --seance 2) shows passed, and open, whatever séance 1 says.
+        CourseRun ines(Identite{"ines", "Inès", "poste-04", "https://ecole.example.fr/"});
+        Played(ines.classe.path(), ines.reglages.identite, 2, 20);
+        ines.Course().Menu().Montrer(ines.Course().Entrees());
+        QCOMPARE(Captions(ines.Course())[1].section('\n', 1), QString("Meilleure note : 20/20 — réussie"));
+        QVERIFY(ines.Course().Menu().Montrees()[1].Jouable());
+        QCOMPARE(ines.Course().Menu().Progres.Caption(), QString("Séances réussies : 1 sur 2"));
+    }
+
+    // The focused entry wears a frame a seeing learner cannot miss: several pixels thick, of a
+    // colour at least 3:1 against the entry's face and against the panel around it.
+    void theFocusedEntryHasAThickContrastedFrame() {
+        CourseRun r;
+        cours::MenuCours& m = r.Course().Menu();
+        m.Montrer(r.Course().Entrees());
+        QWidget* entree = m.Entrees[0]->Widget();
+        // As on a desktop: the window shown is the active one, where a focus is drawn.
+        m.Form.Widget()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m.Form.Widget()));
+        QVERIFY(m.Entrees[0]->HasFocus());
+        const QImage focalisee = entree->grab().toImage();
+        m.Entrees[1]->SetFocus();
+        const QImage sans = entree->grab().toImage();
+        const auto luminance = [](QColor c) {
+            const auto canal = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * canal(c.redF()) + 0.7152 * canal(c.greenF()) + 0.0722 * canal(c.blueF());
+        };
+        const auto contraste = [&](QColor a, QColor b) {
+            const double la = luminance(a), lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+        };
+        const int y = focalisee.height() / 2;
+        const QColor cadre = focalisee.pixelColor(1, y), face = focalisee.pixelColor(focalisee.width() / 2, 4 + focalisee.height() / 4);
+        const QColor panneau = m.Panneau.Widget()->grab().toImage().pixelColor(2, 2);
+        QVERIFY2(contraste(cadre, face) >= 3 && contraste(cadre, panneau) >= 3,
+                 qPrintable(QString("%1 on %2 and %3").arg(cadre.name(), face.name(), panneau.name())));
+        // Thick: the frame's colour three pixels in, where the entry without the focus shows its face.
+        QCOMPARE(focalisee.pixelColor(3, y), cadre);
+        QVERIFY(sans.pixelColor(3, y) != cadre);
     }
 
     void arrowsMoveEnterStartsAndAClosedOrBrokenSeanceSaysWhy() {
@@ -187,8 +237,8 @@ private slots:
         CopyTree(SEANCE_DEMO_DIR, course.path());
         QVERIFY(QFile::remove(course.filePath("Seance2/voltmetre.jpg")));
         QDir().mkpath(course.filePath("Seance3"));
+        OpenAll(course.path());
         CourseRun r(kLea, course.path());
-        r.reglages.progression.toutOuvert = true;
         cours::MenuCours& m = r.Course().Menu();
         m.Montrer(r.Course().Entrees());
         QCOMPARE(int(m.Entrees.size()), 3);
@@ -213,6 +263,10 @@ private slots:
         QCOMPARE(r.vp.Beeps(), 1);
         QCOMPARE(r.vp.Announcements().size(), avant + 1);
         QVERIFY2(r.vp.Announcements().back().text.startsWith("Séance 3, Indisponible"), qPrintable(r.vp.Announcements().back().text));
+        // Shown as well as heard, until the learner moves on.
+        QVERIFY(m.Avis.Visible() && m.Avis.Caption().startsWith("Séance 3 : Indisponible : "));
+        QVERIFY(m.Form_KeyPreview(Qt::Key_Down));
+        QVERIFY(!m.Avis.Visible());
         QVERIFY(m.Form_KeyPreview(Qt::Key_Home));
         QVERIFY(m.Form_KeyPreview(Qt::Key_Enter));
         QCOMPARE(choisie, std::optional<int>(1));
@@ -223,8 +277,8 @@ private slots:
         QTemporaryDir course;
         CopyTree(SEANCE_DEMO_DIR, course.path());
         for (const char* photo : {"Seance2/voltmetre.jpg", "Seance2/multimetre.jpg"}) QVERIFY(QFile::remove(course.filePath(photo)));
+        OpenAll(course.path());
         CourseRun r(kLea, course.path());
-        r.reglages.progression.toutOuvert = true;
         cours::MenuCours& m = r.Course().Menu();
         m.Montrer(r.Course().Entrees());
         QVERIFY2(m.Entrees[1]->Caption().endsWith("\nIndisponible : Le fichier « Seance2/seance.toml » ne peut pas être utilisé : 2 erreurs."),

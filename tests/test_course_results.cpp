@@ -94,11 +94,10 @@ private slots:
             Reglages r;
             r.dossier = classe.path();
             r.identite = Poste("lea");
-            r.progression.seuil = seuil;
             std::unique_ptr<Suivi> suivi;
             testsupport::Lesson l(true, {}, {}, [&] {
                 suivi = std::make_unique<Suivi>(r);
-                suivi->RegleDeReussite(Reussie);
+                suivi->RegleDeReussite(Reussie, seuil);
                 return suivi.get();
             });
             l.w->NumPage = 18;
@@ -173,11 +172,13 @@ private slots:
         QCOMPARE(un.cours.test.moyenne, 18.0);
         CalculRapport calcul(false, content::BanqueQuestions::Integree(), 12);
         for (const QJsonObject& s : d) calcul.Ajouter(s);
-        const RapportClasse r12 = calcul.Resultat();
+        RapportClasse r12 = calcul.Resultat();
         QCOMPARE(r12.seance, 12);
         QCOMPARE(r12.seancesTerminees, 1);
         QCOMPARE(r12.cours.test.moyenne, 4.0);
-        QVERIFY(CsvRapport(r12, {}).contains("Séance 12 : l'électricité"));
+        QVERIFY(CsvRapport(r12, {}).startsWith("\xEF\xBB\xBFRapport de classe;Séance 12\r\n"));
+        r12.titre = "le condensateur";
+        QVERIFY(CsvRapport(r12, {}).contains("Rapport de classe;Séance 12 : le condensateur\r\n"));
     }
 
     void resultsNameEachSessionsSeance() {
@@ -238,7 +239,7 @@ private slots:
         QVERIFY(QString::fromUtf8(CsvRapport(r, {})).size() < csv.size());
         QVERIFY(csv.contains("Progression de la classe;réussie : meilleure note strictement au-dessus de 15,0/20\r\n"));
         QVERIFY(csv.contains("Apprenant;Compte;Arrêté à la séance;Séance 1 : meilleure note;Séance 1 : réussie;"
-                             "Séance 1 : tentatives;Séance 2 : meilleure note"));
+                             "Séance 1 : passages;Séance 2 : meilleure note"));
         QVERIFY2(csv.contains("\r\ncarl;carl@ecole;1;15,0;non;3;;non;0;;non;0\r\n"), qPrintable(csv));
         QVERIFY(csv.contains("\r\ndora;dora@ecole;;18,0;oui;1;16,0;oui;1;17,0;oui;1\r\n"));
         QCOMPARE(FeuillesRapport(r, &p), FeuillesRapport(r) + 1);
@@ -267,8 +268,8 @@ private slots:
         // Séance 2's own report counts séance 2's session alone.
         const ProgramRun deux = RunProgram({"--class-report", classe.path(), "--csv", "--seance", "2"}, {}, demo);
         QCOMPARE(deux.status, 0);
-        QVERIFY(deux.out.contains("Séance 2 : l'électricité"));
-        QVERIFY(deux.out.contains("Séances terminées trouvées;1\r\n"));
+        QVERIFY(deux.out.contains("Rapport de classe;Séance 2 : tension, intensité, résistance\r\n"));
+        QVERIFY(deux.out.contains("Passages terminés trouvés;1\r\n"));
 
         QTemporaryDir sortie;
         const QString pdf = sortie.filePath("rapport.pdf");

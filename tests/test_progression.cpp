@@ -1,10 +1,12 @@
 // The course's rule as the menu, the closing page and the teacher's reports share it: a séance passes
 // strictly above the threshold, only completed sessions count, each learner has their own standing,
-// and the teacher's [progression] settings are read as a teacher writes them.
+// the course's own file says what opens each séance, every mistake with its line, and a learner's
+// settings decide neither the rules nor whose results they record in a class folder.
 
 #include "class_reports/bilan.h"
 #include "class_reports/lecture_classe.h"
 #include "class_reports/progression.h"
+#include "content/regles_cours.h"
 #include "course/progression_apprenant.h"
 #include "recording/journal.h"
 #include "statements/declarations.h"
@@ -36,11 +38,11 @@ void Play(Journal& j, const Identite& qui, int seance, double note, bool termine
     if (terminee) QVERIFY(j.Ajouter(Complete(s, note, 600000, quand.addSecs(600))));
 }
 
-Reglages ReadSettings(const QByteArray& progression) {
+Reglages ReadSettings(const QByteArray& ini) {
     QTemporaryDir config;
     const QString chemin = config.filePath("seance1.ini");
     QFile f(chemin);
-    if (f.open(QIODevice::WriteOnly)) f.write("[progression]\n" + progression);
+    if (f.open(QIODevice::WriteOnly)) f.write(ini);
     f.close();
     return Reglages::Lire(chemin);
 }
@@ -96,17 +98,71 @@ private slots:
         QVERIFY(SessionsDe("personne", classe).empty());
     }
 
-    void aSeanceOpensWhenTheOneBeforeItInTheCoursePassed() {
-        EtatProgression passee, ratee, vide;
-        passee.reussie = true;
-        const std::vector<EtatProgression> cours{passee, ratee, vide};
-        QVERIFY(Ouverte(cours, 0, false));
-        QVERIFY(Ouverte(cours, 1, false));
-        QVERIFY(!Ouverte(cours, 2, false));
-        QVERIFY(Ouverte(cours, 2, true));
-        QVERIFY(!Ouverte(cours, 3, true));
-        // The first séance is open even when nothing was ever played.
-        QVERIFY(Ouverte({vide}, 0, false));
+    void eachSeanceOpensAsTheCoursesFileSays() {
+        // What must be passed before each séance of a course of séances 1, 2, 3 and 5 ("-": open).
+        const struct {
+            const char* toml;
+            const char* avant;
+        } rows[] = {
+            {"", "- 1 2 3"},
+            {"seuil = 12\n", "- 1 2 3"},
+            {"ouvertes = \"toutes\"\n", "- - - -"},
+            {"ouvertes = [3]\n", "- 1 - 3"},
+            {"ouvertes = [1, 2]\n[apres]\n5 = 2\n", "- - 2 2"},
+            {"[apres]\n3 = 1\n\"5\" = 1\n", "- 1 1 1"},
+        };
+        const QList<int> seances{1, 2, 3, 5};
+        for (const auto& row : rows) {
+            const content::ReglesCours r = content::LireReglesCours(QByteArray(row.toml), seances);
+            QVERIFY2(r.erreurs.Vide(), qPrintable(r.erreurs.Texte()));
+            QStringList avant;
+            for (const int n : seances) avant << (r.Prealable(n) ? QString::number(*r.Prealable(n)) : "-");
+            QCOMPARE(avant.join(' '), QString(row.avant));
+        }
+        const content::ReglesCours r = content::LireReglesCours(QByteArray("titre = \"Électricité\"\nseuil = 12.5\n"), seances);
+        QCOMPARE(r.titre, QString("Électricité"));
+        QCOMPARE(r.seuil, 12.5);
+
+        // Open when what it needs passed; the first séance always.
+        const content::ReglesCours apres = content::LireReglesCours(QByteArray("[apres]\n3 = 1\n"), {1, 2, 3});
+        EtatProgression une, deux;
+        une.seance = 1, une.reussie = true;
+        deux.seance = 2;
+        QVERIFY(Ouverte(apres, 1, {}));
+        QVERIFY(!Ouverte(apres, 2, {deux}));
+        QVERIFY(Ouverte(apres, 2, {une, deux}));
+        QVERIFY(Ouverte(apres, 3, {une, deux}));  // séance 2 not passed: séance 3 needs only séance 1
+        QVERIFY(!Ouverte(apres, 4, {une, deux}));
+    }
+
+    void theCoursesFileSaysEveryMistakeWithItsLine() {
+        const struct {
+            const char* toml;
+            QStringList attendues;  // each mistake's place and a part of its sentence
+        } rows[] = {
+            {"seuil = 21\ntitre = 3\n", {"ligne 1, colonne 9 : « seuil » attend une note de 0 à 20", "ligne 2, colonne 9 : « titre » attend"}},
+            {"seuil = \"15\"\n", {"ligne 1, colonne 9 : « seuil » attend une note"}},
+            {"sueil = 15\n", {"ligne 1, colonne 1 : la clé « sueil » est inconnue"}},
+            {"ouvertes = [1, 4]\n", {"ligne 1, colonne 16 : « ouvertes » nomme la séance 4, qui n'est pas dans le cours (séances : 1, 2, 3)"}},
+            {"ouvertes = \"tous\"\n", {"ligne 1, colonne 12 : « ouvertes » attend une liste de séances ou « toutes »"}},
+            {"[apres]\n2 = 2\nsept = 1\n3 = \"2\"\n",
+             {"ligne 2, colonne 5 : dans [apres], la séance 2 ne peut pas venir après elle-même",
+              "ligne 3, colonne 1 : dans [apres], « sept » n'est pas une séance du cours",
+              "ligne 4, colonne 5 : dans [apres], la séance 3 attend un numéro de séance"}},
+            {"ouvertes = [2]\n[apres]\n2 = 1\n", {"ligne 3, colonne 1 : la séance 2 est à la fois ouverte dès le début et après la séance 1"}},
+            {"[apres]\n2 = 3\n3 = 2\n", {"ligne 2, colonne 1 : la séance 2 ne s'ouvrirait jamais", "ligne 3, colonne 1 : la séance 3 ne s'ouvrirait jamais"}},
+            {"titre = \"L'électricité\nseuil = 15\n", {"ligne 1, colonne "}},
+        };
+        for (const auto& row : rows) {
+            const content::ReglesCours r = content::LireReglesCours(QByteArray(row.toml), {1, 2, 3});
+            const QStringList textes = r.erreurs.Textes();
+            QVERIFY2(textes.size() == row.attendues.size(), qPrintable(textes.join('\n')));
+            for (qsizetype i = 0; i < textes.size(); ++i)
+                QVERIFY2(textes[i].startsWith("cours.toml, ") && textes[i].contains(row.attendues[i]), qPrintable(textes[i]));
+            // A file with a mistake opens nothing beyond a course's usual rules.
+            QCOMPARE(r.seuil, 15.0);
+            QVERIFY(!r.toutesOuvertes && r.apres.isEmpty() && r.ouvertes.isEmpty());
+        }
     }
 
     void theStandingComesFromTheJournalsTheSessionsLeft() {
@@ -164,7 +220,7 @@ private slots:
         int lectures = 0;
         bool toujours = true;
         while (duree.elapsed() < 1500) {
-            const cours::ProgressionLue lue = cours::LireProgression(r, {1, 2});
+            const cours::ProgressionLue lue = cours::LireProgression(r, {1, 2}, 15);
             toujours = toujours && lue.etats[0].reussie && *lue.etats[0].meilleure == 16.0;
             ++lectures;
         }
@@ -174,28 +230,21 @@ private slots:
         QVERIFY(lectures > 1);
     }
 
-    void theSettingsAreReadAsATeacherWritesThem() {
-        const Reglages defaut = ReadSettings("");
-        QCOMPARE(defaut.SeuilProgression(), 15.0);
-        QVERIFY(!defaut.ToutOuvert());
-        QVERIFY(defaut.progression.erreur.isEmpty());
+    void aLearnersSettingsNoLongerDecideTheRulesNorWhoAnswers() {
+        qunsetenv("SEANCE1_RESULTATS");
+        const QString moi = IdentiteDuSysteme().compte;
+        const Reglages vieux = ReadSettings("[progression]\nseuil=0\ntout_ouvert=oui\n");
+        QVERIFY(vieux.progressionIgnoree);
+        QVERIFY(!ReadSettings("").progressionIgnoree);
 
-        // A French decimal comma, unquoted, as the teacher types it.
-        QCOMPARE(ReadSettings("seuil=15,5\n").SeuilProgression(), 15.5);
-        QCOMPARE(ReadSettings("seuil = 12.5\ntout_ouvert = Oui\n").SeuilProgression(), 12.5);
-        QVERIFY(ReadSettings("tout_ouvert=oui\n").ToutOuvert());
-        QVERIFY(!ReadSettings("tout_ouvert=non\n").ToutOuvert());
-
-        // What is refused keeps the default and says why.
-        for (const QByteArray& faux : {QByteArray("seuil=21\n"), QByteArray("seuil=-1\n"), QByteArray("seuil=quinze\n"),
-                                       QByteArray("seuil=15,5,2\n")}) {
-            const Reglages r = ReadSettings(faux);
-            QCOMPARE(r.SeuilProgression(), 15.0);
-            QVERIFY2(r.progression.erreur.contains("seuil="), faux.constData());
-        }
-        const Reglages r = ReadSettings("tout_ouvert=peut-être\n");
-        QVERIFY(!r.ToutOuvert());
-        QVERIFY(r.progression.erreur.contains("tout_ouvert=peut-être"));
+        // In their own folder compte= names the learner; in a class folder, only their account does.
+        QCOMPARE(ReadSettings("[apprenant]\ncompte=noe\n").identite.compte, QString("noe"));
+        QTemporaryDir classe;
+        const Reglages r = ReadSettings("[resultats]\ndossier=" + classe.path().toUtf8() + "\n[apprenant]\ncompte=noe\n");
+        QCOMPARE(r.identite.compte, moi);
+        QCOMPARE(r.compteRefuse, QString("noe"));
+        const Reglages meme = ReadSettings("[resultats]\ndossier=" + classe.path().toUtf8() + "\n[apprenant]\ncompte=" + moi.toUtf8() + "\n");
+        QVERIFY(meme.compteRefuse.isEmpty());
     }
 };
 

@@ -103,7 +103,7 @@ private slots:
             r.lrs = config_;
             Suivi suivi(r);
             // With the verdict a completion sends: the real LRS takes it, and no reading counts it twice.
-            suivi.RegleDeReussite(Reussie);
+            suivi.RegleDeReussite(Reussie, 15);
             for (int q = 1; q <= e.reponses; ++q) {
                 avancer(4000);
                 suivi.ReponseValidee(q, q % 3 == 0 ? 2 : 0, q % 3 != 0, 0);
@@ -154,7 +154,7 @@ private slots:
         const ProgramRun rapportDossier = RunProgram({"--class-report", classe.path(), "--csv", "--all"}, settings);
         QCOMPARE(rapportLrs.status, 0);
         QCOMPARE(rapportLrs.out, rapportDossier.out);
-        QVERIFY2(rapportLrs.out.contains("Séances comptées;2"), rapportLrs.out.constData());
+        QVERIFY2(rapportLrs.out.contains("Passages comptés;2"), rapportLrs.out.constData());
     }
 
     void theResultsOfACourseAskTheLrsForEachOfItsSeances() {
@@ -194,7 +194,7 @@ private slots:
                  rapport.out.constData());
         QTemporaryDir vide;
         r.dossier = r.dossierPropre = vide.path();
-        const cours::ProgressionLue lue = cours::LireProgression(r, {1, 2});
+        const cours::ProgressionLue lue = cours::LireProgression(r, {1, 2}, 15);
         QVERIFY2(lue.erreur.isEmpty(), qPrintable(lue.erreur));
         QCOMPARE(lue.etats[0].tentatives, 0);
         QCOMPARE(lue.etats[1].tentatives, 1);

@@ -84,7 +84,7 @@ private slots:
         QTemporaryDir vide;
         const ProgramRun rien = RunProgram({"--results", vide.path()});
         QCOMPARE(rien.status, 0);
-        QVERIFY(rien.out.startsWith("Aucune séance"));
+        QVERIFY(rien.out.startsWith("Aucun passage"));
 
         QCOMPARE(RunProgram({"--results", "--pdf"}).status, 2);
     }

@@ -18,6 +18,7 @@ private slots:
         Seance un{NouvelId(), {}};
         Seance deux{NouvelId(), {}};
         deux.numero = 2;
+        deux.titre = "tension, intensité, résistance";
         QCOMPARE(Repondu(un, 3, 0, true, t0)["object"].toObject()["id"].toString(),
                  QString("https://www.korvane.fr/xapi/seance1/question/3"));
         const QJsonObject r2 = Repondu(deux, 3, 0, true, t0);
@@ -27,7 +28,7 @@ private slots:
         const QJsonObject c2 = Complete(deux, 18, 60000, t0);
         QCOMPARE(c2["object"].toObject()["id"].toString(), QString("https://www.korvane.fr/xapi/seance2"));
         QCOMPARE(c2["object"].toObject()["definition"].toObject()["name"].toObject()["fr-FR"].toString(),
-                 QString("Séance 2 : l'électricité"));
+                 QString("Séance 2 : tension, intensité, résistance"));
 
         // Séance 1's results count séance 1's sessions only.
         std::vector<QJsonObject> toutes;

@@ -153,7 +153,7 @@ private slots:
         const Run r = Exec(kProgram, {"--storyboard", pdf, "--seance", "2"}, kDemo);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         const QStringList captions = Captions(SheetTexts(pdf));
-        QCOMPARE(captions.first(), QStringLiteral("Électricité - Séance 2"));
+        QCOMPARE(captions.first(), QStringLiteral("Séance 2 : tension, intensité, résistance"));
         for (const char* caption : {"page 8 — 2 s", "page 8 — 4 s", "page 10 — animation, image par image",
                                     "page 12 — question 20 sur 20", "page 13"})
             QVERIFY2(captions.contains(QString::fromUtf8(caption)), caption);
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(ReadAll(old.fileName()), QByteArray("%PDF-1.4 ancien déroulé"));
         // Nothing half-written beside it either.
         const QStringList left = QDir(course.path()).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(left, QStringList({"Bravo.wav", "SonMCM.wav", "ancien.pdf"}));
+        QCOMPARE(left, QStringList({"Bravo.wav", "SonMCM.wav", "ancien.pdf", "cours.toml"}));
     }
 
     // The content checker checks exactly the pictures that the lesson's page scripts show.

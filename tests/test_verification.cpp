@@ -215,32 +215,42 @@ private slots:
         QVERIFY(QDir().mkpath(classe));
         sortie = lancer(statut);
         QVERIFY2(statut == 0 && sortie.endsWith("Tout est prêt pour la leçon.\n"), qPrintable(sortie));
-        QVERIFY2(sortie.contains("[ok]        Progression : la séance suivante s'ouvre au-dessus de 15/20 (strictement) ; "
-                                 "2 séances, le menu du cours s'ouvre au lancement."),
+        QVERIFY2(sortie.contains("[ok]        Règles du cours : « L'électricité », 2 séances, le menu du cours s'ouvre au "
+                                 "lancement ; réussie au-dessus de 15/20 (strictement) ; séance 1 ouverte dès le début, "
+                                 "séance 2 après la séance 1 (lues dans cours.toml)."),
                  qPrintable(sortie));
 
-        // The [progression] settings: a threshold out of 0–20 is refused as any other wrong value.
+        // An old [progression] is only ignored; a classmate's name in compte= is refused in the class folder.
         QVERIFY(ini.open(QIODevice::Append));
-        ini.write("[progression]\nseuil=21\ntout_ouvert=oui\n");
+        ini.write("[progression]\nseuil=21\ntout_ouvert=oui\n[apprenant]\ncompte=un-autre\n");
         ini.close();
         sortie = lancer(statut);
         QCOMPARE(statut, 1);
-        QVERIFY2(sortie.contains("[problème]  Progression : dans [progression], seuil=21 n'est pas une note de 0 à 20"),
+        QVERIFY2(sortie.contains("[attention] Réglages : la section [progression] est ignorée") &&
+                     sortie.contains("[problème]  Réglages : compte=un-autre est refusé dans le dossier de la classe") &&
+                     sortie.contains("1 problème à régler"),
                  qPrintable(sortie));
     }
 
-    void theProgressionSettingsAreReported() {
-        Verification v;
-        resultats::ConfigProgression p;
-        p.seuil = 12.5;
-        VerifierProgression(p, 1, v);
-        QCOMPARE(Seule(v).texte, QString("Progression : la séance suivante s'ouvre au-dessus de 12,5/20 (strictement) ; "
-                                         "une séance seule, sans menu."));
-        Verification tout;
-        p.toutOuvert = true;
-        VerifierProgression(p, 3, tout);
-        QCOMPARE(Seule(tout).texte, QString("Progression : toutes les séances sont ouvertes (tout_ouvert=oui) ; "
-                                            "3 séances, le menu du cours s'ouvre au lancement."));
+    void theCoursesRulesAreReported() {
+        const struct {
+            QByteArray toml;
+            QList<int> seances;
+            const char* texte;
+        } rows[] = {
+            {"seuil = 12.5\n", {1}, "Règles du cours : une séance seule, sans menu (lues dans cours.toml)."},
+            {"ouvertes = \"toutes\"\ntitre = \"Ohm\"\n", {1, 2, 3},
+             "Règles du cours : « Ohm », 3 séances, le menu du cours s'ouvre au lancement ; réussie au-dessus de 15/20 "
+             "(strictement) ; séance 1 ouverte dès le début, séance 2 ouverte dès le début, séance 3 ouverte dès le début "
+             "(lues dans cours.toml)."},
+            {"seuil = 30\n", {1, 2}, "Règles du cours : tant que cours.toml a des erreurs, chaque séance s'ouvre après la "
+                                    "précédente, au-dessus de 15/20."},
+        };
+        for (const auto& row : rows) {
+            Verification v;
+            VerifierRegles(content::LireReglesCours(row.toml, row.seances), v);
+            QCOMPARE(Seule(v).texte, QString(row.texte));
+        }
     }
 };
 

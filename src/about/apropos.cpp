@@ -16,6 +16,8 @@ namespace {
 
 Apropos* g_instance = nullptr;
 
+const QString kDescription = QStringLiteral("Ce cours d'électricité fera partie du logiciel TESSARIN 2");
+
 struct Position {
     double left, top, width, height;
 };
@@ -104,12 +106,13 @@ Apropos::~Apropos() = default;
 
 Apropos* Apropos::Instance() { return g_instance; }
 
-void Apropos::Afficher() {
+void Apropos::Afficher(int seance, const QString& titre) {
     const bool ouverture = !g_instance;
     if (ouverture) {
         g_instance = new Apropos();
         g_instance->Form_Load();
     }
+    g_instance->Nommer(seance, titre);
     g_instance->Form.Show();
     if (ouverture) g_instance->AnnoncerTextes();
 }
@@ -131,7 +134,19 @@ void Apropos::Form_Load() {
                               .arg(SEANCE_VERSION_MAJOR)
                               .arg(SEANCE_VERSION_MINOR)
                               .arg(SEANCE_VERSION_PATCH));
-    lblDescription.SetCaption(QStringLiteral("Ce cours d'électricité fera partie du logiciel TESSARIN 2   (séance 1)"));
+    lblDescription.SetCaption(kDescription + QStringLiteral("   (séance 1)"));
+}
+
+void Apropos::Nommer(int seance, const QString& titre) {
+    // Séance 1's window says what it always said; another séance its own number and title; the
+    // course's menu the course.
+    if (seance >= 1) {
+        lblTitle.SetCaption(seance == 1 ? content::kTitre : content::NomSeance(seance, titre));
+        lblDescription.SetCaption(kDescription + QStringLiteral("   (séance %1)").arg(seance));
+    } else {
+        lblTitle.SetCaption(titre.isEmpty() ? content::kTitre : titre);
+        lblDescription.SetCaption(kDescription);
+    }
 }
 
 void Apropos::cmdOK_Click() { Decharger(); }

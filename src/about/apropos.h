@@ -8,8 +8,9 @@
 
 class Apropos {
 public:
-    // Loads the window if it is not loaded, then shows it, not modal and without an owner.
-    static void Afficher();
+    // Loads the window if it is not loaded, then shows it, not modal and without an owner, naming
+    // séance number seance and its title; 0: the course's menu, titre the course's.
+    static void Afficher(int seance = 1, const QString& titre = {});
     // The loaded window, or null.
     static Apropos* Instance();
 
@@ -29,6 +30,8 @@ public:
     platform::CommandButton cmdOK;
 
     void Form_Load();
+    // The course and the séance it is opened from.
+    void Nommer(int seance, const QString& titre);
     void cmdOK_Click();
 
 private:

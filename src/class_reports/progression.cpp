@@ -1,6 +1,7 @@
 #include "class_reports/progression.h"
 
 #include <QUrl>
+#include <algorithm>
 
 namespace resultats {
 
@@ -39,9 +40,15 @@ std::vector<BilanSeance> SessionsDe(const QString& compte, const std::vector<Bil
     return siennes;
 }
 
-bool Ouverte(const std::vector<EtatProgression>& cours, size_t i, bool toutOuvert) {
-    if (i >= cours.size()) return false;
-    return i == 0 || toutOuvert || cours[i - 1].reussie;
+bool Ouverte(const content::ReglesCours& regles, int numero, const std::vector<EtatProgression>& etats) {
+    if (!regles.seances.contains(numero)) return false;
+    const auto reussie = [&](int seance) {
+        const auto e = std::find_if(etats.begin(), etats.end(), [&](const EtatProgression& x) { return x.seance == seance; });
+        return e != etats.end() && e->reussie;
+    };
+    // A séance passed stays open, whatever opened it (--seance N, the teacher's rules of the time).
+    const std::optional<int> avant = regles.Prealable(numero);
+    return !avant || reussie(*avant) || reussie(numero);
 }
 
 }  // namespace resultats

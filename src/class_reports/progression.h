@@ -1,10 +1,11 @@
 #pragma once
-// The course's rule: the next séance opens when the learner's best completed score at this one is
-// strictly above the threshold (the closing page's "supérieure à 15/20"). Computed only from the
+// The course's rule: a séance passes when the learner's best completed score at it is strictly above
+// the course's threshold (the closing page's "supérieure à 15/20"), and what it opens is the course's. Computed only from the
 // sessions the class's reading gives, so that the menu, the closing page, the passed/failed
 // statements and the progress sheet cannot disagree.
 
 #include "class_reports/bilan.h"
+#include "content/regles_cours.h"
 
 #include <QMap>
 #include <QString>
@@ -33,8 +34,8 @@ QString CompteBilan(const Identite& identite);
 // The sessions that are this learner's (compte as BilanSeance gives it: "account@home page host").
 std::vector<BilanSeance> SessionsDe(const QString& compte, const std::vector<BilanSeance>& sessions);
 
-// Whether the séance at position i of a course (its séances in order, one state each) is open: the
-// first always; another when the one before it in the course passed, or when the teacher opened all.
-bool Ouverte(const std::vector<EtatProgression>& cours, size_t i, bool toutOuvert);
+// Whether séance numero is open to a learner with these states (one per séance of the course):
+// open from the start by the course's rules, or the séance they name before it passed, or passed itself.
+bool Ouverte(const content::ReglesCours& regles, int numero, const std::vector<EtatProgression>& etats);
 
 }  // namespace resultats

@@ -67,6 +67,7 @@ struct GroupeBanque {
 
 struct RapportClasse {
     int seance = 1;       // the séance of the course reported
+    QString titre;        // its title, as its title slide gives it
     bool toutes = false;  // every completed session, not only each learner's first
     GroupeBanque cours;   // sessions on the course's bank (its questions.gift, else the built-in one)
     // Sessions that asked another bank: each bank on its own, never mixed in.

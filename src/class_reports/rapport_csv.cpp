@@ -1,6 +1,7 @@
 #include "class_reports/rapport.h"
 
 #include "class_reports/rapport_texte.h"
+#include "content/course_identity.h"
 
 namespace resultats {
 
@@ -21,7 +22,7 @@ QString Ligne(const QStringList& cases) {
 QString Groupe(const GroupeBanque& g, const PagesQuestions* pages) {
     const StatsTest& t = g.test;
     QString csv;
-    csv += Ligne({QStringLiteral("Séances comptées"), QString::number(t.seances)});
+    csv += Ligne({QStringLiteral("Passages comptés"), QString::number(t.seances)});
     csv += Ligne({QStringLiteral("Apprenants"), QString::number(t.apprenants)});
     csv += Ligne({QString(), QStringLiteral("Bonnes réponses (sur 20)"), QStringLiteral("Note affichée (sur 20)")});
     csv += Ligne({QStringLiteral("Moyenne"), Decimal(t.moyenne, 2), Decimal(t.moyenneNote, 2)});
@@ -54,7 +55,7 @@ QString Progression(const ProgressionClasse& p) {
     QStringList entete{QStringLiteral("Apprenant"), QStringLiteral("Compte"), QStringLiteral("Arrêté à la séance")};
     for (const int n : p.seances)
         entete << QStringLiteral("Séance %1 : meilleure note").arg(n) << QStringLiteral("Séance %1 : réussie").arg(n)
-               << QStringLiteral("Séance %1 : tentatives").arg(n);
+               << QStringLiteral("Séance %1 : passages").arg(n);
     csv += Ligne(entete);
     for (const LigneProgression& l : p.lignes) {
         QStringList cases{l.apprenant, l.compte, l.arret ? QString::number(l.arret) : QString()};
@@ -69,13 +70,13 @@ QString Progression(const ProgressionClasse& p) {
 }  // namespace
 
 QByteArray CsvRapport(const RapportClasse& r, const PagesQuestions& pages, const ProgressionClasse* progression) {
-    QString csv = Ligne({QStringLiteral("Rapport de classe"), QStringLiteral("Séance %1 : l'électricité").arg(r.seance)});
-    csv += Ligne({QStringLiteral("Séances retenues"), Retenues(r)});
-    csv += Ligne({QStringLiteral("Séances terminées trouvées"), QString::number(r.seancesTerminees)});
-    csv += Ligne({QStringLiteral("Séances non terminées (non comptées)"), QString::number(r.seancesNonTerminees)});
+    QString csv = Ligne({QStringLiteral("Rapport de classe"), content::NomSeance(r.seance, r.titre)});
+    csv += Ligne({QStringLiteral("Passages retenus"), Retenues(r)});
+    csv += Ligne({QStringLiteral("Passages terminés trouvés"), QString::number(r.seancesTerminees)});
+    csv += Ligne({QStringLiteral("Passages non terminés (non comptés)"), QString::number(r.seancesNonTerminees)});
     int autres = 0;
     for (const GroupeBanque& g : r.autres) autres += g.test.seances;
-    csv += Ligne({QStringLiteral("Séances d'une autre banque de questions (à part)"), QString::number(autres)});
+    csv += Ligne({QStringLiteral("Passages d'une autre banque de questions (à part)"), QString::number(autres)});
     csv += QStringLiteral("\r\n");
     csv += Groupe(r.cours, &pages);
     for (size_t k = 0; k < r.autres.size(); ++k) {

@@ -6,6 +6,7 @@
 
 #include "class_reports/rapport_pages.h"
 #include "class_reports/rapport_texte.h"
+#include "content/course_identity.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -119,7 +120,7 @@ QChart* Repartition(const QString& titre, const QStringList& categories, const Q
                     const QString& titreX) {
     QChart* chart = Graphique(titre);
     auto* serie = new QStackedBarSeries;
-    QBarSet* set = Serie(QStringLiteral("séances"), kBleu);
+    QBarSet* set = Serie(QStringLiteral("passages"), kBleu);
     set->append(valeurs);
     serie->append(set);
     serie->setBarWidth(0.8);
@@ -132,7 +133,7 @@ QChart* Repartition(const QString& titre, const QStringList& categories, const Q
     int max = 0;
     for (qreal v : valeurs) max = std::max(max, static_cast<int>(v));
     chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(AxeValeurs(Plafond(max), QStringLiteral("séances")), Qt::AlignLeft);
+    chart->addAxis(AxeValeurs(Plafond(max), QStringLiteral("passages")), Qt::AlignLeft);
     serie->attachAxis(x);
     serie->attachAxis(chart->axes(Qt::Vertical).first());
     return chart;
@@ -211,7 +212,9 @@ QChart* Choix(const StatsQuestion& q) {
 
 class Feuilles {
 public:
-    Feuilles(QPdfWriter& pdf) : pdf_(pdf), p_(&pdf) { p_.setRenderHint(QPainter::Antialiasing); }
+    Feuilles(QPdfWriter& pdf, QString pied) : pdf_(pdf), p_(&pdf), pied_(std::move(pied)) {
+        p_.setRenderHint(QPainter::Antialiasing);
+    }
     QPainter& P() { return p_; }
     bool Ok() const { return p_.isActive(); }
     void Suivante() {
@@ -225,7 +228,7 @@ public:
         if (!sousTitre.isEmpty())
             y += 2 + Texte(p_, QRectF(kMarge, y + 2, kLargeur - 2 * kMarge, 40), sousTitre, Police(8.5), kGris);
         Texte(p_, QRectF(kMarge, kHauteur - kMarge + 8, kLargeur - 2 * kMarge, 12),
-              QStringLiteral("Séance 1 — rapport de classe · feuille %1").arg(numero_), Police(7), kGris,
+              QStringLiteral("%1 · feuille %2").arg(pied_).arg(numero_), Police(7), kGris,
               Qt::AlignRight | Qt::AlignTop);
         return y + 10;
     }
@@ -234,6 +237,7 @@ public:
 private:
     QPdfWriter& pdf_;
     QPainter p_;
+    QString pied_;  // the séance's name and the report's, at each sheet's foot
     int numero_ = 1;
 };
 
@@ -241,7 +245,7 @@ private:
 double Chiffres(QPainter& p, double x, double y, double largeur, const RapportClasse* r, const GroupeBanque& g) {
     const StatsTest& t = g.test;
     QList<QStringList> lignes{
-        {QStringLiteral("Séances comptées"), QString::number(t.seances), QString()},
+        {QStringLiteral("Passages comptés"), QString::number(t.seances), QString()},
         {QStringLiteral("Apprenants"), QString::number(t.apprenants), QString()},
         {QString(), QStringLiteral("bonnes réponses"), QStringLiteral("note affichée")},
         {QStringLiteral("Moyenne (sur 20)"), Valeur(t.moyenne, 2), Valeur(t.moyenneNote, 2)},
@@ -406,7 +410,7 @@ void Progression(Feuilles& f, const ProgressionClasse& pr) {
                          : QStringLiteral("La progression de la classe"),
             QStringLiteral("Une ligne par apprenant, une colonne par séance : sa meilleure note, ✓ réussie (strictement "
                            "au-dessus de %1/20, la séance suivante lui est ouverte) ou ✗ pas encore, et entre parenthèses "
-                           "ses séances terminées. En tête, ceux qui sont arrêtés le plus tôt ; à la même séance, ceux qui "
+                           "ses passages terminés. En tête, ceux qui sont arrêtés le plus tôt ; à la même séance, ceux qui "
                            "l'ont le plus tentée.")
                 .arg(Decimal(pr.seuil, pr.seuil == std::floor(pr.seuil) ? 0 : 1)));
         const double y = y0;
@@ -454,7 +458,7 @@ void Progression(Feuilles& f, const ProgressionClasse& pr) {
             yl += h;
         }
         if (pr.lignes.empty())
-            Texte(p, QRectF(kMarge, yl + 6, largeur, 20), QStringLiteral("Aucune séance terminée pour l'instant."), Police(9),
+            Texte(p, QRectF(kMarge, yl + 6, largeur, 20), QStringLiteral("Aucun passage terminé pour l'instant."), Police(9),
                   kGris);
     }
 }
@@ -482,20 +486,21 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
         return QStringLiteral("le fichier « %1 » ne peut pas être créé").arg(QDir::toNativeSeparators(chemin));
     {
         QPdfWriter pdf(&fichier);
-        pdf.setTitle(QStringLiteral("Séance 1 — rapport de classe"));
+        const QString titre = content::NomSeance(r.seance, r.titre) + QStringLiteral(" — rapport de classe");
+        pdf.setTitle(titre);
         pdf.setCreator(QStringLiteral("Séance 1"));
         // Points: the painter's unit and the fonts' agree, and vectors and text stay exact in the file.
         pdf.setResolution(72);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
-        Feuilles f(pdf);
+        Feuilles f(pdf, titre);
         if (!f.Ok()) return QStringLiteral("le PDF n'a pas pu être commencé");
         QPainter& p = f.P();
 
         // 1. The class as a whole.
         const GroupeBanque& g = r.cours;
         double y = f.Entete(QStringLiteral("Séance %1 — ce que la classe a manqué").arg(r.seance),
-                            QStringLiteral("Résultats lus dans « %1 » ; séances retenues : %2 ; %3 séance(s) terminée(s) "
-                                           "trouvée(s).")
+                            QStringLiteral("Résultats lus dans « %1 » ; passages retenus : %2 ; %3 passage(s) terminé(s) "
+                                           "trouvé(s).")
                                 .arg(QDir::toNativeSeparators(source), Retenues(r))
                                 .arg(r.seancesTerminees));
         const double largeurGauche = 310;
@@ -550,8 +555,8 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
             f.Suivante();
             const GroupeBanque& a = r.autres[k];
             y = f.Entete(QStringLiteral("Autre banque de questions %1").arg(k + 1),
-                         QStringLiteral("Ces séances ont posé d'autres questions que celles de ce cours (une autre "
-                                        "banque de questions, ou une autre version du programme) : elles sont comptées "
+                         QStringLiteral("Ces passages ont posé d'autres questions que celles de ce cours (une autre "
+                                        "banque de questions, ou une autre version du programme) : ils sont comptés "
                                         "à part.%1")
                              .arg(a.identite.isEmpty() ? QString() : QStringLiteral(" Banque %1.").arg(a.identite)));
             Chiffres(p, kMarge, y, largeurGauche, nullptr, a);

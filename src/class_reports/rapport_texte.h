@@ -35,8 +35,8 @@ inline QString ListePages(const QList<int>& pages) {
 }
 
 inline QString Retenues(const RapportClasse& r) {
-    return r.toutes ? QStringLiteral("toutes les séances terminées")
-                    : QStringLiteral("la première séance terminée de chaque apprenant");
+    return r.toutes ? QStringLiteral("tous les passages terminés")
+                    : QStringLiteral("le premier passage terminé de chaque apprenant");
 }
 
 inline QString Lettre(int reponse) { return QString(QLatin1Char(static_cast<char>('A' + reponse))); }

@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/verification.h"
-#include "content/lesson_content.h"
+#include "content/regles_cours.h"
 #include "platform/platform.h"
 #include "platform/real_platform.h"
 #include "settings/reglages.h"
@@ -34,7 +34,8 @@ Output Check(const Demande&) {
     const resultats::Reglages reglages = resultats::Reglages::Lire();
     VerifierResultats(reglages.dossier, reglages.dossier == resultats::DossierParDefaut(), reglages.identite, v);
     VerifierLrs(reglages.lrs, v, std::min(reglages.lrs.delaiMaxMs, 10000));
-    VerifierProgression(reglages.progression, int(content::Seances(QDir::currentPath()).size()), v);
+    VerifierRegles(content::LireReglesCours(QDir::currentPath()), v);
+    VerifierReglagesApprenant(reglages, v);
     VerifierSon(v);
     Output o;
     o.Out(v.Texte());

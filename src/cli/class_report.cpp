@@ -7,7 +7,8 @@
 #include "content/banque.h"
 #include "content/nom_dossier.h"
 #include "content/lesson_content.h"
-#include "settings/reglages.h"
+#include "content/regles_cours.h"
+#include "content/seance.h"
 
 #include <QDir>
 #include <algorithm>
@@ -16,7 +17,7 @@ namespace cli {
 
 namespace {
 
-const Option kAll{"all", nullptr, "toutes les séances", [](const QString&, Demande& d) {
+const Option kAll{"all", nullptr, "tous les passages", [](const QString&, Demande& d) {
                       d.tout = true;
                       return QString();
                   }};
@@ -50,9 +51,9 @@ const Commande kClassReport{
     .syntaxe = "[DOSSIER | --lrs] FICHIER.pdf | --csv [--all]",
     .resume = "Rapport de la classe, en PDF ou en CSV.",
     .detail = "Écrit le rapport de la classe dans FICHIER.pdf, ou en CSV sur la sortie standard ; --all y met "
-              "toutes les séances, --seance N le fait sur la séance N du cours (1 par défaut). Dans un cours de "
+              "tous les passages, --seance N le fait sur la séance N du cours (1 par défaut). Dans un cours de "
               "plusieurs séances, une fois la séance 1 dépassée, il s'achève sur la progression de la classe : une "
-              "ligne par apprenant, une colonne par séance (meilleure note, réussie ou non, tentatives).",
+              "ligne par apprenant, une colonne par séance (meilleure note, réussie ou non, passages).",
     .graphique = true,
     .executer = ClassReport,
     .options = {&kCsv, &kLrs, &kAll, &kSeance},
@@ -87,16 +88,17 @@ Output ClassReport(const Demande& d) {
             if (s != d.seance) lues << s;
     const resultats::LectureClasse lue = resultats::LireClasse(d.dossier, d.lrs, vers, lues);
     if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
-    const resultats::RapportClasse rapport = calcul.Resultat();
+    // The slides are those of the reported séance in the course folder the command runs in, as for the lesson.
+    const resultats::Diapos diapos = resultats::LireDiapos(cours, *banque.banque, d.seance);
+    resultats::RapportClasse rapport = calcul.Resultat();
+    rapport.titre = content::TitreDeDiapositive(diapos.textes.value(0));
     // Only once the class has gone past séance 1: until then séance 1's report says it all, as it
     // always did.
     std::optional<resultats::ProgressionClasse> classe;
     const std::vector<resultats::BilanSeance> bilans = progression ? sessions.Bilans() : std::vector<resultats::BilanSeance>();
     if (std::any_of(bilans.begin(), bilans.end(), [](const resultats::BilanSeance& b) { return b.seance != 1; }))
-        classe = resultats::CalculerProgression(bilans, seances, resultats::Reglages::Lire().SeuilProgression());
+        classe = resultats::CalculerProgression(bilans, seances, content::LireReglesCours(cours).seuil);
     const resultats::ProgressionClasse* avancement = classe ? &*classe : nullptr;
-    // The slides are those of the reported séance in the course folder the command runs in, as for the lesson.
-    const resultats::Diapos diapos = resultats::LireDiapos(cours, *banque.banque, d.seance);
 
     if (d.csv) {
         o.Out(resultats::CsvRapport(rapport, diapos.pages, avancement));
@@ -104,7 +106,7 @@ Output ClassReport(const Demande& d) {
                !erreur.isEmpty()) {
         o.Fail(QStringLiteral("Le rapport n'a pas été écrit : %1.\n").arg(erreur));
     } else {
-        o.Out(QStringLiteral("Rapport de classe écrit dans « %1 » : %2 séance(s), %3 feuilles.\n")
+        o.Out(QStringLiteral("Rapport de classe écrit dans « %1 » : %2 passage(s), %3 feuilles.\n")
                   .arg(QDir::toNativeSeparators(d.fichier))
                   .arg(rapport.cours.test.seances)
                   .arg(resultats::FeuillesRapport(rapport, avancement)));

@@ -24,10 +24,11 @@ Refus Positionnels(const QStringList& p, Demande& d) {
 const Commande kResults{
     .option = "results",
     .syntaxe = "[DOSSIER] [--csv] [--lrs]",
-    .resume = "Résultats de la classe, une ligne par séance.",
+    .resume = "Résultats de la classe, une ligne par passage.",
     .detail = "Lit les journaux du dossier des résultats (ou, avec --lrs, le LRS des réglages) et écrit une ligne par "
-              "séance suivie : date, numéro de la séance du cours, apprenant, compte, note sur 20, temps passé, questions "
-              "répondues, terminée ou non. Avec --seance N, les seules séances N.",
+              "passage (une fois qu'un apprenant a suivi une séance) : date, numéro de la séance du cours, apprenant, compte, "
+              "note sur 20, temps passé, questions répondues, terminé ou non. Avec --seance N, les seuls passages de la "
+              "séance N.",
     .graphique = false,
     .executer = Results,
     .options = {&kCsv, &kLrs, &kSeance},
@@ -55,7 +56,7 @@ Output Results(const Demande& d) {
     if (!lue.erreur.isEmpty()) return o.Fail(QStringLiteral("Aucun résultat : %1.\n").arg(lue.erreur));
     const std::vector<resultats::BilanSeance> bilans = comptage.Bilans();
     o.Out(d.csv ? resultats::CsvBilans(bilans) : resultats::TexteBilans(bilans).toUtf8());
-    if (!d.csv && bilans.empty()) o.Out(QStringLiteral("Aucune séance enregistrée dans %1.\n").arg(lue.source));
+    if (!d.csv && bilans.empty()) o.Out(QStringLiteral("Aucun passage enregistré dans %1.\n").arg(lue.source));
     Skipped(o, lue.ignorees);
     return o;
 }

@@ -47,25 +47,42 @@ QString Verification::Texte() const {
 
 void VerifierCours(const QString& dossier, Verification& v) {
     const content::Report r = content::CheckFolder(dossier);
-    for (const QString& p : r.problems) v.Ajouter(Niveau::Probleme, QStringLiteral("Cours : %1").arg(p));
+    for (const QString& p : r.problems + r.regles) v.Ajouter(Niveau::Probleme, QStringLiteral("Cours : %1").arg(p));
     for (const QString& w : r.warnings) v.Ajouter(Niveau::Avertissement, QStringLiteral("Cours : %1").arg(w));
     if (r.CourseWillRun())
         v.Ajouter(Niveau::Bon, QStringLiteral("Cours : %1 fichiers vérifiés dans « %2 ».").arg(r.checked).arg(QDir::toNativeSeparators(dossier)));
 }
 
-void VerifierProgression(const resultats::ConfigProgression& p, int seances, Verification& v) {
-    if (!p.erreur.isEmpty()) {
-        v.Ajouter(Niveau::Probleme, QStringLiteral("Progression : dans [progression], %1.").arg(p.erreur));
+void VerifierRegles(const content::ReglesCours& r, Verification& v) {
+    // Its mistakes themselves are the course's, listed with the other files' (VerifierCours).
+    if (!r.erreurs.Vide()) {
+        v.Ajouter(Niveau::Probleme, QStringLiteral("Règles du cours : tant que %1 a des erreurs, chaque séance s'ouvre après "
+                                                   "la précédente, au-dessus de 15/20.").arg(QString::fromLatin1(content::kNomFichierCours)));
         return;
     }
-    const QString cours = seances >= 2 ? QStringLiteral("%1 séances, le menu du cours s'ouvre au lancement").arg(seances)
-                                       : QStringLiteral("une séance seule, sans menu");
-    const QString seuil = QLocale(QLocale::French, QLocale::France).toString(p.seuil, 'g', 6);
-    if (p.toutOuvert)
-        v.Ajouter(Niveau::Bon, QStringLiteral("Progression : toutes les séances sont ouvertes (tout_ouvert=oui) ; %1.").arg(cours));
-    else
-        v.Ajouter(Niveau::Bon, QStringLiteral("Progression : la séance suivante s'ouvre au-dessus de %1/20 (strictement) ; %2.")
-                                   .arg(seuil, cours));
+    const QString titre = r.titre.isEmpty() ? QString() : QStringLiteral("« %1 », ").arg(r.titre);
+    const QString source = r.fichier ? QStringLiteral("lues dans %1").arg(QString::fromLatin1(content::kNomFichierCours))
+                                     : QStringLiteral("celles d'un cours sans %1").arg(QString::fromLatin1(content::kNomFichierCours));
+    if (r.seances.size() < 2) {
+        v.Ajouter(Niveau::Bon, QStringLiteral("Règles du cours : %1une séance seule, sans menu (%2).").arg(titre, source));
+        return;
+    }
+    QStringList seances;
+    for (const int n : r.seances) seances << QStringLiteral("séance %1 %2").arg(n).arg(r.Dit(n));
+    const QString seuil = QLocale(QLocale::French, QLocale::France).toString(r.seuil, 'g', 6);
+    v.Ajouter(Niveau::Bon, QStringLiteral("Règles du cours : %1%2 séances, le menu du cours s'ouvre au lancement ; réussie "
+                                          "au-dessus de %3/20 (strictement) ; %4 (%5).")
+                               .arg(titre).arg(r.seances.size()).arg(seuil, seances.join(QStringLiteral(", ")), source));
+}
+
+void VerifierReglagesApprenant(const resultats::Reglages& r, Verification& v) {
+    if (r.progressionIgnoree)
+        v.Ajouter(Niveau::Avertissement, QStringLiteral("Réglages : la section [progression] est ignorée ; les règles du cours "
+                                                        "sont celles de son fichier %1.").arg(QString::fromLatin1(content::kNomFichierCours)));
+    if (!r.compteRefuse.isEmpty())
+        v.Ajouter(Niveau::Probleme, QStringLiteral("Réglages : compte=%1 est refusé dans le dossier de la classe ; les résultats "
+                                                   "y sont enregistrés sous « %2 », le compte de cet ordinateur. Retirez compte= "
+                                                   "des réglages.").arg(r.compteRefuse, r.identite.compte));
 }
 
 void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::Identite& identite, Verification& v) {

@@ -2,6 +2,7 @@
 // seance1 --check: run on a learner's machine and account before the class, says in French what
 // will work and what will not: the course, the results folder, the LRS, the sound.
 
+#include "content/regles_cours.h"
 #include "settings/reglages.h"
 
 #include <QString>
@@ -32,9 +33,12 @@ void VerifierResultats(const QString& dossier, bool parDefaut, const resultats::
 // The LRS, when one is set: its "about" resource answers, and the credentials are accepted for
 // reading one statement. Each request is given at most delaiMs.
 void VerifierLrs(const resultats::ConfigLrs& lrs, Verification& v, int delaiMs = 10000);
-// The [progression] settings: what opens the next séance of a course of `seances` séances; a
-// value the settings refused is a problem.
-void VerifierProgression(const resultats::ConfigProgression& progression, int seances, Verification& v);
+// The course's rules (its cours.toml): each of its mistakes is a problem; else what passes a séance
+// and what opens each one.
+void VerifierRegles(const content::ReglesCours& regles, Verification& v);
+// What the settings file may no longer decide: a [progression] section is ignored (a warning), a
+// compte= naming another account in a class folder refused (a problem).
+void VerifierReglagesApprenant(const resultats::Reglages& reglages, Verification& v);
 // No sound output is only a warning: the lesson goes on silently.
 void VerifierSon(Verification& v);
 

@@ -1,6 +1,7 @@
 #include "content/lesson_content.h"
 
 #include "content/banque.h"
+#include "content/regles_cours.h"
 #include "content/script_seance.h"
 #include "content/seance.h"
 
@@ -107,6 +108,9 @@ Report CheckFolder(const QString& folder) {
             if (const Manque* m = lue.ManqueDe(Manque::Genre::Questions)) report.problems << m->constats;
         }
     }
+    const ReglesCours regles = LireReglesCours(folder);
+    if (regles.fichier) ++report.checked;
+    report.regles = regles.erreurs.Textes();
     for (const QString& name : Sounds()) {
         ++report.checked;
         const QString problem = SoundProblem(QDir::toNativeSeparators(root.filePath(name)));

@@ -16,12 +16,15 @@ QStringList Sounds();
 struct Report {
     QStringList problems;  // one plain French line per missing or broken picture
     QStringList warnings;  // sounds: the lesson goes on without them, silently
+    // The mistakes of the course's rules (cours.toml): every séance still plays, with a course's usual rules.
+    QStringList regles;
     int checked = 0;
     bool CourseWillRun() const { return problems.isEmpty(); }
 };
 
 // Checks every séance under folder (the folder that holds Seance1/, Seance2/ ...): each one's
-// script, and every file its script (séance 1's own pages, without one) names.
+// script, and every file its script (séance 1's own pages, without one) names; and the course's
+// own rules (cours.toml).
 Report CheckFolder(const QString& folder);
 
 // The séances of the course in folder: the numbers of its SeanceN/ folders (1 to 99), in order.

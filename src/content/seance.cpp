@@ -16,9 +16,9 @@ namespace {
 
 QString Natif(const QString& chemin) { return QDir::toNativeSeparators(chemin); }
 
-// The title slide's line "Séance 2 : tension, intensité" names the séance: its title is what follows.
-// Without one, the slide's first line.
-QString Titre(const QString& texte) {
+}  // namespace
+
+QString TitreDeDiapositive(const QString& texte) {
     static const QRegularExpression seance(QStringLiteral("^s[ée]ance\\s*\\d+\\s*[:—–-]\\s*(\\S.*)$"),
                                            QRegularExpression::CaseInsensitiveOption);
     QString premiere;
@@ -30,6 +30,8 @@ QString Titre(const QString& texte) {
     }
     return premiere;
 }
+
+namespace {
 
 const QStringList kImages{QStringLiteral("emf"), QStringLiteral("pdf"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
                           QStringLiteral("png"), QStringLiteral("bmp")};
@@ -137,9 +139,18 @@ void LireImages(Seance& s) {
     try {
         for (const QString& nom : FilesOfSeance(s))
             if (EstUneImage(nom)) platform::LoadPicture(racine.filePath(nom));
-        s.titre = Titre(platform::LoadPicture(QDir(s.dossier).filePath(s.script.pages.front().diapositive)).Text());
     } catch (const platform::FileError& e) {
         s.manques.push_back({Manque::Genre::Image, e, {e.message()}});
+    }
+    LireTitre(s);
+}
+
+void LireTitre(Seance& s) {
+    try {
+        if (!s.script.pages.empty())
+            s.titre = TitreDeDiapositive(platform::LoadPicture(QDir(s.dossier).filePath(s.script.pages.front().diapositive)).Text());
+    } catch (const platform::FileError&) {
+        // Said where it matters, by LireImages and the lesson itself.
     }
     if (s.titre.isEmpty()) s.titre = QStringLiteral("Séance %1").arg(s.numero);
 }

@@ -65,5 +65,11 @@ Seance SeanceAJouer(const QString& cours, int numero);
 // Loads every picture the séance shows, as the lesson will: a broken one becomes a manque here
 // rather than stopping the lesson in its middle. Then reads its title. Needs a platform.
 void LireImages(Seance& seance);
+// Reads its title alone, from its title slide (the first picture the lesson shows); a slide that
+// cannot be read leaves "Séance N". Needs a platform.
+void LireTitre(Seance& seance);
+// The title a title slide's text gives: what follows "Séance N :" on the line that starts so, else
+// its first line.
+QString TitreDeDiapositive(const QString& texte);
 
 }  // namespace content

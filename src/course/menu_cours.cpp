@@ -21,6 +21,8 @@ namespace {
 const QColor kFond(128, 128, 255);
 const QColor kFondDiapo(227, 228, 234);
 const QColor kRougeFonce(192, 0, 0);
+// Pixels: the focused entry's frame, dark red on white and on the slide's grey (over 5:1 on both).
+constexpr int kCadreFocus = 5;
 
 }  // namespace
 
@@ -51,7 +53,9 @@ MenuCours::MenuCours()
       Picture5(&Form, QStringLiteral("Picture5")),
       Image1(&Picture5, QStringLiteral("Image1")),
       Panneau(&Form, QStringLiteral("Panneau")),
-      Titre(&Panneau, QStringLiteral("Titre")) {
+      Titre(&Panneau, QStringLiteral("Titre")),
+      Progres(&Panneau, QStringLiteral("Progres")),
+      Avis(&Panneau, QStringLiteral("Avis")) {
     Form.SetBorderless();
     Form.SetCaption(QStringLiteral("Form1"));
     Form.SetAccessibleName(QStringLiteral("Menu du cours"));
@@ -73,14 +77,19 @@ MenuCours::MenuCours()
     PreparerLogo(Image1);
     Image1.SetAccessibleName(QStringLiteral("À propos"));
     Image1.SetAccessibleDescription(QStringLiteral("Ouvre la fenêtre À propos"));
-    Image1.OnClick = [] { Apropos::Afficher(); };
+    Image1.OnClick = [this] { Apropos::Afficher(0, titreCours_); };
 
     Panneau.SetBackColor(kFondDiapo);
     Panneau.SetAccessibleName(QStringLiteral("Séances"));
     Titre.SetForeColor(kRougeFonce);
     Titre.SetFont(UiFont(13.5, true));
     Titre.SetAutoSize(true);
-    Titre.SetCaption(QStringLiteral("Choisissez une séance"));
+    Progres.SetFont(UiFont(12));
+    Progres.SetAutoSize(true);
+    Avis.SetFont(UiFont(12, true));
+    Avis.SetForeColor(kRougeFonce);
+    Avis.SetWordWrap(true);
+    Avis.SetAlignment(Qt::AlignCenter);
 
     Form.OnKeyPreview = [this](int key) { return Form_KeyPreview(key); };
     Form.TabOrder = [this] {
@@ -94,8 +103,11 @@ MenuCours::MenuCours()
 
 MenuCours::~MenuCours() = default;
 
-void MenuCours::Montrer(const std::vector<EntreeMenu>& entrees) {
+void MenuCours::Montrer(const std::vector<EntreeMenu>& entrees, const QString& titreCours) {
     entrees_ = entrees;
+    titreCours_ = titreCours;
+    Titre.SetCaption(titreCours.isEmpty() ? QStringLiteral("Choisissez une séance")
+                                          : titreCours + QStringLiteral(" : choisissez une séance"));
     const double ex = P().TwipsPerPixelX(), ey = P().TwipsPerPixelY();
     const double largeur = P().ScreenSizePixels().width() * ex, hauteur = P().ScreenSizePixels().height() * ey;
     Form.SetWidth(largeur);
@@ -112,17 +124,24 @@ void MenuCours::Montrer(const std::vector<EntreeMenu>& entrees) {
     Panneau.SetWidth(std::min(largeur - 6 * ex, Panneau.Height() * 4 / 3));
     Panneau.Move((largeur - Panneau.Width()) / 2, (hauteur - Panneau.Height()) / 2);
     Titre.Move((Panneau.Width() - Titre.Width()) / 2, marge);
+    const auto reussies = std::count_if(entrees_.begin(), entrees_.end(), [](const EntreeMenu& e) { return e.etat.reussie; });
+    Progres.SetCaption(QStringLiteral("Séances réussies : %1 sur %2").arg(reussies).arg(entrees_.size()));
+    Progres.Move((Panneau.Width() - Progres.Width()) / 2, Titre.Top() + Titre.Height() + 6 * ey);
+    Avis.SetVisible(false);
+    Avis.Resize(Panneau.Width() - 2 * marge, 60 * ey);
+    Avis.Move(marge, Panneau.Height() - marge - Avis.Height());
 
     Entrees.clear();
-    const double haut = Titre.Top() + Titre.Height() + marge;
+    const double haut = Progres.Top() + Progres.Height() + marge;
     const double n = std::max<double>(1, double(entrees_.size()));
-    const double pas = std::min(80 * ey, (Panneau.Height() - haut - marge) / n);
+    const double pas = std::min(80 * ey, (Avis.Top() - haut - marge) / n);
     for (size_t i = 0; i < entrees_.size(); ++i) {
         const EntreeMenu& e = entrees_[i];
         auto bouton = std::make_unique<platform::CommandButton>(&Panneau, QStringLiteral("Entree%1").arg(e.seance.numero));
         const QString nom = QStringLiteral("Séance %1 : %2").arg(e.seance.numero).arg(e.seance.titre);
         const QString etat = TexteEtat(e);
         bouton->SetFont(UiFont(12, e.Jouable()));
+        bouton->SetFocusFrame(Qt::white, kRougeFonce, kCadreFocus);
         bouton->SetCaption(nom + QLatin1Char('\n') + etat);
         bouton->Move(marge, haut + double(i) * pas);
         bouton->Resize(Panneau.Width() - 2 * marge, pas - 10 * ey);
@@ -149,9 +168,11 @@ void MenuCours::Entree_Click(size_t i) {
     if (i >= entrees_.size()) return;
     const EntreeMenu& e = entrees_[i];
     if (!e.Jouable()) {
-        // Nothing starts: the learner is told why, the entry keeps the focus.
+        // Nothing starts: the learner is told why, on screen and aloud; the entry keeps the focus.
         P().Beep();
-        Form.Announce(TexteParle(QStringLiteral("Séance %1 : ").arg(e.seance.numero) + TexteEtat(e)));
+        Avis.SetCaption(QStringLiteral("Séance %1 : ").arg(e.seance.numero) + TexteEtat(e));
+        Avis.SetVisible(true);
+        Form.Announce(TexteParle(Avis.Caption()));
         return;
     }
     if (OnChoix) OnChoix(e.seance.numero);
@@ -163,6 +184,7 @@ bool MenuCours::Form_KeyPreview(int key) {
     switch (key) {
         case Qt::Key_Up:
         case Qt::Key_Down: {
+            Avis.SetVisible(false);
             if (n == 0) return true;
             std::ptrdiff_t i = focalisee - Entrees.begin();
             if (focalisee == Entrees.end())
@@ -184,7 +206,7 @@ bool MenuCours::Form_KeyPreview(int key) {
                 return true;
             }
             if (B_Fermer.HasFocus()) B_Fermer.Click();
-            if (Image1.HasFocus()) Apropos::Afficher();
+            if (Image1.HasFocus()) Apropos::Afficher(0, titreCours_);
             return B_Fermer.HasFocus() || Image1.HasFocus();
         case Qt::Key_Escape:
             // An accidental key never ends the course; only Fermer does.

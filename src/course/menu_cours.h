@@ -40,11 +40,14 @@ public:
     platform::Image Image1;
     platform::PictureBox Panneau;  // the entries' background, as a slide's
     platform::Label Titre;
+    platform::Label Progres;  // "Séances réussies : 1 sur 3"
+    // What a closed or broken séance needs, shown when the learner tries to start it.
+    platform::Label Avis;
     std::vector<std::unique_ptr<platform::CommandButton>> Entrees;
 
-    // Lays the menu out for these séances, in course order, and shows it with the focus on the
-    // first séance still to do.
-    void Montrer(const std::vector<EntreeMenu>& entrees);
+    // Lays the menu out for these séances, in course order, under the course's title (its
+    // cours.toml's, when it gives one), and shows it with the focus on the first séance still to do.
+    void Montrer(const std::vector<EntreeMenu>& entrees, const QString& titreCours = {});
     const std::vector<EntreeMenu>& Montrees() const { return entrees_; }
 
     // The learner chose a séance that can be played (its number).
@@ -58,6 +61,7 @@ public:
 
 private:
     std::vector<EntreeMenu> entrees_;
+    QString titreCours_;
 };
 
 }  // namespace cours

@@ -23,19 +23,18 @@ Parcours::~Parcours() = default;
 
 std::vector<EntreeMenu> Parcours::Entrees() {
     seances_ = SeancesDuCours(dossier_);
+    regles_ = content::LireReglesCours(dossier_);
     std::vector<int> numeros;
     for (const SeanceDuCours& s : seances_) numeros.push_back(s.numero);
-    const ProgressionLue lue = LireProgression(reglages_, numeros);
+    const ProgressionLue lue = LireProgression(reglages_, numeros, regles_.seuil);
     std::vector<EntreeMenu> entrees;
     for (size_t i = 0; i < seances_.size(); ++i) {
         EntreeMenu e;
         e.seance = seances_[i];
         e.etat = lue.etats[i];
-        e.ouverte = resultats::Ouverte(lue.etats, i, reglages_.ToutOuvert());
-        if (i > 0)
-            e.condition = QStringLiteral("plus de %1/20 à la séance %2")
-                              .arg(Nombre(reglages_.SeuilProgression()))
-                              .arg(seances_[i - 1].numero);
+        e.ouverte = resultats::Ouverte(regles_, e.seance.numero, lue.etats);
+        if (const std::optional<int> avant = regles_.Prealable(e.seance.numero))
+            e.condition = QStringLiteral("plus de %1/20 à la séance %2").arg(Nombre(regles_.seuil)).arg(*avant);
         entrees.push_back(e);
     }
     return entrees;
@@ -43,7 +42,8 @@ std::vector<EntreeMenu> Parcours::Entrees() {
 
 int Parcours::Choisir() {
     choix_.reset();
-    menu_->Montrer(Entrees());
+    const std::vector<EntreeMenu> entrees = Entrees();
+    menu_->Montrer(entrees, regles_.titre);
     while (!choix_) P().Yield();
     menu_->Form.Hide();
     return *choix_;
@@ -55,7 +55,8 @@ std::optional<int> Parcours::Suivante(int numero, std::optional<double> note) {
         if (entrees[i].seance.numero != numero) continue;
         const EntreeMenu& apres = entrees[i + 1];
         // The score just made may open it before the results are read again.
-        const bool ouverte = apres.ouverte || (note && resultats::Reussie(*note, reglages_.SeuilProgression()));
+        const bool ouverte = apres.ouverte || (note && regles_.Prealable(apres.seance.numero) == numero &&
+                                               resultats::Reussie(*note, regles_.seuil));
         if (ouverte && apres.seance.Disponible()) return apres.seance.numero;
         return std::nullopt;
     }
@@ -63,11 +64,12 @@ std::optional<int> Parcours::Suivante(int numero, std::optional<double> note) {
 }
 
 std::optional<int> Parcours::Jouer(int numero) {
-    const content::Seance seance = content::ChargerSeance(dossier_, numero);
+    content::Seance seance = content::ChargerSeance(dossier_, numero);
     if (seance.Empechement()) return std::nullopt;  // changed since the menu read it: the menu says why now
+    content::LireTitre(seance);
     std::optional<bool> sortie;
     std::optional<int> ensuite;
-    SeanceJouee jouee(seance, reglages_);
+    SeanceJouee jouee(seance, reglages_, regles_);
     Cour1p& cour = jouee.Cour();
     cour.DansUnCours({[&](double note) {
                           ensuite = Suivante(numero, note);

@@ -4,6 +4,7 @@
 // is, with its own session recorded; what opens the next one is read from the results each time
 // the menu shows.
 
+#include "content/regles_cours.h"
 #include "course/menu_cours.h"
 #include "settings/reglages.h"
 
@@ -30,8 +31,10 @@ public:
     // The séance being played, or null while the menu shows.
     Cour1p* SeanceEnCours() const { return cour_; }
 
-    // The entries of the menu, from the folder and this learner's results now.
+    // The entries of the menu, from the folder, its rules and this learner's results now.
     std::vector<EntreeMenu> Entrees();
+    // The course's rules as Entrees last read them.
+    const content::ReglesCours& Regles() const { return regles_; }
 
 private:
     // Shows the menu until the learner chooses a séance; returns its number.
@@ -46,6 +49,7 @@ private:
     resultats::Reglages reglages_;
     std::unique_ptr<MenuCours> menu_;
     std::vector<SeanceDuCours> seances_;
+    content::ReglesCours regles_;
     std::optional<int> choix_;
     Cour1p* cour_ = nullptr;
 };

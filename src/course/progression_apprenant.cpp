@@ -13,7 +13,7 @@ namespace cours {
 
 using namespace resultats;
 
-ProgressionLue LireProgression(const Reglages& reglages, const std::vector<int>& seances) {
+ProgressionLue LireProgression(const Reglages& reglages, const std::vector<int>& seances, double seuil) {
     const QString compte = CompteBilan(reglages.identite);
     std::vector<std::unique_ptr<Comptage>> comptages;
     for (const int n : seances) comptages.push_back(std::make_unique<Comptage>(n));
@@ -53,7 +53,7 @@ ProgressionLue LireProgression(const Reglages& reglages, const std::vector<int>&
         lue.erreur = l.erreur;
     }
     for (size_t i = 0; i < seances.size(); ++i)
-        lue.etats.push_back(EtatSeance(seances[i], sessions[i], reglages.SeuilProgression()));
+        lue.etats.push_back(EtatSeance(seances[i], sessions[i], seuil));
     return lue;
 }
 

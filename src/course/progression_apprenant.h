@@ -16,6 +16,7 @@ struct ProgressionLue {
     QString erreur;  // in French, when the LRS was asked and could not be read to the end
 };
 
-ProgressionLue LireProgression(const resultats::Reglages& reglages, const std::vector<int>& seances);
+// seuil: the course's, which a best score must pass.
+ProgressionLue LireProgression(const resultats::Reglages& reglages, const std::vector<int>& seances, double seuil);
 
 }  // namespace cours

@@ -1,6 +1,8 @@
 #include "course/seance_jouee.h"
 
 #include "class_reports/progression.h"
+#include "content/course_identity.h"
+#include "content/regles_cours.h"
 #include "content/seance.h"
 
 #include <QMessageBox>
@@ -8,13 +10,14 @@
 
 namespace cours {
 
-SeanceJouee::SeanceJouee(const content::Seance& seance, const resultats::Reglages& reglages)
-    : suivi_(reglages, seance.banque, seance.numero), cour_(&suivi_, &seance) {
-    suivi_.RegleDeReussite(resultats::Reussie);
+SeanceJouee::SeanceJouee(const content::Seance& seance, const resultats::Reglages& reglages, const content::ReglesCours& regles)
+    : suivi_(reglages, seance.banque, seance.numero, seance.titre), cour_(&suivi_, &seance) {
+    suivi_.RegleDeReussite(resultats::Reussie, regles.seuil);
     // Told once, and the lesson goes on: a box that waits for nothing.
-    suivi_.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour_.Form.Widget())](const QString& texte) {
+    suivi_.SurResultatsPerdus([fenetre = QPointer<QWidget>(cour_.Form.Widget()),
+                               nom = content::NomSeance(seance.numero, seance.titre)](const QString& texte) {
         if (!fenetre) return;
-        auto* avis = new QMessageBox(QMessageBox::Warning, QStringLiteral("Séance 1"), texte, QMessageBox::Ok, fenetre);
+        auto* avis = new QMessageBox(QMessageBox::Warning, nom, texte, QMessageBox::Ok, fenetre);
         avis->setAttribute(Qt::WA_DeleteOnClose);
         avis->setWindowModality(Qt::NonModal);
         avis->show();

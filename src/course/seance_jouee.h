@@ -7,16 +7,17 @@
 
 namespace content {
 struct Seance;
+struct ReglesCours;
 }
 
 namespace cours {
 
 class SeanceJouee {
 public:
-    // The session starts now, on seance's questions, with the progression rule its passed/failed
-    // verdict follows; the learner is told once, in a box over the window, that results are being
-    // lost. seance must outlive this.
-    SeanceJouee(const content::Seance& seance, const resultats::Reglages& reglages);
+    // The session starts now, on seance's questions, its passed/failed verdict against the course's
+    // threshold; the learner is told once, in a box over the window, that results are being lost.
+    // seance must outlive this.
+    SeanceJouee(const content::Seance& seance, const resultats::Reglages& reglages, const content::ReglesCours& regles);
 
     Cour1p& Cour() { return cour_; }
 

@@ -56,7 +56,8 @@ Cour1p::Cour1p(ObservateurLecon* observateur, const content::Seance* seance)
       observateur_(observateur),
       banque_(&SeanceOuIntegree(seance).banque),
       script_(&SeanceOuIntegree(seance).script),
-      seance_(SeanceOuIntegree(seance).numero) {
+      seance_(SeanceOuIntegree(seance).numero),
+      titre_(SeanceOuIntegree(seance).titre) {
     for (size_t i = 0; i < script_->pages.size(); ++i) {
         const auto& animation = script_->pages[i].animation;
         if (animation && animation->genre == content::AnimationScript::Genre::Courants) pageCourants_ = int(i);
@@ -251,7 +252,7 @@ int16_t Cour1p::PageEvaluation() const { return static_cast<int16_t>(script_->Pa
 
 bool Cour1p::PageCourante(int16_t page) const { return NumPage == page && pagesEnAttente_.empty() && !quittee_; }
 
-void Cour1p::Image1_Click() { Apropos::Afficher(); }
+void Cour1p::Image1_Click() { Apropos::Afficher(seance_, titre_); }
 
 void Cour1p::B_Fermer_Click() {
     // Deviation: in a course of several séances, Fermer before the closing page leaves the séance for

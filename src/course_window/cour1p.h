@@ -191,6 +191,7 @@ private:
     const content::BanqueQuestions* const banque_;
     const content::ScriptSeance* const script_;  // never null
     const int seance_;
+    const QString titre_;  // as the séance was read, for the About window
     int pageCourants_ = -1;  // the script's page of the electron strips, if any
     bool premierFocusFait_ = false;
     int profondeur_ = 0;  // AfficherPage runs on the stack

@@ -35,6 +35,15 @@ void CommandButton::SetGraphical(const QPixmap& icon, const QColor& background) 
     SizeChanged();
 }
 
+void CommandButton::SetFocusFrame(const QColor& face, const QColor& frame, int width) {
+    // Padding makes up the frame's thickness, so that the text does not move when the focus comes.
+    button_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: black; border: 1px solid %2; padding: %3px; }"
+                                          "QPushButton:focus { border: %4px solid %2; padding: 0px; }")
+                               .arg(face.name(), frame.name())
+                               .arg(width - 1)
+                               .arg(width));
+}
+
 void CommandButton::SizeChanged() {
     if (button_ && !button_->icon().isNull()) {
         const QSize avail = button_->size() - QSize(8, 8);

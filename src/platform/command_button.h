@@ -20,6 +20,9 @@ public:
     void SetFont(const QFont& font);
     // The graphical style: a picture on a plain background instead of the system button face.
     void SetGraphical(const QPixmap& icon, const QColor& background);
+    // A flat face of that colour, with a frame of `frame` `width` pixels thick while it has the
+    // keyboard focus (a thin one of the same colour otherwise): a focus no seeing user can miss.
+    void SetFocusFrame(const QColor& face, const QColor& frame, int width);
 
     std::function<void()> OnClick;
     // What a learner's click does: runs OnClick if the button is enabled.

@@ -36,10 +36,9 @@ struct Suivi::Avis {
     }
 };
 
-Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque, int seance)
-    : seance_{NouvelId(), reglages.identite, banque, banque.Identite(), seance},
+Suivi::Suivi(const Reglages& reglages, const content::BanqueQuestions& banque, int seance, const QString& titre)
+    : seance_{NouvelId(), reglages.identite, banque, banque.Identite(), seance, titre},
       tickDebut_(platform::P().TickCount()),
-      seuil_(reglages.SeuilProgression()),
       avis_(std::make_shared<Avis>()),
       journal_(JournalAvertissant(reglages, [avis = avis_] {
           if (avis->contexte)

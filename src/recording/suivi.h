@@ -21,10 +21,11 @@ class EnvoiLrs;
 
 class Suivi final : public ObservateurLecon {
 public:
-    // Starts the session now (platform time), on the bank the lesson asks, of séance number seance.
-    // With an LRS set, sends at once what an earlier session left unsent.
+    // Starts the session now (platform time), on the bank the lesson asks, of séance number seance
+    // and of that title. With an LRS set, sends at once what an earlier session left unsent.
     explicit Suivi(const Reglages& reglages,
-                   const content::BanqueQuestions& banque = content::BanqueQuestions::Integree(), int seance = 1);
+                   const content::BanqueQuestions& banque = content::BanqueQuestions::Integree(), int seance = 1,
+                   const QString& titre = {});
     ~Suivi();
 
     void ReponseValidee(int numero, int choix, bool juste, double note) override;
@@ -40,9 +41,12 @@ public:
     static QString TexteResultatsPerdus();
 
     // The course's rule (class_reports' Reussie, which this layer cannot reach), by which a completion
-    // also says "passed" or "failed" against the settings' [progression] threshold. Set by the
-    // program before the lesson starts; without it, a completion says neither.
-    void RegleDeReussite(std::function<bool(double note, double seuil)> regle) { regle_ = std::move(regle); }
+    // also says "passed" or "failed" against the course's threshold. Set by the program before the
+    // lesson starts; without it, a completion says neither.
+    void RegleDeReussite(std::function<bool(double note, double seuil)> regle, double seuil) {
+        regle_ = std::move(regle);
+        seuil_ = seuil;
+    }
 
     JournalEnFond& JournalDeLaSeance() { return journal_; }
     EnvoiLrs* Envoi() { return envoi_.get(); }
@@ -55,7 +59,7 @@ private:
 
     Seance seance_;
     int32_t tickDebut_;
-    double seuil_;  // [progression], read with the settings at the start
+    double seuil_ = 15;  // the course's, given with its rule
     std::shared_ptr<Avis> avis_;  // shared with the journal's thread, which may outlive this object
     JournalEnFond journal_;
     std::unique_ptr<EnvoiLrs> envoi_;

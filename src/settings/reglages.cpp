@@ -41,13 +41,7 @@ const char kModele[] =
     "\n"
     "[affichage]\n"
     "; Sur un écran plus petit que les diapositives, toute la leçon dessinée plus petite (oui) :\n"
-    "; ajuster=oui\n"
-    "\n"
-    "[progression]\n"
-    "; La séance suivante s'ouvre quand la meilleure note est strictement au-dessus de ce seuil (sur 20) :\n"
-    "; seuil=15\n"
-    "; Toutes les séances ouvertes dès le début (oui) :\n"
-    "; tout_ouvert=non\n";
+    "; ajuster=oui\n";
 
 // Written once, never replaced: the teacher's edits are theirs.
 void CreerModele(const QString& chemin) {
@@ -74,37 +68,6 @@ void ProtegerSecret(const QString& chemin) {
     if (f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         qCWarning(Avertissements()).noquote() << QStringLiteral("le fichier de réglages %1 contenait un secret lisible par d'autres comptes ; "
                                "il n'est plus lisible que par son propriétaire.").arg(chemin);
-}
-
-// QSettings reads an unquoted "15,5" as a list of two values: the comma is put back.
-QString Valeur(const QSettings& s, const char* cle) {
-    const QVariant v = s.value(QLatin1String(cle));
-    return (v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString()).trimmed();
-}
-
-ConfigProgression LireProgression(const QSettings& s) {
-    ConfigProgression p;
-    QStringList erreurs;
-    const QString seuil = Valeur(s, "progression/seuil");
-    if (!seuil.isEmpty()) {
-        bool ok = false;
-        const double v = QString(seuil).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-        if (ok && v >= 0 && v <= 20)
-            p.seuil = v;
-        else
-            erreurs << QStringLiteral("seuil=%1 n'est pas une note de 0 à 20 (par exemple 15 ou 15,5) ; le seuil reste 15").arg(seuil);
-    }
-    const QString ouvert = Valeur(s, "progression/tout_ouvert");
-    if (!ouvert.isEmpty()) {
-        static const QStringList oui{QStringLiteral("oui"), QStringLiteral("vrai"), QStringLiteral("1"), QStringLiteral("true")};
-        static const QStringList non{QStringLiteral("non"), QStringLiteral("faux"), QStringLiteral("0"), QStringLiteral("false")};
-        if (oui.contains(ouvert, Qt::CaseInsensitive))
-            p.toutOuvert = true;
-        else if (!non.contains(ouvert, Qt::CaseInsensitive))
-            erreurs << QStringLiteral("tout_ouvert=%1 n'est ni oui ni non ; les séances s'ouvrent une à une").arg(ouvert);
-    }
-    p.erreur = erreurs.join(QStringLiteral(" ; "));
-    return p;
 }
 
 QString NettoyerMachine(QString nom) {
@@ -167,12 +130,13 @@ Reglages Reglages::Lire(const QString& chemin) {
     r.identite = IdentiteDuSysteme();
     r.dossier = DossierParDefaut();
     r.dossierPropre = r.dossier;
+    QString compte;
     if (!chemin.isEmpty()) {
         CreerModele(chemin);
         QSettings s(chemin, QSettings::IniFormat);
         const auto texte = [&](const char* cle) { return s.value(QLatin1String(cle)).toString().trimmed(); };
         if (!texte("resultats/dossier").isEmpty()) r.dossier = texte("resultats/dossier");
-        if (!texte("apprenant/compte").isEmpty()) r.identite.compte = texte("apprenant/compte");
+        compte = texte("apprenant/compte");
         if (!texte("apprenant/nom").isEmpty()) r.identite.nomComplet = texte("apprenant/nom");
         if (!texte("apprenant/pageAccueil").isEmpty()) r.identite.pageAccueil = texte("apprenant/pageAccueil");
         r.lrs.adresse = QUrl(texte("lrs/adresse"), QUrl::StrictMode);
@@ -181,10 +145,19 @@ Reglages Reglages::Lire(const QString& chemin) {
         if (!r.lrs.secret.isEmpty()) ProtegerSecret(chemin);
         r.ajuster = QStringList{QStringLiteral("oui"), QStringLiteral("vrai"), QStringLiteral("1"), QStringLiteral("true")}
                         .contains(s.value(QLatin1String("affichage/ajuster")).toString().trimmed(), Qt::CaseInsensitive);
-        r.progression = LireProgression(s);
+        s.beginGroup(QStringLiteral("progression"));
+        r.progressionIgnoree = !s.childKeys().isEmpty();
+        s.endGroup();
     }
     const QString env = qEnvironmentVariable("SEANCE1_RESULTATS").trimmed();
     if (!env.isEmpty()) r.dossier = env;
+    if (!compte.isEmpty() && compte != r.identite.compte) {
+        // A class folder is the class's record: nobody writes there under a classmate's name.
+        if (QFileInfo(r.dossier).absoluteFilePath() == QFileInfo(r.dossierPropre).absoluteFilePath())
+            r.identite.compte = compte;
+        else
+            r.compteRefuse = compte;
+    }
     return r;
 }
 

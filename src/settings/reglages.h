@@ -31,13 +31,6 @@ struct Identite {
     QString pageAccueil; // the account's home page: the machine or the school's domain
 };
 
-// [progression]: when a course's next séance opens.
-struct ConfigProgression {
-    double seuil = 15;        // out of 20: the next séance opens when the best completed score is strictly above
-    bool toutOuvert = false;  // the teacher opens every séance
-    QString erreur;           // in French, when a value was refused (its default then holds); --check says it
-};
-
 struct Reglages {
     QString dossier;  // the journal folder (the class's), empty when none can be found
     // The account's own folder: takes what the class folder cannot, until it can. Empty when the
@@ -47,14 +40,19 @@ struct Reglages {
     ConfigLrs lrs;
     // [affichage] ajuster: a course whose slides are larger than the screen is drawn smaller.
     bool ajuster = false;
-    ConfigProgression progression;
-    double SeuilProgression() const { return progression.seuil; }
-    bool ToutOuvert() const { return progression.toutOuvert; }
+    // A [progression] section, as older versions read it: ignored, the course's own file holds its
+    // rules now; --check says so.
+    bool progressionIgnoree = false;
+    // The compte= the file gives, when it names another than this computer's account while the
+    // results go to a class folder: refused there (identite keeps the account), and --check says it.
+    QString compteRefuse;
 
     // The settings file's usual place: $XDG_CONFIG_HOME/seance1/seance1.ini.
     static QString CheminParDefaut();
     // Reads the file (creating it, owner-only, with every setting commented out, when it is missing),
     // then SEANCE1_RESULTATS and the system's account. Never fails: what is missing falls back.
+    // In a class folder a learner's results are theirs alone: the account is the one the computer
+    // knows, whose journal file it owns; compte= only names the learner in their own folder.
     static Reglages Lire(const QString& chemin = CheminParDefaut());
 };
 

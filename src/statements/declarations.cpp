@@ -1,5 +1,7 @@
 #include "statements/declarations.h"
 
+#include "content/course_identity.h"
+
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -27,13 +29,13 @@ QJsonObject Acteur(const Identite& id) {
     return acteur;
 }
 
-QJsonObject Lecon(int seance) {
+QJsonObject Lecon(const Seance& s) {
     return QJsonObject{
         {QStringLiteral("objectType"), QStringLiteral("Activity")},
-        {QStringLiteral("id"), IriLecon(seance)},
+        {QStringLiteral("id"), IriLecon(s.numero)},
         {QStringLiteral("definition"),
          QJsonObject{{QStringLiteral("type"), QLatin1String(kTypeLecon)},
-                     {QStringLiteral("name"), Texte(QStringLiteral("Séance %1 : l'électricité").arg(seance))}}}};
+                     {QStringLiteral("name"), Texte(content::NomSeance(s.numero, s.titre))}}}};
 }
 
 QJsonObject Contexte(const Seance& s, bool dansLaLecon) {
@@ -145,7 +147,7 @@ QJsonObject Complete(const Seance& s, double note, qint64 dureeMs, const QDateTi
                             {QStringLiteral("min"), 0},
                             {QStringLiteral("max"), kNoteMax},
                             {QStringLiteral("scaled"), note / kNoteMax}};
-    return Declaration(s, Verbe(kVerbeComplete, QStringLiteral("a terminé"), "completed"), Lecon(s.numero),
+    return Declaration(s, Verbe(kVerbeComplete, QStringLiteral("a terminé"), "completed"), Lecon(s),
                        QJsonObject{{QStringLiteral("score"), score},
                                    {QStringLiteral("completion"), true},
                                    {QStringLiteral("duration"), DureeIso(dureeMs)}},
@@ -159,7 +161,7 @@ QJsonObject Reussite(const Seance& s, double note, double seuil, bool reussie, q
                             {QStringLiteral("scaled"), note / kNoteMax}};
     QJsonObject verbe = reussie ? Verbe(kVerbeReussi, QStringLiteral("a réussi"), "passed")
                                 : Verbe(kVerbeEchoue, QStringLiteral("a échoué"), "failed");
-    QJsonObject d = Declaration(s, std::move(verbe), Lecon(s.numero),
+    QJsonObject d = Declaration(s, std::move(verbe), Lecon(s),
                                 QJsonObject{{QStringLiteral("score"), score},
                                             {QStringLiteral("success"), reussie},
                                             {QStringLiteral("completion"), true},
@@ -175,7 +177,7 @@ QJsonObject Reussite(const Seance& s, double note, double seuil, bool reussie, q
 }
 
 QJsonObject Termine(const Seance& s, qint64 dureeMs, const QDateTime& quand) {
-    return Declaration(s, Verbe(kVerbeTermine, QStringLiteral("a quitté"), "terminated"), Lecon(s.numero),
+    return Declaration(s, Verbe(kVerbeTermine, QStringLiteral("a quitté"), "terminated"), Lecon(s),
                        QJsonObject{{QStringLiteral("duration"), DureeIso(dureeMs)}}, false, quand);
 }
 

@@ -47,6 +47,7 @@ struct Seance {
     content::BanqueQuestions banque = content::BanqueQuestions::Integree();
     QString idBanque = IdentiteIntegree();
     int numero = 1;  // the séance of the course played
+    QString titre;   // its title, which names its activity; none: "Séance N"
     static QString IdentiteIntegree();
 };
 

@@ -124,10 +124,11 @@ Outcome Write(const QString& folder, const QString& pdfPath, int seance) {
     DatedOutput output(&file, date.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1());
     output.open(QIODevice::WriteOnly);
     try {
-        const QString titre = content::TitreSeance(seance);
+        content::Seance lue = content::SeanceAJouer(folder, seance);
+        content::LireTitre(lue);
+        const QString titre = content::TitreSeance(seance, lue.titre);
         const QString title = titre + QStringLiteral(" — déroulé de la leçon");
         Sheets sheets(&output, title, kProgramme, Metadata(title, date));
-        const content::Seance lue = content::SeanceAJouer(folder, seance);
         sheets.TitlePage(titre, TitleLines(folder, date, lue, seance));
         Cour1p course(nullptr, &lue);
         Director(course, platform, sheets, lue.script).Run();

@@ -2,8 +2,9 @@
 //
 // For course authors: checks that FOLDER (by default the current directory) holds everything the
 // lesson reads: Seance1/Diapo0.emf to Diapo18.emf, the photographs Seance1/Img<k>.jpg, and the
-// wave files Bravo.wav and SonMCM.wav. Each picture is loaded with the lesson's own loader. Prints
-// one line per missing or broken file and a summary; exits 0 when the lesson will run, 1 otherwise.
+// wave files Bravo.wav and SonMCM.wav, and the course's rules (cours.toml). Each picture is loaded with
+// the lesson's own loader. Prints one line per missing or broken file and per mistake of the rules, and a
+// summary; exits 0 when the lesson will run as written, 1 otherwise.
 
 #include "content/lesson_content.h"
 
@@ -33,14 +34,19 @@ int main(int argc, char** argv) {
 
     QTextStream out(stdout);
     for (const QString& line : report.problems) out << line << '\n';
+    for (const QString& line : report.regles) out << line << '\n';
     for (const QString& line : report.warnings) out << line << '\n';
-    if (report.CourseWillRun()) {
+    if (!report.regles.isEmpty())
+        out << QStringLiteral("%1 erreur(s) dans les règles du cours : tant qu'elles y sont, chaque séance s'ouvre après la "
+                              "précédente, au-dessus de 15/20.\n").arg(report.regles.size());
+    if (report.CourseWillRun() && report.regles.isEmpty()) {
         out << QStringLiteral("%1 fichiers vérifiés dans « %2 » : la leçon peut se dérouler")
                    .arg(report.checked)
                    .arg(QDir::toNativeSeparators(folder));
         out << (report.warnings.isEmpty() ? QStringLiteral(".\n") : QStringLiteral(", sans les sons signalés.\n"));
         return 0;
     }
+    if (report.CourseWillRun()) return 1;
     out << QStringLiteral("%1 problème(s) dans « %2 » : la leçon s'arrêterait au premier fichier en cause.\n")
                .arg(report.problems.size())
                .arg(QDir::toNativeSeparators(folder));

@@ -476,6 +476,16 @@ type = "cloture"
 
 }  // namespace
 
+// The course's own rules, as its teacher writes them once for the class.
+const char kCours[] = R"(# Le cours : son titre, la note qui réussit une séance, ce qui ouvre chaque séance.
+titre = "L'électricité"
+seuil = 15              # sur 20 : une séance est réussie strictement au-dessus
+ouvertes = [1]          # les séances ouvertes dès le début, ou ouvertes = "toutes"
+
+[apres]                 # séance = la séance à réussir avant elle
+2 = 1
+)";
+
 void WriteSeance2(const QString& out) {
     const QDir root(out);
     if (!root.mkpath(QStringLiteral("Seance2"))) Fail(QStringLiteral("cannot create %1/Seance2").arg(out));
@@ -488,6 +498,7 @@ void WriteSeance2(const QString& out) {
     }
     WriteFile(folder.filePath(QStringLiteral("questions.gift")), QByteArray(kQuestions));
     WriteFile(folder.filePath(QStringLiteral("seance.toml")), QByteArray(kScript));
+    WriteFile(root.filePath(QStringLiteral("cours.toml")), QByteArray(kCours));
 }
 
 }  // namespace demo

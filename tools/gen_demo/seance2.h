@@ -7,7 +7,7 @@
 
 namespace demo {
 
-// Writes Seance2/ into the course folder out; throws std::runtime_error when a file cannot be written.
+// Writes Seance2/ and the course's cours.toml into the course folder out; throws std::runtime_error when a file cannot be written.
 void WriteSeance2(const QString& out);
 
 }  // namespace demo
