@@ -103,6 +103,22 @@ private slots:
         QCOMPARE(int(s.Fichiers().size()), 6);
     }
 
+    void theSlidesSizeIsTheScriptsToSay_data() {
+        QTest::addColumn<QByteArray>("affichage");
+        QTest::addColumn<bool>("ecran");
+        QTest::newRow("nothing said") << QByteArray() << false;
+        QTest::newRow("écran") << QByteArray("[affichage]\ndiapositives = \"écran\"\n") << true;
+        QTest::newRow("without its accent") << QByteArray("[affichage]\ndiapositives = \"Ecran\"\n") << true;
+        QTest::newRow("naturelle") << QByteArray("[affichage]\ndiapositives = \"naturelle\"\n") << false;
+    }
+    void theSlidesSizeIsTheScriptsToSay() {
+        QFETCH(QByteArray, affichage);
+        QFETCH(bool, ecran);
+        const LectureScript l = Lire(affichage + ScriptOf(kPagePhotos));
+        QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
+        QCOMPARE(l.script->diapositives == ScriptSeance::Diapositives::Ecran, ecran);
+    }
+
     void animationsOfTheTeacherAndOfTheLesson() {
         const LectureScript l = Lire(ScriptOf(R"(
 [[page]]
@@ -228,6 +244,12 @@ fin = 20
         QTest::newRow("an animation in seconds after an end in ticks")
             << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 20\n  [page.animation]\n  instant = \"3 s\"\n  images = \"courants\"\n")
             << QStringList{"ligne 10, colonne 13 : l'animation commence à 3 s, mais la page finit au top 20 ;"};
+        QTest::newRow("a slide size unknown") << QByteArray("[affichage]\ndiapositives = \"grande\"\n")
+                                              << QStringList{"ligne 7, colonne 16 : « grande » n'est pas une taille de diapositive ; écrivez "
+                                                             "diapositives = \"écran\""};
+        QTest::newRow("a display key unknown") << QByteArray("[affichage]\ndiapositive = \"écran\"\n")
+                                               << QStringList{"ligne 7, colonne 1 : la clé « diapositive » est inconnue dans « [affichage] » ; "
+                                                              "écrivez « diapositives »."};
         // Every mistake of the file, pages on, each for itself.
         QTest::newRow("several mistakes")
             << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"4 s\"\n  [[page.photo]]\n  instant = 50\n  cadre = 4\n"

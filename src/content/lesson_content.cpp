@@ -119,6 +119,8 @@ QSizeF LargestSlide(const QString& folder, int seance) { return LargestSlide(Cha
 
 QSizeF LargestSlide(const Seance& seance) {
     QSizeF largest;
+    // Slides drawn at the screen's size fit it whatever their own: there is nothing to fit.
+    if (seance.script.diapositives == ScriptSeance::Diapositives::Ecran) return largest;
     for (const QString& name : Fichiers(seance).diapositives) {
         // Loaded as the lesson loads it, by the same path: it is then ready when its page comes.
         try {

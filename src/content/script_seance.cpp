@@ -24,12 +24,12 @@ QString NomPagePdf(const QString& pdf, int page) { return pdf + QLatin1Char('#')
 
 // --- expressions -----------------------------------------------------------------------------------
 
-double Expression::Evaluer(const Lecteur& lire, float echelle) const {
+double Expression::Evaluer(const Lecteur& lire, float echelle, double zoom) const {
     const std::function<double(const Noeud&)> valeur = [&](const Noeud& n) -> double {
         switch (n.genre) {
-            case Noeud::Genre::Twips:
+            case Noeud::Genre::Twips: return n.valeur * zoom;
             case Noeud::Genre::Nombre: return n.valeur;
-            case Noeud::Genre::Pixels: return static_cast<double>(static_cast<float>(n.valeur) * echelle);
+            case Noeud::Genre::Pixels: return static_cast<double>(static_cast<float>(n.valeur) * echelle) * zoom;
             case Noeud::Genre::Mesure:
                 switch (n.mesure) {
                     case Mesure::Droite: return lire(n.cadre, Mesure::Gauche) + lire(n.cadre, Mesure::Largeur);
@@ -653,6 +653,7 @@ struct LecteurScript {
     }
 
     ScriptSeance Lire(const toml::table& racine);
+    void LireAffichage(const toml::node& n, ScriptSeance& script);
     PageScript LirePage(const toml::table& t, int numero, int nombre);
     void LireTitre(const toml::table& t, PageScript& page);
     void LireDiapositives(const toml::table& t, PageScript& page);
@@ -712,7 +713,9 @@ const GenrePage& LireGenre(const toml::node& n) {
 
 ScriptSeance LecteurScript::Lire(const toml::table& racine) {
     ScriptSeance script;
-    SeulementCles(racine, {QStringLiteral("page")}, QStringLiteral("en tête du script (il ne contient que des pages)"));
+    SeulementCles(racine, {QStringLiteral("affichage"), QStringLiteral("page")},
+                  QStringLiteral("en tête du script (il contient « [affichage] » et ses pages)"));
+    if (const toml::node* affichage = racine.get("affichage")) LireAffichage(*affichage, script);
     const toml::node* pages = racine.get("page");
     if (!pages) {
         Signaler({}, QStringLiteral("le script n'a aucune page ; écrivez [[page]] puis type = \"titre\" et diapositive = \"Diapo0.emf\"."));
@@ -729,6 +732,23 @@ ScriptSeance LecteurScript::Lire(const toml::table& racine) {
                                 "elle en a %1.").arg(nombre));
     for (int i = 0; i < nombre; ++i) script.pages.push_back(LirePage(*tables[static_cast<size_t>(i)], i, compte ? nombre : 0));
     return script;
+}
+
+// How the séance is shown, for all its pages.
+void LecteurScript::LireAffichage(const toml::node& n, ScriptSeance& script) {
+    const toml::table* t = nullptr;
+    if (!Essayer([&] { t = &Table(n, QStringLiteral("affichage")); })) return;
+    SeulementCles(*t, {QStringLiteral("diapositives")}, QStringLiteral("dans « [affichage] »"));
+    if (const toml::node* d = t->get("diapositives"))
+        Essayer([&] {
+            const QString aide = QStringLiteral("écrivez diapositives = \"écran\" (à la taille de l'écran) ou "
+                                                "diapositives = \"naturelle\" (à leur taille propre)");
+            const QString ecrite = Chaine(*d, QStringLiteral("diapositives"), QStringLiteral("écran"));
+            const QString valeur = Normaliser(ecrite);
+            if (valeur == QLatin1String("ecran")) script.diapositives = ScriptSeance::Diapositives::Ecran;
+            else if (valeur == QLatin1String("naturelle")) script.diapositives = ScriptSeance::Diapositives::Naturelle;
+            else Refuser(LieuDe(*d), QStringLiteral("« %1 » n'est pas une taille de diapositive ; %2.").arg(ecrite, aide));
+        });
 }
 
 // nombre: the séance's number of pages, 0 when it cannot say which kind each place wants.

@@ -2,8 +2,9 @@
 // A séance written by its teacher: SeanceN/seance.toml says what each page shows and when. The
 // engine (navigation, the tick, page loops, the evaluation, sounds, results) is the lesson's own;
 // the script only gives each page its slide, its photographs and their places, its animation, its
-// last tick, and the closing text. Read strictly: a script with a mistake is refused, and every
-// mistake of it is said with the file, the line and what to write instead, in French.
+// last tick, the closing text, and how the slides are drawn. Read strictly: a script with a
+// mistake is refused, and every mistake of it is said with the file, the line and what to write
+// instead, in French.
 
 #include "content/erreurs.h"
 
@@ -32,7 +33,8 @@ public:
     bool Vide() const { return !racine_; }
     // echelle: the screen's twips per pixel along the formula's axis; n px is n × echelle, formed
     // in single precision as the built-in routine forms it, so that both place a picture alike.
-    double Evaluer(const Lecteur& lire, float echelle) const;
+    // zoom: the slide's scale on the screen; the formula's own lengths grow with it, as the frames do.
+    double Evaluer(const Lecteur& lire, float echelle, double zoom = 1) const;
     // The frames (1 to 3) the formula reads.
     std::vector<int> Cadres() const;
     const Noeud* Racine() const { return racine_.get(); }
@@ -101,6 +103,10 @@ struct PageScript {
 };
 
 struct ScriptSeance {
+    // How the slides are drawn: at their natural size (séance 1's metafiles were drawn for their
+    // screen), or at the largest size that fits the screen beside the corner controls.
+    enum class Diapositives { Naturelle, Ecran };
+    Diapositives diapositives = Diapositives::Naturelle;
     std::vector<PageScript> pages;
     // The evaluation's page number; the closing page follows it.
     int PageEvaluation() const { return static_cast<int>(pages.size()) - 2; }

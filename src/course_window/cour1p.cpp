@@ -176,6 +176,26 @@ void Cour1p::Centrer(platform::Control& box) {
     box.Move((LargeurEcran() - box.Width()) / 2, (HauteurEcran() - box.Height()) / 2);
 }
 
+bool Cour1p::DiapositivesEcran() const {
+    return script_->diapositives == content::ScriptSeance::Diapositives::Ecran;
+}
+
+QRectF Cour1p::ZoneDiapo(QSizeF naturelle) const {
+    const double largeur = LargeurEcran(), hauteur = HauteurEcran();
+    if (naturelle.isEmpty()) return QRectF(QPointF((largeur - naturelle.width()) / 2, (hauteur - naturelle.height()) / 2), naturelle);
+    // Fermer and the logo top left, the page buttons top right, and the gap they keep from the screen's edge.
+    const double barre = std::max(B_Fermer.Top() + B_Fermer.Height(), Picture6.Top() + Picture6.Height()) + 3 * EchelleY;
+    const double cote = std::max(Picture5.Left() + Picture5.Width(), largeur - Picture6.Left()) + 3 * EchelleX;
+    const auto ajuster = [&](const QRectF& zone) {
+        if (zone.width() <= 0 || zone.height() <= 0) return QRectF();
+        const QSizeF taille = naturelle * std::min(zone.width() / naturelle.width(), zone.height() / naturelle.height());
+        return QRectF(zone.center() - QPointF(taille.width() / 2, taille.height() / 2), taille);
+    };
+    const QRectF dessous = ajuster(QRectF(0, barre, largeur, hauteur - barre));
+    const QRectF entre = ajuster(QRectF(cote, 0, largeur - 2 * cote, hauteur));
+    return entre.width() > dessous.width() ? entre : dessous;
+}
+
 void Cour1p::Form_Load() {
     EchelleX = static_cast<float>(P().TwipsPerPixelX());
     EchelleY = static_cast<float>(P().TwipsPerPixelY());
@@ -193,8 +213,8 @@ void Cour1p::Form_Activate() {
 
     Repertoire = P().CurrentDirectory() + QLatin1Char('/') + content::NomDossierSeance(seance_) + QLatin1Char('/');
     NomDiapo = script_->pages.front().diapositive;
-    Picture1.SetPicture(platform::LoadPicture(Repertoire + NomDiapo), NomDiapo);
-    Centrer(Picture1);
+    if (DiapositivesEcran()) MisEnPage();  // the slide is fitted beside the corner controls: they go first
+    EtapeDiapo();
 
     Label4.SetCaption(kMention);
     Label4.SetLeft((Picture1.Width() - Label4.Width()) / 2);

@@ -17,6 +17,7 @@ struct EtapeScript;
 struct Place;
 }
 
+#include <QRectF>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -130,6 +131,9 @@ public:
     // The whole screen, in twips.
     double LargeurEcran() const;
     double HauteurEcran() const;
+    // Where a slide of natural size naturelle (twips) goes at the screen's size: the largest it can
+    // be, its shape kept, below the corner controls or between them, centred there.
+    QRectF ZoneDiapo(QSizeF naturelle) const;
 
     // Page runs nested deeper than this are not started: see ChangerPage.
     static constexpr int kProfondeurMax = 64;
@@ -149,8 +153,13 @@ private:
     void DebutBoucle();
     // Yields to the message queue; every wait of the course yields through here.
     void Ceder(std::optional<int32_t> wakeAt = std::nullopt);
-    // The slide NomDiapo names, centred.
+    // The slide NomDiapo names: centred at its natural size, or at the screen's size (ZoneDiapo).
     void EtapeDiapo();
+    // The séance's slides are drawn at the screen's size.
+    bool DiapositivesEcran() const;
+    // The slide the learner will see next (this page's next step, or the next page's first), drawn
+    // ahead at the size it will have, while this one is read: its showing then costs no drawing.
+    void PreparerDiapoSuivante();
     void Centrer(platform::Control& box);
     // Loads one of the program's own bitmaps into a box.
     void EtapeImage(platform::PictureBox& box, int id);

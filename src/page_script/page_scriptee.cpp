@@ -40,8 +40,8 @@ void Cour1p::PlacerSelon(platform::PictureBox& box, const content::Place& place)
         }
     };
     // Read after the load: the box has its picture's size.
-    const double l = place.gauche.Evaluer(lire, EchelleX);
-    const double t = place.haut.Evaluer(lire, EchelleY);
+    const double l = place.gauche.Evaluer(lire, EchelleX, Picture1.Zoom());
+    const double t = place.haut.Evaluer(lire, EchelleY, Picture1.Zoom());
     box.Move(l, t);
 }
 
@@ -53,6 +53,7 @@ void Cour1p::EtapeScriptee(const content::EtapeScript& etape) {
     }
     platform::PictureBox& box = Cadre(etape.cadre);
     box.SetAutoSize(true);
+    box.SetZoom(Picture1.Zoom());  // a photograph grows with its slide
     box.SetPicture(platform::LoadPicture(Repertoire + etape.fichier), etape.fichier);
     PlacerSelon(box, etape.place);
     box.SetVisible(true);
@@ -120,6 +121,7 @@ void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& ani
         }
     };
     box.SetAutoSize(true);
+    box.SetZoom(Picture1.Zoom());
     image(0);
     PlacerSelon(box, animation.place);
     box.SetVisible(true);
@@ -138,6 +140,7 @@ void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& ani
             ++NbCycles;
             platform::PictureBox& cadre = Cadre(photo.cadre);
             cadre.SetAutoSize(true);
+            cadre.SetZoom(Picture1.Zoom());
             if (!PageCourante(page)) return;
             cadre.SetPicture(platform::LoadPicture(Repertoire + photo.fichier), photo.fichier);
             PlacerSelon(cadre, photo.place);
