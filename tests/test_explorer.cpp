@@ -22,8 +22,8 @@ using namespace testsupport::explorer;
 
 namespace {
 
-// What séance 3, the demo's séance 2 again, says of its display.
-const QByteArray kSeance3Display = "[affichage]\ndiapositives = \"écran\"\n";
+// What séance 3, the demo's séance 2 again, says of its display: every page held to its end.
+const QByteArray kSeance3Display = "[affichage]\ndiapositives = \"écran\"\nattendre = \"oui\"\n";
 
 QString ReadFile(const QString& path) {
     QFile f(path);
@@ -70,7 +70,7 @@ private slots:
         QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance2")));
         for (const QString& name : seance2.entryList(QDir::Files))
             QVERIFY(QFile::copy(seance2.filePath(name), course_.filePath(QStringLiteral("Seance2/") + name)));
-        // The same as séance 3, its slides at the screen's size.
+        // The same as séance 3, its slides at the screen's size, the next page held until each page's run ends.
         QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance3")));
         for (const QString& name : seance2.entryList(QDir::Files))
             QVERIFY(QFile::copy(seance2.filePath(name), course_.filePath(QStringLiteral("Seance3/") + name)));

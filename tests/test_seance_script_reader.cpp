@@ -250,6 +250,8 @@ fin = 20
         QTest::newRow("a display key unknown") << QByteArray("[affichage]\ndiapositive = \"écran\"\n")
                                                << QStringList{"ligne 7, colonne 1 : la clé « diapositive » est inconnue dans « [affichage] » ; "
                                                               "écrivez « diapositives »."};
+        QTest::newRow("a hold neither yes nor no") << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 10\nattendre = \"plutôt\"\n")
+                                                   << QStringList{"ligne 9, colonne 12 : « attendre » se règle par oui ou non ;"};
         // Every mistake of the file, pages on, each for itself.
         QTest::newRow("several mistakes")
             << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"4 s\"\n  [[page.photo]]\n  instant = 50\n  cadre = 4\n"

@@ -495,6 +495,15 @@ QString LireDiapositive(const toml::node& n, const QString& cle) {
     return NomFichier(texte, LieuDe(n), {QStringLiteral("emf")}, exemple);
 }
 
+// « oui » or « non » (or true and false).
+bool LireOuiNon(const toml::node& n, const QString& cle) {
+    if (const auto* b = n.as_boolean()) return b->get();
+    const QString valeur = n.as_string() ? Normaliser(Texte(n.as_string()->get())) : QString();
+    if (valeur == QLatin1String("oui")) return true;
+    if (valeur == QLatin1String("non")) return false;
+    Refuser(LieuDe(n), QStringLiteral("« %1 » se règle par oui ou non ; écrivez %1 = \"oui\" ou %1 = \"non\".").arg(cle));
+}
+
 int LireCadre(const toml::node& n) {
     const auto* i = n.as_integer();
     if (!i || i->get() < 1 || i->get() > 3)
@@ -675,7 +684,7 @@ const GenrePage kGenresPage[] = {
      QStringLiteral("dans la page de titre, qui montre sa diapositive et rien d'autre,"), &LecteurScript::LireTitre},
     {PageScript::Type::Diapositive, QStringLiteral("diapositive"), std::nullopt, {}, {},
      {QStringLiteral("type"), QStringLiteral("diapositive"), QStringLiteral("fin"), QStringLiteral("photo"), QStringLiteral("etape"),
-      QStringLiteral("animation")},
+      QStringLiteral("animation"), QStringLiteral("attendre")},
      QStringLiteral("dans une page"), &LecteurScript::LireDiapositives},
     {PageScript::Type::Evaluation, QStringLiteral("evaluation"), -2, QStringLiteral("l'avant-dernière page est l'évaluation"),
      kCloses, {QStringLiteral("type")}, QStringLiteral("dans l'évaluation, dont les questions sont celles de questions.gift,"),
@@ -738,7 +747,8 @@ ScriptSeance LecteurScript::Lire(const toml::table& racine) {
 void LecteurScript::LireAffichage(const toml::node& n, ScriptSeance& script) {
     const toml::table* t = nullptr;
     if (!Essayer([&] { t = &Table(n, QStringLiteral("affichage")); })) return;
-    SeulementCles(*t, {QStringLiteral("diapositives")}, QStringLiteral("dans « [affichage] »"));
+    SeulementCles(*t, {QStringLiteral("diapositives"), QStringLiteral("attendre")}, QStringLiteral("dans « [affichage] »"));
+    if (const toml::node* a = t->get("attendre")) Essayer([&] { script.attendre = LireOuiNon(*a, QStringLiteral("attendre")); });
     if (const toml::node* d = t->get("diapositives"))
         Essayer([&] {
             const QString aide = QStringLiteral("écrivez diapositives = \"écran\" (à la taille de l'écran) ou "
@@ -796,6 +806,7 @@ void LecteurScript::LireDiapositives(const toml::table& t, PageScript& page) {
     std::optional<Instant> fin;
     Essayer([&] { fin = LireInstant(Exigee(t, "fin", lieu, QStringLiteral("40")), QStringLiteral("fin")); });
     if (fin) page.fin = fin->tops;
+    if (const toml::node* a = t.get("attendre")) Essayer([&] { page.attendre = LireOuiNon(*a, QStringLiteral("attendre")); });
 
     // The slide at tick 1, then the steps of the build and the photographs, merged in time order.
     page.etapes.push_back(EtapeScript{1, true, page.diapositive, 0, {}, page.ligne});
@@ -1022,6 +1033,10 @@ std::vector<ScriptSeance::Fichier> ScriptSeance::Fichiers() const {
     }
     diapositives.insert(diapositives.end(), autres.begin(), autres.end());
     return diapositives;
+}
+
+bool ScriptSeance::AttendQuelquePart() const {
+    return std::any_of(pages.begin(), pages.end(), [this](const PageScript& p) { return Attend(p); });
 }
 
 LectureScript LireScriptDonnees(const QByteArray& octets, const QString& fichier) { return Lire(octets, fichier, nullptr); }

@@ -99,6 +99,8 @@ struct PageScript {
     std::vector<EtapeScript> etapes;  // in time order; the first is the slide at tick 1
     std::optional<AnimationScript> animation;
     QString texte;  // Cloture
+    // Whether the next-page button waits for the page's run to end (Diapositive); none: as the séance says.
+    std::optional<bool> attendre;
     int ligne = 0;
 };
 
@@ -107,6 +109,13 @@ struct ScriptSeance {
     // screen), or at the largest size that fits the screen beside the corner controls.
     enum class Diapositives { Naturelle, Ecran };
     Diapositives diapositives = Diapositives::Naturelle;
+    // Every slide page holds the next-page button until its run has ended, unless it says otherwise.
+    bool attendre = false;
+    bool Attend(const PageScript& page) const {
+        return page.type == PageScript::Type::Diapositive && page.attendre.value_or(attendre);
+    }
+    // Some page holds it: the others must then let it go.
+    bool AttendQuelquePart() const;
     std::vector<PageScript> pages;
     // The evaluation's page number; the closing page follows it.
     int PageEvaluation() const { return static_cast<int>(pages.size()) - 2; }

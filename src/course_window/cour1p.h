@@ -174,6 +174,10 @@ private:
     // The first slide of the current page in the script, as NomDiapo holds it; empty for a page without one.
     QString NomDiapoScript() const;
     void EtapeScriptee(const content::EtapeScript& etape);
+    // The next-page button held until the page's run ends (a script's « attendre »), or let go;
+    // FinDeCourse lets it go when page, still the current one, has come to its end, and says so.
+    void TenirPageSuivante(bool tenir);
+    void FinDeCourse(int16_t page);
     void PlacerSelon(platform::PictureBox& box, const content::Place& place);
     platform::PictureBox& Cadre(int cadre);
     // A script's frame animation (its own images, or the program's five frames of the circuit),
@@ -207,6 +211,7 @@ private:
     std::vector<int16_t> pagesEnAttente_;
     // While the pages of a storm are replayed: every page loop ends before its first yield.
     bool rattrapage_ = false;
+    bool pageSuivanteTenue_ = false;  // B_Pag_S waits for the page's run to end
     uint64_t cessions_ = 0;                // yields so far
     uint64_t attenteSecheA_ = UINT64_MAX;  // yields counted when a wait last ended without one
     // From the click on B_Valider until the next question is shown.

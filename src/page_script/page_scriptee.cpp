@@ -62,6 +62,12 @@ void Cour1p::EtapeScriptee(const content::EtapeScript& etape) {
 void Cour1p::PageScriptee(int16_t& NbCycles) {
     if (NumPage < 0 || NumPage >= static_cast<int>(script_->pages.size())) return;
     const content::PageScript& page = script_->pages[static_cast<size_t>(NumPage)];
+    // A page that holds the next-page button holds it from its entry; every other title or slide
+    // page lets it go (from the evaluation on, the page buttons stay locked).
+    const bool tenue = script_->Attend(page);
+    if ((page.type == content::PageScript::Type::Titre || page.type == content::PageScript::Type::Diapositive) &&
+        script_->AttendQuelquePart())
+        TenirPageSuivante(tenue);
     switch (page.type) {
         case content::PageScript::Type::Titre: PageTitre(); return;
         case content::PageScript::Type::Evaluation: PageQuestion(); return;
@@ -82,7 +88,10 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
         if (Interrompre) break;
         Ceder();
         const int16_t top = Compteur;
-        if (top == page.fin) break;
+        if (top == page.fin) {
+            if (tenue) FinDeCourse(numero);
+            break;
+        }
         // Deviation: a pass acts on Compteur only while its page is still the current one. A loop that
         // goes on after the learner left (for the title page, or for the evaluation within its first
         // tick) would otherwise bring its photograph back over the new page, or load a slide for a page
@@ -91,7 +100,8 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
         for (const content::EtapeScript& etape : page.etapes)
             if (etape.instant == top) EtapeScriptee(etape);
         if (page.animation && page.animation->instant == top) {
-            // The animation keeps control until the page is left.
+            // The animation keeps control until the page is left: the page's run has ended.
+            if (tenue) FinDeCourse(numero);
             if (page.animation->genre == content::AnimationScript::Genre::Courants) {
                 MiseEnPlaceBandes();
                 AnimCourantAlternatif(numero);
@@ -106,6 +116,19 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
     // one second, less than the pause after the first answer; a teacher's page may run longer and
     // would take the learner back to question 1 while question 2 is on the screen.
     if (numero == PageEvaluation() - 1 && NumPage < PageEvaluation()) NumQuestion = 1;
+}
+
+void Cour1p::TenirPageSuivante(bool tenir) {
+    pageSuivanteTenue_ = tenir;
+    B_Pag_S.SetEnabled(!tenir);
+    B_Pag_S.SetToolTip(tenir ? QStringLiteral("Attendez la fin de la page") : QString());
+    B_Pag_S.SetAccessibleDescription(tenir ? QStringLiteral("Attend la fin de la page") : QString());
+}
+
+void Cour1p::FinDeCourse(int16_t page) {
+    if (!PageCourante(page) || !pageSuivanteTenue_) return;
+    TenirPageSuivante(false);
+    Annoncer(QStringLiteral("Fin de la page, la page suivante est possible."));
 }
 
 void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles) {
