@@ -24,6 +24,7 @@ namespace {
 
 // What séance 3, the demo's séance 2 again, says of its display: every page held to its end.
 const QByteArray kSeance3Display = "[affichage]\ndiapositives = \"écran\"\nattendre = \"oui\"\n";
+const QByteArray kSeance3Narration = "  [[page.son]]\n  instant = 5\n  fichier = \"voix.wav\"\n  texte = \"Rappel de la séance 1.\"\n";
 
 QString ReadFile(const QString& path) {
     QFile f(path);
@@ -70,7 +71,8 @@ private slots:
         QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance2")));
         for (const QString& name : seance2.entryList(QDir::Files))
             QVERIFY(QFile::copy(seance2.filePath(name), course_.filePath(QStringLiteral("Seance2/") + name)));
-        // The same as séance 3, its slides at the screen's size, the next page held until each page's run ends.
+        // The same as séance 3, its slides at the screen's size, the next page held until each page's run
+        // ends, a narration on its page 1.
         QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance3")));
         for (const QString& name : seance2.entryList(QDir::Files))
             QVERIFY(QFile::copy(seance2.filePath(name), course_.filePath(QStringLiteral("Seance3/") + name)));
@@ -78,8 +80,14 @@ private slots:
         QVERIFY(script.open(QIODevice::ReadWrite));
         const QByteArray own = script.readAll();
         script.resize(0);
-        script.write(kSeance3Display + own);
+        // Its page 1 narrated, and over when its sound is.
+        QByteArray narrated = own;
+        const qsizetype fin = narrated.indexOf("fin = 30\n");
+        QVERIFY(fin > 0);
+        narrated.replace(fin, 9, "fin = \"après le son\"\n" + kSeance3Narration);
+        script.write(kSeance3Display + narrated);
         script.close();
+        QVERIFY(QFile::copy(QStringLiteral(SEANCE_DEMO_DIR "/Bravo.wav"), course_.filePath(QStringLiteral("Seance3/voix.wav"))));
         options_.course = course_.path();
         PrepareDirectVisits(course_.path(), 1);
         PrepareDirectVisits(course_.path(), 2);

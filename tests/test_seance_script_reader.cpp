@@ -119,6 +119,30 @@ private slots:
         QCOMPARE(l.script->diapositives == ScriptSeance::Diapositives::Ecran, ecran);
     }
 
+    void aPageSaysItsSoundsAndEndsAfterThem() {
+        const LectureScript l = Lire(ScriptOf(R"([[page]]
+diapositive = "Diapo1.emf"
+fin = "Après le son"
+  [[page.son]]
+  instant = "1 s"
+  fichier = "voix.ogg"
+  texte = "  Le courant   circule. "
+  [[page.son]]
+  instant = 30
+  fichier = "suite.mp3"
+  texte = "Puis il revient."
+)"));
+        QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
+        const PageScript& p = l.script->pages[1];
+        QVERIFY(p.finApresSon && p.fin < 0);
+        QCOMPARE(int(p.sons.size()), 2);
+        QCOMPARE(p.sons[0].instant, 10);
+        QCOMPARE(p.sons[0].texte, QString("Le courant circule."));
+        QCOMPARE(p.sons[1].fichier, QString("suite.mp3"));
+        QCOMPARE(int(l.script->Sons().size()), 2);
+        QVERIFY(l.script->AvecSons());
+    }
+
     void animationsOfTheTeacherAndOfTheLesson() {
         const LectureScript l = Lire(ScriptOf(R"(
 [[page]]
@@ -252,6 +276,16 @@ fin = 20
                                                               "écrivez « diapositives »."};
         QTest::newRow("a hold neither yes nor no") << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 10\nattendre = \"plutôt\"\n")
                                                    << QStringList{"ligne 9, colonne 12 : « attendre » se règle par oui ou non ;"};
+        const QByteArray son = "[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"après le son\"\n  [[page.son]]\n  instant = 5\n";
+        QTest::newRow("after a sound, with none") << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"après le son\"\n")
+                                                  << QStringList{"ligne 8, colonne 7 : « fin = \"après le son\" » attend un son sur la page ;"};
+        QTest::newRow("a sound of no format read") << QByteArray(son + "  fichier = \"voix.aac\"\n  texte = \"Bonjour.\"\n")
+                                                   << QStringList{"ligne 11, colonne 13 : « voix.aac » n'est pas un fichier"};
+        QTest::newRow("a sound without its words") << QByteArray(son + "  fichier = \"voix.mp3\"\n")
+                                                   << QStringList{"ligne 9 : il manque « texte » ; écrivez par exemple texte = \"Ce que dit le son.\"."};
+        QTest::newRow("sounds out of order") << QByteArray(son + "  fichier = \"a.mp3\"\n  texte = \"Un.\"\n  [[page.son]]\n  instant = 2\n"
+                                                           "  fichier = \"b.mp3\"\n  texte = \"Deux.\"\n")
+                                             << QStringList{"ligne 14, colonne 13 : l'instant 2 vient avant celui du son précédent (5) ;"};
         // Every mistake of the file, pages on, each for itself.
         QTest::newRow("several mistakes")
             << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"4 s\"\n  [[page.photo]]\n  instant = 50\n  cadre = 4\n"

@@ -55,7 +55,7 @@ QList<int> Seances(const QString& folder) {
 namespace {
 
 struct FichiersSeance {
-    QStringList diapositives, autres;  // relative to the course folder
+    QStringList diapositives, autres, sons;  // relative to the course folder
 };
 
 FichiersSeance Fichiers(const Seance& seance) {
@@ -63,6 +63,7 @@ FichiersSeance Fichiers(const Seance& seance) {
     const QString nom = NomDossierSeance(seance.numero);
     for (const ScriptSeance::Fichier& fichier : seance.script.Fichiers())
         (fichier.diapositive ? f.diapositives : f.autres) << nom + QLatin1Char('/') + fichier.nom;
+    for (const ScriptSeance::Fichier& son : seance.script.Sons()) f.sons << nom + QLatin1Char('/') + son.nom;
     return f;
 }
 
@@ -98,6 +99,13 @@ Report CheckFolder(const QString& folder) {
             ++report.checked;
             const QString problem = PictureProblem(QDir::toNativeSeparators(root.filePath(name)));
             if (!problem.isEmpty()) report.problems << problem;
+        }
+        for (const QString& name : fichiers.sons) {
+            ++report.checked;
+            const QString chemin = QDir::toNativeSeparators(root.filePath(name));
+            if (!platform::DecodeWaveFile(chemin))
+                report.problems << QStringLiteral("Le son « %1 » ne peut pas être lu (un fichier WAV, FLAC, Ogg Vorbis ou MP3 "
+                                                  "est attendu) : réenregistrez-le ou exportez-le à nouveau.").arg(chemin);
         }
         // Each séance's own questions, when it has them, are read as the lesson will read them;
         // a séance other than the first must have them.

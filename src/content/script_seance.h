@@ -67,6 +67,15 @@ struct EtapeScript {
     int ligne = 0;
 };
 
+// A sound a page plays at an instant, a narration: its words are the caption shown under the slide
+// while it plays, and what a screen reader is told.
+struct SonScript {
+    int instant = 1;
+    QString fichier;  // WAV, FLAC, Ogg Vorbis or MP3
+    QString texte;
+    int ligne = 0;
+};
+
 struct AnimationScript {
     enum class Genre {
         Images,    // the teacher's frames, files of the folder, one every intervalle
@@ -95,7 +104,9 @@ struct PageScript {
     enum class Type { Titre, Diapositive, Evaluation, Cloture };
     Type type = Type::Diapositive;
     QString diapositive;  // the first slide, as the loader takes it (Titre, Diapositive)
-    int fin = 0;          // last tick (Diapositive)
+    int fin = 0;          // last tick (Diapositive); -1 when the run ends after its last sound
+    bool finApresSon = false;
+    std::vector<SonScript> sons;  // in time order
     std::vector<EtapeScript> etapes;  // in time order; the first is the slide at tick 1
     std::optional<AnimationScript> animation;
     QString texte;  // Cloture
@@ -116,6 +127,8 @@ struct ScriptSeance {
     }
     // Some page holds it: the others must then let it go.
     bool AttendQuelquePart() const;
+    // Some page plays a sound.
+    bool AvecSons() const;
     std::vector<PageScript> pages;
     // The evaluation's page number; the closing page follows it.
     int PageEvaluation() const { return static_cast<int>(pages.size()) - 2; }
@@ -127,6 +140,8 @@ struct ScriptSeance {
         int ligne = 0;
     };
     std::vector<Fichier> Fichiers() const;
+    // The sounds the pages play, each once, in order of appearance.
+    std::vector<Fichier> Sons() const;
 };
 
 struct LectureScript {

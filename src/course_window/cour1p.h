@@ -14,6 +14,7 @@ struct ScriptSeance;
 struct PageScript;
 struct AnimationScript;
 struct EtapeScript;
+struct SonScript;
 struct Place;
 }
 
@@ -50,6 +51,8 @@ public:
     platform::PictureBox Picture2;
     platform::PictureBox Picture3;
     platform::PictureBox Picture4;
+    // The caption band under the slide: the words of the narration playing.
+    platform::Label Legende;
     platform::PictureBox Picture5;
     platform::Image Image1;
     platform::Label Label9;
@@ -178,6 +181,13 @@ private:
     // FinDeCourse lets it go when page, still the current one, has come to its end, and says so.
     void TenirPageSuivante(bool tenir);
     void FinDeCourse(int16_t page);
+    // A page's narration: played, its caption shown under the slide and told to screen readers, until
+    // it ends or the page is left (ArreterNarration, which stops it at once).
+    void JouerNarration(const content::SonScript& son);
+    void ArreterNarration();
+    bool NarrationEnCours() const;
+    void PlacerLegende();
+    double HauteurLegende() const;
     void PlacerSelon(platform::PictureBox& box, const content::Place& place);
     platform::PictureBox& Cadre(int cadre);
     // A script's frame animation (its own images, or the program's five frames of the circuit),
@@ -212,6 +222,10 @@ private:
     // While the pages of a storm are replayed: every page loop ends before its first yield.
     bool rattrapage_ = false;
     bool pageSuivanteTenue_ = false;  // B_Pag_S waits for the page's run to end
+    // The narration playing: since when (TickCount) and for how long.
+    bool narration_ = false;
+    int32_t narrationDebut_ = 0;
+    qint64 narrationMs_ = 0;
     uint64_t cessions_ = 0;                // yields so far
     uint64_t attenteSecheA_ = UINT64_MAX;  // yields counted when a wait last ended without one
     // From the click on B_Valider until the next question is shown.

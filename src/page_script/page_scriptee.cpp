@@ -5,7 +5,11 @@
 #include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "course_window/m_orvalis2.h"
+#include "course_window/sl_mm.h"
 #include "platform/platform.h"
+#include "platform/wave_decode.h"
+
+#include <algorithm>
 
 using namespace M_Orvalis2;
 
@@ -92,6 +96,11 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
             if (tenue) FinDeCourse(numero);
             break;
         }
+        // « après le son »: the run ends once its last sound has started and ended.
+        if (page.finApresSon && NumPage == numero && top > page.sons.back().instant && !NarrationEnCours()) {
+            if (tenue) FinDeCourse(numero);
+            break;
+        }
         // Deviation: a pass acts on Compteur only while its page is still the current one. A loop that
         // goes on after the learner left (for the title page, or for the evaluation within its first
         // tick) would otherwise bring its photograph back over the new page, or load a slide for a page
@@ -99,6 +108,8 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
         if (NumPage != numero) continue;
         for (const content::EtapeScript& etape : page.etapes)
             if (etape.instant == top) EtapeScriptee(etape);
+        for (const content::SonScript& son : page.sons)
+            if (son.instant == top) JouerNarration(son);
         if (page.animation && page.animation->instant == top) {
             // The animation keeps control until the page is left: the page's run has ended.
             if (tenue) FinDeCourse(numero);
@@ -129,6 +140,42 @@ void Cour1p::FinDeCourse(int16_t page) {
     if (!PageCourante(page) || !pageSuivanteTenue_) return;
     TenirPageSuivante(false);
     Annoncer(QStringLiteral("Fin de la page, la page suivante est possible."));
+}
+
+void Cour1p::JouerNarration(const content::SonScript& son) {
+    FichierSon = Repertoire + son.fichier;
+    JouerSon();
+    // Timed by the file's own length, on the lesson's clock: the caption stays its time even without
+    // a sound output.
+    narration_ = true;
+    narrationDebut_ = platform::P().TickCount();
+    narrationMs_ = platform::SoundMilliseconds(FichierSon);
+    Legende.SetCaption(son.texte);
+    Legende.SetAccessibleName(son.texte);
+    PlacerLegende();
+    Legende.SetVisible(true);
+    Annoncer(son.texte);
+}
+
+void Cour1p::ArreterNarration() {
+    if (!narration_) return;
+    narration_ = false;
+    SL_MM::Instance().MMC1.Command = QStringLiteral("stop");
+    Legende.SetVisible(false);
+}
+
+bool Cour1p::NarrationEnCours() const {
+    const auto ecoule = static_cast<int32_t>(static_cast<uint32_t>(platform::P().TickCount()) - static_cast<uint32_t>(narrationDebut_));
+    return narration_ && ecoule >= 0 && ecoule < narrationMs_;
+}
+
+double Cour1p::HauteurLegende() const { return 64 * EchelleY; }
+
+void Cour1p::PlacerLegende() {
+    // Under the slide, as wide; over its foot when the screen has no room below it.
+    Legende.SetWidth(Picture1.Width());
+    Legende.SetHeight(HauteurLegende());
+    Legende.Move(Picture1.Left(), std::min(Picture1.Top() + Picture1.Height(), HauteurEcran() - HauteurLegende()));
 }
 
 void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles) {
