@@ -22,6 +22,10 @@ using namespace testsupport::explorer;
 
 namespace {
 
+// What séance 3, the demo's séance 2 again, says of its display: every page held to its end.
+const QByteArray kSeance3Display = "[affichage]\ndiapositives = \"écran\"\nattendre = \"oui\"\n";
+const QByteArray kSeance3Narration = "  [[page.son]]\n  instant = 5\n  fichier = \"voix.wav\"\n  texte = \"Rappel de la séance 1.\"\n";
+
 QString ReadFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
@@ -67,9 +71,27 @@ private slots:
         QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance2")));
         for (const QString& name : seance2.entryList(QDir::Files))
             QVERIFY(QFile::copy(seance2.filePath(name), course_.filePath(QStringLiteral("Seance2/") + name)));
+        // The same as séance 3, its slides at the screen's size, the next page held until each page's run
+        // ends, a narration on its page 1.
+        QVERIFY(QDir(course_.path()).mkdir(QStringLiteral("Seance3")));
+        for (const QString& name : seance2.entryList(QDir::Files))
+            QVERIFY(QFile::copy(seance2.filePath(name), course_.filePath(QStringLiteral("Seance3/") + name)));
+        QFile script(course_.filePath(QStringLiteral("Seance3/seance.toml")));
+        QVERIFY(script.open(QIODevice::ReadWrite));
+        const QByteArray own = script.readAll();
+        script.resize(0);
+        // Its page 1 narrated, and over when its sound is.
+        QByteArray narrated = own;
+        const qsizetype fin = narrated.indexOf("fin = 30\n");
+        QVERIFY(fin > 0);
+        narrated.replace(fin, 9, "fin = \"après le son\"\n" + kSeance3Narration);
+        script.write(kSeance3Display + narrated);
+        script.close();
+        QVERIFY(QFile::copy(QStringLiteral(SEANCE_DEMO_DIR "/Bravo.wav"), course_.filePath(QStringLiteral("Seance3/voix.wav"))));
         options_.course = course_.path();
         PrepareDirectVisits(course_.path(), 1);
         PrepareDirectVisits(course_.path(), 2);
+        PrepareDirectVisits(course_.path(), 3);
     }
 
     void sequencesReadBackAsWritten() {
@@ -154,13 +176,17 @@ private slots:
         qint64 played = 0, events = 0, evaluations = 0, closings = 0, storms = 0, settled = 0;
         int deepest = 0, clockReads = 0;
         qint64 stack = 0, rss = 0;
-        qint64 onSeance2 = 0;
+        qint64 onSeance2 = 0, onSeance3 = 0;
         for (uint64_t i = 0; budget > 0 ? clock.elapsed() < budget * 1000 : played < count; ++i, ++played) {
             Sequence s = Draw(seed * 1000003u + i, 300);
-            // One sequence in four on the scripted séance, the same invariants read from its script.
+            // One sequence in four on the scripted séance, the same invariants read from its script;
+            // one in eight on it as séance 3, with the keys of a teacher's display.
             if (i % 4 == 3) {
                 s.seance = 2;
                 ++onSeance2;
+            } else if (i % 8 == 1) {
+                s.seance = 3;
+                ++onSeance3;
             }
             const Outcome o = Play(s, options_);
             if (!o.ok) {
@@ -186,9 +212,9 @@ private slots:
             rss = std::max(rss, o.rssGrowthKb);
         }
         const double seconds = double(clock.elapsed()) / 1000.0;
-        std::printf("explorer: %lld sequences (%lld on séance 2), %lld events in %.1f s (%.0f sequences/s); %lld reached "
-                    "the evaluation, %lld the closing page, %lld the depth limit, %lld compared with a direct visit\n",
-                    played, onSeance2, events, seconds, double(played) / seconds, evaluations, closings, storms, settled);
+        std::printf("explorer: %lld sequences (%lld on séance 2, %lld on séance 3), %lld events in %.1f s (%.0f sequences/s); "
+                    "%lld reached the evaluation, %lld the closing page, %lld the depth limit, %lld compared with a direct visit\n",
+                    played, onSeance2, onSeance3, events, seconds, double(played) / seconds, evaluations, closings, storms, settled);
         std::printf("explorer bounds: depth %d (at most %d), stack %lld KiB (at most %lld), clock reads without a yield %d "
                     "(at most %d), memory gained %lld KiB (at most %lld)\n",
                     deepest, 64, stack / 1024, kStackBytes / 1024, clockReads, kClockReadsWithoutYield, rss, kRssGrowthKb);

@@ -84,6 +84,8 @@ private slots:
         QCOMPARE(ReadAll(cours.filePath("Seance3/Seance3.pdf")), ReadAll(pdf));
         const std::optional<content::LectureScript> script = content::LireScript(cours.filePath("Seance3"));
         QVERIFY(script && script->Reussie());
+        // A teacher's slides were not drawn for the lesson's screen: they fill it.
+        QVERIFY(script->script->diapositives == content::ScriptSeance::Diapositives::Ecran);
         const std::vector<content::PageScript>& pages = script->script->pages;
         // The title page, a page for each other page of the PDF, the evaluation, the closing page.
         QCOMPARE(int(pages.size()), 6);

@@ -71,19 +71,6 @@ QImage Drawn(const platform::Picture& picture, QSizeF logical, qreal dpr, QRectF
     return image;
 }
 
-// Share of pixels that differ by more than a few levels.
-double Differing(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return 1;
-    qint64 n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb pa = a.pixel(x, y), pb = b.pixel(x, y);
-            if (std::max({std::abs(qRed(pa) - qRed(pb)), std::abs(qGreen(pa) - qGreen(pb)), std::abs(qBlue(pa) - qBlue(pb))}) > 8)
-                ++n;
-        }
-    return double(n) / (qint64(a.width()) * a.height());
-}
-
 }  // namespace
 
 class PdfSlidesTest : public QObject {

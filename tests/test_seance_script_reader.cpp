@@ -103,6 +103,46 @@ private slots:
         QCOMPARE(int(s.Fichiers().size()), 6);
     }
 
+    void theSlidesSizeIsTheScriptsToSay_data() {
+        QTest::addColumn<QByteArray>("affichage");
+        QTest::addColumn<bool>("ecran");
+        QTest::newRow("nothing said") << QByteArray() << false;
+        QTest::newRow("écran") << QByteArray("[affichage]\ndiapositives = \"écran\"\n") << true;
+        QTest::newRow("without its accent") << QByteArray("[affichage]\ndiapositives = \"Ecran\"\n") << true;
+        QTest::newRow("naturelle") << QByteArray("[affichage]\ndiapositives = \"naturelle\"\n") << false;
+    }
+    void theSlidesSizeIsTheScriptsToSay() {
+        QFETCH(QByteArray, affichage);
+        QFETCH(bool, ecran);
+        const LectureScript l = Lire(affichage + ScriptOf(kPagePhotos));
+        QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
+        QCOMPARE(l.script->diapositives == ScriptSeance::Diapositives::Ecran, ecran);
+    }
+
+    void aPageSaysItsSoundsAndEndsAfterThem() {
+        const LectureScript l = Lire(ScriptOf(R"([[page]]
+diapositive = "Diapo1.emf"
+fin = "Après le son"
+  [[page.son]]
+  instant = "1 s"
+  fichier = "voix.ogg"
+  texte = "  Le courant   circule. "
+  [[page.son]]
+  instant = 30
+  fichier = "suite.mp3"
+  texte = "Puis il revient."
+)"));
+        QVERIFY2(l.Reussie(), qPrintable(l.Texte()));
+        const PageScript& p = l.script->pages[1];
+        QVERIFY(p.finApresSon && p.fin < 0);
+        QCOMPARE(int(p.sons.size()), 2);
+        QCOMPARE(p.sons[0].instant, 10);
+        QCOMPARE(p.sons[0].texte, QString("Le courant circule."));
+        QCOMPARE(p.sons[1].fichier, QString("suite.mp3"));
+        QCOMPARE(int(l.script->Sons().size()), 2);
+        QVERIFY(l.script->AvecSons());
+    }
+
     void animationsOfTheTeacherAndOfTheLesson() {
         const LectureScript l = Lire(ScriptOf(R"(
 [[page]]
@@ -228,6 +268,24 @@ fin = 20
         QTest::newRow("an animation in seconds after an end in ticks")
             << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 20\n  [page.animation]\n  instant = \"3 s\"\n  images = \"courants\"\n")
             << QStringList{"ligne 10, colonne 13 : l'animation commence à 3 s, mais la page finit au top 20 ;"};
+        QTest::newRow("a slide size unknown") << QByteArray("[affichage]\ndiapositives = \"grande\"\n")
+                                              << QStringList{"ligne 7, colonne 16 : « grande » n'est pas une taille de diapositive ; écrivez "
+                                                             "diapositives = \"écran\""};
+        QTest::newRow("a display key unknown") << QByteArray("[affichage]\ndiapositive = \"écran\"\n")
+                                               << QStringList{"ligne 7, colonne 1 : la clé « diapositive » est inconnue dans « [affichage] » ; "
+                                                              "écrivez « diapositives »."};
+        QTest::newRow("a hold neither yes nor no") << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = 10\nattendre = \"plutôt\"\n")
+                                                   << QStringList{"ligne 9, colonne 12 : « attendre » se règle par oui ou non ;"};
+        const QByteArray son = "[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"après le son\"\n  [[page.son]]\n  instant = 5\n";
+        QTest::newRow("after a sound, with none") << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"après le son\"\n")
+                                                  << QStringList{"ligne 8, colonne 7 : « fin = \"après le son\" » attend un son sur la page ;"};
+        QTest::newRow("a sound of no format read") << QByteArray(son + "  fichier = \"voix.aac\"\n  texte = \"Bonjour.\"\n")
+                                                   << QStringList{"ligne 11, colonne 13 : « voix.aac » n'est pas un fichier"};
+        QTest::newRow("a sound without its words") << QByteArray(son + "  fichier = \"voix.mp3\"\n")
+                                                   << QStringList{"ligne 9 : il manque « texte » ; écrivez par exemple texte = \"Ce que dit le son.\"."};
+        QTest::newRow("sounds out of order") << QByteArray(son + "  fichier = \"a.mp3\"\n  texte = \"Un.\"\n  [[page.son]]\n  instant = 2\n"
+                                                           "  fichier = \"b.mp3\"\n  texte = \"Deux.\"\n")
+                                             << QStringList{"ligne 14, colonne 13 : l'instant 2 vient avant celui du son précédent (5) ;"};
         // Every mistake of the file, pages on, each for itself.
         QTest::newRow("several mistakes")
             << QByteArray("[[page]]\ndiapositive = \"Diapo1.emf\"\nfin = \"4 s\"\n  [[page.photo]]\n  instant = 50\n  cadre = 4\n"

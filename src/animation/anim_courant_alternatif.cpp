@@ -24,6 +24,9 @@ constexpr int32_t kAttente = 230;
 }  // namespace
 
 void Cour1p::MiseEnPlaceBandes() {
+    // The strips and their captions keep their own size, on any slide.
+    Picture2.SetZoom(1);
+    Picture3.SetZoom(1);
     Picture2.SetAutoSize(true);
     EtapeImage(Picture2, 116);
     Picture2.Move(Picture1.Left() + Picture1.Width() - Picture2.Width() - 52 * EchelleX,

@@ -56,7 +56,7 @@ QList<int> Seances(const QString& folder) {
 namespace {
 
 struct FichiersSeance {
-    QStringList diapositives, autres;  // relative to the course folder
+    QStringList diapositives, autres, sons;  // relative to the course folder
 };
 
 FichiersSeance Fichiers(const Seance& seance) {
@@ -64,6 +64,7 @@ FichiersSeance Fichiers(const Seance& seance) {
     const QString nom = NomDossierSeance(seance.numero);
     for (const ScriptSeance::Fichier& fichier : seance.script.Fichiers())
         (fichier.diapositive ? f.diapositives : f.autres) << nom + QLatin1Char('/') + fichier.nom;
+    for (const ScriptSeance::Fichier& son : seance.script.Sons()) f.sons << nom + QLatin1Char('/') + son.nom;
     return f;
 }
 
@@ -100,6 +101,13 @@ Report CheckFolder(const QString& folder) {
             const QString problem = PictureProblem(QDir::toNativeSeparators(root.filePath(name)));
             if (!problem.isEmpty()) report.problems << problem;
         }
+        for (const QString& name : fichiers.sons) {
+            ++report.checked;
+            const QString chemin = QDir::toNativeSeparators(root.filePath(name));
+            if (!platform::DecodeWaveFile(chemin))
+                report.problems << QStringLiteral("Le son « %1 » ne peut pas être lu (un fichier WAV, FLAC, Ogg Vorbis ou MP3 "
+                                                  "est attendu) : réenregistrez-le ou exportez-le à nouveau.").arg(chemin);
+        }
         // Each séance's own questions, when it has them, are read as the lesson will read them;
         // a séance other than the first must have them.
         const QString questions = QDir::toNativeSeparators(root.filePath(CheminQuestions(seance)));
@@ -123,6 +131,8 @@ QSizeF LargestSlide(const QString& folder, int seance) { return LargestSlide(Cha
 
 QSizeF LargestSlide(const Seance& seance) {
     QSizeF largest;
+    // Slides drawn at the screen's size fit it whatever their own: there is nothing to fit.
+    if (seance.script.diapositives == ScriptSeance::Diapositives::Ecran) return largest;
     for (const QString& name : Fichiers(seance).diapositives) {
         // Loaded as the lesson loads it, by the same path: it is then ready when its page comes.
         try {

@@ -37,7 +37,8 @@ QStringList FilesOfSeance(const QString& folder, int seance);
 QStringList FilesOfSeance(const Seance& seance);
 
 // The largest width and the largest height, in twips, of the slides of séance number seance under
-// folder that can be shown; empty when none can. What a lesson fitted to the screen must make room for.
+// folder that can be shown; empty when none can, or when its slides are drawn at the screen's size.
+// What a lesson fitted to the screen must make room for.
 QSizeF LargestSlide(const QString& folder, int seance = 1);
 QSizeF LargestSlide(const Seance& seance);
 

@@ -24,12 +24,12 @@ QString NomPagePdf(const QString& pdf, int page) { return pdf + QLatin1Char('#')
 
 // --- expressions -----------------------------------------------------------------------------------
 
-double Expression::Evaluer(const Lecteur& lire, float echelle) const {
+double Expression::Evaluer(const Lecteur& lire, float echelle, double zoom) const {
     const std::function<double(const Noeud&)> valeur = [&](const Noeud& n) -> double {
         switch (n.genre) {
-            case Noeud::Genre::Twips:
+            case Noeud::Genre::Twips: return n.valeur * zoom;
             case Noeud::Genre::Nombre: return n.valeur;
-            case Noeud::Genre::Pixels: return static_cast<double>(static_cast<float>(n.valeur) * echelle);
+            case Noeud::Genre::Pixels: return static_cast<double>(static_cast<float>(n.valeur) * echelle) * zoom;
             case Noeud::Genre::Mesure:
                 switch (n.mesure) {
                     case Mesure::Droite: return lire(n.cadre, Mesure::Gauche) + lire(n.cadre, Mesure::Largeur);
@@ -473,6 +473,9 @@ QString NomFichier(const QString& nom, Lieu lieu, const QStringList& extensions,
     return nom;
 }
 
+const QStringList kExtensionsSons{QStringLiteral("wav"), QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("oga"),
+                                   QStringLiteral("mp3")};
+
 const QStringList kExtensionsImages{QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"), QStringLiteral("bmp")};
 
 // A slide: an EMF file, or a page of a PDF: "Cours.pdf, page 3".
@@ -493,6 +496,15 @@ QString LireDiapositive(const toml::node& n, const QString& cle) {
         Refuser(LieuDe(n), QStringLiteral("« %1 » n'est pas une diapositive ; écrivez un fichier EMF ou une page d'un PDF du "
                                           "dossier, par exemple %2.").arg(texte, exemple));
     return NomFichier(texte, LieuDe(n), {QStringLiteral("emf")}, exemple);
+}
+
+// « oui » or « non » (or true and false).
+bool LireOuiNon(const toml::node& n, const QString& cle) {
+    if (const auto* b = n.as_boolean()) return b->get();
+    const QString valeur = n.as_string() ? Normaliser(Texte(n.as_string()->get())) : QString();
+    if (valeur == QLatin1String("oui")) return true;
+    if (valeur == QLatin1String("non")) return false;
+    Refuser(LieuDe(n), QStringLiteral("« %1 » se règle par oui ou non ; écrivez %1 = \"oui\" ou %1 = \"non\".").arg(cle));
 }
 
 int LireCadre(const toml::node& n) {
@@ -646,6 +658,12 @@ struct LecteurScript {
         Chercher(nom, LieuDe(n));
         return nom;
     }
+    QString Son(const toml::node& n) {
+        QString nom = NomFichier(Chaine(n, QStringLiteral("fichier"), QStringLiteral("explication.mp3")), LieuDe(n), kExtensionsSons,
+                                 QStringLiteral("« explication.mp3 »"));
+        Chercher(nom, LieuDe(n));
+        return nom;
+    }
     QString Image(const toml::node& n, const QString& cle, const QString& exemple, const QString& quoi) {
         QString nom = NomFichier(Chaine(n, cle, exemple), LieuDe(n), kExtensionsImages, quoi);
         Chercher(nom, LieuDe(n));
@@ -654,6 +672,7 @@ struct LecteurScript {
 
     ScriptSeance Lire(const toml::table& racine);
     double LirePenalite(const toml::table& t);
+    void LireAffichage(const toml::node& n, ScriptSeance& script);
     PageScript LirePage(const toml::table& t, int numero, int nombre);
     void LireTitre(const toml::table& t, PageScript& page);
     void LireDiapositives(const toml::table& t, PageScript& page);
@@ -661,6 +680,7 @@ struct LecteurScript {
     void LireCloture(const toml::table& t, PageScript& page);
     EtapeScript LireEtape(const Lue& l);
     EtapeScript LirePhoto(const Lue& l, int& precedent, std::vector<int>& remplis);
+    void LireSons(const toml::node& n, const std::optional<Instant>& fin, PageScript& page);
     void LireAnimationDePage(const toml::node& n, const Instant& dernier, const std::optional<Instant>& fin, int precedent,
                              PageScript& page);
     AnimationScript LireAnimation(const toml::table& t, int ligneTable, int precedent, std::optional<Instant>& instant);
@@ -675,7 +695,7 @@ const GenrePage kGenresPage[] = {
      QStringLiteral("dans la page de titre, qui montre sa diapositive et rien d'autre,"), &LecteurScript::LireTitre},
     {PageScript::Type::Diapositive, QStringLiteral("diapositive"), std::nullopt, {}, {},
      {QStringLiteral("type"), QStringLiteral("diapositive"), QStringLiteral("fin"), QStringLiteral("photo"), QStringLiteral("etape"),
-      QStringLiteral("animation")},
+      QStringLiteral("animation"), QStringLiteral("attendre"), QStringLiteral("son")},
      QStringLiteral("dans une page"), &LecteurScript::LireDiapositives},
     {PageScript::Type::Evaluation, QStringLiteral("evaluation"), -2, QStringLiteral("l'avant-dernière page est l'évaluation"),
      kCloses, {QStringLiteral("type")}, QStringLiteral("dans l'évaluation, dont les questions sont celles de questions.gift,"),
@@ -725,8 +745,9 @@ double LecteurScript::LirePenalite(const toml::table& t) {
 
 ScriptSeance LecteurScript::Lire(const toml::table& racine) {
     ScriptSeance script;
-    SeulementCles(racine, {QStringLiteral("page"), QStringLiteral("evaluation")},
-                  QStringLiteral("en tête du script (il contient ses pages et la table [evaluation])"));
+    SeulementCles(racine, {QStringLiteral("affichage"), QStringLiteral("page"), QStringLiteral("evaluation")},
+                  QStringLiteral("en tête du script (il contient « [affichage] », ses pages et « [evaluation] »)"));
+    if (const toml::node* affichage = racine.get("affichage")) LireAffichage(*affichage, script);
     if (const toml::node* evaluation = racine.get("evaluation"))
         Essayer([&] { script.penalite = LirePenalite(Table(*evaluation, QStringLiteral("evaluation"))); });
     const toml::node* pages = racine.get("page");
@@ -745,6 +766,24 @@ ScriptSeance LecteurScript::Lire(const toml::table& racine) {
                                 "elle en a %1.").arg(nombre));
     for (int i = 0; i < nombre; ++i) script.pages.push_back(LirePage(*tables[static_cast<size_t>(i)], i, compte ? nombre : 0));
     return script;
+}
+
+// How the séance is shown, for all its pages.
+void LecteurScript::LireAffichage(const toml::node& n, ScriptSeance& script) {
+    const toml::table* t = nullptr;
+    if (!Essayer([&] { t = &Table(n, QStringLiteral("affichage")); })) return;
+    SeulementCles(*t, {QStringLiteral("diapositives"), QStringLiteral("attendre")}, QStringLiteral("dans « [affichage] »"));
+    if (const toml::node* a = t->get("attendre")) Essayer([&] { script.attendre = LireOuiNon(*a, QStringLiteral("attendre")); });
+    if (const toml::node* d = t->get("diapositives"))
+        Essayer([&] {
+            const QString aide = QStringLiteral("écrivez diapositives = \"écran\" (à la taille de l'écran) ou "
+                                                "diapositives = \"naturelle\" (à leur taille propre)");
+            const QString ecrite = Chaine(*d, QStringLiteral("diapositives"), QStringLiteral("écran"));
+            const QString valeur = Normaliser(ecrite);
+            if (valeur == QLatin1String("ecran")) script.diapositives = ScriptSeance::Diapositives::Ecran;
+            else if (valeur == QLatin1String("naturelle")) script.diapositives = ScriptSeance::Diapositives::Naturelle;
+            else Refuser(LieuDe(*d), QStringLiteral("« %1 » n'est pas une taille de diapositive ; %2.").arg(ecrite, aide));
+        });
 }
 
 // nombre: the séance's number of pages, 0 when it cannot say which kind each place wants.
@@ -790,8 +829,15 @@ void LecteurScript::LireDiapositives(const toml::table& t, PageScript& page) {
     const Lieu lieu = LieuDeTable(page.ligne);
     Essayer([&] { page.diapositive = Diapositive(Exigee(t, "diapositive", lieu, QStringLiteral("\"Diapo1.emf\""))); });
     std::optional<Instant> fin;
-    Essayer([&] { fin = LireInstant(Exigee(t, "fin", lieu, QStringLiteral("40")), QStringLiteral("fin")); });
+    const toml::node* noeudFin = t.get("fin");
+    if (noeudFin && noeudFin->as_string() && Normaliser(Texte(noeudFin->as_string()->get())) == QLatin1String("apres le son")) {
+        page.finApresSon = true;
+        page.fin = -1;  // Compteur never reads it: the run ends when the last sound has
+    } else {
+        Essayer([&] { fin = LireInstant(Exigee(t, "fin", lieu, QStringLiteral("40")), QStringLiteral("fin")); });
+    }
     if (fin) page.fin = fin->tops;
+    if (const toml::node* a = t.get("attendre")) Essayer([&] { page.attendre = LireOuiNon(*a, QStringLiteral("attendre")); });
 
     // The slide at tick 1, then the steps of the build and the photographs, merged in time order.
     page.etapes.push_back(EtapeScript{1, true, page.diapositive, 0, {}, page.ligne});
@@ -831,6 +877,44 @@ void LecteurScript::LireDiapositives(const toml::table& t, PageScript& page) {
         page.etapes.push_back(l.diapositive ? LireEtape(l) : LirePhoto(l, precedent, remplis));
     }
     if (const toml::node* n = t.get("animation")) LireAnimationDePage(*n, dernier, fin, precedent, page);
+    if (const toml::node* n = t.get("son")) LireSons(*n, fin, page);
+    if (page.finApresSon && page.sons.empty())
+        Signaler(LieuDe(*noeudFin), QStringLiteral("« fin = \"après le son\" » attend un son sur la page ; ajoutez-en un avec [[page.son]], "
+                                                   "ou écrivez une fin, par exemple fin = 40."));
+}
+
+void LecteurScript::LireSons(const toml::node& n, const std::optional<Instant>& fin, PageScript& page) {
+    std::vector<const toml::table*> tables;
+    if (!Essayer([&] { tables = Tables(n, QStringLiteral("page.son")); })) return;
+    Instant dernier;
+    for (const toml::table* e : tables) {
+        SonScript son;
+        son.ligne = e->source().begin.line ? static_cast<int>(e->source().begin.line) : Ligne(n);
+        const Lieu lieu = LieuDeTable(son.ligne);
+        SeulementCles(*e, {QStringLiteral("instant"), QStringLiteral("fichier"), QStringLiteral("texte")}, QStringLiteral("dans un son"));
+        std::optional<Instant> instant;
+        Essayer([&] { instant = LireInstant(Exigee(*e, "instant", lieu, QStringLiteral("10")), QStringLiteral("instant")); });
+        if (instant) {
+            son.instant = instant->tops;
+            if (instant->tops < dernier.tops)
+                Signaler(instant->lieu, QStringLiteral("l'instant %1 vient avant celui du son précédent (%2) ; rangez les sons de la page "
+                                                       "dans l'ordre du temps.").arg(instant->Dit(), dernier.Dit()));
+            else
+                dernier = *instant;
+            if (fin && instant->tops >= fin->tops)
+                Signaler(instant->lieu, QStringLiteral("l'instant %1 n'arrive pas : la page finit %2 ; écrivez un instant plus petit, "
+                                                       "une fin plus grande ou fin = \"après le son\".").arg(instant->Dit(), fin->Quand()));
+        }
+        Essayer([&] { son.fichier = Son(Exigee(*e, "fichier", lieu, QStringLiteral("\"explication.mp3\""))); });
+        Essayer([&] {
+            const toml::node& texte = Exigee(*e, "texte", lieu, QStringLiteral("\"Ce que dit le son.\""));
+            son.texte = Chaine(texte, QStringLiteral("texte"), QStringLiteral("Ce que dit le son.")).simplified();
+            if (son.texte.isEmpty() || son.texte.size() > 400)
+                Refuser(LieuDe(texte), QStringLiteral("le texte d'un son, ce qu'il dit, a de 1 à 400 caractères : il s'affiche sous la "
+                                                      "diapositive et le lecteur d'écran le lit."));
+        });
+        page.sons.push_back(son);
+    }
 }
 
 EtapeScript LecteurScript::LireEtape(const Lue& l) {
@@ -1018,6 +1102,23 @@ std::vector<ScriptSeance::Fichier> ScriptSeance::Fichiers() const {
     }
     diapositives.insert(diapositives.end(), autres.begin(), autres.end());
     return diapositives;
+}
+
+bool ScriptSeance::AvecSons() const {
+    return std::any_of(pages.begin(), pages.end(), [](const PageScript& p) { return !p.sons.empty(); });
+}
+
+bool ScriptSeance::AttendQuelquePart() const {
+    return std::any_of(pages.begin(), pages.end(), [this](const PageScript& p) { return Attend(p); });
+}
+
+std::vector<ScriptSeance::Fichier> ScriptSeance::Sons() const {
+    std::vector<Fichier> sons;
+    std::set<QString> vus;
+    for (const PageScript& p : pages)
+        for (const SonScript& s : p.sons)
+            if (vus.insert(s.fichier).second) sons.push_back({s.fichier, false, s.ligne});
+    return sons;
 }
 
 LectureScript LireScriptDonnees(const QByteArray& octets, const QString& fichier) { return Lire(octets, fichier, nullptr); }

@@ -2,8 +2,9 @@
 // A séance written by its teacher: SeanceN/seance.toml says what each page shows and when. The
 // engine (navigation, the tick, page loops, the evaluation, sounds, results) is the lesson's own;
 // the script only gives each page its slide, its photographs and their places, its animation, its
-// last tick, and the closing text. Read strictly: a script with a mistake is refused, and every
-// mistake of it is said with the file, the line and what to write instead, in French.
+// last tick, the closing text, and how the slides are drawn. Read strictly: a script with a
+// mistake is refused, and every mistake of it is said with the file, the line and what to write
+// instead, in French.
 
 #include "content/erreurs.h"
 
@@ -32,7 +33,8 @@ public:
     bool Vide() const { return !racine_; }
     // echelle: the screen's twips per pixel along the formula's axis; n px is n × echelle, formed
     // in single precision as the built-in routine forms it, so that both place a picture alike.
-    double Evaluer(const Lecteur& lire, float echelle) const;
+    // zoom: the slide's scale on the screen; the formula's own lengths grow with it, as the frames do.
+    double Evaluer(const Lecteur& lire, float echelle, double zoom = 1) const;
     // The frames (1 to 3) the formula reads.
     std::vector<int> Cadres() const;
     const Noeud* Racine() const { return racine_.get(); }
@@ -65,6 +67,15 @@ struct EtapeScript {
     int ligne = 0;
 };
 
+// A sound a page plays at an instant, a narration: its words are the caption shown under the slide
+// while it plays, and what a screen reader is told.
+struct SonScript {
+    int instant = 1;
+    QString fichier;  // WAV, FLAC, Ogg Vorbis or MP3
+    QString texte;
+    int ligne = 0;
+};
+
 struct AnimationScript {
     enum class Genre {
         Images,    // the teacher's frames, files of the folder, one every intervalle
@@ -93,14 +104,31 @@ struct PageScript {
     enum class Type { Titre, Diapositive, Evaluation, Cloture };
     Type type = Type::Diapositive;
     QString diapositive;  // the first slide, as the loader takes it (Titre, Diapositive)
-    int fin = 0;          // last tick (Diapositive)
+    int fin = 0;          // last tick (Diapositive); -1 when the run ends after its last sound
+    bool finApresSon = false;
+    std::vector<SonScript> sons;  // in time order
     std::vector<EtapeScript> etapes;  // in time order; the first is the slide at tick 1
     std::optional<AnimationScript> animation;
     QString texte;  // Cloture
+    // Whether the next-page button waits for the page's run to end (Diapositive); none: as the séance says.
+    std::optional<bool> attendre;
     int ligne = 0;
 };
 
 struct ScriptSeance {
+    // How the slides are drawn: at their natural size (séance 1's metafiles were drawn for their
+    // screen), or at the largest size that fits the screen beside the corner controls.
+    enum class Diapositives { Naturelle, Ecran };
+    Diapositives diapositives = Diapositives::Naturelle;
+    // Every slide page holds the next-page button until its run has ended, unless it says otherwise.
+    bool attendre = false;
+    bool Attend(const PageScript& page) const {
+        return page.type == PageScript::Type::Diapositive && page.attendre.value_or(attendre);
+    }
+    // Some page holds it: the others must then let it go.
+    bool AttendQuelquePart() const;
+    // Some page plays a sound.
+    bool AvecSons() const;
     std::vector<PageScript> pages;
     // [evaluation] penalite: the share of a question's worth a wrong answer costs while the score is
     // above 0; séance 1's half unless the script says otherwise.
@@ -115,6 +143,8 @@ struct ScriptSeance {
         int ligne = 0;
     };
     std::vector<Fichier> Fichiers() const;
+    // The sounds the pages play, each once, in order of appearance.
+    std::vector<Fichier> Sons() const;
 };
 
 struct LectureScript {

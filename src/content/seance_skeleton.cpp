@@ -20,6 +20,8 @@ QByteArray SkeletonScript(int seance, const QString& pdfName, int pages) {
                     "# Chaque page montre sa diapositive ; « fin » est l'instant, en dixièmes de seconde, où sa\n"
                     "# boucle s'arrête (%3 = %4 s). Photographies, étapes, animations : voir « Écrire une séance »\n"
                     "# dans le README.\n\n"
+                    "[affichage]\n"
+                    "diapositives = \"écran\"                    # à la taille de l'écran ; \"naturelle\" : à leur taille propre\n\n"
                     "[[page]]\n"
                     "type = \"titre\"\n"
                     "diapositive = \"%2, page 1\"\n")

@@ -45,6 +45,7 @@ Cour1p::Cour1p(ObservateurLecon* observateur, const content::Seance* seance)
       Picture2(&Form, QStringLiteral("Picture2")),
       Picture3(&Form, QStringLiteral("Picture3")),
       Picture4(&Form, QStringLiteral("Picture4")),
+      Legende(&Form, QStringLiteral("Legende")),
       Picture5(&Form, QStringLiteral("Picture5")),
       Image1(&Picture5, QStringLiteral("Image1")),
       Label9(&Picture5, QStringLiteral("Label9")),
@@ -117,6 +118,13 @@ Cour1p::Cour1p(ObservateurLecon* observateur, const content::Seance* seance)
         box->SetAutoSize(false);
     }
 
+    Legende.SetVisible(false);
+    Legende.SetWordWrap(true);
+    Legende.SetAlignment(Qt::AlignCenter);
+    Legende.SetFont(UiFont(14));
+    Legende.SetOpaque(QColor(32, 32, 48));
+    Legende.SetForeColor(Qt::white);
+
     Picture5.SetBackColor(Qt::white);
     PreparerLogo(Image1);
     Image1.OnClick = [this] { Image1_Click(); };
@@ -177,6 +185,27 @@ void Cour1p::Centrer(platform::Control& box) {
     box.Move((LargeurEcran() - box.Width()) / 2, (HauteurEcran() - box.Height()) / 2);
 }
 
+bool Cour1p::DiapositivesEcran() const {
+    return script_->diapositives == content::ScriptSeance::Diapositives::Ecran;
+}
+
+QRectF Cour1p::ZoneDiapo(QSizeF naturelle) const {
+    // A séance with narrations keeps the caption band's room under its slides.
+    const double largeur = LargeurEcran(), hauteur = HauteurEcran() - (script_->AvecSons() ? HauteurLegende() : 0);
+    if (naturelle.isEmpty()) return QRectF(QPointF((largeur - naturelle.width()) / 2, (hauteur - naturelle.height()) / 2), naturelle);
+    // Fermer and the logo top left, the page buttons top right, and the gap they keep from the screen's edge.
+    const double barre = std::max(B_Fermer.Top() + B_Fermer.Height(), Picture6.Top() + Picture6.Height()) + 3 * EchelleY;
+    const double cote = std::max(Picture5.Left() + Picture5.Width(), largeur - Picture6.Left()) + 3 * EchelleX;
+    const auto ajuster = [&](const QRectF& zone) {
+        if (zone.width() <= 0 || zone.height() <= 0) return QRectF();
+        const QSizeF taille = naturelle * std::min(zone.width() / naturelle.width(), zone.height() / naturelle.height());
+        return QRectF(zone.center() - QPointF(taille.width() / 2, taille.height() / 2), taille);
+    };
+    const QRectF dessous = ajuster(QRectF(0, barre, largeur, hauteur - barre));
+    const QRectF entre = ajuster(QRectF(cote, 0, largeur - 2 * cote, hauteur));
+    return entre.width() > dessous.width() ? entre : dessous;
+}
+
 void Cour1p::Form_Load() {
     EchelleX = static_cast<float>(P().TwipsPerPixelX());
     EchelleY = static_cast<float>(P().TwipsPerPixelY());
@@ -194,8 +223,8 @@ void Cour1p::Form_Activate() {
 
     Repertoire = P().CurrentDirectory() + QLatin1Char('/') + content::NomDossierSeance(seance_) + QLatin1Char('/');
     NomDiapo = script_->pages.front().diapositive;
-    Picture1.SetPicture(platform::LoadPicture(Repertoire + NomDiapo), NomDiapo);
-    Centrer(Picture1);
+    if (DiapositivesEcran()) MisEnPage();  // the slide is fitted beside the corner controls: they go first
+    EtapeDiapo();
 
     Label4.SetCaption(kMention);
     Label4.SetLeft((Picture1.Width() - Label4.Width()) / 2);
@@ -239,6 +268,7 @@ void Cour1p::ChangerPage(int16_t page) {
     // would be the moment it showed.
     if (!pagesEnAttente_.empty() && pagesEnAttente_.back() == PageEvaluation()) return;
     const bool rafale = !pagesEnAttente_.empty() || profondeur_ >= kProfondeurMax;
+    ArreterNarration();  // the page is left: its sound goes with it
     Interrompre = Vrai;
     NumPage = page;
     if (rafale) {
@@ -269,6 +299,11 @@ void Cour1p::B_Fermer_Click() {
 void Cour1p::Timer1_Timer() {
     // The counter stops at its top value instead of overflowing; no page waits for a tick that high.
     if (Compteur < INT16_MAX) Compteur = static_cast<int16_t>(Compteur + 1);
+    // A narration's caption goes when it ends, whether or not its page's run goes on.
+    if (narration_ && !NarrationEnCours()) {
+        narration_ = false;
+        Legende.SetVisible(false);
+    }
 }
 
 void Cour1p::Ceder(std::optional<int32_t> wakeAt) {
@@ -355,6 +390,7 @@ void Cour1p::MontrerSuiteCours() {
 void Cour1p::QuitterSeance(bool suivante) {
     if (quittee_) return;
     quittee_ = true;
+    ArreterNarration();
     // As a click storm unwinds: every loop and wait on the stack leaves at its next test, and no page
     // starts any more (AfficherPage, DebutBoucle).
     Interrompre = Vrai;

@@ -14,9 +14,11 @@ struct ScriptSeance;
 struct PageScript;
 struct AnimationScript;
 struct EtapeScript;
+struct SonScript;
 struct Place;
 }
 
+#include <QRectF>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -49,6 +51,8 @@ public:
     platform::PictureBox Picture2;
     platform::PictureBox Picture3;
     platform::PictureBox Picture4;
+    // The caption band under the slide: the words of the narration playing.
+    platform::Label Legende;
     platform::PictureBox Picture5;
     platform::Image Image1;
     platform::Label Label9;
@@ -130,6 +134,9 @@ public:
     // The whole screen, in twips.
     double LargeurEcran() const;
     double HauteurEcran() const;
+    // Where a slide of natural size naturelle (twips) goes at the screen's size: the largest it can
+    // be, its shape kept, below the corner controls or between them, centred there.
+    QRectF ZoneDiapo(QSizeF naturelle) const;
 
     // Page runs nested deeper than this are not started: see ChangerPage.
     static constexpr int kProfondeurMax = 64;
@@ -149,8 +156,13 @@ private:
     void DebutBoucle();
     // Yields to the message queue; every wait of the course yields through here.
     void Ceder(std::optional<int32_t> wakeAt = std::nullopt);
-    // The slide NomDiapo names, centred.
+    // The slide NomDiapo names: centred at its natural size, or at the screen's size (ZoneDiapo).
     void EtapeDiapo();
+    // The séance's slides are drawn at the screen's size.
+    bool DiapositivesEcran() const;
+    // The slide the learner will see next (this page's next step, or the next page's first), drawn
+    // ahead at the size it will have, while this one is read: its showing then costs no drawing.
+    void PreparerDiapoSuivante();
     void Centrer(platform::Control& box);
     // Loads one of the program's own bitmaps into a box.
     void EtapeImage(platform::PictureBox& box, int id);
@@ -165,6 +177,17 @@ private:
     // The first slide of the current page in the script, as NomDiapo holds it; empty for a page without one.
     QString NomDiapoScript() const;
     void EtapeScriptee(const content::EtapeScript& etape);
+    // The next-page button held until the page's run ends (a script's « attendre »), or let go;
+    // FinDeCourse lets it go when page, still the current one, has come to its end, and says so.
+    void TenirPageSuivante(bool tenir);
+    void FinDeCourse(int16_t page);
+    // A page's narration: played, its caption shown under the slide and told to screen readers, until
+    // it ends or the page is left (ArreterNarration, which stops it at once).
+    void JouerNarration(const content::SonScript& son);
+    void ArreterNarration();
+    bool NarrationEnCours() const;
+    void PlacerLegende();
+    double HauteurLegende() const;
     void PlacerSelon(platform::PictureBox& box, const content::Place& place);
     platform::PictureBox& Cadre(int cadre);
     // A script's frame animation (its own images, or the program's five frames of the circuit),
@@ -199,6 +222,11 @@ private:
     std::vector<int16_t> pagesEnAttente_;
     // While the pages of a storm are replayed: every page loop ends before its first yield.
     bool rattrapage_ = false;
+    bool pageSuivanteTenue_ = false;  // B_Pag_S waits for the page's run to end
+    // The narration playing: since when (TickCount) and for how long.
+    bool narration_ = false;
+    int32_t narrationDebut_ = 0;
+    qint64 narrationMs_ = 0;
     uint64_t cessions_ = 0;                // yields so far
     uint64_t attenteSecheA_ = UINT64_MAX;  // yields counted when a wait last ended without one
     // From the click on B_Valider until the next question is shown.

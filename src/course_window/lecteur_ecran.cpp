@@ -74,6 +74,7 @@ void Cour1p::Label1_Change() {
 void Cour1p::AnnoncerDiapositive() {
     if (Picture1.GetPicture().IsNull() || NumPage > 18) return;
     annonceDePage_ = QStringLiteral("Page %1 sur 20. ").arg(NumPage) + Picture1.GetPicture().Text();
+    if (pageSuivanteTenue_) annonceDePage_ += QStringLiteral("\nLa page suivante attend la fin de celle-ci.");
     Annoncer(annonceDePage_);
 }
 

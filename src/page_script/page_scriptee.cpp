@@ -5,7 +5,11 @@
 #include "content/script_seance.h"
 #include "course_window/cour1p.h"
 #include "course_window/m_orvalis2.h"
+#include "course_window/sl_mm.h"
 #include "platform/platform.h"
+#include "platform/wave_decode.h"
+
+#include <algorithm>
 
 using namespace M_Orvalis2;
 
@@ -40,8 +44,8 @@ void Cour1p::PlacerSelon(platform::PictureBox& box, const content::Place& place)
         }
     };
     // Read after the load: the box has its picture's size.
-    const double l = place.gauche.Evaluer(lire, EchelleX);
-    const double t = place.haut.Evaluer(lire, EchelleY);
+    const double l = place.gauche.Evaluer(lire, EchelleX, Picture1.Zoom());
+    const double t = place.haut.Evaluer(lire, EchelleY, Picture1.Zoom());
     box.Move(l, t);
 }
 
@@ -53,6 +57,7 @@ void Cour1p::EtapeScriptee(const content::EtapeScript& etape) {
     }
     platform::PictureBox& box = Cadre(etape.cadre);
     box.SetAutoSize(true);
+    box.SetZoom(Picture1.Zoom());  // a photograph grows with its slide
     box.SetPicture(platform::LoadPicture(Repertoire + etape.fichier), etape.fichier);
     PlacerSelon(box, etape.place);
     box.SetVisible(true);
@@ -61,6 +66,12 @@ void Cour1p::EtapeScriptee(const content::EtapeScript& etape) {
 void Cour1p::PageScriptee(int16_t& NbCycles) {
     if (NumPage < 0 || NumPage >= static_cast<int>(script_->pages.size())) return;
     const content::PageScript& page = script_->pages[static_cast<size_t>(NumPage)];
+    // A page that holds the next-page button holds it from its entry; every other title or slide
+    // page lets it go (from the evaluation on, the page buttons stay locked).
+    const bool tenue = script_->Attend(page);
+    if ((page.type == content::PageScript::Type::Titre || page.type == content::PageScript::Type::Diapositive) &&
+        script_->AttendQuelquePart())
+        TenirPageSuivante(tenue);
     switch (page.type) {
         case content::PageScript::Type::Titre: PageTitre(); return;
         case content::PageScript::Type::Evaluation: PageQuestion(); return;
@@ -81,7 +92,15 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
         if (Interrompre) break;
         Ceder();
         const int16_t top = Compteur;
-        if (top == page.fin) break;
+        if (top == page.fin) {
+            if (tenue) FinDeCourse(numero);
+            break;
+        }
+        // « après le son »: the run ends once its last sound has started and ended.
+        if (page.finApresSon && NumPage == numero && top > page.sons.back().instant && !NarrationEnCours()) {
+            if (tenue) FinDeCourse(numero);
+            break;
+        }
         // Deviation: a pass acts on Compteur only while its page is still the current one. A loop that
         // goes on after the learner left (for the title page, or for the evaluation within its first
         // tick) would otherwise bring its photograph back over the new page, or load a slide for a page
@@ -89,8 +108,11 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
         if (NumPage != numero) continue;
         for (const content::EtapeScript& etape : page.etapes)
             if (etape.instant == top) EtapeScriptee(etape);
+        for (const content::SonScript& son : page.sons)
+            if (son.instant == top) JouerNarration(son);
         if (page.animation && page.animation->instant == top) {
-            // The animation keeps control until the page is left.
+            // The animation keeps control until the page is left: the page's run has ended.
+            if (tenue) FinDeCourse(numero);
             if (page.animation->genre == content::AnimationScript::Genre::Courants) {
                 MiseEnPlaceBandes();
                 AnimCourantAlternatif(numero);
@@ -107,6 +129,55 @@ void Cour1p::PageScriptee(int16_t& NbCycles) {
     if (numero == PageEvaluation() - 1 && NumPage < PageEvaluation()) NumQuestion = 1;
 }
 
+void Cour1p::TenirPageSuivante(bool tenir) {
+    pageSuivanteTenue_ = tenir;
+    B_Pag_S.SetEnabled(!tenir);
+    B_Pag_S.SetToolTip(tenir ? QStringLiteral("Attendez la fin de la page") : QString());
+    B_Pag_S.SetAccessibleDescription(tenir ? QStringLiteral("Attend la fin de la page") : QString());
+}
+
+void Cour1p::FinDeCourse(int16_t page) {
+    if (!PageCourante(page) || !pageSuivanteTenue_) return;
+    TenirPageSuivante(false);
+    Annoncer(QStringLiteral("Fin de la page, la page suivante est possible."));
+}
+
+void Cour1p::JouerNarration(const content::SonScript& son) {
+    FichierSon = Repertoire + son.fichier;
+    JouerSon();
+    // Timed by the file's own length, on the lesson's clock: the caption stays its time even without
+    // a sound output.
+    narration_ = true;
+    narrationDebut_ = platform::P().TickCount();
+    narrationMs_ = platform::SoundMilliseconds(FichierSon);
+    Legende.SetCaption(son.texte);
+    Legende.SetAccessibleName(son.texte);
+    PlacerLegende();
+    Legende.SetVisible(true);
+    Annoncer(son.texte);
+}
+
+void Cour1p::ArreterNarration() {
+    if (!narration_) return;
+    narration_ = false;
+    SL_MM::Instance().MMC1.Command = QStringLiteral("stop");
+    Legende.SetVisible(false);
+}
+
+bool Cour1p::NarrationEnCours() const {
+    const auto ecoule = static_cast<int32_t>(static_cast<uint32_t>(platform::P().TickCount()) - static_cast<uint32_t>(narrationDebut_));
+    return narration_ && ecoule >= 0 && ecoule < narrationMs_;
+}
+
+double Cour1p::HauteurLegende() const { return 64 * EchelleY; }
+
+void Cour1p::PlacerLegende() {
+    // Under the slide, as wide; over its foot when the screen has no room below it.
+    Legende.SetWidth(Picture1.Width());
+    Legende.SetHeight(HauteurLegende());
+    Legende.Move(Picture1.Left(), std::min(Picture1.Top() + Picture1.Height(), HauteurEcran() - HauteurLegende()));
+}
+
 void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& animation, int16_t& NbCycles) {
     const bool circuit = animation.genre == content::AnimationScript::Genre::Circuit;
     const int nombre = circuit ? 5 : static_cast<int>(animation.images.size());
@@ -120,6 +191,7 @@ void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& ani
         }
     };
     box.SetAutoSize(true);
+    box.SetZoom(Picture1.Zoom());
     image(0);
     PlacerSelon(box, animation.place);
     box.SetVisible(true);
@@ -138,6 +210,7 @@ void Cour1p::AnimationScriptee(int16_t page, const content::AnimationScript& ani
             ++NbCycles;
             platform::PictureBox& cadre = Cadre(photo.cadre);
             cadre.SetAutoSize(true);
+            cadre.SetZoom(Picture1.Zoom());
             if (!PageCourante(page)) return;
             cadre.SetPicture(platform::LoadPicture(Repertoire + photo.fichier), photo.fichier);
             PlacerSelon(cadre, photo.place);

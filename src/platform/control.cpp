@@ -94,6 +94,10 @@ void Control::SetAccessibleName(const QString& name) {
     widget_->setAccessibleName(name);
 }
 
+void Control::SetToolTip(const QString& text) {
+    if (widget_) widget_->setToolTip(text);
+}
+
 void Control::SetAccessibleDescription(const QString& description) {
     if (!widget_ || widget_->accessibleDescription() == description) return;
     widget_->setAccessibleDescription(description);

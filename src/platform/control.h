@@ -54,6 +54,8 @@ public:
     // What screen readers say for the control; a change is announced to them.
     void SetAccessibleName(const QString& name);
     void SetAccessibleDescription(const QString& description);
+    // What a pointer resting on it shows.
+    void SetToolTip(const QString& text);
     // Takes the keyboard focus, as Tab would.
     void SetFocus();
     bool HasFocus() const;

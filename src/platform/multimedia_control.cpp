@@ -26,6 +26,9 @@ void MultimediaControl::Execute(const QString& command) {
     } else if (verb == QLatin1String("sound")) {
         P().Trace({.kind = TraceEvent::Kind::SoundPlay, .text = FileName});
         Device().Sound(FileName);
+    } else if (verb == QLatin1String("stop")) {
+        P().Trace({.kind = TraceEvent::Kind::SoundStop});
+        if (device_) device_->Stop();
     } else if (verb == QLatin1String("close")) {
         P().Trace({.kind = TraceEvent::Kind::SoundClose});
         // Closing a device never opened has nothing to do.

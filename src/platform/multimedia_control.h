@@ -23,7 +23,7 @@ public:
     QString DeviceType;
     QString FileName;
 
-    // "open", "sound" or "close", in any case; anything else does nothing. Never fails.
+    // "open", "sound", "stop" or "close", in any case; anything else does nothing. Never fails.
     class CommandProperty {
     public:
         CommandProperty& operator=(const QString& command);

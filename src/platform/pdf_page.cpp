@@ -5,6 +5,8 @@
 #include <poppler-qt6.h>
 
 #include <QMultiHash>
+#include <QMutex>
+#include <future>
 #include <QPaintEngine>
 #include <cmath>
 
@@ -71,6 +73,8 @@ std::shared_ptr<const PdfPage> PdfPage::FromData(const QByteArray& data, int pag
                                          : QStringLiteral("le document n'a pas de page %1 (il en a %2)").arg(page).arg(pages));
     }
     p->page_ = p->document_->page(page - 1);
+    p->data_ = data;
+    p->index_ = page - 1;
     if (!p->page_) throw FileError(path, QStringLiteral("la page %1 du document est endommagée").arg(page));
     p->points_ = p->page_->pageSizeF();
     if (!(p->points_.width() >= 1 && p->points_.height() >= 1))
@@ -81,6 +85,53 @@ std::shared_ptr<const PdfPage> PdfPage::FromData(const QByteArray& data, int pag
     p->text_ = p->page_->text(QRectF()).trimmed();
     p->bytes_ = data.size();
     return p;
+}
+
+namespace {
+
+struct Ahead {
+    std::weak_ptr<const PdfPage> page;
+    const PdfPage* key;
+    QSize pixels;
+    std::shared_future<QImage> image;
+};
+
+QMutex g_aheadMutex;
+std::vector<Ahead> g_ahead;  // newest last
+constexpr size_t kAheadKept = 2;
+
+}  // namespace
+
+void PdfPage::DrawAhead(const std::shared_ptr<const PdfPage>& page, QSize pixels) {
+    if (!page || pixels.isEmpty() || static_cast<qint64>(pixels.width()) * pixels.height() > kMaxDrawnPixels) return;
+    QMutexLocker lock(&g_aheadMutex);
+    for (const Ahead& a : g_ahead)
+        if (a.key == page.get() && a.pixels == pixels && !a.page.expired()) return;
+    const QByteArray data = page->data_;
+    const int index = page->index_;
+    const QSizeF points = page->points_;
+    std::shared_future<QImage> image = std::async(std::launch::async, [data, index, points, pixels] {
+        const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(data);
+        if (!document || document->isLocked()) return QImage();
+        document->setRenderHint(Poppler::Document::Antialiasing);
+        document->setRenderHint(Poppler::Document::TextAntialiasing);
+        const std::unique_ptr<Poppler::Page> p = document->page(index);
+        if (!p) return QImage();
+        return p->renderToImage(72.0 * pixels.width() / points.width(), 72.0 * pixels.height() / points.height(), 0, 0,
+                                pixels.width(), pixels.height());
+    }).share();
+    g_ahead.push_back({page, page.get(), pixels, std::move(image)});
+    if (g_ahead.size() > kAheadKept) g_ahead.erase(g_ahead.begin());
+}
+
+QImage PdfPage::DrawnAhead(const PdfPage* page, QSize pixels) {
+    std::shared_future<QImage> image;
+    {
+        QMutexLocker lock(&g_aheadMutex);
+        for (const Ahead& a : g_ahead)
+            if (a.key == page && a.pixels == pixels && !a.page.expired()) image = a.image;
+    }
+    return image.valid() ? image.get() : QImage();
 }
 
 void PdfPage::Draw(QPainter& painter, const QRectF& target) const {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSizeF>
 #include <QString>
+#include <QImage>
 #include <memory>
 
 namespace Poppler {
@@ -37,11 +38,21 @@ public:
     // Bytes the page keeps in memory (the file it is drawn from, shared with the other pages of it).
     qint64 BytesHeld() const { return bytes_; }
 
+    // The whole page drawn at pixels (device pixels), ahead of its showing, on a thread of its own
+    // that reads its own copy of the document (a document is not shared between threads). The two
+    // latest such drawings are kept.
+    static void DrawAhead(const std::shared_ptr<const PdfPage>& page, QSize pixels);
+    // The drawing DrawAhead made of page at pixels, waiting for it if it is still being made; a
+    // null image when none was asked for.
+    static QImage DrawnAhead(const PdfPage* page, QSize pixels);
+
 private:
     PdfPage() = default;
     std::shared_ptr<Poppler::Document> document_;  // shared by the pages of one document
     std::unique_ptr<Poppler::Page> page_;
     QSizeF points_;
+    QByteArray data_;  // the document's bytes, for a drawing on another thread
+    int index_ = 0;    // the page's, from 0
     QString text_;
     qint64 bytes_ = 0;
 };

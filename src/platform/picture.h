@@ -33,6 +33,7 @@ public:
     QString Text() const;
     const emf::Picture* Emf() const { return emf_.get(); }
     const PdfPage* Pdf() const { return pdf_.get(); }
+    const std::shared_ptr<const PdfPage>& PdfShared() const { return pdf_; }
     // What the decoded picture is, for caches of its drawings: the same for copies of one picture.
     const void* Identity() const;
     // The same decoded picture (not merely equal pixels).

@@ -10,6 +10,16 @@ namespace platform {
 
 namespace {
 
+// The logical size a picture is drawn at in a box, at the box's zoom.
+QSizeF DrawnSize(const Picture& picture, double zoom) {
+    const double scale = P().DisplayScale() * zoom;
+    return QSizeF(picture.SizeTwips().width() / P().TwipsPerPixelX() * scale,
+                  picture.SizeTwips().height() / P().TwipsPerPixelY() * scale);
+}
+
+// The device pixels a PDF page drawn whole at size covers, as PdfPage::Draw rounds them.
+QSize DevicePixels(QSizeF size, qreal dpr) { return QSize(qRound(size.width() * dpr), qRound(size.height() * dpr)); }
+
 class PictureWidget : public QWidget {
 public:
     explicit PictureWidget(PictureBox* box) : box_(box) { setAttribute(Qt::WA_OpaquePaintEvent); }
@@ -21,10 +31,10 @@ protected:
         painter.fillRect(rect(), back);
         const Picture& picture = box_->GetPicture();
         if (picture.IsNull()) return;
-        const double scale = P().DisplayScale();
-        const QSizeF size(picture.SizeTwips().width() / P().TwipsPerPixelX() * scale,
-                          picture.SizeTwips().height() / P().TwipsPerPixelY() * scale);
-        // A photograph drawn smaller than its pixels (a fitted lesson) is smoothed, not decimated.
+        const double scale = P().DisplayScale() * box_->Zoom();
+        const QSizeF size = DrawnSize(picture, box_->Zoom());
+        // A photograph drawn at another size than its pixels (a fitted lesson, a slide at the screen's
+        // size) is smoothed from its own pixels, not decimated.
         const bool smooth = !picture.IsVector() && scale != 1;
         // On a printer or a PDF the slide goes as the vectors and text it is made of.
         const bool onPixels = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
@@ -49,7 +59,15 @@ protected:
             if (smooth) p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.translate(-visible.topLeft());
             p.setClipRect(visible);
-            picture.Draw(p, QRectF(QPointF(0, 0), size));
+            // A page seen whole may have been drawn already, while the one before it was read.
+            QImage ahead;
+            if (picture.Pdf() && visible == rect()) ahead = PdfPage::DrawnAhead(picture.Pdf(), DevicePixels(size, dpr));
+            if (!ahead.isNull()) {
+                ahead.setDevicePixelRatio(dpr);
+                p.drawImage(QPointF(0, 0), ahead);
+            } else {
+                picture.Draw(p, QRectF(QPointF(0, 0), size));
+            }
             cacheKey_ = key;
             cacheSize_ = size;
             cacheRect_ = visible;
@@ -76,6 +94,19 @@ PictureBox::PictureBox(Container* parent, QString name) : Control(parent, std::m
 void PictureBox::SetAutoSize(bool on) {
     autoSize_ = on;
     ApplyAutoSize();
+}
+
+void PictureBox::SetZoom(double zoom) {
+    if (zoom == zoom_) return;
+    zoom_ = zoom;
+    ApplyAutoSize();
+    Widget()->update();
+}
+
+void PictureBox::DrawAhead(const Picture& picture, double zoom) const {
+    // A window not shown draws nothing (the storyboard, the tests): nothing to draw ahead either.
+    if (!picture.PdfShared() || !Widget()->isVisible()) return;
+    PdfPage::DrawAhead(picture.PdfShared(), DevicePixels(DrawnSize(picture, zoom), Widget()->devicePixelRatioF()));
 }
 
 void PictureBox::SetBackColor(const QColor& color) {
@@ -113,7 +144,7 @@ void PictureBox::Shown() {
 
 void PictureBox::ApplyAutoSize() {
     if (!autoSize_ || picture_.IsNull()) return;
-    Resize(picture_.SizeTwips().width(), picture_.SizeTwips().height());
+    Resize(picture_.SizeTwips().width() * zoom_, picture_.SizeTwips().height() * zoom_);
 }
 
 // Deviation: moving the scale origin keeps the controls already inside where they stand on the

@@ -25,6 +25,14 @@ public:
     // The same for one of the program's own bitmaps, traced by its number.
     void SetPicture(const Picture& picture, int resource);
     const Picture& GetPicture() const { return picture_; }
+    // The scale the picture is drawn at against its natural size (1 by default); with auto-size on,
+    // the box takes the scaled size. A vector picture is drawn again from its vectors at that size,
+    // a photograph smoothed from its own pixels.
+    double Zoom() const { return zoom_; }
+    void SetZoom(double zoom);
+    // Starts drawing picture (a PDF slide) as this box, on the screen, will draw it at zoom, so that
+    // showing it later costs no drawing; anything else is drawn when shown.
+    void DrawAhead(const Picture& picture, double zoom) const;
     // The program's own bitmap it shows, or 0 for a picture from a file (or none).
     int Resource() const { return resource_; }
 
@@ -49,6 +57,7 @@ private:
     Picture picture_;
     int resource_ = 0;
     bool autoSize_ = false;
+    double zoom_ = 1;
     double scaleLeft_ = 0, scaleTop_ = 0;
 };
 

@@ -11,6 +11,8 @@ public:
     // Starts playing the named wave file (relative names from the current directory) and returns
     // at once. A missing or unplayable file, or no audio output, is silent.
     virtual void Sound(const QString& fileName) = 0;
+    // Stops the sound playing, or about to, at once.
+    virtual void Stop() {}
     virtual void Close() = 0;
 };
 

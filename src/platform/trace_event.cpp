@@ -23,6 +23,7 @@ QString What(const TraceEvent& e) {
     case K::Beep: return QStringLiteral("beep");
     case K::SoundOpen: return QStringLiteral("sound open");
     case K::SoundPlay: return QStringLiteral("sound sound ") + e.text;
+    case K::SoundStop: return QStringLiteral("sound stop");
     case K::SoundClose: return QStringLiteral("sound close");
     }
     return {};
@@ -32,7 +33,8 @@ QString What(const TraceEvent& e) {
 
 QString TraceEvent::ToText() const {
     using K = TraceEvent::Kind;
-    const bool ofControl = kind != K::Beep && kind != K::SoundOpen && kind != K::SoundPlay && kind != K::SoundClose;
+    const bool ofControl = kind != K::Beep && kind != K::SoundOpen && kind != K::SoundPlay && kind != K::SoundStop &&
+                           kind != K::SoundClose;
     return ofControl ? control + QLatin1Char(' ') + What(*this) : What(*this);
 }
 

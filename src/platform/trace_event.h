@@ -22,6 +22,7 @@ struct TraceEvent {
         Beep,
         SoundOpen,   // the sound device opened
         SoundPlay,   // text: the wave file started
+        SoundStop,
         SoundClose,  // the sound device closed
     };
 

@@ -181,6 +181,44 @@ struct SndfileCloser {
     void operator()(SNDFILE* f) const { sf_close(f); }
 };
 
+// FLAC, Ogg and MP3 (with its ID3 tag or from its first frame), read by libsndfile as they are.
+bool Compressed(QIODevice& source) {
+    char head[4] = {};
+    if (!source.seek(0) || source.read(head, 4) != 4) return false;
+    const auto b = [&](int i) { return static_cast<unsigned char>(head[i]); };
+    return std::memcmp(head, "fLaC", 4) == 0 || std::memcmp(head, "OggS", 4) == 0 || std::memcmp(head, "ID3", 3) == 0 ||
+           (b(0) == 0xFF && (b(1) & 0xE0) == 0xE0);
+}
+
+sf_count_t DeviceLength(void* user) { return static_cast<QIODevice*>(user)->size(); }
+sf_count_t DeviceSeek(sf_count_t offset, int whence, void* user) {
+    auto* d = static_cast<QIODevice*>(user);
+    const qint64 base = whence == SEEK_CUR ? d->pos() : whence == SEEK_END ? d->size() : 0;
+    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
+    return d->seek(base + offset) ? d->pos() : -1;
+}
+sf_count_t DeviceRead(void* ptr, sf_count_t count, void* user) {
+    return count <= 0 ? 0 : static_cast<QIODevice*>(user)->read(static_cast<char*>(ptr), count);
+}
+sf_count_t DeviceTell(void* user) { return static_cast<QIODevice*>(user)->pos(); }
+
+// The sound input holds, opened: a wave through its spliced copy (kept in spliced), anything else
+// as it is.
+std::unique_ptr<SNDFILE, SndfileCloser> OpenSound(QIODevice& input, std::optional<SplicedWave>& spliced, SF_INFO& info) {
+    if (!input.isOpen() || !input.isReadable() || input.isSequential()) return nullptr;
+    if (std::optional<SplicedWave> wave = SplicedWave::Of(input)) spliced.emplace(std::move(*wave));  // it holds a reference
+    std::unique_ptr<SNDFILE, SndfileCloser> file;
+    if (spliced) {
+        static SF_VIRTUAL_IO io{IoLength, IoSeek, IoRead, IoWrite, IoTell};
+        file.reset(sf_open_virtual(&io, SFM_READ, &info, &*spliced));
+    } else if (Compressed(input) && input.seek(0)) {
+        static SF_VIRTUAL_IO io{DeviceLength, DeviceSeek, DeviceRead, IoWrite, DeviceTell};
+        file.reset(sf_open_virtual(&io, SFM_READ, &info, &input));
+    }
+    if (file && (info.channels < 1 || info.channels > 1024 || info.samplerate < 1 || info.samplerate > 1'000'000)) file.reset();
+    return file;
+}
+
 float Clean(float v) {
     if (!std::isfinite(v)) return 0.0f;
     return std::clamp(v, -1.0f, 1.0f);
@@ -189,15 +227,10 @@ float Clean(float v) {
 }  // namespace
 
 std::optional<WaveSamples> DecodeWave(QIODevice& input) {
-    if (!input.isOpen() || !input.isReadable() || input.isSequential()) return std::nullopt;
-    std::optional<SplicedWave> spliced = SplicedWave::Of(input);
-    if (!spliced) return std::nullopt;
-    SF_VIRTUAL_IO io{IoLength, IoSeek, IoRead, IoWrite, IoTell};
+    std::optional<SplicedWave> spliced;
     SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &*spliced));
+    const std::unique_ptr<SNDFILE, SndfileCloser> file = OpenSound(input, spliced, info);
     if (!file) return std::nullopt;
-    if (info.channels < 1 || info.channels > 1024 || info.samplerate < 1 || info.samplerate > 1'000'000)
-        return std::nullopt;
 
     const int channels = info.channels;
     const long long maxFrames = std::min<long long>(static_cast<long long>(kMaxWaveSeconds) * info.samplerate,
@@ -244,6 +277,17 @@ std::optional<WaveSamples> DecodeWaveFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     return DecodeWave(file);
+}
+
+qint64 SoundMilliseconds(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return 0;
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly)) return 0;
+    std::optional<SplicedWave> spliced;
+    SF_INFO info{};
+    if (!OpenSound(input, spliced, info) || info.frames <= 0) return 0;
+    const long long frames = std::min<long long>({info.frames, static_cast<long long>(kMaxWaveSeconds) * info.samplerate, kMaxWaveFrames});
+    return frames * 1000 / info.samplerate;
 }
 
 PcmSound ToPcm(const WaveSamples& wave, const OutputCaps& caps) {

@@ -117,6 +117,11 @@ void WaveDevice::Sound(const QString& fileName) {
     });
 }
 
+void WaveDevice::Stop() {
+    ++mailbox_->latest;  // whatever is still being decoded will not play
+    StopSound();
+}
+
 void WaveDevice::Close() {
     ++mailbox_->latest;  // whatever is still being decoded will not play
     DropSink();

@@ -26,6 +26,7 @@ public:
     void Open() override;
     // A new sound cuts the one still playing.
     void Sound(const QString& fileName) override;
+    void Stop() override;
     void Close() override;
 
     // Requests still being decoded, and whether an output is playing now; for tests.

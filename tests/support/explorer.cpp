@@ -4,6 +4,7 @@
 #include "course_window/m_orvalis2.h"
 #include "platform/platform.h"
 #include "content/script_seance.h"
+#include "platform/wave_decode.h"
 #include "support/lesson.h"
 
 #include <QKeySequence>
@@ -134,7 +135,8 @@ QStringList Resources(int first, int last) {
     return ids;
 }
 
-Plan ScriptPlan(const content::ScriptSeance& script) {
+// dossier: the séance's folder, whose sounds set how long a page that ends after them runs.
+Plan ScriptPlan(const content::ScriptSeance& script, const QString& dossier) {
     using content::AnimationScript;
     using content::PageScript;
     Plan plan;
@@ -146,6 +148,8 @@ Plan ScriptPlan(const content::ScriptSeance& script) {
         if (p.type == PageScript::Type::Evaluation || p.type == PageScript::Type::Cloture) page.slides << QStringLiteral("(none)");
         for (const content::EtapeScript& e : p.etapes) (e.diapositive ? page.slides : page.pictures) << e.fichier;
         if (p.type == PageScript::Type::Diapositive) page.runLength = p.fin * 100LL + 200;
+        if (p.finApresSon)
+            page.runLength = p.sons.back().instant * 100LL + platform::SoundMilliseconds(QDir(dossier).filePath(p.sons.back().fichier)) + 300;
         if (const std::optional<AnimationScript>& a = p.animation) {
             page.animated = true;
             switch (a->genre) {
@@ -164,7 +168,7 @@ Plan ScriptPlan(const content::ScriptSeance& script) {
 }
 
 // Séance 1's own pages are checked against what the lesson is known to show, not against their script.
-Plan PlanOf(const Lesson& l) { return l.seance.scriptIntegre ? BuiltInPlan() : ScriptPlan(l.seance.script); }
+Plan PlanOf(const Lesson& l) { return l.seance.scriptIntegre ? BuiltInPlan() : ScriptPlan(l.seance.script, l.seance.dossier); }
 
 // The screens of a direct visit, by course and séance, then by page.
 std::map<QString, std::map<int, QStringList>> g_direct;

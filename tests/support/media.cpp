@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPdfWriter>
+#include <algorithm>
 
 namespace testsupport {
 
@@ -77,6 +78,18 @@ void WriteCourse(const QString& folder) {
         if (n == 4 || n == 5) continue;
         WriteJpeg(QStringLiteral("%1/Img%2.jpg").arg(media).arg(n), PhotoWidth(n), PhotoHeight(n));
     }
+}
+
+double Differing(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return 1;
+    qint64 n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb pa = a.pixel(x, y), pb = b.pixel(x, y);
+            if (std::max({std::abs(qRed(pa) - qRed(pb)), std::abs(qGreen(pa) - qGreen(pb)), std::abs(qBlue(pa) - qBlue(pb))}) > 8)
+                ++n;
+        }
+    return double(n) / (qint64(a.width()) * a.height());
 }
 
 }  // namespace testsupport

@@ -2,6 +2,7 @@
 // Small media files of known sizes for course tests.
 
 #include <QColor>
+#include <QImage>
 #include <QPainter>
 #include <QSizeF>
 #include <QString>
@@ -38,6 +39,10 @@ void WriteCourse(const QString& folder);
 // Pixel size of photograph Img<n>.jpg as WriteCourse makes it.
 int PhotoWidth(int n);
 int PhotoHeight(int n);
+// Share of the pixels of two pictures of one size whose channels differ by more than a few
+// levels (1 for pictures of different sizes).
+double Differing(const QImage& a, const QImage& b);
+
 constexpr int kSlideFrameW = 27051;
 constexpr int kSlideFrameH = 20320;
 

@@ -12,6 +12,7 @@ public:
     explicit RecordingSoundDevice(QStringList* log) : log_(log) {}
     void Open() override { log_->append(QStringLiteral("open")); }
     void Sound(const QString& fileName) override { log_->append(QStringLiteral("sound ") + fileName); }
+    void Stop() override { log_->append(QStringLiteral("stop")); }
     void Close() override { log_->append(QStringLiteral("close")); }
 
 private:
