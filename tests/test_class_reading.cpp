@@ -283,10 +283,11 @@ private slots:
     // and a folder gives them as the statements whole (an LRS's) do.
     void anotherBanksAnswersReadFromAFolder() {
         content::BanqueQuestions autre;
+        constexpr int kQuestions = 20;
         for (int n = 1; n <= kQuestions; ++n)
-            autre.entrees[static_cast<size_t>(n - 1)] = {QStringLiteral("Question %1 ?").arg(n),
-                                                         {QStringLiteral("Juste %1").arg(n), QStringLiteral("Faux ; « %1 »").arg(n),
-                                                          QStringLiteral("Autre\n%1").arg(n), QStringLiteral("Dernière %1").arg(n)}};
+            autre.entrees.push_back({QStringLiteral("Question %1 ?").arg(n),
+                                     {QStringLiteral("Juste %1").arg(n), QStringLiteral("Faux ; « %1 »").arg(n),
+                                      QStringLiteral("Autre\n%1").arg(n), QStringLiteral("Dernière %1").arg(n)}});
         QTemporaryDir dir;
         std::vector<QJsonObject> entieres;
         {

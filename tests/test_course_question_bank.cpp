@@ -38,9 +38,9 @@ QString ExpectedRight(int n) { return QStringLiteral("Réponse juste %1 {à}").a
 QString ExpectedWrong(int n, int k) { return QStringLiteral("Réponse fausse %1.%2 : è").arg(n).arg(k); }
 
 // Everything GIFT reserves, escaped, with accents; a comment and a category as a teacher writes them.
-QByteArray CourseFile() {
+QByteArray CourseFile(int nombre = 20) {
     QString out = QStringLiteral("// Banque du cours : électricité, version « maison »\n$CATEGORY: $course$/Électricité\n\n");
-    for (int n = 1; n <= 20; ++n) {
+    for (int n = 1; n <= nombre; ++n) {
         out += QStringLiteral("::Q%1::Question %1 \\: que vaut a \\= b \\~ c \\# d \\{ é \\} ? {\n").arg(n);
         for (int k = 0; k < 4; ++k)
             out += k == RightPlace(n) ? QStringLiteral("=Réponse juste %1 \\{à\\}\n").arg(n)
@@ -109,8 +109,18 @@ std::vector<QJsonObject> WithoutIdentity(std::vector<QJsonObject> declarations) 
     return declarations;
 }
 
-BanqueQuestions BankFromFile() {
-    const content::LectureGift lu = content::LireGiftDonnees(CourseFile(), QStringLiteral("questions.gift"));
+// Fermer, as the learner ends the lesson; then what its journal in the class folder holds.
+bool CloseAndRead(Lesson& l, const QString& classe, resultats::Lecture& lecture) {
+    try {
+        l.Click(l.w->B_Fermer);
+        return false;  // Fermer did not end the program
+    } catch (const ProgramEnded&) {
+    }
+    return resultats::LireDossier(classe, lecture);
+}
+
+BanqueQuestions BankFromFile(int nombre = 20) {
+    const content::LectureGift lu = content::LireGiftDonnees(CourseFile(nombre), QStringLiteral("questions.gift"));
     if (!lu.Reussie()) qFatal("%s", qPrintable(lu.Texte()));
     return *lu.banque;
 }
@@ -155,14 +165,8 @@ private slots:
         }
         QCOMPARE(l.w->NumPage, int16_t(20));
         QCOMPARE(l.w->Note, 18.5);
-        try {
-            l.Click(l.w->B_Fermer);
-            QFAIL("Fermer did not end the program");
-        } catch (const ProgramEnded&) {
-        }
-
         resultats::Lecture lecture;
-        QVERIFY(resultats::LireDossier(classe.path(), lecture));
+        QVERIFY(CloseAndRead(l, classe.path(), lecture));
         QCOMPARE(int(lecture.declarations.size()), 22);
         for (const QJsonObject& d : lecture.declarations)
             QCOMPARE(d["context"]["extensions"].toObject()[resultats::IriBanque()].toString(), attendue.Identite());
@@ -175,6 +179,73 @@ private slots:
         QCOMPARE(choix.at(3).toObject()["description"][QStringLiteral("fr-FR")].toString(), ExpectedWrong(7, 3));
         QCOMPARE(d7["result"]["response"].toString(), resultats::IdChoix(4));
         QCOMPARE(d7["result"]["success"].toBool(), false);
+    }
+
+    // Any number of questions: each is worth 20 / N, the last one ends the evaluation, its journal and
+    // the class report count N.
+    void aSeanceAsksAsManyQuestionsAsItsFileHolds_data() {
+        QTest::addColumn<int>("nombre");
+        QTest::addColumn<QList<int>>("fausses");
+        QTest::addColumn<double>("note");
+        QTest::addColumn<QString>("affichee");
+        QTest::newRow("one") << 1 << QList<int>{} << 20.0 << "Performance : 20/20";
+        QTest::newRow("three") << 3 << QList<int>{2} << 10.0 << "Performance : 10/20";
+        // Wrong at 0 costs nothing; the later one costs half of 20/7.
+        QTest::newRow("seven") << 7 << QList<int>{1, 4} << 90.0 / 7 << "Performance : 12,9/20";
+    }
+    void aSeanceAsksAsManyQuestionsAsItsFileHolds() {
+        QFETCH(int, nombre);
+        QFETCH(QList<int>, fausses);
+        QFETCH(double, note);
+        QFETCH(QString, affichee);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        const auto locale = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+        QTemporaryDir classe;
+        resultats::Reglages r;
+        r.dossier = classe.path();
+        r.identite = Learner(QStringLiteral("jdupont"));
+        std::unique_ptr<resultats::Suivi> suivi;
+        const BanqueQuestions attendue = BankFromFile(nombre);
+        Lesson l(
+            true, [&](VirtualPlatform& vp) { WriteQuestions(vp.currentDirectory, CourseFile(nombre)); }, {},
+            [&] {
+                suivi = std::make_unique<resultats::Suivi>(r, attendue);
+                return suivi.get();
+            });
+        QCOMPARE(l.seance.banque.Nombre(), nombre);
+        StartEvaluation(l);
+        for (int q = 1; q <= nombre; ++q) {
+            QCOMPARE(l.w->NumPage, int16_t(19));
+            QCOMPARE(l.w->Label3.Caption(), ExpectedQuestion(q));
+            l.w->Option1(fausses.contains(q) ? 1 : 0).Click();
+            l.Click(l.w->B_Valider);
+        }
+        QCOMPARE(l.w->NumPage, int16_t(20));
+        QCOMPARE(l.w->NumQuestion, int16_t(nombre));
+        QVERIFY(qAbs(l.w->Note - note) < 1e-9);
+        QCOMPARE(l.w->Label9.Caption(), affichee);
+        resultats::Lecture lecture;
+        QVERIFY(CloseAndRead(l, classe.path(), lecture));
+        // Each answer, then completed with the exact score, then terminated.
+        QCOMPARE(int(lecture.declarations.size()), nombre + 2);
+        const QJsonObject complete = lecture.declarations[static_cast<size_t>(nombre)];
+        QCOMPARE(complete["verb"]["id"].toString(), QString::fromLatin1(resultats::kVerbeComplete));
+        QVERIFY(qAbs(complete["result"]["score"]["raw"].toDouble() - note) < 1e-3);
+
+        const resultats::RapportClasse rapport = resultats::Calculer(lecture.declarations, false, attendue);
+        QCOMPARE(rapport.cours.test.seances, 1);
+        QCOMPARE(int(rapport.cours.questions.size()), nombre);
+        QCOMPARE(int(rapport.cours.test.repartition.size()), nombre + 1);
+        QCOMPARE(rapport.cours.test.repartition[static_cast<size_t>(nombre - fausses.size())], 1);
+        QVERIFY(rapport.autres.empty());
+        QVERIFY(QString::fromUtf8(resultats::CsvRapport(rapport, {})).contains(QStringLiteral("Bonnes réponses (sur %1)").arg(nombre)));
+        const QString pdf = classe.filePath(QStringLiteral("rapport.pdf"));
+        QCOMPARE(resultats::EcrirePdfRapport(rapport, {}, pdf, classe.path()), QString());
+        const QStringList feuilles = PdfTexts(pdf);
+        // pdftotext ends the last sheet with a form feed too.
+        QCOMPARE(int(feuilles.size()) - 1, resultats::FeuillesRapport(rapport));
+        QVERIFY2(feuilles[1].contains(nombre == 1 ? QStringLiteral("La question") : QStringLiteral("Les %1 questions").arg(nombre)),
+                 qPrintable(feuilles[1]));
     }
 
     void aBrokenQuestionsFileStopsTheLessonBeforeAnythingStarts() {

@@ -12,10 +12,15 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <vector>
 
 namespace resultats {
 
-using PagesQuestions = std::array<QList<int>, kQuestions>;
+using PagesQuestions = std::vector<QList<int>>;  // by question of the bank
+// Where question numero (from 1) is taught; none for a number the bank does not have.
+inline QList<int> PagesDe(const PagesQuestions& pages, int numero) {
+    return numero >= 1 && static_cast<size_t>(numero) <= pages.size() ? pages[static_cast<size_t>(numero - 1)] : QList<int>();
+}
 
 // The class's progress through a course of several séances: one row per learner, one column per
 // séance, as the menu and the closing page count it.

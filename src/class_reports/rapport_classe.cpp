@@ -18,7 +18,7 @@ int Numero(const QString& objet, const QString& prefixe) {
     if (!objet.startsWith(prefixe)) return 0;
     bool ok = false;
     const int n = QStringView(objet).mid(prefixe.size()).toInt(&ok);
-    return ok && n >= 1 && n <= kQuestions ? n : 0;
+    return ok && n >= 1 && n <= kQuestionsMax ? n : 0;
 }
 
 int Choix(const QString& reponse) {
@@ -51,10 +51,12 @@ double Covariance(const std::vector<double>& a, const std::vector<double>& b) {
 }
 
 struct Session {
-    std::array<qint8, kQuestions> choix;
-    std::array<qint8, kQuestions> juste;
+    std::vector<qint8> choix;  // as far as the highest question answered
+    std::vector<qint8> juste;
     double note;
     int apprenant;
+    qint8 Choix(size_t i) const { return i < choix.size() ? choix[i] : -1; }
+    qint8 Juste(size_t i) const { return i < juste.size() ? juste[i] : -1; }
 };
 
 GroupeBanque Statistiques(const std::vector<Session>& sessions, const content::BanqueQuestions& banque,
@@ -73,16 +75,18 @@ GroupeBanque Statistiques(const std::vector<Session>& sessions, const content::B
     }
 
     // A question left unanswered in a completed session scores 0, as a wrong answer does.
-    std::vector<std::vector<double>> items(kQuestions, std::vector<double>(n));
+    const size_t nombre = static_cast<size_t>(banque.Nombre());
+    t.repartition.assign(nombre + 1, 0);
+    std::vector<std::vector<double>> items(nombre, std::vector<double>(n));
     std::vector<double> totaux(n, 0), notes(n);
     for (size_t s = 0; s < n; ++s) {
-        for (int i = 0; i < kQuestions; ++i) {
-            items[i][s] = sessions[s].juste[i] == 1 ? 1 : 0;
+        for (size_t i = 0; i < nombre; ++i) {
+            items[i][s] = sessions[s].Juste(i) == 1 ? 1 : 0;
             totaux[s] += items[i][s];
         }
         notes[s] = sessions[s].note;
         t.repartition[static_cast<size_t>(totaux[s])]++;
-        t.repartitionNote[static_cast<size_t>(std::clamp(std::lround(notes[s] * 2), 0L, 2L * kQuestions))]++;
+        t.repartitionNote[static_cast<size_t>(std::clamp(std::lround(notes[s] * 2), 0L, 2L * kNoteSur))]++;
     }
     t.moyenne = Moyenne(totaux);
     t.mediane = Mediane(totaux);
@@ -93,14 +97,14 @@ GroupeBanque Statistiques(const std::vector<Session>& sessions, const content::B
     t.ecartTypeNote = std::sqrt(Covariance(notes, notes));
 
     double sommeVariances = 0;
-    for (int i = 0; i < kQuestions; ++i) {
+    for (size_t i = 0; i < nombre; ++i) {
         StatsQuestion q;
-        q.numero = i + 1;
-        q.texte = banque.Entree(i + 1).question;
-        q.textesReponses = banque.Entree(i + 1).reponses;
+        q.numero = static_cast<int>(i + 1);
+        q.texte = banque.entrees[i].question;
+        q.textesReponses = banque.entrees[i].reponses;
         for (const Session& s : sessions) {
-            if (s.juste[i] >= 0) ++q.reponses;
-            if (s.choix[i] >= 0) ++q.choix[s.choix[i]];
+            if (s.Juste(i) >= 0) ++q.reponses;
+            if (s.Choix(i) >= 0) ++q.choix[static_cast<size_t>(s.Choix(i))];
         }
         const std::vector<double>& x = items[i];
         std::vector<double> reste(n);
@@ -124,8 +128,9 @@ GroupeBanque Statistiques(const std::vector<Session>& sessions, const content::B
         q.nonDiscriminante = q.discrimination >= 0 && q.discrimination < kSeuilDiscrimination;
         g.questions.push_back(q);
     }
-    if (varianceTotal > 0) {
-        t.coherence = 100.0 * kQuestions / (kQuestions - 1) * (1 - sommeVariances / varianceTotal);
+    // A single question is consistent with nothing: the coefficient needs two.
+    if (varianceTotal > 0 && nombre > 1) {
+        t.coherence = 100.0 * double(nombre) / double(nombre - 1) * (1 - sommeVariances / varianceTotal);
         // A test whose items work against one another can give a negative coefficient; the error
         // ratio is then beyond telling.
         if (t.coherence >= 0) {
@@ -138,18 +143,15 @@ GroupeBanque Statistiques(const std::vector<Session>& sessions, const content::B
 
 }  // namespace
 
-static_assert(content::BanqueQuestions::kNombre == kQuestions);
-
 CalculRapport::CalculRapport(bool toutes, const content::BanqueQuestions& cours, int seance)
     : toutes_(toutes), cours_(cours), seance_(seance), prefixeQuestion_(IriQuestion(0, seance).chopped(1)) {
     texteDe_ << QString();  // 0: not given
     banqueDe_ << QString();
     // The built-in bank's texts are 1 to 20, in its order: how a session that does not name its
     // bank is recognised as having asked it.
-    for (int n = 1; n <= kQuestions; ++n) {
-        const QString texte = content::BanqueQuestions::Integree().Entree(n).question;
-        textes_.insert(texte, static_cast<quint16>(n));
-        texteDe_ << texte;
+    for (const content::EntreeQuestion& e : content::BanqueQuestions::Integree().entrees) {
+        textes_.insert(e.question, static_cast<quint16>(texteDe_.size()));
+        texteDe_ << e.question;
     }
 }
 
@@ -190,6 +192,7 @@ void CalculRapport::Ajouter(const Essentiel& e) {
     }
     if (repondu) {
         const int i = numero - 1;
+        c.Jusqua(numero);
         if (c.juste[i] >= 0) return;  // the first answer counts, as on screen
         const int choix = Choix(e.reponse);
         c.choix[i] = static_cast<qint8>(choix);
@@ -242,12 +245,12 @@ RapportClasse CalculRapport::Resultat() const {
 
     // Split by the bank the sessions asked: as their statements name it, else (statements written
     // before they named it) the built-in bank when they carry its texts or none, else their texts.
-    using Textes = std::array<quint16, kQuestions>;
+    using Textes = std::vector<quint16>;
     const QString idCours = cours_.Identite();
     const QString idIntegree = Seance::IdentiteIntegree();
     struct Groupe {
         std::vector<Session> sessions;
-        Textes textes{};  // the first text given for each question
+        Textes textes;  // the first text given for each question, as far as the highest answered
         quint16 banque = 0;
     };
     std::map<QString, Groupe> groupes;
@@ -256,8 +259,9 @@ RapportClasse CalculRapport::Resultat() const {
         if (c->banque) {
             cle = banqueDe_[c->banque];
         } else {
-            bool integree = true;
-            for (int i = 0; i < kQuestions; ++i) integree = integree && (c->texte[i] == 0 || c->texte[i] == i + 1);
+            const size_t integrees = static_cast<size_t>(content::BanqueQuestions::kNombreIntegree);
+            bool integree = c->texte.size() <= integrees;
+            for (size_t i = 0; i < c->texte.size(); ++i) integree = integree && (c->texte[i] == 0 || c->texte[i] == i + 1);
             if (integree) {
                 cle = idIntegree;
             } else {
@@ -269,17 +273,16 @@ RapportClasse CalculRapport::Resultat() const {
         Groupe& g = groupes[cle];
         g.sessions.push_back({c->choix, c->juste, c->note, c->apprenant});
         g.banque = c->banque;
-        for (int i = 0; i < kQuestions; ++i)
+        if (g.textes.size() < c->texte.size()) g.textes.resize(c->texte.size(), 0);
+        for (size_t i = 0; i < c->texte.size(); ++i)
             if (g.textes[i] == 0) g.textes[i] = c->texte[i];
     }
     const auto banqueDe = [&](const QString& cle, const Groupe& g) {
         if (cle == idCours) return cours_;
         if (cle == idIntegree) return content::BanqueQuestions::Integree();
+        // As many questions as its sessions went to: the statements tell no other count.
         content::BanqueQuestions b;
-        for (int i = 0; i < kQuestions; ++i) {
-            b.entrees[static_cast<size_t>(i)].question = texteDe_[g.textes[i]];
-            b.entrees[static_cast<size_t>(i)].reponses = reponsesDe_.value(quint32(g.banque) << 16 | g.textes[i]);
-        }
+        for (quint16 t : g.textes) b.entrees.push_back({texteDe_[t], reponsesDe_.value(quint32(g.banque) << 16 | t)});
         return b;
     };
     const auto identite = [](const QString& cle) { return cle.startsWith(QLatin1Char('?')) ? QString() : cle; };

@@ -19,11 +19,15 @@ namespace resultats {
 
 struct Essentiel;
 
-inline constexpr int kQuestions = 20;
+// A question's number in the statements read: from 1 to this. A bank holds far fewer; a statement that
+// names more is not one of the lesson's and is left out.
+inline constexpr int kQuestionsMax = 1000;
+// The score shown, out of 20 whatever the number of questions.
+inline constexpr int kNoteSur = 20;
 inline constexpr double kIndefini = std::numeric_limits<double>::quiet_NaN();
 
 struct StatsQuestion {
-    int numero = 0;  // in the bank, 1 to 20
+    int numero = 0;  // in the bank, from 1
     QString texte;   // the question as the statements carry it
     std::array<QString, 4> textesReponses;  // the bank's answers 1 (the right one) to 4, as asked
     int reponses = 0;  // sessions that answered it
@@ -44,25 +48,25 @@ struct StatsQuestion {
 struct StatsTest {
     int seances = 0;
     int apprenants = 0;
-    // The number right, 0 to 20.
+    // The number right, 0 to the number of questions.
     double moyenne = kIndefini, mediane = kIndefini, ecartType = kIndefini;
     // The score shown on screen (+1 / −0.5, never below 0), which depends on the order of the answers.
     double moyenneNote = kIndefini, medianeNote = kIndefini, ecartTypeNote = kIndefini;
     double coherence = kIndefini;      // coefficient of internal consistency (Cronbach's alpha), %
     double rapportErreur = kIndefini;  // %
     double erreurType = kIndefini;     // in questions right
-    std::array<int, kQuestions + 1> repartition{};          // sessions per number right
-    std::array<int, 2 * kQuestions + 1> repartitionNote{};  // sessions per half point of score shown
+    std::vector<int> repartition;                         // sessions per number right, 0 to the number of questions
+    std::array<int, 2 * kNoteSur + 1> repartitionNote{};  // sessions per half point of score shown
 };
 
-// Sessions that all asked the same twenty questions.
+// Sessions that all asked the same questions.
 struct GroupeBanque {
     bool banqueDuCours = true;
     // The bank's identity as the statements give it; for sessions that do not give it, that of
     // the built-in bank when their texts are its own, else empty.
     QString identite;
     StatsTest test;
-    std::vector<StatsQuestion> questions;  // 20, by bank number
+    std::vector<StatsQuestion> questions;  // one per question of the bank, by its number
 };
 
 struct RapportClasse {
@@ -95,13 +99,17 @@ private:
         int apprenant = -1;
         float note = 0;
         bool terminee = false;
-        std::array<qint8, kQuestions> choix;  // 0 to 3, -1 unknown or unanswered
-        std::array<qint8, kQuestions> juste;  // 1, 0, -1 unanswered
-        std::array<quint16, kQuestions> texte{};  // interned question text, 0 when not given
+        // By question, as far as the highest answered: grown on the way.
+        std::vector<qint8> choix;     // 0 to 3, -1 unknown or unanswered
+        std::vector<qint8> juste;     // 1, 0, -1 unanswered
+        std::vector<quint16> texte;   // interned question text, 0 when not given
         quint16 banque = 0;  // interned bank identity, 0 when not given
-        Copie() {
-            choix.fill(-1);
-            juste.fill(-1);
+        void Jusqua(int numero) {
+            const auto n = static_cast<size_t>(numero);
+            if (choix.size() >= n) return;
+            choix.resize(n, -1);
+            juste.resize(n, -1);
+            texte.resize(n, 0);
         }
     };
     bool toutes_;

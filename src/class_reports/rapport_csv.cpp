@@ -24,7 +24,7 @@ QString Groupe(const GroupeBanque& g, const PagesQuestions* pages) {
     QString csv;
     csv += Ligne({QStringLiteral("Passages comptés"), QString::number(t.seances)});
     csv += Ligne({QStringLiteral("Apprenants"), QString::number(t.apprenants)});
-    csv += Ligne({QString(), QStringLiteral("Bonnes réponses (sur 20)"), QStringLiteral("Note affichée (sur 20)")});
+    csv += Ligne({QString(), QStringLiteral("Bonnes réponses (sur %1)").arg(g.questions.size()), QStringLiteral("Note affichée (sur 20)")});
     csv += Ligne({QStringLiteral("Moyenne"), Decimal(t.moyenne, 2), Decimal(t.moyenneNote, 2)});
     csv += Ligne({QStringLiteral("Médiane"), Decimal(t.mediane, 1), Decimal(t.medianeNote, 1)});
     csv += Ligne({QStringLiteral("Écart type"), Decimal(t.ecartType, 2), Decimal(t.ecartTypeNote, 2)});
@@ -43,7 +43,7 @@ QString Groupe(const GroupeBanque& g, const PagesQuestions* pages) {
                           Decimal(q.discrimination, 1), Decimal(q.efficacite, 1)};
         for (int c : q.choix) cases << QString::number(c);
         cases << QString::number(q.reponses) << Signalements(q).join(QStringLiteral(", "));
-        if (pages) cases << ListePages(pages->at(static_cast<size_t>(q.numero - 1)));
+        if (pages) cases << ListePages(PagesDe(*pages, q.numero));
         csv += Ligne(cases);
     }
     return csv;

@@ -166,12 +166,9 @@ QList<int> PagesDeReponse(const QString& question, const QString& reponse, const
     return pages;
 }
 
-std::array<QList<int>, kQuestions> PagesDesReponses(const QStringList& textes, const content::BanqueQuestions& banque) {
-    std::array<QList<int>, kQuestions> pages;
-    for (int n = 1; n <= kQuestions; ++n) {
-        const content::EntreeQuestion& e = banque.Entree(n);
-        pages[n - 1] = PagesDeReponse(e.question, e.reponses[0], textes);
-    }
+std::vector<QList<int>> PagesDesReponses(const QStringList& textes, const content::BanqueQuestions& banque) {
+    std::vector<QList<int>> pages;
+    for (const content::EntreeQuestion& e : banque.entrees) pages.push_back(PagesDeReponse(e.question, e.reponses[0], textes));
     return pages;
 }
 

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <array>
 #include <vector>
+#include <vector>
 
 namespace resultats {
 
@@ -39,6 +40,6 @@ QStringList TextesDiapos(const QString& dossierCours, int seance = 1);
 // Page 0, the title page, which names the subjects without teaching them, only when no other does.
 QList<int> PagesDeReponse(const QString& question, const QString& reponse, const QStringList& textes);
 // Of the right answers of banque, the one the course asks.
-std::array<QList<int>, kQuestions> PagesDesReponses(const QStringList& textes, const content::BanqueQuestions& banque);
+std::vector<QList<int>> PagesDesReponses(const QStringList& textes, const content::BanqueQuestions& banque);
 
 }  // namespace resultats

@@ -248,7 +248,10 @@ double Chiffres(QPainter& p, double x, double y, double largeur, const RapportCl
         {QStringLiteral("Passages comptés"), QString::number(t.seances), QString()},
         {QStringLiteral("Apprenants"), QString::number(t.apprenants), QString()},
         {QString(), QStringLiteral("bonnes réponses"), QStringLiteral("note affichée")},
-        {QStringLiteral("Moyenne (sur 20)"), Valeur(t.moyenne, 2), Valeur(t.moyenneNote, 2)},
+        // Both out of 20 for twenty questions; otherwise the right answers are out of their own count.
+        {static_cast<int>(g.questions.size()) == kNoteSur ? QStringLiteral("Moyenne (sur 20)")
+                                        : QStringLiteral("Moyenne (sur %1 et sur 20)").arg(g.questions.size()),
+         Valeur(t.moyenne, 2), Valeur(t.moyenneNote, 2)},
         {QStringLiteral("Médiane"), Valeur(t.mediane, 1), Valeur(t.medianeNote, 1)},
         {QStringLiteral("Écart type"), Valeur(t.ecartType, 2), Valeur(t.ecartTypeNote, 2)},
         {QStringLiteral("Cohérence interne (alpha)"), Pour100(t.coherence, 1), QString()},
@@ -306,7 +309,7 @@ void Tableau(QPainter& p, double y, const GroupeBanque& g, const PagesQuestions*
                           Pour100(q.efficacite)};
         for (int c : q.choix) cases << QString::number(c);
         cases << Signalements(q, true).join(QStringLiteral(", "));
-        cases << (pages ? ListePages(pages->at(static_cast<size_t>(q.numero - 1))) : QString());
+        cases << (pages ? ListePages(PagesDe(*pages, q.numero)) : QString());
         x = kMarge;
         for (int i = 0; i < colonnes.size(); ++i) {
             const bool chiffre = i >= 2 && i <= 9;
@@ -375,7 +378,7 @@ void Question(QPainter& p, const StatsQuestion& q, const Diapos& diapos, double 
     const double yGraphique = y + 30;
     Dessiner(p, Choix(q), QRectF(xGraphique, yGraphique, largeurGraphique, std::min(110.0, hauteur - 36)));
 
-    const QList<int>& pages = diapos.pages[static_cast<size_t>(q.numero - 1)];
+    const QList<int> pages = PagesDe(diapos.pages, q.numero);
     const double hVignette = std::min(largeurVignette * 0.75, hauteur - 26);
     const QRectF cadre(xVignette, y, largeurVignette, hVignette);
     QString legende;
@@ -475,7 +478,8 @@ Diapos LireDiapos(const QString& dossierCours, const content::BanqueQuestions& b
 }
 
 int FeuillesRapport(const RapportClasse& r, const ProgressionClasse* progression) {
-    return 2 + (kQuestions + kParFeuille - 1) / kParFeuille + static_cast<int>(r.autres.size()) +
+    const int questions = static_cast<int>(r.cours.questions.size());
+    return 2 + (questions + kParFeuille - 1) / kParFeuille + static_cast<int>(r.autres.size()) +
            (progression ? FeuillesProgression(*progression) : 0);
 }
 
@@ -515,16 +519,21 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
             "dit la part de l'écart type due au hasard, l'erreur type l'incertitude sur un total.");
         Texte(p, QRectF(kMarge, yg, largeurGauche, kHauteur - kMarge - yg), aide, Police(7.5), kGris);
         const double xd = kMarge + largeurGauche + 20, ld = kLargeur - kMarge - xd, hd = (kHauteur - kMarge - y - 12) / 2;
-        QStringList points;
-        QList<qreal> n20, nNote;
-        for (int i = 0; i <= kQuestions; ++i) {
+        const int questions = static_cast<int>(g.questions.size());
+        QStringList points, pointsJustes;
+        QList<qreal> nJustes, nNote;
+        for (int i = 0; i <= questions; ++i) {
+            pointsJustes << QString::number(i);
+            nJustes << g.test.repartition[static_cast<size_t>(i)];
+        }
+        for (int i = 0; i <= kNoteSur; ++i) {
             points << QString::number(i);
-            n20 << g.test.repartition[static_cast<size_t>(i)];
             // By whole point, the half above with it: 41 bars of half points would be too thin to read.
             nNote << g.test.repartitionNote[static_cast<size_t>(2 * i)] +
-                         (i < kQuestions ? g.test.repartitionNote[static_cast<size_t>(2 * i + 1)] : 0);
+                         (i < kNoteSur ? g.test.repartitionNote[static_cast<size_t>(2 * i + 1)] : 0);
         }
-        Dessiner(p, Repartition(QStringLiteral("Nombre de bonnes réponses"), points, n20, QStringLiteral("bonnes réponses sur 20")),
+        Dessiner(p, Repartition(QStringLiteral("Nombre de bonnes réponses"), pointsJustes, nJustes,
+                                QStringLiteral("bonnes réponses sur %1").arg(questions)),
                  QRectF(xd, y, ld, hd));
         Dessiner(p, Repartition(QStringLiteral("Note affichée à l'élève"), points, nNote,
                                 QStringLiteral("note sur 20 (7 : de 7 à 7,5)")),
@@ -532,7 +541,9 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
 
         // 2. Every question at a glance.
         f.Suivante();
-        y = f.Entete(QStringLiteral("Les vingt questions"),
+        QString lesQuestions = content::LesQuestions(questions);
+        lesQuestions[0] = lesQuestions[0].toUpper();
+        y = f.Entete(lesQuestions,
                      QStringLiteral("A est la bonne réponse (la réponse 1 de la banque) ; A à D : nombre d'élèves qui "
                                     "ont choisi chacune. Pages : celles de la leçon dont la diapositive contient la bonne "
                                     "réponse."));
@@ -540,13 +551,15 @@ QString EcrirePdfRapport(const RapportClasse& r, const Diapos& diapos, const QSt
         Tableau(p, y + 208, g, &diapos.pages);
 
         // 3. Each question: its answers, and where the lesson teaches it.
-        for (int debut = 0; debut < kQuestions; debut += kParFeuille) {
+        for (int debut = 0; debut < questions; debut += kParFeuille) {
             f.Suivante();
-            y = f.Entete(QStringLiteral("Questions %1 à %2 : les réponses choisies, et où la leçon l'enseigne")
-                             .arg(debut + 1)
-                             .arg(std::min(kQuestions, debut + kParFeuille)));
+            const int fin = std::min(questions, debut + kParFeuille);
+            y = f.Entete(fin == debut + 1 ? QStringLiteral("Question %1 : les réponses choisies, et où la leçon l'enseigne").arg(fin)
+                                          : QStringLiteral("Questions %1 à %2 : les réponses choisies, et où la leçon l'enseigne")
+                                                .arg(debut + 1)
+                                                .arg(fin));
             const double hauteur = (kHauteur - kMarge - y) / kParFeuille;
-            for (int i = debut; i < std::min(kQuestions, debut + kParFeuille); ++i)
+            for (int i = debut; i < fin; ++i)
                 Question(p, g.questions[static_cast<size_t>(i)], diapos, y + 6 + (i - debut) * hauteur, hauteur - 10);
         }
 

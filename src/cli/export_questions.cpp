@@ -11,7 +11,7 @@ const Commande kExportQuestions{
     .option = "export-questions",
     .syntaxe = "FICHIER.gift",
     .resume = "Les questions de la leçon en GIFT, pour Moodle.",
-    .detail = "Écrit les vingt questions que la leçon pose (SeanceN/questions.gift du dossier courant, N donné par "
+    .detail = "Écrit les questions que la leçon pose (SeanceN/questions.gift du dossier courant, N donné par "
               "--seance, 1 par défaut ; pour la séance 1 sans ce fichier, les questions d'origine) dans FICHIER.gift, "
               "au format GIFT que Moodle importe tel quel.",
     .graphique = false,

@@ -26,6 +26,12 @@ QString LectureGift::Texte() const {
     return QStringLiteral("%1, ligne %2 : %3.").arg(fichier).arg(ligne).arg(message);
 }
 
+QString LesQuestions(int n) {
+    if (n == 1) return QStringLiteral("la question");
+    if (n == BanqueQuestions::kNombreIntegree) return QStringLiteral("les vingt questions");
+    return QStringLiteral("les %1 questions").arg(n);
+}
+
 QString CheminQuestions(int seance) { return NomDossierSeance(seance) + QStringLiteral("/questions.gift"); }
 
 LectureGift LireGift(const QString& chemin) {
@@ -49,7 +55,7 @@ LectureGift Charger(const QString& dossier, int seance) {
     if (seance != 1) {
         lecture.fichier = chemin;
         lecture.ligne = 1;
-        lecture.message = QStringLiteral("le fichier est introuvable : la séance %1 doit y donner ses vingt questions").arg(seance);
+        lecture.message = QStringLiteral("le fichier est introuvable : la séance %1 doit y donner ses questions").arg(seance);
         lecture.erreurs.liste.push_back({chemin, lecture.ligne, 0, lecture.message});
         return lecture;
     }

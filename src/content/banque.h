@@ -1,6 +1,6 @@
 #pragma once
-// The twenty questions the evaluation asks: the built-in ones, or a course's own, written by its
-// teacher in GIFT (the plain-text question format of Moodle) as Seance1/questions.gift.
+// The questions the evaluation asks: séance 1's built-in twenty, or a séance's own, any number of them,
+// written by its teacher in GIFT (the plain-text question format of Moodle) as SeanceN/questions.gift.
 
 #include "content/erreurs.h"
 #include "content/question.h"
@@ -10,6 +10,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace content {
 
@@ -21,7 +22,7 @@ struct EntreeQuestion {
 
 class BanqueQuestions {
 public:
-    static constexpr int kNombre = 20;
+    static constexpr int kNombreIntegree = 20;  // the built-in bank's, and a new séance's skeleton's
     // What fits on screen, measured with the lesson's fonts (see LongueursTiennent in the tests):
     // a 200-character question wraps to three lines of the question label even at 800 x 600, which
     // keeps the four answers and Valider inside the slide; a 150-character answer of ordinary
@@ -32,12 +33,13 @@ public:
     // The built-in bank (banque_integree.cpp), made once, on first use.
     static const BanqueQuestions& Integree();
 
-    // numero: 1 to kNombre.
+    int Nombre() const { return static_cast<int>(entrees.size()); }
+    // numero: 1 to Nombre().
     const EntreeQuestion& Entree(int numero) const { return entrees[static_cast<size_t>(numero - 1)]; }
     // Twelve hex digits of a SHA-256 over every text, so that a record can say which bank was asked.
     QString Identite() const;
 
-    std::array<EntreeQuestion, kNombre> entrees;
+    std::vector<EntreeQuestion> entrees;  // in the order they are asked
     bool operator==(const BanqueQuestions&) const = default;
 };
 
@@ -53,6 +55,9 @@ struct LectureGift {
     // « questions.gift, ligne 12 : la question 3 a deux bonnes réponses. », the first mistake.
     QString Texte() const;
 };
+
+// « les vingt questions », « la question », « les 7 questions »: how the lesson names an evaluation of n.
+QString LesQuestions(int n);
 
 // A séance's own questions file, relative to the course folder (the one that holds SeanceN/).
 QString CheminQuestions(int seance = 1);

@@ -8,7 +8,7 @@ namespace content {
 
 const BanqueQuestions& BanqueQuestions::Integree() {
     // Each question, then its right answer and the three others.
-    static const char16_t* const kTextes[kNombre][5] = {
+    static const char16_t* const kTextes[kNombreIntegree][5] = {
         // 1
         {u"La plus petite particule physique qu'on puisse obtenir en divisant un élément est...",
          u"un atome", u"un noyau", u"un neutron", u"une molécule"},
@@ -87,12 +87,10 @@ const BanqueQuestions& BanqueQuestions::Integree() {
     };
     static const BanqueQuestions integree = [] {
         BanqueQuestions banque;
-        for (size_t n = 0; n < kNombre; ++n) {
-            const auto& t = kTextes[n];
-            banque.entrees[n] = {QString::fromUtf16(t[0]),
-                                 {QString::fromUtf16(t[1]), QString::fromUtf16(t[2]), QString::fromUtf16(t[3]),
-                                  QString::fromUtf16(t[4])}};
-        }
+        for (const auto& t : kTextes)
+            banque.entrees.push_back({QString::fromUtf16(t[0]),
+                                      {QString::fromUtf16(t[1]), QString::fromUtf16(t[2]), QString::fromUtf16(t[3]),
+                                       QString::fromUtf16(t[4])}});
         return banque;
     }();
     return integree;

@@ -44,11 +44,11 @@ QString Titre(int numero, const QString& question) {
 QByteArray EcrireGift(const BanqueQuestions& banque, const QString& titreLecon) {
     QString titre = titreLecon.simplified();
     QString out;
-    out += QStringLiteral("// %1 : les vingt questions de l'évaluation (banque %2).\n").arg(titre, banque.Identite());
+    out += QStringLiteral("// %1 : %2 de l'évaluation (banque %3).\n").arg(titre, LesQuestions(banque.Nombre()), banque.Identite());
     out += QStringLiteral("// La bonne réponse est précédée de « = », les autres de « ~ ».\n");
     // In a category path "/" separates levels; Moodle reads "//" as a slash in a name.
     out += QStringLiteral("$CATEGORY: ") + titre.replace(u'/', QStringLiteral("//")) + QStringLiteral("\n\n");
-    for (int n = 1; n <= BanqueQuestions::kNombre; ++n) {
+    for (int n = 1; n <= banque.Nombre(); ++n) {
         const EntreeQuestion& e = banque.Entree(n);
         // Plain text: Moodle shows it as it is, where its default format would read HTML in it.
         out += QStringLiteral("::") + Titre(n, e.question) + QStringLiteral("::[plain]") + Echapper(e.question) +

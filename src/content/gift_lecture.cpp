@@ -584,14 +584,14 @@ QString NomDuGenre(GenreQuestion g) {
     return QStringLiteral("à choix unique");
 }
 
-// What the evaluation asks today: twenty questions of four answers, one right ("="), three wrong.
+// What the evaluation asks today: questions of four answers, one right ("="), three wrong; as many as the file holds.
 void VersBanque(const LectureQuestions& lu, LectureGift& lecture) {
     auto erreur = [&](int ligne, const QString& message) { lecture.erreurs.liste.push_back({lecture.fichier, ligne, 0, message}); };
     const int nombre = static_cast<int>(lu.debuts.size());
     BanqueQuestions banque;
+    banque.entrees.resize(static_cast<size_t>(nombre));
     for (const QuestionGift& q : lu.questions) {
         const int n = q.numero;
-        if (n > BanqueQuestions::kNombre) break;
         if (q.genre != GenreQuestion::ChoixUnique) {
             erreur(q.ligneReponses, QStringLiteral("la question %1 est une question %2").arg(n).arg(NomDuGenre(q.genre)) +
                                         QString::fromUtf8(kAttendu));
@@ -632,13 +632,7 @@ void VersBanque(const LectureQuestions& lu, LectureGift& lecture) {
     }
     // A file that cannot be cut into questions (not UTF-8...) has no count to tell.
     if (nombre == 0 && !lu.erreurs.Vide()) return;
-    if (nombre > BanqueQuestions::kNombre)
-        erreur(lu.debuts[BanqueQuestions::kNombre], QStringLiteral("le fichier a plus de vingt questions : la vingt et unième commence ici"));
-    else if (nombre == 0)
-        erreur(lu.derniereLigne, QStringLiteral("le fichier n'a aucune question, il en faut vingt"));
-    else if (nombre < BanqueQuestions::kNombre)
-        erreur(lu.derniereLigne,
-               QStringLiteral("le fichier n'a que %1 question%2, il en faut vingt").arg(nombre).arg(nombre > 1 ? QStringLiteral("s") : QString()));
+    if (nombre == 0) erreur(lu.derniereLigne, QStringLiteral("le fichier n'a aucune question, il en faut au moins une"));
     if (lecture.erreurs.Vide()) lecture.banque = banque;
 }
 

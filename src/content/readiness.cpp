@@ -46,7 +46,7 @@ const std::array<QString, 4>& ReponsesACompleter() {
 
 QString QuestionsLeft(const BanqueQuestions& banque) {
     QList<int> left;
-    for (int n = 1; n <= BanqueQuestions::kNombre; ++n)
+    for (int n = 1; n <= banque.Nombre(); ++n)
         if (AEcrire(banque.Entree(n), n)) left << n;
     if (left.isEmpty()) return {};
     return QStringLiteral("%1 encore à écrire (question%2 %3) : remplacez chaque « %4 » par la question, la "

@@ -51,7 +51,7 @@ QByteArray SkeletonQuestions(int seance) {
                     .arg(seance)
                     .arg(kACompleter);
     const std::array<QString, 4>& reponses = ReponsesACompleter();
-    for (int n = 1; n <= BanqueQuestions::kNombre; ++n)
+    for (int n = 1; n <= BanqueQuestions::kNombreIntegree; ++n)
         // Moodle's own format, as a teacher's own question would be: "&eacute;" shows « é » there.
         t += QStringLiteral("::Q%1::%2 {\n=%3\n~%4\n~%5\n~%6\n}\n\n")
                  .arg(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')), QuestionACompleter(n), reponses[0], reponses[1],

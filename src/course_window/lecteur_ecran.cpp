@@ -63,7 +63,9 @@ void Cour1p::Label1_Change() {
         Picture1.SetAccessibleName(QStringLiteral("Diapositive ") + Label1.Caption());
     } else if (page == PageEvaluation()) {
         Picture1.SetAccessibleName(QStringLiteral("Évaluation"));
-        annonceDePage_ = QStringLiteral("Page 19 sur 20. Évaluation de %1 questions.").arg(content::BanqueQuestions::kNombre);
+        const int n = banque_->Nombre();
+        annonceDePage_ = n == 1 ? QStringLiteral("Page 19 sur 20. Évaluation d'une question.")
+                                : QStringLiteral("Page 19 sur 20. Évaluation de %1 questions.").arg(n);
         Annoncer(annonceDePage_);
     } else {
         Picture1.SetAccessibleName(QStringLiteral("Fin de la séance"));
@@ -96,7 +98,7 @@ void Cour1p::AnnoncerImage(const platform::PictureBox& box) {
 void Cour1p::AnnoncerQuestion() {
     const std::vector<platform::OptionButton*> reponses = ReponsesAffichees();
     const int n = static_cast<int>(reponses.size());
-    QString texte = QStringLiteral("Question %1 sur %2. ").arg(NumQuestion).arg(content::BanqueQuestions::kNombre) +
+    QString texte = QStringLiteral("Question %1 sur %2. ").arg(NumQuestion).arg(banque_->Nombre()) +
                     Phrase(Question);
     for (int place = 1; place <= n; ++place) {
         platform::OptionButton& reponse = *reponses[static_cast<size_t>(place - 1)];

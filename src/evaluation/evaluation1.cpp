@@ -100,7 +100,7 @@ void Cour1p::B_Valider_Click() {
     validationEnCours_ = true;
     const bool juste = ReponseJuste != Faux;
 
-    const content::Bareme bareme{content::BanqueQuestions::kNombre, script_->penalite};
+    const content::Bareme bareme{banque_->Nombre(), script_->penalite};
     Note = bareme.Apres(Note, juste ? 1 : 0);
     if (ReponseJuste) {
         ReponseJuste = Faux;
@@ -118,7 +118,7 @@ void Cour1p::B_Valider_Click() {
     int32_t secondes = 2;
     FaireUnePause(secondes);
 
-    if (NumQuestion < 20) {
+    if (NumQuestion < banque_->Nombre()) {
         NumQuestion = static_cast<int16_t>(NumQuestion + 1);
     } else {
         NumPage = static_cast<int16_t>(NumPage + 1);

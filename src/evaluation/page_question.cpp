@@ -8,12 +8,12 @@
 using namespace M_Orvalis2;
 
 void Cour1p::PageQuestion() {
-    // The learner answers all twenty questions before leaving: nothing enables these again.
+    // The learner answers every question before leaving: nothing enables these again.
     B_Pag_P.SetEnabled(false);
     B_Pag_S.SetEnabled(false);
     Interrompre = Faux;
 
-    if (NumQuestion >= 1 && NumQuestion <= content::BanqueQuestions::kNombre) {
+    if (NumQuestion >= 1 && NumQuestion <= banque_->Nombre()) {
         // The questions stand on the plain slide area.
         if (NumQuestion == 1) Picture1.SetPicture(platform::Picture());
         const content::EntreeQuestion& entree = banque_->Entree(NumQuestion);

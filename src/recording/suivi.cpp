@@ -77,10 +77,10 @@ void Suivi::Enregistrer(const QJsonObject& declaration) {
 }
 
 void Suivi::ReponseValidee(int numero, int choix, bool juste, double note) {
-    if (numero < 1 || numero > content::BanqueQuestions::kNombre || choix < 0 || choix > 3) return;
+    if (numero < 1 || numero > seance_.banque.Nombre() || choix < 0 || choix > 3) return;
     const QDateTime maintenant = platform::P().Now();
     Enregistrer(Repondu(seance_, numero, choix, juste, maintenant));
-    if (numero == content::BanqueQuestions::kNombre && !completeEcrit_) {
+    if (numero == seance_.banque.Nombre() && !completeEcrit_) {
         completeEcrit_ = true;
         const qint64 duree = DureeMs();
         Enregistrer(Complete(seance_, note, duree, maintenant));

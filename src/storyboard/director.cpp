@@ -154,7 +154,7 @@ void Director::AnswerQuestion() {
     sheets_.Shot(QStringLiteral("page %1 — question %2 sur %3")
                      .arg(w_.PageEvaluation())
                      .arg(answered_)
-                     .arg(content::BanqueQuestions::kNombre),
+                     .arg(w_.BanqueEnCours().Nombre()),
                  QStringLiteral("Corrigé : les réponses sont dans l'ordre de la banque de questions (à l'écran, "
                                 "leur ordre est tiré au hasard) ; la bonne réponse est cochée : « %1 ».")
                      .arg(w_.Option1(0).Caption()),

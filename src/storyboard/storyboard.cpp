@@ -76,10 +76,14 @@ QStringList TitleLines(const QString& folder, const QDateTime& date, const conte
     } else {
         const int evaluation = lue.script.PageEvaluation();
         lines << QStringLiteral("Pages 0 à %1 : chaque page telle qu'elle se construit, avec l'instant où chaque image "
-                                "arrive depuis l'entrée dans la page, et ses animations image par image. Page %2 : les "
-                                "vingt questions de l'évaluation avec leur bonne réponse. Puis la page %3 et la fenêtre "
-                                "« À propos ». Les pages suivent le script « %4/%5 ».")
-                     .arg(evaluation - 1).arg(evaluation).arg(evaluation + 1).arg(content::NomDossierSeance(seance), content::kNomScript);
+                                "arrive depuis l'entrée dans la page, et ses animations image par image. Page %2 : %3 "
+                                "de l'évaluation avec leur bonne réponse. Puis la page %4 et la fenêtre "
+                                "« À propos ». Les pages suivent le script « %5/%6 ».")
+                     .arg(evaluation - 1)
+                     .arg(evaluation)
+                     .arg(content::LesQuestions(banque.Nombre()))
+                     .arg(evaluation + 1)
+                     .arg(content::NomDossierSeance(seance), content::kNomScript);
     }
     // Said only for a course's own questions: the built-in bank's document stays as it always was.
     if (banque != content::BanqueQuestions::Integree())
