@@ -2,6 +2,8 @@
 // What the benchmark programs share: processor and memory readings, medians, running the real
 // event loop for a while, and the course folder they run the lesson on.
 
+#include "course_window/cour1p.h"
+#include "platform/platform.h"
 #include "support/media.h"
 
 #include <QDir>
@@ -75,6 +77,13 @@ inline std::unique_ptr<QTemporaryDir> EnterCourseFolder() {
     }
     QDir::setCurrent(folder);
     return temp;
+}
+
+// The course window loaded, shown and activated, as the program starts it.
+inline void StartShown(Cour1p& w) {
+    platform::RunHandler([&] { w.Form_Load(); });
+    w.Form.Show();
+    platform::RunHandler([&] { w.Form_Activate(); });
 }
 
 inline int Runs(int argc, char** argv, int fallback) { return argc > 1 ? std::max(1, atoi(argv[1])) : fallback; }

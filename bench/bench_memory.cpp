@@ -38,9 +38,7 @@ int main(int argc, char** argv) {
     walk.start();
 
     Cour1p w;
-    platform::RunHandler([&] { w.Form_Load(); });
-    w.Form.Show();
-    platform::RunHandler([&] { w.Form_Activate(); });
+    bench::StartShown(w);
 
     // Each step runs inside the running page's yield, as a learner's click does.
     std::function<void()> next = [&] {

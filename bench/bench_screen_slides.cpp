@@ -91,9 +91,7 @@ int main(int argc, char** argv) {
     const auto folder = bench::EnterCourseFolder();
 
     Cour1p w;
-    platform::RunHandler([&] { w.Form_Load(); });
-    w.Form.Show();
-    platform::RunHandler([&] { w.Form_Activate(); });
+    bench::StartShown(w);
     bench::RunFor(300);
     const QSize screen = platform::P().ScreenSizePixels();
     std::fprintf(stderr, "screen: %dx%d\n", screen.width(), screen.height());

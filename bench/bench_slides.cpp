@@ -127,9 +127,7 @@ int main(int argc, char** argv) {
     const auto folder = bench::EnterCourseFolder();
 
     Cour1p w;
-    platform::RunHandler([&] { w.Form_Load(); });
-    w.Form.Show();
-    platform::RunHandler([&] { w.Form_Activate(); });  // the title slide: fonts and caches are warm
+    bench::StartShown(w);  // the title slide: fonts and caches are warm
     bench::RunFor(300);
 
     const QString prefix = dpr2 ? QStringLiteral("slide_dpr2_") : QStringLiteral("slide_step_");

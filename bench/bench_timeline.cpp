@@ -70,9 +70,7 @@ int main(int argc, char** argv) {
     const auto folder = bench::EnterCourseFolder();
 
     Cour1p w;
-    platform::RunHandler([&] { w.Form_Load(); });
-    w.Form.Show();
-    platform::RunHandler([&] { w.Form_Activate(); });
+    bench::StartShown(w);
     bench::RunFor(500);
 
     std::vector<double> idleShare, counts, p13Share, p14Share, pauseShare, p13Median, p13Worst, p14Median, p14Worst;
